@@ -1,0 +1,94 @@
+// pelmar-tool: the command-line front end over the core, for support staff,
+// scripts and tests.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "shell/workspace.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QList<ToolCommand> allCommands()
+{
+    QList<ToolCommand> all;
+    all += StoreCommands();
+    return all;
+}
+
+void printUsage(QTextStream& s, const QList<ToolCommand>& commands)
+{
+    s << "usage: pelmar-tool [--home DIR] [--yes|--no] [--quiet] COMMAND [ARGS]\n\n"
+         "  --home DIR   the installation folder (default: PELMAR_HOME, else beside the tool)\n"
+         "  --yes, --no  the answer to every question (default: questions are refused)\n"
+         "  --quiet      no progress lines\n\ncommands:\n";
+    for (const ToolCommand& c : commands) {
+        const QString head = QString("  %1 %2").arg(c.name, c.usage).trimmed();
+        s << "  " << head.leftJustified(36) << " " << c.help << "\n";
+    }
+    s.flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QList<ToolCommand> commands = allCommands();
+
+    QStringList args = app.arguments().mid(1);
+    QString home;
+    shell::ConsoleUi::Answer answer = shell::ConsoleUi::Refuse;
+    bool quiet = false;
+    QString command;
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--home") {
+            if (i + 1 >= args.size()) {
+                printUsage(err, commands);
+                return 2;
+            }
+            home = args[++i];
+        } else if (a.startsWith("--home=")) {
+            home = a.mid(7);
+        } else if (a == "--yes") {
+            answer = shell::ConsoleUi::AlwaysYes;
+        } else if (a == "--no") {
+            answer = shell::ConsoleUi::AlwaysNo;
+        } else if (a == "--quiet") {
+            quiet = true;
+        } else if (a == "--help" || a == "-h" || a == "help") {
+            if (command.isEmpty()) {
+                printUsage(out, commands);
+                return 0;
+            }
+            rest.append(a);
+        } else if (command.isEmpty()) {
+            command = a;
+        } else {
+            rest.append(a);
+        }
+    }
+    if (command.isEmpty()) {
+        printUsage(err, commands);
+        return 2;
+    }
+    for (const ToolCommand& c : commands) {
+        if (command != QLatin1String(c.name))
+            continue;
+        shell::LoadWorkspacePaths(home);
+        shell::ConsoleUi ui(answer);
+        ui.setQuiet(quiet);
+        ToolContext ctx{ui, out, err, home};
+        const int rc = c.run(ctx, rest);
+        out.flush();
+        if (rc == 2)
+            err << "usage: pelmar-tool " << c.name << " " << c.usage << "\n";
+        return rc;
+    }
+    err << "pelmar-tool: unknown command " << command << "\n";
+    printUsage(err, commands);
+    return 2;
+}

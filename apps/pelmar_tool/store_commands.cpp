@@ -1,0 +1,111 @@
+// Workspace and database commands.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "shell/link_settings.h"
+#include "shell/workspace.h"
+#include "store/blank_database.h"
+#include "store/database.h"
+#include "store/tdm1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace {
+
+int prepareDb(ToolContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty())
+        return 2;
+    const shell::Workspace& ws = shell::Paths();
+    if (!QDir().mkpath(ws.programDir)) {
+        ctx.ui.ShowError("폴더를 만들 수 없습니다.\r" + ws.programDir);
+        return 1;
+    }
+    ctx.out << "workspace " << QDir::toNativeSeparators(ws.programDir) << "\n";
+
+    shell::InitialiseLinkSettings();
+    shell::PrepareTransferDirectories();
+    ctx.out << "link settings " << shell::LinkKey() << "\n";
+    ctx.out << "directories " << shell::Paths().sendDir << " " << shell::Paths().recvDir << " "
+            << shell::Paths().resultDir << "\n";
+
+    const QString file = store::TDM1::DatabaseFile(ws.dataDir);
+    const bool existed = QFileInfo::exists(file);
+    store::TDM1 dm(ctx.ui);
+    if (!dm.PrepareDatabase(ws.dataDir))
+        return 1;
+    ctx.out << (existed ? "database migrated " : "database created ")
+            << QDir::toNativeSeparators(file) << "\n";
+    if (!dm.OpenTables())
+        return 1;
+    ctx.out << "tables open\n";
+    return 0;
+}
+
+int makeBlank(ToolContext& ctx, const QStringList& args)
+{
+    QString target;
+    QString reference = shell::Paths().shippedDir + "data/reference";
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--reference" && i + 1 < args.size())
+            reference = args[++i];
+        else if (target.isEmpty() && !args[i].startsWith("--"))
+            target = args[i];
+        else
+            return 2;
+    }
+    if (target.isEmpty())
+        return 2;
+    QString error;
+    if (!store::WriteBlankArchive(target, reference, &error)) {
+        ctx.ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + error);
+        return 1;
+    }
+    ctx.out << "blank database " << QDir::toNativeSeparators(target) << "\n";
+    return 0;
+}
+
+int check(ToolContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty())
+        return 2;
+    const QString file = store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    const store::OpenResult r = store::OpenDatabase("PelmarCheck", file);
+    if (!r.ok) {
+        ctx.ui.ShowError(r.message);
+        store::CloseDatabase("PelmarCheck");
+        return 1;
+    }
+    QStringList problems;
+    {
+        QSqlQuery q(QSqlDatabase::database("PelmarCheck", false));
+        if (!q.exec("PRAGMA integrity_check")) {
+            problems.append("integrity_check failed");
+        } else {
+            while (q.next())
+                if (q.value(0).toString() != "ok")
+                    problems.append(q.value(0).toString());
+        }
+    }
+    store::CloseDatabase("PelmarCheck");
+    if (!problems.isEmpty()) {
+        ctx.ui.ShowError("자료 파일에 오류가 있습니다.\r" + problems.join('\r'));
+        return 1;
+    }
+    ctx.out << "ok " << QDir::toNativeSeparators(file) << "\n";
+    return 0;
+}
+
+} // namespace
+
+QList<ToolCommand> StoreCommands()
+{
+    return {
+        {"prepare-db", "", "make the folder a workspace: directories, link settings, database",
+         prepareDb},
+        {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
+         makeBlank},
+        {"check", "", "check the database file for damage", check},
+    };
+}

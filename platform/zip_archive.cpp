@@ -1,0 +1,129 @@
+#include "platform/zip_archive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <zip.h>
+
+namespace platform {
+namespace {
+
+QString zipErrorText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromLocal8Bit(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+} // namespace
+
+ZipResult CreateZip(const QString& archive, const QStringList& files)
+{
+    QFile::remove(archive);
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!zip)
+        return {false, archive + ": " + zipErrorText(code)};
+    for (const QString& file : files) {
+        zip_source_t* src = zip_source_file(zip, QFile::encodeName(file).constData(), 0, -1);
+        if (!src) {
+            const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            zip_discard(zip);
+            return {false, err};
+        }
+        const QByteArray name = QFileInfo(file).fileName().toUtf8();
+        const zip_int64_t index = zip_file_add(zip, name.constData(), src,
+                                               ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(src);
+            const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            zip_discard(zip);
+            return {false, err};
+        }
+        zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 9);
+    }
+    if (zip_close(zip) != 0) {
+        const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+        zip_discard(zip);
+        QFile::remove(archive);
+        return {false, err};
+    }
+    return {true, {}};
+}
+
+ZipResult ListZip(const QString& archive, QStringList& names)
+{
+    names.clear();
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
+    if (!zip)
+        return {false, archive + ": " + zipErrorText(code)};
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (name)
+            names.append(QString::fromUtf8(name));
+    }
+    zip_discard(zip);
+    return {true, {}};
+}
+
+ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList* extracted)
+{
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
+    if (!zip)
+        return {false, archive + ": " + zipErrorText(code)};
+    if (!QDir().mkpath(folder)) {
+        zip_discard(zip);
+        return {false, folder + ": cannot create folder"};
+    }
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* rawName = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (!rawName)
+            continue;
+        QString name = QString::fromUtf8(rawName);
+        name.replace('\\', '/');
+        name = name.section('/', -1);
+        if (name.isEmpty() || name == "." || name == "..")
+            continue; // folder entries
+        zip_file_t* entry = zip_fopen_index(zip, zip_uint64_t(i), 0);
+        if (!entry) {
+            const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            zip_discard(zip);
+            return {false, err};
+        }
+        QSaveFile out(QDir(folder).filePath(name));
+        if (!out.open(QIODevice::WriteOnly)) {
+            zip_fclose(entry);
+            zip_discard(zip);
+            return {false, out.fileName() + ": " + out.errorString()};
+        }
+        char buffer[65536];
+        zip_int64_t n;
+        bool failed = false;
+        while ((n = zip_fread(entry, buffer, sizeof buffer)) > 0)
+            if (out.write(buffer, n) != n)
+                failed = true;
+        const bool readError = n < 0;
+        zip_fclose(entry);
+        if (readError || failed || !out.commit()) {
+            const QString err = out.fileName() + ": " +
+                                (readError ? QStringLiteral("damaged archive entry")
+                                           : out.errorString());
+            zip_discard(zip);
+            return {false, err};
+        }
+        if (extracted)
+            extracted->append(out.fileName());
+    }
+    zip_discard(zip);
+    return {true, {}};
+}
+
+} // namespace platform

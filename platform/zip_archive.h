@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// PKZIP archives through libzip: entries are stored without folder names,
+// deflated at level 9.
+struct ZipResult
+{
+    bool ok = false;
+    QString error;
+};
+
+// Creates (replacing) `archive` holding `files` (full paths), each stored
+// under its file name only.
+ZipResult CreateZip(const QString& archive, const QStringList& files);
+
+// Extracts every entry of `archive` into `folder` (created when missing);
+// entries with folder parts are written under their file name only, so an
+// archive cannot write outside `folder`.
+ZipResult ExtractZip(const QString& archive, const QString& folder,
+                     QStringList* extracted = nullptr);
+
+// Names of the entries, or an error.
+ZipResult ListZip(const QString& archive, QStringList& names);
+
+} // namespace platform

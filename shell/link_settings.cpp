@@ -1,0 +1,175 @@
+#include "shell/link_settings.h"
+
+#include "platform/registry.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+
+namespace shell {
+namespace {
+
+QString g_linkKey;
+QString g_programPath;
+
+using platform::Registry;
+
+struct TextValue
+{
+    const char* name;
+    QString TEdiConfig::*field;
+};
+struct FlagValue
+{
+    const char* name;
+    bool TEdiConfig::*field;
+};
+
+const TextValue kCommTexts[] = {
+    {"Connect1", &TEdiConfig::Connect1}, {"Connect2", &TEdiConfig::Connect2},
+    {"Phone1", &TEdiConfig::Phone1},     {"Phone2", &TEdiConfig::Phone2},
+    {"ModemInit", &TEdiConfig::ModemInit}, {"Port", &TEdiConfig::Port},
+    {"Protocol", &TEdiConfig::Protocol}, {"Speed", &TEdiConfig::Speed},
+};
+const TextValue kUserTexts[] = {
+    {"LoginID", &TEdiConfig::LoginID},     {"Password", &TEdiConfig::Password},
+    {"SendDir", &TEdiConfig::SendDir},     {"RecvDir", &TEdiConfig::RecvDir},
+    {"ResultDir", &TEdiConfig::ResultDir}, {"ScriptDir", &TEdiConfig::ScriptDir},
+    {"MailboxDir", &TEdiConfig::MailboxDir},
+};
+const FlagValue kUserFlags[] = {
+    {"DeleteCheck", &TEdiConfig::DeleteCheck},     {"AppendCheck", &TEdiConfig::AppendCheck},
+    {"PasswordCheck", &TEdiConfig::PasswordCheck}, {"ErrorCheck", &TEdiConfig::ErrorCheck},
+    {"CompressCheck", &TEdiConfig::CompressCheck}, {"ResultCheck", &TEdiConfig::ResultCheck},
+    {"HeaderCheck", &TEdiConfig::HeaderCheck},     {"HeaderValCheck", &TEdiConfig::HeaderValCheck},
+    {"MessageCheck", &TEdiConfig::MessageCheck},
+};
+
+} // namespace
+
+QString LinkKeyForPath(const QString& programPath)
+{
+    QString p = programPath;
+    p.replace('\\', '.');
+    p.replace('/', '.');
+    p.remove(' ');
+    p.remove(':');
+    // A Linux path starts with the separator; the dot it would leave is dropped.
+    while (p.startsWith('.'))
+        p.remove(0, 1);
+    return "Parlx." + p;
+}
+
+void SetLinkProgramPath(const QString& path)
+{
+    g_programPath = path;
+    g_linkKey.clear();
+}
+
+QString LinkKey()
+{
+    if (g_linkKey.isEmpty()) {
+        const QString path =
+            g_programPath.isEmpty() ? Paths().programDir + "Pelmar" : g_programPath;
+        g_linkKey = LinkKeyForPath(path);
+    }
+    return g_linkKey;
+}
+
+QString CommKey()
+{
+    return "Software\\" + LinkKey() + "\\PARLINK\\COMM";
+}
+
+QString UserInfoKey()
+{
+    return "Software\\" + LinkKey() + "\\PARLINK\\USERINFO";
+}
+
+TEdiConfig DefaultEdiConfig(const QString& programDir)
+{
+    TEdiConfig c;
+    c.Connect1 = QString::fromLatin1(kDefaultPhone1) + QStringLiteral("망");
+    c.Connect2 = QStringLiteral("DNS망");
+    c.Phone1 = kDefaultPhone1;
+    c.Phone2 = kDefaultPhone2;
+    c.ModemInit = "atz";
+    c.Port = "COM1";
+    c.Protocol = "Zmodem";
+    c.Speed = "38400";
+    c.SendDir = programDir + "Send";
+    c.RecvDir = programDir + "Recv";
+    c.ResultDir = programDir + "Result";
+    c.ScriptDir = programDir + "Script";
+    return c;
+}
+
+bool ReadSettings(TEdiConfig& settings, bool* complete)
+{
+    const Registry reg(Registry::CurrentUser);
+    const bool hasComm = reg.KeyExists(CommKey());
+    const bool hasUser = reg.KeyExists(UserInfoKey());
+    if (complete)
+        *complete = hasComm && hasUser;
+    settings = DefaultEdiConfig(Paths().programDir);
+    if (!hasComm && !hasUser)
+        return false;
+    // Values missing from a key that exists keep their defaults; so does a
+    // whole missing key, without disturbing the values of the other.
+    for (const TextValue& v : kCommTexts)
+        if (const auto s = reg.ReadString(CommKey(), v.name))
+            settings.*v.field = *s;
+    for (const TextValue& v : kUserTexts)
+        if (const auto s = reg.ReadString(UserInfoKey(), v.name))
+            settings.*v.field = *s;
+    for (const FlagValue& v : kUserFlags)
+        if (const auto b = reg.ReadBool(UserInfoKey(), v.name))
+            settings.*v.field = *b;
+    return hasComm && hasUser;
+}
+
+bool WriteSettings(const TEdiConfig& settings)
+{
+    Registry reg(Registry::CurrentUser);
+    bool ok = reg.CreateKey(CommKey()) && reg.CreateKey(UserInfoKey());
+    for (const TextValue& v : kCommTexts)
+        ok = ok && reg.WriteString(CommKey(), v.name, settings.*v.field);
+    for (const TextValue& v : kUserTexts)
+        ok = ok && reg.WriteString(UserInfoKey(), v.name, settings.*v.field);
+    for (const FlagValue& v : kUserFlags)
+        ok = ok && reg.WriteBool(UserInfoKey(), v.name, settings.*v.field);
+    return ok;
+}
+
+QString ReadLoginID()
+{
+    const Registry reg(Registry::CurrentUser);
+    return reg.ReadString(UserInfoKey(), "LoginID").value_or(QString());
+}
+
+void InitialiseLinkSettings()
+{
+    TEdiConfig cfg;
+    ReadSettings(cfg);
+    WriteSettings(cfg);
+    for (const QString& dir : {cfg.SendDir, cfg.RecvDir, cfg.ResultDir})
+        if (!dir.trimmed().isEmpty())
+            QDir().mkdir(WithBackslash(dir));
+}
+
+QString DecodeLinkPassword(const QString& stored)
+{
+    QString out;
+    for (int i = 0; i < stored.size(); ++i)
+        out += QChar(ushort(stored[i].unicode() - 10 - i));
+    return out;
+}
+
+QString EncodeLinkPassword(const QString& plain)
+{
+    QString out;
+    for (int i = 0; i < plain.size(); ++i)
+        out += QChar(ushort(plain[i].unicode() + 10 + i));
+    return out;
+}
+
+} // namespace shell

@@ -1,0 +1,53 @@
+#include "shell/log.h"
+
+#include "shell/app_info.h"
+#include "shell/clock.h"
+#include "shell/codec.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace shell {
+
+QString LogFilePath()
+{
+    return Paths().programDir + Now().toString("yyyyMM") + ".log";
+}
+
+void WriteLog(const QString& text, bool isError)
+{
+    const QDateTime now = Now();
+    QFile file(Paths().programDir + now.toString("yyyyMM") + ".log");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    const QString marker = isError ? QStringLiteral(" 에러 ") : QStringLiteral("      ");
+    file.write(ToCp949(now.toString("dd HH:mm:ss") + marker + text) + "\r\n");
+}
+
+bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors)
+{
+    QDir().mkpath(TempDir());
+    const QString path = TempDir() + "Error.txt";
+    QByteArray out;
+    const qsizetype n = qMin(items.size(), errors.size());
+    for (qsizetype i = 0; i < n; ++i)
+        out += ToCp949(items[i] + "   오류 : " + errors[i]) + "\r\n";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size()) {
+        ui.ShowError(path + "\r" + file.errorString());
+        return false;
+    }
+    file.close();
+    const QString question =
+        QString("총 %1 건의 자료에서 오류가 발견되었습니다.\r오류 내역은 파일 \"%2\" 에 "
+                "저장되었습니다.\r\r오류 내역 파일을 열람하시겠습니까?")
+            .arg(n)
+            .arg(QDir::toNativeSeparators(path));
+    if (ui.Confirm(question, false))
+        ui.OpenDocument(path);
+    return true;
+}
+
+} // namespace shell

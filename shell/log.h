@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace shell {
+
+class Ui;
+
+// Appends "DD hh:nn:ss" + marker + text to ProgramDir/YYYYMM.log (CP949,
+// CRLF). Failures are ignored.
+void WriteLog(const QString& text, bool isError = false);
+QString LogFilePath(); // this month's file
+
+// Writes item + "   오류 : " + error lines to Temp/Error.txt and offers to
+// open it. Returns false when the file could not be written.
+bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors);
+
+} // namespace shell

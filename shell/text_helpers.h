@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+// Small text, date and number helpers. Lengths and widths count CP949 bytes.
+namespace shell {
+
+// Longer than `width`: cut to `width` bytes (a double-byte character split
+// by the cut becomes a blank, so the width holds); otherwise filled with
+// blanks (PadText) or "0" (PadZeros) after the text when `leftAlign`,
+// before it otherwise.
+QString PadText(const QString& text, int width, bool leftAlign);
+QString PadZeros(const QString& text, int width, bool leftAlign);
+
+QString RemoveChar(const QString& text, QChar ch);
+QString DigitsOnly(const QString& text);
+bool IsDigitText(const QString& text);
+bool HasDoubleByte(const QString& text);
+QString SymbolChars(const QString& text);
+QString StripSymbols(const QString& text);
+bool EndsAlphanumeric(const QString& text);
+
+// A parsed value, or a conversion error for the caller to report.
+template <typename T>
+struct Parsed
+{
+    T value{};
+    bool conversionError = false;
+};
+
+QDate ParseShortDate(const QString& yymmdd);
+Parsed<QDate> ParseLongDate(const QString& yyyymmdd);
+Parsed<QTime> ParseTime(const QString& hhmmss);
+
+qint64 Base62Value(const QString& text);
+QString Base62Text(qint64 n);
+QString FractionDigits(qint64 value, qint64 divisor);
+int RandomPrime();
+
+} // namespace shell

@@ -1,0 +1,123 @@
+#include "shell/workspace.h"
+
+#include "platform/process_list.h"
+#include "platform/registry.h"
+#include "shell/app_info.h"
+#include "shell/link_settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace shell {
+namespace {
+
+Workspace g_ws;
+QString g_title = kStartupTitle;
+
+QString withSeparator(const QString& dir)
+{
+    return dir.endsWith('/') ? dir : dir + '/';
+}
+
+} // namespace
+
+QString ApplicationTitle()
+{
+    return g_title;
+}
+
+void SetApplicationTitle(const QString& title)
+{
+    g_title = title;
+}
+
+QString ExecutableDir()
+{
+    return withSeparator(QFileInfo(platform::OwnExecutable()).absolutePath());
+}
+
+void LoadWorkspacePaths(const QString& programDir)
+{
+    QString dir = programDir;
+    if (dir.isEmpty())
+        dir = QString::fromLocal8Bit(qgetenv("PELMAR_HOME"));
+    if (dir.isEmpty())
+        dir = ExecutableDir();
+    dir = withSeparator(QDir(dir).absolutePath());
+
+    const bool testMode = g_ws.testMode;
+    g_ws = Workspace{};
+    g_ws.testMode = testMode;
+    g_ws.programDir = dir;
+    g_ws.shippedDir = ExecutableDir();
+    g_ws.dataDir = dir + "Data/";
+    g_ws.sendDir = dir + "Send/";
+    g_ws.recvDir = dir + "Recv/";
+    g_ws.resultDir = dir + "Result/";
+    g_ws.scriptDir = dir + "Script/";
+    platform::Registry::SetMachineRootDir(dir);
+    ApplyLinkDirectories();
+}
+
+const Workspace& Paths()
+{
+    return g_ws;
+}
+
+void SetTestMode(bool on)
+{
+    g_ws.testMode = on;
+}
+
+QString FirmIniPath() { return g_ws.programDir + "Firm.ini"; }
+QString PicturesDir() { return g_ws.programDir + "Bmps/"; }
+QString TerminalProgram() { return g_ws.programDir + "Tessrun/Tessrun"; }
+QString TerminalSettings() { return g_ws.programDir + "Tessrun/Tessrun.ini"; }
+QString TempDir() { return g_ws.programDir + "Temp/"; }
+QString NoticeFilePath() { return g_ws.programDir + "Result/Notice.inf"; }
+QString AutoBackupDir() { return g_ws.programDir + "AUTODB_BACKUP/"; }
+
+QString BlankDatabasePath()
+{
+    // An installation may carry its own blank database; else the shipped one.
+    const QString own = g_ws.programDir + "BlankDB.bin";
+    return QFileInfo::exists(own) ? own : g_ws.shippedDir + "BlankDB.bin";
+}
+
+QString AccountRulesPath()
+{
+    return g_ws.shippedDir + "data/account_rules.ini";
+}
+
+QString WithBackslash(const QString& path)
+{
+    const QString t = path.trimmed();
+    if (t.isEmpty())
+        return t;
+    return t.endsWith('/') ? t : t + '/';
+}
+
+void ApplyLinkDirectories()
+{
+    TEdiConfig cfg;
+    if (!ReadSettings(cfg))
+        return;
+    g_ws.sendDir = WithBackslash(cfg.SendDir);
+    g_ws.recvDir = WithBackslash(cfg.RecvDir);
+    g_ws.resultDir = WithBackslash(cfg.ResultDir);
+    g_ws.senderId = cfg.LoginID;
+}
+
+void PrepareTransferDirectories()
+{
+    TEdiConfig cfg;
+    if (!ReadSettings(cfg))
+        return;
+    const QString p = g_ws.programDir;
+    for (const char* sub : {"Send", "Send/Old", "Recv", "Recv/Old", "Result"})
+        QDir().mkdir(p + sub);
+    if (WriteSettings(cfg))
+        ApplyLinkDirectories();
+}
+
+} // namespace shell

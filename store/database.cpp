@@ -1,0 +1,149 @@
+#include "store/database.h"
+
+#include "shell/codec.h"
+#include "store/schema.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace store {
+namespace {
+
+void cp949Len(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    sqlite3_result_int(ctx, shell::Cp949Length(QString::fromUtf8(text, bytes)));
+}
+
+sqlite3* handleOf(QSqlDatabase& db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+} // namespace
+
+bool RegisterFunctions(QSqlDatabase& db)
+{
+    sqlite3* h = handleOf(db);
+    if (!h)
+        return false;
+    return sqlite3_create_function_v2(h, "cp949_len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, cp949Len, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool mustExist)
+{
+    const QString shown = QFileInfo(file).absoluteFilePath();
+    if (mustExist && !QFileInfo::exists(file))
+        return {false, "자료 파일이 없습니다.\r" + shown};
+
+    QSqlDatabase db = QSqlDatabase::contains(connectionName)
+                          ? QSqlDatabase::database(connectionName, false)
+                          : QSqlDatabase::addDatabase("QSQLITE", connectionName);
+    db.close();
+    db.setDatabaseName(file);
+    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
+    if (!db.open())
+        return {false, "자료 파일을 열 수 없습니다.\r" + shown + "\r" + db.lastError().text()};
+    if (!RegisterFunctions(db)) {
+        db.close();
+        return {false, "자료 파일을 열 수 없습니다.\r" + shown};
+    }
+
+    // Reading the schema tells a foreign file; taking the write lock for a
+    // moment tells a read-only or locked file — before anything is changed.
+    QSqlQuery q(db);
+    QString message;
+    if (!q.exec("SELECT count(*) FROM sqlite_master")) {
+        message = "자료 파일이 손상되었거나 Pelmar 자료 파일이 아닙니다.\r" + shown;
+    } else if (!q.exec("BEGIN IMMEDIATE")) {
+        const QString err = q.lastError().nativeErrorCode();
+        if (err == QString::number(SQLITE_BUSY) || err == QString::number(SQLITE_LOCKED))
+            message = "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + shown;
+        else
+            message = "자료 파일에 쓸 수 없습니다. (읽기 전용)\r" + shown;
+    } else if (!q.exec("ROLLBACK")) {
+        message = "자료 파일을 열 수 없습니다.\r" + shown;
+    }
+    if (!message.isEmpty()) {
+        q.finish();
+        db.close();
+        return {false, message};
+    }
+    // Rollback journal: nothing but the database file stays behind.
+    q.exec("PRAGMA journal_mode=DELETE");
+    q.exec("PRAGMA foreign_keys=OFF");
+    return {true, {}};
+}
+
+void CloseDatabase(const QString& connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+WriteFault ClassifyError(const QSqlError& error, QString* field)
+{
+    const QString text = error.databaseText();
+    static const QRegularExpression check(
+        "CHECK constraint failed: ([A-Za-z0-9]+)_(\\w+)_(len|req)");
+    static const QRegularExpression notNull("NOT NULL constraint failed: \\w+\\.(\\w+)");
+    if (text.contains("UNIQUE constraint failed") || text.contains("PRIMARY KEY"))
+        return WriteFault::Duplicate;
+    if (const auto m = check.match(text); m.hasMatch()) {
+        if (field)
+            *field = m.captured(1) + '.' + m.captured(2);
+        return m.captured(3) == "len" ? WriteFault::TooLong : WriteFault::Missing;
+    }
+    if (const auto m = notNull.match(text); m.hasMatch()) {
+        if (field)
+            *field = m.captured(1);
+        return WriteFault::Missing;
+    }
+    return error.type() == QSqlError::NoError ? WriteFault::None : WriteFault::Other;
+}
+
+QString WriteErrorMessage(const QSqlError& error)
+{
+    QString field;
+    switch (ClassifyError(error, &field)) {
+    case WriteFault::Duplicate:
+        return QStringLiteral("코드가 중복됩니다.");
+    case WriteFault::TooLong: {
+        const TableDef* table = FindTable(field.section('.', 0, 0));
+        const FieldDef* f = table ? table->field(field.section('.', 1)) : nullptr;
+        return QString("%1 항목의 길이가 너무 깁니다. (최대 %2 바이트)")
+            .arg(field.section('.', 1))
+            .arg(f ? f->size : 0);
+    }
+    default:
+        return QStringLiteral("필수항목이 누락되었습니다.");
+    }
+}
+
+QString TrimRight(const QString& text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == ' ')
+        --n;
+    return text.left(n);
+}
+
+} // namespace store

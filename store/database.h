@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+namespace store {
+
+// Opens (creating when missing) an SQLite file under `connectionName` with
+// the engine functions our tables' checks use. The caller owns the name.
+struct OpenResult
+{
+    bool ok = false;
+    QString message; // the user's message when not ok
+};
+
+OpenResult OpenDatabase(const QString& connectionName, const QString& file,
+                        bool mustExist = true);
+void CloseDatabase(const QString& connectionName);
+
+// Registers cp949_len() on an open connection (done by OpenDatabase).
+bool RegisterFunctions(QSqlDatabase& db);
+
+// What kind of refusal a write met.
+enum class WriteFault { None, Duplicate, TooLong, Missing, Other };
+WriteFault ClassifyError(const QSqlError& error, QString* field = nullptr);
+
+// The user's message for a refused write: "코드가 중복됩니다." for a key
+// violation, the field and its limit for an over-long text,
+// "필수항목이 누락되었습니다." otherwise.
+QString WriteErrorMessage(const QSqlError& error);
+
+// Drops trailing blanks, as text fields of the table engine do.
+QString TrimRight(const QString& text);
+
+} // namespace store

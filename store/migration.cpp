@@ -1,0 +1,233 @@
+#include "store/migration.h"
+
+#include "shell/log.h"
+#include "shell/text_helpers.h"
+#include "store/schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace store {
+namespace {
+
+struct Step
+{
+    QSqlDatabase& db;
+    MigrationResult& result;
+
+    bool fail(const QString& step, const QSqlQuery& q)
+    {
+        result.step = step;
+        result.error = q.lastError().text();
+        return false;
+    }
+
+    bool exec(const QString& step, const QString& sql)
+    {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            return fail(step, q);
+        return true;
+    }
+
+    bool create(const QString& table, Layout layout = Layout::Current)
+    {
+        if (TableExists(db, table))
+            return true;
+        QString error;
+        if (!CreateTable(db, *FindTable(table), layout, &error)) {
+            result.step = "CREATE " + table;
+            result.error = error;
+            return false;
+        }
+        return true;
+    }
+
+    // Adds the column (as the current layout defines it) when missing, then
+    // fills it with `fill`.
+    bool addColumn(const QString& table, const QString& column, const QString& fill)
+    {
+        if (ColumnExists(db, table, column))
+            return true;
+        const FieldDef* f = FindTable(table)->field(column);
+        const QString step = "ALTER TABLE " + table + " ADD " + column;
+        return exec(step, "ALTER TABLE " + table + " ADD COLUMN " + ColumnSql(FindTable(table)->name, *f)) &&
+               exec(step, fill);
+    }
+};
+
+bool fillDisplayBankno(QSqlDatabase& db, MigrationResult& result)
+{
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec("SELECT rowid, Bankno, Giganid, NapbuNO FROM TongRegister"
+                   " WHERE DisplayBankno IS NULL OR DisplayBankno = ''")) {
+        result.step = "DisplayBankno";
+        result.error = rows.lastError().text();
+        return false;
+    }
+    QList<std::tuple<qint64, QString, QString>> pending;
+    while (rows.next())
+        pending.append({rows.value(0).toLongLong(), rows.value(1).toString(),
+                        rows.value(2).toString() + "/" + rows.value(3).toString()});
+    rows.finish();
+
+    QSqlQuery update(db);
+    update.prepare("UPDATE TongRegister SET DisplayBankno = :d WHERE rowid = :r");
+    for (const auto& [rowid, bankNo, who] : pending) {
+        update.bindValue(":d", DisplayBankno(bankNo));
+        update.bindValue(":r", rowid);
+        if (!update.exec()) {
+            // One refused row must not leave every later consent without
+            // its display number: note it and go on.
+            ++result.skippedConsents;
+            shell::WriteLog("출금동의 DisplayBankno 변환 실패 " + who + " " +
+                                update.lastError().databaseText(),
+                            true);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QString DisplayBankno(const QString& bankNo)
+{
+    return shell::PadZeros(shell::RemoveChar(bankNo, '-'), 14, false);
+}
+
+const QList<QPair<QString, QString>>& ResultCodeSeeds()
+{
+    static const QList<QPair<QString, QString>> seeds = {
+        {"0000", "정상처리"},
+        {"0101", "수취인계좌 없음"},
+        {"0102", "수취인계좌 부적"},
+        {"0103", "수취인계좌번호내의 점번호 틀림"},
+        {"0104", "수취인계좌 잔액증명서 발급"},
+        {"0105", "수취인계좌 통장정리후 거래가능"},
+        {"0106", "수취인계좌 입금한도 초과"},
+        {"0107", "주민등록번호 불일치"},
+        {"0108", "총금액 상위"},
+        {"0201", "통장분실 재발행계좌"},
+        {"0202", "법적제한계좌"},
+        {"0203", "가명계좌"},
+        {"0204", "해약계좌"},
+        {"0205", "잡좌"},
+        {"0300", "실명 미확인"},
+        {"0400", "기타 수취불가"},
+        {"0444", "입금 상대 은행 장애"},
+        {"1000", "잔액부족"},
+        {"1001", "예금주 성명 오류"},
+        {"1002", "연체계좌, 한도초과"},
+        {"1003", "지급정지 계좌"},
+        {"1004", "일부출금"},
+        {"1005", "미처리"},
+        {"1006", "이체일 오류"},
+        {"1007", " "},
+        {"1008", "은행 System Error"},
+        {"1009", "거래일자 오류"},
+        {"1010", "계정과목 오류"},
+        {"1011", "이체금액 오류"},
+        {"1012", "계좌번호 오류"},
+        {"1013", "해당원장 없음"},
+        {"1014", "계좌상태 오류"},
+        {"2000", "신청구분 오류"},
+        {"2001", "납부자번호 오류"},
+        {"2002", "대상 납부자 없음(자동이체미등록)"},
+        {"2003", "해지신청시 계좌번호 불일치"},
+        {"2004", "신규신청 불가"},
+        {"2005", "이중신청(동일 납부자번호&동일계좌)"},
+        {"2015", "이중신청(동일 납부자번호&상이계좌)"},
+        {"2006", "징수기관 임의 해지"},
+        {"2007", "자동이체 이미 해지(Tervo해지)"},
+        {"2008", "자동이체 이미 해지(업체해지)"},
+        {"2088", "기타오류(은행확인필요)"},
+    };
+    return seeds;
+}
+
+MigrationResult RunMigration(QSqlDatabase& db)
+{
+    MigrationResult result;
+    Step s{db, result};
+
+    // The tables every release had: a file that lost one gets it back empty,
+    // so that the later steps have something to alter.
+    for (const TableDef& t : Tables())
+        if (!t.createdByMigration && !s.create(t.name))
+            return result;
+
+    // Consents and their import layouts.
+    if (!s.create("TongRegister"))
+        return result;
+    if (!TableExists(db, "TongRegisterConv")) {
+        if (!s.create("TongRegisterConv") ||
+            !s.exec("INSERT TongRegisterConv",
+                    "INSERT INTO TongRegisterConv  "
+                    " VALUES('출금동의',0,1,6,8,10,18,2,25,14,39,14,53,13,66,8,74,2,88,6,94,1)"))
+            return result;
+    }
+
+    // Consent switches of the banks; always on for the own bank group.
+    if (!s.addColumn("BankCode", "MONEYLAW", " UPDATE  BANKCODE SET MONEYLAW = 0 ") ||
+        !s.addColumn("BankCode", "JUMINCHECK", " UPDATE  BANKCODE SET JUMINCHECK = 0 ") ||
+        !s.addColumn("BankCode", "SENDVERSION", " UPDATE  BANKCODE SET SENDVERSION = '0' "))
+        return result;
+    const QString ownBanks = "  WHERE ID IN ('10','11','12','13','14','15') ";
+    if (!s.exec("BANKCODE", "UPDATE BANKCODE SET SENDVERSION = '1'" + ownBanks) ||
+        !s.exec("BANKCODE", "UPDATE BANKCODE SET MONEYLAW = 1" + ownBanks) ||
+        !s.exec("BANKCODE", "UPDATE BANKCODE SET JUMINCHECK = 1" + ownBanks))
+        return result;
+
+    // Institutions: consent file codes and evidence kind.
+    if (!s.addColumn("UserCode", "TREGISTERIN", " UPDATE  USERCODE SET TREGISTERIN = 'NA200' ") ||
+        !s.addColumn("UserCode", "TREGISTEROUT", " UPDATE  USERCODE SET TREGISTEROUT = 'NA200' ") ||
+        !s.addColumn("UserCode", "AUTHSENDTYPE", " UPDATE USERCODE SET AUTHSENDTYPE = '' "))
+        return result;
+
+    // Consents: the 14-digit account form.
+    if (!s.addColumn("TongRegister", "DisplayBankno", " UPDATE  TongRegister SET DisplayBankno = '' ") ||
+        !fillDisplayBankno(db, result))
+        return result;
+
+    if (!s.create("EvidentialAuthKey") || !s.create("Evidential"))
+        return result;
+
+    // Ten-character institution codes, result codes, four-character results.
+    if (!s.addColumn("UserCode", "APID10", "update USERCODE set APID10=APID;") ||
+        !s.addColumn("Apt1", "GiganID10", "update Apt1 set GiganID10=GiganID;") ||
+        !s.addColumn("GroupAp1", "GiganID10", "update GroupAp1 set GiganID10=GiganID;"))
+        return result;
+    {
+        QSqlQuery q(db);
+        if (!q.exec("select count(id) as cnt_id from CodeP where id='0000';") || !q.next())
+            return s.fail("CodeP", q), result;
+        if (q.value(0).toInt() <= 0) {
+            if (!s.exec("CodeP", "delete from CodeP;"))
+                return result;
+            QSqlQuery ins(db);
+            ins.prepare("insert into CodeP (id,Name) values (:id,:name);");
+            for (const auto& [id, name] : ResultCodeSeeds()) {
+                ins.bindValue(":id", id);
+                ins.bindValue(":name", name);
+                if (!ins.exec())
+                    return s.fail("CodeP", ins), result;
+            }
+        }
+    }
+    if (!s.addColumn("Apt2", "ResultID4", "update Apt2 set ResultID4 = ResultID;") ||
+        !s.addColumn("GroupAp2", "ResultID4", "update GroupAp2 set ResultID4 = ResultID;"))
+        return result;
+
+    // Indexes over columns that the steps above added.
+    for (const TableDef& t : Tables())
+        for (const QString& sql : CreateIndexSql(t, Layout::Current))
+            if (!s.exec("INDEX " + t.name, sql))
+                return result;
+
+    result.ok = true;
+    return result;
+}
+
+} // namespace store

@@ -1,0 +1,280 @@
+#include "store/schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace store {
+namespace {
+
+using T = FieldType;
+
+FieldDef S(const char* name, int size, bool required = false)
+{
+    return {name, T::String, size, required, false};
+}
+FieldDef F(const char* name, FieldType type, bool required = false)
+{
+    return {name, type, 0, required, false};
+}
+FieldDef Added(FieldDef f)
+{
+    f.addedByMigration = true;
+    return f;
+}
+
+QList<FieldDef> strings(std::initializer_list<const char*> names, int size)
+{
+    QList<FieldDef> out;
+    for (const char* n : names)
+        out.append(S(n, size));
+    return out;
+}
+
+QList<TableDef> buildTables()
+{
+    QList<TableDef> t;
+
+    t.append({"Apt1",
+              {F("AptID", T::Integer), S("GiganID", 8), S("FileGubun", 2), S("BankCode", 2),
+               S("MoBankNo", 16), F("IcheDate", T::Date), F("IcheEDate", T::Date),
+               F("SendDate", T::Date), S("Pass", 8), F("E1TotNo", T::Integer),
+               F("E1TotMon", T::Currency), F("E1JunNo", T::Integer), F("E1JunMon", T::Currency),
+               F("E1JoNo", T::Integer), F("E1JoMon", T::Currency), F("E1SucNo", T::Integer),
+               F("E1SucMon", T::Currency), F("Rdate", T::Date), F("State", T::SmallInt),
+               F("Stime", T::Time), F("TotNo", T::Integer), F("TotMoney", T::Currency),
+               F("DataNo", T::Integer), S("Bigo", 80), Added(S("GiganID10", 10))},
+              {{"Apt1_AptID", {"AptID"}},
+               {"Apt1_GiganID10", {"GiganID10"}, false, true},
+               {"Apt1_IcheDate", {"IcheDate"}},
+               {"Apt1_SendDate", {"SendDate"}},
+               {"Apt1_State", {"State"}}}});
+
+    const QList<FieldDef> lineFields = {
+        F("Apt2ID", T::AutoInc), F("AptID", T::Integer), F("DongInt", T::Float), S("Dong", 4),
+        F("HoInt", T::Float), S("Ho", 4), S("BankCode", 2), S("BankNo", 16),
+        F("IcheDate", T::Date), F("IcheMoney", T::Currency), S("IcheYebu", 1),
+        S("ResultID", 2), S("NapbuNo", 24)};
+
+    QList<FieldDef> apt2 = lineFields;
+    apt2 << F("Rdate", T::Date) << F("State", T::SmallInt) << F("Sdate", T::Date)
+         << F("Stime", T::Time) << F("DataNo", T::Integer) << S("Bigo", 20) << S("Kita", 20)
+         << Added(S("ResultID4", 4));
+    t.append({"Apt2",
+              apt2,
+              {{"AptDong2", {"AptID", "DongInt", "Dong", "HoInt", "Ho"}, false, true},
+               {"Name", {"AptID", "Bigo"}, false, true},
+               {"AptICD2", {"AptID", "IcheDate"}, false, true},
+               {"AptBID2", {"AptID", "BankCode", "BankNo"}, false, true},
+               {"AptID2", {"AptID"}, false, true}}});
+
+    t.append({"GroupAp1",
+              {S("GroupName", 20), F("AptID", T::Integer), S("GiganID", 8), S("FileGubun", 2),
+               S("BankCode", 2), S("MoBankNo", 16), F("IcheDate", T::Date),
+               F("IcheEDate", T::Date), F("SendDate", T::Date), S("Pass", 8),
+               F("State", T::SmallInt), F("TotNo", T::Integer), F("TotMoney", T::Currency),
+               S("Bigo", 80), Added(S("GiganID10", 10))},
+              {{"GroupAp1_AptID", {"AptID"}},
+               {"GroupAp1_GroupName", {"GroupName"}, false, true},
+               {"GroupAp1_GiganID10", {"GiganID10"}, false, true}}});
+
+    QList<FieldDef> groupLines = lineFields;
+    groupLines << F("State", T::SmallInt) << F("DataNo", T::Integer) << S("Bigo", 20)
+               << S("Kita", 20) << Added(S("ResultID4", 4));
+    t.append({"GroupAp2", groupLines, {{"GrpApID2", {"AptID"}}}});
+
+    QList<FieldDef> user = {S("Name", 40, true)};
+    user << strings({"JAID", "CHID"}, 7) << strings({"TOID", "TOID2", "APID"}, 8)
+         << strings({"JAIN", "JAOUT", "SUSININ", "SUSINOUT", "SUCHIN", "SUCHOUT", "TONGIN",
+                     "TONGOUT", "TONG2IN", "TONG2OUT"},
+                    5)
+         << strings({"JAPASS", "SIPASS"}, 4) << S("SIID", 7)
+         << strings({"JABCODE", "SIBCODE", "CHBCODE", "TOBCODE", "TO2BCODE"}, 8)
+         << strings({"CHPASS", "TOPASS", "TO2PASS"}, 8) << strings({"BankNoT1", "BankNoT2"}, 15)
+         << S("APIN", 5) << S("APOUT", 5) << S("APPASS", 8) << S("APBCODE", 8)
+         << S("BankNoApt", 18) << strings({"HY1", "HY2", "HY3"}, 5) << S("Mask", 30)
+         << F("Rec", T::AutoInc) << F("TOIO", T::Integer) << Added(S("TREGISTERIN", 5))
+         << Added(S("TREGISTEROUT", 5)) << Added(S("APID10", 10))
+         << Added(S("AUTHSENDTYPE", 10));
+    t.append({"UserCode",
+              user,
+              {{"UserCode_PK", {"Name"}, true},
+               {"APIDIX", {"APID10"}, false, true},
+               {"Names", {"Name"}, false, true},
+               {"TOIDIX", {"TOID"}, false, true},
+               {"CHIDIX", {"CHID"}, false, true},
+               {"JAIDIX", {"JAID"}, false, true},
+               {"TOID2IX", {"TOID2"}, false, true}}});
+
+    t.append({"BankCode",
+              {S("Id", 2, true), S("Name", 40), Added(F("MONEYLAW", T::Boolean)),
+               Added(F("JUMINCHECK", T::Boolean)), Added(S("SENDVERSION", 1))},
+              {{"BankCode_PK", {"Id"}, true}}});
+
+    t.append({"CodeP", {S("id", 4, true), S("Name", 40)}, {{"CodeP_PK", {"id"}, true}}});
+    t.append({"CodeS", {S("id", 1, true), S("Name", 20)}, {{"CodeS_PK", {"id"}, true}}});
+
+    QList<FieldDef> conv = {S("Name", 20, true), F("Len", T::Integer)};
+    for (const char* item : {"Dong", "Ho", "Name", "BankCode", "BankNo", "IcheMoney", "IcheDate",
+                             "NapbuNo", "BankName"}) {
+        conv << F((QString(item) + "S").toLatin1().constData(), T::SmallInt)
+             << F((QString(item) + "N").toLatin1().constData(), T::SmallInt);
+    }
+    t.append({"APTCONV", conv, {{"APTCONV_PK", {"Name"}, true}}});
+
+    t.append({"TongRegister",
+              {S("Giganid", 10, true), S("Bankcd", 2, true), S("Bankno", 16, true),
+               S("NapbuNO", 20, true), F("Status", T::Integer), S("NAME", 20),
+               F("Autoichedate", T::SmallInt), S("BanksubCD", 3), F("RequestDate", T::DateTime),
+               F("Senddate", T::DateTime), F("Receivedate", T::DateTime),
+               F("ResultCD", T::Integer), F("CheckJumin", T::Boolean), S("JuminNO", 13),
+               F("ResultYN", T::Boolean), S("FileGubun", 2), Added(S("DisplayBankno", 16))},
+              {{"TongRegister_PK", {"Giganid", "Bankcd", "Bankno", "NapbuNO"}, true},
+               {"TongRegister_PK_IDX1", {"Status", "Bankcd", "Bankno"}},
+               {"TongRegister_PK_IDX2", {"Status", "Senddate"}}},
+              true});
+
+    QList<FieldDef> tconv = {S("NAME", 20, true), F("LEN", T::Integer)};
+    for (int i = 1; i <= 10; ++i) {
+        tconv << F(QString("FIELD%1S").arg(i).toLatin1().constData(), T::Integer)
+              << F(QString("FIELD%1N").arg(i).toLatin1().constData(), T::Integer);
+    }
+    t.append({"TongRegisterConv", tconv, {{"TongRegisterConv_PK", {"NAME"}, true}}, true});
+
+    t.append({"EvidentialAuthKey",
+              {S("SendId", 10, true), S("AuthKey", 64, true)},
+              {{"EvidentialAuthKey_PK", {"SendId"}, true}},
+              true});
+
+    t.append({"Evidential",
+              {S("BANKCD", 2, true), S("CUSTNO", 10, true), S("CMSSERIALNO", 20, true),
+               S("ACCTNO", 18, true), S("AUTHTYPE", 1), S("AUTHFILE", 40), S("SENDDATE", 8),
+               S("SENDSTATE", 1)},
+              {{"Evidential_PK", {"BANKCD", "CUSTNO", "CMSSERIALNO"}, true}},
+              true});
+    return t;
+}
+
+bool inLayout(const FieldDef& f, Layout layout)
+{
+    return layout == Layout::Current || !f.addedByMigration;
+}
+
+} // namespace
+
+const FieldDef* TableDef::field(const QString& n) const
+{
+    for (const FieldDef& f : fields)
+        if (f.name.compare(n, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+const QList<TableDef>& Tables()
+{
+    static const QList<TableDef> tables = buildTables();
+    return tables;
+}
+
+const TableDef* FindTable(const QString& name)
+{
+    for (const TableDef& t : Tables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QString ColumnSql(const QString& table, const FieldDef& f)
+{
+    QString sql = f.name + ' ';
+    switch (f.type) {
+    case T::String:
+        sql += "TEXT";
+        break;
+    case T::Float:
+        sql += "REAL";
+        break;
+    case T::AutoInc:
+        return sql + "INTEGER PRIMARY KEY AUTOINCREMENT";
+    case T::Date:
+    case T::Time:
+    case T::DateTime:
+        sql += "TEXT";
+        break;
+    default:
+        sql += "INTEGER";
+        break;
+    }
+    if (f.required)
+        sql += " NOT NULL";
+    // Named constraints, so that a refused write can say which field failed.
+    if (f.type == T::String)
+        sql += QString(" CONSTRAINT %1_%2_len CHECK (%2 IS NULL OR cp949_len(%2) <= %3)")
+                   .arg(table, f.name)
+                   .arg(f.size);
+    if (f.required && f.type == T::String)
+        sql += QString(" CONSTRAINT %1_%2_req CHECK (%2 <> '')").arg(table, f.name);
+    return sql;
+}
+
+QString CreateTableSql(const TableDef& table, Layout layout)
+{
+    QStringList columns;
+    for (const FieldDef& f : table.fields)
+        if (inLayout(f, layout))
+            columns.append(ColumnSql(table.name, f));
+    return "CREATE TABLE " + table.name + " (\n  " + columns.join(",\n  ") + "\n)";
+}
+
+QStringList CreateIndexSql(const TableDef& table, Layout layout)
+{
+    QStringList out;
+    for (const IndexDef& ix : table.indexes) {
+        bool present = true;
+        QStringList cols;
+        for (const QString& c : ix.fields) {
+            const FieldDef* f = table.field(c);
+            if (!f || !inLayout(*f, layout))
+                present = false;
+            cols.append(ix.noCase ? c + " COLLATE NOCASE" : c);
+        }
+        if (!present)
+            continue;
+        out.append(QString("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
+                       .arg(ix.unique ? "UNIQUE " : "", ix.name, table.name, cols.join(", ")));
+    }
+    return out;
+}
+
+bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error)
+{
+    QSqlQuery q(db);
+    QStringList statements = {CreateTableSql(table, layout)};
+    statements += CreateIndexSql(table, layout);
+    for (const QString& sql : statements) {
+        if (!q.exec(sql)) {
+            if (error)
+                *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableExists(QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery q(db);
+    q.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = :n COLLATE NOCASE");
+    q.bindValue(":n", table);
+    return q.exec() && q.next();
+}
+
+bool ColumnExists(QSqlDatabase& db, const QString& table, const QString& column)
+{
+    QSqlQuery q(db);
+    q.prepare("SELECT 1 FROM pragma_table_info(:t) WHERE name = :c COLLATE NOCASE");
+    q.bindValue(":t", table);
+    q.bindValue(":c", column);
+    return q.exec() && q.next();
+}
+
+} // namespace store

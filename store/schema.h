@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// Every table of the data store, described once. The table engine is
+// SQLite: one file Data/Pelmar.db, each table an SQLite table of the same
+// name and columns.
+namespace store {
+
+enum class FieldType { String, Integer, SmallInt, Float, Currency, Date, Time, DateTime, Boolean, AutoInc };
+
+struct FieldDef
+{
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0; // bytes (CP949) for strings
+    bool required = false;
+    bool addedByMigration = false; // missing from the oldest layout
+};
+
+struct IndexDef
+{
+    QString name;
+    QStringList fields;
+    bool unique = false;
+    bool noCase = false;
+};
+
+struct TableDef
+{
+    QString name;
+    QList<FieldDef> fields;
+    QList<IndexDef> indexes;
+    bool createdByMigration = false; // missing from the oldest layout
+
+    const FieldDef* field(const QString& name) const;
+};
+
+enum class Layout { Current, Oldest };
+
+const QList<TableDef>& Tables();
+const TableDef* FindTable(const QString& name);
+
+// SQL for one column, as CREATE TABLE and ALTER TABLE ADD COLUMN use it:
+// text sizes and required fields are checked by the engine on every write.
+QString ColumnSql(const QString& table, const FieldDef& field);
+QString CreateTableSql(const TableDef& table, Layout layout);
+QStringList CreateIndexSql(const TableDef& table, Layout layout);
+
+// Creates the table (and its indexes) in the given layout.
+bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error = nullptr);
+
+bool TableExists(QSqlDatabase& db, const QString& table);
+bool ColumnExists(QSqlDatabase& db, const QString& table, const QString& column);
+
+} // namespace store

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace shell {
+class Ui;
+}
+
+namespace store {
+
+// The data module: owns the connection to Data/Pelmar.db for the life of
+// the program, brings an older file up to the current layout, hands out
+// batch numbers and looks up the shared code tables.
+class TDM1
+{
+public:
+    explicit TDM1(shell::Ui& ui);
+    ~TDM1();
+    TDM1(const TDM1&) = delete;
+    TDM1& operator=(const TDM1&) = delete;
+
+    static QString DatabaseFile(const QString& dataDir);
+
+    // Opens the main connection on dataDir (a folder without a database is
+    // first filled from the blank database). Shows its message on failure.
+    bool Connect(const QString& dataDir);
+    void Close();
+    bool IsOpen() const;
+
+    // Creates what is missing and migrates an older layout, all in one
+    // transaction; a failure leaves the file as it was and is reported.
+    bool PrepareDatabase(const QString& dataDir);
+    // Checks the shared tables and loads their lookups; shows the data
+    // module's message when any of them cannot be used.
+    bool OpenTables();
+    void RefreshTables();
+
+    int NextNumber(const QString& table, const QString& field);
+    int NextBatchNumber();
+    int NextGroupNumber();
+
+    // Lookups by key; empty when the key is not found.
+    QString BankName(const QString& id) const;
+    QString ResultText(const QString& id) const;
+    QString OutcomeText(const QString& id) const;
+
+    QSqlDatabase db() const;
+    shell::Ui& ui() const { return m_ui; }
+    const QString& dataDir() const { return m_dataDir; }
+
+    static const QString kUnusableMessage;
+
+private:
+    bool ensureDatabaseFile(const QString& dataDir);
+
+    shell::Ui& m_ui;
+    QString m_mainName;
+    QString m_updateName;
+    QString m_dataDir;
+    QHash<QString, QString> m_bankNames;
+    QHash<QString, QString> m_resultTexts;
+    QHash<QString, QString> m_outcomeTexts;
+};
+
+} // namespace store

@@ -1,0 +1,45 @@
+#include "tests/support/workspace_fixture.h"
+
+#include "shell/clock.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace testing_support {
+
+void WorkspaceTest::SetUp()
+{
+    ASSERT_TRUE(m_home.isValid());
+    ASSERT_TRUE(m_registry.isValid());
+    qputenv("PELMAR_REGISTRY_DIR", m_registry.path().toLocal8Bit());
+    qunsetenv("PELMAR_HOME");
+    shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)));
+    shell::SetTestMode(false);
+    shell::LoadWorkspacePaths(m_home.path());
+}
+
+void WorkspaceTest::TearDown()
+{
+    shell::ResetClock();
+}
+
+void WorkspaceTest::writeFile(const QString& relative, const QByteArray& bytes) const
+{
+    const QString p = path(relative);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray WorkspaceTest::readFile(const QString& relative) const
+{
+    QFile f(path(relative));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+} // namespace testing_support
