@@ -65,18 +65,21 @@ OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool
     // Reading the schema tells a foreign file; taking the write lock for a
     // moment tells a read-only or locked file — before anything is changed.
     QSqlQuery q(db);
+    const auto refusal = [&](const QSqlQuery& failed) {
+        const int code = failed.lastError().nativeErrorCode().toInt() & 0xFF;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + shown;
+        if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM)
+            return "자료 파일에 쓸 수 없습니다. (읽기 전용)\r" + shown;
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+            return "자료 파일이 손상되었거나 Pelmar 자료 파일이 아닙니다.\r" + shown;
+        return "자료 파일을 열 수 없습니다.\r" + shown + "\r" + failed.lastError().text();
+    };
     QString message;
-    if (!q.exec("SELECT count(*) FROM sqlite_master")) {
-        message = "자료 파일이 손상되었거나 Pelmar 자료 파일이 아닙니다.\r" + shown;
-    } else if (!q.exec("BEGIN IMMEDIATE")) {
-        const QString err = q.lastError().nativeErrorCode();
-        if (err == QString::number(SQLITE_BUSY) || err == QString::number(SQLITE_LOCKED))
-            message = "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + shown;
-        else
-            message = "자료 파일에 쓸 수 없습니다. (읽기 전용)\r" + shown;
-    } else if (!q.exec("ROLLBACK")) {
-        message = "자료 파일을 열 수 없습니다.\r" + shown;
-    }
+    if (!q.exec("SELECT count(*) FROM sqlite_master") || !q.exec("BEGIN IMMEDIATE"))
+        message = refusal(q);
+    else if (!q.exec("ROLLBACK"))
+        message = refusal(q);
     if (!message.isEmpty()) {
         q.finish();
         db.close();

@@ -50,10 +50,16 @@ struct Step
     {
         if (ColumnExists(db, table, column))
             return true;
-        const FieldDef* f = FindTable(table)->field(column);
+        const TableDef* def = FindTable(table);
         const QString step = "ALTER TABLE " + table + " ADD " + column;
-        return exec(step, "ALTER TABLE " + table + " ADD COLUMN " + ColumnSql(FindTable(table)->name, *f)) &&
-               exec(step, fill);
+        // Adding a checked column re-checks every old row against every
+        // check of the table; rows an older release accepted must not stop
+        // the upgrade, so the old rows are taken as they are.
+        const bool added = exec(step, "PRAGMA ignore_check_constraints=ON") &&
+                           exec(step, "ALTER TABLE " + table + " ADD COLUMN " +
+                                          ColumnSql(def->name, *def->field(column)));
+        exec(step, "PRAGMA ignore_check_constraints=OFF");
+        return added && exec(step, fill);
     }
 };
 

@@ -1,0 +1,82 @@
+#include "platform/process_list.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class Tool : public testing_support::WorkspaceTest
+{
+protected:
+    ToolRun tool(const QStringList& args)
+    {
+        QProcess p;
+        p.setProgram(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool");
+        p.setArguments(args);
+        p.start();
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+};
+
+TEST_F(Tool, PrepareDbMakesAWorkspaceAndIsRepeatable)
+{
+    const QString ws = home() + "branch";
+    ToolRun r = tool({"prepare-db", "--home", ws});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("database created")) << r.out.toStdString();
+    for (const char* d : {"Data/Pelmar.db", "Send/Old", "Recv/Old", "Result"})
+        EXPECT_TRUE(QFileInfo::exists(ws + "/" + d)) << d;
+    // Nothing but the database file stays in Data/.
+    EXPECT_EQ(QDir(ws + "/Data").entryList(QDir::Files), QStringList{"Pelmar.db"});
+
+    r = tool({"--home", ws, "prepare-db"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("database migrated"));
+    EXPECT_EQ(tool({"--home", ws, "check"}).exitCode, 0);
+}
+
+TEST_F(Tool, WrongArgumentsGiveUsage)
+{
+    for (const QStringList& args : {QStringList{}, QStringList{"no-such-command"},
+                                    QStringList{"prepare-db", "extra"}, QStringList{"--home"},
+                                    QStringList{"make-blank"}}) {
+        const ToolRun r = tool(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("usage:")) << args.join(' ').toStdString();
+    }
+    const ToolRun help = tool({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command : {"prepare-db", "make-blank", "check"})
+        EXPECT_TRUE(help.out.contains(command)) << command;
+}
+
+TEST_F(Tool, ForeignDatabaseFileFailsUntouched)
+{
+    const QByteArray junk = QByteArray("PK not a database at all ").repeated(200);
+    writeFile("branch/Data/Pelmar.db", junk);
+    const ToolRun r = tool({"--home", home() + "branch", "prepare-db"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("자료 파일이 손상되었거나"))) << r.err.toStdString();
+    EXPECT_EQ(readFile("branch/Data/Pelmar.db"), junk);
+}
+
+TEST_F(Tool, MakeBlankWritesAnArchiveThatFillsAWorkspace)
+{
+    const ToolRun r = tool({"make-blank", home() + "Blank.bin"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(readFile("Blank.bin").startsWith("PK"));
+}

@@ -1,0 +1,176 @@
+#include "platform/process_list.h"
+#include "platform/registry.h"
+#include "shell/clock.h"
+#include "shell/codec.h"
+#include "shell/file_helpers.h"
+#include "shell/firm_ini.h"
+#include "shell/link_settings.h"
+#include "shell/log.h"
+#include "shell/workspace.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace shell;
+
+class ShellWorkspace : public testing_support::WorkspaceTest
+{
+};
+
+TEST_F(ShellWorkspace, PathsHangOffProgramDir)
+{
+    EXPECT_EQ(Paths().dataDir, home() + "Data/");
+    EXPECT_EQ(Paths().sendDir, home() + "Send/");
+    EXPECT_EQ(FirmIniPath(), home() + "Firm.ini");
+    EXPECT_EQ(WithBackslash("  /a/b "), "/a/b/");
+    EXPECT_EQ(WithBackslash("/a/b/"), "/a/b/");
+    EXPECT_EQ(WithBackslash("   "), "");
+}
+
+TEST_F(ShellWorkspace, LogLinesPerMonthInCp949)
+{
+    FreezeNow(QDateTime(QDate(2008, 11, 30), QTime(23, 59, 58)));
+    WriteLog(QStringLiteral("단위 시작"));
+    WriteLog("boom", true);
+    FreezeNow(QDateTime(QDate(2008, 12, 1), QTime(0, 0, 1)));
+    WriteLog("next month");
+
+    const QByteArray nov = readFile("200811.log");
+    EXPECT_EQ(nov, ToCp949(QStringLiteral("30 23:59:58      단위 시작\r\n30 23:59:58 에러 boom\r\n")));
+    // The marker is six bytes in CP949.
+    EXPECT_EQ(ToCp949(QStringLiteral(" 에러 ")).size(), 6);
+    EXPECT_EQ(readFile("200812.log"), QByteArray("01 00:00:01      next month\r\n"));
+}
+
+TEST_F(ShellWorkspace, LogIntoUnwritableFolderIsSilentlyLost)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    QFile::setPermissions(home(), QFile::ReadOwner | QFile::ExeOwner);
+    WriteLog("lost");
+    QFile::setPermissions(home(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(QFile::exists(LogFilePath()));
+}
+
+TEST_F(ShellWorkspace, LogIntoMissingFolderIsSilentlyLost)
+{
+    LoadWorkspacePaths(home() + "gone/deeper");
+    WriteLog("lost");
+    EXPECT_FALSE(QFile::exists(LogFilePath()));
+}
+
+TEST_F(ShellWorkspace, ErrorListWrittenAndOffered)
+{
+    ui.answerConfirm(true);
+    ASSERT_TRUE(ReportErrorList(ui, {QStringLiteral("101동 1201호"), "2"},
+                                {QStringLiteral("계좌번호 오류"), "x"}));
+    EXPECT_EQ(readFile("Temp/Error.txt"),
+              ToCp949(QStringLiteral("101동 1201호   오류 : 계좌번호 오류\r\n2   오류 : x\r\n")));
+    const QStringList asked = ui.texts("confirm");
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("총 2 건의 자료에서 오류가 발견되었습니다.\r")));
+    EXPECT_TRUE(asked[0].contains(path("Temp/Error.txt")));
+    EXPECT_EQ(ui.texts("open"), QStringList{path("Temp/Error.txt")});
+}
+
+TEST_F(ShellWorkspace, FirmIniDefaultsScrambledPasswordAndGarbage)
+{
+    EXPECT_EQ(ReadPassword(), "");
+    EXPECT_EQ(ReadAmountLimit(), 5000000);
+    EXPECT_EQ(ReadNoticeTextColor(), 65535);
+    EXPECT_EQ(ReadNoticeBackColor(), 0);
+    EXPECT_EQ(ReadBackgroundPicture(), "Main_Space.bmp");
+
+    ASSERT_TRUE(WritePassword("ab1"));
+    const QByteArray raw = readFile("Firm.ini");
+    EXPECT_TRUE(raw.contains(QByteArray("Password=") + char(255 - 'a') + char(255 - 'b') + char(255 - '1')));
+    EXPECT_EQ(ReadPassword(), "ab1");
+    ASSERT_TRUE(WriteNoticeTextColor(0x00112233));
+    EXPECT_EQ(ReadNoticeTextColor(), 0x00112233);
+    EXPECT_EQ(ReadPassword(), "ab1"); // other keys survive a write
+
+    writeFile("Firm.ini", "[General]\r\nApt=lots\r\nNoticeTextColor=\r\n[Bmps]\r\nMain=Main_Sea.bmp\r\n");
+    EXPECT_EQ(ReadAmountLimit(), 5000000);
+    EXPECT_EQ(ReadNoticeTextColor(), 65535);
+    EXPECT_EQ(ReadBackgroundPicture(), "Main_Sea.bmp");
+    writeFile("Firm.ini", "[General]\r\napt = 12\r\n");
+    EXPECT_EQ(ReadAmountLimit(), 12000000);
+}
+
+TEST_F(ShellWorkspace, LinkKeyFromProgramPath)
+{
+    EXPECT_EQ(LinkKeyForPath("C:\\Program Files\\Pelmar\\Pelmar.exe"),
+              "Parlx.C.ProgramFiles.Pelmar.Pelmar.exe");
+    EXPECT_EQ(LinkKeyForPath("/opt/my pelmar/Pelmar"), "Parlx.opt.mypelmar.Pelmar");
+}
+
+TEST_F(ShellWorkspace, LinkSettingsKeepWhatExistsAndDefaultTheRest)
+{
+    SetLinkProgramPath(home() + "Pelmar");
+    TEdiConfig cfg;
+    bool complete = true;
+    EXPECT_FALSE(ReadSettings(cfg, &complete));
+    EXPECT_FALSE(complete);
+
+    // Only the user key exists, with a login and a receive folder.
+    platform::Registry reg(platform::Registry::CurrentUser);
+    ASSERT_TRUE(reg.WriteString(UserInfoKey(), "LoginID", "BR0042"));
+    ASSERT_TRUE(reg.WriteString(UserInfoKey(), "RecvDir", home() + "In"));
+    ASSERT_TRUE(reg.WriteBool(UserInfoKey(), "DeleteCheck", false));
+    EXPECT_FALSE(ReadSettings(cfg, &complete));
+    EXPECT_EQ(cfg.LoginID, "BR0042");
+    EXPECT_EQ(cfg.Port, "COM1");
+    EXPECT_FALSE(cfg.DeleteCheck);
+
+    InitialiseLinkSettings();
+    ASSERT_TRUE(ReadSettings(cfg, &complete));
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(cfg.LoginID, "BR0042");
+    EXPECT_EQ(cfg.RecvDir, home() + "In");
+    EXPECT_EQ(cfg.Speed, "38400");
+    EXPECT_EQ(cfg.SendDir, home() + "Send");
+    EXPECT_TRUE(QDir(home() + "In").exists());
+
+    ApplyLinkDirectories();
+    EXPECT_EQ(Paths().recvDir, home() + "In/");
+    EXPECT_EQ(Paths().senderId, "BR0042");
+
+    PrepareTransferDirectories();
+    for (const char* d : {"Send/Old", "Recv/Old", "Result"})
+        EXPECT_TRUE(QDir(home() + d).exists()) << d;
+    EXPECT_EQ(DecodeLinkPassword(EncodeLinkPassword("pw12")), "pw12");
+    SetLinkProgramPath({});
+}
+
+TEST_F(ShellWorkspace, FileHelpers)
+{
+    writeFile("src/a.txt", "a");
+    writeFile("src/b.TXT", "b");
+    writeFile("src/c.dat", "c");
+    QDir().mkpath(path("src/sub"));
+    QStringList names;
+    EXPECT_EQ(ListFiles(path("src/"), "*.txt", names), 2);
+    EXPECT_EQ(CountFiles(path("src/")), 3);
+    QDir().mkpath(path("dst"));
+    writeFile("dst/a.txt", "old");
+    ASSERT_TRUE(CopyFiles(ui, path("src/"), path("dst/"), "*.txt"));
+    EXPECT_EQ(readFile("dst/a.txt"), "a");
+    ASSERT_TRUE(DeleteAllFiles(ui, path("src/")));
+    EXPECT_EQ(CountFiles(path("src/")), 0);
+    EXPECT_TRUE(QDir(path("src/sub")).exists());
+    // Copying into a folder that does not exist reports the error.
+    writeFile("src/x.txt", "x");
+    EXPECT_FALSE(CopyFiles(ui, path("src/"), path("nowhere/"), "*.*"));
+    EXPECT_EQ(ui.texts("error").size(), 1);
+}
+
+TEST_F(ShellWorkspace, ProcessChecks)
+{
+    EXPECT_TRUE(IsProcessRunning(platform::OwnExecutable()));
+    EXPECT_FALSE(IsProcessRunning(home() + "Vandry"));
+    EXPECT_FALSE(IsDuplicateInstance());
+}

@@ -1,0 +1,307 @@
+#include "shell/workspace.h"
+#include "store/blank_database.h"
+#include "store/database.h"
+#include "store/migration.h"
+#include "store/schema.h"
+#include "store/tdm1.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using namespace store;
+
+namespace {
+
+QStringList column(QSqlDatabase db, const QString& sql)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << " " << q.lastError().text().toStdString();
+    while (q.next())
+        out.append(q.value(0).toString());
+    return out;
+}
+
+// Every row of every table, as text, for comparing two states of a file.
+QStringList dump(QSqlDatabase db)
+{
+    QStringList out;
+    for (const QString& table : column(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")) {
+        QSqlQuery q(db);
+        q.exec("SELECT * FROM " + table + " ORDER BY rowid");
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells.append(q.record().fieldName(i) + "=" + q.value(i).toString());
+            out.append(table + ": " + cells.join('|'));
+        }
+    }
+    out += column(db, "SELECT name || ':' || sql FROM sqlite_master ORDER BY name");
+    return out;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+class Migration : public testing_support::WorkspaceTest
+{
+protected:
+    QString dbFile() const { return TDM1::DatabaseFile(shell::Paths().dataDir); }
+
+    // A data directory as the oldest release left it, with real rows.
+    void makeOldest(bool withConsents = false)
+    {
+        QDir().mkpath(shell::Paths().dataDir);
+        ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok);
+        {
+            QSqlDatabase db = QSqlDatabase::database("legacy");
+            for (const TableDef& t : Tables())
+                if (!t.createdByMigration)
+                    ASSERT_TRUE(CreateTable(db, t, Layout::Oldest));
+            QSqlQuery q(db);
+            const char* rows[] = {
+                "INSERT INTO Apt1 (AptID, GiganID, IcheDate, State, TotNo, TotMoney) VALUES (1, 'A0000001', '2008-11-25', 3, 2, 150000)",
+                "INSERT INTO Apt1 (AptID, GiganID, IcheDate, State) VALUES (7, 'A0000002', '2008-12-25', 1)",
+                "INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, ResultID, Bigo) VALUES (1, '101', '1201', '11', '123-45-678901', 100000, 'Y', '00', '홍길동')",
+                "INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, ResultID) VALUES (1, '102', '303', '04', '1234567890', 50000, 'X', '10')",
+                "INSERT INTO GroupAp1 (GroupName, AptID, GiganID) VALUES ('정기', 1, 'A0000001')",
+                "INSERT INTO GroupAp2 (AptID, Dong, Ho, ResultID) VALUES (1, '101', '1201', '99')",
+                "INSERT INTO UserCode (Name, APID, APIN, APOUT) VALUES ('푸른마을아파트', 'A0000001', 'AB100', 'AB200')",
+                "INSERT INTO UserCode (Name, APID) VALUES ('햇살아파트', 'A0000002')",
+                "INSERT INTO BankCode (Id, Name) VALUES ('04', '국민은행')",
+                "INSERT INTO BankCode (Id, Name) VALUES ('11', 'Tervo중앙회')",
+                "INSERT INTO BankCode (Id, Name) VALUES ('13', 'Tervo회원조합')",
+                "INSERT INTO CodeP (id, Name) VALUES ('1000', '잔액부족')",
+                "INSERT INTO CodeS (id, Name) VALUES ('Y', '정상')",
+            };
+            for (const char* sql : rows)
+                ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << sql << " " << q.lastError().text().toStdString();
+            if (withConsents) {
+                // A release in between: consents without the display number.
+                TableDef tong = *FindTable("TongRegister");
+                ASSERT_TRUE(CreateTable(db, tong, Layout::Oldest));
+                const char* consents[] = {
+                    "INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES ('A0000001', '11', '123-45-678901234', 'P1', 0)",
+                    "INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES ('A0000001', '04', '1234-56', 'P2', 2)",
+                    "INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES ('A0000001', '04', '1234567890123456', 'P3', 2)",
+                };
+                for (const char* sql : consents)
+                    ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+            }
+        }
+        CloseDatabase("legacy");
+    }
+
+    QSqlDatabase prepared(TDM1& dm)
+    {
+        EXPECT_TRUE(dm.PrepareDatabase(shell::Paths().dataDir));
+        return dm.db();
+    }
+};
+
+TEST_F(Migration, OldestLayoutComesOutCurrentWithEveryRow)
+{
+    makeOldest();
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    EXPECT_TRUE(ui.messages().isEmpty());
+
+    for (const TableDef& t : Tables()) {
+        ASSERT_TRUE(TableExists(db, t.name)) << t.name.toStdString();
+        for (const FieldDef& f : t.fields)
+            EXPECT_TRUE(ColumnExists(db, t.name, f.name)) << t.name.toStdString() << "." << f.name.toStdString();
+        for (const IndexDef& ix : t.indexes)
+            EXPECT_EQ(column(db, "SELECT name FROM sqlite_master WHERE type='index' AND name='" + ix.name + "'").size(), 1)
+                << ix.name.toStdString();
+    }
+    EXPECT_EQ(column(db, "SELECT GiganID10 FROM Apt1 ORDER BY AptID"), (QStringList{"A0000001", "A0000002"}));
+    EXPECT_EQ(column(db, "SELECT GiganID10 FROM GroupAp1"), QStringList{"A0000001"});
+    EXPECT_EQ(column(db, "SELECT APID10 FROM UserCode ORDER BY Rec"), (QStringList{"A0000001", "A0000002"}));
+    EXPECT_EQ(column(db, "SELECT TREGISTERIN || TREGISTEROUT || '/' || AUTHSENDTYPE FROM UserCode"),
+              (QStringList{"NA200NA200/", "NA200NA200/"}));
+    EXPECT_EQ(column(db, "SELECT ResultID4 FROM Apt2 ORDER BY Apt2ID"), (QStringList{"00", "10"}));
+    EXPECT_EQ(column(db, "SELECT ResultID4 FROM GroupAp2"), QStringList{"99"});
+    EXPECT_EQ(column(db, "SELECT Id || MONEYLAW || JUMINCHECK || SENDVERSION FROM BankCode ORDER BY Id"),
+              (QStringList{"04000", "11111", "13111"}));
+    // CodeP had rows but no "0000": emptied and seeded with the 43.
+    EXPECT_EQ(column(db, "SELECT count(*) FROM CodeP"), QStringList{"43"});
+    EXPECT_EQ(column(db, "SELECT Name FROM CodeP WHERE id='1007'"), QStringList{" "});
+    EXPECT_EQ(column(db, "SELECT NAME || LEN || FIELD1S || FIELD10N FROM TongRegisterConv"),
+              QStringList{QStringLiteral("출금동의011")});
+    EXPECT_EQ(column(db, "SELECT Bigo FROM Apt2 WHERE Dong='101'"), QStringList{QStringLiteral("홍길동")});
+    EXPECT_EQ(column(db, "SELECT count(*) FROM Apt2"), QStringList{"2"});
+
+    EXPECT_TRUE(dm.OpenTables());
+    EXPECT_EQ(dm.BankName("04"), QStringLiteral("국민은행"));
+    EXPECT_EQ(dm.ResultText("0000"), QStringLiteral("정상처리"));
+    EXPECT_EQ(dm.OutcomeText("Y"), QStringLiteral("정상"));
+    EXPECT_EQ(dm.BankName("99"), "");
+    EXPECT_EQ(dm.NextBatchNumber(), 8);
+    EXPECT_EQ(dm.NextGroupNumber(), 2);
+}
+
+TEST_F(Migration, SecondRunChangesNothing)
+{
+    makeOldest(true);
+    TDM1 dm(ui);
+    const QStringList first = dump(prepared(dm));
+    const QStringList second = dump(prepared(dm));
+    EXPECT_EQ(first, second);
+}
+
+TEST_F(Migration, ResultCodesWithZeroRowAreLeftAlone)
+{
+    makeOldest();
+    {
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        QSqlQuery q(QSqlDatabase::database("x"));
+        ASSERT_TRUE(q.exec("INSERT INTO CodeP (id, Name) VALUES ('0000', 'ok')"));
+    }
+    CloseDatabase("x");
+    TDM1 dm(ui);
+    EXPECT_EQ(column(prepared(dm), "SELECT id FROM CodeP ORDER BY id"), (QStringList{"0000", "1000"}));
+}
+
+TEST_F(Migration, OldRowsBeyondTodaysLimitsDoNotStopIt)
+{
+    makeOldest(true);
+    {
+        // A consent an older release accepted with a name longer than the
+        // field allows today.
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        QSqlQuery q(QSqlDatabase::database("x"));
+        ASSERT_TRUE(q.exec("PRAGMA ignore_check_constraints=ON"));
+        ASSERT_TRUE(q.exec("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, NAME) "
+                           "VALUES ('A0000001', '04', '55-66', 'P0', '" + QString(30, 'n') + "')"));
+    }
+    CloseDatabase("x");
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    EXPECT_EQ(column(db, "SELECT NapbuNO || '=' || DisplayBankno FROM TongRegister ORDER BY NapbuNO"),
+              (QStringList{"P0=00000000005566", "P1=12345678901234", "P2=00000000123456", "P3=12345678901234"}));
+}
+
+TEST_F(Migration, RefusedDisplayBanknoRowIsSkippedAndTheRestFilled)
+{
+    QDir().mkpath(shell::Paths().dataDir);
+    {
+        TDM1 dm(ui);
+        QSqlDatabase db = prepared(dm);
+        QSqlQuery q(db);
+        for (const char* napbu : {"P1", "P2", "P3"})
+            ASSERT_TRUE(q.exec(QString("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, DisplayBankno) "
+                                       "VALUES ('A1', '04', '12-34', '%1', '')").arg(napbu)));
+        ASSERT_TRUE(q.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TongRegister WHEN OLD.NapbuNO = 'P2' "
+                           "BEGIN SELECT RAISE(ABORT, 'row refused'); END"));
+    }
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    EXPECT_EQ(column(db, "SELECT NapbuNO || '=' || DisplayBankno FROM TongRegister ORDER BY NapbuNO"),
+              (QStringList{"P1=00000000001234", "P2=", "P3=00000000001234"}));
+    const QString log = QString::fromUtf8(readFile("202403.log"));
+    EXPECT_TRUE(readFile("202403.log").contains("A1/P2")) << log.toStdString();
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(Migration, FailureLeavesFileAsItWas)
+{
+    makeOldest(true);
+    {
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        QSqlQuery q(QSqlDatabase::database("x"));
+        // The last step fails: every earlier step must be undone with it.
+        ASSERT_TRUE(q.exec("CREATE TRIGGER refuse BEFORE UPDATE ON GroupAp2 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    }
+    CloseDatabase("x");
+    const QByteArray before = fileHash(dbFile());
+    TDM1 dm(ui);
+    EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+    dm.Close();
+    EXPECT_EQ(fileHash(dbFile()), before);
+    ASSERT_EQ(ui.texts("error").size(), 1);
+    EXPECT_TRUE(ui.texts("error")[0].contains("refused"));
+}
+
+TEST_F(Migration, EmptyDataFolderFilledFromBlank)
+{
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    EXPECT_EQ(column(db, "SELECT count(*) FROM CodeP"), QStringList{"43"});
+    EXPECT_EQ(dm.NextBatchNumber(), 1);
+    EXPECT_TRUE(dm.OpenTables());
+}
+
+TEST_F(Migration, BadFilesAreReportedAndUntouched)
+{
+    QDir().mkpath(shell::Paths().dataDir);
+    writeFile("Data/Pelmar.db", QByteArray("this is no database, just some text that a user put here\n").repeated(100));
+    const QByteArray before = fileHash(dbFile());
+    TDM1 dm(ui);
+    EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+    EXPECT_FALSE(dm.OpenTables());
+    dm.Close();
+    EXPECT_EQ(fileHash(dbFile()), before);
+    const QStringList errors = ui.texts("error");
+    ASSERT_GE(errors.size(), 2);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("자료 파일이 손상되었거나")));
+    EXPECT_EQ(errors.last(), TDM1::kUnusableMessage);
+}
+
+TEST_F(Migration, LockedFileIsReported)
+{
+    makeOldest();
+    ASSERT_TRUE(OpenDatabase("holder", dbFile()).ok);
+    QSqlQuery hold(QSqlDatabase::database("holder"));
+    ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
+    {
+        TDM1 dm(ui);
+        EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+    }
+    hold.exec("ROLLBACK");
+    hold.finish();
+    CloseDatabase("holder");
+    ASSERT_EQ(ui.texts("error").size(), 1);
+    EXPECT_TRUE(ui.texts("error")[0].startsWith(QStringLiteral("자료 파일을 다른 프로그램이 사용하고")));
+}
+
+TEST_F(Migration, WritesAreCheckedByTheEngine)
+{
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    QSqlQuery q(db);
+    struct Case
+    {
+        QString sql;
+        QString message; // empty: accepted
+    } cases[] = {
+        {QStringLiteral("INSERT INTO Apt2 (AptID, Dong) VALUES (1, '가나')"), ""},
+        {QStringLiteral("INSERT INTO Apt2 (AptID, Dong) VALUES (1, '가나다')"),
+         QStringLiteral("Dong 항목의 길이가 너무 깁니다. (최대 4 바이트)")},
+        {QStringLiteral("INSERT INTO Apt2 (AptID, Dong) VALUES (1, '12345')"),
+         QStringLiteral("Dong 항목의 길이가 너무 깁니다. (최대 4 바이트)")},
+        {QStringLiteral("INSERT INTO BankCode (Id, Name) VALUES ('04', 'again')"), QStringLiteral("코드가 중복됩니다.")},
+        {QStringLiteral("INSERT INTO BankCode (Id, Name) VALUES ('', 'empty')"), QStringLiteral("필수항목이 누락되었습니다.")},
+        {QStringLiteral("INSERT INTO BankCode (Name) VALUES ('none')"), QStringLiteral("필수항목이 누락되었습니다.")},
+        {QStringLiteral("UPDATE UserCode SET APBCODE = '123456789'"), ""}, // no rows: nothing to refuse
+    };
+    for (const Case& c : cases) {
+        const bool ok = q.exec(c.sql);
+        EXPECT_EQ(ok, c.message.isEmpty()) << c.sql.toStdString();
+        if (!ok)
+            EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), c.message.toStdString());
+    }
+    EXPECT_EQ(column(db, "SELECT count(*) FROM Apt2"), QStringList{"1"});
+    EXPECT_EQ(DisplayBankno("123-45-678901234").toStdString(), "12345678901234");
+    EXPECT_EQ(DisplayBankno("1234-56").toStdString(), "00000000123456");
+}
