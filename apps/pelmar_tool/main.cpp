@@ -12,6 +12,7 @@ QList<ToolCommand> allCommands()
 {
     QList<ToolCommand> all;
     all += StoreCommands();
+    all += EdiCommands();
     return all;
 }
 

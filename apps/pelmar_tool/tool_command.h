@@ -26,3 +26,4 @@ struct ToolCommand
 
 // Commands grouped by subsystem; each file adds its own list.
 QList<ToolCommand> StoreCommands();
+QList<ToolCommand> EdiCommands();

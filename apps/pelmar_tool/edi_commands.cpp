@@ -1,0 +1,128 @@
+// EDI link commands: drive the bound link without a window.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "edi/link.h"
+#include "edi/mailbox_link.h"
+#include "shell/link_settings.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+
+namespace {
+
+// The settings the tool's "dialog" applies: NAME=VALUE pairs.
+struct SettingField
+{
+    const char* name;
+    QString shell::TEdiConfig::*field;
+};
+const SettingField kSettingFields[] = {
+    {"SendDir", &shell::TEdiConfig::SendDir},       {"RecvDir", &shell::TEdiConfig::RecvDir},
+    {"ResultDir", &shell::TEdiConfig::ResultDir},   {"ScriptDir", &shell::TEdiConfig::ScriptDir},
+    {"MailboxDir", &shell::TEdiConfig::MailboxDir}, {"LoginID", &shell::TEdiConfig::LoginID},
+    {"Password", &shell::TEdiConfig::Password},
+};
+
+bool applySetting(shell::TEdiConfig& cfg, const QString& pair)
+{
+    const qsizetype eq = pair.indexOf('=');
+    if (eq <= 0)
+        return false;
+    const QString name = pair.left(eq);
+    const QString value = pair.mid(eq + 1);
+    for (const SettingField& f : kSettingFields) {
+        if (name.compare(QLatin1String(f.name), Qt::CaseInsensitive) != 0)
+            continue;
+        // Given readable, stored as the link keeps it.
+        cfg.*f.field = f.field == &shell::TEdiConfig::Password
+                           ? shell::EncodeLinkPassword(value)
+                           : value;
+        return true;
+    }
+    return false;
+}
+
+void printCall(ToolContext& ctx)
+{
+    ctx.out << edi::LastLinkCall().code << " " << edi::LinkMessage() << "\n";
+}
+
+int linkSetup(ToolContext& ctx, const QStringList& pairs)
+{
+    shell::TEdiConfig probe;
+    for (const QString& p : pairs)
+        if (!applySetting(probe, p))
+            return 2;
+    edi::MailboxLink::SetSettingsDialog([&pairs](shell::TEdiConfig& cfg) {
+        for (const QString& p : pairs)
+            applySetting(cfg, p);
+        return !pairs.isEmpty(); // nothing given: as if cancelled
+    });
+    const bool ok = edi::LinkSetup();
+    edi::MailboxLink::SetSettingsDialog({});
+    printCall(ctx);
+    return ok ? 0 : 1;
+}
+
+int linkShow(ToolContext& ctx)
+{
+    shell::TEdiConfig cfg;
+    shell::ReadSettings(cfg);
+    ctx.out << "key " << shell::LinkKey() << "\n";
+    for (const SettingField& f : kSettingFields)
+        if (f.field != &shell::TEdiConfig::Password)
+            ctx.out << f.name << " " << cfg.*f.field << "\n";
+    ctx.out << "Mailbox " << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg)) << "\n";
+    return 0;
+}
+
+int link(ToolContext& ctx, const QStringList& args)
+{
+    if (args.isEmpty())
+        return 2;
+    const QString what = args.first();
+    const QStringList rest = args.mid(1);
+    if (what != "setup" && !rest.isEmpty())
+        return 2;
+
+    // What the program does at start before any link call.
+    shell::InitialiseLinkSettings();
+    shell::ApplyLinkDirectories();
+    edi::ResetLinkCall();
+
+    if (what == "setup")
+        return linkSetup(ctx, rest);
+    if (what == "show")
+        return linkShow(ctx);
+    bool ok = false;
+    if (what == "send") {
+        ok = edi::LinkSend();
+    } else if (what == "receive") {
+        ok = edi::LinkReceive();
+    } else if (what == "re-receive") {
+        ok = edi::LinkReReceive();
+    } else if (what == "result") {
+        ok = edi::LinkResultReceive();
+    } else if (what == "send-receive") {
+        bool sent = false, received = false;
+        ok = edi::LinkSendReceive(sent, received);
+        ctx.out << "sent " << (sent ? "yes" : "no") << ", received "
+                << (received ? "yes" : "no") << "\n";
+    } else {
+        return 2;
+    }
+    printCall(ctx);
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+QList<ToolCommand> EdiCommands()
+{
+    return {
+        {"link", "send|receive|send-receive|re-receive|result|show|setup [NAME=VALUE...]",
+         "call the EDI link and print its code and message; setup takes SendDir, RecvDir, "
+         "ResultDir, ScriptDir, MailboxDir, LoginID, Password",
+         link},
+    };
+}

@@ -1,0 +1,151 @@
+#include "edi/link.h"
+
+#include "edi/mailbox_link.h"
+#include "shell/link_settings.h"
+#include "shell/workspace.h"
+
+namespace edi {
+namespace {
+
+std::unique_ptr<Link> g_link;
+LinkCall g_lastCall;
+
+bool remember(LinkKind kind, qint32 code)
+{
+    g_lastCall = {kind, code};
+    return code > 0;
+}
+
+} // namespace
+
+Link& BoundLink()
+{
+    if (!g_link)
+        g_link = std::make_unique<MailboxLink>();
+    return *g_link;
+}
+
+void BindLink(std::unique_ptr<Link> link)
+{
+    g_link = std::move(link);
+}
+
+LinkCall LastLinkCall()
+{
+    return g_lastCall;
+}
+
+void ResetLinkCall()
+{
+    g_lastCall = {};
+}
+
+bool LinkSetup(Link& link)
+{
+    const bool ok = remember(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
+    if (ok)
+        shell::ApplyLinkDirectories();
+    return ok;
+}
+
+bool LinkSend(Link& link)
+{
+    return remember(LinkKind::Send, link.Send(shell::LinkKey()));
+}
+
+bool LinkReceive(Link& link)
+{
+    return remember(LinkKind::Receive, link.Receive(shell::LinkKey()));
+}
+
+bool LinkReReceive(Link& link)
+{
+    return remember(LinkKind::ReReceive, link.ReReceive(shell::LinkKey()));
+}
+
+bool LinkResultReceive(Link& link)
+{
+    return remember(LinkKind::ResultReceive, link.ResultReceiveNoDlg(shell::LinkKey()));
+}
+
+bool LinkSendReceive(bool& sent, bool& received, Link& link)
+{
+    qint32 sendCode = -1;
+    qint32 receiveCode = -1;
+    const qint32 code = link.SendReceive(shell::LinkKey(), sendCode, receiveCode);
+    // A send part that found nothing to send (0) did not send: the caller
+    // would otherwise record batches as sent that never left.
+    sent = sendCode > 0;
+    received = receiveCode >= 0;
+    g_lastCall = {LinkKind::SendReceive, code};
+    if (!sent)
+        g_lastCall = {LinkKind::Send, sendCode};
+    if (!received)
+        g_lastCall = {LinkKind::Receive, receiveCode};
+    return code >= 1 && (sent || received);
+}
+
+QString LinkMessage()
+{
+    return LinkMessage(g_lastCall.kind, g_lastCall.code);
+}
+
+QString LinkMessage(LinkKind kind, qint32 code)
+{
+    if (kind == LinkKind::None)
+        return QStringLiteral("오류없음");
+    if (code >= 1) {
+        switch (kind) {
+        case LinkKind::Send:
+            return QStringLiteral("송신 완료");
+        case LinkKind::Receive:
+        case LinkKind::ReReceive:
+            return QStringLiteral("수신 완료");
+        case LinkKind::ResultReceive:
+            return QStringLiteral("송수신 결과 파일 수신 완료");
+        case LinkKind::Setup:
+            return QStringLiteral("정상 처리 되었습니다.");
+        default:
+            return QStringLiteral("?????");
+        }
+    }
+    switch (code) {
+    case 0:
+        switch (kind) {
+        case LinkKind::Receive:
+        case LinkKind::ReReceive:
+        case LinkKind::ResultReceive:
+            return QStringLiteral("수신할 파일이 없습니다");
+        case LinkKind::Send:
+            return QStringLiteral("송신할 파일이 없습니다");
+        case LinkKind::Setup:
+            return QStringLiteral("취소되었습니다.");
+        default:
+            return QStringLiteral("?????");
+        }
+    case -1:
+    case -999:
+        return QStringLiteral("처리가 중단되었습니다");
+    case -10:
+        return kind == LinkKind::Receive ? QStringLiteral("수신 자료 처리중 오류 발생")
+                                         : QStringLiteral("사용자 ID가 등록되어 있지 않습니다");
+    case -20:
+        return QStringLiteral("디렉토리 설정이 되어 있지 않습니다");
+    case -30:
+        return QStringLiteral("헤더 생성 오류 발생");
+    case -40:
+        return QStringLiteral("헤더 검사 오류 발생");
+    case -50:
+        return QStringLiteral("송신 파일 Merge 오류 발생");
+    case -60:
+        return QStringLiteral("송신 파일 압축 오류 발생");
+    case -777:
+        return QStringLiteral("프로그램 오류 발생 (Registry 관련)");
+    case -888:
+        return QStringLiteral("비밀번호 기능 이용시 비밀번호 입력 실패");
+    default:
+        return QStringLiteral("?????");
+    }
+}
+
+} // namespace edi

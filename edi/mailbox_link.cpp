@@ -1,0 +1,413 @@
+#include "edi/mailbox_link.h"
+
+#include "platform/registry.h"
+#include "shell/clock.h"
+#include "shell/codec.h"
+#include "shell/text_helpers.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace edi {
+namespace {
+
+constexpr qint32 kFailed = -1;
+constexpr qint32 kNoDirectory = -20;
+constexpr qint32 kRegistryError = -777;
+
+MailboxLink::SettingsDialog g_settingsDialog;
+
+const char* const kJournal = "Journal.txt";
+const char* const kReport = "RptEDI";
+const char* const kStamp = "yyyyMMddHHmmss";
+
+// One file that passed through the mailbox, as the journal keeps it.
+struct Entry
+{
+    QChar direction; // 'S' sent, 'R' received
+    QString boxName; // its name in Outbox/ or Inbox/
+    QString infoName;
+    QString receiverId;
+    QDateTime sendTime;
+    QDateTime receiveTime; // invalid until fetched
+    int fetchCount = 0;
+    qint64 size = 0;
+    QString errorText;
+};
+
+// Settings of `key`, or the code to give up with.
+struct Session
+{
+    qint32 failure = 0;
+    shell::TEdiConfig settings;
+    QString mailbox;
+};
+
+Session openSession(const QString& key)
+{
+    Session s;
+    if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0) {
+        s.failure = kRegistryError;
+        return s;
+    }
+    // Without the UserInfo key nothing the user set is known, so none of
+    // the directories counts as set.
+    if (!platform::Registry(platform::Registry::CurrentUser).KeyExists(shell::UserInfoKey())) {
+        s.failure = kNoDirectory;
+        return s;
+    }
+    shell::ReadSettings(s.settings);
+    s.mailbox = MailboxLink::MailboxDir(s.settings);
+    return s;
+}
+
+// The directory setting with its separator; empty when not set.
+QString directory(const QString& setting)
+{
+    return shell::WithBackslash(setting);
+}
+
+// Creates the folder when missing; true when it can be written to.
+bool writableDir(const QString& dir)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    const QFileInfo info(dir);
+    return info.isDir() && info.isWritable();
+}
+
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QString stamp(const QDateTime& t)
+{
+    return t.isValid() ? t.toString(kStamp) : QString();
+}
+
+QString journalLine(const Entry& e)
+{
+    QStringList f{QString(e.direction),
+                  e.boxName,
+                  e.infoName,
+                  e.receiverId,
+                  stamp(e.sendTime),
+                  stamp(e.receiveTime),
+                  QString::number(e.fetchCount),
+                  QString::number(e.size),
+                  e.errorText};
+    for (QString& s : f)
+        s.replace('\t', ' ').replace('\r', ' ').replace('\n', ' ');
+    return f.join('\t');
+}
+
+QList<Entry> readJournal(const QString& mailbox)
+{
+    QList<Entry> entries;
+    QFile file(mailbox + kJournal);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    const QStringList lines = shell::FromCp949(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        const QStringList f = line.split('\t');
+        if (f.size() < 9 || f[0].size() != 1)
+            continue;
+        Entry e;
+        e.direction = f[0][0];
+        e.boxName = f[1];
+        e.infoName = f[2];
+        e.receiverId = f[3];
+        e.sendTime = QDateTime::fromString(f[4], kStamp);
+        e.receiveTime = QDateTime::fromString(f[5], kStamp);
+        e.fetchCount = f[6].toInt();
+        e.size = f[7].toLongLong();
+        e.errorText = f[8];
+        entries.append(e);
+    }
+    return entries;
+}
+
+bool appendJournal(const QString& mailbox, const Entry& e)
+{
+    QFile file(mailbox + kJournal);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray bytes = shell::ToCp949(journalLine(e) + "\r\n");
+    return file.write(bytes) == bytes.size();
+}
+
+bool rewriteJournal(const QString& mailbox, const QList<Entry>& entries)
+{
+    QSaveFile file(mailbox + kJournal);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QString text;
+    for (const Entry& e : entries)
+        text += journalLine(e) + "\r\n";
+    file.write(shell::ToCp949(text));
+    return file.commit();
+}
+
+// A file handed to the link starts with the envelope header line; its file
+// code and trading bank ID name the transmission. A file without one goes
+// under its own name.
+void describeSentFile(const QString& path, Entry& e)
+{
+    e.infoName = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray head = file.read(61);
+    if (!head.startsWith("<<NEHEAD>>") && !head.startsWith("<<SMHEAD>>"))
+        return;
+    e.infoName = shell::FromCp949(shell::MidBytes(head, 42, 6)).trimmed();
+    e.receiverId = shell::FromCp949(shell::MidBytes(head, 51, 10)).trimmed();
+}
+
+// A name in `dir` that no file has yet: the name itself, else name.1, name.2 …
+// so that a file the centre has not fetched yet is never overwritten.
+QString freeName(const QString& dir, const QString& name)
+{
+    QString candidate = name;
+    for (int n = 1; QFileInfo::exists(dir + candidate); ++n)
+        candidate = name + "." + QString::number(n);
+    return candidate;
+}
+
+bool moveFile(const QString& from, const QString& to)
+{
+    if (QFile::rename(from, to))
+        return true;
+    // Another file system: copy, then remove the original.
+    if (!QFile::copy(from, to))
+        return false;
+    if (QFile::remove(from))
+        return true;
+    QFile::remove(to);
+    return false;
+}
+
+bool replaceFile(const QString& from, const QString& to)
+{
+    if (QFileInfo::exists(to) && !QFile::remove(to))
+        return false;
+    return QFile::copy(from, to);
+}
+
+qint32 sendFiles(const Session& s)
+{
+    const QString sendDir = directory(s.settings.SendDir);
+    if (sendDir.isEmpty())
+        return kNoDirectory;
+    const QString outbox = s.mailbox + "Outbox/";
+    const QFileInfo sendInfo(sendDir);
+    if (!sendInfo.isDir() || !sendInfo.isWritable() || !writableDir(outbox))
+        return kFailed;
+    const QStringList names = filesIn(sendDir);
+    for (const QString& name : names) {
+        Entry e;
+        e.direction = 'S';
+        e.size = QFileInfo(sendDir + name).size();
+        describeSentFile(sendDir + name, e);
+        e.boxName = freeName(outbox, name);
+        e.sendTime = shell::Now();
+        if (!moveFile(sendDir + name, outbox + e.boxName) || !appendJournal(s.mailbox, e))
+            return kFailed;
+    }
+    return qint32(names.size());
+}
+
+qint32 receiveFiles(const Session& s)
+{
+    const QString recvDir = directory(s.settings.RecvDir);
+    if (recvDir.isEmpty())
+        return kNoDirectory;
+    const QString inbox = s.mailbox + "Inbox/";
+    const QString kept = s.mailbox + "Received/";
+    if (!writableDir(recvDir) || !writableDir(inbox) || !writableDir(kept))
+        return kFailed;
+    const QStringList names = filesIn(inbox);
+    if (names.isEmpty())
+        return 0; // the last set stays for a re-receive
+    for (const QString& old : filesIn(kept))
+        if (!QFile::remove(kept + old))
+            return kFailed;
+    for (const QString& name : names) {
+        const QFileInfo info(inbox + name);
+        Entry e;
+        e.direction = 'R';
+        e.boxName = name;
+        e.infoName = name;
+        e.receiverId = s.settings.LoginID;
+        e.sendTime = info.lastModified();
+        e.receiveTime = shell::Now();
+        e.fetchCount = 1;
+        e.size = info.size();
+        // The file leaves the inbox only once it is in both places.
+        if (!replaceFile(inbox + name, recvDir + name) || !replaceFile(inbox + name, kept + name)
+            || !QFile::remove(inbox + name) || !appendJournal(s.mailbox, e))
+            return kFailed;
+    }
+    return qint32(names.size());
+}
+
+QString reportTime(const QDateTime& t)
+{
+    return t.isValid() ? t.toString("yyMMddHHmm") : QString(10, ' ');
+}
+
+// One line of RptEDI; the readers take the fields by character position.
+QString reportLine(const Entry& e)
+{
+    QString line = QString(e.direction) + "  ";
+    line += shell::PadText(e.infoName, 8, true);
+    line += QString(9, ' ');
+    line += shell::PadText(e.receiverId, 10, true) + ' ';
+    line += reportTime(e.sendTime) + ' ';
+    line += reportTime(e.receiveTime) + ' ';
+    line += shell::PadText(QString::number(e.fetchCount), 5, false) + ' ';
+    line += shell::PadText(QString::number(e.size), 12, false) + "  ";
+    line += shell::FromCp949(shell::LeftBytes(shell::ToCp949(e.errorText), 256));
+    return line;
+}
+
+} // namespace
+
+void MailboxLink::SetSettingsDialog(SettingsDialog dialog)
+{
+    g_settingsDialog = std::move(dialog);
+}
+
+QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings)
+{
+    const QString dir = shell::WithBackslash(settings.MailboxDir);
+    return dir.isEmpty() ? shell::Paths().programDir + "Mailbox/" : dir;
+}
+
+qint32 MailboxLink::EnvSetup(const QString& key)
+{
+    if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0)
+        return kRegistryError;
+    if (!g_settingsDialog)
+        return kFailed;
+    shell::TEdiConfig settings;
+    shell::ReadSettings(settings);
+    if (!g_settingsDialog(settings))
+        return 0;
+    if (!shell::WriteSettings(settings))
+        return kRegistryError;
+    for (const QString& dir : {settings.SendDir, settings.RecvDir, settings.ResultDir})
+        if (!directory(dir).isEmpty())
+            QDir().mkpath(directory(dir));
+    return 1;
+}
+
+qint32 MailboxLink::Send(const QString& key)
+{
+    const Session s = openSession(key);
+    return s.failure ? s.failure : sendFiles(s);
+}
+
+qint32 MailboxLink::Receive(const QString& key)
+{
+    const Session s = openSession(key);
+    return s.failure ? s.failure : receiveFiles(s);
+}
+
+qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& receiveCode)
+{
+    Session s = openSession(key);
+    if (!s.failure && (directory(s.settings.SendDir).isEmpty()
+                       || directory(s.settings.RecvDir).isEmpty()))
+        s.failure = kNoDirectory;
+    if (s.failure) {
+        // The session never started; both parts carry its reason.
+        sendCode = receiveCode = s.failure;
+        return s.failure;
+    }
+    sendCode = sendFiles(s);
+    receiveCode = receiveFiles(s);
+    return sendCode < 0 && receiveCode < 0 ? sendCode : 1;
+}
+
+qint32 MailboxLink::ReReceive(const QString& key)
+{
+    const Session s = openSession(key);
+    if (s.failure)
+        return s.failure;
+    const QString recvDir = directory(s.settings.RecvDir);
+    if (recvDir.isEmpty())
+        return kNoDirectory;
+    const QString kept = s.mailbox + "Received/";
+    if (!writableDir(recvDir))
+        return kFailed;
+    const QStringList names = filesIn(kept);
+    for (const QString& name : names)
+        if (!replaceFile(kept + name, recvDir + name))
+            return kFailed;
+    if (names.isEmpty())
+        return 0;
+    // Each file of the set was fetched once more: its newest receive entry counts it.
+    QList<Entry> entries = readJournal(s.mailbox);
+    for (const QString& name : names) {
+        for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+            if (entries[i].direction == 'R' && entries[i].boxName == name) {
+                ++entries[i].fetchCount;
+                break;
+            }
+        }
+    }
+    if (!rewriteJournal(s.mailbox, entries))
+        return kFailed;
+    return qint32(names.size());
+}
+
+qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
+{
+    const Session s = openSession(key);
+    if (s.failure)
+        return s.failure;
+    const QString resultDir = directory(s.settings.ResultDir);
+    if (resultDir.isEmpty())
+        return kNoDirectory;
+    if (!writableDir(resultDir))
+        return kFailed;
+    const QList<Entry> entries = readJournal(s.mailbox);
+    if (entries.isEmpty())
+        return 0;
+    QString text;
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) // newest first
+        text += reportLine(entries[i]) + "\r\n";
+    QSaveFile file(resultDir + kReport);
+    if (!file.open(QIODevice::WriteOnly))
+        return kFailed;
+    file.write(shell::ToCp949(text));
+    if (!file.commit())
+        return kFailed;
+    return qint32(entries.size());
+}
+
+bool MailboxLink::RecordFetch(const shell::TEdiConfig& settings, const QString& outboxName,
+                              const QDateTime& when, const QString& errorText)
+{
+    const QString mailbox = MailboxDir(settings);
+    QList<Entry> entries = readJournal(mailbox);
+    for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+        Entry& e = entries[i];
+        if (e.direction != 'S' || e.boxName != outboxName)
+            continue;
+        if (!e.receiveTime.isValid())
+            e.receiveTime = when;
+        ++e.fetchCount;
+        if (!errorText.isEmpty())
+            e.errorText = errorText;
+        return rewriteJournal(mailbox, entries);
+    }
+    return false;
+}
+
+} // namespace edi

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "shell/link_settings.h"
+
+#include <QDialog>
+
+class QGridLayout;
+class QLineEdit;
+
+namespace shell {
+class Ui;
+}
+
+namespace edi {
+
+// The mailbox link's settings dialog ("통신 환경 설정"): the send, receive,
+// result and script directories, the user ID and password the centre gave,
+// and the mailbox folder. The password is shown readable and handed back in
+// the link's scrambled form; every other setting passes through unchanged.
+class LinkSettingsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    LinkSettingsDialog(shell::Ui& ui, const shell::TEdiConfig& settings,
+                       QWidget* parent = nullptr);
+
+    // The settings given, with the user's edits.
+    shell::TEdiConfig settings() const;
+
+    // Shows the dialog; on OK `settings` takes the edits and true is returned.
+    static bool Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidget* parent = nullptr);
+
+private:
+    QLineEdit* addDirectoryRow(QGridLayout* grid, int row, const QString& label,
+                               const QString& name, const QString& value);
+
+    shell::Ui& m_ui;
+    shell::TEdiConfig m_settings;
+    QLineEdit* m_sendDir = nullptr;
+    QLineEdit* m_recvDir = nullptr;
+    QLineEdit* m_resultDir = nullptr;
+    QLineEdit* m_scriptDir = nullptr;
+    QLineEdit* m_mailboxDir = nullptr;
+    QLineEdit* m_loginId = nullptr;
+    QLineEdit* m_password = nullptr;
+};
+
+// Lets the mailbox link's EnvSetup show this dialog over the active window;
+// `ui` answers the folder choosers and must outlive every link call.
+void InstallLinkSettingsDialog(shell::Ui& ui);
+
+} // namespace edi
