@@ -1,6 +1,7 @@
 #include "store/migration.h"
 
 #include "shell/log.h"
+#include "store/account_numbers.h"
 #include "shell/text_helpers.h"
 #include "store/schema.h"
 
@@ -100,7 +101,7 @@ bool fillDisplayBankno(QSqlDatabase& db, MigrationResult& result)
 
 QString DisplayBankno(const QString& bankNo)
 {
-    return shell::PadZeros(shell::RemoveChar(bankNo, '-'), 14, false);
+    return shell::PadZeros(StripHyphens(bankNo), 14, false);
 }
 
 const QList<QPair<QString, QString>>& ResultCodeSeeds()

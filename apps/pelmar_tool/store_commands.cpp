@@ -3,6 +3,7 @@
 #include "apps/pelmar_tool/tool_command.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
+#include "store/account_numbers.h"
 #include "store/blank_database.h"
 #include "store/database.h"
 #include "store/tdm1.h"
@@ -97,6 +98,15 @@ int check(ToolContext& ctx, const QStringList& args)
     return 0;
 }
 
+int account(ToolContext& ctx, const QStringList& args)
+{
+    if (args.size() != 2)
+        return 2;
+    const bool valid = store::IsValidAccount(args[0], args[1]);
+    ctx.out << (valid ? "valid " : "invalid ") << store::HyphenateAccount(args[0], args[1]) << "\n";
+    return 0;
+}
+
 } // namespace
 
 QList<ToolCommand> StoreCommands()
@@ -107,5 +117,6 @@ QList<ToolCommand> StoreCommands()
         {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
          makeBlank},
         {"check", "", "check the database file for damage", check},
+        {"account", "BANK NUMBER", "check an account number and show its display form", account},
     };
 }

@@ -1,0 +1,92 @@
+// Pelmar: the branch's daily program. Start-up guards, the password, the
+// splash, then the main window until it closes.
+
+#include "calendar/send_cutoffs.h"
+#include "edi/link.h"
+#include "edi/ui/link_settings_dialog.h"
+#include "platform/termination_watcher.h"
+#include "platform/window_beacon.h"
+#include "shell/app_info.h"
+#include "shell/startup.h"
+#include "shell/ui/application.h"
+#include "shell/ui/main_window.h"
+#include "shell/ui/qt_ui.h"
+#include "shell/ui/screen_catalog.h"
+#include "shell/ui/small_dialogs.h"
+#include "shell/ui/user_input.h"
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+
+#include <QPointer>
+#include <QSessionManager>
+
+namespace {
+
+// The screens of the other subsystems, registered here as they arrive.
+void registerScreens(shell::ui::ScreenCatalog& catalog)
+{
+    catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
+        QSqlDatabase db = dm.db();
+        return calendar::CheckSameDayCutoff(db, ui);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    shell::ui::PelmarApplication app(argc, argv);
+    shell::LoadWorkspacePaths();
+    shell::SetApplicationTitle(shell::kServiceName);
+    const QStringList arguments = app.arguments().mid(1);
+
+    shell::ui::QtUi ui;
+    // Before the main window exists an outside end request just answers
+    // the open question with its safe answer, which ends the program.
+    platform::TerminationWatcher termination;
+    QObject::connect(&termination, &platform::TerminationWatcher::terminationRequested, &app,
+                     [&ui] {
+                         ui.SetEnding(true);
+                         for (QWidget* w : QApplication::topLevelWidgets())
+                             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                                 d->reject();
+                     });
+
+    if (platform::WindowBeacon::Exists(shell::kAppTitle))
+        return 0;
+    if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
+        return 0;
+    if (ui.IsEnding() || !shell::ui::AskPassword(ui))
+        return 0;
+
+    auto* splash = new shell::ui::TFmWait;
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+    shell::SetApplicationTitle(shell::kStartupTitle);
+
+    edi::ResetLinkCall();
+    edi::InstallLinkSettingsDialog(ui);
+    shell::ui::ScreenCatalog catalog;
+    registerScreens(catalog);
+
+    store::TDM1 dm(ui);
+    shell::ui::TfmMain window(ui, dm, catalog, arguments);
+    if (!window.FormCreate()) {
+        delete splash;
+        return 0;
+    }
+
+    QObject::disconnect(&termination, nullptr, &app, nullptr);
+    QObject::connect(&termination, &platform::TerminationWatcher::terminationRequested, &window,
+                     &shell::ui::TfmMain::EndSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.EndSession(); });
+
+    splash->hide();
+    delete splash;
+    window.show();
+    if (ui.IsEnding())
+        window.EndSession();
+    return app.exec();
+}

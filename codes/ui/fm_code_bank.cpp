@@ -1,0 +1,302 @@
+#include "codes/ui/fm_code_bank.h"
+
+#include "shell/ui.h"
+#include "widgets/column_memory.h"
+#include "widgets/field_validator.h"
+#include "widgets/screen_commands.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace codes {
+namespace {
+
+const QStringList kHints = {
+    "신규 설정 내용 입력[Ctrl-I]",           "설정 내용 수정[Ctrl-E]",
+    "설정 내용 삭제[Ctrl-D]",               "입력 또는 수정한 내용 저장 [Ctrl-S]",
+    "입력 또는 수정한 내용 취소[Esc]",       "화면 닫기[Ctrl-F4]",
+};
+
+QTableWidget* makeGrid(QWidget* parent, const QStringList& headings)
+{
+    auto* grid = new QTableWidget(0, int(headings.size()), parent);
+    grid->setHorizontalHeaderLabels(headings);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
+}
+
+QLabel* note(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setStyleSheet("color: #555");
+    return l;
+}
+
+} // namespace
+
+fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
+                         QWidget* parent)
+    : QDialog(parent), m_store(db, ui, title), m_ui(ui)
+{
+    setWindowTitle(title);
+    setObjectName("fmCode_Bank");
+    m_commands = new widgets::ScreenCommands(this, kHints);
+    m_commands->setViewOnly(viewOnly);
+
+    m_grid = makeGrid(this, {"코  드", "내       용", "은행전문", "출금동의신청", "실명번호"});
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->setColumnWidth(0, 60);
+    m_grid->setColumnWidth(1, 180);
+    m_commands->attachContextMenu(m_grid);
+
+    m_code = new QLineEdit(this);
+    m_code->setValidator(new widgets::FieldValidator(2, true, m_code));
+    m_code->setMaxLength(2);
+    m_name = new QLineEdit(this);
+    m_name->setMaxLength(20);
+    m_name->setValidator(new widgets::FieldValidator(40, false, m_name, &BankCodes::FilterName));
+
+    m_sendVersion = new QComboBox(this);
+    m_sendVersion->addItems({"전금법전(0)", "전금법후(1)"});
+    m_sendVersion->setEnabled(false);
+    m_lawGroup = new QGroupBox("[전금법 후] 설정", this);
+    m_moneyLaw = new QCheckBox("출금동의신청 검사", m_lawGroup);
+    m_juminCheck = new QCheckBox("실명번호 검사", m_lawGroup);
+    m_moneyLaw->setEnabled(false);
+    m_juminCheck->setEnabled(false);
+    auto* lawLayout = new QFormLayout(m_lawGroup);
+    lawLayout->addRow(m_moneyLaw, note(":이체시 출금동의 등록여부 검사", m_lawGroup));
+    lawLayout->addRow(m_juminCheck, note(":출금동의 등록시 실명번호 검사", m_lawGroup));
+
+    auto* form = new QFormLayout;
+    form->addRow("코  드", m_code);
+    form->addRow("내  용", m_name);
+    auto* versionRow = new QHBoxLayout;
+    versionRow->addWidget(m_sendVersion);
+    versionRow->addWidget(note(":출금동의신청 송수신 여부", this));
+    form->addRow("은행전문", versionRow);
+
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(m_commands->toolBar());
+    top->addLayout(form);
+    top->addWidget(m_lawGroup);
+    top->addWidget(m_grid, 1);
+    resize(560, 520);
+
+    connect(m_commands, &widgets::ScreenCommands::triggered, this,
+            [this](widgets::ScreenCommands::Command c) {
+                using C = widgets::ScreenCommands;
+                switch (c) {
+                case C::Insert: BtnInsertClick(); break;
+                case C::Edit: BtnEditClick(); break;
+                case C::Delete: BtnDeleteClick(); break;
+                case C::Save: BtnSaveClick(); break;
+                case C::Cancel: BtnCancelClick(); break;
+                default: reject(); break;
+                }
+            });
+    connect(m_grid, &QTableWidget::currentCellChanged, this,
+            [this](int row) { if (!m_commands->editing()) showRow(row); });
+    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row) {
+        if (const BankCodeEntry* r = row < m_rows.size() ? &m_rows[row] : nullptr)
+            m_lawGroup->setVisible(r->SENDVERSION == "1");
+    });
+    reload();
+}
+
+fmCode_Bank::~fmCode_Bank() = default;
+
+const BankCodeEntry* fmCode_Bank::current() const
+{
+    const int row = m_grid->currentRow();
+    return row >= 0 && row < m_rows.size() ? &m_rows[row] : nullptr;
+}
+
+void fmCode_Bank::reload(const QString& selectId)
+{
+    m_rows = m_store.List();
+    m_grid->setRowCount(int(m_rows.size()));
+    int select = m_rows.isEmpty() ? -1 : 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const BankCodeEntry& r = m_rows[i];
+        const QStringList cells = {r.Id, r.Name, r.SendVersionText(), r.cMONEYLAW(), r.cJUMINCHECK()};
+        for (int c = 0; c < cells.size(); ++c)
+            m_grid->setItem(i, c, new QTableWidgetItem(cells[c]));
+        if (r.Id == selectId)
+            select = i;
+    }
+    m_grid->setCurrentCell(select, 0);
+    showRow(select);
+    m_lawGroup->setVisible(current() && current()->SENDVERSION == "1");
+    setEditing(false);
+}
+
+void fmCode_Bank::showRow(int row)
+{
+    const BankCodeEntry empty;
+    const BankCodeEntry& r = row >= 0 && row < m_rows.size() ? m_rows[row] : empty;
+    m_code->setText(r.Id);
+    m_name->setText(r.Name);
+    m_sendVersion->setCurrentIndex(r.SendVersionIndex());
+    m_moneyLaw->setChecked(r.MONEYLAW);
+    m_juminCheck->setChecked(r.JUMINCHECK);
+}
+
+void fmCode_Bank::setEditing(bool on)
+{
+    m_code->setEnabled(on);
+    m_name->setEnabled(on);
+    m_grid->setEnabled(!on);
+    if (on) {
+        m_commands->setEditing();
+        m_code->setFocus();
+    } else {
+        m_commands->setBrowse(m_rows.isEmpty());
+        m_grid->setFocus();
+    }
+}
+
+void fmCode_Bank::BtnInsertClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Insert)->isEnabled() || !m_store.MayInsert())
+        return;
+    m_isNew = true;
+    m_editingId.clear();
+    m_grid->clearSelection();
+    showRow(-1);
+    setEditing(true);
+}
+
+void fmCode_Bank::BtnEditClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Edit)->isEnabled() || !current())
+        return;
+    if (!m_store.ConfirmEdit())
+        return;
+    m_isNew = false;
+    m_editingId = current()->Id;
+    setEditing(true);
+}
+
+void fmCode_Bank::BtnSaveClick()
+{
+    if (!m_commands->editing())
+        return;
+    BankCodeEntry row;
+    if (!m_isNew && current())
+        row = *current(); // the switches and version stay as stored
+    row.Id = m_code->text();
+    row.Name = m_name->text();
+    row.MONEYLAW = m_moneyLaw->isChecked();
+    row.JUMINCHECK = m_juminCheck->isChecked();
+    if (m_isNew)
+        row.SENDVERSION = QString::number(qMax(0, m_sendVersion->currentIndex()));
+    else if (m_sendVersion->currentIndex() < 0)
+        row.SENDVERSION = current() ? current()->SENDVERSION : QString();
+    const BankSave r = m_store.Save(row, m_isNew ? QString() : m_editingId);
+    if (!r.saved) {
+        switch (r.focus) {
+        case BankField::Id: m_code->setFocus(); break;
+        case BankField::JuminCheck: m_juminCheck->setFocus(); break;
+        case BankField::SendVersion: m_sendVersion->setFocus(); break;
+        default: m_name->setFocus(); break;
+        }
+        return;
+    }
+    m_changed = true;
+    m_isNew = false;
+    reload(row.Id);
+}
+
+void fmCode_Bank::BtnCancelClick()
+{
+    if (!m_commands->editing())
+        return;
+    m_isNew = false;
+    showRow(m_grid->currentRow());
+    setEditing(false);
+}
+
+void fmCode_Bank::BtnDeleteClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Delete)->isEnabled() || !current())
+        return;
+    QStringList selected;
+    for (const QModelIndex& ix : m_grid->selectionModel()->selectedRows())
+        selected.append(m_rows[ix.row()].Id);
+    if (m_store.Delete(*current(), selected)) {
+        m_changed = true;
+        reload();
+    }
+}
+
+void fmCode_Bank::reject()
+{
+    BtnCancelClick();
+    QDialog::reject();
+}
+
+fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(title);
+    setObjectName("fmCode2");
+    m_commands = new widgets::ScreenCommands(this, kHints);
+    // These lists never change here, whichever menu opened them.
+    m_commands->setViewOnly(true);
+    m_grid = makeGrid(this, {"코  드", "내             용"});
+    m_grid->setColumnWidth(0, 70);
+    widgets::RestoreColumns(m_grid->horizontalHeader(), "Code2");
+    m_commands->attachContextMenu(m_grid);
+    m_code = new QLineEdit(this);
+    m_name = new QLineEdit(this);
+    m_code->setEnabled(false);
+    m_name->setEnabled(false);
+
+    auto* form = new QFormLayout;
+    form->addRow("코  드", m_code);
+    form->addRow("내  용", m_name);
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(m_commands->toolBar());
+    top->addLayout(form);
+    top->addWidget(m_grid, 1);
+    resize(520, 520);
+
+    const auto rows = CodeTableRows(db, selector);
+    m_grid->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        m_grid->setItem(i, 0, new QTableWidgetItem(rows[i].first));
+        m_grid->setItem(i, 1, new QTableWidgetItem(rows[i].second));
+    }
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) {
+        m_code->setText(row >= 0 ? m_grid->item(row, 0)->text() : QString());
+        m_name->setText(row >= 0 ? m_grid->item(row, 1)->text() : QString());
+    });
+    connect(m_commands, &widgets::ScreenCommands::triggered, this,
+            [this](widgets::ScreenCommands::Command c) {
+                if (c == widgets::ScreenCommands::Close)
+                    reject();
+            });
+    if (!rows.isEmpty())
+        m_grid->setCurrentCell(0, 0);
+}
+
+fmCode2::~fmCode2()
+{
+    widgets::SaveColumns(m_grid->horizontalHeader(), "Code2");
+}
+
+} // namespace codes

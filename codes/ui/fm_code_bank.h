@@ -1,0 +1,92 @@
+#pragma once
+
+#include "codes/bank_code.h"
+
+#include <QDialog>
+#include <QSqlDatabase>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QTableWidget;
+
+namespace shell {
+class Ui;
+}
+namespace widgets {
+class ScreenCommands;
+}
+
+namespace codes {
+
+// The bank-code screen. The consent switches are shown, never edited.
+class fmCode_Bank : public QDialog
+{
+    Q_OBJECT
+public:
+    fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
+                QWidget* parent = nullptr);
+    ~fmCode_Bank() override;
+
+    widgets::ScreenCommands* commands() const { return m_commands; }
+    QTableWidget* grid() const { return m_grid; }
+    QLineEdit* codeEdit() const { return m_code; }
+    QLineEdit* nameEdit() const { return m_name; }
+    QComboBox* sendVersion() const { return m_sendVersion; }
+    QGroupBox* lawGroup() const { return m_lawGroup; }
+    QCheckBox* juminCheck() const { return m_juminCheck; }
+    // True when an editable opening changed something: the caller refreshes
+    // the shared tables and its code lists.
+    bool changed() const { return m_changed; }
+
+    void BtnInsertClick();
+    void BtnEditClick();
+    void BtnDeleteClick();
+    void BtnSaveClick();
+    void BtnCancelClick();
+
+protected:
+    void reject() override;
+
+private:
+    void reload(const QString& selectId = {});
+    void showRow(int row);
+    void setEditing(bool on);
+    const BankCodeEntry* current() const;
+
+    BankCodes m_store;
+    shell::Ui& m_ui;
+    widgets::ScreenCommands* m_commands;
+    QTableWidget* m_grid;
+    QLineEdit* m_code;
+    QLineEdit* m_name;
+    QComboBox* m_sendVersion;
+    QGroupBox* m_lawGroup;
+    QCheckBox* m_moneyLaw;
+    QCheckBox* m_juminCheck;
+    QList<BankCodeEntry> m_rows;
+    QString m_editingId; // stored code of the row being edited; empty for a new row
+    bool m_isNew = false;
+    bool m_changed = false;
+};
+
+// The read-only lists of result codes (16) and transfer outcomes (21).
+class fmCode2 : public QDialog
+{
+    Q_OBJECT
+public:
+    fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* parent = nullptr);
+    ~fmCode2() override;
+
+    widgets::ScreenCommands* commands() const { return m_commands; }
+    QTableWidget* grid() const { return m_grid; }
+
+private:
+    widgets::ScreenCommands* m_commands;
+    QTableWidget* m_grid;
+    QLineEdit* m_code;
+    QLineEdit* m_name;
+};
+
+} // namespace codes

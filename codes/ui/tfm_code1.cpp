@@ -1,0 +1,276 @@
+#include "codes/ui/tfm_code1.h"
+
+#include "shell/ui.h"
+#include "widgets/column_memory.h"
+#include "widgets/field_validator.h"
+#include "widgets/screen_commands.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace codes {
+namespace {
+
+QLineEdit* makeEdit(QWidget* parent, int maxBytes, bool upper)
+{
+    auto* e = new QLineEdit(parent);
+    e->setValidator(new widgets::FieldValidator(maxBytes, upper, e));
+    return e;
+}
+
+} // namespace
+
+TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
+                   QWidget* parent)
+    : QDialog(parent), m_store(db, ui), m_ui(ui)
+{
+    setWindowTitle(title);
+    setObjectName("TfmCode1");
+    m_commands = new widgets::ScreenCommands(this);
+    m_commands->setViewOnly(viewOnly);
+
+    m_list = new QTableWidget(0, 3, this);
+    m_list->setHorizontalHeaderLabels({"기관명칭", "기관코드", "모계좌번호"});
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setColumnWidth(0, 200);
+    m_list->setColumnWidth(1, 110);
+    widgets::RestoreColumns(m_list->horizontalHeader(), "Code1");
+    m_commands->attachContextMenu(m_list);
+
+    m_name = makeEdit(this, 40, false);
+    m_apOut = makeEdit(this, 5, true);
+    m_apIn = makeEdit(this, 5, true);
+    m_apPass = makeEdit(this, 8, false);
+    m_apPass->setEchoMode(QLineEdit::Password);
+    m_apId10 = makeEdit(this, 10, false);
+    m_apBCode = makeEdit(this, 7, true);
+    m_bankNoApt = makeEdit(this, 16, false);
+    m_tregOut = new QLineEdit("NA200", this);
+    m_tregIn = new QLineEdit("NA200", this);
+    m_tregOut->setReadOnly(true);
+    m_tregIn->setReadOnly(true);
+    m_authSendType = new QComboBox(this);
+    m_authSendType->addItems(kEvidenceKinds);
+
+    auto* form = new QFormLayout;
+    form->addRow("기 관 명 칭", m_name);
+    form->addRow("송신화일정보", m_apOut);
+    form->addRow("수신화일정보", m_apIn);
+    form->addRow("기관비밀번호", m_apPass);
+    form->addRow("기 관 코 드", m_apId10);
+    form->addRow("거래은행 ID", m_apBCode);
+    form->addRow("모계좌번호", m_bankNoApt);
+
+    auto* consent = new QGroupBox("출금동의신청", this);
+    auto* consentForm = new QFormLayout(consent);
+    consentForm->addRow("송신화일정보", m_tregOut);
+    consentForm->addRow("수신화일정보", m_tregIn);
+    auto* evidence = new QGroupBox("증빙자료전송", this);
+    auto* evidenceForm = new QFormLayout(evidence);
+    evidenceForm->addRow("증빙제출구분", m_authSendType);
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(form);
+    right->addWidget(consent);
+    right->addWidget(evidence);
+    right->addStretch();
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(m_list, 3);
+    body->addLayout(right, 2);
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(m_commands->toolBar());
+    top->addLayout(body);
+    resize(760, 420);
+
+    connect(m_commands, &widgets::ScreenCommands::triggered, this,
+            [this](widgets::ScreenCommands::Command c) {
+                using C = widgets::ScreenCommands;
+                switch (c) {
+                case C::Insert: BtnInsertClick(); break;
+                case C::Edit: BtnEditClick(); break;
+                case C::Delete: BtnDeleteClick(); break;
+                case C::Save: BtnSaveClick(); break;
+                case C::Cancel: BtnCancelClick(); break;
+                default: reject(); break;
+                }
+            });
+    connect(m_list, &QTableWidget::currentCellChanged, this,
+            [this](int row) { if (!m_commands->editing()) showRow(row); });
+    reload();
+}
+
+TfmCode1::~TfmCode1()
+{
+    widgets::SaveColumns(m_list->horizontalHeader(), "Code1");
+}
+
+QLineEdit* TfmCode1::field(InstitutionField f) const
+{
+    switch (f) {
+    case InstitutionField::Name: return m_name;
+    case InstitutionField::APOUT: return m_apOut;
+    case InstitutionField::APIN: return m_apIn;
+    case InstitutionField::APPASS: return m_apPass;
+    case InstitutionField::APID10: return m_apId10;
+    case InstitutionField::APBCODE: return m_apBCode;
+    case InstitutionField::BankNoApt: return m_bankNoApt;
+    default: return nullptr;
+    }
+}
+
+const Institution* TfmCode1::current() const
+{
+    const int row = m_list->currentRow();
+    return row >= 0 && row < m_rows.size() ? &m_rows[row] : nullptr;
+}
+
+void TfmCode1::reload(qint64 selectRec)
+{
+    m_rows = m_store.List();
+    m_list->setRowCount(int(m_rows.size()));
+    int select = m_rows.isEmpty() ? -1 : 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const Institution& r = m_rows[i];
+        m_list->setItem(i, 0, new QTableWidgetItem(r.Name));
+        m_list->setItem(i, 1, new QTableWidgetItem(r.APID10));
+        m_list->setItem(i, 2, new QTableWidgetItem(r.BankNoApt));
+        if (r.Rec == selectRec)
+            select = i;
+    }
+    m_list->setCurrentCell(select, 0);
+    showRow(select);
+    setEditing(false);
+}
+
+void TfmCode1::showRow(int row)
+{
+    const Institution empty;
+    const Institution& r = row >= 0 && row < m_rows.size() ? m_rows[row] : empty;
+    m_name->setText(r.Name);
+    m_apOut->setText(r.APOUT);
+    m_apIn->setText(r.APIN);
+    m_apPass->setText(r.APPASS);
+    m_apId10->setText(r.APID10);
+    m_apBCode->setText(r.APBCODE);
+    m_bankNoApt->setText(r.BankNoApt);
+    m_tregOut->setText(r.TREGISTEROUT);
+    m_tregIn->setText(r.TREGISTERIN);
+    m_authSendType->setCurrentIndex(int(kEvidenceKinds.indexOf(r.AUTHSENDTYPE.trimmed())));
+}
+
+void TfmCode1::setEditing(bool on)
+{
+    for (QWidget* w : {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_apOut),
+                       static_cast<QWidget*>(m_apIn), static_cast<QWidget*>(m_apPass),
+                       static_cast<QWidget*>(m_apId10), static_cast<QWidget*>(m_apBCode),
+                       static_cast<QWidget*>(m_bankNoApt), static_cast<QWidget*>(m_authSendType)})
+        w->setEnabled(on);
+    m_tregOut->setEnabled(false);
+    m_tregIn->setEnabled(false);
+    m_list->setEnabled(!on);
+    if (on) {
+        m_commands->setEditing();
+        m_name->setFocus();
+    } else {
+        m_commands->setBrowse(m_rows.isEmpty());
+        m_list->setFocus();
+    }
+}
+
+Institution TfmCode1::fromFields() const
+{
+    Institution r;
+    if (!m_isNew && current())
+        r.Rec = current()->Rec;
+    r.Name = m_name->text();
+    r.APOUT = m_apOut->text().trimmed();
+    r.APIN = m_apIn->text().trimmed();
+    r.APPASS = m_apPass->text();
+    r.APID10 = m_apId10->text().trimmed();
+    r.APBCODE = m_apBCode->text().trimmed();
+    r.BankNoApt = m_bankNoApt->text().trimmed();
+    r.AUTHSENDTYPE = m_authSendType->currentText();
+    return r;
+}
+
+void TfmCode1::BtnInsertClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Insert)->isEnabled())
+        return;
+    m_isNew = true;
+    showRow(-1);
+    m_tregOut->setText("NA200");
+    m_tregIn->setText("NA200");
+    setEditing(true);
+}
+
+void TfmCode1::BtnEditClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Edit)->isEnabled() || !current())
+        return;
+    if (!m_store.ConfirmInUse(*current()))
+        return;
+    m_isNew = false;
+    // Editing an older row resets the consent file codes.
+    m_tregOut->setText("NA200");
+    m_tregIn->setText("NA200");
+    setEditing(true);
+}
+
+void TfmCode1::BtnSaveClick()
+{
+    if (!m_commands->editing())
+        return;
+    Institution row = fromFields();
+    const InstitutionSave r = m_store.Save(row, m_isNew);
+    if (!r.saved) {
+        if (QLineEdit* e = field(r.focus))
+            e->setFocus();
+        else if (r.focus == InstitutionField::AUTHSENDTYPE)
+            m_authSendType->setFocus();
+        return;
+    }
+    m_isNew = false;
+    reload(row.Rec);
+}
+
+void TfmCode1::BtnCancelClick()
+{
+    if (!m_commands->editing())
+        return;
+    m_isNew = false;
+    showRow(m_list->currentRow());
+    setEditing(false);
+}
+
+void TfmCode1::BtnDeleteClick()
+{
+    if (!m_commands->action(widgets::ScreenCommands::Delete)->isEnabled() || !current())
+        return;
+    const int selected = int(m_list->selectionModel()->selectedRows().size());
+    if (m_store.Delete(*current(), selected))
+        reload();
+}
+
+void TfmCode1::reject()
+{
+    // Closing discards a pending edit.
+    BtnCancelClick();
+    QDialog::reject();
+}
+
+} // namespace codes

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace shell {
+
+class Ui;
+
+// What the start-up guards look at; the tests put in their own.
+struct StartupProbes
+{
+    std::function<bool()> maintenanceRunning; // the maintenance program is up
+    std::function<bool()> duplicateInstance;  // a second copy of this program is up
+};
+
+// The maintenance program beside this one.
+QString MaintenanceProgramPath();
+StartupProbes SystemProbes();
+
+// Asks the user to end the maintenance program, then the other copies of
+// this one, again after every OK, until they are gone. False (end the
+// program) as soon as any answer but OK is given.
+bool PassStartupGuards(Ui& ui, const StartupProbes& probes);
+
+// `arguments` without the program name. The first one decides.
+bool IsTestModeArgument(const QStringList& arguments);
+bool IsUpgradeArgument(const QStringList& arguments);
+
+} // namespace shell

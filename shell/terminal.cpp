@@ -1,0 +1,75 @@
+#include "shell/terminal.h"
+
+#include "platform/default_profile.h"
+#include "platform/ini_file.h"
+#include "shell/codec.h"
+#include "shell/file_helpers.h"
+#include "shell/link_settings.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace shell {
+namespace {
+
+int readInt(const platform::IniFile& ini, const char* section, const char* key, int fallback)
+{
+    bool ok = false;
+    const int v = ini.value(section, key).trimmed().toInt(&ok);
+    return ok ? v : fallback;
+}
+
+} // namespace
+
+TerminalPlacement PlaceTerminal(int cx, int cy, int screenWidth, int screenHeight)
+{
+    // C++ division truncates toward zero, as the terminal expects.
+    return {(screenWidth - cx) / 2, (screenHeight - cy - 27) / 2, cx, cy};
+}
+
+QString TerminalProfilePath()
+{
+    return platform::DefaultProfileFile("Tessrun.ini");
+}
+
+bool WriteTerminalProfile(int screenWidth, int screenHeight)
+{
+    platform::IniFile ini(TerminalProfilePath());
+    ini.load();
+    const int cx = readInt(ini, "Preference", "cx", 669);
+    const int cy = readInt(ini, "Preference", "cy", 567);
+    const TerminalPlacement p = PlaceTerminal(cx, cy, screenWidth, screenHeight);
+    ini.setValue("BarState-Summary", "ScreenCX", QByteArray::number(screenWidth));
+    ini.setValue("BarState-Summary", "ScreenCY", QByteArray::number(screenHeight));
+    ini.setValue("Preference", "x", QByteArray::number(p.x));
+    ini.setValue("Preference", "y", QByteArray::number(p.y));
+    ini.setValue("Preference", "cx", QByteArray::number(p.cx));
+    ini.setValue("Preference", "cy", QByteArray::number(p.cy));
+    QDir().mkpath(QFileInfo(ini.path()).absolutePath());
+    return ini.save();
+}
+
+bool StartTerminal(Ui& ui, int screenWidth, int screenHeight)
+{
+    WriteTerminalProfile(screenWidth, screenHeight);
+    if (RunProgramAndWait(TerminalProgram(), QString()))
+        return true;
+    ui.ShowInfo(QStringLiteral("PC뱅킹 모듈 호출에 실패했습니다."));
+    return false;
+}
+
+bool WriteTerminalLinkSettings(const TEdiConfig& settings)
+{
+    platform::IniFile ini(TerminalSettings());
+    ini.load();
+    ini.setValue("Modem", "Port", ToCp949(settings.Port));
+    ini.setValue("Modem", "BaudRate", ToCp949(settings.Speed));
+    ini.setValue("Login", "ID", ToCp949(settings.LoginID));
+    ini.setValue("Login", "Password", ToCp949(DecodeLinkPassword(settings.Password)));
+    QDir().mkpath(QFileInfo(ini.path()).absolutePath());
+    return ini.save();
+}
+
+} // namespace shell

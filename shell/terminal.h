@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace shell {
+
+class Ui;
+struct TEdiConfig;
+
+// Window of the PC-banking terminal, centred on a screen of the given size.
+struct TerminalPlacement
+{
+    int x = 0;
+    int y = 0;
+    int cx = 669;
+    int cy = 567;
+};
+TerminalPlacement PlaceTerminal(int cx, int cy, int screenWidth, int screenHeight);
+
+// The terminal's profile "Tessrun.ini" in the platform's profile folder
+// (platform::DefaultProfileFile), not the settings file beside it.
+QString TerminalProfilePath();
+
+// Centres the terminal through its profile: reads its size, writes the
+// screen size and the position. False when the profile cannot be written.
+bool WriteTerminalProfile(int screenWidth, int screenHeight);
+
+// Centres, starts the terminal and waits for it to end; tells the user
+// when it could not be started.
+bool StartTerminal(Ui& ui, int screenWidth, int screenHeight);
+
+// Copies the link's port, speed, login ID and readable password into the
+// terminal's own settings file.
+bool WriteTerminalLinkSettings(const TEdiConfig& settings);
+
+} // namespace shell

@@ -1,0 +1,793 @@
+#include "shell/ui/main_window.h"
+
+#include "edi/link.h"
+#include "platform/process_list.h"
+#include "platform/window_beacon.h"
+#include "platform/riseway.h"
+#include "shell/app_info.h"
+#include "shell/code_lists.h"
+#include "shell/clock.h"
+#include "shell/file_version.h"
+#include "shell/firm_ini.h"
+#include "shell/link_settings.h"
+#include "shell/log.h"
+#include "shell/site_settings.h"
+#include "shell/startup.h"
+#include "shell/terminal.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+#include "shell/ui/app_icon.h"
+#include "shell/ui/application.h"
+#include "shell/ui/background_area.h"
+#include "shell/ui/config_dialog.h"
+#include "shell/ui/notice_panel.h"
+#include "shell/ui/qt_ui.h"
+#include "shell/ui/small_dialogs.h"
+#include "store/tdm1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace shell::ui {
+namespace {
+
+using Command = TfmMain::Command;
+
+const QString kSep = QStringLiteral("-");
+
+struct Item
+{
+    QString caption;
+    Command command;
+    QString shortcut;
+};
+
+struct Submenu
+{
+    QString caption;
+    QString hint;
+    QList<Item> items; // caption "-" is a separator; "a>b" puts b under submenu a
+};
+
+QList<Submenu> mainMenuLayout()
+{
+    return {
+        {"업무",
+         "대량입출금,Veltrin,CMS자금수납,받을어음,통장거래내역",
+         {{"Veltrin", Command::Batches, {}},
+          {"Veltrin 그룹 관리", Command::Groups, {}},
+          {kSep, Command::Exit, {}},
+          {"PC 뱅킹 (홈뱅킹)", Command::PcBanking, {}},
+          {kSep, Command::Exit, {}},
+          {"종료", Command::Exit, {}}}},
+        {"자료전송",
+         {},
+         {{"송신", Command::Send, {}},
+          {"수신", Command::Receive, {}},
+          {"송수신", Command::SendReceive, {}},
+          {"문서 선택수신 (재수신)", Command::ReReceive, {}},
+          {kSep, Command::Exit, {}},
+          {"송신 결과 조회", Command::SendResults, {}},
+          {kSep, Command::Exit, {}},
+          {"Tervo이체상황조회", Command::TransferStatus, {}}}},
+        {"코드설정",
+         {},
+         {{"출금동의 등록/해지", Command::Consent, {}},
+          {kSep, Command::Exit, {}},
+          {"은행 코드", Command::BankCodes, {}},
+          {"이체여부 코드", Command::OutcomeCodes, {}},
+          {"처리결과 코드", Command::ResultCodes, {}}}},
+        {"환경설정",
+         {},
+         {{"통신 환경 설정", Command::CommSettings, {}},
+          {"이용자설정 (이용기관)", Command::Institutions, {}},
+          {"증빙자료 암호화키 등록", Command::EvidenceKey, {}},
+          {kSep, Command::Exit, {}},
+          {"S/W 비밀번호 설정", Command::PasswordSettings, {}},
+          {"화면 설정", Command::ScreenSettings, {}}}},
+        {"자료관리",
+         {},
+         {{"자료받기 (PC로 저장.백업)", Command::Backup, {}},
+          {"자료복구 (불러오기)", Command::Restore, {}},
+          {"자료 재정리", Command::Reorganise, {}},
+          {kSep, Command::Exit, {}},
+          {"Miradel로 자료송신>DB 자료보내기", Command::HelpDeskData, {}},
+          {"Miradel로 자료송신>파일보내기", Command::HelpDeskFile, {}}}},
+        {"기타",
+         {},
+         {{"메모 화일 편집", Command::MemoEdit, {}},
+          {"공지 사항 보기", Command::NoticeView, {}},
+          {"출금동의신청(예:엑셀파일)", Command::ConsentTemplate, {}},
+          {kSep, Command::Exit, {}},
+          {"이 프로그램은...", Command::About, {}}}},
+    };
+}
+
+QList<Submenu> subMenuLayout()
+{
+    return {
+        {"업무",
+         "대량입출금,Veltrin,CMS자금수납,받을어음,통장거래내역",
+         {{"Veltrin", Command::Batches, {}},
+          {"Veltrin 그룹 관리", Command::Groups, {}},
+          {kSep, Command::Exit, {}},
+          {"PC 뱅킹 (홈뱅킹)", Command::PcBanking, {}},
+          {kSep, Command::Exit, {}},
+          {"종료", Command::Exit, {}},
+          {"닫기", Command::CloseChild, "Ctrl+F4"}}},
+        {"자료전송",
+         {},
+         {{"송신", Command::Send, {}},
+          {"수신", Command::Receive, {}},
+          {"송수신", Command::SendReceive, {}},
+          {"문서 선택 수신 (재수신)", Command::ReReceive, {}},
+          {kSep, Command::Exit, {}},
+          {"송신 결과 조회", Command::SendResults, {}},
+          {kSep, Command::Exit, {}},
+          {"Tervo이체상황조회", Command::TransferStatus, {}}}},
+        {"코드보기",
+         {},
+         {{"출금동의 등록/해지", Command::Consent, {}},
+          {kSep, Command::Exit, {}},
+          {"은행 코드", Command::BankCodes, {}},
+          {"이체여부 코드", Command::OutcomeCodes, {}},
+          {"처리결과 코드", Command::ResultCodes, {}}}},
+        {"환경설정",
+         {},
+         {{"통신 환경 설정", Command::CommSettings, {}},
+          {"이용자설정 (이용기관) 보기", Command::Institutions, {}},
+          {kSep, Command::Exit, {}},
+          {"S/W 비밀번호 설정", Command::PasswordSettings, {}},
+          {"화면 설정", Command::ScreenSettings, {}}}},
+        {"자료관리",
+         {},
+         {{"자료받기 (PC로 저장.백업)", Command::Backup, {}},
+          {"자료복구 (불러오기)", Command::Restore, {}},
+          {"자료 재정리", Command::Reorganise, {}},
+          {kSep, Command::Exit, {}},
+          {"자료송신>DB 자료보내기", Command::HelpDeskData, {}},
+          {"자료송신>파일보내기", Command::HelpDeskFile, {}}}},
+        {"기타",
+         {},
+         {{"메모 화일 편집", Command::MemoEdit, {}}, {"공지 사항 보기", Command::NoticeView, {}}}},
+    };
+}
+
+// Screens that must not open beside a working screen, and the data
+// maintenance that closes the tables under it.
+bool blockedInSubMenu(Command c)
+{
+    switch (c) {
+    case Command::Batches:
+    case Command::Groups:
+    case Command::Send:
+    case Command::Receive:
+    case Command::SendReceive:
+    case Command::ReReceive:
+    case Command::Consent:
+    case Command::Backup:
+    case Command::Restore:
+    case Command::Reorganise:
+    case Command::HelpDeskData:
+    case Command::HelpDeskFile:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringList arguments,
+                 MainWindowHooks hooks)
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                               | Qt::CustomizeWindowHint),
+      m_ui(ui), m_dm(dm), m_catalog(catalog), m_arguments(std::move(arguments)),
+      m_hooks(std::move(hooks)), m_beacon(std::make_unique<platform::WindowBeacon>())
+{
+    if (!m_hooks.upgradeCall)
+        m_hooks.upgradeCall = platform::StartUpgrade;
+    if (!m_hooks.startUpgrader)
+        m_hooks.startUpgrader = StartUpgrader;
+
+    setObjectName("fmMain");
+    setWindowIcon(AppIcon());
+    m_stack = new QStackedWidget(this);
+    m_background = new BackgroundArea(m_stack);
+    m_mdi = new QMdiArea(m_stack);
+    m_mdi->setViewMode(QMdiArea::SubWindowView);
+    m_stack->addWidget(m_background);
+    m_stack->addWidget(m_mdi);
+    setCentralWidget(m_stack);
+
+    m_helpDesk = new QLabel(QStringLiteral("Miradel 주식회사 장애접수/처리 Tel : ")
+                                + ReadSiteSettings().helpDeskTel,
+                            this);
+    m_helpDesk->setObjectName("helpDesk");
+    statusBar()->addWidget(m_helpDesk, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    buildMenus();
+    showMenuSet(false);
+
+    connect(m_background, &BackgroundArea::transferClicked, this, [this] { run(Command::Batches); });
+    connect(m_background, &BackgroundArea::bankingClicked, this, [this] { run(Command::PcBanking); });
+    connect(m_background, &BackgroundArea::sendReceiveClicked, this,
+            [this] { run(Command::SendReceive); });
+    connect(m_background, &BackgroundArea::exitClicked, this, [this] { run(Command::Exit); });
+    m_background->transferButton()->setEnabled(entryEnabled(Command::Batches, false));
+    m_background->sendReceiveButton()->setEnabled(entryEnabled(Command::SendReceive, false));
+
+    // The client area is fixed; the menu bar sits above it.
+    setFixedSize(758, 522 + menuBar()->sizeHint().height());
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    applyScreenSettings();
+}
+
+TfmMain::~TfmMain()
+{
+    m_destroying = true;
+    if (auto* app = qobject_cast<PelmarApplication*>(qApp))
+        app->setErrorHandler({});
+}
+
+void TfmMain::buildMenus()
+{
+    buildMenu(false);
+    buildMenu(true);
+}
+
+void TfmMain::buildMenu(bool sub)
+{
+    MenuSet& set = sub ? m_sub : m_main;
+    for (const Submenu& m : sub ? subMenuLayout() : mainMenuLayout()) {
+        auto* menu = new QMenu(m.caption, this);
+        menu->setToolTipsVisible(true);
+        if (!m.hint.isEmpty()) {
+            menu->menuAction()->setStatusTip(m.hint);
+            menu->menuAction()->setToolTip(m.hint);
+        }
+        set.menus.append(menu);
+        QHash<QString, QMenu*> nested;
+        for (const Item& it : m.items) {
+            if (it.caption == kSep) {
+                menu->addSeparator();
+                continue;
+            }
+            QMenu* target = menu;
+            QString caption = it.caption;
+            QString path = m.caption + "/";
+            if (const qsizetype gt = caption.indexOf('>'); gt > 0) {
+                const QString group = caption.left(gt);
+                caption = caption.mid(gt + 1);
+                if (!nested.contains(group))
+                    nested[group] = menu->addMenu(group);
+                target = nested[group];
+                path += group + "/";
+            }
+            QAction* a = target->addAction(caption);
+            if (!it.shortcut.isEmpty())
+                a->setShortcut(QKeySequence(it.shortcut));
+            a->setEnabled(entryEnabled(it.command, sub));
+            a->setData(int(it.command));
+            const Command command = it.command;
+            connect(a, &QAction::triggered, this, [this, command, sub] { runFrom(command, sub); });
+            set.entries.insert(path + caption, a);
+            set.order.append(path + caption);
+        }
+    }
+}
+
+bool TfmMain::entryEnabled(Command c, bool sub) const
+{
+    if (sub && blockedInSubMenu(c))
+        return false;
+    switch (c) {
+    case Command::Batches: return m_catalog.hasChild(ChildKind::TransferBatches);
+    case Command::Groups: return m_catalog.hasChild(ChildKind::BatchGroups);
+    case Command::Send:
+    case Command::SendReceive:
+        return m_catalog.has(Screen::Transmission) && bool(m_catalog.sendTimeCheck());
+    case Command::Receive:
+    case Command::ReReceive: return m_catalog.has(Screen::Transmission);
+    case Command::SendResults: return m_catalog.has(Screen::TransmissionResults);
+    case Command::Consent: return m_catalog.has(Screen::ConsentRegister);
+    case Command::BankCodes: return m_catalog.has(Screen::BankCodes);
+    case Command::OutcomeCodes:
+    case Command::ResultCodes: return m_catalog.has(Screen::CodeTable);
+    case Command::Institutions: return m_catalog.has(Screen::Institutions);
+    case Command::EvidenceKey: return m_catalog.has(Screen::EvidenceKey);
+    case Command::Backup: return m_catalog.has(Screen::Backup);
+    case Command::Restore: return m_catalog.has(Screen::Restore);
+    case Command::Reorganise: return m_catalog.has(Screen::Reorganise);
+    case Command::HelpDeskData: return m_catalog.has(Screen::HelpDeskDataSend);
+    case Command::HelpDeskFile: return m_catalog.has(Screen::HelpDeskFileSend);
+    case Command::MemoEdit: return m_catalog.has(Screen::MemoEditor);
+    case Command::ConsentTemplate: return m_catalog.has(Screen::ConsentTemplate);
+    case Command::PcBanking:
+    case Command::Exit:
+    case Command::CloseChild:
+    case Command::TransferStatus:
+    case Command::CommSettings:
+    case Command::PasswordSettings:
+    case Command::ScreenSettings:
+    case Command::NoticeView:
+    case Command::About:
+        return true;
+    }
+    return false;
+}
+
+void TfmMain::showMenuSet(bool sub)
+{
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    for (QMenu* m : (sub ? m_sub : m_main).menus)
+        bar->addMenu(m);
+    m_showingSub = sub;
+}
+
+QAction* TfmMain::entry(bool subMenu, const QString& path) const
+{
+    return (subMenu ? m_sub : m_main).entries.value(path);
+}
+
+QStringList TfmMain::entryPaths(bool subMenu) const
+{
+    return (subMenu ? m_sub : m_main).order;
+}
+
+NoticePanel* TfmMain::noticePanel() const
+{
+    return m_background->notice();
+}
+
+QWidget* TfmMain::activeChild() const
+{
+    return m_child && !m_child->isHidden() ? m_child->widget() : nullptr;
+}
+
+std::optional<ChildKind> TfmMain::activeChildKind() const
+{
+    if (!activeChild())
+        return std::nullopt;
+    return m_childKind;
+}
+
+bool TfmMain::FormCreate()
+{
+    SetTestMode(IsTestModeArgument(m_arguments));
+    SetApplicationTitle(kAppTitle);
+    setWindowTitle(kAppTitle + " [버전: " + ReadFileVersion(platform::OwnExecutable()) + "]");
+    m_beacon->Raise(kAppTitle);
+    WriteLog(ApplicationTitle() + " 시작");
+    if (auto* app = qobject_cast<PelmarApplication*>(qApp)) {
+        app->setErrorHandler([this](const QString& message) {
+            m_ui.ShowError(message);
+            WriteLog(message, true);
+        });
+    }
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        if (m_menusAttached)
+            UpdateMenusForChildren();
+    });
+    if (!Paths().testMode && RegisterComponentVersions()
+        && CheckForUpgrade(m_ui, m_hooks.upgradeCall, m_hooks.startUpgrader))
+        return false;
+    PrepareTransferDirectories();
+    if (m_hooks.prepareHolidays)
+        m_hooks.prepareHolidays();
+    return true;
+}
+
+void TfmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        QMetaObject::invokeMethod(this, &TfmMain::FormShow, Qt::QueuedConnection);
+    }
+}
+
+void TfmMain::FormShow()
+{
+    // A migration that failed leaves a half-ready file: the tables stay
+    // closed rather than let the branch work on it.
+    if (!m_dm.PrepareDatabase(Paths().dataDir)) {
+        m_ui.ShowError(store::TDM1::kUnusableMessage);
+        m_dm.Close();
+    } else {
+        m_dm.OpenTables();
+    }
+    ReloadCodeLists();
+    EnsureAppTypeCode();
+    NoticePanel* notice = noticePanel();
+    notice->hide();
+    notice->load(QUrl(NoticeAddress(platform::OwnExecutable(), ReadSiteSettings().noticeHost)));
+    if (IsUpgradeArgument(m_arguments))
+        postUpgradeBackup();
+}
+
+void TfmMain::ReloadCodeLists()
+{
+    shell::ReloadCodeLists(m_dm.db(), m_codeLists);
+}
+
+void TfmMain::applyScreenSettings()
+{
+    const QString picture = PicturesDir() + ReadBackgroundPicture();
+    m_background->setPicture(QFileInfo(picture).isFile() ? picture : QString());
+    noticePanel()->applyColors(ReadNoticeTextColor(), ReadNoticeBackColor());
+}
+
+void TfmMain::postUpgradeBackup()
+{
+    if (!m_hooks.unattendedBackup && !m_hooks.interactiveBackup) {
+        WriteLog(QStringLiteral("업그레이드 후 자료 보관 기능이 없어 보관하지 않음"));
+        m_ui.ShowInfo(QStringLiteral(
+            " 자동 업그레이드 후 첫 실행입니다.\r\n\r\n 이 버전에는 자동보관/사용자 보관 기능이 "
+            "아직 없어\r\n 자료를 보관하지 않았습니다."));
+        return;
+    }
+    if (!m_ending) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("자료 백업"),
+                        DisplayText(QStringLiteral(" 자동 업그레이드 후 첫 실행입니다.\r\n\r\n 데이타 "
+                                                   "손실 방지를 위해 자동보관/사용자 보관을 합니다.")),
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
+    setEnabled(false);
+    m_dm.Close();
+    bool userCopy = false;
+    // Reopen whatever happens, also when a backup throws.
+    struct Reopen
+    {
+        TfmMain* w;
+        ~Reopen()
+        {
+            w->m_ui.ShowWaitMessage(QStringLiteral("자료를 열고 있습니다."));
+            w->m_dm.OpenTables();
+            w->m_ui.CloseWait();
+            w->setEnabled(true);
+        }
+    };
+    {
+        Reopen reopen{this};
+        const QString root = AutoBackupDir();
+        if (m_hooks.unattendedBackup && QDir().mkpath(root)) {
+            const QString folder = root + Now().toString("yyyyMMddHHmmss") + "/";
+            if (!QFileInfo::exists(folder) && QDir().mkdir(folder))
+                m_hooks.unattendedBackup(folder);
+        }
+        if (m_hooks.interactiveBackup)
+            userCopy = m_hooks.interactiveBackup();
+    }
+    if (userCopy)
+        m_ui.ShowInfo(QStringLiteral("자료 받기가 완료되었습니다."));
+}
+
+void TfmMain::run(Command command)
+{
+    runFrom(command, m_showingSub);
+}
+
+void TfmMain::runFrom(Command c, bool sub)
+{
+    if (!entryEnabled(c, sub))
+        return;
+    QAction* a = qobject_cast<QAction*>(sender());
+    const QString caption = a ? a->text() : QString();
+    switch (c) {
+    case Command::Batches: OpenChildScreen(ChildKind::TransferBatches); break;
+    case Command::Groups: OpenChildScreen(ChildKind::BatchGroups); break;
+    case Command::PcBanking: {
+        const QRect g = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+        StartTerminal(m_ui, g.width(), g.height());
+        break;
+    }
+    case Command::Exit: close(); break;
+    case Command::CloseChild:
+        CloseChildScreen();
+        UpdateMenusForChildren();
+        break;
+    case Command::Send: openTransmission(0, true); break;
+    case Command::SendReceive: openTransmission(1, true); break;
+    case Command::Receive: openTransmission(2, false); break;
+    case Command::ReReceive: openTransmission(3, false); break;
+    case Command::SendResults: openScreen(Screen::TransmissionResults, caption); break;
+    case Command::TransferStatus:
+        QDesktopServices::openUrl(QUrl(TransferStatusAddress(ReadSiteSettings().bankHost)));
+        break;
+    case Command::Consent: openScreen(Screen::ConsentRegister, caption); break;
+    case Command::BankCodes:
+        openScreen(Screen::BankCodes, caption + (sub ? " 보기" : " 설정"), sub);
+        if (!sub)
+            ReloadCodeLists();
+        break;
+    case Command::OutcomeCodes:
+        openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 21);
+        break;
+    case Command::ResultCodes:
+        openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
+        break;
+    case Command::CommSettings: openCommSettings(); break;
+    case Command::Institutions:
+        openScreen(Screen::Institutions, caption, sub);
+        if (!sub)
+            ReloadCodeLists();
+        break;
+    case Command::EvidenceKey: openScreen(Screen::EvidenceKey, caption); break;
+    case Command::PasswordSettings: openSettings(TfmConfig::PasswordPage); break;
+    case Command::ScreenSettings: openSettings(TfmConfig::ScreenPage); break;
+    case Command::Backup: openScreen(Screen::Backup, caption); break;
+    case Command::Restore: openScreen(Screen::Restore, caption); break;
+    case Command::Reorganise: openScreen(Screen::Reorganise, caption); break;
+    case Command::HelpDeskData: openScreen(Screen::HelpDeskDataSend, caption); break;
+    case Command::HelpDeskFile: openScreen(Screen::HelpDeskFileSend, caption); break;
+    case Command::MemoEdit: openScreen(Screen::MemoEditor, caption); break;
+    case Command::NoticeView: openNotice(); break;
+    case Command::ConsentTemplate: openScreen(Screen::ConsentTemplate, caption); break;
+    case Command::About: {
+        TfmAbout about(this);
+        about.exec();
+        break;
+    }
+    }
+}
+
+void TfmMain::openScreen(Screen screen, const QString& caption, bool readOnly, int mode,
+                         int codeKind, const QString& file)
+{
+    const ScreenCatalog::Opener* open = m_catalog.opener(screen);
+    if (!open)
+        return;
+    ScreenRequest r;
+    r.parent = this;
+    r.ui = &m_ui;
+    r.dm = &m_dm;
+    r.caption = caption;
+    r.readOnly = readOnly;
+    r.mode = mode;
+    r.codeKind = codeKind;
+    r.file = file;
+    r.codes = &m_codeLists;
+    (*open)(r);
+}
+
+void TfmMain::openTransmission(int mode, bool checkTime)
+{
+    if (checkTime && !(m_catalog.sendTimeCheck() && m_catalog.sendTimeCheck()(m_ui, m_dm)))
+        return;
+    openScreen(Screen::Transmission, QString(), false, mode);
+}
+
+void TfmMain::openSettings(int page)
+{
+    TfmConfig dialog(m_ui, TfmConfig::Page(page), this);
+    if (dialog.exec() == QDialog::Accepted)
+        applyScreenSettings();
+}
+
+void TfmMain::openCommSettings()
+{
+    if (!edi::LinkSetup())
+        return;
+    TEdiConfig settings;
+    if (!ReadSettings(settings))
+        return;
+    ApplyLinkDirectories();
+    WriteTerminalLinkSettings(settings);
+}
+
+void TfmMain::openNotice()
+{
+    const QString path = NoticeFilePath();
+    if (!QFileInfo(path).isFile()) {
+        m_ui.ShowInfo(QStringLiteral("공지사항 파일이 없습니다."));
+        return;
+    }
+    if (m_catalog.has(Screen::MemoEditor)) {
+        openScreen(Screen::MemoEditor, QStringLiteral("공지 사항 보기"), true, 0, 0, path);
+        return;
+    }
+    TextViewerDialog viewer(QStringLiteral("공지 사항 보기"), path, this);
+    viewer.exec();
+}
+
+bool TfmMain::OpenChildScreen(ChildKind kind)
+{
+    const ScreenCatalog::ChildFactory* factory = m_catalog.child(kind);
+    if (!factory)
+        return false;
+    if (activeChild() && m_childKind == kind)
+        return true;
+    m_menusAttached = false;
+    ScreenRequest r;
+    r.parent = m_mdi;
+    r.ui = &m_ui;
+    r.dm = &m_dm;
+    r.caption = kind == ChildKind::TransferBatches ? QStringLiteral("Veltrin")
+                                                    : QStringLiteral("Veltrin 그룹 관리");
+    r.codes = &m_codeLists;
+    const auto create = [&]() -> bool {
+        QWidget* w = (*factory)(r);
+        if (!w)
+            return false;
+        QMdiSubWindow* sub = m_mdi->addSubWindow(w);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->installEventFilter(this);
+        connect(sub, &QObject::destroyed, this, [this] {
+            if (!m_destroying)
+                QMetaObject::invokeMethod(this, &TfmMain::UpdateMenusForChildren,
+                                          Qt::QueuedConnection);
+        });
+        sub->showMaximized();
+        m_child = sub;
+        m_childKind = kind;
+        return true;
+    };
+    bool opened = false;
+    if (activeChild()) {
+        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        if (!screen || screen->CloseQuery()) {
+            QPointer<QMdiSubWindow> old = m_child;
+            m_stack->setCurrentWidget(m_background);
+            opened = create();
+            m_forceChildClose = true;
+            if (old)
+                old->close();
+            m_forceChildClose = false;
+            m_stack->setCurrentWidget(m_mdi);
+        }
+    } else {
+        opened = create();
+    }
+    m_menusAttached = true;
+    UpdateMenusForChildren();
+    return opened;
+}
+
+void TfmMain::closeChildNow(bool cancelEdits)
+{
+    if (!m_child)
+        return;
+    if (cancelEdits)
+        if (auto* screen = dynamic_cast<ChildScreen*>(m_child->widget()))
+            screen->CancelEdits();
+    m_forceChildClose = true;
+    m_child->close();
+    m_forceChildClose = false;
+}
+
+bool TfmMain::CloseChildScreen()
+{
+    if (!activeChild())
+        return true;
+    auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+    const bool allowed = !screen || screen->CloseQuery();
+    if (allowed) {
+        closeChildNow(false);
+        QCoreApplication::processEvents();
+    }
+    return allowed;
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The child's own close box asks the screen first, as "닫기" does.
+    if (event->type() == QEvent::Close && !m_forceChildClose && watched == m_child.data()) {
+        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        if (screen && !(m_ending ? (screen->CancelEdits(), true) : screen->CloseQuery())) {
+            event->ignore();
+            return true;
+        }
+        QMetaObject::invokeMethod(this, &TfmMain::UpdateMenusForChildren, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmMain::UpdateMenusForChildren()
+{
+    if (m_destroying)
+        return;
+    const bool child = activeChild() != nullptr;
+    if (child != m_showingSub)
+        showMenuSet(child);
+    QWidget* page = child ? static_cast<QWidget*>(m_mdi) : m_background;
+    if (m_stack->currentWidget() != page) {
+        m_stack->setCurrentWidget(page);
+        QCoreApplication::processEvents();
+    }
+    // The window's own close box is greyed while a working screen is open.
+    if (windowFlags().testFlag(Qt::WindowCloseButtonHint) == child) {
+        const bool visible = isVisible();
+        setWindowFlag(Qt::WindowCloseButtonHint, !child);
+        if (visible && !isVisible())
+            show();
+    }
+}
+
+void TfmMain::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        SetTestMode(IsTestModeArgument(m_arguments));
+    QMainWindow::changeEvent(event);
+}
+
+void TfmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (activeChild()) {
+        if (m_ending) {
+            closeChildNow(true);
+        } else if (!CloseChildScreen()) {
+            event->ignore();
+            return;
+        }
+    }
+    FormClose();
+    event->accept();
+}
+
+void TfmMain::FormClose()
+{
+    noticePanel()->finishLoading(2000);
+    WriteLog(ApplicationTitle() + " 종료");
+    if (m_hooks.releaseHolidays)
+        m_hooks.releaseHolidays();
+    m_codeLists = CodeLists{};
+    m_dm.Close();
+    m_beacon->Lower();
+    m_closed = true;
+}
+
+void TfmMain::EndSession()
+{
+    if (m_closed || m_ending)
+        return;
+    m_ending = true;
+    if (auto* qt = dynamic_cast<QtUi*>(&m_ui))
+        qt->SetEnding(true);
+    m_ui.CloseWait();
+    continueEndSession();
+}
+
+void TfmMain::continueEndSession()
+{
+    bool pending = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
+            d->reject();
+            pending = true;
+        }
+    }
+    // A dialog returns only when the loop it runs regains control; look
+    // again once it has.
+    if (pending || QApplication::activeModalWidget()) {
+        QTimer::singleShot(10, this, &TfmMain::continueEndSession);
+        return;
+    }
+    close();
+}
+
+} // namespace shell::ui

@@ -1,0 +1,268 @@
+#include "shell/ui/qt_ui.h"
+
+#include "shell/app_info.h"
+#include "shell/ui/basic_color_dialog.h"
+#include "shell/ui/user_input.h"
+#include "shell/ui/wait_window.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace shell::ui {
+namespace {
+
+struct ButtonPair
+{
+    Ui::Button ours;
+    QMessageBox::StandardButton qt;
+};
+
+const ButtonPair kButtons[] = {
+    {Ui::Ok, QMessageBox::Ok},       {Ui::Cancel, QMessageBox::Cancel},
+    {Ui::Yes, QMessageBox::Yes},     {Ui::No, QMessageBox::No},
+    {Ui::Abort, QMessageBox::Abort}, {Ui::Retry, QMessageBox::Retry},
+    {Ui::Ignore, QMessageBox::Ignore},
+};
+
+QMessageBox::StandardButton toQt(Ui::Button b)
+{
+    for (const ButtonPair& p : kButtons)
+        if (p.ours == b)
+            return p.qt;
+    return QMessageBox::NoButton;
+}
+
+Ui::Button fromQt(QMessageBox::StandardButton b)
+{
+    for (const ButtonPair& p : kButtons)
+        if (p.qt == b)
+            return p.ours;
+    return Ui::NoButton;
+}
+
+// The answer a box closed without a button click stands for.
+Ui::Button safeAnswer(int buttons)
+{
+    for (Ui::Button b : {Ui::Cancel, Ui::No, Ui::Abort, Ui::Ignore, Ui::Ok})
+        if (buttons & b)
+            return b;
+    return Ui::NoButton;
+}
+
+void letEventsRun()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+int ToBgr(const QColor& c)
+{
+    return (c.blue() << 16) | (c.green() << 8) | c.red();
+}
+
+QColor FromBgr(int bgr)
+{
+    return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
+}
+
+QString DisplayText(const QString& text)
+{
+    QString t = text;
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    return t;
+}
+
+QWidget* DialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        if (!qobject_cast<TfrmWaitMsg*>(active))
+            return active;
+    return nullptr;
+}
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi()
+{
+    delete m_wait.data();
+}
+
+void QtUi::message(int icon, const QString& text)
+{
+    CloseWait();
+    if (m_ending)
+        return;
+    QMessageBox box(QMessageBox::Icon(icon), ApplicationTitle(), DisplayText(text),
+                    QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+void QtUi::ShowInfo(const QString& text)
+{
+    message(QMessageBox::Information, text);
+}
+
+void QtUi::ShowError(const QString& text)
+{
+    message(QMessageBox::Critical, text);
+}
+
+void QtUi::ShowPlain(const QString& text)
+{
+    message(QMessageBox::NoIcon, text);
+}
+
+bool QtUi::Confirm(const QString& text, bool defaultYes)
+{
+    if (m_ending)
+        return false;
+    HideWait();
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), DisplayText(text),
+                    QMessageBox::Yes | QMessageBox::No, DialogParent());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.exec();
+    const bool yes = box.clickedButton() == box.button(QMessageBox::Yes);
+    ReshowWait();
+    return yes;
+}
+
+Ui::Button QtUi::Ask(const QString& text, int buttons, Button defaultButton)
+{
+    if (m_ending)
+        return safeAnswer(buttons);
+    HideWait();
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(), DisplayText(text),
+                    QMessageBox::NoButton, DialogParent());
+    for (const ButtonPair& p : kButtons)
+        if (buttons & p.ours)
+            box.addButton(p.qt);
+    if (QAbstractButton* d = box.button(toQt(defaultButton)))
+        box.setDefaultButton(qobject_cast<QPushButton*>(d));
+    box.exec();
+    Button answer = safeAnswer(buttons);
+    if (QAbstractButton* clicked = box.clickedButton())
+        answer = fromQt(box.standardButton(clicked));
+    ReshowWait();
+    return answer;
+}
+
+std::optional<QString> QtUi::PromptText(const QString& caption, const QString& label,
+                                        const QString& initial, bool secret)
+{
+    if (m_ending)
+        return std::nullopt;
+    return PromptTextDialog(*this, caption, label, initial, secret, DialogParent());
+}
+
+TfrmWaitMsg* QtUi::ensureWait()
+{
+    if (!m_wait)
+        m_wait = new TfrmWaitMsg;
+    return m_wait;
+}
+
+void QtUi::ShowWaitMessage(const QString& text)
+{
+    ensureWait()->showMessage(text);
+    letEventsRun();
+}
+
+void QtUi::ShowProgress(const QString& text, int min, int max, bool countMode)
+{
+    ensureWait()->showProgress(text, min, max, countMode);
+    letEventsRun();
+}
+
+void QtUi::StepProgress()
+{
+    if (!m_wait)
+        return;
+    m_wait->step();
+    letEventsRun();
+}
+
+void QtUi::HideWait()
+{
+    if (!m_wait)
+        return;
+    m_wait->hide();
+    letEventsRun();
+}
+
+void QtUi::ReshowWait()
+{
+    if (!m_wait)
+        return;
+    m_wait->show();
+    letEventsRun();
+}
+
+void QtUi::CloseWait()
+{
+    delete m_wait.data();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    letEventsRun();
+}
+
+std::optional<QString> QtUi::ChooseOpenFile(const QString& caption, const QString& dir,
+                                            const QString& filter)
+{
+    if (m_ending)
+        return std::nullopt;
+    const QString f = QFileDialog::getOpenFileName(DialogParent(), caption, dir, filter);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+std::optional<QString> QtUi::ChooseSaveFile(const QString& caption, const QString& path,
+                                            const QString& filter)
+{
+    if (m_ending)
+        return std::nullopt;
+    const QString f = QFileDialog::getSaveFileName(DialogParent(), caption, path, filter);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+std::optional<QString> QtUi::ChooseDirectory(const QString& caption, const QString& dir)
+{
+    if (m_ending)
+        return std::nullopt;
+    const QString d = QFileDialog::getExistingDirectory(DialogParent(), caption, dir);
+    return d.isEmpty() ? std::nullopt : std::optional<QString>(d);
+}
+
+std::optional<int> QtUi::ChooseColor(int initial)
+{
+    if (m_ending)
+        return std::nullopt;
+    const QColor c = QColorDialog::getColor(FromBgr(initial), DialogParent());
+    return c.isValid() ? std::optional<int>(ToBgr(c)) : std::nullopt;
+}
+
+std::optional<int> QtUi::ChooseBasicColor(int initial)
+{
+    if (m_ending)
+        return std::nullopt;
+    BasicColorDialog dialog(FromBgr(initial), DialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ToBgr(dialog.color());
+}
+
+bool QtUi::OpenDocument(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace shell::ui

@@ -1,0 +1,129 @@
+#include "shell/ui/user_input.h"
+
+#include "shell/firm_ini.h"
+#include "shell/log.h"
+#include "shell/ui.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace shell::ui {
+
+TfrmUserInput::TfrmUserInput(Ui& ui, const Options& options, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_options(options)
+{
+    setWindowTitle(options.caption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* layout = new QVBoxLayout(this);
+    m_label = new QLabel(options.label, this);
+    layout->addWidget(m_label);
+    m_entry = new QLineEdit(options.initial, this);
+    m_entry->setFixedWidth(241);
+    if (options.masked) {
+        m_entry->setEchoMode(QLineEdit::Password);
+        // The entry shows "*" for every character, as the users know it.
+        m_entry->setStyleSheet("lineedit-password-character: 42");
+    }
+    layout->addWidget(m_entry);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    auto* ok = new QPushButton(QStringLiteral(" 확 인"), this);
+    auto* cancel = new QPushButton(QStringLiteral(" 취 소"), this);
+    ok->setDefault(true);
+    ok->setObjectName("btnOk");
+    cancel->setObjectName("btnCancel");
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(ok, &QPushButton::clicked, this, &TfrmUserInput::BtnOkClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString TfrmUserInput::text() const
+{
+    return m_entry->text();
+}
+
+void TfrmUserInput::showEvent(QShowEvent* event)
+{
+    m_ui.HideWait();
+    m_entry->setFocus();
+    m_entry->selectAll();
+    QDialog::showEvent(event);
+}
+
+void TfrmUserInput::done(int result)
+{
+    // The wait window comes back whichever way the prompt closes, so that
+    // an operation that goes on after a cancelled prompt still shows it.
+    m_ui.ReshowWait();
+    QDialog::done(result);
+}
+
+void TfrmUserInput::BtnOkClick()
+{
+    const QString entered = m_entry->text();
+    if (!m_options.acceptEmpty && entered.isEmpty()) {
+        m_entry->setFocus();
+        return;
+    }
+    if (m_options.compare && entered != m_options.expected) {
+        m_ui.ShowInfo(QString("%1가 다릅니다.").arg(m_label->text()));
+        ++m_failed;
+        if (m_failed < m_options.attempts) {
+            m_entry->setFocus();
+            m_entry->selectAll();
+        } else {
+            reject();
+        }
+        return;
+    }
+    accept();
+}
+
+QString PasswordForCheck()
+{
+    const QString stored = ReadPassword();
+    for (const QChar c : stored) {
+        if (c == QChar::ReplacementCharacter || c.unicode() < 0x20) {
+            WriteLog(QStringLiteral("Firm.ini 의 비밀번호를 읽을 수 없어 비밀번호 없이 시작합니다."),
+                     true);
+            return {};
+        }
+    }
+    return stored;
+}
+
+bool AskPassword(Ui& ui, QWidget* parent)
+{
+    TfrmUserInput::Options o;
+    o.caption = QStringLiteral("S/W 비밀번호 확인");
+    o.label = QStringLiteral("비밀번호");
+    o.masked = true;
+    o.acceptEmpty = true;
+    o.compare = true;
+    o.expected = PasswordForCheck();
+    o.attempts = 3;
+    TfrmUserInput dialog(ui, o, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QString> PromptTextDialog(Ui& ui, const QString& caption, const QString& prompt,
+                                        const QString& initial, bool secret, QWidget* parent)
+{
+    TfrmUserInput::Options o;
+    o.caption = caption;
+    o.label = prompt + " :";
+    o.initial = initial;
+    o.masked = secret;
+    TfrmUserInput dialog(ui, o, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.text();
+}
+
+} // namespace shell::ui

@@ -1,0 +1,90 @@
+#include "widgets/screen_commands.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QWidget>
+
+namespace widgets {
+
+ScreenCommands::ScreenCommands(QWidget* owner, const QStringList& hints)
+    : QObject(owner), m_toolBar(new QToolBar(owner))
+{
+    struct Def
+    {
+        const char* text;
+        QKeySequence key;
+        QStyle::StandardPixmap icon;
+    };
+    const Def defs[CommandCount] = {
+        {"입 력", QKeySequence(Qt::CTRL | Qt::Key_I), QStyle::SP_FileIcon},
+        {"수 정", QKeySequence(Qt::CTRL | Qt::Key_E), QStyle::SP_FileDialogDetailedView},
+        {"삭 제", QKeySequence(Qt::CTRL | Qt::Key_D), QStyle::SP_TrashIcon},
+        {"저 장", QKeySequence(Qt::CTRL | Qt::Key_S), QStyle::SP_DialogSaveButton},
+        {"취 소", QKeySequence(Qt::Key_Escape), QStyle::SP_DialogCancelButton},
+        {"닫 기", QKeySequence(Qt::CTRL | Qt::Key_F4), QStyle::SP_DialogCloseButton},
+    };
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setMovable(false);
+    for (int i = 0; i < CommandCount; ++i) {
+        QAction* a = new QAction(owner->style()->standardIcon(defs[i].icon),
+                                 QString::fromUtf8(defs[i].text), owner);
+        a->setShortcut(defs[i].key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (i < hints.size()) {
+            a->setToolTip(hints[i]);
+            a->setStatusTip(hints[i]);
+        }
+        owner->addAction(a);
+        m_toolBar->addAction(a);
+        if (i == Delete || i == Cancel)
+            m_toolBar->addSeparator();
+        connect(a, &QAction::triggered, this, [this, i] { emit triggered(Command(i)); });
+        m_actions[i] = a;
+    }
+    setBrowse(false);
+}
+
+void ScreenCommands::attachContextMenu(QWidget* widget)
+{
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QWidget::customContextMenuRequested, this, [this, widget](const QPoint& at) {
+        QMenu menu(widget);
+        for (QAction* a : m_actions)
+            menu.addAction(a); // the same actions, so enabled states match
+        menu.exec(widget->mapToGlobal(at));
+    });
+}
+
+void ScreenCommands::setViewOnly(bool viewOnly)
+{
+    m_viewOnly = viewOnly;
+    if (!m_editing)
+        setBrowse(m_tableEmpty);
+}
+
+void ScreenCommands::setBrowse(bool tableEmpty)
+{
+    m_editing = false;
+    m_tableEmpty = tableEmpty;
+    m_actions[Insert]->setEnabled(!m_viewOnly);
+    m_actions[Edit]->setEnabled(!m_viewOnly && !tableEmpty);
+    m_actions[Delete]->setEnabled(!m_viewOnly && !tableEmpty);
+    m_actions[Save]->setEnabled(false);
+    m_actions[Cancel]->setEnabled(false);
+    m_actions[Close]->setEnabled(true);
+}
+
+void ScreenCommands::setEditing()
+{
+    m_editing = true;
+    m_actions[Insert]->setEnabled(false);
+    m_actions[Edit]->setEnabled(false);
+    m_actions[Delete]->setEnabled(false);
+    m_actions[Save]->setEnabled(true);
+    m_actions[Cancel]->setEnabled(true);
+    m_actions[Close]->setEnabled(true);
+}
+
+} // namespace widgets

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class QAction;
+class QToolBar;
+class QWidget;
+
+namespace widgets {
+
+// The command set every maintenance screen shares: a toolbar and a context
+// menu with "입 력", "수 정", "삭 제", "저 장", "취 소", "닫 기" and their
+// shortcuts, enabled by the browse / editing state.
+class ScreenCommands : public QObject
+{
+    Q_OBJECT
+public:
+    enum Command { Insert, Edit, Delete, Save, Cancel, Close, CommandCount };
+
+    // `hints` (optional) are the six tool tips in command order.
+    explicit ScreenCommands(QWidget* owner, const QStringList& hints = {});
+
+    QToolBar* toolBar() const { return m_toolBar; }
+    QAction* action(Command c) const { return m_actions[c]; }
+    // Right-click on `widget` shows the same commands.
+    void attachContextMenu(QWidget* widget);
+
+    // View-only screens never enable insert, edit and delete.
+    void setViewOnly(bool viewOnly);
+    bool viewOnly() const { return m_viewOnly; }
+    void setBrowse(bool tableEmpty);
+    void setEditing();
+    bool editing() const { return m_editing; }
+
+signals:
+    void triggered(widgets::ScreenCommands::Command command);
+
+private:
+    QToolBar* m_toolBar;
+    QAction* m_actions[CommandCount];
+    bool m_viewOnly = false;
+    bool m_editing = false;
+    bool m_tableEmpty = false;
+};
+
+} // namespace widgets
