@@ -42,8 +42,8 @@ int RunOverRange(const char* command, const QStringList& args, QTextStream& out,
 {
     const auto range = ParseRange(args);
     if (!range) {
-        err << "usage: pelmar-tool " << command << " FROM [TO]\n"
-            << "  FROM and TO are dates YYYY-MM-DD; TO defaults to FROM and may not be "
+        err << "pelmar-tool " << command
+            << ": FROM and TO are dates YYYY-MM-DD; TO defaults to FROM and may not be "
                "earlier\n";
         err.flush();
         return kUsageExit;

@@ -13,6 +13,7 @@ QList<ToolCommand> allCommands()
     QList<ToolCommand> all;
     all += StoreCommands();
     all += EdiCommands();
+    all += CalendarCommands();
     return all;
 }
 

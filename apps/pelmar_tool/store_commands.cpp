@@ -103,7 +103,7 @@ int account(ToolContext& ctx, const QStringList& args)
     if (args.size() != 2)
         return 2;
     const bool valid = store::IsValidAccount(args[0], args[1]);
-    ctx.out << (valid ? "valid " : "invalid ") << store::HyphenateAccount(args[0], args[1]) << "\n";
+    ctx.out << (valid ? "valid " : "invalid ") << store::HyphenateOrKeep(args[0], args[1]) << "\n";
     return 0;
 }
 

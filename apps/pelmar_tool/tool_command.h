@@ -27,3 +27,4 @@ struct ToolCommand
 // Commands grouped by subsystem; each file adds its own list.
 QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();
+QList<ToolCommand> CalendarCommands();

@@ -80,3 +80,22 @@ TEST_F(Tool, MakeBlankWritesAnArchiveThatFillsAWorkspace)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(readFile("Blank.bin").startsWith("PK"));
 }
+
+TEST_F(Tool, CalendarAndAccountCommandsAnswerFromTheCore)
+{
+    ToolRun r = tool({"lunar", "2024-02-09", "2024-02-10"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "2024-02-09 2023 12 30 0 1\n2024-02-10 2024 1 1 0 0\n");
+    r = tool({"holiday", "2024-09-17", "2024-09-19"});
+    EXPECT_EQ(r.out, "2024-09-17 1\n2024-09-18 1\n2024-09-19 0\n");
+    r = tool({"holiday", "2024-09-19", "2024-09-17"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("usage: pelmar-tool holiday"));
+
+    r = tool({"account", "11", "3021234567801"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "valid 302-1234-5678-01\n");
+    r = tool({"account", "11", "12345"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "invalid 12345\n");
+}
