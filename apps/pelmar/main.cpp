@@ -2,6 +2,8 @@
 // splash, then the main window until it closes.
 
 #include "calendar/send_cutoffs.h"
+#include "codes/ui/fm_code_bank.h"
+#include "codes/ui/tfm_code1.h"
 #include "edi/link.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "platform/termination_watcher.h"
@@ -25,6 +27,24 @@ namespace {
 // The screens of the other subsystems, registered here as they arrive.
 void registerScreens(shell::ui::ScreenCatalog& catalog)
 {
+    using shell::ui::Screen;
+    using shell::ui::ScreenRequest;
+    catalog.add(Screen::Institutions, [](const ScreenRequest& r) {
+        codes::TfmCode1 screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
+        screen.exec();
+        if (!r.readOnly)
+            r.dm->RefreshTables();
+    });
+    catalog.add(Screen::BankCodes, [](const ScreenRequest& r) {
+        codes::fmCode_Bank screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
+        screen.exec();
+        if (screen.changed())
+            r.dm->RefreshTables();
+    });
+    catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
+        codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);
+        screen.exec();
+    });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();
         return calendar::CheckSameDayCutoff(db, ui);
