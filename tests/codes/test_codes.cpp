@@ -5,6 +5,7 @@
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/tdm1.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/workspace_fixture.h"
 #include "widgets/screen_commands.h"
 
@@ -21,26 +22,13 @@
 using namespace codes;
 using Command = widgets::ScreenCommands::Command;
 
-namespace {
-
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "test_codes";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
-} // namespace
-
 class Codes : public testing_support::WorkspaceTest
 {
 protected:
     void SetUp() override
     {
         WorkspaceTest::SetUp();
-        app();
+        testing_support::QtApp();
         store::ReloadAccountRules();
         dm = std::make_unique<store::TDM1>(ui);
         ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
