@@ -1,5 +1,6 @@
 #include "calendar/calendar_commands.h"
 
+#include <QCryptographicHash>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,4 +47,14 @@ TEST(CalendarCommands, BadArgumentsGiveUsageAndExitTwo)
             EXPECT_TRUE(err.startsWith("pelmar-tool ") && err.contains(": FROM and TO are dates"));
         }
     }
+}
+
+TEST(CalendarCommands, WholeCenturyRangeEqualsTheIndependentReference)
+{
+    // SHA-256 of `python3 reference_lunar.py 1900-01-01 2100-12-31`.
+    const auto [code, out, err] = Call(calendar::RunLunarCommand, {"1900-01-01", "2100-12-31"});
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(out.count('\n'), 73414);
+    EXPECT_EQ(QCryptographicHash::hash(out.toUtf8(), QCryptographicHash::Sha256).toHex(),
+              "008b2c45b3f3d85b44cdfa8ddb25059f5db4bef07295cc13e259831868cc3c93");
 }
