@@ -131,6 +131,24 @@ LunarDate NumberMonth(const CivilDate& date, const NewMoons& moons, Convert&& co
     return result;
 }
 
+// Steps forward by days while the elongation is below `dayLimit`, then by
+// hours up to 359 degrees, then by minutes past the conjunction.
+void SearchForward(double& m, double& o, double dayLimit)
+{
+    while (o < dayLimit) {
+        m = m + 1;
+        o = MoonSunElongation(m);
+    }
+    while (o < 359) {
+        m = m + kHourStep;
+        o = MoonSunElongation(m);
+    }
+    while (o > 0.01) {
+        m = m + kMinuteStep;
+        o = MoonSunElongation(m);
+    }
+}
+
 // The searches exactly as the calendar describes them, with nothing
 // remembered. Kept as the reference the remembering converter must match.
 //
@@ -161,34 +179,12 @@ NewMoons SearchNewMoons(std::int64_t x0, const CivilDate& date)
 
     double m = static_cast<double>(x0);
     double o = MoonSunElongation(m);
-    while (o < 346.5) {
-        m = m + 1;
-        o = MoonSunElongation(m);
-    }
-    while (o < 359) {
-        m = m + kHourStep;
-        o = MoonSunElongation(m);
-    }
-    while (o > 0.01) {
-        m = m + kMinuteStep;
-        o = MoonSunElongation(m);
-    }
+    SearchForward(m, o, 346.5);
     moons.nm2 = LocalMomentOf(m);
 
     if (SameMonthDay(DateOf(moons.nm2), date)) {
         moons.nm1 = moons.nm2;
-        while (o < 347) {
-            m = m + 1;
-            o = MoonSunElongation(m);
-        }
-        while (o < 359) {
-            m = m + kHourStep;
-            o = MoonSunElongation(m);
-        }
-        while (o > 0.01) {
-            m = m + kMinuteStep;
-            o = MoonSunElongation(m);
-        }
+        SearchForward(m, o, 347);
         moons.nm2 = LocalMomentOf(m);
     }
     return moons;
