@@ -5,6 +5,7 @@
 #include "codes/ui/fm_code_bank.h"
 #include "codes/ui/tfm_code1.h"
 #include "edi/link.h"
+#include "reports/spreadsheet_writer.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
@@ -40,6 +41,11 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
         screen.exec();
         if (screen.changed())
             r.dm->RefreshTables();
+    });
+    catalog.add(Screen::ConsentTemplate, [](const ScreenRequest& r) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        reports::WriteConsentTemplate(*r.ui); // a failure shows its own message
+        QApplication::restoreOverrideCursor();
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "reports/spreadsheet_reader.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace shell {
+class Ui;
+}
+
+namespace reports {
+
+// The two lists the entry screens export, each with its fixed headings.
+enum class ExportKind { ConsentList = 1, TransferLines = 2 };
+
+QStringList ExportHeadings(ExportKind kind);
+
+// Writes `rows` (display texts, in heading order) under the kind's headings
+// to a new workbook with the sheet "Miradel". Texts stay texts, so account
+// numbers keep their leading zeros. Shows the progress per row.
+bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
+                         const QString& path, QString* error = nullptr);
+
+// The export as the screens run it: the workbook goes to Temp/ and is opened
+// with the desktop's spreadsheet program; without one the user is told
+// where the file is. False (with the message shown) when it could not be
+// written.
+bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows);
+
+// The consent-request template: notes, headings and one example row, in
+// exactly the columns the consent import reads.
+QString ConsentTemplateNotes();
+QStringList ConsentTemplateHeadings();
+QStringList ConsentTemplateExample();
+bool WriteConsentTemplateFile(shell::Ui& ui, const QString& path, QString* error = nullptr);
+bool WriteConsentTemplate(shell::Ui& ui);
+
+// Where the exports and the template are written.
+QString ExportFilePath(const QString& baseName);
+
+} // namespace reports

@@ -1,0 +1,77 @@
+#include "reports/spreadsheet_reader.h"
+#include "reports/spreadsheet_writer.h"
+#include "shell/import_helpers.h"
+#include "shell/workspace.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace reports;
+
+class SpreadsheetWriter : public testing_support::WorkspaceTest
+{};
+
+TEST_F(SpreadsheetWriter, TemplateReadsBackAsTheImportExpectsIt)
+{
+    QString error;
+    ASSERT_TRUE(WriteConsentTemplateFile(ui, path("t.xlsx"), &error)) << error.toStdString();
+    const auto rows = ReadFirstSheet(path("t.xlsx"), &error);
+    ASSERT_TRUE(rows) << error.toStdString();
+    ASSERT_EQ(rows->size(), 3);
+    EXPECT_EQ((*rows)[0][0], ConsentTemplateNotes());
+    EXPECT_EQ((*rows)[1], ConsentTemplateHeadings());
+    EXPECT_EQ((*rows)[2], ConsentTemplateExample());
+    EXPECT_EQ((*rows)[2][1], "000001"); // the code keeps its zeros
+    EXPECT_EQ((*rows)[2][2], "11");
+    EXPECT_EQ((*rows)[2][3], "1234567890");
+    EXPECT_EQ(ConsentTemplateNotes().size(), 1136);
+    EXPECT_TRUE(ConsentTemplateNotes().startsWith("<주의 사항>\n"));
+    EXPECT_EQ(ConsentTemplateNotes().mid(81, 10), "<자료 작성 방법>");
+
+    // The example passes the import's per-column checks.
+    shell::CodeLists codes;
+    codes.institutions = {"000001"};
+    codes.banks = {"11"};
+    for (int c = 0; c < 10; ++c)
+        EXPECT_TRUE(shell::CheckTemplateField(true, c, (*rows)[2][c], codes).accepted) << c;
+}
+
+TEST_F(SpreadsheetWriter, ExportKeepsTextsUnderTheKindsHeadings)
+{
+    const SheetRows lines = {
+        {"등록완료", "101", "1503", "김민수", "11", "Tervo중앙회", "012-3456-7890-12", "1011503",
+         "김민수", "150000", "정상"},
+        {"", "102", "201", "이영희", "03", "기업은행", "001234567890", "", "", "-5", ""},
+    };
+    ASSERT_TRUE(WriteExportWorkbook(ui, ExportKind::TransferLines, lines, path("l.xlsx")));
+    EXPECT_EQ(ui.texts("wait"),
+              QStringList({"자료 변환 중...현재 1건 처리", "자료 변환 중...현재 2건 처리"}));
+    const auto rows = ReadFirstSheet(path("l.xlsx"));
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 3);
+    EXPECT_EQ((*rows)[0], ExportHeadings(ExportKind::TransferLines));
+    EXPECT_EQ((*rows)[1], lines[0]);
+    EXPECT_EQ((*rows)[2], lines[1]);
+
+    ui.clear();
+    ASSERT_TRUE(ExportToSpreadsheet(ui, ExportKind::ConsentList,
+                                    {{"등록완료", "홍길동", "A000000001", "11", "0123", "1011503",
+                                      "790312", "2024-03-01", "2024-03-02", ""}}));
+    const QStringList opened = ui.texts("open");
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].startsWith(shell::TempDir() + "출금동의_"));
+    const auto consent = ReadFirstSheet(opened[0]);
+    ASSERT_TRUE(consent);
+    EXPECT_EQ((*consent)[0].size(), 10);
+    EXPECT_EQ((*consent)[1][4], "0123");
+}
+
+TEST_F(SpreadsheetWriter, UnwritableTargetIsReported)
+{
+    QString error;
+    EXPECT_FALSE(WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("no/such/dir/x.xlsx"),
+                                     &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(path("no/such/dir/x.xlsx")));
+}
