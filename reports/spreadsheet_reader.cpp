@@ -351,6 +351,24 @@ std::optional<SheetRows> readXls(const QString& path, QString* error)
 
 } // namespace
 
+SheetRows PreviewRows(const SheetRows& sheet, int columns)
+{
+    qsizetype first = 0;
+    for (qsizetype r = 0; r < sheet.size(); ++r) {
+        if (!sheet[r].isEmpty() && sheet[r][0].trimmed() == QStringLiteral("이름")) {
+            first = r;
+            break;
+        }
+    }
+    SheetRows rows;
+    for (qsizetype r = first; r < sheet.size(); ++r) {
+        if (sheet[r].isEmpty() || sheet[r][0].isEmpty())
+            continue;
+        rows.append(sheet[r].mid(0, std::max(columns, 0)));
+    }
+    return rows;
+}
+
 QString NumberText(double value)
 {
     if (!std::isfinite(value))

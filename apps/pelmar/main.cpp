@@ -6,6 +6,7 @@
 #include "codes/ui/tfm_code1.h"
 #include "edi/link.h"
 #include "reports/spreadsheet_writer.h"
+#include "reports/ui/tfm_file_view.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
@@ -46,6 +47,10 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
         QApplication::setOverrideCursor(Qt::WaitCursor);
         reports::WriteConsentTemplate(*r.ui); // a failure shows its own message
         QApplication::restoreOverrideCursor();
+    });
+    catalog.add(Screen::MemoEditor, [](const ScreenRequest& r) {
+        reports::TfmFileView view(*r.ui, r.file, r.readOnly, r.parent);
+        view.exec();
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);

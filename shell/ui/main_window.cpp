@@ -319,7 +319,8 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
     case Command::Reorganise: return m_catalog.has(Screen::Reorganise);
     case Command::HelpDeskData: return m_catalog.has(Screen::HelpDeskDataSend);
     case Command::HelpDeskFile: return m_catalog.has(Screen::HelpDeskFileSend);
-    case Command::MemoEdit: return m_catalog.has(Screen::MemoEditor);
+    case Command::MemoEdit:
+    case Command::NoticeView: return m_catalog.has(Screen::MemoEditor);
     case Command::ConsentTemplate: return m_catalog.has(Screen::ConsentTemplate);
     case Command::PcBanking:
     case Command::Exit:
@@ -328,7 +329,6 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
     case Command::CommSettings:
     case Command::PasswordSettings:
     case Command::ScreenSettings:
-    case Command::NoticeView:
     case Command::About:
         return true;
     }
@@ -603,12 +603,7 @@ void TfmMain::openNotice()
         m_ui.ShowInfo(QStringLiteral("공지사항 파일이 없습니다."));
         return;
     }
-    if (m_catalog.has(Screen::MemoEditor)) {
-        openScreen(Screen::MemoEditor, QStringLiteral("공지 사항 보기"), true, 0, 0, path);
-        return;
-    }
-    TextViewerDialog viewer(QStringLiteral("공지 사항 보기"), path, this);
-    viewer.exec();
+    openScreen(Screen::MemoEditor, QStringLiteral("공지 사항 보기"), true, 0, 0, path);
 }
 
 bool TfmMain::OpenChildScreen(ChildKind kind)

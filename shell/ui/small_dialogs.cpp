@@ -62,27 +62,4 @@ TFmWait::TFmWait() : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::Cus
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TextViewerDialog::TextViewerDialog(const QString& caption, const QString& path, QWidget* parent)
-    : QDialog(parent)
-{
-    setWindowTitle(caption);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    auto* layout = new QVBoxLayout(this);
-    m_editor = new QPlainTextEdit(this);
-    m_editor->setReadOnly(true);
-    m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        QString text = FromCp949(file.readAll());
-        text.replace("\r\n", "\n");
-        m_editor->setPlainText(text);
-    }
-    layout->addWidget(m_editor);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("닫 기"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    resize(560, 420);
-}
-
 } // namespace shell::ui

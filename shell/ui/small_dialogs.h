@@ -23,16 +23,4 @@ public:
     TFmWait();
 };
 
-// A read-only view of a text file of the system (CP949).
-class TextViewerDialog : public QDialog
-{
-    Q_OBJECT
-public:
-    TextViewerDialog(const QString& caption, const QString& path, QWidget* parent = nullptr);
-    QPlainTextEdit* editor() const { return m_editor; }
-
-private:
-    QPlainTextEdit* m_editor;
-};
-
 } // namespace shell::ui

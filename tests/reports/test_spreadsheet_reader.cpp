@@ -111,3 +111,19 @@ TEST(NumberText, ReadsAsTheSheetShowsIt)
     EXPECT_EQ(reports::NumberText(1234567890123.0), "1234567890123");
     EXPECT_EQ(reports::NumberText(0.1 + 0.2), "0.3");
 }
+
+TEST(PreviewRows, StartAtTheTitleRowAndSkipRowsWithoutAFirstCell)
+{
+    const SheetRows sheet = {{"<주의>", "x", "y"},
+                             {"", "", ""},
+                             {"메모", "", ""},
+                             {" 이름 ", "계좌", "금액"},
+                             {"홍길동", "1", "2"},
+                             {"", "3", "4"},
+                             {"김철수", "5", "6"}};
+    EXPECT_EQ(reports::PreviewRows(sheet, 2),
+              SheetRows({{" 이름 ", "계좌"}, {"홍길동", "1"}, {"김철수", "5"}}));
+    // Without a title row every row with a first cell is taken from the top.
+    const SheetRows plain = {{"a", "1"}, {"", "2"}, {"b", "3"}};
+    EXPECT_EQ(reports::PreviewRows(plain, 5), SheetRows({{"a", "1"}, {"b", "3"}}));
+}

@@ -100,7 +100,7 @@ TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
     TfmMain& w = makeWindow();
     const QStringList own = {"업무/PC 뱅킹 (홈뱅킹)", "업무/종료", "자료전송/Tervo이체상황조회",
                              "환경설정/통신 환경 설정", "환경설정/S/W 비밀번호 설정",
-                             "환경설정/화면 설정", "기타/공지 사항 보기", "기타/이 프로그램은..."};
+                             "환경설정/화면 설정", "기타/이 프로그램은..."};
     const QStringList paths = w.entryPaths(false);
     EXPECT_EQ(paths.size(), 28);
     for (const QString& path : paths)

@@ -58,6 +58,10 @@ TEST_F(PelmarBinary, StartsPastThePasswordAndEndsOnSigterm)
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("PELMAR_HOME", QDir::toNativeSeparators(home()));
     env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+    // The single-instance beacon lives in the temporary folder: a private
+    // one keeps another running copy of the program out of this test.
+    QDir().mkpath(home() + "tmp");
+    env.insert("TMPDIR", home() + "tmp");
 
     QProcess pelmar;
     pelmar.setProcessEnvironment(env);
