@@ -1,0 +1,321 @@
+#include "reports/ui/print_layouts.h"
+
+#include "shell/app_info.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+
+#include <functional>
+
+namespace reports {
+namespace {
+
+const QString kDetailTitle = QStringLiteral("Veltrin 이체 자료");
+
+// A column of a band: its share of the page width and its alignment.
+struct Column
+{
+    double share;
+    Qt::Alignment align;
+};
+
+// Draws bands top to bottom and starts a new page, with its header, when the
+// next band does not fit; the footer goes on every page.
+class PageWriter
+{
+public:
+    using Band = std::function<void(PageWriter&)>;
+
+    PageWriter(QPrinter* printer, Band header, std::function<QString(int)> footer)
+        : m_printer(printer), m_header(std::move(header)), m_footer(std::move(footer))
+    {
+        m_printer->setPageSize(QPageSize(QPageSize::A4));
+        m_printer->setPageOrientation(QPageLayout::Portrait);
+        m_printer->setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+        m_painter.begin(m_printer);
+        const QRectF page = m_printer->pageLayout().paintRectPixels(m_printer->resolution());
+        m_width = page.width();
+        m_height = page.height();
+        m_body = QFont(QStringLiteral("NanumGothic"), 9);
+        startPage();
+    }
+    ~PageWriter()
+    {
+        drawFooter();
+        m_painter.end();
+    }
+
+    QPainter& painter() { return m_painter; }
+    double width() const { return m_width; }
+    double mm(double v) const { return v * m_printer->resolution() / 25.4; }
+    const QFont& body() const { return m_body; }
+    double lineHeight(const QFont& f) const { return QFontMetricsF(f, m_printer).height() * 1.35; }
+
+    // Makes room for `height`, breaking the page when needed.
+    void need(double height)
+    {
+        if (m_y + height > m_height - mm(10)) {
+            drawFooter();
+            m_printer->newPage();
+            ++m_page;
+            startPage();
+        }
+    }
+    // One row of cells across the given columns.
+    void row(const QList<Column>& columns, const QStringList& cells, const QFont& font)
+    {
+        const double h = lineHeight(font);
+        need(h);
+        m_painter.setFont(font);
+        double x = 0;
+        for (int i = 0; i < columns.size(); ++i) {
+            const double w = columns[i].share * m_width;
+            if (i < cells.size())
+                m_painter.drawText(QRectF(x + mm(1), m_y, w - mm(2), h),
+                                   columns[i].align | Qt::AlignVCenter, cells[i]);
+            x += w;
+        }
+        m_y += h;
+    }
+    void text(const QString& s, const QFont& font, Qt::Alignment align = Qt::AlignLeft)
+    {
+        const double h = lineHeight(font);
+        need(h);
+        m_painter.setFont(font);
+        m_painter.drawText(QRectF(0, m_y, m_width, h), align | Qt::AlignVCenter, s);
+        m_y += h;
+    }
+    void rule()
+    {
+        need(mm(1));
+        m_painter.drawLine(QPointF(0, m_y + mm(0.3)), QPointF(m_width, m_y + mm(0.3)));
+        m_y += mm(1);
+    }
+    void skip(double height) { m_y += height; }
+    double y() const { return m_y; }
+    void setY(double y) { m_y = y; }
+    int page() const { return m_page; }
+
+private:
+    void startPage()
+    {
+        m_y = 0;
+        if (m_header)
+            m_header(*this);
+    }
+    void drawFooter()
+    {
+        if (!m_footer)
+            return;
+        m_painter.setFont(m_body);
+        m_painter.drawText(QRectF(0, m_height - mm(8), m_width, mm(8)), Qt::AlignCenter,
+                           m_footer(m_page));
+    }
+
+    QPrinter* m_printer;
+    QPainter m_painter;
+    Band m_header;
+    std::function<QString(int)> m_footer;
+    QFont m_body;
+    double m_width = 0, m_height = 0, m_y = 0;
+    int m_page = 1;
+};
+
+QFont bold(const QFont& f, double points)
+{
+    QFont b = f;
+    b.setBold(true);
+    b.setPointSizeF(points);
+    return b;
+}
+
+QString dateText(const QDate& d)
+{
+    return d.isValid() ? d.toString("yyyy-MM-dd") : QString();
+}
+
+// The title at the left and the program's name at the right.
+void titleBand(PageWriter& w, const QString& title, bool spaced)
+{
+    QFont big = bold(w.body(), 16);
+    if (spaced)
+        big.setLetterSpacing(QFont::AbsoluteSpacing, 4);
+    const double top = w.y();
+    const double h = w.lineHeight(big);
+    QPainter& p = w.painter();
+    p.setFont(big);
+    p.drawText(QRectF(0, top, w.width(), h), Qt::AlignLeft | Qt::AlignVCenter, title);
+    QFont small = w.body();
+    small.setPointSizeF(7.5);
+    QFont italic = small;
+    italic.setItalic(true);
+    const double sh = w.lineHeight(small);
+    p.setFont(italic);
+    p.drawText(QRectF(0, top + h / 2 - sh, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
+               "eCommerce");
+    p.setFont(small);
+    p.drawText(QRectF(0, top + h / 2, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
+               shell::kServiceName);
+    w.setY(top + h);
+    w.rule();
+    w.skip(w.mm(2));
+}
+
+const QList<Column> kDetailRow1 = {{0.08, Qt::AlignHCenter}, {0.08, Qt::AlignHCenter},
+                                   {0.24, Qt::AlignLeft},    {0.25, Qt::AlignLeft},
+                                   {0.35, Qt::AlignLeft}};
+const QList<Column> kDetailRow2 = {{0.16, Qt::AlignRight}, {0.20, Qt::AlignHCenter},
+                                   {0.24, Qt::AlignLeft},  {0.15, Qt::AlignHCenter},
+                                   {0.25, Qt::AlignLeft}};
+
+void summaryBlock(PageWriter& w, const ReportBatch& b)
+{
+    const QFont heading = bold(w.body(), 10);
+    w.text(QStringLiteral("이용기관 정보"), heading);
+    const QList<Column> info = {{0.15, Qt::AlignLeft}, {0.45, Qt::AlignLeft},
+                                {0.15, Qt::AlignLeft}, {0.25, Qt::AlignLeft}};
+    w.row(info, {"기  관  명", b.institutionLabel(), "상      태", BatchStateText(b.state)},
+          w.body());
+    w.row(info, {"이 체 일 자", dateText(b.icheDate), "수 신 일 자", dateText(b.rdate)}, w.body());
+    w.row(info, {"송 신 일 자", dateText(b.shownSendDate())}, w.body());
+    w.row(info, {"비      고"}, w.body());
+    w.skip(w.mm(3));
+    w.text(QStringLiteral("상태 정보"), heading);
+    const QList<Column> table = {{0.20, Qt::AlignLeft}, {0.20, Qt::AlignRight},
+                                 {0.30, Qt::AlignRight}};
+    w.row(table, {"", "건  수", "금        액"}, bold(w.body(), 9));
+    const struct
+    {
+        const char* label;
+        qint64 count, money;
+    } rows[] = {{"전     체", b.e1TotNo, b.e1TotMon},
+                {"중 앙 회", b.e1JunNo, b.e1JunMon},
+                {"회원조합", b.e1JoNo, b.e1JoMon},
+                {"타    행", b.e1SucNo, b.e1SucMon},
+                {"이체불능", b.failedNo(), b.failedMoney()}};
+    for (const auto& r : rows)
+        w.row(table, {QString::fromUtf8(r.label), Grouped(r.count), Grouped(r.money)}, w.body());
+    w.skip(w.mm(4));
+}
+
+void detailHeader(PageWriter& w)
+{
+    const QFont f = bold(w.body(), 9);
+    w.rule();
+    w.row(kDetailRow1, {"동", "호", "입  주  자", "은  행  명", "계   좌   번   호"}, f);
+    w.row(kDetailRow2, {"이  체  금  액", "실명번호", "예 금 주 명", "이체 여부", "수 납 처 리 결 과"}, f);
+    w.rule();
+}
+
+QString pageLabel(int page)
+{
+    return QString("- %1 -").arg(page);
+}
+
+} // namespace
+
+QString Grouped(qint64 value)
+{
+    return QLocale(QLocale::English).toString(value);
+}
+
+void PaintBatchDetail(QPrinter* printer, const ReportBatch& batch, const QList<ReportLine>& lines,
+                      bool withLines)
+{
+    printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
+    bool first = true;
+    PageWriter w(
+        printer,
+        [&](PageWriter& pw) {
+            titleBand(pw, kDetailTitle, true);
+            if (first) {
+                first = false;
+                summaryBlock(pw, batch);
+            }
+            if (withLines)
+                detailHeader(pw);
+        },
+        pageLabel);
+    if (!withLines)
+        return;
+    for (const ReportLine& l : lines) {
+        w.need(2 * w.lineHeight(w.body()));
+        w.row(kDetailRow1, {l.dong, l.ho, l.bigo, l.bankName, l.bankNo}, w.body());
+        w.row(kDetailRow2,
+              {Grouped(l.icheMoney), PrintedNapbuNo(l.napbuNo), l.kita, l.outcomeName, l.resultName},
+              w.body());
+    }
+    w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
+}
+
+void PaintLineList(QPrinter* printer, const QList<ReportLine>& lines)
+{
+    printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
+    const QList<Column> columns = {{0.07, Qt::AlignLeft},  {0.07, Qt::AlignLeft},
+                                   {0.14, Qt::AlignLeft},  {0.14, Qt::AlignLeft},
+                                   {0.14, Qt::AlignLeft},  {0.22, Qt::AlignLeft},
+                                   {0.13, Qt::AlignRight}, {0.09, Qt::AlignHCenter}};
+    PageWriter w(
+        printer,
+        [&](PageWriter& pw) {
+            const QFont title = bold(pw.body(), 14);
+            const double top = pw.y();
+            pw.text(QStringLiteral("Veltrin 이체 자료"), title, Qt::AlignHCenter);
+            QFont italic = pw.body();
+            italic.setItalic(true);
+            QPainter& p = pw.painter();
+            p.setFont(italic);
+            p.drawText(QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                       Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
+            p.setFont(pw.body());
+            p.drawText(QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                       Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
+            pw.rule();
+            pw.row(columns,
+                   {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호", "이 체 금 액",
+                    "이체여부"},
+                   bold(pw.body(), 9));
+            pw.rule();
+        },
+        {});
+    for (const ReportLine& l : lines)
+        w.row(columns,
+              {l.dong, l.ho, l.bigo, l.kita, l.bankName, l.bankNo, Grouped(l.icheMoney),
+               l.outcomeName},
+              w.body());
+    w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
+}
+
+void PaintBatchList(QPrinter* printer, const QList<ReportBatch>& batches)
+{
+    printer->setDocName(QStringLiteral("Veltrin 목록"));
+    const QList<Column> columns = {{0.16, Qt::AlignHCenter}, {0.11, Qt::AlignRight},
+                                   {0.17, Qt::AlignRight},  {0.15, Qt::AlignHCenter},
+                                   {0.12, Qt::AlignHCenter}, {0.29, Qt::AlignLeft}};
+    bool first = true;
+    PageWriter w(
+        printer,
+        [&](PageWriter& pw) {
+            if (first) {
+                first = false;
+                titleBand(pw, QStringLiteral("Veltrin 목록"), false);
+            }
+            pw.rule();
+            pw.row(columns, {"기관코드", "의뢰건수", "의 뢰 금 액", "이체일자", "상  태", "비        고"},
+                   bold(pw.body(), 9));
+            pw.rule();
+        },
+        [](int page) { return QString("-%1-").arg(page); });
+    for (const ReportBatch& b : batches)
+        w.row(columns,
+              {b.giganId10, Grouped(b.totNo), Grouped(b.totMoney), dateText(b.icheDate),
+               BatchStateText(b.state), b.bigo},
+              w.body());
+    w.rule();
+    w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
+}
+
+} // namespace reports

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QSqlDatabase>
+#include <QStringList>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QComboBox;
+
+namespace shell {
+class Ui;
+}
+
+namespace reports {
+
+struct PrintOptions
+{
+    bool toFile = false;
+    QString fileName; // empty: ProgramDir + "Rendal.txt"
+    int style = 0;    // 0 summary and list, 1 summary only, 2 list of main items
+    int data = 0;     // 0 all, 1 transferred, 2 failed
+    bool preview = false;
+};
+
+// "프린터 출력 설정". Without a printer the file output is forced. The
+// options are kept until the next use of the dialog.
+class TfmPrintOption : public QDialog
+{
+    Q_OBJECT
+public:
+    TfmPrintOption(shell::Ui& ui, const PrintOptions& options, bool printerAvailable,
+                   QWidget* parent = nullptr);
+
+    PrintOptions options() const;
+    QRadioButton* printerChoice() const { return m_printer; }
+    QRadioButton* fileChoice() const { return m_file; }
+    QLineEdit* fileNameEdit() const { return m_fileName; }
+    QComboBox* styleChoice() const { return m_style; }
+    QComboBox* dataChoice() const { return m_data; }
+    QCheckBox* previewBox() const { return m_preview; }
+
+    void BtnBrowseClick();
+
+private:
+    void updateEnabled();
+
+    shell::Ui& m_ui;
+    QRadioButton* m_printer;
+    QRadioButton* m_file;
+    QLineEdit* m_fileName;
+    QPushButton* m_browse;
+    QComboBox* m_style;
+    QComboBox* m_data;
+    QCheckBox* m_preview;
+};
+
+// "출 력" of the batch screen: the options, then the printout, the preview
+// or the text file of the batch's lines in `orderFields` order.
+void PrintLines(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+                QWidget* parent);
+// The same after the dialog, with the given options.
+void PrintLinesWith(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+                    const PrintOptions& options, QWidget* parent);
+// "목록 출력": every batch straight to the printer; without a printer the
+// preview opens, from where it can be printed to a PDF file.
+void PrintBatchList(QSqlDatabase db, QWidget* parent);
+
+// The options as last chosen (kept for the program's run).
+PrintOptions& LastPrintOptions();
+bool PrinterAvailable();
+
+} // namespace reports
