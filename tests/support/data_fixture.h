@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/tdm1.h"
 #include "tests/support/workspace_fixture.h"
 
 #include <QSqlDatabase>
@@ -13,10 +14,6 @@
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
-}
-
-namespace store {
-class TDM1;
 }
 
 namespace testing_support {
