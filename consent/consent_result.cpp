@@ -61,8 +61,8 @@ public:
     const QStringList& notes() const { return m_notes; }
 
 private:
-    bool header(const QByteArray& rec);
-    bool data(const QByteArray& rec);
+    bool header(const edi::RecordView& rec);
+    bool data(const edi::RecordView& rec);
     void closeBlock();
     bool fail(const QString& reason);
     void note(const QString& text);
@@ -96,13 +96,13 @@ void ConsentFile::closeBlock()
     m_block = Block{};
 }
 
-bool ConsentFile::header(const QByteArray& rec)
+bool ConsentFile::header(const edi::RecordView& rec)
 {
     if (m_block.open)
         closeBlock();
     Block b;
     b.open = true;
-    b.code = edi::TrimmedField(rec, 3, 10);
+    b.code = rec.trimmed(3, 10);
     QSqlQuery q(m_db);
     q.prepare("SELECT Name FROM UserCode WHERE APID10 = ? COLLATE NOCASE AND TREGISTERIN = ? "
               "ORDER BY Rec");
@@ -122,7 +122,7 @@ bool ConsentFile::header(const QByteArray& rec)
     return true;
 }
 
-bool ConsentFile::data(const QByteArray& rec)
+bool ConsentFile::data(const edi::RecordView& rec)
 {
     if (!m_block.open) {
         note(QStringLiteral("헤더 레코드 없는 자료는 반영하지 않았습니다."));
@@ -130,12 +130,12 @@ bool ConsentFile::data(const QByteArray& rec)
     }
     if (!m_block.applied)
         return true;
-    const QString bank = shell::DigitsOnly(edi::TrimmedField(rec, 8, 2));
-    const QString account = edi::TrimmedField(rec, 10, 16);
-    const bool registration = rec.size() > 26 && rec.at(26) == '1';
-    const bool yes = rec.size() > 43 && rec.at(43) == 'Y';
-    const QString codeText = edi::TrimmedField(rec, 44, 4);
-    const QString payer = edi::TrimmedField(rec, 62, 20);
+    const QString bank = shell::DigitsOnly(rec.trimmed(8, 2));
+    const QString account = rec.trimmed(10, 16);
+    const bool registration = rec.byteAt(26) == "1";
+    const bool yes = rec.byteAt(43) == "Y";
+    const QString codeText = rec.trimmed(44, 4);
+    const QString payer = rec.trimmed(62, 20);
     bool numeric = false;
     const int code = codeText.toInt(&numeric);
     if (!numeric || !shell::IsDigitText(codeText)) {
@@ -199,10 +199,11 @@ bool ConsentFile::apply(bool& recognised)
     if (!split.error.isEmpty())
         return fail(split.error);
     m_now = shell::Now().toString("yyyy-MM-dd HH:mm:ss");
-    for (const QByteArray& rec : split.records) {
+    for (const QByteArray& raw : split.records) {
         ++m_recordNo;
+        const edi::RecordView rec(raw);
         bool ok = true;
-        switch (rec.at(0)) {
+        switch (raw.at(0)) {
         case 'S': ok = header(rec); break;
         case 'D': ok = data(rec); break;
         case 'E':

@@ -12,7 +12,11 @@ namespace edi {
 class RecordBuilder
 {
 public:
-    explicit RecordBuilder(int reserve = 200) { m_bytes.reserve(reserve); }
+    explicit RecordBuilder(int reserve = 200) : m_out(&m_own) { m_own.reserve(reserve); }
+    // Appends to `target` instead (a whole file being built).
+    explicit RecordBuilder(QByteArray& target) : m_out(&target) {}
+    RecordBuilder(const RecordBuilder&) = delete;
+    RecordBuilder& operator=(const RecordBuilder&) = delete;
 
     RecordBuilder& text(const QString& value, int width);
     RecordBuilder& bytes(const QByteArray& value, int width);
@@ -23,11 +27,13 @@ public:
     RecordBuilder& blanks(int count);
     RecordBuilder& zeros(int count);
 
-    int size() const { return int(m_bytes.size()); }
-    const QByteArray& record() const { return m_bytes; }
+    const QByteArray& record() const { return *m_out; }
 
 private:
-    QByteArray m_bytes;
+    void put(const char* data, qsizetype size, int width, bool leftAlign, char filler);
+
+    QByteArray m_own;
+    QByteArray* m_out;
 };
 
 // The field at `offset` (0-based) of `width` bytes, decoded; a double-byte
@@ -38,6 +44,25 @@ inline QString TrimmedField(const QByteArray& record, int offset, int width)
 {
     return Field(record, offset, width).trimmed();
 }
+
+// One received record, read field by field. Records of plain characters
+// (the common case) are cut without searching for character edges.
+class RecordView
+{
+public:
+    explicit RecordView(const QByteArray& record);
+
+    const QByteArray& bytes() const { return m_bytes; }
+    QString field(int offset, int width) const;
+    QString trimmed(int offset, int width) const { return field(offset, width).trimmed(); }
+    // The byte at `offset` as a character when it is a single-byte one;
+    // empty for half of a double-byte character or beyond the end.
+    QString byteAt(int offset) const;
+
+private:
+    QByteArray m_bytes;
+    bool m_plain = true;
+};
 
 // A file cut into records of `width` bytes, each followed by CR LF. The
 // last record may lack its line end; trailing line ends and blanks are

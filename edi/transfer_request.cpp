@@ -28,6 +28,7 @@ struct Line
     qint64 amount = 0;
     QString dong;
     QString ho;
+    QString icheDate; // as stored
 };
 
 struct Batch
@@ -91,11 +92,11 @@ QByteArray sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
     return r.record();
 }
 
-QByteArray dRecord(const Batch& b, const Line& l, qint64 sequence, const QString& key,
-                   int divisor)
+void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence,
+             const QString& key, int divisor)
 {
     const int lastDigit = l.account.back().digitValue();
-    RecordBuilder r;
+    RecordBuilder r(file);
     r.literal("D")
         .number(sequence, 7)
         .text(b.institution, 10)
@@ -113,8 +114,8 @@ QByteArray dRecord(const Batch& b, const Line& l, qint64 sequence, const QString
         .text(l.ho, 5)
         .blanks(20)
         .text(RecordCheckValue(l.amount, b.icheDate.day(), lastDigit, divisor), 4)
-        .blanks(45);
-    return r.record();
+        .blanks(45)
+        .literal("\r\n");
 }
 
 QByteArray eRecord(const FileTotals& t, int divisor)
@@ -206,7 +207,7 @@ bool RequestWriter::loadLines()
         byId.insert(m_batches[i].aptId, i);
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT AptID, Apt2ID, BankCode, BankNo, IcheMoney, Dong, Ho\n"
+    if (!q.exec("SELECT AptID, Apt2ID, BankCode, BankNo, IcheMoney, Dong, Ho, IcheDate\n"
                 "FROM Apt2\n"
                 "WHERE AptID IN (SELECT AptID FROM Apt1 WHERE State = 1)\n"
                 "ORDER BY AptID, Apt2ID"))
@@ -222,6 +223,7 @@ bool RequestWriter::loadLines()
         l.account = shell::RemoveChar(q.value(3).toString().trimmed(), '-');
         l.dong = q.value(5).toString().trimmed();
         l.ho = q.value(6).toString().trimmed();
+        l.icheDate = q.value(7).toString();
         const std::optional<qint64> amount = wholeMoney(q.value(4));
         if (!amount)
             return fail("이체금액이 올바르지 않습니다.\r" + lineName(b, l));
@@ -277,10 +279,15 @@ bool RequestWriter::writeFiles()
 
     QSqlQuery batchUpdate(m_db);
     QSqlQuery lineUpdate(m_db);
+    QSqlQuery lineDateUpdate(m_db);
     if (!batchUpdate.prepare("UPDATE Apt1 SET SendDate = ?, Stime = ?, DataNo = ? WHERE AptID = ?"))
         return tableError(batchUpdate);
-    if (!lineUpdate.prepare("UPDATE Apt2 SET DataNo = ?, IcheDate = ? WHERE Apt2ID = ?"))
+    // Lines mostly carry their batch's date already; leaving the date alone
+    // then spares the index over it.
+    if (!lineUpdate.prepare("UPDATE Apt2 SET DataNo = ? WHERE Apt2ID = ?"))
         return tableError(lineUpdate);
+    if (!lineDateUpdate.prepare("UPDATE Apt2 SET DataNo = ?, IcheDate = ? WHERE Apt2ID = ?"))
+        return tableError(lineDateUpdate);
 
     int fileOrdinal = 0;
     int batchOrdinal = 1;
@@ -321,12 +328,15 @@ bool RequestWriter::writeFiles()
         const QString key = BatchKey(m_run.prepared.time(), batchOrdinal);
         qint64 batchSum = 0;
         for (const Line& l : b.lines) {
-            file += dRecord(b, l, sequence, key, divisor) + "\r\n";
-            lineUpdate.bindValue(0, sequence);
-            lineUpdate.bindValue(1, b.icheDateText);
-            lineUpdate.bindValue(2, l.apt2Id);
-            if (!lineUpdate.exec())
-                return tableError(lineUpdate);
+            dRecord(file, b, l, sequence, key, divisor);
+            QSqlQuery& update = l.icheDate == b.icheDateText ? lineUpdate : lineDateUpdate;
+            int column = 0;
+            update.bindValue(column++, sequence);
+            if (&update == &lineDateUpdate)
+                update.bindValue(column++, b.icheDateText);
+            update.bindValue(column, l.apt2Id);
+            if (!update.exec())
+                return tableError(update);
             const int group = int(GroupOf(l.bankCode));
             ++totals.count;
             totals.total += l.amount;

@@ -76,17 +76,10 @@ QString timeText(const QString& hhmmss)
 
 bool validTime(const QString& hhmmss)
 {
-    return shell::IsDigitText(hhmmss) && hhmmss.size() == 6
-           && QTime::fromString(hhmmss, "HHmmss").isValid();
-}
-
-// The byte at `offset` as a character when it is a plain one; a half of a
-// double-byte character is no outcome.
-QString byteAt(const QByteArray& record, int offset)
-{
-    if (offset >= record.size() || static_cast<unsigned char>(record[offset]) >= 0x80)
-        return {};
-    return QString(QChar(record[offset]));
+    if (hhmmss.size() != 6 || !shell::IsDigitText(hhmmss))
+        return false;
+    const auto part = [&](int i) { return hhmmss.mid(i, 2).toInt(); };
+    return part(0) < 24 && part(2) < 60 && part(4) < 60;
 }
 
 class FileApplier
@@ -105,9 +98,9 @@ public:
 
 private:
     bool prepare();
-    bool header(const QByteArray& rec);
-    bool data(const QByteArray& rec);
-    bool parseData(const QByteArray& rec, DataRecord& d, bool& ignored);
+    bool header(const RecordView& rec);
+    bool data(const RecordView& rec);
+    bool parseData(const RecordView& rec, DataRecord& d, bool& ignored);
     bool selectBatch(const DataRecord& d);
     bool applyLine(const DataRecord& d);
     bool closeBatch();
@@ -171,24 +164,24 @@ QString FileApplier::institutionName() const
     return q.exec() && q.next() ? q.value(0).toString() : QString();
 }
 
-bool FileApplier::header(const QByteArray& rec)
+bool FileApplier::header(const RecordView& rec)
 {
     if (m_batch.active && !closeBatch())
         return false;
     Header h;
     h.open = true;
     if (m_layout == Layout::Wide) {
-        h.code = TrimmedField(rec, 8, 10);
-        h.date = shell::ParseLongDate(TrimmedField(rec, 21, 8)).value;
-        h.pass = TrimmedField(rec, 37, 4);
-        h.account = TrimmedField(rec, 41, 16);
+        h.code = rec.trimmed(8, 10);
+        h.date = shell::ParseLongDate(rec.trimmed(21, 8)).value;
+        h.pass = rec.trimmed(37, 4);
+        h.account = rec.trimmed(41, 16);
     } else {
-        h.date = shell::ParseShortDate(TrimmedField(rec, 4, 6));
-        h.code = TrimmedField(rec, 19, 7);
-        h.pass = TrimmedField(rec, 26, 4);
-        h.account = TrimmedField(rec, 30, 16);
-        const QString flag = byteAt(rec, 53);
-        h.keyed = (flag == "Y" || flag == "X") && byteAt(rec, 51) != "-";
+        h.date = shell::ParseShortDate(rec.trimmed(4, 6));
+        h.code = rec.trimmed(19, 7);
+        h.pass = rec.trimmed(26, 4);
+        h.account = rec.trimmed(30, 16);
+        const QString flag = rec.byteAt(53);
+        h.keyed = (flag == "Y" || flag == "X") && rec.byteAt(51) != "-";
     }
     QSqlQuery q(m_db);
     q.prepare("SELECT Rec FROM UserCode WHERE APID10 = ? COLLATE NOCASE AND APIN = ?");
@@ -207,48 +200,48 @@ bool FileApplier::header(const QByteArray& rec)
     return true;
 }
 
-bool FileApplier::parseData(const QByteArray& rec, DataRecord& d, bool& ignored)
+bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
 {
     ignored = false;
     const bool wide = m_layout == Layout::Wide;
-    const QString sequence = TrimmedField(rec, wide ? 1 : 2, 7);
+    const QString sequence = rec.trimmed(wide ? 1 : 2, 7);
     bool ok = false;
     d.sequence = sequence.toInt(&ok);
     if (!ok || !shell::IsDigitText(sequence))
         return fail(QString("일련번호 [%1] 가 숫자가 아닙니다.").arg(sequence));
     QString key;
     if (wide) {
-        d.bankCode = Field(rec, 23, 3).right(2).trimmed();
-        d.account = TrimmedField(rec, 26, 16);
-        d.amount = TrimmedField(rec, 42, 13);
-        d.payer = TrimmedField(rec, 68, 12);
-        key = TrimmedField(rec, 114, 5);
-        d.dong = TrimmedField(rec, 119, 5);
-        d.ho = TrimmedField(rec, 124, 5);
-        d.outcome = byteAt(rec, 154);
-        d.resultCode = TrimmedField(rec, 155, 4);
+        d.bankCode = rec.field(23, 3).right(2).trimmed();
+        d.account = rec.trimmed(26, 16);
+        d.amount = rec.trimmed(42, 13);
+        d.payer = rec.trimmed(68, 12);
+        key = rec.trimmed(114, 5);
+        d.dong = rec.trimmed(119, 5);
+        d.ho = rec.trimmed(124, 5);
+        d.outcome = rec.byteAt(154);
+        d.resultCode = rec.trimmed(155, 4);
         d.collected = d.outcome == "Y";
     } else {
-        d.bankCode = TrimmedField(rec, 9, 2);
-        d.account = TrimmedField(rec, 11, 16);
-        if (d.bankCode == "11" && Field(rec, 11, 2) == "00")
-            d.account = TrimmedField(rec, 13, 13);
-        d.amount = TrimmedField(rec, 27, 12);
-        d.outcome = byteAt(rec, 39);
-        d.resultCode = TrimmedField(rec, 40, 2);
+        d.bankCode = rec.trimmed(9, 2);
+        d.account = rec.trimmed(11, 16);
+        if (d.bankCode == "11" && rec.field(11, 2) == "00")
+            d.account = rec.trimmed(13, 13);
+        d.amount = rec.trimmed(27, 12);
+        d.outcome = rec.byteAt(39);
+        d.resultCode = rec.trimmed(40, 2);
         if (d.resultCode.startsWith('0') && d.resultCode.size() > 1)
             d.resultCode.remove(0, 1);
-        d.dong = TrimmedField(rec, 46, 4);
+        d.dong = rec.trimmed(46, 4);
         d.collected = d.outcome == "Y" || d.outcome == "1";
         if (m_header.keyed) {
-            d.ho = TrimmedField(rec, 50, 9);
-            key = TrimmedField(rec, 59, 5);
-            d.payer = TrimmedField(rec, 66, 12);
+            d.ho = rec.trimmed(50, 9);
+            key = rec.trimmed(59, 5);
+            d.payer = rec.trimmed(66, 12);
         } else {
-            d.ho = TrimmedField(rec, 51, 4);
-            d.payer = TrimmedField(rec, 55, 14);
-            d.sendTime = TrimmedField(rec, 69, 6);
-            const QString number = TrimmedField(rec, 75, 3);
+            d.ho = rec.trimmed(51, 4);
+            d.payer = rec.trimmed(55, 14);
+            d.sendTime = rec.trimmed(69, 6);
+            const QString number = rec.trimmed(75, 3);
             d.batchNumber = number.toInt(&ok);
             if (!ok || !shell::IsDigitText(number)) {
                 ignored = true; // no batch to give it to
@@ -328,8 +321,10 @@ bool FileApplier::selectBatch(const DataRecord& d)
     } else {
         QSqlQuery lines(m_db);
         lines.setForwardOnly(true);
-        lines.prepare("SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 WHERE AptID = ? "
-                      "ORDER BY Apt2ID");
+        // The index over AptID is case-insensitive, like every index of the
+        // tables; naming its collation lets the lookup use it.
+        lines.prepare("SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 "
+                      "WHERE AptID = ? COLLATE NOCASE ORDER BY Apt2ID");
         lines.addBindValue(b.aptId);
         if (!lines.exec())
             return tableError(lines);
@@ -430,7 +425,7 @@ bool FileApplier::trailer()
     return true;
 }
 
-bool FileApplier::data(const QByteArray& rec)
+bool FileApplier::data(const RecordView& rec)
 {
     if (!m_header.open)
         return fail(QStringLiteral("헤더 레코드 없이 자료 레코드가 있습니다."));
@@ -461,18 +456,19 @@ bool FileApplier::apply()
     if (!prepare())
         return false;
 
-    for (const QByteArray& rec : split.records) {
+    for (const QByteArray& raw : split.records) {
         ++m_recordNo;
+        const RecordView rec(raw);
         bool ok = true;
         if (m_layout == Layout::Wide) {
-            switch (rec.at(0)) {
+            switch (raw.at(0)) {
             case 'S': ok = header(rec); break;
             case 'D': ok = data(rec); break;
             case 'E': ok = trailer(); break;
             default: break;
             }
         } else {
-            const QByteArray kind = rec.left(2);
+            const QByteArray kind = raw.left(2);
             if (kind == "11")
                 ok = header(rec);
             else if (kind == "22")
