@@ -32,14 +32,6 @@ int usage(QTextStream& err)
     return 2;
 }
 
-QString freeName(const QString& dir, const QString& name)
-{
-    QString candidate = name;
-    for (int n = 1; QFileInfo::exists(dir + candidate); ++n)
-        candidate = name + "." + QString::number(n);
-    return candidate;
-}
-
 // The receive file code of the institution that sends under `fileCode`;
 // several institutions may share a consent code, so the one of the file's
 // own institution comes first.
@@ -76,7 +68,7 @@ bool appendTo(const QString& path, const QByteArray& bytes)
 
 bool moveTo(const QString& from, const QString& dir, const QString& name)
 {
-    return QDir().mkpath(dir) && QFile::rename(from, dir + freeName(dir, name));
+    return QDir().mkpath(dir) && QFile::rename(from, dir + edi::MailboxLink::FreeName(dir, name));
 }
 
 } // namespace
@@ -156,7 +148,7 @@ int main(int argc, char** argv)
         }
         if (!parsed.ok) {
             ++failures;
-            const QString kept = freeName(rejected, name);
+            const QString kept = edi::MailboxLink::FreeName(rejected, name);
             QDir().mkpath(rejected);
             const bool moved = QFile::rename(path, rejected + kept);
             appendTo(rejected + kept + ".reason", shell::ToCp949(parsed.reason + "\r\n"));

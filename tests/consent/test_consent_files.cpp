@@ -8,6 +8,7 @@
 #include "tests/support/data_fixture.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -242,6 +243,23 @@ TEST_F(ConsentFiles, FilesThatCannotBeReadChangeNothing)
         EXPECT_EQ(states(), before);
         if (c.failure) {
             EXPECT_TRUE(r.failures.value(0).contains("NA200"));
+        }
+    }
+
+    // Random damage never crashes; a refused file changes nothing.
+    QRandomGenerator rng(6);
+    for (int i = 0; i < 150; ++i) {
+        exec("UPDATE TongRegister SET Status = 1, ResultYN = NULL, ResultCD = NULL, "
+             "Receivedate = NULL");
+        const QString start = states();
+        QByteArray bytes = valid;
+        for (int k = int(rng.bounded(1, 5)); k > 0; --k)
+            bytes[int(rng.bounded(int(bytes.size())))] = char(rng.bounded(256));
+        if (rng.bounded(4) == 0)
+            bytes.truncate(int(rng.bounded(int(bytes.size()))));
+        writeFile("Recv/NA200", bytes);
+        if (!apply().ok()) {
+            EXPECT_EQ(states(), start);
         }
     }
 }
