@@ -43,7 +43,8 @@ double runTimed(const QString& program, const QStringList& args, const QByteArra
     }
     if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         std::fprintf(stderr, "bench_exchange: %s %s failed (%d)\n%s\n", qPrintable(program),
-                     qPrintable(args.join(' ')), p.exitCode(), p.readAllStandardOutput().constData());
+                     qPrintable(args.join(' ')), p.exitCode(),
+                     p.readAllStandardOutput().constData());
         std::exit(2);
     }
     p.readAllStandardOutput();
@@ -72,12 +73,14 @@ void fill(const QString& dbFile)
                "'AB200', 'pw', 'A123456789', 'BK12345', '301-0123-4567-81', 'NA200', 'NA200', "
                "'제출')");
         QSqlQuery batch(db), line(db);
-        batch.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
-                      "IcheEDate, Pass, State) VALUES (?, 'A123456789', '11', '35', "
-                      "'301-0123-4567-81', ?, ?, 'pw', 1)");
-        line.prepare("INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, "
-                     "IcheMoney, IcheYebu, State, NapbuNo, Bigo, Kita) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Z', 1, ?, '입주자', '예금주')");
+        batch.prepare(
+            "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
+            "IcheEDate, Pass, State) VALUES (?, 'A123456789', '11', '35', "
+            "'301-0123-4567-81', ?, ?, 'pw', 1)");
+        line.prepare(
+            "INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, "
+            "IcheMoney, IcheYebu, State, NapbuNo, Bigo, Kita) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Z', 1, ?, '입주자', '예금주')");
         const char* banks[] = {"11", "13", "04", "20"};
         for (int b = 1; b <= kBatches; ++b) {
             const QString date = QDate(2024, 3, 18).addDays(b % 4).toString(Qt::ISODate);
@@ -99,7 +102,8 @@ void fill(const QString& dbFile)
                 line.addBindValue(10000 + i * 10);
                 line.addBindValue(dong + ho);
                 if (!line.exec()) {
-                    std::fprintf(stderr, "bench_exchange: %s\n", qPrintable(line.lastError().text()));
+                    std::fprintf(stderr, "bench_exchange: %s\n",
+                                 qPrintable(line.lastError().text()));
                     std::exit(2);
                 }
             }
@@ -150,17 +154,19 @@ int main(int argc, char** argv)
     fill(dbFile);
     std::printf("%d lines in %d batches\n", kBatches * kLinesPerBatch, kBatches);
 
-    const double refBuild = reference(dbFile, "UPDATE Apt2 SET DataNo = Apt2ID, IcheDate = IcheDate");
+    const double refBuild =
+        reference(dbFile, "UPDATE Apt2 SET DataNo = Apt2ID, IcheDate = IcheDate");
     const double build = tool({"build-requests"});
     tool({"link", "send"});
     const double centre = runTimed(CLEARING_SIM, {"--home", g_home, "--fail-every", "7"});
     tool({"link", "receive"});
     const double refApply = reference(
-        dbFile, "UPDATE Apt2 SET IcheYebu = 'Y', ResultID4 = '0000', Rdate = '2024-03-15', State = 3");
+        dbFile,
+        "UPDATE Apt2 SET IcheYebu = 'Y', ResultID4 = '0000', Rdate = '2024-03-15', State = 3");
     const double apply = tool({"apply-results"});
 
-    const bool ok = report("build-requests", build, 1.5, refBuild)
-                    & report("apply-results", apply, 3.0, refApply);
+    const bool ok = report("build-requests", build, 1.5, refBuild) &
+                    report("apply-results", apply, 3.0, refApply);
     std::printf("%-16s %6.3f s  (the stand-in centre, not rated)\n", "clearing-sim", centre);
     return ok ? 0 : 1;
 }

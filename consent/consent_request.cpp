@@ -162,8 +162,8 @@ bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList
     const QString path = m_run.sendDir + "Register_" + QString::number(m_result.files.size() + 1);
     m_result.files.append(path); // deleted again if the run fails
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size()
-        || !out.flush())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size() ||
+        !out.flush())
         return fail("송신 파일을 쓸 수 없습니다.\r" + path + "\r" + out.errorString());
     m_result.items.append({edi::KindConsent, inst.Name, inst.TREGISTEROUT, int(rows.size()), 0});
     return true;
@@ -246,8 +246,8 @@ ConsentRequestResult ConsentWriter::run()
     }
     if (!m_result.skipped.isEmpty())
         m_ui.ShowInfo("이용자설정에 등록되지 않은 기관의 출금동의 자료는 송신 자료에서 "
-                      "제외하였습니다.\r"
-                      + m_result.skipped.join('\r'));
+                      "제외하였습니다.\r" +
+                      m_result.skipped.join('\r'));
     m_result.ok = true;
     return m_result;
 }

@@ -39,11 +39,11 @@ struct ConsentRequestRun
 struct ConsentRequestResult
 {
     bool ok = false;
-    bool anyWaiting = false;    // some consent waited to be sent
-    edi::TEdiInfoList items;    // one per file
-    QList<ConsentKey> written;  // every consent written, in file order
-    QStringList files;          // full paths, in order
-    QStringList skipped;        // institutions left out (not registered)
+    bool anyWaiting = false;   // some consent waited to be sent
+    edi::TEdiInfoList items;   // one per file
+    QList<ConsentKey> written; // every consent written, in file order
+    QStringList files;         // full paths, in order
+    QStringList skipped;       // institutions left out (not registered)
 };
 
 // True when the bank row "12" has SENDVERSION 1.

@@ -154,8 +154,8 @@ bool ConsentFile::data(const edi::RecordView& rec)
         return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());
     qint64 rowId = -1;
     while (q.next()) {
-        if (!bankMatches(q.value(1).toString(), bank)
-            || !accountMatches(q.value(2).toString(), q.value(3).toString().trimmed(), account))
+        if (!bankMatches(q.value(1).toString(), bank) ||
+            !accountMatches(q.value(2).toString(), q.value(3).toString().trimmed(), account))
             continue;
         const int status = q.value(4).toInt();
         // A request in progress is the one this answers.
@@ -166,7 +166,8 @@ bool ConsentFile::data(const edi::RecordView& rec)
     }
     q.finish();
     if (rowId < 0) {
-        note(QString("해당하는 출금동의가 없어 반영하지 않았습니다. (은행 %1, 계좌 %2, 납부자번호 %3)")
+        note(QString(
+                 "해당하는 출금동의가 없어 반영하지 않았습니다. (은행 %1, 계좌 %2, 납부자번호 %3)")
                  .arg(bank, account, payer));
         return true;
     }
@@ -204,20 +205,26 @@ bool ConsentFile::apply(bool& recognised)
         const edi::RecordView rec(raw);
         bool ok = true;
         switch (raw.at(0)) {
-        case 'S': ok = header(rec); break;
-        case 'D': ok = data(rec); break;
+        case 'S':
+            ok = header(rec);
+            break;
+        case 'D':
+            ok = data(rec);
+            break;
         case 'E':
             if (m_block.open)
                 closeBlock();
             break;
-        default: break;
+        default:
+            break;
         }
         if (!ok)
             return false;
     }
     m_recordNo = 0;
     if (m_block.open)
-        return fail(QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+        return fail(
+            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
     return true;
 }
 
@@ -231,8 +238,8 @@ edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
     if (!run.found)
         return run;
     {
-        shell::WaitScope wait(dm.ui(),
-                              QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
+        shell::WaitScope wait(
+            dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
         for (const QString& path : files) {
             QSqlDatabase db = dm.db();
             store::TransactionGuard tx(db);

@@ -8,14 +8,14 @@
 namespace consent {
 
 enum ConsentStatus : int {
-    RegisterWaiting = 0,  // "등록대기"
-    Registering = 1,      // "등록중"
-    Registered = 2,       // "등록완료"
-    RegisterFailed = 3,   // "등록오류"
-    CancelWaiting = 4,    // "해지대기"
-    Cancelling = 5,       // "해지중"
-    Cancelled = 6,        // "해지완료"
-    CancelFailed = 7,     // "해지오류"
+    RegisterWaiting = 0, // "등록대기"
+    Registering = 1,     // "등록중"
+    Registered = 2,      // "등록완료"
+    RegisterFailed = 3,  // "등록오류"
+    CancelWaiting = 4,   // "해지대기"
+    Cancelling = 5,      // "해지중"
+    Cancelled = 6,       // "해지완료"
+    CancelFailed = 7,    // "해지오류"
 };
 
 // The status text; "미등록" for an empty or unknown value.

@@ -17,18 +17,24 @@ BankGroup GroupOf(const QString& bankCode)
 QString TransferBankCode(const QString& bankCode)
 {
     switch (GroupOf(bankCode)) {
-    case BankGroup::Central: return QStringLiteral("011");
-    case BankGroup::Member: return QStringLiteral("012");
-    default: return shell::PadZeros(bankCode.trimmed(), 3, false);
+    case BankGroup::Central:
+        return QStringLiteral("011");
+    case BankGroup::Member:
+        return QStringLiteral("012");
+    default:
+        return shell::PadZeros(bankCode.trimmed(), 3, false);
     }
 }
 
 QString ConsentBankCode(const QString& bankCode)
 {
     switch (GroupOf(bankCode)) {
-    case BankGroup::Central: return QStringLiteral("11");
-    case BankGroup::Member: return QStringLiteral("12");
-    default: return shell::PadZeros(bankCode.trimmed(), 2, false);
+    case BankGroup::Central:
+        return QStringLiteral("11");
+    case BankGroup::Member:
+        return QStringLiteral("12");
+    default:
+        return shell::PadZeros(bankCode.trimmed(), 2, false);
     }
 }
 

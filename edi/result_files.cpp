@@ -38,8 +38,8 @@ void ResultRun::fileFailed(const QString& path, const QString& reason)
 void ResultRun::report(shell::Ui& ui) const
 {
     if (!failures.isEmpty())
-        ui.ShowError(ReceiveErrorMessage() + "\r다음 파일은 반영하지 않았습니다.\r\r"
-                     + failures.join("\r\r"));
+        ui.ShowError(ReceiveErrorMessage() + "\r다음 파일은 반영하지 않았습니다.\r\r" +
+                     failures.join("\r\r"));
     if (!notes.isEmpty())
         ui.ShowInfo("수신 자료 중 반영하지 않은 자료가 있습니다.\r\r" + notes.join('\r'));
 }

@@ -22,8 +22,8 @@ QStringList ReceivedFiles(QSqlDatabase db, const QString& column, const QString&
 
 struct ResultRun
 {
-    bool found = false; // at least one result file was there
-    TEdiInfoList items; // one per block or batch applied
+    bool found = false;   // at least one result file was there
+    TEdiInfoList items;   // one per block or batch applied
     QStringList failures; // one per file that was not applied, naming it
     QStringList notes;    // blocks and records left out of applied files
 

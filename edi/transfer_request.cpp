@@ -92,8 +92,8 @@ QByteArray sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
     return r.record();
 }
 
-void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence,
-             const QString& key, int divisor)
+void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence, const QString& key,
+             int divisor)
 {
     const int lastDigit = l.account.back().digitValue();
     RecordBuilder r(file);
@@ -121,10 +121,7 @@ void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence,
 QByteArray eRecord(const FileTotals& t, int divisor)
 {
     RecordBuilder r;
-    r.literal("E")
-        .number(t.count + 2, 7)
-        .number(t.count, 7)
-        .number(t.total, 15);
+    r.literal("E").number(t.count + 2, 7).number(t.count, 7).number(t.total, 15);
     for (int g = 0; g < 3; ++g)
         r.number(t.groupCount[g], 7).number(t.groupSum[g], 15);
     r.text(FileCheckValue(t.count, t.total, t.digitSum, divisor), 4).blanks(98);
@@ -247,13 +244,13 @@ bool RequestWriter::checkLines()
             // The check value needs the amount as a 32-bit number and the
             // account's last digit; a negative amount has no record form.
             if (l.amount < 0 || l.amount > std::numeric_limits<qint32>::max())
-                return fail(QString("이체금액을 송신 자료로 만들 수 없습니다. (금액 %1)\r")
-                                .arg(l.amount)
-                            + lineName(b, l));
+                return fail(
+                    QString("이체금액을 송신 자료로 만들 수 없습니다. (금액 %1)\r").arg(l.amount) +
+                    lineName(b, l));
             if (l.account.isEmpty() || l.account.back() < '0' || l.account.back() > '9')
-                return fail(QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)\r")
-                                .arg(l.account)
-                            + lineName(b, l));
+                return fail(
+                    QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)\r").arg(l.account) +
+                    lineName(b, l));
         }
     }
     return true;
@@ -263,8 +260,8 @@ bool RequestWriter::flush(const QString& path, const QByteArray& bytes)
 {
     m_result.files.append(path); // deleted again if the run fails
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
         return fail("송신 파일을 쓸 수 없습니다.\r" + path + "\r" + file.errorString());
     }
     return true;
@@ -346,7 +343,8 @@ bool RequestWriter::writeFiles()
             batchSum += l.amount;
             ++sequence;
         }
-        m_result.items.append({KindTransfer, b.inst.Name, b.inst.APOUT, int(b.lines.size()), batchSum});
+        m_result.items.append(
+            {KindTransfer, b.inst.Name, b.inst.APOUT, int(b.lines.size()), batchSum});
         m_result.batchIds.append(b.aptId);
         m_result.lineCount += int(b.lines.size());
         ++batchOrdinal;
@@ -360,8 +358,9 @@ TransferRequestResult RequestWriter::run()
     if (!loadBatches())
         return m_result;
     if (!m_result.skipped.isEmpty())
-        m_ui.ShowInfo("이용자설정에 등록되지 않은 기관의 이체자료는 송신 자료에서 제외하였습니다.\r"
-                      + m_result.skipped.join('\r'));
+        m_ui.ShowInfo(
+            "이용자설정에 등록되지 않은 기관의 이체자료는 송신 자료에서 제외하였습니다.\r" +
+            m_result.skipped.join('\r'));
     if (m_batches.isEmpty()) {
         m_result.ok = true;
         return m_result;
@@ -401,9 +400,9 @@ QString BuildErrorMessage()
 
 QString BatchKey(const QTime& prepared, int ordinal)
 {
-    const qint64 value = qint64(prepared.hour() * 10000 + prepared.minute() * 100 + prepared.second())
-                             * 1000
-                         + ordinal;
+    const qint64 value =
+        qint64(prepared.hour() * 10000 + prepared.minute() * 100 + prepared.second()) * 1000 +
+        ordinal;
     return shell::Base62Text(value);
 }
 

@@ -141,14 +141,14 @@ bool FileApplier::prepare()
 {
     m_today = shell::Today().toString(Qt::ISODate);
     const QString resultColumn = m_layout == Layout::Wide ? "ResultID4" : "ResultID";
-    if (!m_updateLine.prepare("UPDATE Apt2 SET IcheYebu = ?, " + resultColumn
-                              + " = ?, Rdate = ?, State = 3 WHERE Apt2ID = ?"))
+    if (!m_updateLine.prepare("UPDATE Apt2 SET IcheYebu = ?, " + resultColumn +
+                              " = ?, Rdate = ?, State = 3 WHERE Apt2ID = ?"))
         return tableError(m_updateLine);
     if (!m_insertLine.prepare("INSERT INTO Apt2 (AptID, BankCode, BankNo, IcheDate, IcheMoney, "
-                              "IcheYebu, "
-                              + resultColumn
-                              + ", DongInt, Dong, HoInt, Ho, Bigo, DataNo, Rdate, State) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 3)"))
+                              "IcheYebu, " +
+                              resultColumn +
+                              ", DongInt, Dong, HoInt, Ho, Bigo, DataNo, Rdate, State) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 3)"))
         return tableError(m_insertLine);
     return true;
 }
@@ -258,7 +258,8 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
         d.batchNumber = digits.mid(6).toInt();
     }
     if (!validTime(d.sendTime))
-        return fail(QString("배치키 [%1] 의 송신시각이 올바르지 않습니다.").arg(key.isEmpty() ? d.sendTime : key));
+        return fail(QString("배치키 [%1] 의 송신시각이 올바르지 않습니다.")
+                        .arg(key.isEmpty() ? d.sendTime : key));
     if (d.outcome == "N" && wide)
         d.outcome = "X";
     else if (d.outcome == "Y" || (!wide && d.outcome == "1"))
@@ -289,8 +290,8 @@ bool FileApplier::selectBatch(const DataRecord& d)
     bool found = false;
     const QString date = m_header.date.toString(Qt::ISODate);
     while (q.next()) {
-        const bool same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0
-                          && q.value(3).toString() == date;
+        const bool same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0 &&
+                          q.value(3).toString() == date;
         if (!found || same) {
             b.rowId = q.value(0).toLongLong();
             b.aptId = q.value(1).toInt();
@@ -437,8 +438,8 @@ bool FileApplier::data(const RecordView& rec)
         return false;
     if (ignored)
         return true;
-    if ((!m_batch.active || d.batchNumber != m_batch.number || d.sendTime != m_batch.sendTime)
-        && !selectBatch(d))
+    if ((!m_batch.active || d.batchNumber != m_batch.number || d.sendTime != m_batch.sendTime) &&
+        !selectBatch(d))
         return false;
     return applyLine(d);
 }
@@ -462,10 +463,17 @@ bool FileApplier::apply()
         bool ok = true;
         if (m_layout == Layout::Wide) {
             switch (raw.at(0)) {
-            case 'S': ok = header(rec); break;
-            case 'D': ok = data(rec); break;
-            case 'E': ok = trailer(); break;
-            default: break;
+            case 'S':
+                ok = header(rec);
+                break;
+            case 'D':
+                ok = data(rec);
+                break;
+            case 'E':
+                ok = trailer();
+                break;
+            default:
+                break;
             }
         } else {
             const QByteArray kind = raw.left(2);
@@ -481,7 +489,8 @@ bool FileApplier::apply()
     }
     m_recordNo = 0;
     if (m_header.open)
-        return fail(QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+        return fail(
+            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
     return true;
 }
 
@@ -496,7 +505,8 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
     if (!run.found)
         return run;
     {
-        shell::WaitScope wait(ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
+        shell::WaitScope wait(
+            ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
         for (const QString& path : files) {
             QSqlDatabase db = dm.db();
             store::TransactionGuard tx(db);

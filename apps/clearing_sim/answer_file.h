@@ -11,7 +11,7 @@ namespace sim {
 struct AnswerRules
 {
     int failEvery = 0;
-    QByteArray failCode = "1000";       // 잔액부족
+    QByteArray failCode = "1000"; // 잔액부족
     int consentFailEvery = 0;
     QByteArray consentFailCode = "1012"; // 계좌번호 오류
 };

@@ -62,8 +62,8 @@ QString answerCode(const sim::Request& r)
 bool appendTo(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size()
-           && f.flush();
+    return f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size() &&
+           f.flush();
 }
 
 bool moveTo(const QString& from, const QString& dir, const QString& name)
@@ -142,8 +142,8 @@ int main(int argc, char** argv)
             code = answerCode(parsed.request);
             if (code.isEmpty()) {
                 parsed.ok = false;
-                parsed.reason = QString("no institution sends under file code %1")
-                                    .arg(parsed.request.fileCode);
+                parsed.reason =
+                    QString("no institution sends under file code %1").arg(parsed.request.fileCode);
             }
         }
         if (!parsed.ok) {
@@ -164,8 +164,8 @@ int main(int argc, char** argv)
             continue;
         }
         edi::MailboxLink::RecordFetch(settings, name, shell::Now());
-        out << "answered\t" << name << '\t' << code << '\t' << answer.lines << '\t'
-            << answer.failed << '\n';
+        out << "answered\t" << name << '\t' << code << '\t' << answer.lines << '\t' << answer.failed
+            << '\n';
     }
     store::CloseDatabase(kConnection);
     return failures == 0 ? 0 : 1;

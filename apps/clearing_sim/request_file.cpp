@@ -74,7 +74,8 @@ QByteArray fourDecimals(qint64 part, qint64 whole)
 QByteArray fileCheck(qint64 count, qint64 total, qint64 digits, qint64 divisor)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.18f", double(count + total + digits) / double(count + divisor));
+    std::snprintf(buf, sizeof buf, "%.18f",
+                  double(count + total + digits) / double(count + divisor));
     const char* point = std::strchr(buf, '.');
     return QByteArray(point + 1, 4);
 }
@@ -94,7 +95,8 @@ ParsedRequest parseTransfer(const QList<QByteArray>& lines, Request r)
     if (at(s, 0, 8) != "S9990121" || at(s, 18, 3) != "221" || !allBlank(at(s, 57, 141)))
         return reject("S record: fixed fields are wrong");
     const QDate transferDate = QDate::fromString(QString::fromLatin1(at(s, 21, 8)), "yyyyMMdd");
-    if (!transferDate.isValid() || !QDate::fromString(QString::fromLatin1(at(s, 29, 8)), "yyyyMMdd").isValid())
+    if (!transferDate.isValid() ||
+        !QDate::fromString(QString::fromLatin1(at(s, 29, 8)), "yyyyMMdd").isValid())
         return reject("S record: dates are not valid");
     if (!allDigits(at(s, 37, 4)))
         return reject("S record: the check divisor is not a number");
@@ -120,8 +122,8 @@ ParsedRequest parseTransfer(const QList<QByteArray>& lines, Request r)
         const QByteArray account = at(d, 26, 16).trimmed();
         if (!allDigits(bank) || account.isEmpty() || !allDigits(at(d, 42, 13)))
             return reject(where + "bank, account or amount is not a number");
-        if (at(d, 55, 13) != QByteArray(13, '0') || !allBlank(at(d, 68, 12)) || d.at(80) != '0'
-            || !allBlank(at(d, 81, 13)) || !allBlank(at(d, 129, 20)) || !allBlank(at(d, 153, 45)))
+        if (at(d, 55, 13) != QByteArray(13, '0') || !allBlank(at(d, 68, 12)) || d.at(80) != '0' ||
+            !allBlank(at(d, 81, 13)) || !allBlank(at(d, 129, 20)) || !allBlank(at(d, 153, 45)))
             return reject(where + "filler fields are wrong");
         const char lastChar = account.back();
         if (lastChar < '0' || lastChar > '9')
@@ -165,8 +167,8 @@ ParsedRequest parseConsent(const QList<QByteArray>& lines, Request r, qint64 dec
                            bool sized)
 {
     const QByteArray& s = lines[1];
-    if (s.size() != 98 || at(s, 0, 3) != "SE1" || at(s, 13, 2) != "12" || s.at(23) != '1'
-        || !allBlank(at(s, 24, 74)))
+    if (s.size() != 98 || at(s, 0, 3) != "SE1" || at(s, 13, 2) != "12" || s.at(23) != '1' ||
+        !allBlank(at(s, 24, 74)))
         return reject("consent S record is wrong");
     if (!QDate::fromString(QString::fromLatin1(at(s, 15, 8)), "yyyyMMdd").isValid())
         return reject("consent S record: date is not valid");
@@ -185,8 +187,8 @@ ParsedRequest parseConsent(const QList<QByteArray>& lines, Request r, qint64 dec
             return reject(where + "bank or account is not a number");
         if (d.at(26) != '1' && d.at(26) != '2')
             return reject(where + "request kind is neither 1 nor 2");
-        if (!allDigits(at(d, 29, 6)) || !allDigits(at(d, 35, 8)) || !allBlank(at(d, 43, 5))
-            || (d.at(48) != 'Y' && d.at(48) != 'N') || !allBlank(at(d, 82, 16)))
+        if (!allDigits(at(d, 29, 6)) || !allDigits(at(d, 35, 8)) || !allBlank(at(d, 43, 5)) ||
+            (d.at(48) != 'Y' && d.at(48) != 'N') || !allBlank(at(d, 82, 16)))
             return reject(where + "fixed fields are wrong");
         if (at(d, 62, 20).trimmed().isEmpty())
             return reject(where + "no payer number");
@@ -195,11 +197,11 @@ ParsedRequest parseConsent(const QList<QByteArray>& lines, Request r, qint64 dec
     }
     const QByteArray& e = lines[last];
     const qint64 count = r.lines.size();
-    if (e.size() != 98 || e.at(0) != 'E' || at(e, 22, 28) != QByteArray(28, '0')
-        || !allBlank(at(e, 50, 48)))
+    if (e.size() != 98 || e.at(0) != 'E' || at(e, 22, 28) != QByteArray(28, '0') ||
+        !allBlank(at(e, 50, 48)))
         return reject("consent E record is wrong");
-    if (at(e, 1, 7).toLongLong() != count + 2 || at(e, 8, 7).toLongLong() != registrations
-        || at(e, 15, 7).toLongLong() != count - registrations)
+    if (at(e, 1, 7).toLongLong() != count + 2 || at(e, 8, 7).toLongLong() != registrations ||
+        at(e, 15, 7).toLongLong() != count - registrations)
         return reject("consent E record: counts do not match the D records");
     if (sized ? declaredSize != count * 100 + 200 : declaredSize != 0)
         return reject("envelope size does not match the consent records");
@@ -225,8 +227,9 @@ ParsedRequest ParseRequest(const QByteArray& file)
     const bool sized = env.startsWith("<<SMHEAD>>3B");
     if (!plain && !sized)
         return reject("no request envelope line");
-    if (env.size() != (plain ? 61 : 74) || !allDigits(at(env, 12, 10)) || !allBlank(at(env, 22, 10))
-        || at(env, 48, 3) != "001" || (sized && at(env, 61, 13) != "001PAYINFO   "))
+    if (env.size() != (plain ? 61 : 74) || !allDigits(at(env, 12, 10)) ||
+        !allBlank(at(env, 22, 10)) || at(env, 48, 3) != "001" ||
+        (sized && at(env, 61, 13) != "001PAYINFO   "))
         return reject("the envelope line is malformed");
     Request r;
     r.fileCode = text(at(env, 42, 6));

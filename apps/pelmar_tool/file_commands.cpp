@@ -16,17 +16,16 @@
 
 namespace {
 
-// One tab-separated line per item, as the send list shows it.
+// One tab-separated line per item, with the texts the send list shows.
 void printItems(ToolContext& ctx, const edi::TEdiInfoList& items)
 {
     for (const edi::TEdiInfo& item : items) {
-        if (item.count == 0)
-            continue;
         ctx.out << edi::BusinessName(item.kind) << '\t' << edi::ShownName(item) << '\t'
                 << item.fileInfo.toUpper() << '\t' << item.count << '\t' << item.amount << '\n';
     }
 }
 
+// The list shows no row for an item without lines.
 bool shown(const edi::TEdiInfoList& items)
 {
     for (const edi::TEdiInfo& item : items)

@@ -85,33 +85,55 @@ TEST_F(ConsentFiles, OneFilePerInstitutionByteForByte)
     EXPECT_EQ(r.items[1].count, 3);
     EXPECT_EQ(r.written.size(), 4);
 
-    const QByteArray exempt = "<<NEHEAD>>1N0000000000" + QByteArray(10, ' ')
-                              + "BR0001    NA200 001BK12345   \r\n"
-                              + "SE1A123456789" "12" "20240315" "1" + QByteArray(74, ' ') + "\r\n"
-                              + "D0000001" "11" + pad("00012345678901", 16) + "1" "  " "000000"
-                              + "20240301" + QByteArray(5, ' ') + "Y" + pad("800101", 13)
-                              + pad("1011203", 20) + QByteArray(16, ' ') + "\r\n"
-                              + "E0000003" "0000001" "0000000" + QByteArray(28, '0')
-                              + QByteArray(48, ' ') + "\r\n";
+    const QByteArray exempt = "<<NEHEAD>>1N0000000000" + QByteArray(10, ' ') +
+                              "BR0001    NA200 001BK12345   \r\n" +
+                              "SE1A123456789"
+                              "12"
+                              "20240315"
+                              "1" +
+                              QByteArray(74, ' ') + "\r\n" +
+                              "D0000001"
+                              "11" +
+                              pad("00012345678901", 16) +
+                              "1"
+                              "  "
+                              "000000" +
+                              "20240301" + QByteArray(5, ' ') + "Y" + pad("800101", 13) +
+                              pad("1011203", 20) + QByteArray(16, ' ') + "\r\n" +
+                              "E0000003"
+                              "0000001"
+                              "0000000" +
+                              QByteArray(28, '0') + QByteArray(48, ' ') + "\r\n";
     EXPECT_EQ(readFile("Send/Register_1"), exempt);
 
     const QByteArray others = readFile("Send/Register_2");
     const QList<QByteArray> lines = others.split('\n');
     ASSERT_EQ(lines.size(), 7);
-    EXPECT_EQ(lines[0], "<<SMHEAD>>3B0000000500" + QByteArray(10, ' ')
-                            + "BR0001    NA200 001BK12345   001PAYINFO   \r");
+    EXPECT_EQ(lines[0], "<<SMHEAD>>3B0000000500" + QByteArray(10, ' ') +
+                            "BR0001    NA200 001BK12345   001PAYINFO   \r");
     // Table order: bank 04 (unpadded, a cancellation, no request date:
     // today), bank 10 (group 11, 16 digits kept whole), bank 13 (group 12).
-    EXPECT_EQ(lines[2], "D0000001" "04" + pad("12345678901", 16) + "2" "  " "000000" "20240315"
-                            + QByteArray(5, ' ') + "Y" + pad("800101", 13) + pad("201", 20)
-                            + QByteArray(16, ' ') + "\r");
-    EXPECT_EQ(lines[3].mid(8, 19), "111234567890123456" "1");
+    EXPECT_EQ(lines[2], "D0000001"
+                        "04" +
+                            pad("12345678901", 16) +
+                            "2"
+                            "  "
+                            "000000"
+                            "20240315" +
+                            QByteArray(5, ' ') + "Y" + pad("800101", 13) + pad("201", 20) +
+                            QByteArray(16, ' ') + "\r");
+    EXPECT_EQ(lines[3].mid(8, 19), "111234567890123456"
+                                   "1");
     EXPECT_EQ(lines[3].mid(48, 14), "Y7001011234   ");
     EXPECT_EQ(lines[4].mid(8, 19), "12" + pad("03010123456781", 16) + "1");
     EXPECT_EQ(lines[4].at(48), 'N'); // no real-name number
-    EXPECT_EQ(lines[5].left(22), "E0000005" "0000002" "0000001");
+    EXPECT_EQ(lines[5].left(22), "E0000005"
+                                 "0000002"
+                                 "0000001");
 
-    EXPECT_EQ(value("SELECT Count(*) FROM TongRegister WHERE Senddate = '2024-03-15 10:30:00'").toInt(), 4);
+    EXPECT_EQ(
+        value("SELECT Count(*) FROM TongRegister WHERE Senddate = '2024-03-15 10:30:00'").toInt(),
+        4);
     EXPECT_EQ(value("SELECT Count(*) FROM TongRegister WHERE Status IN (0, 4)").toInt(), 4);
 }
 
@@ -133,7 +155,8 @@ TEST_F(ConsentFiles, AnUnknownInstitutionGetsNoFileAndItsConsentsNoStamp)
     addConsent("0000000001", "04", "12345678901", "301", 0); // sorts first
     const consent::ConsentRequestResult r = build();
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(QDir(shell::Paths().sendDir).entryList(QDir::Files), (QStringList{"Register_1", "Register_2"}));
+    EXPECT_EQ(QDir(shell::Paths().sendDir).entryList(QDir::Files),
+              (QStringList{"Register_1", "Register_2"}));
     EXPECT_TRUE(readFile("Send/Register_1").contains("SE1A123456789"));
     ASSERT_EQ(r.skipped.size(), 1);
     EXPECT_TRUE(ui.texts("info").value(0).contains("0000000001"));
@@ -147,7 +170,8 @@ TEST_F(ConsentFiles, AFailedBuildStampsNothingAndLeavesNoFile)
     const consent::ConsentRequestResult r = build();
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.anyWaiting);
-    EXPECT_TRUE(ui.texts("error").value(0).startsWith(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
+    EXPECT_TRUE(ui.texts("error").value(0).startsWith(
+        QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
     EXPECT_EQ(value("SELECT Count(*) FROM TongRegister WHERE Senddate IS NOT NULL").toInt(), 0);
 }
 
@@ -167,12 +191,12 @@ TEST_F(ConsentFiles, AnswersMoveEachConsentAlongTheStatusMachine)
     const QByteArray first = readFile("Send/Register_1");
     const QByteArray second = readFile("Send/Register_2");
     // Register_2 holds 201 (cancellation), 203 and 202 (registrations).
-    writeFile("Recv/NA200", answerOf(first, [](int) { return QByteArray("Y0000"); })
-                                + answerOf(second, [](int seq) {
-                                      return seq == 1   ? QByteArray("N2003")  // refused cancellation
-                                             : seq == 2 ? QByteArray(" 2005") // duplicate: accepted
-                                                        : QByteArray("N1012");
-                                  }));
+    writeFile("Recv/NA200", answerOf(first, [](int) { return QByteArray("Y0000"); }) +
+                                answerOf(second, [](int seq) {
+                                    return seq == 1   ? QByteArray("N2003") // refused cancellation
+                                           : seq == 2 ? QByteArray(" 2005") // duplicate: accepted
+                                                      : QByteArray("N1012");
+                                }));
     const edi::ResultRun r = apply();
     ASSERT_TRUE(r.ok());
     // Banks 10 and 13 came back under their groups "11" and "12", bank 04
@@ -200,8 +224,8 @@ TEST_F(ConsentFiles, RecordsThatCannotBeAppliedAreLeftOutAndTheRestGoesOn)
     });
     // A record outside any block, and an unknown institution's block.
     const QByteArray record = answer.mid(100, 100);
-    answer += record + "S1EQ000000009" + QByteArray(85, ' ') + "\r\n" + record + "E"
-              + QByteArray(97, ' ') + "\r\n";
+    answer += record + "S1EQ000000009" + QByteArray(85, ' ') + "\r\n" + record + "E" +
+              QByteArray(97, ' ') + "\r\n";
     writeFile("Recv/NA200", answer);
     const edi::ResultRun r = apply();
     ASSERT_TRUE(r.ok());
@@ -218,7 +242,8 @@ TEST_F(ConsentFiles, RecordsThatCannotBeAppliedAreLeftOutAndTheRestGoesOn)
 TEST_F(ConsentFiles, FilesThatCannotBeReadChangeNothing)
 {
     ASSERT_TRUE(build().ok);
-    const QByteArray valid = answerOf(readFile("Send/Register_2"), [](int) { return QByteArray("Y0000"); });
+    const QByteArray valid =
+        answerOf(readFile("Send/Register_2"), [](int) { return QByteArray("Y0000"); });
     struct Case
     {
         const char* name;

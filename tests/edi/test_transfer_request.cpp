@@ -29,14 +29,14 @@ QByteArray recordCheck(qint64 s, qint64 n)
 }
 
 QByteArray dRecord(int seq, const QByteArray& bank, const QByteArray& account, qint64 amount,
-                   const QByteArray& dong, const QByteArray& ho, const QByteArray& key,
-                   int day, int divisor)
+                   const QByteArray& dong, const QByteArray& ho, const QByteArray& key, int day,
+                   int divisor)
 {
     const qint64 s = amount + day + (account.back() - '0');
-    return "D" + zero(seq, 7) + "A123456789" + "12999" + bank + pad(account, 16)
-           + zero(amount, 13) + QByteArray(13, '0') + QByteArray(12, ' ') + "0"
-           + QByteArray(13, ' ') + pad(dong + ho, 20) + pad(key, 5) + pad(dong, 5) + pad(ho, 5)
-           + QByteArray(20, ' ') + recordCheck(s, divisor) + QByteArray(45, ' ');
+    return "D" + zero(seq, 7) + "A123456789" + "12999" + bank + pad(account, 16) +
+           zero(amount, 13) + QByteArray(13, '0') + QByteArray(12, ' ') + "0" +
+           QByteArray(13, ' ') + pad(dong + ho, 20) + pad(key, 5) + pad(dong, 5) + pad(ho, 5) +
+           QByteArray(20, ' ') + recordCheck(s, divisor) + QByteArray(45, ' ');
 }
 
 class TransferRequest : public testing_support::DataTest
@@ -95,17 +95,22 @@ TEST_F(TransferRequest, TwoBatchesOfOneInstitutionAndDateMakeOneFileByteForByte)
     const QByteArray key1 = edi::BatchKey(QTime(9, 5, 7), 1).toLatin1();
     const int n = 1013;
     QByteArray expected;
-    expected += "<<NEHEAD>>1N0000000000" + QByteArray(10, ' ') + "BR0001    AB100 001BK12345   \r\n";
-    expected += "S9990121A123456789221" "20240320" "20240315" "1013" "3010123456781   "
-                + QByteArray(141, ' ') + "\r\n";
+    expected +=
+        "<<NEHEAD>>1N0000000000" + QByteArray(10, ' ') + "BR0001    AB100 001BK12345   \r\n";
+    expected += "S9990121A123456789221"
+                "20240320"
+                "20240315"
+                "1013"
+                "3010123456781   " +
+                QByteArray(141, ' ') + "\r\n";
     expected += dRecord(1, "012", "3010123456781", 10000, "101", "1203", key1, 20, n) + "\r\n";
     expected += dRecord(2, "003", "12345678901012", 20000, "101", "1204", key1, 20, n) + "\r\n";
     expected += dRecord(3, "011", "3521234567893", 30000, "102", "301", "67l0M", 20, n) + "\r\n";
     // Last digits 1 + 2 + 3; (3 + 60000 + 6) / (3 + 1013).
     const qint64 fileSum = 3 + 60000 + 6, fileDiv = 3 + n;
-    expected += "E" + zero(5, 7) + zero(3, 7) + zero(60000, 15) + zero(1, 7) + zero(30000, 15)
-                + zero(1, 7) + zero(10000, 15) + zero(1, 7) + zero(20000, 15)
-                + recordCheck(fileSum, fileDiv) + QByteArray(98, ' ') + "\r\n";
+    expected += "E" + zero(5, 7) + zero(3, 7) + zero(60000, 15) + zero(1, 7) + zero(30000, 15) +
+                zero(1, 7) + zero(10000, 15) + zero(1, 7) + zero(20000, 15) +
+                recordCheck(fileSum, fileDiv) + QByteArray(98, ' ') + "\r\n";
     const QByteArray actual = readFile("Send/Apt_1");
     EXPECT_EQ(actual, expected);
     for (const QByteArray& line : actual.split('\n').mid(1, 5))
@@ -126,7 +131,7 @@ TEST_F(TransferRequest, FilesSplitByInstitutionAndDateAndSkipUnknownInstitutions
     addBatch(1, "A123456789", "2024-03-21");
     addBatch(2, "A123456789", "2024-03-20");
     addBatch(3, "B000000002", "2024-03-20");
-    addBatch(4, "Z999999999", "2024-03-20"); // no such institution
+    addBatch(4, "Z999999999", "2024-03-20");    // no such institution
     addBatch(5, "A123456789", "2024-03-20", 0); // held back
     for (int b = 1; b <= 5; ++b)
         addLine(b, "1", "1", "04", "12345678901", 1000 * b);
@@ -140,8 +145,8 @@ TEST_F(TransferRequest, FilesSplitByInstitutionAndDateAndSkipUnknownInstitutions
     EXPECT_EQ(readFile("Send/Apt_3").mid(42, 6), "BB100 ");
     ASSERT_EQ(r.skipped.size(), 1);
     EXPECT_TRUE(ui.saw("info", QStringLiteral("이용자설정에 등록되지 않은 기관의 이체자료는 송신 "
-                                              "자료에서 제외하였습니다.\r")
-                                   + r.skipped[0]));
+                                              "자료에서 제외하였습니다.\r") +
+                                   r.skipped[0]));
     EXPECT_TRUE(r.skipped[0].contains("Z999999999"));
     EXPECT_TRUE(value("SELECT DataNo FROM Apt1 WHERE AptID = 4").isNull());
     EXPECT_TRUE(value("SELECT DataNo FROM Apt1 WHERE AptID = 5").isNull());
@@ -183,7 +188,8 @@ TEST_F(TransferRequest, AFailingRunChangesNothingAndLeavesNoFile)
         EXPECT_TRUE(sentFiles().isEmpty());
         const QStringList errors = ui.texts("error");
         ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
+        EXPECT_TRUE(
+            errors[0].startsWith(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
         EXPECT_TRUE(errors[0].contains(c.detail)) << errors[0].toStdString();
         EXPECT_EQ(dump("SELECT DataNo, SendDate, Stime FROM Apt1"), "||\n||");
         EXPECT_EQ(dump("SELECT DataNo, IcheDate FROM Apt2"), "|\n|");

@@ -14,8 +14,7 @@ namespace {
 
 // The 200-byte answer to a request file: its records without the envelope
 // line, each D record with the outcome and result code of `answer(seq)`.
-QByteArray answerOf(const QByteArray& request,
-                    const std::function<QByteArray(int)>& answer = {})
+QByteArray answerOf(const QByteArray& request, const std::function<QByteArray(int)>& answer = {})
 {
     QByteArray out;
     int seq = 0;
@@ -68,7 +67,11 @@ protected:
         return edi::ApplyTransferResults(*dm, shell::Paths().recvDir);
     }
 
-    QString lines() { return dump("SELECT AptID, DataNo, IcheYebu, ResultID4, ResultID, State, Rdate FROM Apt2 ORDER BY Apt2ID"); }
+    QString lines()
+    {
+        return dump("SELECT AptID, DataNo, IcheYebu, ResultID4, ResultID, State, Rdate FROM Apt2 "
+                    "ORDER BY Apt2ID");
+    }
     QString batches()
     {
         return dump("SELECT AptID, State, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, "
@@ -121,10 +124,11 @@ TEST_F(TransferResult, UnknownBatchesAreCreatedOnReceipt)
     exec("DELETE FROM Apt1 WHERE AptID = 2");
     exec("DELETE FROM Apt2 WHERE AptID = 2");
     ASSERT_TRUE(apply().ok());
-    EXPECT_EQ(dump("SELECT AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, Pass, DataNo, "
-                   "Stime, Bigo, State, TotNo FROM Apt1 WHERE rowid > 1"),
-              QStringLiteral("2|A123456789|11|12|3010123456781|2024-03-20|1013|2|09:05:07|수신시 "
-                             "생성|3|1"));
+    EXPECT_EQ(
+        dump("SELECT AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, Pass, DataNo, "
+             "Stime, Bigo, State, TotNo FROM Apt1 WHERE rowid > 1"),
+        QStringLiteral("2|A123456789|11|12|3010123456781|2024-03-20|1013|2|09:05:07|수신시 "
+                       "생성|3|1"));
     EXPECT_EQ(value("SELECT Count(*) FROM Apt2 WHERE AptID = 2").toInt(), 1);
     ASSERT_TRUE(apply().ok()); // the created batch is found again
     EXPECT_EQ(value("SELECT Count(*) FROM Apt1").toInt(), 2);
@@ -198,21 +202,53 @@ TEST_F(TransferResult, TheNarrowLayoutInItsPlainAndKeyedVariants)
     const qint64 keyedLine = addLine(6, "8", "801", "12", "30101234567", 800);
     exec("UPDATE Apt2 SET DataNo = 1 WHERE Apt2ID = ?", {keyedLine});
 
-    const QByteArray plainHeader = narrow({{0, "11"}, {4, "240320"}, {19, "C000003"}, {26, "PW12"},
-                                           {30, "3010123456781"}, {51, "-"}, {53, "Y"}});
+    const QByteArray plainHeader = narrow({{0, "11"},
+                                           {4, "240320"},
+                                           {19, "C000003"},
+                                           {26, "PW12"},
+                                           {30, "3010123456781"},
+                                           {51, "-"},
+                                           {53, "Y"}});
     QByteArray file = plainHeader;
-    file += narrow({{0, "22"}, {2, "0000001"}, {9, "04"}, {11, "12345678901"}, {27, "000000000700"},
-                    {39, "1"}, {40, "00"}, {46, "7"}, {51, "701"}, {69, "090507"}, {75, "001"}});
+    file += narrow({{0, "22"},
+                    {2, "0000001"},
+                    {9, "04"},
+                    {11, "12345678901"},
+                    {27, "000000000700"},
+                    {39, "1"},
+                    {40, "00"},
+                    {46, "7"},
+                    {51, "701"},
+                    {69, "090507"},
+                    {75, "001"}});
     // Not in the batch: created; an own-bank account behind two zeros.
-    file += narrow({{0, "22"}, {2, "0000002"}, {9, "11"}, {11, "001234567890123"},
-                    {27, "000000000900"}, {39, "0"}, {40, "07"}, {46, "7"}, {51, "702"},
-                    {55, QByteArray("KIM")}, {69, "090507"}, {75, "001"}});
+    file += narrow({{0, "22"},
+                    {2, "0000002"},
+                    {9, "11"},
+                    {11, "001234567890123"},
+                    {27, "000000000900"},
+                    {39, "0"},
+                    {40, "07"},
+                    {46, "7"},
+                    {51, "702"},
+                    {55, QByteArray("KIM")},
+                    {69, "090507"},
+                    {75, "001"}});
     file += narrow({{0, "22"}, {2, "0000003"}, {69, "090507"}, {75, "   "}}); // no batch: ignored
     file += narrow({{0, "33"}});
     const QByteArray key = edi::BatchKey(QTime(9, 5, 7), 2).toLatin1();
     file += narrow({{0, "11"}, {4, "240320"}, {19, "C000003"}, {30, "3010123456781"}, {53, "X"}});
-    file += narrow({{0, "22"}, {2, "0000001"}, {9, "12"}, {11, "30101234567"}, {27, "000000000800"},
-                    {39, "1"}, {40, "00"}, {46, "8"}, {50, "801"}, {59, key}, {66, "LEE"}});
+    file += narrow({{0, "22"},
+                    {2, "0000001"},
+                    {9, "12"},
+                    {11, "30101234567"},
+                    {27, "000000000800"},
+                    {39, "1"},
+                    {40, "00"},
+                    {46, "8"},
+                    {50, "801"},
+                    {59, key},
+                    {66, "LEE"}});
     file += narrow({{0, "33"}});
     writeFile("Recv/CC200", file);
 

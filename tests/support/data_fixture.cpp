@@ -67,8 +67,7 @@ QString DataTest::dump(const QString& sql)
 }
 
 void DataTest::addInstitution(const QString& name, const QString& code, const QString& apOut,
-                              const QString& apIn, const QString& account,
-                              const QString& evidence)
+                              const QString& apIn, const QString& account, const QString& evidence)
 {
     exec("INSERT INTO UserCode (Name, APOUT, APIN, APPASS, APID10, APBCODE, BankNoApt, "
          "TREGISTEROUT, TREGISTERIN, AUTHSENDTYPE) VALUES (?, ?, ?, 'pw', ?, 'BK12345', ?, "
