@@ -13,6 +13,7 @@
 #include "store/tdm1.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -54,17 +55,21 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     const QDateTime prepared = shell::Now();
     edi::TEdiInfoList items;
     QSqlDatabase db = dm.db();
+    consent::ConsentRequestResult consents;
     if (consent::ConsentSendingOn(db) && calendar::CheckConsentCutoff(db, ctx.ui)) {
-        const consent::ConsentRequestResult consents =
-            consent::BuildConsentRequests(db, ctx.ui, {prepared, ws.sendDir, ws.senderId});
+        consents = consent::BuildConsentRequests(db, ctx.ui, {prepared, ws.sendDir, ws.senderId});
         if (!consents.ok)
             return 1;
         items += consents.items;
     }
     const edi::TransferRequestResult transfers =
         edi::BuildTransferRequests(db, ctx.ui, {prepared, ws.sendDir, ws.senderId, 0});
-    if (!transfers.ok)
+    if (!transfers.ok) {
+        // Nothing of a failed build is left to be sent.
+        for (const QString& path : consents.files)
+            QFile::remove(path);
         return 1;
+    }
     items += transfers.items;
     if (!shown(items))
         ctx.ui.ShowInfo(QStringLiteral("송신할 자료가 없습니다."));

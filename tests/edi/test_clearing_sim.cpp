@@ -116,4 +116,23 @@ TEST_F(ClearingSim, ARequestTheCentreCannotReadIsRejectedWithItsReason)
     EXPECT_EQ(sim({"--fail-every", "x"}).exitCode, 2);
 }
 
+TEST_F(ClearingSim, TheToolExitsWithTheSystemsMessageWhenARunFails)
+{
+    addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
+    addBatch(1, "A123456789", "2024-03-20");
+    addLine(1, "101", "1203", "13", "301-0123-4567-81", 3000000000LL);
+    addConsent("A123456789", "13", "3010123456781", "1011203", 0, "800101");
+
+    ProgramRun r = tool({"build-requests"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
+    EXPECT_TRUE(QDir(path("Send")).entryList(QDir::Files).isEmpty()); // the consent file too
+
+    writeFile("Recv/AB200", "S999012 and then nothing of use\r\n");
+    r = tool({"apply-results"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("수신 자료 처리중 오류가 발생하였습니다.")));
+    EXPECT_TRUE(r.err.contains("AB200"));
+}
+
 } // namespace
