@@ -168,16 +168,6 @@ void describeSentFile(const QString& path, Entry& e)
     e.receiverId = shell::FromCp949(shell::MidBytes(head, 51, 10)).trimmed();
 }
 
-// A name in `dir` that no file has yet: the name itself, else name.1, name.2 …
-// so that a file the centre has not fetched yet is never overwritten.
-QString freeName(const QString& dir, const QString& name)
-{
-    QString candidate = name;
-    for (int n = 1; QFileInfo::exists(dir + candidate); ++n)
-        candidate = name + "." + QString::number(n);
-    return candidate;
-}
-
 bool moveFile(const QString& from, const QString& to)
 {
     if (QFile::rename(from, to))
@@ -213,7 +203,7 @@ qint32 sendFiles(const Session& s)
         e.direction = 'S';
         e.size = QFileInfo(sendDir + name).size();
         describeSentFile(sendDir + name, e);
-        e.boxName = freeName(outbox, name);
+        e.boxName = MailboxLink::FreeName(outbox, name);
         e.sendTime = shell::Now();
         if (!moveFile(sendDir + name, outbox + e.boxName) || !appendJournal(s.mailbox, e))
             return kFailed;
@@ -280,6 +270,14 @@ QString reportLine(const Entry& e)
 void MailboxLink::SetSettingsDialog(SettingsDialog dialog)
 {
     g_settingsDialog = std::move(dialog);
+}
+
+QString MailboxLink::FreeName(const QString& dir, const QString& name)
+{
+    QString candidate = name;
+    for (int n = 1; QFileInfo::exists(dir + candidate); ++n)
+        candidate = name + "." + QString::number(n);
+    return candidate;
 }
 
 QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings)

@@ -39,6 +39,10 @@ public:
     // The mailbox folder for these settings, ending in the separator.
     static QString MailboxDir(const shell::TEdiConfig& settings);
 
+    // A name in `dir` that no file has yet: the name itself, else name.1,
+    // name.2 … so that a file not yet fetched is never overwritten.
+    static QString FreeName(const QString& dir, const QString& name);
+
     // The centre's side: the file it took from Outbox under `outboxName` is
     // noted as fetched at `when` (first fetch time kept, count raised), with
     // the centre's error text when it could not process it. False when no

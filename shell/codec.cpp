@@ -87,10 +87,33 @@ QByteArray convert(iconv_t cd, const QByteArray& in, const QByteArray& replaceme
 
 } // namespace
 
+namespace {
+
+bool isAscii(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+bool isAscii(const QByteArray& bytes)
+{
+    for (char b : bytes)
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
 QByteArray ToCp949(const QString& text)
 {
     if (text.isEmpty())
         return {};
+    // Record fields are mostly digits and Latin codes: no conversion needed.
+    if (isAscii(text))
+        return text.toLatin1();
     return convert(toCp949(), text.toUtf8(), "?", utf8Length);
 }
 
@@ -98,6 +121,8 @@ QString FromCp949(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return {};
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     // An invalid lead byte swallows only itself so that the next character
     // still decodes.
     return QString::fromUtf8(convert(fromCp949(), bytes, "\xEF\xBF\xBD",
@@ -107,14 +132,7 @@ QString FromCp949(const QByteArray& bytes)
 int Cp949Length(const QString& text)
 {
     // Pure ASCII is the common case and needs no conversion.
-    bool ascii = true;
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    return ascii ? int(text.size()) : int(ToCp949(text).size());
+    return isAscii(text) ? int(text.size()) : int(ToCp949(text).size());
 }
 
 QByteArray LeftBytes(const QByteArray& bytes, int count)

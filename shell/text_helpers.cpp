@@ -12,12 +12,8 @@ QString pad(const QString& text, int width, bool leftAlign, char filler)
     if (width <= 0)
         return {};
     const QByteArray bytes = ToCp949(text);
-    if (bytes.size() > width) {
-        // A character split by the cut is replaced by a blank.
-        QByteArray cut = LeftBytes(bytes, width);
-        cut.append(QByteArray(width - cut.size(), ' '));
-        return FromCp949(cut);
-    }
+    if (bytes.size() > width)
+        return FromCp949(PadBytes(bytes, width, leftAlign, filler));
     const QString fill(width - int(bytes.size()), QChar(filler));
     return leftAlign ? text + fill : fill + text;
 }
@@ -49,6 +45,20 @@ std::optional<qint64> toNumber(const QString& text)
 }
 
 } // namespace
+
+QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler)
+{
+    if (width <= 0)
+        return {};
+    if (bytes.size() > width) {
+        // A character split by the cut is replaced by a blank.
+        QByteArray cut = LeftBytes(bytes, width);
+        cut.append(QByteArray(width - cut.size(), ' '));
+        return cut;
+    }
+    const QByteArray fill(width - bytes.size(), filler);
+    return leftAlign ? bytes + fill : fill + bytes;
+}
 
 QString PadText(const QString& text, int width, bool leftAlign)
 {

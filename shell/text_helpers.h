@@ -14,6 +14,10 @@ namespace shell {
 // before it otherwise.
 QString PadText(const QString& text, int width, bool leftAlign);
 QString PadZeros(const QString& text, int width, bool leftAlign);
+// The same on CP949 bytes, for building fixed-width records: `bytes` cut to
+// `width` (a split double-byte character becomes a blank) or filled with
+// `filler` after (leftAlign) or before the value.
+QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler);
 
 QString RemoveChar(const QString& text, QChar ch);
 QString DigitsOnly(const QString& text);

@@ -1,0 +1,271 @@
+#include "consent/consent_request.h"
+
+#include "codes/institution.h"
+#include "consent/consent_status.h"
+#include "edi/bank_groups.h"
+#include "edi/fixed_record.h"
+#include "edi/transfer_request.h"
+#include "shell/clock.h"
+#include "shell/envelope_line.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/transaction_guard.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace consent {
+namespace {
+
+struct Waiting
+{
+    qint64 rowId = 0;
+    ConsentKey key;
+    int status = 0;
+    QVariant autoIcheDate;
+    QString branch;
+    QString requestDate;
+    QString jumin;
+};
+
+QByteArray sRecord(const QString& institution, const QDate& today)
+{
+    edi::RecordBuilder r(100);
+    r.literal("SE1")
+        .text(institution, 10)
+        .literal("12")
+        .text(today.toString("yyyyMMdd"), 8)
+        .literal("1")
+        .blanks(74);
+    return r.record();
+}
+
+QByteArray dRecord(const Waiting& w, int sequence, bool juminCheck, const QDate& today)
+{
+    const QString digits = shell::DigitsOnly(w.key.Bankno);
+    // The own bank groups take the account zero-filled to 14 digits; a
+    // longer number is sent whole rather than cut.
+    const QString account = edi::GroupOf(w.key.Bankcd) == edi::BankGroup::Other
+                                ? digits
+                                : digits.rightJustified(14, '0');
+    const int autoDay = w.autoIcheDate.toInt();
+    QDate requested = QDate::fromString(w.requestDate.left(10), Qt::ISODate);
+    if (!requested.isValid())
+        requested = today;
+    const QString jumin = w.jumin.trimmed();
+
+    edi::RecordBuilder r(100);
+    r.literal("D")
+        .number(sequence, 7)
+        .text(edi::ConsentBankCode(w.key.Bankcd), 2)
+        .text(account, 16)
+        .literal(w.status == RegisterWaiting ? "1" : "2");
+    if (!w.autoIcheDate.isNull() && autoDay != 0)
+        r.number(autoDay, 2);
+    else
+        r.blanks(2);
+    r.zeroFilled(w.branch.trimmed(), 6)
+        .text(requested.toString("yyyyMMdd"), 8)
+        .blanks(5)
+        .literal(juminCheck && !jumin.isEmpty() ? "Y" : "N")
+        .text(shell::DigitsOnly(jumin), 13)
+        .text(w.key.NapbuNO, 20)
+        .blanks(16);
+    return r.record();
+}
+
+QByteArray eRecord(int registrations, int cancellations)
+{
+    edi::RecordBuilder r(100);
+    r.literal("E")
+        .number(registrations + cancellations + 2, 7)
+        .number(registrations, 7)
+        .number(cancellations, 7)
+        .zeros(28)
+        .blanks(48);
+    return r.record();
+}
+
+class ConsentWriter
+{
+public:
+    ConsentWriter(QSqlDatabase db, shell::Ui& ui, const ConsentRequestRun& run)
+        : m_db(std::move(db)), m_ui(ui), m_run(run)
+    {
+    }
+    ConsentRequestResult run();
+
+private:
+    bool writeAll();
+    bool writeInstitution(const codes::Institution& inst, const QList<Waiting>& rows,
+                          bool juminCheck);
+    bool fail(const QString& detail);
+    bool tableError(const QSqlQuery& q);
+
+    QSqlDatabase m_db;
+    shell::Ui& m_ui;
+    const ConsentRequestRun& m_run;
+    ConsentRequestResult m_result;
+    QDate m_today;
+};
+
+bool ConsentWriter::fail(const QString& detail)
+{
+    m_ui.ShowError(edi::BuildErrorMessage() + "\r\r" + detail);
+    return false;
+}
+
+bool ConsentWriter::tableError(const QSqlQuery& q)
+{
+    return fail("출금동의 자료를 기록할 수 없습니다.\r" + q.lastError().text());
+}
+
+bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList<Waiting>& rows,
+                                     bool juminCheck)
+{
+    shell::Envelope envelope;
+    envelope.senderId = m_run.senderId;
+    envelope.fileCode = inst.TREGISTEROUT.toUpper();
+    envelope.bankId = inst.APBCODE;
+    const bool exempt = inst.AUTHSENDTYPE.trimmed() == QStringLiteral("면제");
+    if (!exempt) {
+        envelope.marker = "<<SMHEAD>>";
+        envelope.recordKind = '3';
+        envelope.dataKind = 'B';
+        envelope.size = qint64(rows.size()) * 100 + 200;
+    }
+    QByteArray file = shell::EnvelopeLine(envelope);
+    if (!exempt)
+        file += "001PAYINFO   ";
+    file += "\r\n";
+    file += sRecord(inst.APID10, m_today) + "\r\n";
+
+    QSqlQuery stamp(m_db);
+    if (!stamp.prepare("UPDATE TongRegister SET Senddate = ? WHERE rowid = ?"))
+        return tableError(stamp);
+    int registrations = 0;
+    int sequence = 1;
+    for (const Waiting& w : rows) {
+        file += dRecord(w, sequence++, juminCheck, m_today) + "\r\n";
+        if (w.status == RegisterWaiting)
+            ++registrations;
+        stamp.bindValue(0, m_run.sendTime.toString("yyyy-MM-dd HH:mm:ss"));
+        stamp.bindValue(1, w.rowId);
+        if (!stamp.exec())
+            return tableError(stamp);
+        m_result.written.append(w.key);
+    }
+    file += eRecord(registrations, int(rows.size()) - registrations) + "\r\n";
+
+    const QString path = m_run.sendDir + "Register_" + QString::number(m_result.files.size() + 1);
+    m_result.files.append(path); // deleted again if the run fails
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size() ||
+        !out.flush())
+        return fail("송신 파일을 쓸 수 없습니다.\r" + path + "\r" + out.errorString());
+    m_result.items.append({edi::KindConsent, inst.Name, inst.TREGISTEROUT, int(rows.size()), 0});
+    return true;
+}
+
+bool ConsentWriter::writeAll()
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec("SELECT rowid, Giganid, Bankcd, Bankno, NapbuNO, Status, Autoichedate, "
+                "BanksubCD, RequestDate, JuminNO\n"
+                "FROM TongRegister\n"
+                "WHERE Status = 0 or Status = 4\n"
+                "ORDER BY Giganid, Bankcd, Bankno, NapbuNO"))
+        return tableError(q);
+    QStringList order;
+    QHash<QString, QList<Waiting>> byInstitution;
+    while (q.next()) {
+        Waiting w;
+        w.rowId = q.value(0).toLongLong();
+        w.key = {q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                 q.value(4).toString()};
+        w.status = q.value(5).toInt();
+        w.autoIcheDate = q.value(6);
+        w.branch = q.value(7).toString();
+        w.requestDate = q.value(8).toString();
+        w.jumin = q.value(9).toString();
+        if (!byInstitution.contains(w.key.Giganid))
+            order.append(w.key.Giganid);
+        byInstitution[w.key.Giganid].append(w);
+    }
+    q.finish();
+    m_result.anyWaiting = !order.isEmpty();
+    if (order.isEmpty())
+        return true;
+
+    QSqlQuery bank(m_db);
+    bool juminCheck = false;
+    if (bank.exec("SELECT JUMINCHECK FROM BankCode WHERE Id = '12'") && bank.next())
+        juminCheck = bank.value(0).toInt() != 0;
+    bank.finish();
+
+    // The institution is settled before its file is made, so that no file
+    // is left holding only part of its records.
+    codes::Institutions institutions(m_db, m_ui);
+    for (const QString& code : order) {
+        const std::optional<codes::Institution> inst = institutions.FindByCode(code);
+        if (!inst || code.trimmed().isEmpty()) {
+            m_result.skipped.append(
+                QString("기관코드 [%1] %2건").arg(code).arg(byInstitution.value(code).size()));
+            continue;
+        }
+        if (!writeInstitution(*inst, byInstitution.value(code), juminCheck))
+            return false;
+    }
+    return true;
+}
+
+ConsentRequestResult ConsentWriter::run()
+{
+    shell::WaitScope wait(m_ui, QStringLiteral("송신 자료를 생성중입니다."));
+    m_today = shell::Today();
+    bool written = false;
+    {
+        store::TransactionGuard tx(m_db);
+        if (!tx.active()) {
+            fail("출금동의 자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+        } else if (writeAll()) {
+            written = tx.commit();
+            if (!written)
+                fail("출금동의 자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+        }
+    }
+    if (!written) {
+        for (const QString& path : m_result.files)
+            QFile::remove(path);
+        ConsentRequestResult failed;
+        failed.anyWaiting = m_result.anyWaiting;
+        return failed;
+    }
+    if (!m_result.skipped.isEmpty())
+        m_ui.ShowInfo("이용자설정에 등록되지 않은 기관의 출금동의 자료는 송신 자료에서 "
+                      "제외하였습니다.\r" +
+                      m_result.skipped.join('\r'));
+    m_result.ok = true;
+    return m_result;
+}
+
+} // namespace
+
+bool ConsentSendingOn(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    if (!q.exec("SELECT SENDVERSION FROM BankCode WHERE Id = '12'") || !q.next())
+        return false;
+    return q.value(0).toString().trimmed().toInt() == 1;
+}
+
+ConsentRequestResult BuildConsentRequests(QSqlDatabase db, shell::Ui& ui,
+                                          const ConsentRequestRun& run)
+{
+    return ConsentWriter(std::move(db), ui, run).run();
+}
+
+} // namespace consent

@@ -1,0 +1,274 @@
+#include "consent/consent_result.h"
+
+#include "consent/consent_status.h"
+#include "edi/bank_groups.h"
+#include "edi/fixed_record.h"
+#include "shell/clock.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace consent {
+namespace {
+
+constexpr int kRecordWidth = 98;
+
+struct Block
+{
+    bool open = false;    // between an S record and its E record
+    bool applied = false; // the institution is registered under this file code
+    QString code;
+    QString name;
+    int count = 0;
+};
+
+// The request carries the account zero-filled to 14 digits for the own
+// bank groups and as it is for other banks; the answer may come back in
+// either form, or cut to the 14 characters of DisplayBankno.
+bool accountMatches(const QString& stored, const QString& display, const QString& answered)
+{
+    const QString digits = shell::DigitsOnly(stored);
+    if (answered == digits || answered == digits.rightJustified(14, '0'))
+        return true;
+    return !display.isEmpty() && answered.left(14) == display;
+}
+
+bool bankMatches(const QString& stored, const QString& answered)
+{
+    return edi::ConsentBankCode(stored) == answered.rightJustified(2, '0');
+}
+
+class ConsentFile
+{
+public:
+    ConsentFile(QSqlDatabase db, const QString& path)
+        : m_db(std::move(db)), m_path(path), m_fileName(QFileInfo(path).fileName())
+    {
+    }
+
+    // False with `reason()` when the file cannot be applied; `recognised`
+    // is false for a file that is no consent result (left unread).
+    bool apply(bool& recognised);
+    const QString& reason() const { return m_reason; }
+    const edi::TEdiInfoList& items() const { return m_items; }
+    const QStringList& notes() const { return m_notes; }
+
+private:
+    bool header(const edi::RecordView& rec);
+    bool data(const edi::RecordView& rec);
+    void closeBlock();
+    bool fail(const QString& reason);
+    void note(const QString& text);
+
+    QSqlDatabase m_db;
+    QString m_path;
+    QString m_fileName;
+    Block m_block;
+    int m_recordNo = 0;
+    QString m_now;
+    QString m_reason;
+    edi::TEdiInfoList m_items;
+    QStringList m_notes;
+};
+
+bool ConsentFile::fail(const QString& reason)
+{
+    m_reason = m_recordNo > 0 ? QString("%1번째 레코드: %2").arg(m_recordNo).arg(reason) : reason;
+    return false;
+}
+
+void ConsentFile::note(const QString& text)
+{
+    m_notes.append(QString("%1 %2번째 레코드: %3").arg(m_fileName).arg(m_recordNo).arg(text));
+}
+
+void ConsentFile::closeBlock()
+{
+    if (m_block.applied)
+        m_items.append({edi::KindConsent, m_block.name, m_fileName, m_block.count, 0});
+    m_block = Block{};
+}
+
+bool ConsentFile::header(const edi::RecordView& rec)
+{
+    if (m_block.open)
+        closeBlock();
+    Block b;
+    b.open = true;
+    b.code = rec.trimmed(3, 10);
+    QSqlQuery q(m_db);
+    q.prepare("SELECT Name FROM UserCode WHERE APID10 = ? COLLATE NOCASE AND TREGISTERIN = ? "
+              "ORDER BY Rec");
+    q.addBindValue(b.code);
+    q.addBindValue(m_fileName);
+    if (!q.exec())
+        return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());
+    if (!b.code.isEmpty() && q.next()) {
+        b.applied = true;
+        b.name = q.value(0).toString();
+    } else {
+        note(QString("기관코드 [%1] 는 수신화일정보 %2 로 등록된 기관이 아니므로 반영하지 "
+                     "않았습니다.")
+                 .arg(b.code, m_fileName));
+    }
+    m_block = b;
+    return true;
+}
+
+bool ConsentFile::data(const edi::RecordView& rec)
+{
+    if (!m_block.open) {
+        note(QStringLiteral("헤더 레코드 없는 자료는 반영하지 않았습니다."));
+        return true;
+    }
+    if (!m_block.applied)
+        return true;
+    const QString bank = shell::DigitsOnly(rec.trimmed(8, 2));
+    const QString account = rec.trimmed(10, 16);
+    const bool registration = rec.byteAt(26) == "1";
+    const bool yes = rec.byteAt(43) == "Y";
+    const QString codeText = rec.trimmed(44, 4);
+    const QString payer = rec.trimmed(62, 20);
+    bool numeric = false;
+    const int code = codeText.toInt(&numeric);
+    if (!numeric || !shell::IsDigitText(codeText)) {
+        note(QString("처리결과 코드 [%1] 가 숫자가 아니므로 반영하지 않았습니다. (납부자번호 %2)")
+                 .arg(codeText, payer));
+        return true;
+    }
+
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare("SELECT rowid, Bankcd, Bankno, DisplayBankno, Status FROM TongRegister "
+              "WHERE Giganid = ? AND NapbuNO = ?");
+    q.addBindValue(m_block.code);
+    q.addBindValue(payer);
+    if (!q.exec())
+        return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());
+    qint64 rowId = -1;
+    while (q.next()) {
+        if (!bankMatches(q.value(1).toString(), bank) ||
+            !accountMatches(q.value(2).toString(), q.value(3).toString().trimmed(), account))
+            continue;
+        const int status = q.value(4).toInt();
+        // A request in progress is the one this answers.
+        if (rowId < 0 || status == Registering || status == Cancelling)
+            rowId = q.value(0).toLongLong();
+        if (status == Registering || status == Cancelling)
+            break;
+    }
+    q.finish();
+    if (rowId < 0) {
+        note(QString(
+                 "해당하는 출금동의가 없어 반영하지 않았습니다. (은행 %1, 계좌 %2, 납부자번호 %3)")
+                 .arg(bank, account, payer));
+        return true;
+    }
+    const bool accepted = Accepted(yes, code);
+    QSqlQuery u(m_db);
+    u.prepare("UPDATE TongRegister SET Status = ?, ResultYN = ?, ResultCD = ?, Receivedate = ? "
+              "WHERE rowid = ?");
+    u.addBindValue(int(AnsweredStatus(registration, accepted)));
+    u.addBindValue(accepted ? 1 : 0);
+    u.addBindValue(code);
+    u.addBindValue(m_now);
+    u.addBindValue(rowId);
+    if (!u.exec())
+        return fail("출금동의 자료를 기록할 수 없습니다. " + u.lastError().text());
+    ++m_block.count;
+    return true;
+}
+
+bool ConsentFile::apply(bool& recognised)
+{
+    recognised = false;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail("파일을 읽을 수 없습니다. " + file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 3 || bytes.at(1) != '1' || bytes.at(2) != 'E')
+        return true; // another kind of file
+    recognised = true;
+    const edi::RecordSplit split = edi::SplitRecords(bytes, kRecordWidth);
+    if (!split.error.isEmpty())
+        return fail(split.error);
+    m_now = shell::Now().toString("yyyy-MM-dd HH:mm:ss");
+    for (const QByteArray& raw : split.records) {
+        ++m_recordNo;
+        const edi::RecordView rec(raw);
+        bool ok = true;
+        switch (raw.at(0)) {
+        case 'S':
+            ok = header(rec);
+            break;
+        case 'D':
+            ok = data(rec);
+            break;
+        case 'E':
+            if (m_block.open)
+                closeBlock();
+            break;
+        default:
+            break;
+        }
+        if (!ok)
+            return false;
+    }
+    m_recordNo = 0;
+    if (m_block.open)
+        return fail(
+            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+    return true;
+}
+
+} // namespace
+
+edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
+{
+    edi::ResultRun run;
+    const QStringList files = edi::ReceivedFiles(dm.db(), "TREGISTERIN", recvDir);
+    run.found = !files.isEmpty();
+    if (!run.found)
+        return run;
+    {
+        shell::WaitScope wait(
+            dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
+        for (const QString& path : files) {
+            QSqlDatabase db = dm.db();
+            store::TransactionGuard tx(db);
+            bool ok = tx.active();
+            bool recognised = true;
+            QString reason = ok ? QString() : db.lastError().text();
+            edi::TEdiInfoList items;
+            QStringList notes;
+            if (ok) {
+                ConsentFile consentFile(db, path);
+                ok = consentFile.apply(recognised);
+                reason = consentFile.reason();
+                items = consentFile.items();
+                notes = consentFile.notes();
+            }
+            if (ok && recognised && !tx.commit()) {
+                ok = false;
+                reason = "출금동의 자료를 기록할 수 없습니다. " + db.lastError().text();
+            }
+            if (!ok) {
+                run.fileFailed(path, reason);
+                continue;
+            }
+            run.items += items;
+            run.notes += notes;
+        }
+    }
+    run.report(dm.ui());
+    return run;
+}
+
+} // namespace consent

@@ -1,0 +1,157 @@
+#include "edi/fixed_record.h"
+
+#include "shell/codec.h"
+#include "shell/text_helpers.h"
+
+#include <cstdio>
+
+namespace edi {
+
+// Records are written by the hundred thousand: fields go straight into the
+// output without a buffer of their own.
+void RecordBuilder::put(const char* data, qsizetype size, int width, bool leftAlign, char filler)
+{
+    if (width <= 0)
+        return;
+    if (size > width) {
+        *m_out += shell::PadBytes(QByteArray(data, size), width, leftAlign, filler);
+        return;
+    }
+    if (!leftAlign)
+        m_out->append(width - size, filler);
+    m_out->append(data, size);
+    if (leftAlign)
+        m_out->append(width - size, filler);
+}
+
+RecordBuilder& RecordBuilder::text(const QString& value, int width)
+{
+    char ascii[64];
+    const qsizetype n = value.size();
+    bool plain = n <= qsizetype(sizeof ascii);
+    for (qsizetype i = 0; plain && i < n; ++i) {
+        const char16_t c = value[i].unicode();
+        plain = c < 0x80;
+        ascii[i] = char(c);
+    }
+    if (plain) {
+        put(ascii, n, width, true, ' ');
+        return *this;
+    }
+    return bytes(shell::ToCp949(value), width);
+}
+
+RecordBuilder& RecordBuilder::bytes(const QByteArray& value, int width)
+{
+    put(value.constData(), value.size(), width, true, ' ');
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::zeroFilled(const QString& value, int width)
+{
+    const QByteArray bytes = shell::ToCp949(value);
+    put(bytes.constData(), bytes.size(), width, false, '0');
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::number(qint64 value, int width)
+{
+    char digits[24];
+    const int n = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value));
+    put(digits, n, width, false, '0');
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::literal(const char* value)
+{
+    m_out->append(value);
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::blanks(int count)
+{
+    m_out->append(count, ' ');
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::zeros(int count)
+{
+    m_out->append(count, '0');
+    return *this;
+}
+
+QString Field(const QByteArray& record, int offset, int width)
+{
+    return shell::FromCp949(shell::MidBytes(record, offset, width));
+}
+
+RecordView::RecordView(const QByteArray& record) : m_bytes(record)
+{
+    for (char c : record) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            m_plain = false;
+            break;
+        }
+    }
+}
+
+QString RecordView::field(int offset, int width) const
+{
+    if (!m_plain)
+        return Field(m_bytes, offset, width);
+    if (offset < 0 || width <= 0 || offset >= m_bytes.size())
+        return {};
+    return QString::fromLatin1(m_bytes.constData() + offset,
+                               qMin<qsizetype>(width, m_bytes.size() - offset));
+}
+
+QString RecordView::byteAt(int offset) const
+{
+    if (offset < 0 || offset >= m_bytes.size())
+        return {};
+    const unsigned char b = static_cast<unsigned char>(m_bytes[offset]);
+    if (b >= 0x80)
+        return {};
+    return QString(QChar(b));
+}
+
+RecordSplit SplitRecords(const QByteArray& file, int width)
+{
+    RecordSplit out;
+    if (file.isEmpty()) {
+        out.error = QStringLiteral("빈 파일입니다.");
+        return out;
+    }
+    const qsizetype block = width + 2;
+    qsizetype pos = 0;
+    while (file.size() - pos >= block) {
+        if (file.at(pos + width) != '\r' || file.at(pos + width + 1) != '\n') {
+            out.error = QString("%1번째 레코드의 길이가 %2 바이트가 아닙니다.")
+                            .arg(out.records.size() + 1)
+                            .arg(width);
+            out.records.clear();
+            return out;
+        }
+        out.records.append(file.mid(pos, width));
+        pos += block;
+    }
+    const QByteArray tail = file.mid(pos);
+    if (tail.size() == width) {
+        out.records.append(tail); // the last record without its line end
+    } else {
+        // Line ends, blanks and an end-of-file mark after the last record
+        // are harmless; anything else is a record that was cut off.
+        for (char c : tail) {
+            if (c != '\r' && c != '\n' && c != ' ' && c != '\x1a') {
+                out.records.clear();
+                out.error = QString("마지막 레코드가 잘렸습니다. (%1 바이트)").arg(tail.size());
+                return out;
+            }
+        }
+    }
+    if (out.records.isEmpty())
+        out.error = QStringLiteral("처리할 레코드가 없습니다.");
+    return out;
+}
+
+} // namespace edi

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Fixed-width records of the request and result files: fields counted in
+// CP949 bytes, text blank-padded on the right, numbers zero-filled on the
+// left, an over-long value cut to its first bytes.
+namespace edi {
+
+class RecordBuilder
+{
+public:
+    explicit RecordBuilder(int reserve = 200) : m_out(&m_own) { m_own.reserve(reserve); }
+    // Appends to `target` instead (a whole file being built).
+    explicit RecordBuilder(QByteArray& target) : m_out(&target) {}
+    RecordBuilder(const RecordBuilder&) = delete;
+    RecordBuilder& operator=(const RecordBuilder&) = delete;
+
+    RecordBuilder& text(const QString& value, int width);
+    RecordBuilder& bytes(const QByteArray& value, int width);
+    // Digits (or any text) right-aligned with "0" in front.
+    RecordBuilder& zeroFilled(const QString& value, int width);
+    RecordBuilder& number(qint64 value, int width);
+    RecordBuilder& literal(const char* value);
+    RecordBuilder& blanks(int count);
+    RecordBuilder& zeros(int count);
+
+    const QByteArray& record() const { return *m_out; }
+
+private:
+    void put(const char* data, qsizetype size, int width, bool leftAlign, char filler);
+
+    QByteArray m_own;
+    QByteArray* m_out;
+};
+
+// The field at `offset` (0-based) of `width` bytes, decoded; a double-byte
+// character cut by either edge of the field is left out. Short records give
+// what is there.
+QString Field(const QByteArray& record, int offset, int width);
+inline QString TrimmedField(const QByteArray& record, int offset, int width)
+{
+    return Field(record, offset, width).trimmed();
+}
+
+// One received record, read field by field. Records of plain characters
+// (the common case) are cut without searching for character edges.
+class RecordView
+{
+public:
+    explicit RecordView(const QByteArray& record);
+
+    const QByteArray& bytes() const { return m_bytes; }
+    QString field(int offset, int width) const;
+    QString trimmed(int offset, int width) const { return field(offset, width).trimmed(); }
+    // The byte at `offset` as a character when it is a single-byte one;
+    // empty for half of a double-byte character or beyond the end.
+    QString byteAt(int offset) const;
+
+private:
+    QByteArray m_bytes;
+    bool m_plain = true;
+};
+
+// A file cut into records of `width` bytes, each followed by CR LF. The
+// last record may lack its line end; trailing line ends and blanks are
+// ignored. `error` says what is wrong with a file that cannot be read
+// this way (empty, no records, a record of the wrong length, a cut-off
+// last record); `records` is then empty.
+struct RecordSplit
+{
+    QList<QByteArray> records; // without line ends
+    QString error;
+};
+
+RecordSplit SplitRecords(const QByteArray& file, int width);
+
+} // namespace edi

@@ -1,0 +1,60 @@
+#include "edi/result_files.h"
+
+#include "shell/codec.h"
+#include "shell/ui.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace edi {
+
+QStringList ReceivedFiles(QSqlDatabase db, const QString& column, const QString& recvDir)
+{
+    QStringList files;
+    if (recvDir.isEmpty())
+        return files;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    // `column` is one of the two code columns named by the readers.
+    if (!q.exec("SELECT " + column + " FROM UserCode\nGROUP BY " + column))
+        return files;
+    while (q.next()) {
+        const QString code = q.value(0).toString();
+        if (code.trimmed().isEmpty() || code.contains('/') || code.contains(QDir::separator()))
+            continue;
+        const QString path = recvDir + code;
+        if (QFileInfo(path).isFile())
+            files.append(path);
+    }
+    return files;
+}
+
+void ResultRun::fileFailed(const QString& path, const QString& reason)
+{
+    failures.append(QString("파일 : %1\r사유 : %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void ResultRun::report(shell::Ui& ui) const
+{
+    if (!failures.isEmpty())
+        ui.ShowError(ReceiveErrorMessage() + "\r다음 파일은 반영하지 않았습니다.\r\r" +
+                     failures.join("\r\r"));
+    if (!notes.isEmpty())
+        ui.ShowInfo("수신 자료 중 반영하지 않은 자료가 있습니다.\r\r" + notes.join('\r'));
+}
+
+QString ReceiveErrorMessage()
+{
+    return QStringLiteral("수신 자료 처리중 오류가 발생하였습니다.");
+}
+
+QString FitColumn(const QString& text, int width)
+{
+    const QByteArray bytes = shell::ToCp949(text);
+    if (bytes.size() <= width)
+        return text;
+    return shell::FromCp949(shell::LeftBytes(bytes, width)).trimmed();
+}
+
+} // namespace edi

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "edi/edi_info.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace shell {
+class Ui;
+}
+
+// What the result readers share: finding the files the link received
+// under the institutions' receive file codes, and reporting what could not
+// be applied.
+namespace edi {
+
+// The receive directory followed by each distinct value of `column` of
+// UserCode (APIN for transfers, TREGISTERIN for consents), for the files
+// that exist, in code order.
+QStringList ReceivedFiles(QSqlDatabase db, const QString& column, const QString& recvDir);
+
+struct ResultRun
+{
+    bool found = false;   // at least one result file was there
+    TEdiInfoList items;   // one per block or batch applied
+    QStringList failures; // one per file that was not applied, naming it
+    QStringList notes;    // blocks and records left out of applied files
+
+    bool ok() const { return failures.isEmpty(); }
+    // One error box for the failed files, one information box for the
+    // notes; nothing when all went well.
+    void report(shell::Ui& ui) const;
+    void fileFailed(const QString& path, const QString& reason);
+};
+
+QString ReceiveErrorMessage(); // "수신 자료 처리중 오류가 발생하였습니다."
+
+// The record text of a result file cut to a column's width in CP949
+// bytes, whole characters only, so that a long field never refuses a row.
+QString FitColumn(const QString& text, int width);
+
+} // namespace edi

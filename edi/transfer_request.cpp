@@ -1,0 +1,427 @@
+#include "edi/transfer_request.h"
+
+#include "codes/institution.h"
+#include "edi/bank_groups.h"
+#include "edi/fixed_record.h"
+#include "shell/envelope_line.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/transaction_guard.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <limits>
+#include <optional>
+
+namespace edi {
+namespace {
+
+struct Line
+{
+    qint64 apt2Id = 0;
+    QString bankCode;
+    QString account; // trimmed, without "-"
+    qint64 amount = 0;
+    QString dong;
+    QString ho;
+    QString icheDate; // as stored
+};
+
+struct Batch
+{
+    int aptId = 0;
+    QString institution;
+    QString icheDateText; // as stored, copied into the lines
+    QDate icheDate;
+    QString collectingAccount;
+    codes::Institution inst;
+    QList<Line> lines;
+};
+
+// Counts and sums of one file, overall and by bank group.
+struct FileTotals
+{
+    qint64 count = 0;
+    qint64 total = 0;
+    qint64 digitSum = 0;
+    qint64 groupCount[3] = {0, 0, 0};
+    qint64 groupSum[3] = {0, 0, 0};
+};
+
+QString batchName(const Batch& b)
+{
+    return QString("기관코드 [%1] 이체일자 %2 자료번호 %3")
+        .arg(b.institution, b.icheDateText)
+        .arg(b.aptId);
+}
+
+QString lineName(const Batch& b, const Line& l)
+{
+    return batchName(b) + QString(", 동 %1 호 %2").arg(l.dong, l.ho);
+}
+
+std::optional<qint64> wholeMoney(const QVariant& v)
+{
+    if (v.isNull())
+        return 0;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok)
+        return n;
+    const double d = v.toDouble(&ok);
+    if (ok && d == double(qint64(d)))
+        return qint64(d);
+    return std::nullopt;
+}
+
+QByteArray sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
+{
+    RecordBuilder r;
+    r.literal("S9990121")
+        .text(b.institution, 10)
+        .literal("221")
+        .text(b.icheDate.toString("yyyyMMdd"), 8)
+        .text(run.prepared.date().toString("yyyyMMdd"), 8)
+        .number(divisor, 4)
+        .text(b.collectingAccount, 16)
+        .blanks(141);
+    return r.record();
+}
+
+void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence, const QString& key,
+             int divisor)
+{
+    const int lastDigit = l.account.back().digitValue();
+    RecordBuilder r(file);
+    r.literal("D")
+        .number(sequence, 7)
+        .text(b.institution, 10)
+        .literal("12999")
+        .text(TransferBankCode(l.bankCode), 3)
+        .text(l.account, 16)
+        .number(l.amount, 13)
+        .zeros(13)
+        .blanks(12)
+        .literal("0")
+        .blanks(13)
+        .text(l.dong + l.ho, 20)
+        .text(key, 5)
+        .text(l.dong, 5)
+        .text(l.ho, 5)
+        .blanks(20)
+        .text(RecordCheckValue(l.amount, b.icheDate.day(), lastDigit, divisor), 4)
+        .blanks(45)
+        .literal("\r\n");
+}
+
+QByteArray eRecord(const FileTotals& t, int divisor)
+{
+    RecordBuilder r;
+    r.literal("E").number(t.count + 2, 7).number(t.count, 7).number(t.total, 15);
+    for (int g = 0; g < 3; ++g)
+        r.number(t.groupCount[g], 7).number(t.groupSum[g], 15);
+    r.text(FileCheckValue(t.count, t.total, t.digitSum, divisor), 4).blanks(98);
+    return r.record();
+}
+
+class RequestWriter
+{
+public:
+    RequestWriter(QSqlDatabase db, shell::Ui& ui, const TransferRequestRun& run)
+        : m_db(std::move(db)), m_ui(ui), m_run(run)
+    {
+    }
+
+    TransferRequestResult run();
+
+private:
+    bool loadBatches();
+    bool loadLines();
+    bool checkLines();
+    bool writeFiles();
+    bool flush(const QString& path, const QByteArray& bytes);
+    bool fail(const QString& detail);
+    bool tableError(const QSqlQuery& q);
+
+    QSqlDatabase m_db;
+    shell::Ui& m_ui;
+    const TransferRequestRun& m_run;
+    QList<Batch> m_batches;
+    TransferRequestResult m_result;
+};
+
+bool RequestWriter::fail(const QString& detail)
+{
+    m_ui.ShowError(BuildErrorMessage() + "\r\r" + detail);
+    return false;
+}
+
+bool RequestWriter::tableError(const QSqlQuery& q)
+{
+    return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
+}
+
+bool RequestWriter::loadBatches()
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec("SELECT GiganID10, IcheDate, AptID, MIN(MoBankNo)\n"
+                "FROM Apt1\n"
+                "WHERE State = 1\n"
+                "GROUP BY GiganID10, IcheDate, AptID\n"
+                "ORDER BY GiganID10, IcheDate, AptID"))
+        return tableError(q);
+    codes::Institutions institutions(m_db, m_ui);
+    QHash<QString, std::optional<codes::Institution>> known;
+    while (q.next()) {
+        Batch b;
+        b.institution = q.value(0).toString();
+        b.icheDateText = q.value(1).toString();
+        b.icheDate = QDate::fromString(b.icheDateText, Qt::ISODate);
+        b.aptId = q.value(2).toInt();
+        b.collectingAccount = shell::RemoveChar(q.value(3).toString().trimmed(), '-');
+        if (!known.contains(b.institution))
+            known.insert(b.institution, institutions.FindByCode(b.institution));
+        const std::optional<codes::Institution>& inst = known.value(b.institution);
+        if (!inst || b.institution.trimmed().isEmpty()) {
+            m_result.skipped.append(batchName(b));
+            continue;
+        }
+        b.inst = *inst;
+        m_batches.append(b);
+    }
+    return true;
+}
+
+bool RequestWriter::loadLines()
+{
+    QHash<int, qsizetype> byId;
+    for (qsizetype i = 0; i < m_batches.size(); ++i)
+        byId.insert(m_batches[i].aptId, i);
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec("SELECT AptID, Apt2ID, BankCode, BankNo, IcheMoney, Dong, Ho, IcheDate\n"
+                "FROM Apt2\n"
+                "WHERE AptID IN (SELECT AptID FROM Apt1 WHERE State = 1)\n"
+                "ORDER BY AptID, Apt2ID"))
+        return tableError(q);
+    while (q.next()) {
+        const auto it = byId.constFind(q.value(0).toInt());
+        if (it == byId.constEnd())
+            continue; // a batch left out
+        Batch& b = m_batches[*it];
+        Line l;
+        l.apt2Id = q.value(1).toLongLong();
+        l.bankCode = q.value(2).toString().trimmed();
+        l.account = shell::RemoveChar(q.value(3).toString().trimmed(), '-');
+        l.dong = q.value(5).toString().trimmed();
+        l.ho = q.value(6).toString().trimmed();
+        l.icheDate = q.value(7).toString();
+        const std::optional<qint64> amount = wholeMoney(q.value(4));
+        if (!amount)
+            return fail("이체금액이 올바르지 않습니다.\r" + lineName(b, l));
+        l.amount = *amount;
+        b.lines.append(l);
+    }
+    return true;
+}
+
+bool RequestWriter::checkLines()
+{
+    if (m_batches.size() > kMaxBatchesPerRun)
+        return fail(QString("한 번에 송신할 수 있는 이체자료는 %1건까지입니다. (송신대기 %2건)\r"
+                            "일부 이체자료를 송신불가로 바꾼 후 다시 송신하십시오.")
+                        .arg(kMaxBatchesPerRun)
+                        .arg(m_batches.size()));
+    for (const Batch& b : m_batches) {
+        if (!b.icheDate.isValid())
+            return fail("이체일자가 올바르지 않습니다.\r" + batchName(b));
+        for (const Line& l : b.lines) {
+            // The check value needs the amount as a 32-bit number and the
+            // account's last digit; a negative amount has no record form.
+            if (l.amount < 0 || l.amount > std::numeric_limits<qint32>::max())
+                return fail(
+                    QString("이체금액을 송신 자료로 만들 수 없습니다. (금액 %1)\r").arg(l.amount) +
+                    lineName(b, l));
+            if (l.account.isEmpty() || l.account.back() < '0' || l.account.back() > '9')
+                return fail(
+                    QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)\r").arg(l.account) +
+                    lineName(b, l));
+        }
+    }
+    return true;
+}
+
+bool RequestWriter::flush(const QString& path, const QByteArray& bytes)
+{
+    m_result.files.append(path); // deleted again if the run fails
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        return fail("송신 파일을 쓸 수 없습니다.\r" + path + "\r" + file.errorString());
+    }
+    return true;
+}
+
+bool RequestWriter::writeFiles()
+{
+    const int divisor = m_run.divisor > 0 ? m_run.divisor : shell::RandomPrime();
+    m_result.divisor = divisor;
+    const QString sendDate = m_run.prepared.date().toString(Qt::ISODate);
+    const QString sendTime = m_run.prepared.time().toString("HH:mm:ss");
+
+    QSqlQuery batchUpdate(m_db);
+    QSqlQuery lineUpdate(m_db);
+    QSqlQuery lineDateUpdate(m_db);
+    if (!batchUpdate.prepare("UPDATE Apt1 SET SendDate = ?, Stime = ?, DataNo = ? WHERE AptID = ?"))
+        return tableError(batchUpdate);
+    // Lines mostly carry their batch's date already; leaving the date alone
+    // then spares the index over it.
+    if (!lineUpdate.prepare("UPDATE Apt2 SET DataNo = ? WHERE Apt2ID = ?"))
+        return tableError(lineUpdate);
+    if (!lineDateUpdate.prepare("UPDATE Apt2 SET DataNo = ?, IcheDate = ? WHERE Apt2ID = ?"))
+        return tableError(lineDateUpdate);
+
+    int fileOrdinal = 0;
+    int batchOrdinal = 1;
+    QByteArray file;
+    FileTotals totals;
+    qint64 sequence = 1;
+    const Batch* current = nullptr;
+    const auto closeFile = [&]() {
+        file += eRecord(totals, divisor) + "\r\n";
+        return flush(m_run.sendDir + "Apt_" + QString::number(fileOrdinal), file);
+    };
+
+    for (const Batch& b : m_batches) {
+        if (!current || b.institution != current->institution || b.icheDate != current->icheDate) {
+            if (current && !closeFile())
+                return false;
+            ++fileOrdinal;
+            file.clear();
+            totals = FileTotals{};
+            sequence = 1;
+            current = &b;
+            shell::Envelope envelope;
+            envelope.senderId = m_run.senderId;
+            envelope.fileCode = b.inst.APOUT;
+            envelope.bankId = b.inst.APBCODE;
+            file.reserve((b.lines.size() + 3) * 200);
+            file += shell::EnvelopeLine(envelope) + "\r\n";
+            file += sRecord(b, m_run, divisor) + "\r\n";
+        }
+
+        batchUpdate.bindValue(0, sendDate);
+        batchUpdate.bindValue(1, sendTime);
+        batchUpdate.bindValue(2, batchOrdinal);
+        batchUpdate.bindValue(3, b.aptId);
+        if (!batchUpdate.exec())
+            return tableError(batchUpdate);
+
+        const QString key = BatchKey(m_run.prepared.time(), batchOrdinal);
+        qint64 batchSum = 0;
+        for (const Line& l : b.lines) {
+            dRecord(file, b, l, sequence, key, divisor);
+            QSqlQuery& update = l.icheDate == b.icheDateText ? lineUpdate : lineDateUpdate;
+            int column = 0;
+            update.bindValue(column++, sequence);
+            if (&update == &lineDateUpdate)
+                update.bindValue(column++, b.icheDateText);
+            update.bindValue(column, l.apt2Id);
+            if (!update.exec())
+                return tableError(update);
+            const int group = int(GroupOf(l.bankCode));
+            ++totals.count;
+            totals.total += l.amount;
+            totals.digitSum += l.account.back().digitValue();
+            ++totals.groupCount[group];
+            totals.groupSum[group] += l.amount;
+            batchSum += l.amount;
+            ++sequence;
+        }
+        m_result.items.append(
+            {KindTransfer, b.inst.Name, b.inst.APOUT, int(b.lines.size()), batchSum});
+        m_result.batchIds.append(b.aptId);
+        m_result.lineCount += int(b.lines.size());
+        ++batchOrdinal;
+    }
+    return !current || closeFile();
+}
+
+TransferRequestResult RequestWriter::run()
+{
+    shell::WaitScope wait(m_ui, QStringLiteral("송신 자료를 생성중입니다."));
+    if (!loadBatches())
+        return m_result;
+    if (!m_result.skipped.isEmpty())
+        m_ui.ShowInfo(
+            "이용자설정에 등록되지 않은 기관의 이체자료는 송신 자료에서 제외하였습니다.\r" +
+            m_result.skipped.join('\r'));
+    if (m_batches.isEmpty()) {
+        m_result.ok = true;
+        return m_result;
+    }
+    if (!loadLines() || !checkLines())
+        return m_result;
+
+    bool written = false;
+    {
+        store::TransactionGuard tx(m_db);
+        if (!tx.active()) {
+            fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+        } else if (writeFiles()) {
+            written = tx.commit();
+            if (!written)
+                fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+        }
+    }
+    if (!written) {
+        for (const QString& path : m_result.files)
+            QFile::remove(path);
+        const QStringList skipped = m_result.skipped;
+        m_result = TransferRequestResult{};
+        m_result.skipped = skipped;
+        return m_result;
+    }
+    m_result.ok = true;
+    return m_result;
+}
+
+} // namespace
+
+QString BuildErrorMessage()
+{
+    return QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.");
+}
+
+QString BatchKey(const QTime& prepared, int ordinal)
+{
+    const qint64 value =
+        qint64(prepared.hour() * 10000 + prepared.minute() * 100 + prepared.second()) * 1000 +
+        ordinal;
+    return shell::Base62Text(value);
+}
+
+QString RecordCheckValue(qint64 amount, int day, int lastDigit, int divisor)
+{
+    return shell::FractionDigits(amount + day + lastDigit, divisor);
+}
+
+QString FileCheckValue(qint64 count, qint64 total, qint64 digitSum, int divisor)
+{
+    const double v = double(count + total + digitSum) / double(count + divisor);
+    const QString text = QString::asprintf("%.18f", v);
+    return text.mid(text.indexOf('.') + 1, 4);
+}
+
+TransferRequestResult BuildTransferRequests(QSqlDatabase db, shell::Ui& ui,
+                                            const TransferRequestRun& run)
+{
+    return RequestWriter(std::move(db), ui, run).run();
+}
+
+} // namespace edi

@@ -1,0 +1,541 @@
+#include "edi/transfer_result.h"
+
+#include "edi/bank_groups.h"
+#include "edi/fixed_record.h"
+#include "shell/clock.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace edi {
+namespace {
+
+enum class Layout { Wide, Narrow }; // 200-byte and 80-byte records
+
+struct Header
+{
+    bool open = false;  // between a header and its trailer
+    bool known = false; // registered under this file code
+    QString code;
+    QString account;
+    QString pass;
+    QDate date;
+    bool keyed = false; // 80-byte layout: the keyed variant
+    QString name;       // for the list; empty when not found
+};
+
+struct DataRecord
+{
+    int sequence = 0;
+    QString bankCode;
+    QString account;
+    QString amount;
+    QString payer;
+    QString dong;
+    QString ho;
+    QString outcome;
+    QString resultCode;
+    bool collected = false;
+    int batchNumber = 0;
+    QString sendTime; // HHMMSS
+};
+
+struct LineRef
+{
+    qint64 apt2Id = 0;
+    qint64 amount = 0;
+    QString bankCode;
+};
+
+struct OpenBatch
+{
+    bool active = false;
+    qint64 rowId = 0;
+    int aptId = 0;
+    int number = 0;
+    QString sendTime;
+    qint64 count = 0;
+    qint64 total = 0;
+    qint64 groupCount[3] = {0, 0, 0};
+    qint64 groupSum[3] = {0, 0, 0};
+    QHash<int, LineRef> lines; // by DataNo, the first line of each number
+};
+
+QString timeText(const QString& hhmmss)
+{
+    return hhmmss.mid(0, 2) + ':' + hhmmss.mid(2, 2) + ':' + hhmmss.mid(4, 2);
+}
+
+bool validTime(const QString& hhmmss)
+{
+    if (hhmmss.size() != 6 || !shell::IsDigitText(hhmmss))
+        return false;
+    const auto part = [&](int i) { return hhmmss.mid(i, 2).toInt(); };
+    return part(0) < 24 && part(2) < 60 && part(4) < 60;
+}
+
+class FileApplier
+{
+public:
+    FileApplier(store::TDM1& dm, const QString& path)
+        : m_dm(dm), m_db(dm.db()), m_path(path), m_fileName(QFileInfo(path).fileName())
+    {
+    }
+
+    // False with `m_reason` set when the file cannot be applied.
+    bool apply();
+    const QString& reason() const { return m_reason; }
+    const TEdiInfoList& items() const { return m_items; }
+    const QStringList& notes() const { return m_notes; }
+
+private:
+    bool prepare();
+    bool header(const RecordView& rec);
+    bool data(const RecordView& rec);
+    bool parseData(const RecordView& rec, DataRecord& d, bool& ignored);
+    bool selectBatch(const DataRecord& d);
+    bool applyLine(const DataRecord& d);
+    bool closeBatch();
+    bool trailer();
+    bool fail(const QString& reason);
+    bool tableError(const QSqlQuery& q);
+    QString institutionName() const;
+
+    store::TDM1& m_dm;
+    QSqlDatabase m_db;
+    QString m_path;
+    QString m_fileName;
+    Layout m_layout = Layout::Wide;
+    Header m_header;
+    OpenBatch m_batch;
+    int m_recordNo = 0;
+    QString m_today;
+    QString m_reason;
+    TEdiInfoList m_items;
+    QStringList m_notes;
+
+    QSqlQuery m_updateLine{m_db};
+    QSqlQuery m_insertLine{m_db};
+};
+
+bool FileApplier::fail(const QString& reason)
+{
+    m_reason = m_recordNo > 0 ? QString("%1번째 레코드: %2").arg(m_recordNo).arg(reason) : reason;
+    return false;
+}
+
+bool FileApplier::tableError(const QSqlQuery& q)
+{
+    return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
+}
+
+bool FileApplier::prepare()
+{
+    m_today = shell::Today().toString(Qt::ISODate);
+    const QString resultColumn = m_layout == Layout::Wide ? "ResultID4" : "ResultID";
+    if (!m_updateLine.prepare("UPDATE Apt2 SET IcheYebu = ?, " + resultColumn +
+                              " = ?, Rdate = ?, State = 3 WHERE Apt2ID = ?"))
+        return tableError(m_updateLine);
+    if (!m_insertLine.prepare("INSERT INTO Apt2 (AptID, BankCode, BankNo, IcheDate, IcheMoney, "
+                              "IcheYebu, " +
+                              resultColumn +
+                              ", DongInt, Dong, HoInt, Ho, Bigo, DataNo, Rdate, State) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 3)"))
+        return tableError(m_insertLine);
+    return true;
+}
+
+QString FileApplier::institutionName() const
+{
+    // The collecting account is kept hyphenated; the header has none.
+    QSqlQuery q(m_db);
+    q.prepare("SELECT Name FROM UserCode WHERE APID10 = ? COLLATE NOCASE "
+              "AND replace(BankNoApt, '-', '') = ? ORDER BY Rec");
+    q.addBindValue(m_header.code);
+    q.addBindValue(shell::RemoveChar(m_header.account, '-'));
+    return q.exec() && q.next() ? q.value(0).toString() : QString();
+}
+
+bool FileApplier::header(const RecordView& rec)
+{
+    if (m_batch.active && !closeBatch())
+        return false;
+    Header h;
+    h.open = true;
+    if (m_layout == Layout::Wide) {
+        h.code = rec.trimmed(8, 10);
+        h.date = shell::ParseLongDate(rec.trimmed(21, 8)).value;
+        h.pass = rec.trimmed(37, 4);
+        h.account = rec.trimmed(41, 16);
+    } else {
+        h.date = shell::ParseShortDate(rec.trimmed(4, 6));
+        h.code = rec.trimmed(19, 7);
+        h.pass = rec.trimmed(26, 4);
+        h.account = rec.trimmed(30, 16);
+        const QString flag = rec.byteAt(53);
+        h.keyed = (flag == "Y" || flag == "X") && rec.byteAt(51) != "-";
+    }
+    QSqlQuery q(m_db);
+    q.prepare("SELECT Rec FROM UserCode WHERE APID10 = ? COLLATE NOCASE AND APIN = ?");
+    q.addBindValue(h.code);
+    q.addBindValue(m_fileName);
+    if (!q.exec())
+        return tableError(q);
+    h.known = !h.code.isEmpty() && q.next();
+    if (!h.known)
+        m_notes.append(QString("%1: 기관코드 [%2] 는 수신화일정보 %3 로 등록된 기관이 아니므로 "
+                               "반영하지 않았습니다.")
+                           .arg(m_fileName, h.code, m_fileName));
+    m_header = h;
+    if (h.known)
+        m_header.name = institutionName();
+    return true;
+}
+
+bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
+{
+    ignored = false;
+    const bool wide = m_layout == Layout::Wide;
+    const QString sequence = rec.trimmed(wide ? 1 : 2, 7);
+    bool ok = false;
+    d.sequence = sequence.toInt(&ok);
+    if (!ok || !shell::IsDigitText(sequence))
+        return fail(QString("일련번호 [%1] 가 숫자가 아닙니다.").arg(sequence));
+    QString key;
+    if (wide) {
+        d.bankCode = rec.field(23, 3).right(2).trimmed();
+        d.account = rec.trimmed(26, 16);
+        d.amount = rec.trimmed(42, 13);
+        d.payer = rec.trimmed(68, 12);
+        key = rec.trimmed(114, 5);
+        d.dong = rec.trimmed(119, 5);
+        d.ho = rec.trimmed(124, 5);
+        d.outcome = rec.byteAt(154);
+        d.resultCode = rec.trimmed(155, 4);
+        d.collected = d.outcome == "Y";
+    } else {
+        d.bankCode = rec.trimmed(9, 2);
+        d.account = rec.trimmed(11, 16);
+        if (d.bankCode == "11" && rec.field(11, 2) == "00")
+            d.account = rec.trimmed(13, 13);
+        d.amount = rec.trimmed(27, 12);
+        d.outcome = rec.byteAt(39);
+        d.resultCode = rec.trimmed(40, 2);
+        if (d.resultCode.startsWith('0') && d.resultCode.size() > 1)
+            d.resultCode.remove(0, 1);
+        d.dong = rec.trimmed(46, 4);
+        d.collected = d.outcome == "Y" || d.outcome == "1";
+        if (m_header.keyed) {
+            d.ho = rec.trimmed(50, 9);
+            key = rec.trimmed(59, 5);
+            d.payer = rec.trimmed(66, 12);
+        } else {
+            d.ho = rec.trimmed(51, 4);
+            d.payer = rec.trimmed(55, 14);
+            d.sendTime = rec.trimmed(69, 6);
+            const QString number = rec.trimmed(75, 3);
+            d.batchNumber = number.toInt(&ok);
+            if (!ok || !shell::IsDigitText(number)) {
+                ignored = true; // no batch to give it to
+                m_notes.append(QString("%1: %2번째 레코드는 자료번호가 없어 반영하지 않았습니다.")
+                                   .arg(m_fileName)
+                                   .arg(m_recordNo));
+                return true;
+            }
+        }
+    }
+    if (wide || m_header.keyed) {
+        const QString digits = QString::number(shell::Base62Value(key)).rightJustified(9, '0');
+        d.sendTime = digits.left(6);
+        d.batchNumber = digits.mid(6).toInt();
+    }
+    if (!validTime(d.sendTime))
+        return fail(QString("배치키 [%1] 의 송신시각이 올바르지 않습니다.")
+                        .arg(key.isEmpty() ? d.sendTime : key));
+    if (d.outcome == "N" && wide)
+        d.outcome = "X";
+    else if (d.outcome == "Y" || (!wide && d.outcome == "1"))
+        d.outcome = "Y";
+    else if (!wide && d.outcome == "0")
+        d.outcome = "X";
+    return true;
+}
+
+bool FileApplier::selectBatch(const DataRecord& d)
+{
+    if (m_batch.active && !closeBatch())
+        return false;
+    OpenBatch b;
+    b.active = true;
+    b.number = d.batchNumber;
+    b.sendTime = d.sendTime;
+
+    // A batch key can repeat on other days: the batch of this header's
+    // institution and transfer date comes first, then the first match.
+    QSqlQuery q(m_db);
+    q.prepare("SELECT rowid, AptID, GiganID10, IcheDate FROM Apt1 "
+              "WHERE DataNo = ? AND replace(Stime, ':', '') = ? ORDER BY rowid");
+    q.addBindValue(d.batchNumber);
+    q.addBindValue(d.sendTime);
+    if (!q.exec())
+        return tableError(q);
+    bool found = false;
+    const QString date = m_header.date.toString(Qt::ISODate);
+    while (q.next()) {
+        const bool same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0 &&
+                          q.value(3).toString() == date;
+        if (!found || same) {
+            b.rowId = q.value(0).toLongLong();
+            b.aptId = q.value(1).toInt();
+        }
+        found = true;
+        if (same)
+            break;
+    }
+    if (!found) {
+        b.aptId = m_dm.NextBatchNumber();
+        QSqlQuery ins(m_db);
+        ins.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
+                    "IcheEDate, Pass, Rdate, DataNo, Stime, Bigo) "
+                    "VALUES (?, ?, '11', '12', ?, ?, ?, ?, ?, ?, ?, ?)");
+        ins.addBindValue(b.aptId);
+        ins.addBindValue(FitColumn(m_header.code, 10));
+        ins.addBindValue(FitColumn(m_header.account, 16));
+        ins.addBindValue(date);
+        ins.addBindValue(date);
+        ins.addBindValue(FitColumn(m_header.pass, 8));
+        ins.addBindValue(m_today);
+        ins.addBindValue(d.batchNumber);
+        ins.addBindValue(timeText(d.sendTime));
+        ins.addBindValue(QStringLiteral("수신시 생성"));
+        if (!ins.exec())
+            return tableError(ins);
+        b.rowId = ins.lastInsertId().toLongLong();
+    } else {
+        QSqlQuery lines(m_db);
+        lines.setForwardOnly(true);
+        // The index over AptID is case-insensitive, like every index of the
+        // tables; naming its collation lets the lookup use it.
+        lines.prepare("SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 "
+                      "WHERE AptID = ? COLLATE NOCASE ORDER BY Apt2ID");
+        lines.addBindValue(b.aptId);
+        if (!lines.exec())
+            return tableError(lines);
+        while (lines.next()) {
+            const int dataNo = lines.value(1).toInt();
+            if (lines.value(1).isNull() || b.lines.contains(dataNo))
+                continue;
+            b.lines.insert(dataNo, {lines.value(0).toLongLong(), qint64(lines.value(2).toDouble()),
+                                    lines.value(3).toString().trimmed()});
+        }
+    }
+    m_batch = b;
+    return true;
+}
+
+bool FileApplier::applyLine(const DataRecord& d)
+{
+    LineRef line;
+    const auto it = m_batch.lines.constFind(d.sequence);
+    if (it != m_batch.lines.constEnd()) {
+        line = *it;
+        m_updateLine.bindValue(0, d.outcome);
+        m_updateLine.bindValue(1, d.resultCode);
+        m_updateLine.bindValue(2, m_today);
+        m_updateLine.bindValue(3, line.apt2Id);
+        if (!m_updateLine.exec())
+            return tableError(m_updateLine);
+    } else {
+        // A line deleted after sending comes back from the answer.
+        bool ok = d.amount.isEmpty();
+        const qint64 amount = ok ? 0 : d.amount.toLongLong(&ok);
+        if (!ok || (!d.amount.isEmpty() && !shell::IsDigitText(d.amount)))
+            return fail(QString("금액 [%1] 이 숫자가 아닙니다.").arg(d.amount));
+        const QString dong = FitColumn(d.dong, 4);
+        const QString ho = FitColumn(d.ho, 4);
+        line.amount = amount;
+        line.bankCode = FitColumn(d.bankCode, 2);
+        m_insertLine.bindValue(0, m_batch.aptId);
+        m_insertLine.bindValue(1, line.bankCode);
+        m_insertLine.bindValue(2, FitColumn(d.account, 16));
+        m_insertLine.bindValue(3, m_header.date.toString(Qt::ISODate));
+        m_insertLine.bindValue(4, amount);
+        m_insertLine.bindValue(5, d.outcome);
+        m_insertLine.bindValue(6, d.resultCode);
+        m_insertLine.bindValue(7, double(dong.toInt()));
+        m_insertLine.bindValue(8, dong);
+        m_insertLine.bindValue(9, double(ho.toInt()));
+        m_insertLine.bindValue(10, ho);
+        m_insertLine.bindValue(11, FitColumn(d.payer, 20));
+        m_insertLine.bindValue(12, d.sequence);
+        m_insertLine.bindValue(13, m_today);
+        if (!m_insertLine.exec())
+            return tableError(m_insertLine);
+        line.apt2Id = m_insertLine.lastInsertId().toLongLong();
+        m_batch.lines.insert(d.sequence, line);
+    }
+    ++m_batch.count;
+    m_batch.total += line.amount;
+    if (d.collected) {
+        const int group = int(GroupOf(line.bankCode));
+        ++m_batch.groupCount[group];
+        m_batch.groupSum[group] += line.amount;
+    }
+    return true;
+}
+
+bool FileApplier::closeBatch()
+{
+    const OpenBatch& b = m_batch;
+    QSqlQuery q(m_db);
+    q.prepare("UPDATE Apt1 SET E1TotNo = ?, E1TotMon = ?, E1JunNo = ?, E1JunMon = ?, E1JoNo = ?, "
+              "E1JoMon = ?, E1SucNo = ?, E1SucMon = ?, TotNo = ?, TotMoney = ?, State = 3, "
+              "Rdate = ? WHERE rowid = ?");
+    q.addBindValue(b.count);
+    q.addBindValue(b.total);
+    for (int g = 0; g < 3; ++g) {
+        q.addBindValue(b.groupCount[g]);
+        q.addBindValue(b.groupSum[g]);
+    }
+    q.addBindValue(b.count);
+    q.addBindValue(b.total);
+    q.addBindValue(m_today);
+    q.addBindValue(b.rowId);
+    if (!q.exec())
+        return tableError(q);
+    m_items.append({KindTransfer, m_header.name, m_fileName, int(b.count), b.total});
+    m_batch = OpenBatch{};
+    return true;
+}
+
+bool FileApplier::trailer()
+{
+    if (!m_header.open)
+        return fail(QStringLiteral("헤더 레코드 없이 종료 레코드가 있습니다."));
+    if (m_batch.active && !closeBatch())
+        return false;
+    m_header = Header{};
+    return true;
+}
+
+bool FileApplier::data(const RecordView& rec)
+{
+    if (!m_header.open)
+        return fail(QStringLiteral("헤더 레코드 없이 자료 레코드가 있습니다."));
+    if (!m_header.known)
+        return true; // the block is left out
+    DataRecord d;
+    bool ignored = false;
+    if (!parseData(rec, d, ignored))
+        return false;
+    if (ignored)
+        return true;
+    if ((!m_batch.active || d.batchNumber != m_batch.number || d.sendTime != m_batch.sendTime) &&
+        !selectBatch(d))
+        return false;
+    return applyLine(d);
+}
+
+bool FileApplier::apply()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail("파일을 읽을 수 없습니다. " + file.errorString());
+    const QByteArray bytes = file.readAll();
+    m_layout = bytes.startsWith("S999012") ? Layout::Wide : Layout::Narrow;
+    const RecordSplit split = SplitRecords(bytes, m_layout == Layout::Wide ? 198 : 78);
+    if (!split.error.isEmpty())
+        return fail(split.error);
+    if (!prepare())
+        return false;
+
+    for (const QByteArray& raw : split.records) {
+        ++m_recordNo;
+        const RecordView rec(raw);
+        bool ok = true;
+        if (m_layout == Layout::Wide) {
+            switch (raw.at(0)) {
+            case 'S':
+                ok = header(rec);
+                break;
+            case 'D':
+                ok = data(rec);
+                break;
+            case 'E':
+                ok = trailer();
+                break;
+            default:
+                break;
+            }
+        } else {
+            const QByteArray kind = raw.left(2);
+            if (kind == "11")
+                ok = header(rec);
+            else if (kind == "22")
+                ok = data(rec);
+            else if (kind == "33")
+                ok = trailer();
+        }
+        if (!ok)
+            return false;
+    }
+    m_recordNo = 0;
+    if (m_header.open)
+        return fail(
+            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+    return true;
+}
+
+} // namespace
+
+ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
+{
+    ResultRun run;
+    shell::Ui& ui = dm.ui();
+    const QStringList files = ReceivedFiles(dm.db(), "APIN", recvDir);
+    run.found = !files.isEmpty();
+    if (!run.found)
+        return run;
+    {
+        shell::WaitScope wait(
+            ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
+        for (const QString& path : files) {
+            QSqlDatabase db = dm.db();
+            store::TransactionGuard tx(db);
+            bool ok = tx.active();
+            QString reason = ok ? QString() : db.lastError().text();
+            TEdiInfoList items;
+            QStringList notes;
+            if (ok) {
+                // The applier's statements end before the commit.
+                FileApplier applier(dm, path);
+                ok = applier.apply();
+                reason = applier.reason();
+                items = applier.items();
+                notes = applier.notes();
+            }
+            if (ok && !tx.commit()) {
+                ok = false;
+                reason = "이체자료를 기록할 수 없습니다. " + db.lastError().text();
+            }
+            if (!ok) {
+                run.fileFailed(path, reason);
+                continue;
+            }
+            run.items += items;
+            run.notes += notes;
+        }
+    }
+    run.report(ui);
+    return run;
+}
+
+} // namespace edi

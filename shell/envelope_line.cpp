@@ -1,0 +1,22 @@
+#include "shell/envelope_line.h"
+
+#include "shell/codec.h"
+#include "shell/text_helpers.h"
+
+namespace shell {
+
+QByteArray EnvelopeLine(const Envelope& e)
+{
+    QByteArray line = PadBytes(e.marker, 10, true, ' ');
+    line += e.recordKind;
+    line += e.dataKind;
+    line += PadBytes(QByteArray::number(e.size), 10, false, '0');
+    line += QByteArray(10, ' ');
+    line += PadBytes(ToCp949(e.senderId), 10, true, ' ');
+    line += PadBytes(ToCp949(e.fileCode), 6, true, ' ');
+    line += "001";
+    line += PadBytes(ToCp949(e.bankId), 10, true, ' ');
+    return line;
+}
+
+} // namespace shell

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The envelope header line that starts every file handed to the EDI link.
+// It tells the link what the file is (file code), who sends it and for
+// which trading bank; the link checks it before the transfer.
+namespace shell {
+
+struct Envelope
+{
+    QByteArray marker = "<<NEHEAD>>"; // "<<SMHEAD>>" for consent requests
+    char recordKind = '1';
+    char dataKind = 'N';
+    qint64 size = 0; // written as ten digits
+    QString senderId;
+    QString fileCode;
+    QString bankId;
+};
+
+inline constexpr int kEnvelopeWidth = 61;
+
+// The 61-byte line, without its line end.
+QByteArray EnvelopeLine(const Envelope& envelope);
+
+} // namespace shell
