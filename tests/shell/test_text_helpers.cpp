@@ -197,8 +197,9 @@ TEST(ImportHelpers, CheckTemplateField)
     for (const Case& c : cases) {
         const FieldCheck r = CheckTemplateField(false, c.column, c.text, codes);
         EXPECT_EQ(r.accepted, c.accepted) << c.column << " " << s(c.text);
-        if (r.accepted)
+        if (r.accepted) {
             EXPECT_EQ(s(r.value), s(c.value)) << c.column << " " << s(c.text);
+        }
         EXPECT_EQ(r.conversionError, c.conversionError) << c.column << " " << s(c.text);
     }
     // `accept` takes the trimmed text as it is.
