@@ -274,14 +274,7 @@ private:
         if (next == next_.end()) {
             double m = static_cast<double>(ahead);
             double o = ElongationAtDay(ahead);
-            while (o < 359) {
-                m = m + kHourStep;
-                o = MoonSunElongation(m);
-            }
-            while (o > 0.01) {
-                m = m + kMinuteStep;
-                o = MoonSunElongation(m);
-            }
+            SearchForward(m, o, 0); // the day stage is done above
             next = next_.emplace(ahead, Position{m, o}).first;
         }
         moons.nm2 = LocalMomentOf(next->second.at);
@@ -294,18 +287,7 @@ private:
             if (follow == following_.end()) {
                 double m = next->second.at;
                 double o = next->second.elongation;
-                while (o < 347) {
-                    m = m + 1;
-                    o = MoonSunElongation(m);
-                }
-                while (o < 359) {
-                    m = m + kHourStep;
-                    o = MoonSunElongation(m);
-                }
-                while (o > 0.01) {
-                    m = m + kMinuteStep;
-                    o = MoonSunElongation(m);
-                }
+                SearchForward(m, o, 347);
                 follow = following_.emplace(ahead, Position{m, o}).first;
             }
             moons.nm2 = LocalMomentOf(follow->second.at);
