@@ -16,6 +16,8 @@
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
+#include "transfer/ui/tfm_apt1.h"
+#include "widgets/screen_commands.h"
 
 #include <QPointer>
 #include <QSessionManager>
@@ -28,6 +30,13 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();
         return calendar::CheckSameDayCutoff(db, ui);
+    });
+    catalog.addChild(shell::ui::ChildKind::TransferBatches, [](const shell::ui::ScreenRequest& r) {
+        auto* screen = new transfer::TfmApt1(*r.dm, *r.ui, r.parent);
+        // The main window's own 닫기 entry carries Ctrl+F4 for its child and
+        // asks the screen the same way; two owners of the key would cancel out.
+        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcut(QKeySequence());
+        return screen;
     });
 }
 
