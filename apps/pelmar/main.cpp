@@ -33,9 +33,11 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     });
     catalog.addChild(shell::ui::ChildKind::TransferBatches, [](const shell::ui::ScreenRequest& r) {
         auto* screen = new transfer::TfmApt1(*r.dm, *r.ui, r.parent);
-        // The main window's own 닫기 entry carries Ctrl+F4 for its child and
-        // asks the screen the same way; two owners of the key would cancel out.
-        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcut(QKeySequence());
+        // The main window's own 닫기 entry answers Ctrl+F4 for its child and
+        // asks the screen the same way; the screen's entry keeps showing the
+        // key but leaves it to the main window, as two owners would cancel out.
+        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
+            Qt::WidgetShortcut);
         return screen;
     });
 }

@@ -358,6 +358,7 @@ TEST_F(Screens, LineEntryChecksAndContinuousEntry)
     EXPECT_EQ(s.lines()[0].NapbuNo, "1011203");
     s.BtnCloseClick(); // refused while editing
     EXPECT_TRUE(s.isVisible());
+    EXPECT_TRUE(s.editing());
     s.BtnCancelClick();
 
     // Closing sets the totals and the state.
@@ -467,4 +468,34 @@ TEST_F(Screens, LinesScreenOpenedFromTheBatchScreenRefreshesItsRow)
     EXPECT_EQ(s.batches()[0].TotMoney, 1000);
     EXPECT_EQ(s.batches()[0].E1.joMon, 700);
     EXPECT_EQ(s.lineOrder(), LineOrder::Account);
+}
+
+TEST_F(Screens, LinesClosedByTheFrameWhileEditingDropTheEdit)
+{
+    addBatch(1, -1);
+    addLine(1, "11", 700);
+    TfmApt2 s(*dm, ui, 1);
+    show(s);
+    s.BtnEditClick();
+    s.field(LineField::IcheMoney)->setText("999");
+    s.close();
+    EXPECT_FALSE(s.isVisible());
+    EXPECT_EQ(value("SELECT IcheMoney FROM Apt2").toInt(), 700);
+    EXPECT_EQ(value("SELECT TotMoney FROM Apt1").toInt(), 700);
+}
+
+TEST_F(Screens, GroupListMakesABatch)
+{
+    exec("INSERT INTO GroupAp1 (GroupName, AptID, GiganID10, FileGubun, MoBankNo, TotNo, TotMoney, "
+         "Pass, State) VALUES ('관리비', 1, 'A123456789', '11', '301-1', 1, 500, 'pw1234', 1)");
+    exec("INSERT INTO GroupAp2 (AptID, BankCode, BankNo, IcheMoney, NapbuNo) VALUES "
+         "(1, '13', '301-1234-5678-91', 500, '800101')");
+    TfmApt1 s(*dm, ui);
+    ASSERT_EQ(s.groupMenu()->actions().size(), 1);
+    EXPECT_EQ(s.groupMenu()->actions()[0]->text(), "관리비" + QString(5, ' ') + "     1건");
+    s.groupMenu()->actions()[0]->trigger();
+    ASSERT_EQ(s.batches().size(), 1);
+    EXPECT_EQ(s.batches()[0].State, 1);
+    EXPECT_EQ(s.batches()[0].E1.joMon, 500);
+    EXPECT_EQ(s.password()->text(), "pw1234");
 }

@@ -81,6 +81,7 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
         m_institution->addItem(i.Name, i.APID10.trimmed());
     m_password = new QLineEdit(this);
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setStyleSheet("lineedit-password-character: 42;"); // shown as "*"
     m_password->setValidator(new widgets::FieldValidator(8, false, m_password));
     m_date = new QDateEdit(this);
     m_date->setDisplayFormat("yyyy-MM-dd");
@@ -159,7 +160,7 @@ void TfmApt1::buildCommands()
     m_extras[Sort] = m_commands->addCommand("정 렬", {}, QStyle::SP_ArrowDown, C::Save, sortMenu);
     m_extras[Result] = m_commands->addCommand("결과보기", {}, QStyle::SP_FileDialogListView, C::Save);
     m_extras[Print] = m_commands->addCommand("출 력", QKeySequence(Qt::CTRL | Qt::Key_P),
-                                             QStyle::SP_DriveFDIcon, C::Save);
+                                             QStyle::SP_ComputerIcon, C::Save);
     m_extras[Group] = m_commands->addCommand("그 룹", QKeySequence(Qt::CTRL | Qt::Key_G),
                                              QStyle::SP_DirIcon, C::Save, m_groupMenu);
     m_extras[ListPrint] = new QAction("목록 출력", this);
@@ -170,7 +171,6 @@ void TfmApt1::buildCommands()
                                    QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     m_extras[Copy]->setToolTip("복 사 (전 체 자 료 Ctrl+T, 불 능 자 료 Ctrl+Y)");
     // Printing arrives with the reports; until then the commands stay greyed.
-    m_extras[Print]->setToolTip("출 력 (준비 중)");
     connect(m_extras[Lines], &QAction::triggered, this, &TfmApt1::BtnLinesClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt1::BtnFindClick);
     connect(m_extras[Result], &QAction::triggered, this, &TfmApt1::BtnResultClick);

@@ -566,14 +566,17 @@ void TfmApt2::ConsentClick(bool checked)
 
 void TfmApt2::BtnCloseClick()
 {
+    // 닫 기 waits until the edit in progress is saved or cancelled.
+    if (m_editing || !m_commands->action(C::Close)->isEnabled())
+        return;
     reject();
 }
 
 void TfmApt2::reject()
 {
-    // An edit in progress must be saved or cancelled first.
-    if (m_editing)
-        return;
+    // Closed by its frame, or by the program ending, the window drops an
+    // edit in progress rather than stay open.
+    BtnCancelClick();
     if (!m_closed) {
         m_closed = true;
         if (m_batch.editable())
