@@ -50,12 +50,13 @@ bool Fill(store::TDM1& dm)
                 "Pass, State, TotNo, TotMoney) VALUES (1, 'A123456789', '11', '35', '2024-03-20', "
                 "'2024-03-20', 'pw1234', 1, 0, 0)"))
         return false;
-    const char* banks[][2] = {{"11", "3011234567891"}, {"12", "3021234567892"},
+    const char* banks[][2] = {{"11", "3011234567891"},  {"12", "3021234567892"},
                               {"04", "12345678901234"}, {"20", "1002123456789"},
                               {"88", "110123456789"},   {"71", "123456123456"}};
-    q.prepare("INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, BankCode, BankNo, IcheDate, "
-              "IcheMoney, IcheYebu, NapbuNo, State, DataNo, Bigo, Kita) VALUES (?, ?, ?, ?, ?, ?, ?, "
-              "'2024-03-20', ?, 'Z', ?, 1, ?, '홍길동', '홍길순')");
+    q.prepare(
+        "INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, BankCode, BankNo, IcheDate, "
+        "IcheMoney, IcheYebu, NapbuNo, State, DataNo, Bigo, Kita) VALUES (?, ?, ?, ?, ?, ?, ?, "
+        "'2024-03-20', ?, 'Z', ?, 1, ?, '홍길동', '홍길순')");
     QSqlQuery consent(dm.db());
     consent.prepare("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES "
                     "('A123456789', ?, ?, ?, 2)");
@@ -63,8 +64,8 @@ bool Fill(store::TDM1& dm)
         const auto& bank = banks[i % 6];
         const QString dong = QString::number(101 + i / 200);
         const QString ho = QString::number(100 + i % 200);
-        const QString number = QString(bank[1]).left(QString(bank[1]).size() - 5) +
-                               QString::number(10000 + i % 90000);
+        const QString number =
+            QString(bank[1]).left(QString(bank[1]).size() - 5) + QString::number(10000 + i % 90000);
         for (const QVariant& v : QVariantList{kBatch, dong, dong.toInt(), ho, ho.toInt(), bank[0],
                                               number, 10000 + i, dong + ho, i + 1})
             q.addBindValue(v);
@@ -176,9 +177,8 @@ int main(int argc, char** argv)
         screen.BtnCloseClick();
     });
     const QList<int> ids = AllLineIds(*ws.dm);
-    const double bulk = Seconds([&] {
-        transfer::TransferLines(*ws.dm, ws.ui, kBatch).SetAmount(ids, "12345");
-    });
+    const double bulk =
+        Seconds([&] { transfer::TransferLines(*ws.dm, ws.ui, kBatch).SetAmount(ids, "12345"); });
     std::printf("lines screen of %d lines, open and close with totals: %.3f s (target 0.5 s) %s\n",
                 kLines, open, open < 0.5 ? "ok" : "SLOW");
     std::printf("amount change of %lld lines: %.3f s (target 0.5 s) %s\n",

@@ -13,6 +13,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <algorithm>
 
 namespace transfer {
@@ -71,9 +72,14 @@ TransferBatch batchFrom(const QSqlQuery& q)
 
 void bindTotals(QSqlQuery& q, const GroupTotals& t)
 {
-    bindAll(q, {{":E1TotNo", t.totNo}, {":E1TotMon", t.totMon}, {":E1JunNo", t.junNo},
-                {":E1JunMon", t.junMon}, {":E1JoNo", t.joNo}, {":E1JoMon", t.joMon},
-                {":E1SucNo", t.sucNo}, {":E1SucMon", t.sucMon}});
+    bindAll(q, {{":E1TotNo", t.totNo},
+                {":E1TotMon", t.totMon},
+                {":E1JunNo", t.junNo},
+                {":E1JunMon", t.junMon},
+                {":E1JoNo", t.joNo},
+                {":E1JoMon", t.joMon},
+                {":E1SucNo", t.sucNo},
+                {":E1SucMon", t.sucMon}});
 }
 
 // Stores the line count, sum and bank-group pairs of a batch, and its
@@ -107,12 +113,18 @@ QString valueText(const QVariant& v)
 QString StateText(int state)
 {
     switch (state) {
-    case -1: return QStringLiteral("이체자료없음");
-    case 0: return QStringLiteral("송신불가");
-    case 1: return QStringLiteral("송신대기");
-    case 2: return QStringLiteral("송신완료");
-    case 3: return QStringLiteral("수신완료");
-    default: return {};
+    case -1:
+        return QStringLiteral("이체자료없음");
+    case 0:
+        return QStringLiteral("송신불가");
+    case 1:
+        return QStringLiteral("송신대기");
+    case 2:
+        return QStringLiteral("송신완료");
+    case 3:
+        return QStringLiteral("수신완료");
+    default:
+        return {};
     }
 }
 
@@ -166,11 +178,21 @@ QList<TransferBatch> Batches::List(BatchOrder order) const
 {
     QString orderBy;
     switch (order) {
-    case BatchOrder::None: orderBy = "rowid"; break;
-    case BatchOrder::GiganID10: orderBy = "GiganID10 COLLATE NOCASE, rowid"; break;
-    case BatchOrder::IcheDate: orderBy = "IcheDate, rowid"; break;
-    case BatchOrder::SendDate: orderBy = "SendDate, rowid"; break;
-    case BatchOrder::State: orderBy = "State, rowid"; break;
+    case BatchOrder::None:
+        orderBy = "rowid";
+        break;
+    case BatchOrder::GiganID10:
+        orderBy = "GiganID10 COLLATE NOCASE, rowid";
+        break;
+    case BatchOrder::IcheDate:
+        orderBy = "IcheDate, rowid";
+        break;
+    case BatchOrder::SendDate:
+        orderBy = "SendDate, rowid";
+        break;
+    case BatchOrder::State:
+        orderBy = "State, rowid";
+        break;
     }
     QList<TransferBatch> out;
     QSqlQuery q(m_dm.db());
@@ -214,7 +236,8 @@ std::optional<TransferBatch> Batches::NewBatch() const
 {
     QSqlQuery q(m_dm.db());
     if (!q.exec("SELECT Count(*) FROM UserCode") || !q.next() || q.value(0).toInt() == 0) {
-        m_ui.ShowInfo(QStringLiteral("환경설정의 이용자설정에서 기관코드을 등록하신 후 작업하십시오."));
+        m_ui.ShowInfo(
+            QStringLiteral("환경설정의 이용자설정에서 기관코드을 등록하신 후 작업하십시오."));
         return std::nullopt;
     }
     TransferBatch b;
@@ -263,9 +286,12 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
               "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindAll(q, {{":GiganID10", row.GiganID10}, {":Pass", row.Pass},
-                {":IcheDate", dateValue(row.IcheDate)}, {":IcheEDate", dateValue(row.IcheEDate)},
-                {":MoBankNo", row.MoBankNo}, {":Bigo", store::TrimRight(row.Bigo)},
+    bindAll(q, {{":GiganID10", row.GiganID10},
+                {":Pass", row.Pass},
+                {":IcheDate", dateValue(row.IcheDate)},
+                {":IcheEDate", dateValue(row.IcheEDate)},
+                {":MoBankNo", row.MoBankNo},
+                {":Bigo", store::TrimRight(row.Bigo)},
                 {":AptID", row.AptID}});
     if (!q.exec()) {
         m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
@@ -305,32 +331,20 @@ std::optional<int> Batches::appendBatch(const TransferBatch& b)
     return b.AptID;
 }
 
-QString Batches::DeleteLogText(const QString& caption, const TransferBatch& b)
+QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
 {
     // The fields of older layouts are named too; only those the table has
     // are written.
     static const char* const kLogged[] = {
-        "GiganID",  "Gigan_ID", "Gygan_ID",     "GiganCode",     "IcheDate", "SendDate", "STime",
-        "RDate",    "Trade_Dt", "Trans_Dt",     "Trans_Ti",      "TotNo",    "TotMoney",
-        "Tot_Ok_In_No", "Tot_Ok_In_Pay", "Pay_Ip_No", "Pay_Ip_Mon", "DataNo", "State"};
-    const store::TableDef* table = store::FindTable("Apt1");
+        "GiganID",   "Gigan_ID",   "Gygan_ID", "GiganCode",    "IcheDate",
+        "SendDate",  "STime",      "RDate",    "Trade_Dt",     "Trans_Dt",
+        "Trans_Ti",  "TotNo",      "TotMoney", "Tot_Ok_In_No", "Tot_Ok_In_Pay",
+        "Pay_Ip_No", "Pay_Ip_Mon", "DataNo",   "State"};
     QString text = caption + " 자료삭제";
     for (const char* name : kLogged) {
-        const store::FieldDef* f = table ? table->field(name) : nullptr;
-        if (!f)
-            continue;
-        QVariant v;
-        const QString n = f->name;
-        if (n == "GiganID") v = b.GiganID;
-        else if (n == "IcheDate") v = dateValue(b.IcheDate);
-        else if (n == "SendDate") v = dateValue(b.SendDate);
-        else if (n == "Stime") v = timeValue(b.Stime);
-        else if (n == "Rdate") v = dateValue(b.Rdate);
-        else if (n == "TotNo") v = b.TotNo;
-        else if (n == "TotMoney") v = b.TotMoney;
-        else if (n == "DataNo") v = optionalValue(b.DataNo);
-        else if (n == "State") v = stateValue(b.State);
-        text += ", " + QString::fromLatin1(name) + " " + valueText(v);
+        const int i = row.indexOf(QString::fromLatin1(name)); // ignores case
+        if (i >= 0)
+            text += ", " + QString::fromLatin1(name) + " " + valueText(row.value(i));
     }
     return text;
 }
@@ -342,26 +356,32 @@ bool Batches::Delete(const QList<int>& aptIds, const QString& caption)
     const int n = int(aptIds.size());
     if (!m_ui.Confirm(QString("선택된 %1개의 자료를 삭제하시겠습니까?").arg(n), false))
         return false;
-    if (!m_ui.Confirm(QStringLiteral("한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"),
-                      false))
+    if (!m_ui.Confirm(
+            QStringLiteral("한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"),
+            false))
         return false;
 
     m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
     QStringList logLines;
     {
         store::TransactionGuard tx(m_dm.db());
+        QSqlQuery read(m_dm.db());
         QSqlQuery lines(m_dm.db());
         QSqlQuery head(m_dm.db());
+        read.prepare("SELECT *\nFrom Apt1\nWHERE AptID = :id");
         lines.prepare("DELETE FROM Apt2 WHERE AptID = :id");
         head.prepare("DELETE FROM Apt1 WHERE AptID = :id");
         for (const int id : aptIds) {
-            const std::optional<TransferBatch> b = Find(id);
-            if (b)
-                logLines.append(DeleteLogText(caption, *b));
+            read.bindValue(":id", id);
+            if (read.exec())
+                while (read.next())
+                    logLines.append(DeleteLogText(caption, read.record()));
+            read.finish();
             lines.bindValue(":id", id);
             head.bindValue(":id", id);
             if (!tx.active() || !lines.exec() || !head.exec()) {
-                const QSqlError e = lines.lastError().isValid() ? lines.lastError() : head.lastError();
+                const QSqlError e =
+                    lines.lastError().isValid() ? lines.lastError() : head.lastError();
                 m_ui.ShowError(store::WriteErrorMessage(e));
                 return false;
             }
@@ -457,9 +477,10 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
 
     QSqlQuery read(m_dm.db());
     read.setForwardOnly(true);
-    read.prepare(QString("SELECT Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, "
-                         "BankNo\nFrom Apt2\nWHERE AptID = :id%1 ORDER BY Apt2ID")
-                     .arg(failedOnly ? "\nAND IcheYebu = 'X'" : ""));
+    read.prepare(
+        QString("SELECT Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, "
+                "BankNo\nFrom Apt2\nWHERE AptID = :id%1 ORDER BY Apt2ID")
+            .arg(failedOnly ? "\nAND IcheYebu = 'X'" : ""));
     read.bindValue(":id", aptId);
     QSqlQuery count(m_dm.db());
     count.prepare(QString("SELECT Count(*) FROM Apt2 WHERE AptID = :id%1")
@@ -472,10 +493,11 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     m_ui.ShowProgress(QStringLiteral("자료 복사 처리 중..."), 0, count.value(0).toInt(), true);
 
     QSqlQuery write(m_dm.db());
-    write.prepare("INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
-                  "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
-                  ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
-                  ":IcheDate, 'Z', :NapbuNo, 1)");
+    write.prepare(
+        "INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
+        "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
+        ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
+        ":IcheDate, 'Z', :NapbuNo, 1)");
     // The copy's totals come from the lines it got, not from the source's
     // results.
     GroupTotals totals;
@@ -558,8 +580,9 @@ std::optional<int> Batches::CopyGroup(int groupId)
     count.bindValue(":id", groupId);
     QSqlQuery read(m_dm.db());
     read.setForwardOnly(true);
-    read.prepare("SELECT BankCode, Bigo, DongInt, Dong, HoInt, Ho, BankNo, IcheMoney, NapbuNo, Kita\n"
-                 "FROM GroupAp2\nWHERE AptID = :id ORDER BY Apt2ID");
+    read.prepare(
+        "SELECT BankCode, Bigo, DongInt, Dong, HoInt, Ho, BankNo, IcheMoney, NapbuNo, Kita\n"
+        "FROM GroupAp2\nWHERE AptID = :id ORDER BY Apt2ID");
     read.bindValue(":id", groupId);
     if (!count.exec() || !count.next() || !read.exec()) {
         m_ui.ShowError(store::WriteErrorMessage(read.lastError()));

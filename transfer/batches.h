@@ -9,6 +9,8 @@
 #include <climits>
 #include <optional>
 
+class QSqlRecord;
+
 namespace shell {
 class Ui;
 }
@@ -143,7 +145,8 @@ public:
     // from its lines; batches already sent are left alone.
     bool RecomputeTotals(int aptId);
 
-    static QString DeleteLogText(const QString& caption, const TransferBatch& b);
+    // The log line of a deleted batch row.
+    static QString DeleteLogText(const QString& caption, const QSqlRecord& row);
 
 private:
     bool setState(int aptId, int state);

@@ -159,19 +159,24 @@ QList<TransferItem> TransferLines::List(LineOrder order) const
 {
     QString orderBy;
     switch (order) {
-    case LineOrder::None: orderBy = "Apt2ID"; break;
+    case LineOrder::None:
+        orderBy = "Apt2ID";
+        break;
     case LineOrder::Account:
         orderBy = "BankCode COLLATE NOCASE, BankNo COLLATE NOCASE, Apt2ID";
         break;
     case LineOrder::DongHo:
         orderBy = "DongInt, Dong COLLATE NOCASE, HoInt, Ho COLLATE NOCASE, Apt2ID";
         break;
-    case LineOrder::Name: orderBy = "Bigo COLLATE NOCASE, Apt2ID"; break;
+    case LineOrder::Name:
+        orderBy = "Bigo COLLATE NOCASE, Apt2ID";
+        break;
     }
     QList<TransferItem> out;
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    q.prepare(QString("SELECT %1 FROM Apt2 WHERE AptID = :id ORDER BY %2").arg(kLineColumns, orderBy));
+    q.prepare(
+        QString("SELECT %1 FROM Apt2 WHERE AptID = :id ORDER BY %2").arg(kLineColumns, orderBy));
     q.bindValue(":id", m_aptId);
     if (q.exec()) {
         while (q.next()) {
@@ -247,7 +252,8 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
         return refuse("계좌번호 항목이 누락되었습니다.", F::BankNo);
     const QString number = store::StripHyphens(l.BankNo.trimmed());
     if (!store::IsValidAccount(l.BankCode, number) &&
-        !m_ui.Confirm(QStringLiteral("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"), false))
+        !m_ui.Confirm(QStringLiteral("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
+                      false))
         return {false, F::BankNo};
 
     l.Dong = store::TrimRight(l.Dong);
@@ -337,9 +343,10 @@ std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batc
     const int dataNo = next.exec() && next.next() ? next.value(0).toInt() + 1 : 1;
 
     QSqlQuery q(m_dm.db());
-    q.prepare("INSERT INTO Apt2 (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
-              "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
-              ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, 'Z', :State, :DataNo)");
+    q.prepare(
+        "INSERT INTO Apt2 (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
+        "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
+        ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, 'Z', :State, :DataNo)");
     bindAll(q, {{":AptID", batch.AptID},
                 {":IcheDate", dateValue(batch.IcheDate)},
                 {":BankCode", src->BankCode},
@@ -445,11 +452,12 @@ bool TransferLines::MissingConsent() const
 {
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    q.prepare("select b.GiganID10,a.BankCode,a.BankNo,a.NapbuNo\nfrom Apt2 a, Apt1 b\n"
-              "where  b.AptID = :APTID\nAND b.AptID = a.AptID\n"
-              "AND b.GiganID10||a.bankcode||a.bankno||a.dong||a.ho\n"
-              "not in( select giganid||bankcd||bankno||napbuno from tongregister  where status = 2)\n"
-              "LIMIT 1");
+    q.prepare(
+        "select b.GiganID10,a.BankCode,a.BankNo,a.NapbuNo\nfrom Apt2 a, Apt1 b\n"
+        "where  b.AptID = :APTID\nAND b.AptID = a.AptID\n"
+        "AND b.GiganID10||a.bankcode||a.bankno||a.dong||a.ho\n"
+        "not in( select giganid||bankcd||bankno||napbuno from tongregister  where status = 2)\n"
+        "LIMIT 1");
     q.bindValue(":APTID", m_aptId);
     return q.exec() && q.next();
 }

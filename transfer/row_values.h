@@ -18,11 +18,6 @@ inline QVariant dateValue(const QDate& d)
     return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
 }
 
-inline QVariant timeValue(const QTime& t)
-{
-    return t.isValid() ? QVariant(t.toString("HH:mm:ss")) : QVariant();
-}
-
 inline QDate toDate(const QVariant& v)
 {
     return v.isNull() ? QDate() : QDate::fromString(v.toString().left(10), Qt::ISODate);
@@ -36,11 +31,6 @@ inline QTime toTime(const QVariant& v)
 inline std::optional<int> toOptionalInt(const QVariant& v)
 {
     return v.isNull() ? std::nullopt : std::optional<int>(v.toInt());
-}
-
-inline QVariant optionalValue(const std::optional<int>& v)
-{
-    return v ? QVariant(*v) : QVariant();
 }
 
 // Binds each (name, value) pair of a prepared statement.

@@ -104,12 +104,13 @@ int lines(ToolContext& ctx, const QStringList& args)
     }
     ctx.out << "batch\t" << b->AptID << "\t" << b->GiganID10 << "\t"
             << b->IcheDate.toString(Qt::ISODate) << "\t" << b->STAT() << "\n";
-    ctx.out << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t처리결과\n";
+    ctx.out << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t"
+               "처리결과\n";
     for (const transfer::TransferItem& l :
          transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order])) {
         ctx.out << l.Dong << "\t" << l.Ho << "\t" << l.Bigo << "\t" << l.NapbuNo << "\t"
-                << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney
-                << "\t" << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";
+                << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney << "\t"
+                << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";
     }
     const transfer::GroupTotals& t = b->E1;
     ctx.out << "의뢰\t" << b->TotNo << "\t" << b->TotMoney << "\n"

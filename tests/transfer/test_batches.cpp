@@ -1,8 +1,8 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "tests/transfer/transfer_fixture.h"
 #include "transfer/batches.h"
 #include "transfer/lines.h"
-#include "tests/transfer/transfer_fixture.h"
 
 using namespace transfer;
 
@@ -29,15 +29,15 @@ TEST_F(Batch, TransferDateWindowAndHolidays)
         QDate date;
         const char* message; // empty: saved
     } cases[] = {
-        {{2024, 3, 15}, {2024, 3, 15}, ""},                                   // today itself
-        {{2024, 3, 15}, {2024, 4, 4}, ""},                                    // today + 20
+        {{2024, 3, 15}, {2024, 3, 15}, ""}, // today itself
+        {{2024, 3, 15}, {2024, 4, 4}, ""},  // today + 20
         {{2024, 3, 15}, {2024, 4, 5}, "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요."},
         {{2024, 3, 15}, {2024, 3, 14}, "이체일자가 현재일자 보다 이전일자 입니다."},
-        {{2024, 3, 15}, {2024, 3, 16}, "지정한 이체 일자가 공휴일입니다."},   // Saturday
-        {{2024, 3, 15}, {2024, 3, 17}, "지정한 이체 일자가 공휴일입니다."},   // Sunday
-        {{2024, 4, 10}, {2024, 4, 15}, "지정한 이체 일자가 공휴일입니다."},   // a listed holiday
-        {{2024, 2, 1}, {2024, 2, 9}, "지정한 이체 일자가 공휴일입니다."},     // lunar new year's eve
-        {{2024, 3, 15}, {2024, 3, 10}, "지정한 이체 일자가 공휴일입니다."},   // holiday comes first
+        {{2024, 3, 15}, {2024, 3, 16}, "지정한 이체 일자가 공휴일입니다."}, // Saturday
+        {{2024, 3, 15}, {2024, 3, 17}, "지정한 이체 일자가 공휴일입니다."}, // Sunday
+        {{2024, 4, 10}, {2024, 4, 15}, "지정한 이체 일자가 공휴일입니다."}, // a listed holiday
+        {{2024, 2, 1}, {2024, 2, 9}, "지정한 이체 일자가 공휴일입니다."},   // lunar new year's eve
+        {{2024, 3, 15}, {2024, 3, 10}, "지정한 이체 일자가 공휴일입니다."}, // holiday comes first
     };
     for (const Case& c : cases) {
         shell::FreezeNow(QDateTime(c.today, QTime(10, 30)));
@@ -130,9 +130,9 @@ TEST_F(Batch, SaveChecksInstitutionAndPasswordInOrder)
 
 TEST_F(Batch, StateTextsAndDerivedColumns)
 {
-    const QList<QPair<int, QString>> texts = {{-1, "이체자료없음"}, {0, "송신불가"}, {1, "송신대기"},
-                                              {2, "송신완료"},     {3, "수신완료"}, {4, ""},
-                                              {kNoState, ""}};
+    const QList<QPair<int, QString>> texts = {
+        {-1, "이체자료없음"}, {0, "송신불가"}, {1, "송신대기"}, {2, "송신완료"},
+        {3, "수신완료"},      {4, ""},         {kNoState, ""}};
     for (const auto& [state, text] : texts)
         EXPECT_EQ(StateText(state), text) << state;
 
@@ -182,7 +182,8 @@ TEST_F(Batch, ListSortsByTheIndexedFields)
 TEST_F(Batch, CopyAllOrOnlyFailedLines)
 {
     addBatch(1, 3);
-    exec("UPDATE Apt1 SET Bigo = '원본', MoBankNo = '301-1', SendDate = '2024-03-01' WHERE AptID = 1");
+    exec("UPDATE Apt1 SET Bigo = '원본', MoBankNo = '301-1', SendDate = '2024-03-01' WHERE AptID = "
+         "1");
     addLine(1, "11", 1000, "Y");
     addLine(1, "13", 2000, "X", 3, "102", "303", "302-12-345678");
     addLine(1, "04", 4000, "X", 3, "A", "B1");
@@ -265,9 +266,10 @@ TEST_F(Batch, DeleteRemovesExactlyItsLinesAfterBothQuestions)
     ui.answerConfirm(true);
     ui.answerConfirm(true);
     EXPECT_TRUE(b.Delete({1, 3}, "Veltrin-관리사무소정보"));
-    EXPECT_EQ(ui.texts("confirm"),
-              (QStringList{"선택된 2개의 자료를 삭제하시겠습니까?",
-                           "한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"}));
+    EXPECT_EQ(
+        ui.texts("confirm"),
+        (QStringList{"선택된 2개의 자료를 삭제하시겠습니까?",
+                     "한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"}));
     EXPECT_EQ(ui.texts("progress"), QStringList{"자료 삭제 처리 중..."});
     EXPECT_EQ(count("SELECT Count(*) FROM Apt1"), 1);
     EXPECT_EQ(count("SELECT Count(*) FROM Apt2"), 3);
@@ -364,7 +366,8 @@ TEST_F(Batch, GroupCopyCountsByBankGroup)
     exec("INSERT INTO GroupAp1 (GroupName, AptID, GiganID10, FileGubun, MoBankNo, TotNo, TotMoney, "
          "Pass, Bigo, State) VALUES ('관리비', 4, 'A123456789', '11', '301-1', 99, 99, 'pw1234', "
          "'그룹', NULL), ('빈그룹', 5, 'A123456789', '11', '301-1', 0, 0, 'pw1234', '', -1)");
-    for (const auto& [bank, money] : QList<QPair<QString, int>>{{"11", 100}, {"14", 200}, {"X1", 400}})
+    for (const auto& [bank, money] :
+         QList<QPair<QString, int>>{{"11", 100}, {"14", 200}, {"X1", 400}})
         exec("INSERT INTO GroupAp2 (AptID, BankCode, BankNo, IcheMoney, NapbuNo, Dong, Ho, Bigo) "
              "VALUES (4, ?, '301-1234-5678-91', ?, '800101', '1', '2', '김')",
              {bank, money});

@@ -1,7 +1,7 @@
 #include "shell/codec.h"
+#include "tests/transfer/transfer_fixture.h"
 #include "transfer/batches.h"
 #include "transfer/lines.h"
-#include "tests/transfer/transfer_fixture.h"
 
 using namespace transfer;
 
@@ -37,13 +37,28 @@ TEST_F(Lines, SaveChecksInOrderAndKeepsTheFocusedField)
         QString message;
         LineField focus;
     } cases[] = {
-        {[](TransferItem& r) { r.IcheMoney = 0; r.BankCode = ""; }, "이체금액은 0보다 큰 금액을 입력해야 합니다.", LineField::IcheMoney},
-        {[](TransferItem& r) { r.IcheMoney = -5000; }, "이체금액은 0보다 큰 금액을 입력해야 합니다.", LineField::IcheMoney},
-        {[](TransferItem& r) { r.IcheMoney = 5'000'001; r.BankNo = ""; },
-         "이체금액이 한도를 초과했습니다.\r\r최대 이체 한도는 ₩5,000,000 입니다.", LineField::IcheMoney},
-        {[](TransferItem& r) { r.BankCode = " "; r.BankNo = ""; }, "은행명(은행코드) 항목이 누락되었습니다.", LineField::BankCode},
-        {[](TransferItem& r) { r.BankCode = "98"; }, "은행코드가 적절하지 않습니다.", LineField::BankCode},
-        {[](TransferItem& r) { r.BankNo = "  "; }, "계좌번호 항목이 누락되었습니다.", LineField::BankNo},
+        {[](TransferItem& r) {
+             r.IcheMoney = 0;
+             r.BankCode = "";
+         },
+         "이체금액은 0보다 큰 금액을 입력해야 합니다.", LineField::IcheMoney},
+        {[](TransferItem& r) { r.IcheMoney = -5000; },
+         "이체금액은 0보다 큰 금액을 입력해야 합니다.", LineField::IcheMoney},
+        {[](TransferItem& r) {
+             r.IcheMoney = 5'000'001;
+             r.BankNo = "";
+         },
+         "이체금액이 한도를 초과했습니다.\r\r최대 이체 한도는 ₩5,000,000 입니다.",
+         LineField::IcheMoney},
+        {[](TransferItem& r) {
+             r.BankCode = " ";
+             r.BankNo = "";
+         },
+         "은행명(은행코드) 항목이 누락되었습니다.", LineField::BankCode},
+        {[](TransferItem& r) { r.BankCode = "98"; }, "은행코드가 적절하지 않습니다.",
+         LineField::BankCode},
+        {[](TransferItem& r) { r.BankNo = "  "; }, "계좌번호 항목이 누락되었습니다.",
+         LineField::BankNo},
     };
     for (const Case& c : cases) {
         ui.clear();
@@ -87,7 +102,8 @@ TEST_F(Lines, SavedLineGetsItsSortValuesAndPayerNumber)
     stored.BankNo = "12-34";
     ui.answerConfirm(false);
     EXPECT_EQ(l.Save(stored, false).focus, LineField::BankNo);
-    EXPECT_EQ(ui.texts("confirm"), QStringList{"계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"});
+    EXPECT_EQ(ui.texts("confirm"),
+              QStringList{"계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"});
     ui.answerConfirm(true);
     ASSERT_TRUE(l.Save(stored, false).saved);
     stored = *l.Find(line.Apt2ID);
@@ -230,7 +246,8 @@ TEST_F(Lines, ErrorAccountSearchFromTheCurrentLine)
     const QList<TransferItem> lines = l.List();
     EXPECT_EQ(l.FindBadAccount(lines, 0), 1);
     EXPECT_EQ(l.FindBadAccount(lines, 2), 2);
-    EXPECT_EQ(ui.texts("info"), (QStringList{"은행코드 오류가 발견되었습니다.", "계좌번호 오류가 발견되었습니다."}));
+    EXPECT_EQ(ui.texts("info"),
+              (QStringList{"은행코드 오류가 발견되었습니다.", "계좌번호 오류가 발견되었습니다."}));
     ui.clear();
     exec("DELETE FROM Apt2 WHERE BankNo = '12'");
     EXPECT_EQ(l.FindBadAccount(l.List(), 2), -1);
@@ -261,8 +278,8 @@ TEST_F(Lines, ConsentStatesOfTheLines)
     EXPECT_FALSE(l.MissingConsent());
 
     const QList<QPair<std::optional<int>, QString>> texts = {
-        {0, "등록대기"}, {1, "등록진행중"}, {5, "해지진행중"}, {7, "해지오류"}, {8, "미등록"},
-        {-1, "미등록"}, {std::nullopt, "미등록"}};
+        {0, "등록대기"}, {1, "등록진행중"}, {5, "해지진행중"},       {7, "해지오류"},
+        {8, "미등록"},   {-1, "미등록"},    {std::nullopt, "미등록"}};
     for (const auto& [status, text] : texts)
         EXPECT_EQ(ConsentStatusText(status), text);
 }
@@ -270,8 +287,13 @@ TEST_F(Lines, ConsentStatesOfTheLines)
 TEST_F(Lines, ParsesAmountsAndSearchesLines)
 {
     const QList<QPair<QString, std::optional<qint64>>> amounts = {
-        {"5000", 5000}, {" 12,500 ", 12500}, {"-7", -7}, {"1,00", std::nullopt},
-        {"12a", std::nullopt}, {"", std::nullopt}, {"9999999999999999", std::nullopt}};
+        {"5000", 5000},
+        {" 12,500 ", 12500},
+        {"-7", -7},
+        {"1,00", std::nullopt},
+        {"12a", std::nullopt},
+        {"", std::nullopt},
+        {"9999999999999999", std::nullopt}};
     for (const auto& [text, v] : amounts)
         EXPECT_EQ(ParseAmount(text), v) << text.toStdString();
     EXPECT_EQ(FormatAmount(1234567), "1,234,567");

@@ -1,9 +1,9 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "tests/transfer/transfer_fixture.h"
 #include "transfer/ui/tfm_apt1.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
-#include "tests/transfer/transfer_fixture.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -18,8 +18,8 @@
 #include <QMenu>
 #include <QTableView>
 #include <QTimer>
-#include <memory>
 #include <QToolBar>
+#include <memory>
 
 using namespace transfer;
 using C = widgets::ScreenCommands;
@@ -91,7 +91,8 @@ TEST_F(Screens, BatchScreenModesFollowTheCurrentBatch)
         TfmApt1 empty(*dm, ui);
         EXPECT_EQ(empty.windowTitle(), "Veltrin-관리사무소정보");
         EXPECT_TRUE(empty.commands()->action(C::Insert)->isEnabled());
-        for (auto e : {TfmApt1::Copy, TfmApt1::Lines, TfmApt1::Find, TfmApt1::Sort, TfmApt1::Result})
+        for (auto e :
+             {TfmApt1::Copy, TfmApt1::Lines, TfmApt1::Find, TfmApt1::Sort, TfmApt1::Result})
             EXPECT_FALSE(empty.extra(e)->isEnabled()) << e;
         EXPECT_FALSE(empty.commands()->action(C::Edit)->isEnabled());
         EXPECT_FALSE(empty.commands()->action(C::Delete)->isEnabled());
@@ -162,9 +163,8 @@ TEST_F(Screens, BatchSaveFailureKeepsEditingAndStopsTheLinesCommand)
     s.password()->setText("pw1234");
     s.remark()->setText("3월분");
     // Saved first, then the lines screen opens for the new batch.
-    const auto opened = onNextDialog([](QDialog* d) {
-        EXPECT_EQ(d->windowTitle(), "Veltrin-푸른마을아파트 이체자료");
-    });
+    const auto opened = onNextDialog(
+        [](QDialog* d) { EXPECT_EQ(d->windowTitle(), "Veltrin-푸른마을아파트 이체자료"); });
     s.BtnLinesClick();
     EXPECT_TRUE(*opened);
     EXPECT_FALSE(s.editing());
@@ -184,7 +184,8 @@ TEST_F(Screens, BatchDeleteRemovesWhatTheQuestionNames)
     TfmApt1 s(*dm, ui);
     // Row 0 selected, row 2 current: the selected one goes.
     s.grid()->selectionModel()->select(s.grid()->model()->index(0, 0),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
     setCurrentOnly(s.grid(), 2);
     ui.answerConfirm(true);
     ui.answerConfirm(true);
@@ -243,7 +244,8 @@ TEST_F(Screens, BatchSearchAndResultView)
         ASSERT_TRUE(f);
         f->fromDate()->setText("2024-13-01");
         f->BtnFirstClick();
-        EXPECT_EQ(ui.texts("info"), QStringList{"검색 조건으로 입력된 일자 데이타가 적합하지 않습니다."});
+        EXPECT_EQ(ui.texts("info"),
+                  QStringList{"검색 조건으로 입력된 일자 데이타가 적합하지 않습니다."});
         f->fromDate()->setText("2024-03-21");
         f->BtnFirstClick();
         EXPECT_EQ(s.grid()->currentIndex().row(), 2);
@@ -386,7 +388,8 @@ TEST_F(Screens, LineBulkAmountDeleteAndCopy)
     EXPECT_EQ(count("SELECT Sum(IcheMoney) FROM Apt2"), 4000);
 
     s.grid()->selectionModel()->select(s.grid()->model()->index(1, 0),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
     s.grid()->selectionModel()->select(s.grid()->model()->index(3, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     ui.answerPrompt("2,500");
@@ -441,7 +444,8 @@ TEST_F(Screens, LineConsentCheckAndWarning)
     s.SortBy(LineOrder::DongHo); // reopens the lines
     EXPECT_EQ(s.lines()[0].cStatus, "해지완료");
     EXPECT_EQ(s.statusLine()->text(), "출금동의 등록이 안된 데이타가 발견되었습니다");
-    EXPECT_EQ(s.grid()->model()->data(cell, Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+    EXPECT_EQ(s.grid()->model()->data(cell, Qt::BackgroundRole).value<QColor>(),
+              QColor(Qt::yellow));
     EXPECT_EQ(s.grid()->model()->data(cell, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
 
     // The warning stays while the window is open.

@@ -76,7 +76,8 @@ TEST_F(TransferTool, NewBatchRunsTheScreensChecks)
         {"2024-04-04", "A123456789", "pw1234", 0, "2"},
         {"2024-03-16", "A123456789", "pw1234", 1, "지정한 이체 일자가 공휴일입니다."},
         {"2024-03-14", "A123456789", "pw1234", 1, "이체일자가 현재일자 보다 이전일자 입니다."},
-        {"2024-04-05", "A123456789", "pw1234", 1, "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요."},
+        {"2024-04-05", "A123456789", "pw1234", 1,
+         "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요."},
         {"2024-03-18", "NOSUCHCODE", "pw1234", 1, "기관명 항목이 누락되었습니다."},
         {"2024-03-18", "A123456789", "PW1234", 1, "기관비밀번호가 틀립니다."},
     };
@@ -105,7 +106,8 @@ TEST_F(TransferTool, SetStateAndLines)
 
     sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, NapbuNo, State, "
         "Bigo, Kita) VALUES (1, '101', '1203', '11', '3011234567891', 150000, 'Z', '1011203', 1, "
-        "'홍길동', '홍길순'), (1, '102', '1', '04', '12345678901234', 50000, 'Z', '1021', 1, '김', '')");
+        "'홍길동', '홍길순'), (1, '102', '1', '04', '12345678901234', 50000, 'Z', '1021', 1, '김', "
+        "'')");
     sql("UPDATE Apt1 SET State = 1, TotNo = 2, TotMoney = 200000, E1TotNo = 2, E1TotMon = 200000, "
         "E1JunNo = 1, E1JunMon = 150000, E1SucNo = 1, E1SucMon = 50000");
     r = tool({"set-state", "--batch", "1", "--state", "0"});
@@ -120,8 +122,8 @@ TEST_F(TransferTool, SetStateAndLines)
     ASSERT_EQ(out.size(), 10) << r.out.toStdString();
     EXPECT_EQ(out[0], "batch\t1\tA123456789\t2024-03-18\t송신불가");
     EXPECT_EQ(out[2], "102\t1\t김\t1021\t국민은행\t123456-78-901234\t\t50000\t미송신\t미처리\t");
-    EXPECT_EQ(out[3],
-              "101\t1203\t홍길동\t1011203\tTervo중앙회\t301-1234-5678-91\t홍길순\t150000\t미송신\t미처리\t");
+    EXPECT_EQ(out[3], "101\t1203\t홍길동\t1011203\tTervo중앙회\t301-1234-5678-"
+                      "91\t홍길순\t150000\t미송신\t미처리\t");
     EXPECT_EQ(out[4], "의뢰\t2\t200000");
     EXPECT_EQ(out[6], "중앙회\t1\t150000");
     EXPECT_EQ(out[9], "이체불능\t0\t0");

@@ -60,23 +60,28 @@ protected:
 
     void addBatch(int aptId, int state, const QString& giganId = "A123456789")
     {
-        exec("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, IcheDate, IcheEDate, Pass, "
-             "State, TotNo, TotMoney, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, "
-             "E1SucNo, E1SucMon) VALUES (?, ?, '11', '35', '2024-03-20', '2024-03-20', 'pw1234', ?, "
-             "0, 0, 9, 900, 1, 100, 2, 200, 3, 300)",
-             {aptId, giganId, state});
+        exec(
+            "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, IcheDate, IcheEDate, Pass, "
+            "State, TotNo, TotMoney, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, "
+            "E1SucNo, E1SucMon) VALUES (?, ?, '11', '35', '2024-03-20', '2024-03-20', 'pw1234', ?, "
+            "0, 0, 9, 900, 1, 100, 2, 200, 3, 300)",
+            {aptId, giganId, state});
     }
     int addLine(int aptId, const QString& bank, qint64 money, const QString& yebu = "Z",
                 int state = 1, const QString& dong = "101", const QString& ho = "1203",
                 const QString& bankNo = "301-1234-5678-91")
     {
-        exec("INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, BankCode, BankNo, IcheDate, "
-             "IcheMoney, IcheYebu, NapbuNo, State, DataNo, Bigo, Kita) VALUES (?, ?, ?, ?, ?, ?, ?, "
-             "'2024-03-20', ?, ?, '8001011234567', ?, 7, '홍길동', '홍길순')",
-             {aptId, dong, dong.toInt(), ho, ho.toInt(), bank, bankNo, money, yebu, state});
+        exec(
+            "INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, BankCode, BankNo, IcheDate, "
+            "IcheMoney, IcheYebu, NapbuNo, State, DataNo, Bigo, Kita) VALUES (?, ?, ?, ?, ?, ?, ?, "
+            "'2024-03-20', ?, ?, '8001011234567', ?, 7, '홍길동', '홍길순')",
+            {aptId, dong, dong.toInt(), ho, ho.toInt(), bank, bankNo, money, yebu, state});
         return value("SELECT Max(Apt2ID) FROM Apt2").toInt();
     }
-    int count(const QString& sql, const QVariantList& values = {}) { return value(sql, values).toInt(); }
+    int count(const QString& sql, const QVariantList& values = {})
+    {
+        return value(sql, values).toInt();
+    }
 
     std::unique_ptr<store::TDM1> dm;
 };

@@ -12,8 +12,7 @@ namespace transfer {
 // A read-only grid model over a list of plain rows: one column per
 // (heading, text of a row) pair; amounts align right. Colours come from
 // an optional rule per row.
-template <typename Row>
-class RowTableModel : public QAbstractTableModel
+template <typename Row> class RowTableModel : public QAbstractTableModel
 {
 public:
     struct Column
@@ -64,12 +63,16 @@ public:
         const Row& row = m_rows[index.row()];
         const Column& c = m_columns[index.column()];
         switch (role) {
-        case Qt::DisplayRole: return c.text(row);
+        case Qt::DisplayRole:
+            return c.text(row);
         case Qt::TextAlignmentRole:
             return int((c.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        case Qt::BackgroundRole: return m_colours ? m_colours(row).first : QVariant();
-        case Qt::ForegroundRole: return m_colours ? m_colours(row).second : QVariant();
-        default: return {};
+        case Qt::BackgroundRole:
+            return m_colours ? m_colours(row).first : QVariant();
+        case Qt::ForegroundRole:
+            return m_colours ? m_colours(row).second : QVariant();
+        default:
+            return {};
         }
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override

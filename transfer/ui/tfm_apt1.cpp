@@ -2,8 +2,8 @@
 
 #include "shell/ui.h"
 #include "store/tdm1.h"
-#include "transfer/ui/grid_helpers.h"
 #include "transfer/ui/row_table_model.h"
+#include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/column_memory.h"
@@ -36,15 +36,15 @@ QString dateText(const QDate& d)
     return d.isValid() ? d.toString("yyyy-MM-dd") : QString();
 }
 
-const struct
+// The choices of 정 렬 and the order each gives.
+QList<QPair<QString, int>> sortChoices()
 {
-    BatchOrder order;
-    const char* text;
-} kSortChoices[] = {{BatchOrder::None, "정렬 안함"},
-                    {BatchOrder::GiganID10, "기관코드 순으로 정렬"},
-                    {BatchOrder::IcheDate, "이체일자 순으로 정렬"},
-                    {BatchOrder::SendDate, "송신일자 순으로 정렬"},
-                    {BatchOrder::State, "자료상태 순으로 정렬"}};
+    return {{"정렬 안함", int(BatchOrder::None)},
+            {"기관코드 순으로 정렬", int(BatchOrder::GiganID10)},
+            {"이체일자 순으로 정렬", int(BatchOrder::IcheDate)},
+            {"송신일자 순으로 정렬", int(BatchOrder::SendDate)},
+            {"자료상태 순으로 정렬", int(BatchOrder::State)}};
+}
 
 } // namespace
 
@@ -138,27 +138,21 @@ void TfmApt1::buildCommands()
     connect(m_copyFailed, &QAction::triggered, this, [this] { BtnCopyClick(true); });
 
     auto* sortMenu = new QMenu(this);
-    m_sortGroup = new QActionGroup(this);
-    for (const auto& choice : kSortChoices) {
-        QAction* a = sortMenu->addAction(QString::fromUtf8(choice.text));
-        a->setCheckable(true);
-        a->setChecked(choice.order == m_order);
-        a->setData(int(choice.order));
-        m_sortGroup->addAction(a);
-        const BatchOrder order = choice.order;
-        connect(a, &QAction::triggered, this, [this, order] { SortBy(order); });
-    }
+    m_sortGroup =
+        AddChoices(sortMenu, sortChoices(), int(m_order), [this](int o) { SortBy(BatchOrder(o)); });
 
     m_groupMenu = new QMenu(this);
     buildGroupMenu();
 
-    m_extras[Copy] = m_commands->addCommand("복 사", {}, QStyle::SP_FileDialogNewFolder, C::Save, copyMenu);
+    m_extras[Copy] =
+        m_commands->addCommand("복 사", {}, QStyle::SP_FileDialogNewFolder, C::Save, copyMenu);
     m_extras[Lines] = m_commands->addCommand("이체자료", QKeySequence(Qt::CTRL | Qt::Key_Return),
                                              QStyle::SP_FileDialogContentsView, C::Save);
     m_extras[Find] = m_commands->addCommand("검 색", QKeySequence(Qt::CTRL | Qt::Key_F),
                                             QStyle::SP_FileDialogInfoView, C::Save);
     m_extras[Sort] = m_commands->addCommand("정 렬", {}, QStyle::SP_ArrowDown, C::Save, sortMenu);
-    m_extras[Result] = m_commands->addCommand("결과보기", {}, QStyle::SP_FileDialogListView, C::Save);
+    m_extras[Result] =
+        m_commands->addCommand("결과보기", {}, QStyle::SP_FileDialogListView, C::Save);
     m_extras[Print] = m_commands->addCommand("출 력", QKeySequence(Qt::CTRL | Qt::Key_P),
                                              QStyle::SP_ComputerIcon, C::Save);
     m_extras[Group] = m_commands->addCommand("그 룹", QKeySequence(Qt::CTRL | Qt::Key_G),
@@ -167,28 +161,37 @@ void TfmApt1::buildCommands()
     m_commands->addContextAction(m_extras[ListPrint]);
     m_commands->attachContextMenu(m_grid);
 
-    m_extras[Lines]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
-                                   QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    m_extras[Lines]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     m_extras[Copy]->setToolTip("복 사 (전 체 자 료 Ctrl+T, 불 능 자 료 Ctrl+Y)");
     // Printing arrives with the reports; until then the commands stay greyed.
     connect(m_extras[Lines], &QAction::triggered, this, &TfmApt1::BtnLinesClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt1::BtnFindClick);
     connect(m_extras[Result], &QAction::triggered, this, &TfmApt1::BtnResultClick);
     // The key opens the list; a click on the button drops it down itself.
-    connect(m_extras[Group], &QAction::triggered, this, [this] {
-        QWidget* button = m_commands->toolBar()->widgetForAction(m_extras[Group]);
-        m_groupMenu->popup(button ? button->mapToGlobal(QPoint(0, button->height()))
-                                  : QCursor::pos());
-    });
+    connect(m_extras[Group], &QAction::triggered, this,
+            [this] { PopupBelow(m_commands->toolBar(), m_extras[Group], m_groupMenu); });
 
     connect(m_commands, &C::triggered, this, [this](C::Command c) {
         switch (c) {
-        case C::Insert: BtnInsertClick(); break;
-        case C::Edit: BtnEditClick(); break;
-        case C::Delete: BtnDeleteClick(); break;
-        case C::Save: BtnSaveClick(); break;
-        case C::Cancel: BtnCancelClick(); break;
-        default: BtnCloseClick(); break;
+        case C::Insert:
+            BtnInsertClick();
+            break;
+        case C::Edit:
+            BtnEditClick();
+            break;
+        case C::Delete:
+            BtnDeleteClick();
+            break;
+        case C::Save:
+            BtnSaveClick();
+            break;
+        case C::Cancel:
+            BtnCancelClick();
+            break;
+        default:
+            BtnCloseClick();
+            break;
         }
     });
 }
@@ -210,10 +213,7 @@ void TfmApt1::buildGroupMenu()
 
 QAction* TfmApt1::sortAction(BatchOrder order) const
 {
-    for (QAction* a : m_sortGroup->actions())
-        if (a->data().toInt() == int(order))
-            return a;
-    return nullptr;
+    return ChoiceFor(m_sortGroup, int(order));
 }
 
 const QList<TransferBatch>& TfmApt1::batches() const
@@ -256,7 +256,8 @@ void TfmApt1::showBatch(const TransferBatch* b)
     const TransferBatch empty;
     const TransferBatch& r = b ? *b : empty;
     m_institution->setCurrentIndex(
-        b ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString) : -1);
+        b ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
+          : -1);
     m_password->setText(r.Pass);
     m_date->setDate(r.IcheDate.isValid() ? r.IcheDate : m_date->minimumDate());
     m_remark->setText(r.Bigo);
@@ -340,9 +341,15 @@ void TfmApt1::BtnSaveClick()
     if (!r.saved) {
         m_saveFailed = true;
         switch (r.focus) {
-        case BatchField::Password: m_password->setFocus(); break;
-        case BatchField::IcheDate: m_date->setFocus(); break;
-        default: m_institution->setFocus(); break;
+        case BatchField::Password:
+            m_password->setFocus();
+            break;
+        case BatchField::IcheDate:
+            m_date->setFocus();
+            break;
+        default:
+            m_institution->setFocus();
+            break;
         }
         return;
     }

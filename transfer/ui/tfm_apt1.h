@@ -26,8 +26,7 @@ class ScreenCommands;
 
 namespace transfer {
 
-template <typename Row>
-class RowTableModel;
+template <typename Row> class RowTableModel;
 
 // "Veltrin-관리사무소정보": the transfer batches, a child window of the main
 // window. The lines of a batch are edited in TfmApt2.

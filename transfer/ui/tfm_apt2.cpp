@@ -2,8 +2,8 @@
 
 #include "shell/ui.h"
 #include "store/tdm1.h"
-#include "transfer/ui/grid_helpers.h"
 #include "transfer/ui/row_table_model.h"
+#include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
@@ -32,14 +32,14 @@ using C = widgets::ScreenCommands;
 
 const QString kConsentWarning = QStringLiteral("출금동의 등록이 안된 데이타가 발견되었습니다");
 
-const struct
+// The choices of 정 렬 and the order each gives.
+QList<QPair<QString, int>> sortChoices()
 {
-    LineOrder order;
-    const char* text;
-} kSortChoices[] = {{LineOrder::None, "정렬 안함"},
-                    {LineOrder::Account, "계좌번호 순으로 정렬"},
-                    {LineOrder::DongHo, "동-호수 순으로 정렬"},
-                    {LineOrder::Name, "입주자명 순으로 정렬"}};
+    return {{"정렬 안함", int(LineOrder::None)},
+            {"계좌번호 순으로 정렬", int(LineOrder::Account)},
+            {"동-호수 순으로 정렬", int(LineOrder::DongHo)},
+            {"입주자명 순으로 정렬", int(LineOrder::Name)}};
+}
 
 QLineEdit* makeEdit(QWidget* parent, int maxBytes)
 {
@@ -174,7 +174,9 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
     connect(m_bankCode, &QLineEdit::textEdited, this, [this](const QString& code) {
         m_bankList->setCurrentIndex(m_bankList->findData(code.trimmed()));
     });
-    const auto napbu = [this] { m_cNapbuNo->setText(m_dong->text().trimmed() + m_ho->text().trimmed()); };
+    const auto napbu = [this] {
+        m_cNapbuNo->setText(m_dong->text().trimmed() + m_ho->text().trimmed());
+    };
     connect(m_dong, &QLineEdit::textChanged, this, napbu);
     connect(m_ho, &QLineEdit::textChanged, this, napbu);
     connect(m_consent, &QCheckBox::clicked, this, &TfmApt2::ConsentClick);
@@ -202,29 +204,22 @@ void TfmApt2::buildCommands()
     m_export->setEnabled(false);
 
     auto* sortMenu = new QMenu(this);
-    m_sortGroup = new QActionGroup(this);
-    for (const auto& choice : kSortChoices) {
-        QAction* a = sortMenu->addAction(QString::fromUtf8(choice.text));
-        a->setCheckable(true);
-        a->setChecked(choice.order == m_order);
-        a->setData(int(choice.order));
-        m_sortGroup->addAction(a);
-        const LineOrder order = choice.order;
-        connect(a, &QAction::triggered, this, [this, order] { SortBy(order); });
-    }
+    m_sortGroup =
+        AddChoices(sortMenu, sortChoices(), int(m_order), [this](int o) { SortBy(LineOrder(o)); });
 
-    m_extras[Continuous] = m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);
+    m_extras[Continuous] =
+        m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);
     m_extras[Continuous]->setCheckable(true);
-    connect(m_extras[Continuous], &QAction::toggled, this, [this](bool on) {
-        m_extras[Continuous]->setText(on ? "연속입력" : "개별입력");
-    });
+    connect(m_extras[Continuous], &QAction::toggled, this,
+            [this](bool on) { m_extras[Continuous]->setText(on ? "연속입력" : "개별입력"); });
     m_extras[Copy] = m_commands->addCommand("복 사", QKeySequence(Qt::CTRL | Qt::Key_Y),
                                             QStyle::SP_FileDialogNewFolder, C::Save);
     m_extras[Convert] = m_commands->addCommand("자료변환", QKeySequence(Qt::CTRL | Qt::Key_O),
                                                QStyle::SP_DialogOpenButton, C::Save, convert);
     m_extras[Find] = m_commands->addCommand("검 색", QKeySequence(Qt::CTRL | Qt::Key_F),
                                             QStyle::SP_FileDialogInfoView, C::Save);
-    m_extras[Failed] = m_commands->addCommand("불능자료", {}, QStyle::SP_MessageBoxWarning, C::Save);
+    m_extras[Failed] =
+        m_commands->addCommand("불능자료", {}, QStyle::SP_MessageBoxWarning, C::Save);
     m_extras[Sort] = m_commands->addCommand("정 렬", {}, QStyle::SP_ArrowDown, C::Save, sortMenu);
     m_extras[SelectAll] = new QAction("전체선택", this);
     m_extras[SelectAll]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -237,10 +232,8 @@ void TfmApt2::buildCommands()
     m_commands->attachContextMenu(m_grid);
 
     // The key opens the choices; a click on the button drops them down itself.
-    connect(m_extras[Convert], &QAction::triggered, this, [this, convert] {
-        QWidget* button = m_commands->toolBar()->widgetForAction(m_extras[Convert]);
-        convert->popup(button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
-    });
+    connect(m_extras[Convert], &QAction::triggered, this,
+            [this, convert] { PopupBelow(m_commands->toolBar(), m_extras[Convert], convert); });
     connect(m_extras[Copy], &QAction::triggered, this, &TfmApt2::BtnCopyClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt2::BtnFindClick);
     connect(m_extras[Failed], &QAction::triggered, this, &TfmApt2::BtnFailedClick);
@@ -249,35 +242,52 @@ void TfmApt2::buildCommands()
     connect(m_extras[SetAmount], &QAction::triggered, this, &TfmApt2::SetAmountClick);
     connect(m_commands, &C::triggered, this, [this](C::Command c) {
         switch (c) {
-        case C::Insert: BtnInsertClick(); break;
-        case C::Edit: BtnEditClick(); break;
-        case C::Delete: BtnDeleteClick(); break;
-        case C::Save: BtnSaveClick(); break;
-        case C::Cancel: BtnCancelClick(); break;
-        default: BtnCloseClick(); break;
+        case C::Insert:
+            BtnInsertClick();
+            break;
+        case C::Edit:
+            BtnEditClick();
+            break;
+        case C::Delete:
+            BtnDeleteClick();
+            break;
+        case C::Save:
+            BtnSaveClick();
+            break;
+        case C::Cancel:
+            BtnCancelClick();
+            break;
+        default:
+            BtnCloseClick();
+            break;
         }
     });
 }
 
 QAction* TfmApt2::sortAction(LineOrder order) const
 {
-    for (QAction* a : m_sortGroup->actions())
-        if (a->data().toInt() == int(order))
-            return a;
-    return nullptr;
+    return ChoiceFor(m_sortGroup, int(order));
 }
 
 QLineEdit* TfmApt2::field(LineField f) const
 {
     switch (f) {
-    case LineField::Dong: return m_dong;
-    case LineField::Ho: return m_ho;
-    case LineField::Bigo: return m_bigo;
-    case LineField::BankCode: return m_bankCode;
-    case LineField::BankNo: return m_bankNo;
-    case LineField::IcheMoney: return m_money;
-    case LineField::Kita: return m_kita;
-    default: return nullptr;
+    case LineField::Dong:
+        return m_dong;
+    case LineField::Ho:
+        return m_ho;
+    case LineField::Bigo:
+        return m_bigo;
+    case LineField::BankCode:
+        return m_bankCode;
+    case LineField::BankNo:
+        return m_bankNo;
+    case LineField::IcheMoney:
+        return m_money;
+    case LineField::Kita:
+        return m_kita;
+    default:
+        return nullptr;
     }
 }
 
@@ -375,7 +385,8 @@ void TfmApt2::updateCommands()
         m_commands->setBrowse(empty);
         const TransferItem* l = current();
         m_commands->action(C::Insert)->setEnabled(open);
-        m_commands->action(C::Edit)->setEnabled(open && l && (l->State == kNoState || l->State < 2));
+        m_commands->action(C::Edit)->setEnabled(open && l &&
+                                                (l->State == kNoState || l->State < 2));
         m_commands->action(C::Delete)->setEnabled(open && !empty);
         m_extras[Continuous]->setEnabled(true);
         m_extras[Copy]->setEnabled(open && !empty && l);
@@ -544,8 +555,9 @@ void TfmApt2::SetAmountClick()
 {
     if (m_editing || !m_extras[SetAmount]->isEnabled() || !current())
         return;
-    const std::optional<QString> text = m_ui.PromptText(
-        QStringLiteral("이체금액 입력"), QStringLiteral("이체금액"), QString::number(current()->IcheMoney), false);
+    const std::optional<QString> text =
+        m_ui.PromptText(QStringLiteral("이체금액 입력"), QStringLiteral("이체금액"),
+                        QString::number(current()->IcheMoney), false);
     if (!text)
         return;
     if (!m_lines.SetAmount(chosenIds(), *text))

@@ -26,8 +26,7 @@ class ScreenCommands;
 
 namespace transfer {
 
-template <typename Row>
-class RowTableModel;
+template <typename Row> class RowTableModel;
 
 // The lines of one batch ("Veltrin-" + institution + " 이체자료"), opened
 // modally from the batch screen. Closing recomputes the batch totals.
@@ -36,7 +35,16 @@ class TfmApt2 : public QDialog
     Q_OBJECT
 public:
     enum Extra {
-        Continuous, Copy, Convert, Find, Failed, Sort, SelectAll, BadAccount, SetAmount, ExtraCount
+        Continuous,
+        Copy,
+        Convert,
+        Find,
+        Failed,
+        Sort,
+        SelectAll,
+        BadAccount,
+        SetAmount,
+        ExtraCount
     };
 
     TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent = nullptr);

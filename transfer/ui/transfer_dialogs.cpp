@@ -1,8 +1,8 @@
 #include "transfer/ui/transfer_dialogs.h"
 
 #include "shell/ui.h"
-#include "transfer/ui/grid_helpers.h"
 #include "transfer/ui/row_table_model.h"
+#include "transfer/ui/screen_helpers.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -129,8 +129,8 @@ TfmTongMic2::TfmTongMic2(const QList<TransferItem>& lines, QWidget* parent) : QD
     resize(720, 420);
 }
 
-FindDialog::FindDialog(shell::Ui& ui, std::function<int()> current,
-                       std::function<void(int)> moveTo, QWidget* parent)
+FindDialog::FindDialog(shell::Ui& ui, std::function<int()> current, std::function<void(int)> moveTo,
+                       QWidget* parent)
     : QDialog(parent), m_ui(ui), m_current(std::move(current)), m_moveTo(std::move(moveTo))
 {
     setWindowTitle("검색");

@@ -1,7 +1,11 @@
-#include "transfer/ui/grid_helpers.h"
+#include "transfer/ui/screen_helpers.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QCursor>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QTableView>
 #include <QToolBar>
 #include <algorithm>
@@ -46,9 +50,39 @@ void MoveTo(QTableView* grid, int row)
     if (!grid->model() || row < 0 || row >= grid->model()->rowCount())
         return;
     const QModelIndex index = grid->model()->index(row, 0);
-    grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
     grid->scrollTo(index);
+}
+
+QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked,
+                         std::function<void(int)> chosen)
+{
+    auto* group = new QActionGroup(menu);
+    for (const auto& [text, value] : choices) {
+        QAction* a = menu->addAction(text);
+        a->setCheckable(true);
+        a->setChecked(value == checked);
+        a->setData(value);
+        group->addAction(a);
+        const int v = value;
+        QObject::connect(a, &QAction::triggered, menu, [chosen, v] { chosen(v); });
+    }
+    return group;
+}
+
+QAction* ChoiceFor(const QActionGroup* group, int value)
+{
+    for (QAction* a : group->actions())
+        if (a->data().toInt() == value)
+            return a;
+    return nullptr;
+}
+
+void PopupBelow(QToolBar* bar, QAction* action, QMenu* menu)
+{
+    QWidget* button = bar->widgetForAction(action);
+    menu->popup(button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
 }
 
 } // namespace transfer
