@@ -381,7 +381,10 @@ TEST_F(Screens, LineBulkAmountDeleteAndCopy)
     EXPECT_TRUE(s.extra(TfmApt2::SelectAll)->isEnabled());
 
     // A refused amount changes nothing.
+    setCurrentOnly(s.grid(), 2);
     s.SelectAllClick();
+    EXPECT_EQ(s.grid()->selectionModel()->selectedRows().size(), 4);
+    EXPECT_EQ(s.grid()->currentIndex().row(), 0);
     ui.answerPrompt("-5000");
     s.SetAmountClick();
     EXPECT_EQ(ui.texts("info"), QStringList{"이체금액은 0보다 큰 금액을 입력해야 합니다."});

@@ -45,13 +45,14 @@ QList<int> SelectedOrCurrent(const QTableView* grid)
     return rows;
 }
 
-void MoveTo(QTableView* grid, int row)
+void MoveTo(QTableView* grid, int row, bool select)
 {
     if (!grid->model() || row < 0 || row >= grid->model()->rowCount())
         return;
     const QModelIndex index = grid->model()->index(row, 0);
-    grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
+    grid->selectionModel()->setCurrentIndex(index, select ? QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows
+                                                          : QItemSelectionModel::NoUpdate);
     grid->scrollTo(index);
 }
 

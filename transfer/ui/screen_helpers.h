@@ -25,8 +25,9 @@ void CompactToolBar(QToolBar* bar);
 // (empty without a current row).
 QList<int> SelectedOrCurrent(const QTableView* grid);
 
-// Makes `row` the current and only selected row and shows it.
-void MoveTo(QTableView* grid, int row);
+// Makes `row` current and shows it; with `select` it also becomes the only
+// selected row, otherwise the selection stays as it is.
+void MoveTo(QTableView* grid, int row, bool select = true);
 
 // Fills `menu` with exclusive choices (text, value), `checked` marked;
 // choosing one calls `chosen` with its value.

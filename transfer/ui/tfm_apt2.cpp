@@ -539,7 +539,7 @@ void TfmApt2::SelectAllClick()
     if (m_editing || !m_extras[SelectAll]->isEnabled())
         return;
     m_grid->selectAll();
-    MoveTo(m_grid, 0);
+    MoveTo(m_grid, 0, false);
 }
 
 void TfmApt2::BadAccountClick()
