@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 namespace widgets {
@@ -51,10 +52,45 @@ void ScreenCommands::attachContextMenu(QWidget* widget)
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(widget, &QWidget::customContextMenuRequested, this, [this, widget](const QPoint& at) {
         QMenu menu(widget);
-        for (QAction* a : m_actions)
-            menu.addAction(a); // the same actions, so enabled states match
+        // The same actions, so enabled and checked states match.
+        for (QAction* a : m_toolBar->actions())
+            menu.addAction(a);
+        if (!m_contextOnly.isEmpty())
+            menu.addSeparator();
+        for (QAction* a : m_contextOnly)
+            menu.addAction(a);
         menu.exec(widget->mapToGlobal(at));
     });
+}
+
+QAction* ScreenCommands::addCommand(const QString& text, const QKeySequence& key,
+                                    QStyle::StandardPixmap icon, Command before, QMenu* menu)
+{
+    auto* owner = static_cast<QWidget*>(parent());
+    QAction* a = new QAction(owner->style()->standardIcon(icon), text, owner);
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    owner->addAction(a);
+    if (menu) {
+        a->setMenu(menu);
+        // Entries of a drop-down answer their keys as long as the screen does.
+        for (QAction* entry : menu->actions())
+            if (!entry->shortcut().isEmpty())
+                owner->addAction(entry);
+    }
+    m_toolBar->insertAction(m_actions[before], a);
+    if (menu)
+        if (auto* button = qobject_cast<QToolButton*>(m_toolBar->widgetForAction(a)))
+            button->setPopupMode(QToolButton::InstantPopup);
+    return a;
+}
+
+void ScreenCommands::addContextAction(QAction* action)
+{
+    m_contextOnly.append(action);
+    static_cast<QWidget*>(parent())->addAction(action);
 }
 
 void ScreenCommands::setViewOnly(bool viewOnly)

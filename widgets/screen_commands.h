@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QStyle>
 
 class QAction;
+class QMenu;
 class QToolBar;
 class QWidget;
 
@@ -23,8 +27,17 @@ public:
 
     QToolBar* toolBar() const { return m_toolBar; }
     QAction* action(Command c) const { return m_actions[c]; }
-    // Right-click on `widget` shows the same commands.
+    // Right-click on `widget` shows the same commands, in toolbar order,
+    // then the context-only ones.
     void attachContextMenu(QWidget* widget);
+
+    // A command of the screen's own, placed on the toolbar before `before`
+    // (and so in the context menu). With `menu` the button drops it down;
+    // the menu's entries keep their shortcuts while the screen is shown.
+    QAction* addCommand(const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
+                        Command before, QMenu* menu = nullptr);
+    // An entry only the context menu carries.
+    void addContextAction(QAction* action);
 
     // View-only screens never enable insert, edit and delete.
     void setViewOnly(bool viewOnly);
@@ -39,6 +52,7 @@ signals:
 private:
     QToolBar* m_toolBar;
     QAction* m_actions[CommandCount];
+    QList<QAction*> m_contextOnly;
     bool m_viewOnly = false;
     bool m_editing = false;
     bool m_tableEmpty = false;

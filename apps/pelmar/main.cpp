@@ -20,6 +20,8 @@
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
+#include "transfer/ui/tfm_apt1.h"
+#include "widgets/screen_commands.h"
 
 #include <QPointer>
 #include <QSessionManager>
@@ -59,6 +61,15 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();
         return calendar::CheckSameDayCutoff(db, ui);
+    });
+    catalog.addChild(shell::ui::ChildKind::TransferBatches, [](const shell::ui::ScreenRequest& r) {
+        auto* screen = new transfer::TfmApt1(*r.dm, *r.ui, r.parent);
+        // The main window's own 닫기 entry answers Ctrl+F4 for its child and
+        // asks the screen the same way; the screen's entry keeps showing the
+        // key but leaves it to the main window, as two owners would cancel out.
+        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
+            Qt::WidgetShortcut);
+        return screen;
     });
 }
 

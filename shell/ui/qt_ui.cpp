@@ -189,7 +189,12 @@ void QtUi::StepProgress()
     if (!m_wait)
         return;
     m_wait->step();
-    letEventsRun();
+    // A loop over tens of thousands of rows would otherwise repaint the
+    // window at every row; a few dozen times a second keep it live.
+    if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= 25) {
+        letEventsRun();
+        m_sinceEvents.start();
+    }
 }
 
 void QtUi::HideWait()

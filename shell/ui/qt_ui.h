@@ -3,6 +3,7 @@
 #include "shell/ui.h"
 #include "shell/ui/wait_window.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 class QWidget;
@@ -58,6 +59,7 @@ private:
 
     QPointer<TfrmWaitMsg> m_wait;
     bool m_ending = false;
+    QElapsedTimer m_sinceEvents; // since a progress step last let events run
 };
 
 // Colour conversions between QColor and the settings file's 0x00BBGGRR.

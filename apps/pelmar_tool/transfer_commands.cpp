@@ -1,0 +1,137 @@
+// Transfer batch commands: the checks and switches of the batch screen,
+// and the lines as the lines screen shows them.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+#include "transfer/batches.h"
+#include "transfer/lines.h"
+
+#include <QHash>
+
+namespace {
+
+// "--name value" pairs; false for anything else or a name not in `known`.
+bool readOptions(const QStringList& args, const QStringList& known, QHash<QString, QString>& out)
+{
+    for (qsizetype i = 0; i < args.size(); i += 2) {
+        const QString name = args[i];
+        if (!name.startsWith("--") || !known.contains(name.mid(2)) || i + 1 >= args.size())
+            return false;
+        out.insert(name.mid(2), args[i + 1]);
+    }
+    return true;
+}
+
+bool openData(store::TDM1& dm)
+{
+    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
+}
+
+std::optional<int> number(const QString& text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+int newBatch(ToolContext& ctx, const QStringList& args)
+{
+    QHash<QString, QString> o;
+    if (!readOptions(args, {"institution", "date", "password", "remark"}, o) ||
+        !o.contains("institution") || !o.contains("date") || !o.contains("password"))
+        return 2;
+    const QDate date = QDate::fromString(o["date"], Qt::ISODate);
+    if (!date.isValid())
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    if (!openData(dm))
+        return 1;
+    transfer::Batches batches(dm, ctx.ui);
+    std::optional<transfer::TransferBatch> row = batches.NewBatch();
+    if (!row)
+        return 1;
+    row->GiganID10 = o["institution"];
+    row->IcheDate = date;
+    row->Pass = o["password"];
+    row->Bigo = o.value("remark");
+    if (!batches.Save(*row, true).saved)
+        return 1;
+    ctx.out << row->AptID << "\n";
+    return 0;
+}
+
+int setState(ToolContext& ctx, const QStringList& args)
+{
+    QHash<QString, QString> o;
+    if (!readOptions(args, {"batch", "state"}, o))
+        return 2;
+    const std::optional<int> batch = number(o.value("batch"));
+    const std::optional<int> state = number(o.value("state"));
+    if (!batch || !state || (*state != 0 && *state != 1))
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    if (!openData(dm))
+        return 1;
+    transfer::Batches batches(dm, ctx.ui);
+    if (!batches.SwitchState(*batch, *state))
+        return 1;
+    ctx.out << *batch << "\t" << transfer::StateText(*state) << "\n";
+    return 0;
+}
+
+int lines(ToolContext& ctx, const QStringList& args)
+{
+    QHash<QString, QString> o;
+    if (!readOptions(args, {"batch", "order"}, o))
+        return 2;
+    const std::optional<int> batch = number(o.value("batch"));
+    static const QHash<QString, transfer::LineOrder> orders = {
+        {"none", transfer::LineOrder::None},
+        {"account", transfer::LineOrder::Account},
+        {"dong-ho", transfer::LineOrder::DongHo},
+        {"name", transfer::LineOrder::Name}};
+    const QString order = o.value("order", "none");
+    if (!batch || !orders.contains(order))
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    if (!openData(dm))
+        return 1;
+    const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
+    if (!b) {
+        ctx.ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(*batch));
+        return 1;
+    }
+    ctx.out << "batch\t" << b->AptID << "\t" << b->GiganID10 << "\t"
+            << b->IcheDate.toString(Qt::ISODate) << "\t" << b->STAT() << "\n";
+    ctx.out << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t"
+               "처리결과\n";
+    for (const transfer::TransferItem& l :
+         transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order])) {
+        ctx.out << l.Dong << "\t" << l.Ho << "\t" << l.Bigo << "\t" << l.NapbuNo << "\t"
+                << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney << "\t"
+                << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";
+    }
+    const transfer::GroupTotals& t = b->E1;
+    ctx.out << "의뢰\t" << b->TotNo << "\t" << b->TotMoney << "\n"
+            << "전체\t" << t.totNo << "\t" << t.totMon << "\n"
+            << "중앙회\t" << t.junNo << "\t" << t.junMon << "\n"
+            << "회원조합\t" << t.joNo << "\t" << t.joMon << "\n"
+            << "타행\t" << t.sucNo << "\t" << t.sucMon << "\n"
+            << "이체불능\t" << b->E1ErrNo() << "\t" << b->E1ErrMon() << "\n";
+    return 0;
+}
+
+} // namespace
+
+QList<ToolCommand> TransferCommands()
+{
+    return {
+        {"new-batch", "--institution CODE --date YYYY-MM-DD --password P [--remark TEXT]",
+         "create a transfer batch as the batch screen does; prints its number", newBatch},
+        {"set-state", "--batch N --state 0|1",
+         "switch a batch between not sendable (0) and waiting (1)", setState},
+        {"lines", "--batch N [--order none|account|dong-ho|name]",
+         "print a batch's lines (tab-separated) and its totals", lines},
+    };
+}

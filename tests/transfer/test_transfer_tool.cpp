@@ -1,0 +1,131 @@
+#include "platform/process_list.h"
+#include "store/database.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+// pelmar-tool's batch commands, run as a separate process on a prepared
+// workspace at a fixed moment.
+class TransferTool : public testing_support::WorkspaceTest
+{
+protected:
+    void SetUp() override
+    {
+        WorkspaceTest::SetUp();
+        ws = home() + "branch";
+        ASSERT_EQ(tool({"prepare-db"}).exitCode, 0);
+        sql("INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES "
+            "('푸른마을아파트', 'A123456789', 'pw1234', '301-1234-5678-91')");
+    }
+    ToolRun tool(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+        p.setProcessEnvironment(env);
+        p.setProgram(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool");
+        p.setArguments(QStringList{"--home", ws} + args);
+        p.start();
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    void sql(const QString& statement)
+    {
+        {
+            ASSERT_TRUE(store::OpenDatabase("ToolTest", ws + "/Data/Pelmar.db").ok);
+            QSqlQuery q(QSqlDatabase::database("ToolTest"));
+            ASSERT_TRUE(q.exec(statement)) << statement.toStdString();
+        }
+        store::CloseDatabase("ToolTest");
+    }
+    ToolRun newBatch(const QString& date, const QString& code = "A123456789",
+                     const QString& pass = "pw1234")
+    {
+        return tool({"new-batch", "--institution", code, "--date", date, "--password", pass});
+    }
+
+    QString ws;
+};
+
+TEST_F(TransferTool, NewBatchRunsTheScreensChecks)
+{
+    struct Case
+    {
+        QString date;
+        QString code;
+        QString pass;
+        int exit;
+        QString text; // printed number or the message
+    } cases[] = {
+        {"2024-03-18", "A123456789", "pw1234", 0, "1"},
+        {"2024-04-04", "A123456789", "pw1234", 0, "2"},
+        {"2024-03-16", "A123456789", "pw1234", 1, "지정한 이체 일자가 공휴일입니다."},
+        {"2024-03-14", "A123456789", "pw1234", 1, "이체일자가 현재일자 보다 이전일자 입니다."},
+        {"2024-04-05", "A123456789", "pw1234", 1,
+         "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요."},
+        {"2024-03-18", "NOSUCHCODE", "pw1234", 1, "기관명 항목이 누락되었습니다."},
+        {"2024-03-18", "A123456789", "PW1234", 1, "기관비밀번호가 틀립니다."},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = newBatch(c.date, c.code, c.pass);
+        EXPECT_EQ(r.exitCode, c.exit) << c.date.toStdString() << r.err.toStdString();
+        if (c.exit == 0)
+            EXPECT_EQ(r.out.trimmed(), c.text);
+        else
+            EXPECT_TRUE(r.err.contains(c.text)) << r.err.toStdString();
+    }
+    EXPECT_EQ(tool({"new-batch", "--institution", "A123456789", "--date", "18.03.2024",
+                    "--password", "pw1234"})
+                  .exitCode,
+              2);
+    EXPECT_EQ(tool({"new-batch", "--date", "2024-03-18"}).exitCode, 2);
+}
+
+TEST_F(TransferTool, SetStateAndLines)
+{
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    // A batch without lines cannot be switched.
+    ToolRun r = tool({"set-state", "--batch", "1", "--state", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("이체자료없음")) << r.err.toStdString();
+
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, NapbuNo, State, "
+        "Bigo, Kita) VALUES (1, '101', '1203', '11', '3011234567891', 150000, 'Z', '1011203', 1, "
+        "'홍길동', '홍길순'), (1, '102', '1', '04', '12345678901234', 50000, 'Z', '1021', 1, '김', "
+        "'')");
+    sql("UPDATE Apt1 SET State = 1, TotNo = 2, TotMoney = 200000, E1TotNo = 2, E1TotMon = 200000, "
+        "E1JunNo = 1, E1JunMon = 150000, E1SucNo = 1, E1SucMon = 50000");
+    r = tool({"set-state", "--batch", "1", "--state", "0"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "1\t송신불가\n");
+    EXPECT_EQ(tool({"set-state", "--batch", "1", "--state", "2"}).exitCode, 2);
+    EXPECT_EQ(tool({"set-state", "--batch", "9", "--state", "1"}).exitCode, 1);
+
+    r = tool({"lines", "--batch", "1", "--order", "account"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList out = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(out.size(), 10) << r.out.toStdString();
+    EXPECT_EQ(out[0], "batch\t1\tA123456789\t2024-03-18\t송신불가");
+    EXPECT_EQ(out[2], "102\t1\t김\t1021\t국민은행\t123456-78-901234\t\t50000\t미송신\t미처리\t");
+    EXPECT_EQ(out[3], "101\t1203\t홍길동\t1011203\tTervo중앙회\t301-1234-5678-"
+                      "91\t홍길순\t150000\t미송신\t미처리\t");
+    EXPECT_EQ(out[4], "의뢰\t2\t200000");
+    EXPECT_EQ(out[6], "중앙회\t1\t150000");
+    EXPECT_EQ(out[9], "이체불능\t0\t0");
+    EXPECT_EQ(tool({"lines", "--batch", "1", "--order", "sideways"}).exitCode, 2);
+}

@@ -1,0 +1,679 @@
+#include "transfer/batches.h"
+
+#include "calendar/holidays.h"
+#include "shell/clock.h"
+#include "shell/log.h"
+#include "shell/ui.h"
+#include "store/account_numbers.h"
+#include "store/database.h"
+#include "store/schema.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+#include "transfer/row_values.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+
+namespace transfer {
+namespace {
+
+using namespace detail;
+
+// A transfer date may lie at most this many days after today.
+constexpr int kTransferWindowDays = 20;
+
+const char* const kBatchColumns =
+    "AptID, GiganID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, IcheEDate, SendDate, "
+    "Pass, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, E1SucNo, E1SucMon, Rdate, "
+    "State, Stime, TotNo, TotMoney, DataNo, Bigo";
+
+int stateOf(const QVariant& v)
+{
+    return v.isNull() ? kNoState : v.toInt();
+}
+
+QVariant stateValue(int state)
+{
+    return state == kNoState ? QVariant() : QVariant(state);
+}
+
+TransferBatch batchFrom(const QSqlQuery& q)
+{
+    TransferBatch b;
+    b.AptID = q.value(0).toInt();
+    b.GiganID = q.value(1).toString();
+    b.GiganID10 = q.value(2).toString();
+    b.FileGubun = q.value(3).toString();
+    b.BankCode = q.value(4).toString();
+    b.MoBankNo = q.value(5).toString();
+    b.IcheDate = toDate(q.value(6));
+    b.IcheEDate = toDate(q.value(7));
+    b.SendDate = toDate(q.value(8));
+    b.Pass = q.value(9).toString();
+    b.E1.totNo = q.value(10).toInt();
+    b.E1.totMon = q.value(11).toLongLong();
+    b.E1.junNo = q.value(12).toInt();
+    b.E1.junMon = q.value(13).toLongLong();
+    b.E1.joNo = q.value(14).toInt();
+    b.E1.joMon = q.value(15).toLongLong();
+    b.E1.sucNo = q.value(16).toInt();
+    b.E1.sucMon = q.value(17).toLongLong();
+    b.Rdate = toDate(q.value(18));
+    b.State = stateOf(q.value(19));
+    b.Stime = toTime(q.value(20));
+    b.TotNo = q.value(21).toInt();
+    b.TotMoney = q.value(22).toLongLong();
+    b.DataNo = toOptionalInt(q.value(23));
+    b.Bigo = q.value(24).toString();
+    return b;
+}
+
+void bindTotals(QSqlQuery& q, const GroupTotals& t)
+{
+    bindAll(q, {{":E1TotNo", t.totNo},
+                {":E1TotMon", t.totMon},
+                {":E1JunNo", t.junNo},
+                {":E1JunMon", t.junMon},
+                {":E1JoNo", t.joNo},
+                {":E1JoMon", t.joMon},
+                {":E1SucNo", t.sucNo},
+                {":E1SucMon", t.sucMon}});
+}
+
+// Stores the line count, sum and bank-group pairs of a batch, and its
+// State when one is given (a null QVariant stores NULL).
+bool writeTotals(QSqlDatabase db, int aptId, const GroupTotals& t,
+                 const std::optional<QVariant>& state, QSqlError* error)
+{
+    QSqlQuery q(db);
+    q.prepare(QString("UPDATE Apt1 SET TotNo = :TotNo, TotMoney = :TotMoney, E1TotNo = :E1TotNo, "
+                      "E1TotMon = :E1TotMon, E1JunNo = :E1JunNo, E1JunMon = :E1JunMon, "
+                      "E1JoNo = :E1JoNo, E1JoMon = :E1JoMon, E1SucNo = :E1SucNo, "
+                      "E1SucMon = :E1SucMon%1 WHERE AptID = :AptID")
+                  .arg(state ? ", State = :State" : ""));
+    bindAll(q, {{":TotNo", t.totNo}, {":TotMoney", t.totMon}, {":AptID", aptId}});
+    if (state)
+        q.bindValue(":State", *state);
+    bindTotals(q, t);
+    if (q.exec())
+        return true;
+    *error = q.lastError();
+    return false;
+}
+
+QString valueText(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
+
+} // namespace
+
+QString StateText(int state)
+{
+    switch (state) {
+    case -1:
+        return QStringLiteral("이체자료없음");
+    case 0:
+        return QStringLiteral("송신불가");
+    case 1:
+        return QStringLiteral("송신대기");
+    case 2:
+        return QStringLiteral("송신완료");
+    case 3:
+        return QStringLiteral("수신완료");
+    default:
+        return {};
+    }
+}
+
+void GroupTotals::add(const QString& bankCode, qint64 amount)
+{
+    bool ok = false;
+    int code = bankCode.trimmed().toInt(&ok);
+    if (!ok)
+        code = 0;
+    if (code == 10 || code == 11) {
+        ++junNo;
+        junMon += amount;
+    } else if (code >= 12 && code <= 15) {
+        ++joNo;
+        joMon += amount;
+    } else {
+        ++sucNo;
+        sucMon += amount;
+    }
+    totNo = junNo + joNo + sucNo;
+    totMon = junMon + joMon + sucMon;
+}
+
+bool BatchSearch::matches(const TransferBatch& b) const
+{
+    if (!giganId.isEmpty() && b.GiganID10 != giganId)
+        return false;
+    if (from.isValid() && !(b.IcheDate.isValid() && from <= b.IcheDate))
+        return false;
+    if (to.isValid() && !(b.IcheDate.isValid() && to >= b.IcheDate))
+        return false;
+    return true;
+}
+
+int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search)
+{
+    for (int i = std::max(0, from); i < batches.size(); ++i)
+        if (search.matches(batches[i]))
+            return i;
+    return -1;
+}
+
+QString GroupEntry::text() const
+{
+    return GroupName + "     " + QString::number(TotNo).rightJustified(6) + "건";
+}
+
+Batches::Batches(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
+
+QList<TransferBatch> Batches::List(BatchOrder order) const
+{
+    QString orderBy;
+    switch (order) {
+    case BatchOrder::None:
+        orderBy = "rowid";
+        break;
+    case BatchOrder::GiganID10:
+        orderBy = "GiganID10 COLLATE NOCASE, rowid";
+        break;
+    case BatchOrder::IcheDate:
+        orderBy = "IcheDate, rowid";
+        break;
+    case BatchOrder::SendDate:
+        orderBy = "SendDate, rowid";
+        break;
+    case BatchOrder::State:
+        orderBy = "State, rowid";
+        break;
+    }
+    QList<TransferBatch> out;
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    if (q.exec(QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy)))
+        while (q.next())
+            out.append(batchFrom(q));
+    return out;
+}
+
+std::optional<TransferBatch> Batches::Find(int aptId) const
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare(QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns));
+    q.bindValue(":id", aptId);
+    if (q.exec() && q.next())
+        return batchFrom(q);
+    return std::nullopt;
+}
+
+QList<codes::Institution> Batches::Institutions() const
+{
+    QList<codes::Institution> all = codes::Institutions(m_dm.db(), m_ui).List();
+    all.erase(std::remove_if(all.begin(), all.end(),
+                             [](const codes::Institution& i) { return i.APID10.isEmpty(); }),
+              all.end());
+    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
+        return a.APID10.compare(b.APID10, Qt::CaseInsensitive) < 0;
+    });
+    return all;
+}
+
+std::optional<codes::Institution> Batches::Institution(const QString& code) const
+{
+    if (code.trimmed().isEmpty())
+        return std::nullopt;
+    return codes::Institutions(m_dm.db(), m_ui).FindByCode(code.trimmed());
+}
+
+std::optional<TransferBatch> Batches::NewBatch() const
+{
+    QSqlQuery q(m_dm.db());
+    if (!q.exec("SELECT Count(*) FROM UserCode") || !q.next() || q.value(0).toInt() == 0) {
+        m_ui.ShowInfo(
+            QStringLiteral("환경설정의 이용자설정에서 기관코드을 등록하신 후 작업하십시오."));
+        return std::nullopt;
+    }
+    TransferBatch b;
+    b.AptID = m_dm.NextBatchNumber();
+    const QList<codes::Institution> list = Institutions();
+    if (!list.isEmpty()) {
+        b.GiganID10 = list.first().APID10.trimmed();
+        b.MoBankNo = list.first().BankNoApt;
+    }
+    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.State = -1;
+    return b;
+}
+
+BatchSave Batches::Save(TransferBatch& row, bool isNew)
+{
+    using F = BatchField;
+    const auto refuse = [this](const QString& text, F field) {
+        m_ui.ShowInfo(text);
+        return BatchSave{false, field};
+    };
+    const QDate today = shell::Today();
+    if (!row.IcheDate.isValid() || calendar::IsHoliday(row.IcheDate))
+        return refuse("지정한 이체 일자가 공휴일입니다.", F::IcheDate);
+    if (row.IcheDate < today)
+        return refuse("이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
+    if (row.IcheDate > today.addDays(kTransferWindowDays))
+        return refuse("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.", F::IcheDate);
+    // A code that no institution carries counts as no institution chosen.
+    const std::optional<codes::Institution> chosen = Institution(row.GiganID10);
+    if (row.GiganID10.trimmed().isEmpty() || !chosen)
+        return refuse("기관명 항목이 누락되었습니다. ", F::Institution);
+    if (row.Pass.isEmpty())
+        return refuse("기관비밀번호 항목이 누락되었습니다.", F::Password);
+    if (row.Pass != chosen->APPASS)
+        return refuse("기관비밀번호가 틀립니다.", F::Password);
+
+    row.GiganID10 = row.GiganID10.trimmed();
+    row.IcheEDate = row.IcheDate;
+    row.MoBankNo = chosen->BankNoApt;
+    if (isNew) {
+        if (!appendBatch(row))
+            return {false, F::Institution};
+        return {true, F::None};
+    }
+    QSqlQuery q(m_dm.db());
+    q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
+              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
+    bindAll(q, {{":GiganID10", row.GiganID10},
+                {":Pass", row.Pass},
+                {":IcheDate", dateValue(row.IcheDate)},
+                {":IcheEDate", dateValue(row.IcheEDate)},
+                {":MoBankNo", row.MoBankNo},
+                {":Bigo", store::TrimRight(row.Bigo)},
+                {":AptID", row.AptID}});
+    if (!q.exec()) {
+        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+        return {false, F::Institution};
+    }
+    return {true, F::None};
+}
+
+std::optional<int> Batches::appendBatch(const TransferBatch& b)
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare("INSERT INTO Apt1 (AptID, GiganID, GiganID10, FileGubun, BankCode, MoBankNo, "
+              "IcheDate, IcheEDate, SendDate, Pass, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, "
+              "E1JoMon, E1SucNo, E1SucMon, State, TotNo, TotMoney, Bigo) VALUES (:AptID, "
+              ":GiganID, :GiganID10, :FileGubun, :BankCode, :MoBankNo, :IcheDate, :IcheEDate, "
+              ":SendDate, :Pass, :E1TotNo, :E1TotMon, :E1JunNo, :E1JunMon, :E1JoNo, :E1JoMon, "
+              ":E1SucNo, :E1SucMon, :State, :TotNo, :TotMoney, :Bigo)");
+    bindAll(q, {{":AptID", b.AptID},
+                {":GiganID", b.GiganID.isEmpty() ? QVariant() : QVariant(b.GiganID)},
+                {":GiganID10", b.GiganID10},
+                {":FileGubun", b.FileGubun},
+                {":BankCode", b.BankCode},
+                {":MoBankNo", b.MoBankNo},
+                {":IcheDate", dateValue(b.IcheDate)},
+                {":IcheEDate", dateValue(b.IcheEDate)},
+                {":SendDate", dateValue(b.SendDate)},
+                {":Pass", b.Pass},
+                {":State", stateValue(b.State)},
+                {":TotNo", b.TotNo},
+                {":TotMoney", b.TotMoney},
+                {":Bigo", store::TrimRight(b.Bigo)}});
+    bindTotals(q, b.E1);
+    if (!q.exec()) {
+        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+        return std::nullopt;
+    }
+    return b.AptID;
+}
+
+QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
+{
+    // The fields of older layouts are named too; only those the table has
+    // are written.
+    static const char* const kLogged[] = {
+        "GiganID",   "Gigan_ID",   "Gygan_ID", "GiganCode",    "IcheDate",
+        "SendDate",  "STime",      "RDate",    "Trade_Dt",     "Trans_Dt",
+        "Trans_Ti",  "TotNo",      "TotMoney", "Tot_Ok_In_No", "Tot_Ok_In_Pay",
+        "Pay_Ip_No", "Pay_Ip_Mon", "DataNo",   "State"};
+    QString text = caption + " 자료삭제";
+    for (const char* name : kLogged) {
+        const int i = row.indexOf(QString::fromLatin1(name)); // ignores case
+        if (i >= 0)
+            text += ", " + QString::fromLatin1(name) + " " + valueText(row.value(i));
+    }
+    return text;
+}
+
+bool Batches::Delete(const QList<int>& aptIds, const QString& caption)
+{
+    if (aptIds.isEmpty())
+        return false;
+    const int n = int(aptIds.size());
+    if (!m_ui.Confirm(QString("선택된 %1개의 자료를 삭제하시겠습니까?").arg(n), false))
+        return false;
+    if (!m_ui.Confirm(
+            QStringLiteral("한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"),
+            false))
+        return false;
+
+    m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
+    QStringList logLines;
+    {
+        store::TransactionGuard tx(m_dm.db());
+        QSqlQuery read(m_dm.db());
+        QSqlQuery lines(m_dm.db());
+        QSqlQuery head(m_dm.db());
+        read.prepare("SELECT *\nFrom Apt1\nWHERE AptID = :id");
+        lines.prepare("DELETE FROM Apt2 WHERE AptID = :id");
+        head.prepare("DELETE FROM Apt1 WHERE AptID = :id");
+        for (const int id : aptIds) {
+            read.bindValue(":id", id);
+            if (read.exec())
+                while (read.next())
+                    logLines.append(DeleteLogText(caption, read.record()));
+            read.finish();
+            lines.bindValue(":id", id);
+            head.bindValue(":id", id);
+            if (!tx.active() || !lines.exec() || !head.exec()) {
+                const QSqlError e =
+                    lines.lastError().isValid() ? lines.lastError() : head.lastError();
+                m_ui.ShowError(store::WriteErrorMessage(e));
+                return false;
+            }
+            m_ui.StepProgress();
+        }
+        if (!tx.commit()) {
+            m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+            return false;
+        }
+    }
+    // Logged once the rows are really gone.
+    for (const QString& line : logLines)
+        shell::WriteLog(line);
+    m_ui.CloseWait();
+    return true;
+}
+
+bool Batches::setState(int aptId, int state)
+{
+    store::TransactionGuard tx(m_dm.db());
+    QSqlQuery lines(m_dm.db());
+    QSqlQuery head(m_dm.db());
+    lines.prepare("UPDATE Apt2 SET State = :s WHERE AptID = :id");
+    head.prepare("UPDATE Apt1 SET State = :s WHERE AptID = :id");
+    for (QSqlQuery* q : {&lines, &head}) {
+        q->bindValue(":s", state);
+        q->bindValue(":id", aptId);
+        if (!tx.active() || !q->exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(q->lastError()));
+            return false;
+        }
+    }
+    if (!tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+        return false;
+    }
+    return true;
+}
+
+bool Batches::ToggleState(int aptId)
+{
+    const std::optional<TransferBatch> b = Find(aptId);
+    if (!b || (b->State != 0 && b->State != 1))
+        return false;
+    const int to = b->State == 1 ? 0 : 1;
+    const QString question =
+        QString("\"%1\"를 \"%2\"로 변환하시겠습니까?").arg(StateText(b->State), StateText(to));
+    if (!m_ui.Confirm(question, false))
+        return false;
+    return setState(aptId, to);
+}
+
+bool Batches::SwitchState(int aptId, int state)
+{
+    const std::optional<TransferBatch> b = Find(aptId);
+    if (!b) {
+        m_ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(aptId));
+        return false;
+    }
+    if (b->State != 0 && b->State != 1) {
+        m_ui.ShowError(QString("\"%1\" 상태의 자료는 변환할 수 없습니다.").arg(b->STAT()));
+        return false;
+    }
+    if (state != 0 && state != 1)
+        return false;
+    return b->State == state || setState(aptId, state);
+}
+
+std::optional<int> Batches::Copy(int aptId, bool failedOnly)
+{
+    m_ui.ShowWaitMessage(QStringLiteral("자료 복사 준비 중..."));
+    const std::optional<TransferBatch> src = Find(aptId);
+    if (!src) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+    store::TransactionGuard tx(m_dm.db());
+    TransferBatch b;
+    b.AptID = m_dm.NextBatchNumber();
+    b.GiganID10 = src->GiganID10;
+    b.FileGubun = src->FileGubun;
+    b.BankCode = src->BankCode;
+    b.MoBankNo = src->MoBankNo;
+    b.Pass = src->Pass;
+    b.Bigo = src->Bigo;
+    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.SendDate = shell::Today();
+    b.State = src->State == -1 ? -1 : 1;
+    if (!tx.active() || !appendBatch(b)) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+
+    QSqlQuery read(m_dm.db());
+    read.setForwardOnly(true);
+    read.prepare(
+        QString("SELECT Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, "
+                "BankNo\nFrom Apt2\nWHERE AptID = :id%1 ORDER BY Apt2ID")
+            .arg(failedOnly ? "\nAND IcheYebu = 'X'" : ""));
+    read.bindValue(":id", aptId);
+    QSqlQuery count(m_dm.db());
+    count.prepare(QString("SELECT Count(*) FROM Apt2 WHERE AptID = :id%1")
+                      .arg(failedOnly ? " AND IcheYebu = 'X'" : ""));
+    count.bindValue(":id", aptId);
+    if (!count.exec() || !count.next() || !read.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
+        return std::nullopt;
+    }
+    m_ui.ShowProgress(QStringLiteral("자료 복사 처리 중..."), 0, count.value(0).toInt(), true);
+
+    QSqlQuery write(m_dm.db());
+    write.prepare(
+        "INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
+        "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
+        ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
+        ":IcheDate, 'Z', :NapbuNo, 1)");
+    // The copy's totals come from the lines it got, not from the source's
+    // results.
+    GroupTotals totals;
+    while (read.next()) {
+        const QString dong = read.value(2).toString();
+        const QString ho = read.value(4).toString();
+        const qint64 money = read.value(6).toLongLong();
+        bindAll(write, {{":AptID", b.AptID},
+                        {":Bigo", read.value(0)},
+                        {":DongInt", read.value(1)},
+                        {":Dong", read.value(2)},
+                        {":HoInt", read.value(3)},
+                        {":Ho", read.value(4)},
+                        {":BankCode", read.value(5)},
+                        {":IcheMoney", read.value(6)},
+                        {":DataNo", read.value(7)},
+                        {":Kita", read.value(8)},
+                        {":BankNo", store::StripHyphens(read.value(9).toString())},
+                        {":IcheDate", dateValue(b.IcheDate)},
+                        {":NapbuNo", dong + ho}});
+        if (!write.exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
+            return std::nullopt;
+        }
+        totals.add(read.value(5).toString(), money);
+        m_ui.StepProgress();
+    }
+
+    QSqlError error;
+    if (!writeTotals(m_dm.db(), b.AptID, totals, std::nullopt, &error) || !tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
+        return std::nullopt;
+    }
+    m_ui.CloseWait();
+    return b.AptID;
+}
+
+QList<GroupEntry> Batches::Groups() const
+{
+    QList<GroupEntry> out;
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    if (q.exec("SELECT AptID, GroupName, TotNo FROM GroupAp1 ORDER BY rowid"))
+        while (q.next())
+            out.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt()});
+    return out;
+}
+
+std::optional<int> Batches::CopyGroup(int groupId)
+{
+    m_ui.ShowWaitMessage(QStringLiteral("그룹 자료 복사 준비 중..."));
+    QSqlQuery g(m_dm.db());
+    g.prepare("SELECT GiganID10, FileGubun, MoBankNo, TotNo, TotMoney, Pass, Bigo, State\n"
+              "FROM GroupAp1\nWHERE AptID = :id ORDER BY rowid");
+    g.bindValue(":id", groupId);
+    if (!g.exec() || !g.next()) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+    store::TransactionGuard tx(m_dm.db());
+    TransferBatch b;
+    b.AptID = m_dm.NextBatchNumber();
+    b.GiganID10 = g.value(0).toString();
+    b.FileGubun = g.value(1).toString();
+    b.MoBankNo = g.value(2).toString();
+    b.TotNo = g.value(3).toInt();
+    b.TotMoney = g.value(4).toLongLong();
+    b.Pass = g.value(5).toString();
+    b.Bigo = g.value(6).toString();
+    b.BankCode = "35";
+    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.State = !g.value(7).isNull() && g.value(7).toInt() == -1 ? -1 : 1;
+    if (!tx.active() || !appendBatch(b)) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+
+    QSqlQuery count(m_dm.db());
+    count.prepare("SELECT Count(*) FROM GroupAp2 WHERE AptID = :id");
+    count.bindValue(":id", groupId);
+    QSqlQuery read(m_dm.db());
+    read.setForwardOnly(true);
+    read.prepare(
+        "SELECT BankCode, Bigo, DongInt, Dong, HoInt, Ho, BankNo, IcheMoney, NapbuNo, Kita\n"
+        "FROM GroupAp2\nWHERE AptID = :id ORDER BY Apt2ID");
+    read.bindValue(":id", groupId);
+    if (!count.exec() || !count.next() || !read.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
+        return std::nullopt;
+    }
+    m_ui.ShowProgress(QStringLiteral("그룹 자료 복사 처리 중..."), 0, count.value(0).toInt(), true);
+    QSqlQuery write(m_dm.db());
+    write.prepare("INSERT INTO Apt2 (AptID, DataNo, BankCode, Bigo, DongInt, Dong, HoInt, Ho, "
+                  "BankNo, IcheMoney, NapbuNo, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, "
+                  ":DataNo, :BankCode, :Bigo, :DongInt, :Dong, :HoInt, :Ho, :BankNo, :IcheMoney, "
+                  ":NapbuNo, :Kita, :IcheDate, 'Z', 1)");
+    GroupTotals totals;
+    int dataNo = 0;
+    while (read.next()) {
+        bindAll(write, {{":AptID", b.AptID},
+                        {":DataNo", ++dataNo},
+                        {":BankCode", read.value(0)},
+                        {":Bigo", read.value(1)},
+                        {":DongInt", read.value(2)},
+                        {":Dong", read.value(3)},
+                        {":HoInt", read.value(4)},
+                        {":Ho", read.value(5)},
+                        {":BankNo", read.value(6)},
+                        {":IcheMoney", read.value(7)},
+                        {":NapbuNo", read.value(8)},
+                        {":Kita", read.value(9)},
+                        {":IcheDate", dateValue(b.IcheDate)}});
+        if (!write.exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
+            return std::nullopt;
+        }
+        totals.add(read.value(0).toString(), read.value(7).toLongLong());
+        m_ui.StepProgress();
+    }
+
+    QSqlError error;
+    const QVariant state = totals.totNo > 0 ? 1 : b.State;
+    if (!writeTotals(m_dm.db(), b.AptID, totals, state, &error) || !tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
+        return std::nullopt;
+    }
+    m_ui.CloseWait();
+    return b.AptID;
+}
+
+bool Batches::RecomputeTotals(int aptId)
+{
+    const std::optional<TransferBatch> b = Find(aptId);
+    if (!b || !b->editable())
+        return false;
+    m_ui.ShowWaitMessage(QStringLiteral("자료 집계 처리 중..."));
+    // Bank codes compare as two-character texts, as the request files group them.
+    QSqlQuery q(m_dm.db());
+    q.prepare("SELECT 1 Part, Count(*) Cnt, Sum(IcheMoney) Won FROM Apt2 WHERE AptID = :a1\n"
+              "UNION ALL\n"
+              "SELECT 2, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a2\n"
+              "  AND BankCode >= '10'\n  AND BankCode <= '11'\n"
+              "UNION ALL\n"
+              "SELECT 3, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a3\n"
+              "  AND BankCode >= '12'\n  AND BankCode <= '15'\n"
+              "UNION ALL\n"
+              "SELECT 4, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a4\n"
+              "  AND (BankCode < '10' OR BankCode > '15')\n"
+              "ORDER BY 1");
+    bindAll(q, {{":a1", aptId}, {":a2", aptId}, {":a3", aptId}, {":a4", aptId}});
+    if (!q.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+        return false;
+    }
+    int counts[4] = {0, 0, 0, 0};
+    qint64 sums[4] = {0, 0, 0, 0};
+    // A sum over no lines is NULL in SQL; the batch stores 0.
+    for (int i = 0; i < 4 && q.next(); ++i) {
+        counts[i] = q.value(1).toInt();
+        sums[i] = q.value(2).isNull() ? 0 : q.value(2).toLongLong();
+    }
+    int state = b->State;
+    if (counts[0] > 0 && state != kNoState && state < 0)
+        state = 1;
+    else if (counts[0] == 0)
+        state = -1;
+
+    const GroupTotals t{counts[0], counts[1], counts[2], counts[3],
+                        sums[0],   sums[1],   sums[2],   sums[3]};
+    QSqlError error;
+    const bool ok = writeTotals(m_dm.db(), aptId, t, stateValue(state), &error);
+    if (!ok)
+        m_ui.ShowError(store::WriteErrorMessage(error));
+    else
+        m_ui.CloseWait();
+    return ok;
+}
+
+} // namespace transfer

@@ -1,0 +1,162 @@
+#pragma once
+
+#include "codes/institution.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+#include <climits>
+#include <optional>
+
+class QSqlRecord;
+
+namespace shell {
+class Ui;
+}
+namespace store {
+class TDM1;
+}
+
+namespace transfer {
+
+// A State read as NULL from an older row; it shows no text and is never
+// written back as a number.
+inline constexpr int kNoState = INT_MIN;
+
+// The display text of a batch or line State ("이체자료없음" … "수신완료");
+// empty for any other value.
+QString StateText(int state);
+
+// Count and sum of the lines in each bank group, as the batch keeps them:
+// all lines, 10-11 (중앙회), 12-15 (회원조합), every other code (타행).
+struct GroupTotals
+{
+    int totNo = 0, junNo = 0, joNo = 0, sucNo = 0;
+    qint64 totMon = 0, junMon = 0, joMon = 0, sucMon = 0;
+
+    // Counts one line by its bank code read as a number (non-numeric is 0),
+    // and the overall pair as the sum of the three groups.
+    void add(const QString& bankCode, qint64 amount);
+};
+
+// One request batch (row of Apt1).
+struct TransferBatch
+{
+    int AptID = 0;
+    QString GiganID;
+    QString GiganID10;
+    QString FileGubun = QStringLiteral("11");
+    QString BankCode = QStringLiteral("35");
+    QString MoBankNo;
+    QDate IcheDate;
+    QDate IcheEDate;
+    QDate SendDate;
+    QString Pass;
+    GroupTotals E1;
+    QDate Rdate;
+    int State = -1;
+    QTime Stime;
+    int TotNo = 0;
+    qint64 TotMoney = 0;
+    std::optional<int> DataNo;
+    QString Bigo;
+
+    QString STAT() const { return StateText(State); }
+    // The send date is shown only once the batch has gone.
+    QDate SDATE() const { return State != kNoState && State > 1 ? SendDate : QDate(); }
+    int E1ErrNo() const { return E1.totNo - E1.junNo - E1.joNo - E1.sucNo; }
+    qint64 E1ErrMon() const { return E1.totMon - E1.junMon - E1.joMon - E1.sucMon; }
+    // Sent or answered batches are read-only.
+    bool editable() const { return State == kNoState || State < 2; }
+};
+
+enum class BatchOrder { None, GiganID10, IcheDate, SendDate, State };
+
+enum class BatchField { None, Institution, Password, IcheDate };
+
+struct BatchSave
+{
+    bool saved = false;
+    BatchField focus = BatchField::None;
+};
+
+struct BatchSearch
+{
+    QString giganId; // empty: any institution
+    QDate from;      // null: no lower bound
+    QDate to;        // null: no upper bound
+
+    bool matches(const TransferBatch& b) const;
+};
+
+// A saved group as the batch screen's 그 룹 list shows it.
+struct GroupEntry
+{
+    int AptID = 0;
+    QString GroupName;
+    int TotNo = 0;
+
+    QString text() const; // name, five blanks, right-aligned count and "건"
+};
+
+// The batch operations of the batch screen and pelmar-tool over Apt1 and
+// its lines in Apt2. Each asks and reports through the Ui; every change of
+// more than one row runs in one transaction.
+class Batches
+{
+public:
+    Batches(store::TDM1& dm, shell::Ui& ui);
+
+    QList<TransferBatch> List(BatchOrder order = BatchOrder::None) const;
+    std::optional<TransferBatch> Find(int aptId) const;
+
+    // The institutions a batch may be made for: those with a code, in code order.
+    QList<codes::Institution> Institutions() const;
+    std::optional<codes::Institution> Institution(const QString& code) const;
+
+    // The defaults of a batch being entered; nullopt (with the message)
+    // when no institution is set up. Nothing is stored yet.
+    std::optional<TransferBatch> NewBatch() const;
+
+    // Checks in order (holiday, before today, beyond 20 days, institution,
+    // password) and stores the row; the first failure shows its message
+    // and names the field.
+    BatchSave Save(TransferBatch& row, bool isNew);
+
+    // Asks twice and deletes the batches with all their lines. `caption`
+    // begins each log line.
+    bool Delete(const QList<int>& aptIds, const QString& caption);
+
+    // Double-click: 1 ⇄ 0 for the batch and its lines after the question.
+    // False when nothing changed (other states, No, or an error).
+    bool ToggleState(int aptId);
+    // The same switch without the question, to the given 0 or 1; a batch
+    // already there is left alone. False (with a message) for other states.
+    bool SwitchState(int aptId, int state);
+
+    // Copies a batch (all lines, or only the failed ones) into a new one.
+    std::optional<int> Copy(int aptId, bool failedOnly);
+    // Creates a batch from a saved group.
+    std::optional<int> CopyGroup(int groupId);
+    QList<GroupEntry> Groups() const;
+
+    // Recomputes TotNo, TotMoney, the E1 pairs and the State of a batch
+    // from its lines; batches already sent are left alone.
+    bool RecomputeTotals(int aptId);
+
+    // The log line of a deleted batch row.
+    static QString DeleteLogText(const QString& caption, const QSqlRecord& row);
+
+private:
+    bool setState(int aptId, int state);
+    std::optional<int> appendBatch(const TransferBatch& b);
+
+    store::TDM1& m_dm;
+    shell::Ui& m_ui;
+};
+
+// The first batch at or after `from` that matches; -1 when none.
+int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);
+
+} // namespace transfer

@@ -1,0 +1,465 @@
+#include "transfer/lines.h"
+
+#include "shell/codec.h"
+#include "shell/firm_ini.h"
+#include "shell/log.h"
+#include "shell/ui.h"
+#include "store/account_numbers.h"
+#include "store/database.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+#include "transfer/row_values.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace transfer {
+namespace {
+
+using namespace detail;
+
+const char* const kLineColumns =
+    "Apt2ID, AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
+    "ResultID, NapbuNo, Rdate, State, Sdate, Stime, DataNo, Bigo, Kita, ResultID4";
+
+std::optional<double> toOptionalDouble(const QVariant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+QVariant doubleValue(const std::optional<double>& v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+TransferItem lineFrom(const QSqlQuery& q)
+{
+    TransferItem l;
+    l.Apt2ID = q.value(0).toInt();
+    l.AptID = q.value(1).toInt();
+    l.DongInt = toOptionalDouble(q.value(2));
+    l.Dong = q.value(3).toString();
+    l.HoInt = toOptionalDouble(q.value(4));
+    l.Ho = q.value(5).toString();
+    l.BankCode = q.value(6).toString();
+    l.BankNo = q.value(7).toString();
+    l.IcheDate = toDate(q.value(8));
+    l.IcheMoney = q.value(9).toLongLong();
+    l.IcheYebu = q.value(10).toString();
+    l.ResultID = q.value(11).toString();
+    l.NapbuNo = q.value(12).toString();
+    l.Rdate = toDate(q.value(13));
+    l.State = q.value(14).isNull() ? kNoState : q.value(14).toInt();
+    l.Sdate = toDate(q.value(15));
+    l.Stime = toTime(q.value(16));
+    l.DataNo = toOptionalInt(q.value(17));
+    l.Bigo = q.value(18).toString();
+    l.Kita = q.value(19).toString();
+    l.ResultID4 = q.value(20).toString();
+    return l;
+}
+
+// The first `bytes` CP949 bytes of a text, never half a character.
+QString leftBytes(const QString& text, int bytes)
+{
+    if (text.size() * 2 <= bytes)
+        return text;
+    return shell::FromCp949(shell::LeftBytes(shell::ToCp949(text), bytes));
+}
+
+// The integer value of a building or unit text; 0 when it is not a number.
+double numberOf(const QString& text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+QSet<QString> bankCodes(const QSqlDatabase& db)
+{
+    QSet<QString> out;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (q.exec("SELECT Id FROM BankCode"))
+        while (q.next())
+            out.insert(q.value(0).toString());
+    return out;
+}
+
+} // namespace
+
+std::optional<qint64> ParseAmount(const QString& text)
+{
+    static const QRegularExpression pattern("^[+-]?(\\d{1,3}(,\\d{3})+|\\d+)$");
+    const QString t = text.trimmed();
+    if (!pattern.match(t).hasMatch())
+        return std::nullopt;
+    QString digits = t;
+    digits.remove(',');
+    bool ok = false;
+    const qint64 v = digits.toLongLong(&ok);
+    // Beyond what a money field holds.
+    if (!ok || v > 999'999'999'999'999LL || v < -999'999'999'999'999LL)
+        return std::nullopt;
+    return v;
+}
+
+QString FormatAmount(qint64 amount)
+{
+    return QLocale(QLocale::Korean, QLocale::SouthKorea).toString(amount);
+}
+
+QString FormatMoney(qint64 amount)
+{
+    return QLocale(QLocale::Korean, QLocale::SouthKorea).toCurrencyString(amount);
+}
+
+QString ConsentStatusText(std::optional<int> status)
+{
+    static const char* const kTexts[] = {"등록대기", "등록진행중", "등록완료", "등록오류",
+                                         "해지대기", "해지진행중", "해지완료", "해지오류"};
+    if (status && *status >= 0 && *status <= 7)
+        return QString::fromUtf8(kTexts[*status]);
+    return QStringLiteral("미등록");
+}
+
+void Describe(TransferItem& l, const store::TDM1& dm)
+{
+    l.MBankNo = l.BankNo.isEmpty() ? QString() : store::HyphenateAccount(l.BankCode, l.BankNo);
+    l.BankName = dm.BankName(l.BankCode);
+    l.YebuName = leftBytes(dm.OutcomeText(l.IcheYebu), 6);
+    l.ResultName = leftBytes(dm.ResultText(l.ResultID4), 40);
+    l.Stat = l.State == kNoState || l.State < 2 ? QStringLiteral("미송신") : l.YebuName;
+}
+
+bool LineSearch::matches(const TransferItem& l) const
+{
+    return (Bigo.isEmpty() || l.Bigo == Bigo) && (NapbuNo.isEmpty() || l.NapbuNo == NapbuNo) &&
+           (BankNo.isEmpty() || l.BankNo == BankNo);
+}
+
+int FindLine(const QList<TransferItem>& lines, int from, const LineSearch& search)
+{
+    for (int i = std::max(0, from); i < lines.size(); ++i)
+        if (search.matches(lines[i]))
+            return i;
+    return -1;
+}
+
+TransferLines::TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId)
+    : m_dm(dm), m_ui(ui), m_aptId(aptId), m_limit(shell::ReadAmountLimit())
+{
+}
+
+QList<TransferItem> TransferLines::List(LineOrder order) const
+{
+    QString orderBy;
+    switch (order) {
+    case LineOrder::None:
+        orderBy = "Apt2ID";
+        break;
+    case LineOrder::Account:
+        orderBy = "BankCode COLLATE NOCASE, BankNo COLLATE NOCASE, Apt2ID";
+        break;
+    case LineOrder::DongHo:
+        orderBy = "DongInt, Dong COLLATE NOCASE, HoInt, Ho COLLATE NOCASE, Apt2ID";
+        break;
+    case LineOrder::Name:
+        orderBy = "Bigo COLLATE NOCASE, Apt2ID";
+        break;
+    }
+    QList<TransferItem> out;
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    q.prepare(
+        QString("SELECT %1 FROM Apt2 WHERE AptID = :id ORDER BY %2").arg(kLineColumns, orderBy));
+    q.bindValue(":id", m_aptId);
+    if (q.exec()) {
+        while (q.next()) {
+            out.append(lineFrom(q));
+            Describe(out.last(), m_dm);
+        }
+    }
+    return out;
+}
+
+std::optional<TransferItem> TransferLines::Find(int apt2Id) const
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare(QString("SELECT %1\nFrom Apt2\nWHERE Apt2ID = :id").arg(kLineColumns));
+    q.bindValue(":id", apt2Id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    TransferItem l = lineFrom(q);
+    Describe(l, m_dm);
+    return l;
+}
+
+TransferItem TransferLines::NewLine(const TransferBatch& batch) const
+{
+    TransferItem l;
+    l.AptID = batch.AptID;
+    l.BankCode = "11";
+    l.IcheDate = batch.IcheDate;
+    l.IcheMoney = 0;
+    l.IcheYebu = "Z";
+    l.State = 1;
+    Describe(l, m_dm);
+    return l;
+}
+
+bool TransferLines::BankCodeExists(const QString& code) const
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare("SELECT 1 FROM BankCode WHERE Id = :id");
+    q.bindValue(":id", code);
+    return q.exec() && q.next();
+}
+
+bool TransferLines::checkAmount(qint64 amount)
+{
+    if (amount <= 0) {
+        m_ui.ShowInfo(QStringLiteral("이체금액은 0보다 큰 금액을 입력해야 합니다."));
+        return false;
+    }
+    if (amount > m_limit) {
+        m_ui.ShowInfo(QString("이체금액이 한도를 초과했습니다.\r\r최대 이체 한도는 %1 입니다.")
+                          .arg(FormatMoney(m_limit)));
+        return false;
+    }
+    return true;
+}
+
+LineSave TransferLines::Save(TransferItem& l, bool isNew)
+{
+    using F = LineField;
+    const auto refuse = [this](const QString& text, F field) {
+        m_ui.ShowInfo(text);
+        return LineSave{false, field};
+    };
+    if (!checkAmount(l.IcheMoney))
+        return {false, F::IcheMoney};
+    l.BankCode = l.BankCode.trimmed();
+    if (l.BankCode.isEmpty())
+        return refuse("은행명(은행코드) 항목이 누락되었습니다.", F::BankCode);
+    if (!BankCodeExists(l.BankCode))
+        return refuse("은행코드가 적절하지 않습니다.", F::BankCode);
+    if (l.BankNo.trimmed().isEmpty())
+        return refuse("계좌번호 항목이 누락되었습니다.", F::BankNo);
+    const QString number = store::StripHyphens(l.BankNo.trimmed());
+    if (!store::IsValidAccount(l.BankCode, number) &&
+        !m_ui.Confirm(QStringLiteral("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
+                      false))
+        return {false, F::BankNo};
+
+    l.Dong = store::TrimRight(l.Dong);
+    l.Ho = store::TrimRight(l.Ho);
+    l.DongInt = numberOf(l.Dong);
+    l.HoInt = numberOf(l.Ho);
+    l.BankNo = number;
+    l.NapbuNo = l.Dong + l.Ho;
+
+    QSqlQuery q(m_dm.db());
+    if (isNew)
+        q.prepare("INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, Bigo, BankCode, BankNo, "
+                  "NapbuNo, IcheMoney, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, :Dong, "
+                  ":DongInt, :Ho, :HoInt, :Bigo, :BankCode, :BankNo, :NapbuNo, :IcheMoney, :Kita, "
+                  ":IcheDate, :IcheYebu, :State)");
+    else
+        q.prepare("UPDATE Apt2 SET Dong = :Dong, DongInt = :DongInt, Ho = :Ho, HoInt = :HoInt, "
+                  "Bigo = :Bigo, BankCode = :BankCode, BankNo = :BankNo, NapbuNo = :NapbuNo, "
+                  "IcheMoney = :IcheMoney, Kita = :Kita WHERE Apt2ID = :Apt2ID");
+    bindAll(q, {{":Dong", l.Dong},
+                {":DongInt", doubleValue(l.DongInt)},
+                {":Ho", l.Ho},
+                {":HoInt", doubleValue(l.HoInt)},
+                {":Bigo", store::TrimRight(l.Bigo)},
+                {":BankCode", l.BankCode},
+                {":BankNo", l.BankNo},
+                {":NapbuNo", l.NapbuNo},
+                {":IcheMoney", l.IcheMoney},
+                {":Kita", store::TrimRight(l.Kita)}});
+    if (isNew)
+        bindAll(q, {{":AptID", l.AptID},
+                    {":IcheDate", dateValue(l.IcheDate)},
+                    {":IcheYebu", l.IcheYebu},
+                    {":State", l.State == kNoState ? QVariant() : QVariant(l.State)}});
+    else
+        q.bindValue(":Apt2ID", l.Apt2ID);
+    if (!q.exec())
+        return refuse(store::WriteErrorMessage(q.lastError()), F::Dong);
+    if (isNew)
+        l.Apt2ID = q.lastInsertId().toInt();
+    Describe(l, m_dm);
+    return {true, F::None};
+}
+
+bool TransferLines::Delete(const QList<int>& apt2Ids, const QString& caption)
+{
+    if (apt2Ids.isEmpty())
+        return false;
+    const int n = int(apt2Ids.size());
+    if (!m_ui.Confirm(QString("선택된 %1 개의 자료를 삭제하시겠습니까?").arg(n), false))
+        return false;
+    // Logged only once the user has agreed.
+    shell::WriteLog(caption + " 자료삭제 " + QString::number(n) + " 건");
+    const bool progress = n > 1;
+    if (progress)
+        m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
+    store::TransactionGuard tx(m_dm.db());
+    QSqlQuery q(m_dm.db());
+    q.prepare("DELETE FROM Apt2 WHERE Apt2ID = :id AND AptID = :apt");
+    for (const int id : apt2Ids) {
+        q.bindValue(":id", id);
+        q.bindValue(":apt", m_aptId);
+        if (!tx.active() || !q.exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+            return false;
+        }
+        if (progress)
+            m_ui.StepProgress();
+    }
+    if (!tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+        return false;
+    }
+    if (progress)
+        m_ui.CloseWait();
+    return true;
+}
+
+std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batch)
+{
+    const std::optional<TransferItem> src = Find(apt2Id);
+    if (!src)
+        return std::nullopt;
+    QSqlQuery next(m_dm.db());
+    next.prepare("SELECT Max(DataNo) FROM Apt2 WHERE AptID = :id");
+    next.bindValue(":id", batch.AptID);
+    const int dataNo = next.exec() && next.next() ? next.value(0).toInt() + 1 : 1;
+
+    QSqlQuery q(m_dm.db());
+    q.prepare(
+        "INSERT INTO Apt2 (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
+        "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
+        ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, 'Z', :State, :DataNo)");
+    bindAll(q, {{":AptID", batch.AptID},
+                {":IcheDate", dateValue(batch.IcheDate)},
+                {":BankCode", src->BankCode},
+                {":BankNo", src->BankNo},
+                {":IcheMoney", src->IcheMoney},
+                {":NapbuNo", src->NapbuNo},
+                {":Bigo", src->Bigo},
+                {":Dong", src->Dong},
+                {":Ho", src->Ho},
+                {":Kita", src->Kita},
+                {":State", src->State == -1 ? -1 : 1},
+                {":DataNo", dataNo}});
+    if (!q.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+        return std::nullopt;
+    }
+    return q.lastInsertId().toInt();
+}
+
+bool TransferLines::SetAmount(const QList<int>& apt2Ids, const QString& text)
+{
+    const std::optional<qint64> amount = ParseAmount(text);
+    if (!amount) {
+        m_ui.ShowInfo(QStringLiteral("이체금액이 적절하지 않습니다."));
+        return false;
+    }
+    // The same rules as saving one line, so that no zero, negative or
+    // over-limit amount reaches a request file.
+    if (apt2Ids.isEmpty() || !checkAmount(*amount))
+        return false;
+    const bool progress = apt2Ids.size() > 1;
+    if (progress)
+        m_ui.ShowProgress(QStringLiteral("이체금액 변경 처리 중..."), 0, int(apt2Ids.size()), true);
+    store::TransactionGuard tx(m_dm.db());
+    QSqlQuery q(m_dm.db());
+    q.prepare("UPDATE Apt2 SET IcheMoney = :m WHERE Apt2ID = :id AND AptID = :apt");
+    for (const int id : apt2Ids) {
+        bindAll(q, {{":m", *amount}, {":id", id}, {":apt", m_aptId}});
+        if (!tx.active() || !q.exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+            return false;
+        }
+        if (progress)
+            m_ui.StepProgress();
+    }
+    if (!tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+        return false;
+    }
+    if (progress)
+        m_ui.CloseWait();
+    return true;
+}
+
+int TransferLines::FindBadAccount(const QList<TransferItem>& lines, int from)
+{
+    const QSet<QString> known = bankCodes(m_dm.db());
+    for (int i = std::max(0, from); i < lines.size(); ++i) {
+        if (!known.contains(lines[i].BankCode)) {
+            m_ui.ShowInfo(QStringLiteral("은행코드 오류가 발견되었습니다."));
+            return i;
+        }
+        if (!store::IsValidAccount(lines[i].BankCode, lines[i].BankNo)) {
+            m_ui.ShowInfo(QStringLiteral("계좌번호 오류가 발견되었습니다."));
+            return i;
+        }
+    }
+    m_ui.ShowInfo(QStringLiteral("커서 이후의 계좌번호 오류가 발견되지 않았습니다."));
+    return -1;
+}
+
+bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& giganId10) const
+{
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    q.prepare("SELECT Status FROM TONGREGISTER\nWHERE GIGANID = :GIGANID\nAND   BANKCD  = :BANKCD\n"
+              "AND   BANKNO  = :BANKNO\nAND   NAPBUNO = :NAPBUNO");
+    bool missing = false;
+    for (TransferItem& l : lines) {
+        QString number = store::StripHyphens(l.BankNo);
+        number.remove(' ');
+        bindAll(q, {{":GIGANID", giganId10.trimmed()},
+                    {":BANKCD", l.BankCode.trimmed()},
+                    {":BANKNO", number},
+                    {":NAPBUNO", l.cNapbuNo().trimmed()}});
+        std::optional<int> status;
+        bool found = false;
+        if (q.exec()) {
+            // The last row decides.
+            while (q.next()) {
+                found = true;
+                status = q.value(0).isNull() ? std::optional<int>(-1) : q.value(0).toInt();
+            }
+        }
+        l.cStatus = found ? ConsentStatusText(status) : ConsentStatusText(std::nullopt);
+        if (!found || status != 2)
+            missing = true;
+    }
+    return missing;
+}
+
+bool TransferLines::MissingConsent() const
+{
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    q.prepare(
+        "select b.GiganID10,a.BankCode,a.BankNo,a.NapbuNo\nfrom Apt2 a, Apt1 b\n"
+        "where  b.AptID = :APTID\nAND b.AptID = a.AptID\n"
+        "AND b.GiganID10||a.bankcode||a.bankno||a.dong||a.ho\n"
+        "not in( select giganid||bankcd||bankno||napbuno from tongregister  where status = 2)\n"
+        "LIMIT 1");
+    q.bindValue(":APTID", m_aptId);
+    return q.exec() && q.next();
+}
+
+} // namespace transfer

@@ -1,0 +1,89 @@
+#include "transfer/ui/screen_helpers.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCursor>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QToolBar>
+#include <algorithm>
+
+namespace transfer {
+
+QTableView* MakeGrid(QWidget* parent, QAbstractItemModel* model)
+{
+    auto* grid = new QTableView(parent);
+    grid->setModel(model);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAlternatingRowColors(false);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->horizontalHeader()->setHighlightSections(false);
+    return grid;
+}
+
+void CompactToolBar(QToolBar* bar)
+{
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(20, 20));
+}
+
+QList<int> SelectedOrCurrent(const QTableView* grid)
+{
+    QList<int> rows;
+    if (const QItemSelectionModel* sel = grid->selectionModel())
+        for (const QModelIndex& i : sel->selectedRows())
+            rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty() && grid->currentIndex().isValid())
+        rows.append(grid->currentIndex().row());
+    return rows;
+}
+
+void MoveTo(QTableView* grid, int row, bool select)
+{
+    if (!grid->model() || row < 0 || row >= grid->model()->rowCount())
+        return;
+    const QModelIndex index = grid->model()->index(row, 0);
+    grid->selectionModel()->setCurrentIndex(index, select ? QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows
+                                                          : QItemSelectionModel::NoUpdate);
+    grid->scrollTo(index);
+}
+
+QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked,
+                         std::function<void(int)> chosen)
+{
+    auto* group = new QActionGroup(menu);
+    for (const auto& [text, value] : choices) {
+        QAction* a = menu->addAction(text);
+        a->setCheckable(true);
+        a->setChecked(value == checked);
+        a->setData(value);
+        group->addAction(a);
+        const int v = value;
+        QObject::connect(a, &QAction::triggered, menu, [chosen, v] { chosen(v); });
+    }
+    return group;
+}
+
+QAction* ChoiceFor(const QActionGroup* group, int value)
+{
+    for (QAction* a : group->actions())
+        if (a->data().toInt() == value)
+            return a;
+    return nullptr;
+}
+
+void PopupBelow(QToolBar* bar, QAction* action, QMenu* menu)
+{
+    QWidget* button = bar->widgetForAction(action);
+    menu->popup(button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos());
+}
+
+} // namespace transfer

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+class QAbstractItemModel;
+class QAction;
+class QActionGroup;
+class QMenu;
+class QTableView;
+class QToolBar;
+class QWidget;
+
+namespace transfer {
+
+// A multi-select, read-only grid of whole rows.
+QTableView* MakeGrid(QWidget* parent, QAbstractItemModel* model);
+
+// Icons above their texts, so that a screen's many commands fit its width.
+void CompactToolBar(QToolBar* bar);
+
+// The selected rows in order, or the current row when none is selected
+// (empty without a current row).
+QList<int> SelectedOrCurrent(const QTableView* grid);
+
+// Makes `row` current and shows it; with `select` it also becomes the only
+// selected row, otherwise the selection stays as it is.
+void MoveTo(QTableView* grid, int row, bool select = true);
+
+// Fills `menu` with exclusive choices (text, value), `checked` marked;
+// choosing one calls `chosen` with its value.
+QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked,
+                         std::function<void(int)> chosen);
+// The choice of `group` that carries `value`.
+QAction* ChoiceFor(const QActionGroup* group, int value);
+
+// Drops `menu` down below the toolbar button of `action`, as a click on the
+// button does; for the button's shortcut.
+void PopupBelow(QToolBar* bar, QAction* action, QMenu* menu);
+
+} // namespace transfer
