@@ -2,6 +2,8 @@
 #include "shell/codec.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/ui/tfm_apt1.h"
+#include "reports/spreadsheet_reader.h"
+#include "reports/spreadsheet_writer.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/screen_commands.h"
@@ -114,9 +116,8 @@ TEST_F(Screens, BatchScreenModesFollowTheCurrentBatch)
     EXPECT_FALSE(s.commands()->action(C::Edit)->isEnabled());
     EXPECT_TRUE(s.commands()->action(C::Delete)->isEnabled());
     EXPECT_TRUE(s.extra(TfmApt1::Copy)->isEnabled());
-    // Printing comes with the reports.
-    EXPECT_FALSE(s.extra(TfmApt1::Print)->isEnabled());
-    EXPECT_FALSE(s.extra(TfmApt1::ListPrint)->isEnabled());
+    EXPECT_TRUE(s.extra(TfmApt1::Print)->isEnabled());
+    EXPECT_TRUE(s.extra(TfmApt1::ListPrint)->isEnabled());
 
     s.BtnEditClick(); // a received batch is not edited
     EXPECT_FALSE(s.editing());
@@ -314,7 +315,7 @@ TEST_F(Screens, LineEntryChecksAndContinuousEntry)
     EXPECT_FALSE(s.commands()->action(C::Edit)->isEnabled());
     EXPECT_TRUE(s.extra(TfmApt2::Convert)->isEnabled());
     EXPECT_FALSE(s.importAction()->isEnabled());
-    EXPECT_FALSE(s.exportAction()->isEnabled());
+    EXPECT_TRUE(s.exportAction()->isEnabled());
 
     s.BtnInsertClick();
     ASSERT_TRUE(s.editing());
@@ -505,4 +506,22 @@ TEST_F(Screens, GroupListMakesABatch)
     EXPECT_EQ(s.batches()[0].State, 1);
     EXPECT_EQ(s.batches()[0].E1.joMon, 500);
     EXPECT_EQ(s.password()->text(), "pw1234");
+}
+
+TEST_F(Screens, LinesExportToASpreadsheetAsTheGridShowsThem)
+{
+    addBatch(1, 1);
+    addLine(1, "11", 125000);
+    addLine(1, "04", 30000);
+    TfmApt2 s(*dm, ui, 1);
+    s.BtnExportClick();
+    const QStringList opened = ui.texts("open");
+    ASSERT_EQ(opened.size(), 1);
+    const auto rows = reports::ReadFirstSheet(opened[0]);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 3);
+    EXPECT_EQ((*rows)[0], reports::ExportHeadings(reports::ExportKind::TransferLines));
+    EXPECT_EQ((*rows)[1][9], transfer::FormatAmount(s.lines()[0].IcheMoney));
+    EXPECT_EQ((*rows)[1][10], "미송신");
+    EXPECT_EQ((*rows)[1][5], s.lines()[0].BankName);
 }

@@ -1,5 +1,6 @@
 #include "transfer/ui/tfm_apt1.h"
 
+#include "reports/ui/tfm_print_option.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
 #include "transfer/ui/row_table_model.h"
@@ -164,7 +165,12 @@ void TfmApt1::buildCommands()
     m_extras[Lines]->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     m_extras[Copy]->setToolTip("복 사 (전 체 자 료 Ctrl+T, 불 능 자 료 Ctrl+Y)");
-    // Printing arrives with the reports; until then the commands stay greyed.
+    connect(m_extras[Print], &QAction::triggered, this, [this] {
+        if (const TransferBatch* b = current())
+            reports::PrintLines(m_ui, m_dm.db(), b->AptID, {}, this);
+    });
+    connect(m_extras[ListPrint], &QAction::triggered, this,
+            [this] { reports::PrintBatchList(m_dm.db(), this); });
     connect(m_extras[Lines], &QAction::triggered, this, &TfmApt1::BtnLinesClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt1::BtnFindClick);
     connect(m_extras[Result], &QAction::triggered, this, &TfmApt1::BtnResultClick);
@@ -287,9 +293,8 @@ void TfmApt1::updateCommands()
         for (Extra e : {Copy, Lines, Find, Sort, Result})
             m_extras[e]->setEnabled(!empty);
         m_extras[Group]->setEnabled(true);
-        // Printing the batch and the list come with the reports.
-        m_extras[Print]->setEnabled(false);
-        m_extras[ListPrint]->setEnabled(false);
+        m_extras[Print]->setEnabled(!empty && current());
+        m_extras[ListPrint]->setEnabled(!empty);
     }
     m_copyAll->setEnabled(m_extras[Copy]->isEnabled());
     m_copyFailed->setEnabled(m_extras[Copy]->isEnabled());

@@ -1,5 +1,7 @@
 #include "transfer/ui/tfm_apt2.h"
 
+#include "reports/spreadsheet_writer.h"
+#include "store/account_numbers.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
 #include "transfer/ui/row_table_model.h"
@@ -10,6 +12,7 @@
 #include "widgets/screen_commands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QColor>
@@ -198,10 +201,9 @@ void TfmApt2::buildCommands()
     auto* convert = new QMenu(this);
     m_import = convert->addAction("데이타 읽기(*.prn)");
     m_export = convert->addAction("엑셀로 내보내기");
-    // The file import and the spreadsheet export come with their own
-    // subsystems; until then both entries stay greyed.
+    // The file import comes with the line import; until then it stays greyed.
     m_import->setEnabled(false);
-    m_export->setEnabled(false);
+    connect(m_export, &QAction::triggered, this, &TfmApt2::BtnExportClick);
 
     auto* sortMenu = new QMenu(this);
     m_sortGroup =
@@ -289,6 +291,22 @@ QLineEdit* TfmApt2::field(LineField f) const
     default:
         return nullptr;
     }
+}
+
+void TfmApt2::BtnExportClick()
+{
+    reports::SheetRows rows;
+    for (const TransferItem& l : lines()) {
+        const QString account =
+            l.MBankNo.isEmpty() && !l.BankNo.isEmpty() ? store::HyphenateOrKeep(l.BankCode, l.BankNo)
+                                                       : l.MBankNo;
+        rows.append({l.cStatus, l.Dong, l.Ho, l.Bigo, l.BankCode, l.BankName, account, l.NapbuNo,
+                     l.Kita, FormatAmount(l.IcheMoney),
+                     l.State < 2 ? QStringLiteral("미송신") : l.YebuName});
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::TransferLines, rows);
+    QApplication::restoreOverrideCursor();
 }
 
 const QList<TransferItem>& TfmApt2::lines() const

@@ -82,6 +82,8 @@ public:
     void BadAccountClick();
     void SetAmountClick();
     void ConsentClick(bool checked);
+    // "엑셀로 내보내기": the lines as the grid holds them.
+    void BtnExportClick();
     void BtnCloseClick();
 
 protected:
