@@ -79,8 +79,10 @@ TfmPrintOption::TfmPrintOption(shell::Ui& ui, const PrintOptions& o, bool printe
     layout->addWidget(m_preview);
     layout->addWidget(buttons);
 
-    m_printer->setEnabled(printerAvailable);
-    (o.toFile || !printerAvailable ? m_file : m_printer)->setChecked(true);
+    // Without a printer the file is the default; the printer choice stays
+    // open because the preview (and printing to a PDF file from there)
+    // needs none.
+    (o.toFile || (!printerAvailable && !o.chosenByUser) ? m_file : m_printer)->setChecked(true);
     connect(m_printer, &QRadioButton::toggled, this, &TfmPrintOption::updateEnabled);
     connect(m_browse, &QPushButton::clicked, this, &TfmPrintOption::BtnBrowseClick);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -118,6 +120,7 @@ PrintOptions TfmPrintOption::options() const
     o.style = m_style->currentIndex();
     o.data = m_data->currentIndex();
     o.preview = m_preview->isChecked();
+    o.chosenByUser = true;
     return o;
 }
 

@@ -23,10 +23,12 @@ struct PrintOptions
     int style = 0;    // 0 summary and list, 1 summary only, 2 list of main items
     int data = 0;     // 0 all, 1 transferred, 2 failed
     bool preview = false;
+    bool chosenByUser = false; // set once the dialog has been confirmed
 };
 
-// "프린터 출력 설정". Without a printer the file output is forced. The
-// options are kept until the next use of the dialog.
+// "프린터 출력 설정". Without a printer the file output is preselected and
+// printer output goes through the preview. The options are kept until the
+// next use of the dialog.
 class TfmPrintOption : public QDialog
 {
     Q_OBJECT
