@@ -1,6 +1,8 @@
 #include "widgets/screen_commands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QStyle>
 #include <QToolBar>
@@ -45,6 +47,28 @@ ScreenCommands::ScreenCommands(QWidget* owner, const QStringList& hints)
         m_actions[i] = a;
     }
     setBrowse(false);
+    // Enter moves on to the next field, as on every entry screen; grids and
+    // multi-line texts take the key themselves and never pass it up here.
+    owner->installEventFilter(this);
+}
+
+bool ScreenCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (enter && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+            if (QWidget* focus = QApplication::focusWidget()) {
+                const bool back = mods == Qt::ShiftModifier;
+                QKeyEvent tab(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                              back ? Qt::ShiftModifier : Qt::NoModifier);
+                QCoreApplication::sendEvent(focus, &tab);
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ScreenCommands::attachContextMenu(QWidget* widget)

@@ -46,6 +46,9 @@ public:
     void setEditing();
     bool editing() const { return m_editing; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void triggered(widgets::ScreenCommands::Command command);
 
