@@ -113,6 +113,13 @@ QString FormatAmount(qint64 amount)
     return QLocale(QLocale::Korean, QLocale::SouthKorea).toString(amount);
 }
 
+QStringList ExportRow(const TransferItem& l)
+{
+    return {l.cStatus, l.Dong,    l.Ho,   l.Bigo,
+            l.BankCode, l.BankName, l.MBankNo.isEmpty() ? l.BankNo : l.MBankNo,
+            l.NapbuNo, l.Kita,     FormatAmount(l.IcheMoney), l.Stat};
+}
+
 QString FormatMoney(qint64 amount)
 {
     return QLocale(QLocale::Korean, QLocale::SouthKorea).toCurrencyString(amount);

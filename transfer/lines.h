@@ -84,6 +84,10 @@ std::optional<qint64> ParseAmount(const QString& text);
 // "1,234,567" and the limit as the messages show it ("₩5,000,000").
 QString FormatAmount(qint64 amount);
 QString FormatMoney(qint64 amount);
+// A line as the spreadsheet export writes it, in the export's column order:
+// consent state, 동, 호, resident, bank code, bank name, account (display
+// form), payer number, holder, amount, line state.
+QStringList ExportRow(const TransferItem& line);
 
 // The consent register's status as the lines screen names it; "미등록"
 // for anything else.

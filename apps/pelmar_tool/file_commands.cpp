@@ -35,17 +35,12 @@ bool shown(const edi::TEdiInfoList& items)
     return false;
 }
 
-bool openData(store::TDM1& dm)
-{
-    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
-}
-
 int buildRequests(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     const shell::Workspace& ws = shell::Paths();
     QDir().mkpath(ws.sendDir);
@@ -82,7 +77,7 @@ int applyResults(ToolContext& ctx, const QStringList& args)
     if (!args.isEmpty())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     const QString recvDir = shell::Paths().recvDir;
     edi::ResultRun all;

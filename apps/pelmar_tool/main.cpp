@@ -5,6 +5,9 @@
 #include "shell/workspace.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 namespace {
 
@@ -16,6 +19,7 @@ QList<ToolCommand> allCommands()
     all += CalendarCommands();
     all += FileCommands();
     all += TransferCommands();
+    all += ReportCommands();
     return all;
 }
 
@@ -36,7 +40,16 @@ void printUsage(QTextStream& s, const QList<ToolCommand>& commands)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    // Printing needs fonts; the other commands run without any display.
+    if (ToolNeedsGui(raw) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application(ToolNeedsGui(raw)
+                                                      ? new QGuiApplication(argc, argv)
+                                                      : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QList<ToolCommand> commands = allCommands();

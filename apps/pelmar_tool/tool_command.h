@@ -2,6 +2,11 @@
 
 #include "shell/console_ui.h"
 
+namespace store {
+class TDM1;
+}
+
+#include <QHash>
 #include <QStringList>
 #include <QTextStream>
 
@@ -24,9 +29,19 @@ struct ToolCommand
     int (*run)(ToolContext& ctx, const QStringList& args);
 };
 
+// "--name value" pairs; false for anything else or a name not in `known`.
+bool ReadToolOptions(const QStringList& args, const QStringList& known,
+                     QHash<QString, QString>& out);
+// Opens the workspace's database and its shared tables; false after the
+// data module has shown why not.
+bool OpenToolData(store::TDM1& dm);
+
 // Commands grouped by subsystem; each file adds its own list.
 QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();
 QList<ToolCommand> CalendarCommands();
 QList<ToolCommand> FileCommands();
 QList<ToolCommand> TransferCommands();
+QList<ToolCommand> ReportCommands();
+// True when the command line needs a GUI application (for fonts).
+bool ToolNeedsGui(const QStringList& args);

@@ -11,23 +11,6 @@
 
 namespace {
 
-// "--name value" pairs; false for anything else or a name not in `known`.
-bool readOptions(const QStringList& args, const QStringList& known, QHash<QString, QString>& out)
-{
-    for (qsizetype i = 0; i < args.size(); i += 2) {
-        const QString name = args[i];
-        if (!name.startsWith("--") || !known.contains(name.mid(2)) || i + 1 >= args.size())
-            return false;
-        out.insert(name.mid(2), args[i + 1]);
-    }
-    return true;
-}
-
-bool openData(store::TDM1& dm)
-{
-    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
-}
-
 std::optional<int> number(const QString& text)
 {
     bool ok = false;
@@ -38,14 +21,14 @@ std::optional<int> number(const QString& text)
 int newBatch(ToolContext& ctx, const QStringList& args)
 {
     QHash<QString, QString> o;
-    if (!readOptions(args, {"institution", "date", "password", "remark"}, o) ||
+    if (!ReadToolOptions(args, {"institution", "date", "password", "remark"}, o) ||
         !o.contains("institution") || !o.contains("date") || !o.contains("password"))
         return 2;
     const QDate date = QDate::fromString(o["date"], Qt::ISODate);
     if (!date.isValid())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     std::optional<transfer::TransferBatch> row = batches.NewBatch();
@@ -64,14 +47,14 @@ int newBatch(ToolContext& ctx, const QStringList& args)
 int setState(ToolContext& ctx, const QStringList& args)
 {
     QHash<QString, QString> o;
-    if (!readOptions(args, {"batch", "state"}, o))
+    if (!ReadToolOptions(args, {"batch", "state"}, o))
         return 2;
     const std::optional<int> batch = number(o.value("batch"));
     const std::optional<int> state = number(o.value("state"));
     if (!batch || !state || (*state != 0 && *state != 1))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     if (!batches.SwitchState(*batch, *state))
@@ -83,7 +66,7 @@ int setState(ToolContext& ctx, const QStringList& args)
 int lines(ToolContext& ctx, const QStringList& args)
 {
     QHash<QString, QString> o;
-    if (!readOptions(args, {"batch", "order"}, o))
+    if (!ReadToolOptions(args, {"batch", "order"}, o))
         return 2;
     const std::optional<int> batch = number(o.value("batch"));
     static const QHash<QString, transfer::LineOrder> orders = {
@@ -95,7 +78,7 @@ int lines(ToolContext& ctx, const QStringList& args)
     if (!batch || !orders.contains(order))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
     if (!b) {

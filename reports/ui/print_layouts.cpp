@@ -171,16 +171,15 @@ const QList<Column> kDetailRow2 = {{0.16, Qt::AlignRight}, {0.20, Qt::AlignHCent
                                    {0.24, Qt::AlignLeft},  {0.15, Qt::AlignHCenter},
                                    {0.25, Qt::AlignLeft}};
 
-void summaryBlock(PageWriter& w, const ReportBatch& b)
+void summaryBlock(PageWriter& w, const TransferBatch& b, const QString& institution)
 {
     const QFont heading = bold(w.body(), 10);
     w.text(QStringLiteral("이용기관 정보"), heading);
     const QList<Column> info = {{0.15, Qt::AlignLeft}, {0.45, Qt::AlignLeft},
                                 {0.15, Qt::AlignLeft}, {0.25, Qt::AlignLeft}};
-    w.row(info, {"기  관  명", b.institutionLabel(), "상      태", BatchStateText(b.state)},
-          w.body());
-    w.row(info, {"이 체 일 자", dateText(b.icheDate), "수 신 일 자", dateText(b.rdate)}, w.body());
-    w.row(info, {"송 신 일 자", dateText(b.shownSendDate())}, w.body());
+    w.row(info, {"기  관  명", institution, "상      태", b.STAT()}, w.body());
+    w.row(info, {"이 체 일 자", dateText(b.IcheDate), "수 신 일 자", dateText(b.Rdate)}, w.body());
+    w.row(info, {"송 신 일 자", dateText(b.SDATE())}, w.body());
     w.row(info, {"비      고"}, w.body());
     w.skip(w.mm(3));
     w.text(QStringLiteral("상태 정보"), heading);
@@ -191,11 +190,11 @@ void summaryBlock(PageWriter& w, const ReportBatch& b)
     {
         const char* label;
         qint64 count, money;
-    } rows[] = {{"전     체", b.e1TotNo, b.e1TotMon},
-                {"중 앙 회", b.e1JunNo, b.e1JunMon},
-                {"회원조합", b.e1JoNo, b.e1JoMon},
-                {"타    행", b.e1SucNo, b.e1SucMon},
-                {"이체불능", b.failedNo(), b.failedMoney()}};
+    } rows[] = {{"전     체", b.E1.totNo, b.E1.totMon},
+                {"중 앙 회", b.E1.junNo, b.E1.junMon},
+                {"회원조합", b.E1.joNo, b.E1.joMon},
+                {"타    행", b.E1.sucNo, b.E1.sucMon},
+                {"이체불능", b.E1ErrNo(), b.E1ErrMon()}};
     for (const auto& r : rows)
         w.row(table, {QString::fromUtf8(r.label), Grouped(r.count), Grouped(r.money)}, w.body());
     w.skip(w.mm(4));
@@ -222,8 +221,8 @@ QString Grouped(qint64 value)
     return QLocale(QLocale::English).toString(value);
 }
 
-void PaintBatchDetail(QPrinter* printer, const ReportBatch& batch, const QList<ReportLine>& lines,
-                      bool withLines)
+void PaintBatchDetail(QPrinter* printer, const TransferBatch& batch, const QString& institution,
+                      const QList<TransferItem>& lines, bool withLines)
 {
     printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
     bool first = true;
@@ -233,7 +232,7 @@ void PaintBatchDetail(QPrinter* printer, const ReportBatch& batch, const QList<R
             titleBand(pw, kDetailTitle, true);
             if (first) {
                 first = false;
-                summaryBlock(pw, batch);
+                summaryBlock(pw, batch, institution);
             }
             if (withLines)
                 detailHeader(pw);
@@ -241,17 +240,17 @@ void PaintBatchDetail(QPrinter* printer, const ReportBatch& batch, const QList<R
         pageLabel);
     if (!withLines)
         return;
-    for (const ReportLine& l : lines) {
+    for (const TransferItem& l : lines) {
         w.need(2 * w.lineHeight(w.body()));
-        w.row(kDetailRow1, {l.dong, l.ho, l.bigo, l.bankName, l.bankNo}, w.body());
+        w.row(kDetailRow1, {l.Dong, l.Ho, l.Bigo, l.BankName, l.BankNo}, w.body());
         w.row(kDetailRow2,
-              {Grouped(l.icheMoney), PrintedNapbuNo(l.napbuNo), l.kita, l.outcomeName, l.resultName},
+              {Grouped(l.IcheMoney), PrintedNapbuNo(l.NapbuNo), l.Kita, l.YebuName, l.ResultName},
               w.body());
     }
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
-void PaintLineList(QPrinter* printer, const QList<ReportLine>& lines)
+void PaintLineList(QPrinter* printer, const QList<TransferItem>& lines)
 {
     printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
     const QList<Column> columns = {{0.07, Qt::AlignLeft},  {0.07, Qt::AlignLeft},
@@ -281,15 +280,14 @@ void PaintLineList(QPrinter* printer, const QList<ReportLine>& lines)
             pw.rule();
         },
         {});
-    for (const ReportLine& l : lines)
+    for (const TransferItem& l : lines)
         w.row(columns,
-              {l.dong, l.ho, l.bigo, l.kita, l.bankName, l.bankNo, Grouped(l.icheMoney),
-               l.outcomeName},
+              {l.Dong, l.Ho, l.Bigo, l.Kita, l.BankName, l.BankNo, Grouped(l.IcheMoney), l.YebuName},
               w.body());
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
-void PaintBatchList(QPrinter* printer, const QList<ReportBatch>& batches)
+void PaintBatchList(QPrinter* printer, const QList<TransferBatch>& batches)
 {
     printer->setDocName(QStringLiteral("Veltrin 목록"));
     const QList<Column> columns = {{0.16, Qt::AlignHCenter}, {0.11, Qt::AlignRight},
@@ -309,10 +307,10 @@ void PaintBatchList(QPrinter* printer, const QList<ReportBatch>& batches)
             pw.rule();
         },
         [](int page) { return QString("-%1-").arg(page); });
-    for (const ReportBatch& b : batches)
+    for (const TransferBatch& b : batches)
         w.row(columns,
-              {b.giganId10, Grouped(b.totNo), Grouped(b.totMoney), dateText(b.icheDate),
-               BatchStateText(b.state), b.bigo},
+              {b.GiganID10, Grouped(b.TotNo), Grouped(b.TotMoney), dateText(b.IcheDate), b.STAT(),
+               b.Bigo},
               w.body());
     w.rule();
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);

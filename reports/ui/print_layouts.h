@@ -11,12 +11,13 @@ namespace reports {
 
 // The batch with its summary block and, when `withLines`, its lines two rows
 // each.
-void PaintBatchDetail(QPrinter* printer, const ReportBatch& batch, const QList<ReportLine>& lines,
-                      bool withLines);
+// `institution` is the label of InstitutionLabel.
+void PaintBatchDetail(QPrinter* printer, const TransferBatch& batch, const QString& institution,
+                      const QList<TransferItem>& lines, bool withLines);
 // The lines one row each under the list header.
-void PaintLineList(QPrinter* printer, const QList<ReportLine>& lines);
+void PaintLineList(QPrinter* printer, const QList<TransferItem>& lines);
 // Every batch, one row each.
-void PaintBatchList(QPrinter* printer, const QList<ReportBatch>& batches);
+void PaintBatchList(QPrinter* printer, const QList<TransferBatch>& batches);
 
 // Thousands separated, "#,##0".
 QString Grouped(qint64 value);

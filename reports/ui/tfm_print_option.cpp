@@ -4,6 +4,7 @@
 #include "reports/ui/print_layouts.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
+#include "store/tdm1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -143,23 +144,24 @@ void output(bool preview, QWidget* parent, const std::function<void(QPrinter*)>&
 
 } // namespace
 
-void PrintLines(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+void PrintLines(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                 QWidget* parent)
 {
     TfmPrintOption dialog(ui, LastPrintOptions(), PrinterAvailable(), parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
     LastPrintOptions() = dialog.options();
-    PrintLinesWith(ui, db, aptId, orderFields, LastPrintOptions(), parent);
+    PrintLinesWith(ui, dm, aptId, order, LastPrintOptions(), parent);
 }
 
-void PrintLinesWith(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                     const PrintOptions& o, QWidget* parent)
 {
-    const auto batch = LoadReportBatch(db, aptId);
+    const auto batch = transfer::Batches(dm, ui).Find(aptId);
     if (!batch)
         return;
-    const QList<ReportLine> lines = FilterLines(LoadReportLines(db, aptId, orderFields), o.data);
+    const QList<TransferItem> lines =
+        FilterLines(transfer::TransferLines(dm, ui, aptId).List(order), o.data);
     if ((o.toFile || o.style == 2) && lines.isEmpty()) {
         ui.ShowInfo(QStringLiteral("출력할 내용이 없습니다."));
         return;
@@ -169,7 +171,8 @@ void PrintLinesWith(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList
             if (o.style == 2)
                 PaintLineList(p, lines);
             else
-                PaintBatchDetail(p, *batch, lines, o.style == 0);
+                PaintBatchDetail(p, *batch, InstitutionLabel(dm.db(), batch->GiganID10), lines,
+                                 o.style == 0);
         });
         return;
     }
@@ -177,15 +180,19 @@ void PrintLinesWith(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList
         && !ui.Confirm(QString("파일 \"%1\"가 이미 존재합니다.\r\r덮어 쓰시겠습니까 ?").arg(o.fileName),
                        false))
         return;
-    if (WriteLinesText(ui, o.fileName, lines))
-        ui.ShowInfo(QString("파일 \"%1\"에 저장했습니다.").arg(o.fileName));
-    else
+    int unmappable = 0;
+    if (!WriteLinesText(ui, o.fileName, lines, &unmappable)) {
         ui.ShowInfo(QStringLiteral("파일 저장에 실패했습니다."));
+        return;
+    }
+    ui.ShowInfo(QString("파일 \"%1\"에 저장했습니다.").arg(o.fileName));
+    if (unmappable > 0)
+        ui.ShowInfo(QString("저장할 수 없는 문자 %1개를 \"?\"로 바꾸어 저장했습니다.").arg(unmappable));
 }
 
-void PrintBatchList(QSqlDatabase db, QWidget* parent)
+void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent)
 {
-    const QList<ReportBatch> batches = LoadAllBatches(db);
+    const QList<TransferBatch> batches = transfer::Batches(dm, ui).List();
     output(false, parent, [&](QPrinter* p) { PaintBatchList(p, batches); });
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "transfer/lines.h"
+
 #include <QDialog>
-#include <QSqlDatabase>
+
 #include <QStringList>
 
 class QCheckBox;
@@ -12,6 +14,9 @@ class QComboBox;
 
 namespace shell {
 class Ui;
+}
+namespace store {
+class TDM1;
 }
 
 namespace reports {
@@ -60,15 +65,15 @@ private:
 };
 
 // "출 력" of the batch screen: the options, then the printout, the preview
-// or the text file of the batch's lines in `orderFields` order.
-void PrintLines(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+// or the text file of the batch's lines in `order`.
+void PrintLines(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                 QWidget* parent);
 // The same after the dialog, with the given options.
-void PrintLinesWith(shell::Ui& ui, QSqlDatabase db, int aptId, const QStringList& orderFields,
+void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                     const PrintOptions& options, QWidget* parent);
 // "목록 출력": every batch straight to the printer; without a printer the
 // preview opens, from where it can be printed to a PDF file.
-void PrintBatchList(QSqlDatabase db, QWidget* parent);
+void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent);
 
 // The options as last chosen (kept for the program's run).
 PrintOptions& LastPrintOptions();

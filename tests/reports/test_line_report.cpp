@@ -58,51 +58,31 @@ protected:
     int m_count = 0;
 };
 
-TEST_F(LineReport, LinesCarryTheirShownTextsAndFilter)
+TEST_F(LineReport, FiltersAndPrintedTexts)
 {
-    addLine("102", "201", "11", "3021234567801", 100000, "Y", 3, "7901011234567");
+    addLine("101", "101", "11", "3021234567801", 100000, "Y", 3);
     addLine("101", "1503", "99", "123456789012", 50000, "X", 3);
-    addLine("101", "101", "03", "12345678901234", 100000, "Y", 3);
-    const QList<ReportLine> lines = LoadReportLines(dm->db(), 7, {"DongInt", "HoInt", "Nonsense"});
+    addLine("102", "201", "03", "12345678901234", 100000, "Y", 3);
+    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0].ho, "101");
-    EXPECT_EQ(lines[1].ho, "1503");
-    EXPECT_EQ(lines[1].bankName, "99"); // no row: the code itself
-    EXPECT_EQ(lines[2].bankName, "Tervo중앙회");
-    EXPECT_EQ(lines[2].displayBankNo, "302-1234-5678-01");
-    EXPECT_EQ(lines[2].outcomeName, "정상");
-    EXPECT_EQ(lines[2].statusText(), "정상");
     EXPECT_EQ(FilterLines(lines, 1).size(), 2);
     EXPECT_EQ(FilterLines(lines, 2).size(), 1);
+    EXPECT_EQ(FilterLines(lines, 2)[0].Ho, "1503");
     EXPECT_EQ(FilterLines(lines, 0).size(), 3);
-
-    ReportLine unsent;
-    unsent.state = 1;
-    unsent.outcomeName = "미처리";
-    EXPECT_EQ(unsent.statusText(), "미송신");
 
     EXPECT_EQ(PrintedNapbuNo("7901011234567"), "790101-1234567");
     EXPECT_EQ(PrintedNapbuNo("790101-1234567"), "790101-1234567");
     EXPECT_EQ(PrintedNapbuNo("790101"), "790101");
 
-    const auto batch = LoadReportBatch(dm->db(), 7);
-    ASSERT_TRUE(batch);
-    EXPECT_EQ(batch->institutionLabel(), "[A123456789] 푸른마을아파트");
-    EXPECT_EQ(batch->failedNo(), 1);
-    EXPECT_EQ(batch->failedMoney(), 100000);
-    EXPECT_EQ(batch->shownSendDate(), QDate(2024, 3, 22));
-    exec("UPDATE Apt1 SET GiganID10 = 'Z999999999', State = 1");
-    EXPECT_EQ(LoadReportBatch(dm->db(), 7)->institutionLabel(), "[Z999999999]");
-    EXPECT_FALSE(LoadReportBatch(dm->db(), 7)->shownSendDate().isValid());
-    EXPECT_EQ(BatchStateText(-1), "");
-    EXPECT_EQ(BatchStateText(2), "송신완료");
+    EXPECT_EQ(InstitutionLabel(dm->db(), "A123456789"), "[A123456789] 푸른마을아파트");
+    EXPECT_EQ(InstitutionLabel(dm->db(), "Z999999999"), "[Z999999999]");
 }
 
 TEST_F(LineReport, TextOutputHasFixedByteWidths)
 {
     addLine("101", "1503", "11", "3021234567801", 150000, "Y", 3, "7901011234567");
     const QString file = path("Rendal.txt");
-    ASSERT_TRUE(WriteLinesText(ui, file, LoadReportLines(dm->db(), 7)));
+    ASSERT_TRUE(WriteLinesText(ui, file, transfer::TransferLines(*dm, ui, 7).List()));
     EXPECT_EQ(ui.progressPosition(), 1);
     const QList<QByteArray> rows = readFile("Rendal.txt").split('\n');
     ASSERT_EQ(rows.size(), 3); // header, one line, and nothing after the last CR LF
@@ -129,6 +109,19 @@ TEST_F(LineReport, TextOutputHasFixedByteWidths)
     // A target that cannot be written fails and closes the wait window.
     EXPECT_FALSE(WriteLinesText(ui, path("no/dir/x.txt"), {}));
     EXPECT_FALSE(ui.waitExists());
+
+    // A character CP949 lacks is written as "?" and counted; a field is never
+    // cut through a double-byte character.
+    transfer::TransferItem odd;
+    odd.Bigo = QStringLiteral("김\U0001F600씨");
+    odd.Kita = QStringLiteral("가나다라마바사아자차카");
+    int unmappable = 0;
+    ASSERT_TRUE(WriteLinesText(ui, path("odd.txt"), {odd}, &unmappable));
+    EXPECT_EQ(unmappable, 1);
+    const QList<QByteArray> f = readFile("odd.txt").split('\n')[1].chopped(1).split(';');
+    EXPECT_EQ(f[2], shell::ToCp949("김?씨") + QByteArray(15, ' '));
+    EXPECT_EQ(f[3], shell::ToCp949("가나다라마바사아자차"));
+    EXPECT_EQ(f[3].size(), 20);
 }
 
 TEST_F(LineReport, FileOutputAsksBeforeOverwritingAndSaysWhatHappened)
@@ -138,24 +131,24 @@ TEST_F(LineReport, FileOutputAsksBeforeOverwritingAndSaysWhatHappened)
     o.fileName = path("out.txt");
     o.data = 2; // failed lines only: there are none
     addLine("101", "101", "11", "3021234567801", 1000, "Y", 3);
-    PrintLinesWith(ui, dm->db(), 7, {}, o, nullptr);
+    PrintLinesWith(ui, *dm, 7, transfer::LineOrder::None, o, nullptr);
     EXPECT_EQ(ui.texts("info"), QStringList{"출력할 내용이 없습니다."});
 
     ui.clear();
     o.data = 0;
-    PrintLinesWith(ui, dm->db(), 7, {}, o, nullptr);
+    PrintLinesWith(ui, *dm, 7, transfer::LineOrder::None, o, nullptr);
     EXPECT_EQ(ui.texts("info"), QStringList{"파일 \"" + o.fileName + "\"에 저장했습니다."});
     const QByteArray first = readFile("out.txt");
 
     ui.clear();
     writeFile("out.txt", "keep");
     ui.answerConfirm(false);
-    PrintLinesWith(ui, dm->db(), 7, {}, o, nullptr);
+    PrintLinesWith(ui, *dm, 7, transfer::LineOrder::None, o, nullptr);
     EXPECT_EQ(ui.texts("confirm"),
               QStringList{"파일 \"" + o.fileName + "\"가 이미 존재합니다.\r\r덮어 쓰시겠습니까 ?"});
     EXPECT_EQ(readFile("out.txt"), "keep");
     ui.answerConfirm(true);
-    PrintLinesWith(ui, dm->db(), 7, {}, o, nullptr);
+    PrintLinesWith(ui, *dm, 7, transfer::LineOrder::None, o, nullptr);
     EXPECT_EQ(readFile("out.txt"), first);
 }
 
@@ -164,8 +157,9 @@ TEST_F(LineReport, LayoutsBreakIntoPages)
     for (int i = 0; i < 120; ++i)
         addLine(QString::number(101 + i / 40), QString::number(101 + i), "11", "3021234567801",
                 10000, i % 7 ? "Y" : "X", 3);
-    const QList<ReportLine> lines = LoadReportLines(dm->db(), 7);
-    const auto batch = LoadReportBatch(dm->db(), 7);
+    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List();
+    const auto batch = transfer::Batches(*dm, ui).Find(7);
+    ASSERT_TRUE(batch);
     const auto pages = [&](const std::function<void(QPrinter*)>& paint) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -176,10 +170,10 @@ TEST_F(LineReport, LayoutsBreakIntoPages)
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return int(f.readAll().count("/Type /Page\n") + 0);
     };
-    const int detail = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, lines, true); });
-    const int summary = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, lines, false); });
+    const int detail = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, "[A123456789]", lines, true); });
+    const int summary = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, "[A123456789]", lines, false); });
     const int list = pages([&](QPrinter* p) { PaintLineList(p, lines); });
-    const int batches = pages([&](QPrinter* p) { PaintBatchList(p, LoadAllBatches(dm->db())); });
+    const int batches = pages([&](QPrinter* p) { PaintBatchList(p, transfer::Batches(*dm, ui).List()); });
     EXPECT_GT(detail, list); // two rows a line against one
     EXPECT_GT(list, 1);
     EXPECT_EQ(summary, 1);

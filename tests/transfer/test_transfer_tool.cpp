@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,4 +131,47 @@ TEST_F(TransferTool, SetStateAndLines)
     EXPECT_EQ(out[6], "중앙회\t1\t150000");
     EXPECT_EQ(out[9], "이체불능\t0\t0");
     EXPECT_EQ(tool({"lines", "--batch", "1", "--order", "sideways"}).exitCode, 2);
+}
+
+TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
+{
+    ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
+    for (int i = 0; i < 90; ++i)
+        sql(QString("INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, "
+                    "IcheDate, IcheMoney, IcheYebu, State, Bigo, Kita) VALUES (1, 101, '101', "
+                    "%1, '%1', '11', '3021234567801', '2024-03-25', 10000, 'Z', 1, '입주자%1', "
+                    "'예금주')")
+                .arg(101 + i));
+    ToolRun r = tool({"export-lines", "--batch", "1", ws + "/lines.xlsx"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("\t90\n"));
+    EXPECT_TRUE(QFileInfo(ws + "/lines.xlsx").size() > 0);
+
+    r = tool({"text-output", "--batch", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile text(ws + "/Rendal.txt");
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_EQ(text.readAll().count("\r\n"), 91);
+
+    r = tool({"print", "--batch", "1", "--pdf", ws + "/lines.pdf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext comes with scripts/setup";
+    QProcess p;
+    p.start("pdftotext", {"-enc", "UTF-8", "-layout", ws + "/lines.pdf", "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    // The extracted text keeps the gaps of spaced captions as blanks or
+    // control characters; only the words are compared.
+    const QString pdf = QString::fromUtf8(p.readAllStandardOutput())
+                            .remove(QRegularExpression("[ \\x01-\\x08\\x0b\\x0e-\\x1f]"));
+    const int pages = int(pdf.count('\f'));
+    EXPECT_GE(pages, 2);
+    EXPECT_TRUE(pdf.contains(QString("-%1-").arg(pages)));
+    EXPECT_TRUE(pdf.contains("입주자101"));
+    EXPECT_TRUE(pdf.contains("입주자190"));
+    EXPECT_TRUE(pdf.contains("[끝]"));
+    EXPECT_EQ(pdf.count("Veltrin이체자료"), pages); // the header band on every page
+
+    EXPECT_EQ(tool({"print", "--batch", "9", "--pdf", ws + "/x.pdf"}).exitCode, 1);
+    EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
 }

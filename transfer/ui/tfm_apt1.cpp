@@ -167,10 +167,10 @@ void TfmApt1::buildCommands()
     m_extras[Copy]->setToolTip("복 사 (전 체 자 료 Ctrl+T, 불 능 자 료 Ctrl+Y)");
     connect(m_extras[Print], &QAction::triggered, this, [this] {
         if (const TransferBatch* b = current())
-            reports::PrintLines(m_ui, m_dm.db(), b->AptID, {}, this);
+            reports::PrintLines(m_ui, m_dm, b->AptID, transfer::LineOrder::None, this);
     });
     connect(m_extras[ListPrint], &QAction::triggered, this,
-            [this] { reports::PrintBatchList(m_dm.db(), this); });
+            [this] { reports::PrintBatchList(m_ui, m_dm, this); });
     connect(m_extras[Lines], &QAction::triggered, this, &TfmApt1::BtnLinesClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt1::BtnFindClick);
     connect(m_extras[Result], &QAction::triggered, this, &TfmApt1::BtnResultClick);

@@ -1,7 +1,6 @@
 #include "transfer/ui/tfm_apt2.h"
 
 #include "reports/spreadsheet_writer.h"
-#include "store/account_numbers.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
 #include "transfer/ui/row_table_model.h"
@@ -296,14 +295,8 @@ QLineEdit* TfmApt2::field(LineField f) const
 void TfmApt2::BtnExportClick()
 {
     reports::SheetRows rows;
-    for (const TransferItem& l : lines()) {
-        const QString account =
-            l.MBankNo.isEmpty() && !l.BankNo.isEmpty() ? store::HyphenateOrKeep(l.BankCode, l.BankNo)
-                                                       : l.MBankNo;
-        rows.append({l.cStatus, l.Dong, l.Ho, l.Bigo, l.BankCode, l.BankName, account, l.NapbuNo,
-                     l.Kita, FormatAmount(l.IcheMoney),
-                     l.State < 2 ? QStringLiteral("미송신") : l.YebuName});
-    }
+    for (const TransferItem& l : lines())
+        rows.append(ExportRow(l));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     reports::ExportToSpreadsheet(m_ui, reports::ExportKind::TransferLines, rows);
     QApplication::restoreOverrideCursor();

@@ -1,0 +1,150 @@
+// Output commands: what the batch and lines screens print, export and save,
+// without a window.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "reports/line_report.h"
+#include "reports/spreadsheet_writer.h"
+#include "reports/ui/print_layouts.h"
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+#include "transfer/batches.h"
+#include "transfer/lines.h"
+
+#include <QFileInfo>
+#include <QPrinter>
+
+namespace {
+
+// The batch of "--batch N" with its lines, in entry order.
+struct BatchLines
+{
+    transfer::TransferBatch batch;
+    QList<transfer::TransferItem> lines;
+};
+
+std::optional<BatchLines> loadBatch(ToolContext& ctx, store::TDM1& dm, const QString& number,
+                                   bool withConsent)
+{
+    bool ok = false;
+    const int aptId = number.toInt(&ok);
+    if (!ok || !OpenToolData(dm))
+        return std::nullopt;
+    const auto batch = transfer::Batches(dm, ctx.ui).Find(aptId);
+    if (!batch) {
+        ctx.ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(aptId));
+        return std::nullopt;
+    }
+    transfer::TransferLines source(dm, ctx.ui, aptId);
+    BatchLines b{*batch, source.List()};
+    if (withConsent)
+        source.FillConsent(b.lines, batch->GiganID10);
+    return b;
+}
+
+// "--batch N" plus one positional argument (the output file).
+bool batchAndFile(const QStringList& args, QString& batch, QString& file)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--batch" && i + 1 < args.size())
+            batch = args[++i];
+        else
+            rest.append(args[i]);
+    }
+    if (rest.size() == 1)
+        file = rest.first();
+    return !batch.isEmpty() && rest.size() <= 1;
+}
+
+int exportLines(ToolContext& ctx, const QStringList& args)
+{
+    QString number, file;
+    if (!batchAndFile(args, number, file) || file.isEmpty())
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    const auto b = loadBatch(ctx, dm, number, true);
+    if (!b)
+        return 1;
+    reports::SheetRows rows;
+    for (const transfer::TransferItem& l : b->lines)
+        rows.append(transfer::ExportRow(l));
+    QString error;
+    if (!reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::TransferLines, rows, file,
+                                      &error)) {
+        ctx.ui.ShowError(error);
+        return 1;
+    }
+    ctx.out << file << "\t" << rows.size() << "\n";
+    return 0;
+}
+
+int textOutput(ToolContext& ctx, const QStringList& args)
+{
+    QString number, file;
+    if (!batchAndFile(args, number, file))
+        return 2;
+    if (file.isEmpty())
+        file = shell::Paths().programDir + "Rendal.txt";
+    store::TDM1 dm(ctx.ui);
+    const auto b = loadBatch(ctx, dm, number, false);
+    if (!b)
+        return 1;
+    int unmappable = 0;
+    if (!reports::WriteLinesText(ctx.ui, file, b->lines, &unmappable)) {
+        ctx.ui.ShowError(QStringLiteral("파일 저장에 실패했습니다."));
+        return 1;
+    }
+    if (unmappable > 0)
+        ctx.err << unmappable << " characters written as ?\n";
+    ctx.out << file << "\t" << b->lines.size() << "\n";
+    return 0;
+}
+
+int printPdf(ToolContext& ctx, const QStringList& args)
+{
+    QString number, file;
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--pdf" && i + 1 < args.size())
+            file = args[++i];
+        else
+            rest.append(args[i]);
+    }
+    QString ignored;
+    if (file.isEmpty() || !batchAndFile(rest, number, ignored) || !ignored.isEmpty())
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    const auto b = loadBatch(ctx, dm, number, false);
+    if (!b)
+        return 1;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    reports::PaintLineList(&printer, b->lines);
+    if (!QFileInfo(file).isFile()) {
+        ctx.ui.ShowError(QStringLiteral("파일 저장에 실패했습니다."));
+        return 1;
+    }
+    ctx.out << file << "\t" << b->lines.size() << "\n";
+    return 0;
+}
+
+} // namespace
+
+QList<ToolCommand> ReportCommands()
+{
+    return {
+        {"export-lines", "--batch N OUT.xlsx", "write a batch's lines as the spreadsheet export",
+         exportLines},
+        {"text-output", "--batch N [FILE]",
+         "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput},
+        {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file",
+         printPdf},
+    };
+}
+
+// The print command draws with fonts, which needs the GUI side of Qt.
+bool ToolNeedsGui(const QStringList& args)
+{
+    return args.contains("print");
+}

@@ -1,0 +1,21 @@
+#include "apps/pelmar_tool/tool_command.h"
+
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+
+bool ReadToolOptions(const QStringList& args, const QStringList& known,
+                     QHash<QString, QString>& out)
+{
+    for (qsizetype i = 0; i < args.size(); i += 2) {
+        const QString name = args[i];
+        if (!name.startsWith("--") || !known.contains(name.mid(2)) || i + 1 >= args.size())
+            return false;
+        out.insert(name.mid(2), args[i + 1]);
+    }
+    return true;
+}
+
+bool OpenToolData(store::TDM1& dm)
+{
+    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
+}
