@@ -14,6 +14,7 @@ QList<ToolCommand> allCommands()
     all += StoreCommands();
     all += EdiCommands();
     all += CalendarCommands();
+    all += MaintenanceCommands();
     return all;
 }
 

@@ -28,3 +28,4 @@ struct ToolCommand
 QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();
 QList<ToolCommand> CalendarCommands();
+QList<ToolCommand> MaintenanceCommands();
