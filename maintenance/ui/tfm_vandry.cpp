@@ -63,7 +63,7 @@ TfmVandry::TfmVandry(shell::Ui& ui, QStringList arguments, QWidget* parent)
     connect(add(QStringLiteral("종  료"), QStyle::SP_DialogCloseButton), &QToolButton::clicked, this,
             &QWidget::close);
 
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setFixedSize(377, 63);
 }
 
 QToolButton* TfmVandry::button(const QString& text) const
