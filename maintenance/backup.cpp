@@ -542,8 +542,11 @@ bool Restore(Context& ctx, const QString& chosen)
 
     const QString temp = TemporaryArchivePath();
     RemoveOnExit removeTemp(temp);
+    // A disk may hold an earlier single archive of the same stamp beside
+    // volume 001 of a later set; the name the user chose says which is meant.
     const QString single = FindFileNoCase(source, zipName);
-    if (QFileInfo(single).isFile()) {
+    const bool volumeChosen = QFileInfo(file).fileName().toUpper().endsWith(".001");
+    if (!volumeChosen && QFileInfo(single).isFile()) {
         if (!QFile::copy(single, temp)) {
             ui.ShowInfo(QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
                                        "확인하여 주십시오."));

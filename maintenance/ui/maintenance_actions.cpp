@@ -3,6 +3,7 @@
 #include "maintenance/backup.h"
 #include "maintenance/help_desk.h"
 #include "maintenance/reorganise.h"
+#include "shell/app_info.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -47,6 +48,28 @@ private:
     store::TDM1* m_dm;
 };
 
+// A question captioned with its own title instead of the program's.
+class OwnCaption
+{
+public:
+    explicit OwnCaption(const QString& caption) : m_saved(shell::ApplicationTitle())
+    {
+        shell::SetApplicationTitle(caption);
+    }
+    ~OwnCaption() { shell::SetApplicationTitle(m_saved); }
+    OwnCaption(const OwnCaption&) = delete;
+    OwnCaption& operator=(const OwnCaption&) = delete;
+
+private:
+    QString m_saved;
+};
+
+bool askBackupFirst(shell::Ui& ui)
+{
+    OwnCaption caption(QStringLiteral("자료 백업"));
+    return ui.Confirm(QStringLiteral("현재 자료를 먼저 백업 하시겠습니까?"), false);
+}
+
 } // namespace
 
 bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
@@ -77,8 +100,7 @@ bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
 
 bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
 {
-    if (ui.Confirm(QStringLiteral("현재 자료를 먼저 백업 하시겠습니까?"), false) &&
-        !RunBackupEntry(window, ui, dm))
+    if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm))
         return false; // the backup that was asked for is not there: leave the data alone
     bool ok = false;
     {

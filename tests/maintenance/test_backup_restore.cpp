@@ -190,6 +190,8 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
     QDir().mkpath(swap.shelf + "last");
     QFile::rename(swap.drive + "FA2403151030.end", swap.shelf + "last/FA2403151030.end");
     QFile::copy(swap.shelf + "1/FA2403151030.001", swap.drive + "FA2403151030.001");
+    // An earlier single archive of the same stamp on the first disk is not what was chosen.
+    testing_support::WriteRawZip(swap.drive + "FA2403151030.zip", {{"Pelmar.db", "stale"}});
     DiskSwappingUi reader;
     reader.drive = swap.drive;
     for (int d = 2; d <= swap.taken; ++d)
