@@ -21,14 +21,15 @@
 #include <QSqlQuery>
 #include <QStorageInfo>
 
-#include <memory>
-#include <vector>
+#include <sqlite3.h>
 
 namespace maintenance {
 namespace {
 
 // Nothing a branch keeps comes near this; a larger archive is not ours.
 constexpr qint64 kMaxRestoreBytes = qint64(16) << 30;
+constexpr qint64 kRatioCheckedBytes = qint64(16) << 20;
+constexpr qint64 kMaxRatio = 500;
 
 QString volumeName(const QString& folder, const QString& stamp, int volume)
 {
@@ -84,7 +85,7 @@ public:
         if (q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master"))
             return true;
         const int code = q.lastError().nativeErrorCode().toInt() & 0xFF;
-        if (code == 5 /* SQLITE_BUSY */ || code == 6 /* SQLITE_LOCKED */) {
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
             *error = "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file;
             return false;
         }
@@ -454,6 +455,13 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
             return false;
         }
         if (e.size < 0 || e.size > kMaxRestoreBytes - total) {
+            ui.ShowError("백업 파일의 크기가 올바르지 않아 복구하지 않습니다.\r" + archive);
+            return false;
+        }
+        // Deflate never packs real tables a thousand to one; only a
+        // crafted entry does, and it would fill the disk.
+        if (e.size > kRatioCheckedBytes && e.compressedSize >= 0 &&
+            e.size / qMax<qint64>(1, e.compressedSize) > kMaxRatio) {
             ui.ShowError("백업 파일의 크기가 올바르지 않아 복구하지 않습니다.\r" + archive);
             return false;
         }

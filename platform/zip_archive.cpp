@@ -130,13 +130,22 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
             zip_discard(zip);
             return {false, out.fileName() + ": " + out.errorString()};
         }
+        // Never more than the central directory declares: an entry that
+        // inflates beyond it is damaged or hostile.
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const bool sized = zip_stat_index(zip, zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE);
+        zip_uint64_t left = sized ? st.size : 0;
         char buffer[65536];
         zip_int64_t n;
-        bool failed = false;
-        while ((n = zip_fread(entry, buffer, sizeof buffer)) > 0)
-            if (out.write(buffer, n) != n)
+        bool failed = !sized;
+        while (!failed && (n = zip_fread(entry, buffer, sizeof buffer)) > 0) {
+            if (zip_uint64_t(n) > left || out.write(buffer, n) != n)
                 failed = true;
-        const bool readError = n < 0;
+            else
+                left -= zip_uint64_t(n);
+        }
+        const bool readError = !failed && n < 0;
         zip_fclose(entry);
         if (readError || failed || !out.commit()) {
             const QString err = out.fileName() + ": " +

@@ -291,6 +291,8 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
         {"absolute name", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {QFile::encodeName(path("abs.db")), "x"}}); },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"zip bomb", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"Apt9.db", QByteArray(40 << 20, '\0')}}); },
+         "백업 파일의 크기가 올바르지 않아 복구하지 않습니다."},
         {"folder name", [&](const QString& f) { testing_support::WriteRawZip(f, {{"sub/Pelmar.db", dbBytes}}); },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
     };
