@@ -63,6 +63,14 @@ TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
             entries << a->text();
     EXPECT_EQ(entries, (QStringList{"DB 자료 보내기", "파일 보내기", "통신 환경 설정"}));
     EXPECT_FALSE(w.upgradeMode());
+    EXPECT_EQ(w.size(), QSize(377, 63));
+
+    // Any argument puts the window off the screen; only UPGRADE runs the step.
+    maintenance::ui::TfmVandry other(ui, {"something"});
+    other.placeWindow();
+    EXPECT_EQ(other.x(), 4096);
+    EXPECT_FALSE(other.upgradeMode());
+    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, {"Upgrade"}).upgradeMode());
 }
 
 TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)

@@ -59,11 +59,15 @@ TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
     exec({"PRAGMA ignore_check_constraints = ON",
           "INSERT INTO CodeS (id, Name) VALUES ('W', '" + QString(60, 'x') + "')"});
     const QByteArray old = readFile("Data/Pelmar.db");
-    auto ctx = context(Program::Vandry);
-    EXPECT_FALSE(maintenance::Reorganise(ctx));
-    ASSERT_EQ(ui.texts("error").size(), 1);
-    EXPECT_TRUE(ui.texts("error")[0].startsWith("자료 재정리 중 오류가 발생하였습니다.\r\rCodeS"));
-    EXPECT_EQ(readFile("Data/Pelmar.db"), old);
-    EXPECT_TRUE(tables().contains("Extra"));
-    EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
+    for (const Program program : {Program::Pelmar, Program::Vandry}) {
+        SCOPED_TRACE(program == Program::Pelmar ? "Pelmar" : "Vandry");
+        ui.clear();
+        auto ctx = context(program);
+        EXPECT_FALSE(maintenance::Reorganise(ctx));
+        ASSERT_EQ(ui.texts("error").size(), 1);
+        EXPECT_TRUE(ui.texts("error")[0].startsWith("자료 재정리 중 오류가 발생하였습니다.\r\rCodeS"))
+            << ui.texts("error")[0].toStdString();
+        EXPECT_EQ(readFile("Data/Pelmar.db"), old);
+        EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
+    }
 }
