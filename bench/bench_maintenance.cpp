@@ -31,7 +31,8 @@ bool fill(store::TDM1& dm, qint64 megabytes)
     QRandomGenerator random(42);
     QSqlQuery line(db);
     line.prepare("INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, "
-                 "IcheMoney, Bigo, Kita, NapbuNo) VALUES (?, ?, ?, ?, ?, '11', ?, '2024-03-25', ?, ?, ?, ?)");
+                 "IcheMoney, Bigo, Kita, NapbuNo) VALUES (?, ?, ?, ?, ?, '11', ?, '2024-03-25', ?, "
+                 "?, ?, ?)");
     for (int b = 1; QFileInfo(file).size() < megabytes << 20; ++b) {
         store::TransactionGuard tx(db);
         for (int i = 0; i < 20000; ++i) {
@@ -41,7 +42,8 @@ bool fill(store::TDM1& dm, qint64 megabytes)
             line.addBindValue(QString::number(dong));
             line.addBindValue(ho);
             line.addBindValue(QString::number(ho));
-            line.addBindValue(QString::number(random.bounded(100000000)) + QString::number(random.bounded(100000)));
+            line.addBindValue(QString::number(random.bounded(100000000)) +
+                              QString::number(random.bounded(100000)));
             line.addBindValue(10000 + random.bounded(300000));
             line.addBindValue(QStringLiteral("입주자%1").arg(random.bounded(100000)));
             line.addBindValue(QStringLiteral("예금주%1").arg(random.bounded(100000)));
@@ -104,19 +106,25 @@ int main(int argc, char** argv)
         return 2;
 
     const QString unpacked = out.filePath("unzipped");
-    const double unzipTime =
-        seconds([&] { return tool("unzip", {"-o", "-q", zipped, "-d", unpacked}); }, ok);
+    const double unzipTime = seconds(
+        [&] {
+            return tool("unzip", {"-o", "-q", zipped, "-d", unpacked});
+        },
+        ok);
     if (!ok)
         return 2;
-    const double restoreTime = seconds([&] { return maintenance::ReplaceDataFromArchive(ui, archive); }, ok);
+    const double restoreTime =
+        seconds([&] { return maintenance::ReplaceDataFromArchive(ui, archive); }, ok);
     if (!ok)
         return 2;
 
     const double backupRatio = backupTime / zipTime;
     const double restoreRatio = restoreTime / unzipTime;
-    std::printf("backup  %.2f s, zip -9 %.2f s: %.2fx (target 1.5x)\n", backupTime, zipTime, backupRatio);
+    std::printf("backup  %.2f s, zip -9 %.2f s: %.2fx (target 1.5x)\n", backupTime, zipTime,
+                backupRatio);
     std::printf("archive %.1f MB, zip -9 %.1f MB\n", QFileInfo(archive).size() / 1048576.0,
                 QFileInfo(zipped).size() / 1048576.0);
-    std::printf("restore %.2f s, unzip %.2f s: %.2fx (target 1.5x)\n", restoreTime, unzipTime, restoreRatio);
+    std::printf("restore %.2f s, unzip %.2f s: %.2fx (target 1.5x)\n", restoreTime, unzipTime,
+                restoreRatio);
     return backupRatio <= 1.5 && restoreRatio <= 1.5 ? 0 : 1;
 }

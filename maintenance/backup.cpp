@@ -38,7 +38,9 @@ QString volumeName(const QString& folder, const QString& stamp, int volume)
 
 QString driveFolder(const Media& media, Medium medium)
 {
-    return medium == Medium::DriveA ? media.driveA : medium == Medium::DriveB ? media.driveB : QString();
+    return medium == Medium::DriveA   ? media.driveA
+           : medium == Medium::DriveB ? media.driveB
+                                      : QString();
 }
 
 bool isInside(const QString& path, const QString& folder)
@@ -138,11 +140,12 @@ enum class Retry { Again, GiveUp };
 
 Retry askCreateFailed(shell::Ui& ui, const QString& file, bool floppy)
 {
-    const QString text = floppy ? QString("파일 %1를 생성할 수 없습니다.\r\r디스켓이 기록 가능한 상태인지 "
-                                          "확인하여 주십시오.")
-                                      .arg(QDir::toNativeSeparators(file))
-                                : QString("파일 %1를 생성할 수 없습니다.\r\r확인하여 주십시오.")
-                                      .arg(QDir::toNativeSeparators(file));
+    const QString text =
+        floppy ? QString("파일 %1를 생성할 수 없습니다.\r\r디스켓이 기록 가능한 상태인지 "
+                         "확인하여 주십시오.")
+                     .arg(QDir::toNativeSeparators(file))
+               : QString("파일 %1를 생성할 수 없습니다.\r\r확인하여 주십시오.")
+                     .arg(QDir::toNativeSeparators(file));
     return ui.Ask(text, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) == shell::Ui::Ok
                ? Retry::Again
                : Retry::GiveUp;
@@ -198,9 +201,12 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
                 free += QFileInfo(part).size();
             while (free <= 0) {
                 const QString question =
-                    free < 0 ? QStringLiteral("디스켓을 넣어 주십시오.")
-                             : QStringLiteral("디스켓의 여유 공간이 부족합니다.\r\r다른 디스켓을 넣어 주십시오.");
-                if (ui.Ask(question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok) {
+                    free < 0
+                        ? QStringLiteral("디스켓을 넣어 주십시오.")
+                        : QStringLiteral(
+                              "디스켓의 여유 공간이 부족합니다.\r\r다른 디스켓을 넣어 주십시오.");
+                if (ui.Ask(question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
+                    shell::Ui::Ok) {
                     QFile::remove(part);
                     dropUnchangedVolume();
                     ui.ShowInfo(QStringLiteral("자료 백업 처리가 취소되었습니다."));
@@ -240,7 +246,8 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
         }
         lastWritten = QFileInfo(name).lastModified();
     }
-    const QString finalName = written == 1 ? folder + "FA" + stamp + ".zip" : folder + "FA" + stamp + ".end";
+    const QString finalName =
+        written == 1 ? folder + "FA" + stamp + ".zip" : folder + "FA" + stamp + ".end";
     QString error;
     if (!ReplaceFile(lastPart, finalName, &error)) {
         QFile::remove(lastPart);
@@ -252,7 +259,8 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
 
 // Joins FA + stamp + ".001", ".002" … ".end" from the drive into `temp`,
 // asking for each disk.
-bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp, const QString& temp)
+bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
+                     const QString& temp)
 {
     ui.ShowWaitMessage(QStringLiteral("자료를 읽어 들이고 있습니다"));
     QFile out(temp);
@@ -274,22 +282,25 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
     for (int n = 1;; ++n) {
         const QString volume = QFileInfo(volumeName(source, stamp, n)).fileName();
         while (!QFileInfo(FindFileNoCase(source, volume)).isFile())
-            if (ui.Ask(QStringLiteral("자료를 읽을 수 없습니다."), shell::Ui::Ok | shell::Ui::Cancel,
-                       shell::Ui::Ok) != shell::Ui::Ok)
+            if (ui.Ask(QStringLiteral("자료를 읽을 수 없습니다."),
+                       shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok)
                 return cancelled();
         if (!append(FindFileNoCase(source, volume))) {
             out.close();
             QFile::remove(temp);
-            ui.ShowInfo(QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
-                                       "확인하여 주십시오."));
+            ui.ShowInfo(
+                QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
+                               "확인하여 주십시오."));
             return false;
         }
         const QString next = QFileInfo(volumeName(source, stamp, n + 1)).fileName();
-        const auto present = [&](const QString& f) { return QFileInfo(FindFileNoCase(source, f)).isFile(); };
+        const auto present = [&](const QString& f) {
+            return QFileInfo(FindFileNoCase(source, f)).isFile();
+        };
         // The same disk is still in the drive (unless it also holds what comes next).
         while (present(volume) && !present(next) && !present(endName))
-            if (ui.Ask(QStringLiteral("다음 디스켓을 넣으십시오."), shell::Ui::Ok | shell::Ui::Cancel,
-                       shell::Ui::Ok) != shell::Ui::Ok)
+            if (ui.Ask(QStringLiteral("다음 디스켓을 넣으십시오."),
+                       shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok)
                 return cancelled();
         if (present(endName) && !present(next))
             break;
@@ -297,8 +308,9 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
     if (!append(FindFileNoCase(source, endName)) || !out.flush()) {
         out.close();
         QFile::remove(temp);
-        ui.ShowInfo(QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 확인하여 "
-                                   "주십시오."));
+        ui.ShowInfo(
+            QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 확인하여 "
+                           "주십시오."));
         return false;
     }
     return true;
@@ -347,9 +359,10 @@ bool ResolveMedium(Context& ctx, const QString& destination, Medium& medium, QSt
         medium = letter == 'A' ? Medium::DriveA : Medium::DriveB;
         folder = driveFolder(ctx.media, medium);
         if (folder.isEmpty()) {
-            ctx.ui.ShowInfo(QString("%1 드라이브가 설정되어 있지 않습니다.\r\rFirm.ini의 [Backup] Drive%1 "
-                                    "항목에 디스켓 드라이브 폴더를 지정하여 주십시오.")
-                                .arg(letter));
+            ctx.ui.ShowInfo(
+                QString("%1 드라이브가 설정되어 있지 않습니다.\r\rFirm.ini의 [Backup] Drive%1 "
+                        "항목에 디스켓 드라이브 폴더를 지정하여 주십시오.")
+                    .arg(letter));
             return false;
         }
         return true;
@@ -530,9 +543,9 @@ bool Restore(Context& ctx, const QString& chosen)
         const QString first = ctx.program == Program::Vandry
                                   ? QStringLiteral("Tervo Veltrin 백업 파일 (FA*.*)")
                                   : QStringLiteral("펌뱅킹 백업 파일 (FA*.*)");
-        const auto picked = ui.ChooseOpenFile(
-            QStringLiteral("백업 파일 선택"), shell::Paths().programDir,
-            first + ";;일반 백업 파일 (FA*.zip);;다중 백업 파일 (FA*.001)");
+        const auto picked =
+            ui.ChooseOpenFile(QStringLiteral("백업 파일 선택"), shell::Paths().programDir,
+                              first + ";;일반 백업 파일 (FA*.zip);;다중 백업 파일 (FA*.001)");
         if (!picked || picked->isEmpty())
             return false;
         file = *picked;
@@ -556,8 +569,9 @@ bool Restore(Context& ctx, const QString& chosen)
     const bool volumeChosen = QFileInfo(file).fileName().toUpper().endsWith(".001");
     if (!volumeChosen && QFileInfo(single).isFile()) {
         if (!QFile::copy(single, temp)) {
-            ui.ShowInfo(QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
-                                       "확인하여 주십시오."));
+            ui.ShowInfo(
+                QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
+                               "확인하여 주십시오."));
             return false;
         }
     } else if (!assembleVolumes(ui, source, stamp, temp)) {

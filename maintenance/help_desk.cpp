@@ -108,9 +108,9 @@ SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen)
     shell::Ui& ui = ctx.ui;
     QString file = chosen;
     if (file.isEmpty()) {
-        const auto picked = ui.ChooseOpenFile(QStringLiteral("보낼 파일 선택"),
-                                              shell::Paths().programDir,
-                                              QStringLiteral("모든 파일 (*)"));
+        const auto picked =
+            ui.ChooseOpenFile(QStringLiteral("보낼 파일 선택"), shell::Paths().programDir,
+                              QStringLiteral("모든 파일 (*)"));
         if (!picked || picked->isEmpty())
             return {};
         file = *picked;

@@ -53,9 +53,10 @@ QList<TableSql> tablesOf(QSqlDatabase& db, const QString& schema)
         out.append({q.value(0).toString(), q.value(1).toString(), {}});
     for (TableSql& t : out) {
         QSqlQuery ix(db);
-        ix.prepare(QString("SELECT sql FROM %1.sqlite_master WHERE type = 'index' AND tbl_name = ? AND "
-                           "sql IS NOT NULL")
-                       .arg(schema));
+        ix.prepare(
+            QString("SELECT sql FROM %1.sqlite_master WHERE type = 'index' AND tbl_name = ? AND "
+                    "sql IS NOT NULL")
+                .arg(schema));
         ix.addBindValue(t.name);
         if (ix.exec())
             while (ix.next())
@@ -106,9 +107,11 @@ bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
                             if (newColumns.contains(c, Qt::CaseInsensitive))
                                 common.append(quoted(c));
                         const QString list = common.join(", ");
-                        ok = common.isEmpty() ||
-                             step.exec(QString("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM old.%1")
-                                           .arg(quoted(t.name), list));
+                        ok =
+                            common.isEmpty() ||
+                            step.exec(
+                                QString("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM old.%1")
+                                    .arg(quoted(t.name), list));
                     } else if (ctx.program == Program::Pelmar) {
                         // A table of a later or an add-on version: kept with its indexes.
                         ok = step.exec(t.create);
@@ -161,7 +164,8 @@ bool Reorganise(Context& ctx)
     const QString blank = shell::BlankDatabasePath();
     if (!QFileInfo::exists(blank)) {
         if (vandry)
-            ui.ShowInfo(QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
+            ui.ShowInfo(
+                QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
         return false;
     }
     const QString dataDir = shell::Paths().dataDir;

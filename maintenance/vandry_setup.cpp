@@ -25,7 +25,8 @@ int intValue(const platform::IniFile& ini, const char* section, const char* key,
 QString textValue(const platform::IniFile& ini, const char* section, const char* key,
                   const char* fallback)
 {
-    return ini.hasValue(section, key) ? shell::FromCp949(ini.value(section, key)) : QString(fallback);
+    return ini.hasValue(section, key) ? shell::FromCp949(ini.value(section, key))
+                                      : QString(fallback);
 }
 
 } // namespace
@@ -45,21 +46,28 @@ bool PassVandryStartupGuards(shell::Ui& ui, const shell::StartupProbes& probes)
 {
     return shell::WaitUntilGone(
                ui, probes.maintenanceRunning,
-               QStringLiteral("이 프로그램은 Tervo 단위조합 Veltrin 프로그램과 같이 사용할 수 "
-                              "없습니다.\r\rTervo 단위조합 Veltrin 프로그램을 종료시켜 주십시오.")) &&
-           shell::WaitUntilGone(ui, probes.duplicateInstance,
-                                QStringLiteral("이 프로그램이 중복 실행되었습니다.\r\r하나만 제외하고 "
-                                               "모두 종료시켜 주십시오."));
+               QStringLiteral(
+                   "이 프로그램은 Tervo 단위조합 Veltrin 프로그램과 같이 사용할 수 "
+                   "없습니다.\r\rTervo 단위조합 Veltrin 프로그램을 종료시켜 주십시오.")) &&
+           shell::WaitUntilGone(
+               ui, probes.duplicateInstance,
+               QStringLiteral("이 프로그램이 중복 실행되었습니다.\r\r하나만 제외하고 "
+                              "모두 종료시켜 주십시오."));
 }
 
 QString NetworkName(int number)
 {
     switch (number) {
-    case 0: return QStringLiteral("01421망");
-    case 1: return QStringLiteral("DNS망");
-    case 2: return QStringLiteral("고속망");
-    case 3: return QStringLiteral("전용선");
-    default: return {};
+    case 0:
+        return QStringLiteral("01421망");
+    case 1:
+        return QStringLiteral("DNS망");
+    case 2:
+        return QStringLiteral("고속망");
+    case 3:
+        return QStringLiteral("전용선");
+    default:
+        return {};
     }
 }
 
@@ -135,7 +143,8 @@ bool FinishUpgrade(Context& ctx)
     const bool ok = Backup(ctx, programDir) && Reorganise(ctx);
     ui.CloseWait();
     if (ok)
-        ui.ShowInfo(QStringLiteral("Tervo 단위조합 Veltrin 프로그램의 업그레이드가 완료되었습니다."));
+        ui.ShowInfo(
+            QStringLiteral("Tervo 단위조합 Veltrin 프로그램의 업그레이드가 완료되었습니다."));
     return ok;
 }
 

@@ -38,7 +38,8 @@ QStringList CheckLayout(QSqlDatabase& db)
         for (const IndexDef& i : t.indexes) {
             if (i.name.isEmpty())
                 continue;
-            q.prepare("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE");
+            q.prepare(
+                "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE");
             q.addBindValue(i.name);
             if (!q.exec() || !q.next())
                 problems.append("index " + t.name + "." + i.name + " missing");

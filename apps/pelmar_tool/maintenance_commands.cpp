@@ -31,7 +31,8 @@ int backup(ToolContext& ctx, const QStringList& args)
     }
     maintenance::Context mc{ctx.ui};
     QString archive;
-    if (!maintenance::Backup(mc, shell::WithBackslash(QFileInfo(folder).absoluteFilePath()), &archive))
+    if (!maintenance::Backup(mc, shell::WithBackslash(QFileInfo(folder).absoluteFilePath()),
+                             &archive))
         return 1;
     ctx.ui.CloseWait();
     ctx.out << "backup " << QDir::toNativeSeparators(archive) << "\n";
@@ -43,8 +44,9 @@ int restore(ToolContext& ctx, const QStringList& args)
     QString archive;
     if (!singleOption(args, "--from", archive))
         return 2;
-    if (!ctx.ui.Confirm(QStringLiteral("현재 자료를 백업 파일의 자료로 바꿉니다.\r\r계속하시겠습니까?"),
-                        false)) {
+    if (!ctx.ui.Confirm(
+            QStringLiteral("현재 자료를 백업 파일의 자료로 바꿉니다.\r\r계속하시겠습니까?"),
+            false)) {
         ctx.err << "restore replaces the data: give --yes to go ahead\n";
         return 2;
     }
@@ -56,8 +58,8 @@ int restore(ToolContext& ctx, const QStringList& args)
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "restored " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir))
-            << "\n";
+    ctx.out << "restored "
+            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
     return 0;
 }
 
@@ -72,8 +74,8 @@ int reorganise(ToolContext& ctx, const QStringList& args)
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "reorganised " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir))
-            << "\n";
+    ctx.out << "reorganised "
+            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
     return 0;
 }
 
@@ -85,6 +87,7 @@ QList<ToolCommand> MaintenanceCommands()
         {"backup", "--to FOLDER", "archive the data as FOLDER/FA<stamp>.zip", backup},
         {"restore", "--from ARCHIVE", "replace the data by a backup (needs --yes), then reorganise",
          restore},
-        {"reorganise", "", "rebuild the database from the blank one, keeping every row", reorganise},
+        {"reorganise", "", "rebuild the database from the blank one, keeping every row",
+         reorganise},
     };
 }

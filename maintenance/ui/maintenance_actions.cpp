@@ -22,7 +22,8 @@ const QString kHelpDeskWarning = QStringLiteral(
 class TablesClosed
 {
 public:
-    TablesClosed(QWidget* window, shell::Ui& ui, store::TDM1* dm) : m_window(window), m_ui(ui), m_dm(dm)
+    TablesClosed(QWidget* window, shell::Ui& ui, store::TDM1* dm)
+        : m_window(window), m_ui(ui), m_dm(dm)
     {
         if (m_window)
             m_window->setEnabled(false);
@@ -125,7 +126,8 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
         sent = SendDataToHelpDesk(ctx);
     }
     if (sent.sent)
-        ui.ShowInfo(QStringLiteral("DB 자료 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
+        ui.ShowInfo(QStringLiteral(
+            "DB 자료 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
     return sent.sent;
 }
 
@@ -140,7 +142,8 @@ bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const PasswordPrompt& 
         sent = SendFileToHelpDesk(ctx);
     }
     if (sent.sent)
-        ui.ShowInfo(QStringLiteral("파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
+        ui.ShowInfo(QStringLiteral(
+            "파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
     return sent.sent;
 }
 

@@ -43,12 +43,12 @@ TfmVandry::TfmVandry(shell::Ui& ui, QStringList arguments, QWidget* parent)
         m_buttons.append(b);
         return b;
     };
-    connect(add(QStringLiteral("자료 백업"), QStyle::SP_DialogSaveButton), &QToolButton::clicked, this,
-            [this] { BtnBackupClick(); });
-    connect(add(QStringLiteral("자료 복구"), QStyle::SP_DialogOpenButton), &QToolButton::clicked, this,
-            [this] { BtnRestoreClick(); });
-    connect(add(QStringLiteral("자료재정리"), QStyle::SP_BrowserReload), &QToolButton::clicked, this,
-            [this] { BtnReorganiseClick(); });
+    connect(add(QStringLiteral("자료 백업"), QStyle::SP_DialogSaveButton), &QToolButton::clicked,
+            this, [this] { BtnBackupClick(); });
+    connect(add(QStringLiteral("자료 복구"), QStyle::SP_DialogOpenButton), &QToolButton::clicked,
+            this, [this] { BtnRestoreClick(); });
+    connect(add(QStringLiteral("자료재정리"), QStyle::SP_BrowserReload), &QToolButton::clicked,
+            this, [this] { BtnReorganiseClick(); });
     QToolButton* send = add(QStringLiteral("자료보내기"), QStyle::SP_ArrowForward);
     m_sendMenu = new QMenu(send);
     connect(m_sendMenu->addAction(QStringLiteral("DB 자료 보내기")), &QAction::triggered, this,
@@ -60,8 +60,8 @@ TfmVandry::TfmVandry(shell::Ui& ui, QStringList arguments, QWidget* parent)
             [this] { MnuLinkSettingsClick(); });
     send->setMenu(m_sendMenu);
     send->setPopupMode(QToolButton::InstantPopup);
-    connect(add(QStringLiteral("종  료"), QStyle::SP_DialogCloseButton), &QToolButton::clicked, this,
-            &QWidget::close);
+    connect(add(QStringLiteral("종  료"), QStyle::SP_DialogCloseButton), &QToolButton::clicked,
+            this, &QWidget::close);
 
     setFixedSize(377, 63);
 }
@@ -91,8 +91,7 @@ void TfmVandry::placeWindow()
     move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
 }
 
-template <typename Work>
-auto TfmVandry::whileDisabled(Work work)
+template <typename Work> auto TfmVandry::whileDisabled(Work work)
 {
     struct Enable
     {

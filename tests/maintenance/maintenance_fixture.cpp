@@ -17,8 +17,7 @@ namespace {
 
 const QString kConn = QStringLiteral("MaintenanceTestConn");
 
-template <typename F>
-void withDb(const QString& file, F f)
+template <typename F> void withDb(const QString& file, F f)
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConn);
@@ -64,7 +63,8 @@ void MaintenanceTest::makeDatabase(int batches)
     }
     QStringList sql;
     for (int i = 1; i <= batches; ++i)
-        sql << QString("INSERT INTO Apt1 (AptID, GiganID10, Bigo, State) VALUES (%1, 'G%1', '관리비 %1', 1)")
+        sql << QString("INSERT INTO Apt1 (AptID, GiganID10, Bigo, State) VALUES (%1, 'G%1', "
+                       "'관리비 %1', 1)")
                    .arg(i);
     exec(sql);
 }
@@ -120,7 +120,8 @@ void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArra
     QList<QByteArray> keep; // libzip reads the buffers at close
     for (const auto& [name, bytes] : entries) {
         keep.append(bytes);
-        zip_source_t* src = zip_source_buffer(z, keep.last().constData(), zip_uint64_t(keep.last().size()), 0);
+        zip_source_t* src =
+            zip_source_buffer(z, keep.last().constData(), zip_uint64_t(keep.last().size()), 0);
         ASSERT_GE(zip_file_add(z, name.constData(), src, ZIP_FL_OVERWRITE), 0);
     }
     ASSERT_EQ(zip_close(z), 0);

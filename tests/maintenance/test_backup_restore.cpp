@@ -53,7 +53,11 @@ public:
 class BackupTest : public MaintenanceTest
 {
 protected:
-    QString backupDir() { QDir().mkpath(path("bk")); return path("bk/"); }
+    QString backupDir()
+    {
+        QDir().mkpath(path("bk"));
+        return path("bk/");
+    }
 };
 
 TEST_F(BackupTest, BackupThenChangeThenRestoreGivesBackTheRows)
@@ -80,7 +84,8 @@ TEST_F(BackupTest, BackupThenChangeThenRestoreGivesBackTheRows)
     ui.answerChooser(archive);
     ASSERT_TRUE(maintenance::Restore(ctx));
     EXPECT_EQ(dump(), before);
-    EXPECT_EQ(ui.texts("wait"), (QStringList{"기존 자료를 삭제하고 있습니다", "압축을 해제하고 있습니다"}));
+    EXPECT_EQ(ui.texts("wait"),
+              (QStringList{"기존 자료를 삭제하고 있습니다", "압축을 해제하고 있습니다"}));
     EXPECT_FALSE(QFileInfo::exists(path("Data.old")));
     EXPECT_FALSE(QFileInfo::exists(path("Data.restore")));
 }
@@ -115,8 +120,9 @@ TEST_F(BackupTest, AnUnwritableTargetAsksAndKeepsTheEarlierArchive)
     ui.answerAsk(shell::Ui::Cancel);
     EXPECT_FALSE(maintenance::Backup(ctx, backupDir()));
     ASSERT_EQ(ui.texts("ask").size(), 2);
-    EXPECT_TRUE(ui.texts("ask")[0].startsWith("파일 " + QDir::toNativeSeparators(path("bk/FA2403151030.zip")) +
-                                              "를 생성할 수 없습니다."));
+    EXPECT_TRUE(ui.texts("ask")[0].startsWith(
+        "파일 " + QDir::toNativeSeparators(path("bk/FA2403151030.zip")) +
+        "를 생성할 수 없습니다."));
     EXPECT_TRUE(QFileInfo(path("bk/FA2403151030.zip")).isDir());
     EXPECT_EQ(filesIn(path("bk")), QStringList{});
     EXPECT_TRUE(QDir(home()).entryList({"*.zip"}, QDir::Files).isEmpty());
@@ -266,7 +272,11 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
     QDir().mkpath(path("bk"));
     QString good;
     ASSERT_TRUE(maintenance::Backup(ctx, path("bk/"), &good));
-    const QByteArray goodBytes = [&] { QFile f(good); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray goodBytes = [&] {
+        QFile f(good);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
 
     // A database of some other program.
     exec({"CREATE TABLE Songs (title TEXT)", "INSERT INTO Songs VALUES ('a')"}, path("other.db"));
@@ -279,21 +289,57 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
         const char* message; // the start of the error
     };
     const QList<Case> cases = {
-        {"not a zip", [&](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write("plain text"); }, ""},
-        {"truncated", [&](const QString& f) { QFile o(f); o.open(QIODevice::WriteOnly); o.write(goodBytes.left(goodBytes.size() / 2)); }, ""},
-        {"no database", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Other.db", "x"}}); },
+        {"not a zip",
+         [&](const QString& f) {
+             QFile o(f);
+             o.open(QIODevice::WriteOnly);
+             o.write("plain text");
+         },
+         ""},
+        {"truncated",
+         [&](const QString& f) {
+             QFile o(f);
+             o.open(QIODevice::WriteOnly);
+             o.write(goodBytes.left(goodBytes.size() / 2));
+         },
+         ""},
+        {"no database",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Other.db", "x"}});
+         },
          "백업 파일에 자료 파일(Pelmar.db)이 없습니다."},
-        {"foreign database", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", otherDb}}); },
+        {"foreign database",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", otherDb}});
+         },
          "백업 파일의 자료를 사용할 수 없어 복구하지 않습니다."},
-        {"damaged database", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", "SQLite format 3" + QByteArray(5000, 'z')}}); },
+        {"damaged database",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", "SQLite format 3" + QByteArray(5000, 'z')}});
+         },
          "백업 파일의 자료를 사용할 수 없어 복구하지 않습니다."},
-        {"climbing name", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"../evil.db", "x"}}); },
+        {"climbing name",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"../evil.db", "x"}});
+         },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
-        {"absolute name", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {QFile::encodeName(path("abs.db")), "x"}}); },
+        {"absolute name",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {QFile::encodeName(path("abs.db")), "x"}});
+         },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
-        {"zip bomb", [&](const QString& f) { testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"Apt9.db", QByteArray(40 << 20, '\0')}}); },
+        {"zip bomb",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {"Apt9.db", QByteArray(40 << 20, '\0')}});
+         },
          "백업 파일의 크기가 올바르지 않아 복구하지 않습니다."},
-        {"folder name", [&](const QString& f) { testing_support::WriteRawZip(f, {{"sub/Pelmar.db", dbBytes}}); },
+        {"folder name",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"sub/Pelmar.db", dbBytes}});
+         },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
     };
     for (const Case& c : cases) {

@@ -17,7 +17,8 @@ TEST(HelpDeskEnvelope, HeaderFields)
     EXPECT_EQ(h, QByteArray("<<NEHEAD>>1B0000001234          SENDER    FAZIP 001HELP005   "));
     EXPECT_EQ(h.size(), 61);
     // A long sender ID is cut to its ten bytes.
-    EXPECT_EQ(maintenance::HelpDeskEnvelopeHeader(0, "FATXT", "ABCDEFGHIJKLMN").mid(32, 10), "ABCDEFGHIJ");
+    EXPECT_EQ(maintenance::HelpDeskEnvelopeHeader(0, "FATXT", "ABCDEFGHIJKLMN").mid(32, 10),
+              "ABCDEFGHIJ");
 }
 
 class HelpDeskSendTest : public MaintenanceTest
@@ -50,7 +51,8 @@ TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnve
     const QByteArray sent = outbox("FAZIP");
     ASSERT_GT(sent.size(), 63);
     const QByteArray payload = sent.mid(63);
-    EXPECT_EQ(sent.left(63), maintenance::HelpDeskEnvelopeHeader(payload.size(), "FAZIP", "BR0001") + "\r\n");
+    EXPECT_EQ(sent.left(63),
+              maintenance::HelpDeskEnvelopeHeader(payload.size(), "FAZIP", "BR0001") + "\r\n");
     QFile zip(path("payload.zip"));
     ASSERT_TRUE(zip.open(QIODevice::WriteOnly));
     zip.write(payload);

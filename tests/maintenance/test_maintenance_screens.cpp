@@ -108,8 +108,8 @@ TEST_F(MaintenanceScreens, ReorganiseEntryStopsWhenTheWantedBackupIsNotMade)
     store::TDM1 dm(ui);
     ASSERT_TRUE(dm.Connect(shell::Paths().dataDir));
     QWidget window;
-    ui.answerConfirm(true);   // back up first
-    ui.answerPromptCancel();  // … but no folder chosen
+    ui.answerConfirm(true);  // back up first
+    ui.answerPromptCancel(); // … but no folder chosen
     EXPECT_FALSE(maintenance::ui::RunReorganiseEntry(&window, ui, dm));
     EXPECT_FALSE(QFileInfo::exists(path("Data/Temp")));
     EXPECT_TRUE(ui.texts("info").isEmpty());
@@ -146,7 +146,10 @@ TEST_F(MaintenanceScreens, HelpDeskEntriesNeedTheWarningAndThePassword)
     store::TDM1 dm(ui);
     QWidget window;
     int asked = 0;
-    const maintenance::ui::PasswordPrompt refuse = [&](shell::Ui&, QWidget*) { ++asked; return false; };
+    const maintenance::ui::PasswordPrompt refuse = [&](shell::Ui&, QWidget*) {
+        ++asked;
+        return false;
+    };
     ui.answerConfirm(false);
     EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, refuse));
     EXPECT_EQ(asked, 0);

@@ -30,8 +30,9 @@ TEST_F(ReorganiseTest, PelmarKeepsEveryRowOfEveryTableAndTheTableTheBlankLacks)
     ASSERT_TRUE(maintenance::Reorganise(ctx));
     EXPECT_EQ(dump(), before);
     EXPECT_TRUE(tables().contains("Extra"));
-    EXPECT_EQ(ui.texts("wait"), (QStringList{"자료 재정리를 준비중입니다.", "초기 자료를 생성중입니다.",
-                                             "자료 재정리를 마무리중입니다."}));
+    EXPECT_EQ(ui.texts("wait"),
+              (QStringList{"자료 재정리를 준비중입니다.", "초기 자료를 생성중입니다.",
+                           "자료 재정리를 마무리중입니다."}));
     EXPECT_EQ(ui.texts("progress"), QStringList{"자료 복사중..."});
     // The copies stay in the reorganisation folder; the rebuild folder is gone.
     EXPECT_TRUE(QFileInfo::exists(maintenance::ReorganisationFolder() + "Pelmar.db"));
@@ -40,7 +41,8 @@ TEST_F(ReorganiseTest, PelmarKeepsEveryRowOfEveryTableAndTheTableTheBlankLacks)
     // Once more: still one set of copies, still every row.
     ASSERT_TRUE(maintenance::Reorganise(ctx));
     EXPECT_EQ(dump(), before);
-    EXPECT_EQ(QDir(maintenance::ReorganisationFolder()).entryList(QDir::Files), QStringList{"Pelmar.db"});
+    EXPECT_EQ(QDir(maintenance::ReorganisationFolder()).entryList(QDir::Files),
+              QStringList{"Pelmar.db"});
 }
 
 TEST_F(ReorganiseTest, VandryDropsTheTableTheBlankLacksAndRemovesItsCopies)
@@ -65,7 +67,8 @@ TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
         auto ctx = context(program);
         EXPECT_FALSE(maintenance::Reorganise(ctx));
         ASSERT_EQ(ui.texts("error").size(), 1);
-        EXPECT_TRUE(ui.texts("error")[0].startsWith("자료 재정리 중 오류가 발생하였습니다.\r\rCodeS"))
+        EXPECT_TRUE(
+            ui.texts("error")[0].startsWith("자료 재정리 중 오류가 발생하였습니다.\r\rCodeS"))
             << ui.texts("error")[0].toStdString();
         EXPECT_EQ(readFile("Data/Pelmar.db"), old);
         EXPECT_FALSE(QFileInfo::exists(path("Data/New")));

@@ -15,8 +15,10 @@ class VandrySetupTest : public MaintenanceTest
 
 TEST_F(VandrySetupTest, OldLinkConfigurationBecomesLinkSettings)
 {
-    writeFile("Parlnk.ini", "[COMM]\r\nPort=2\r\nConnect1=5\r\nConnect2=3\r\nPhone1=0199\r\n"
-                            "[USER]\r\nLoginID=br0001\r\nPassword=xYz\r\n[OPTION]\r\nCompress=1\r\nPassword=2\r\n");
+    writeFile(
+        "Parlnk.ini",
+        "[COMM]\r\nPort=2\r\nConnect1=5\r\nConnect2=3\r\nPhone1=0199\r\n"
+        "[USER]\r\nLoginID=br0001\r\nPassword=xYz\r\n[OPTION]\r\nCompress=1\r\nPassword=2\r\n");
     const shell::TEdiConfig c = maintenance::ConvertOldLinkConfig(path("Parlnk.ini"), home());
     EXPECT_EQ(c.Port, "COM3");
     EXPECT_EQ(c.Connect1, "");
@@ -61,12 +63,16 @@ TEST_F(VandrySetupTest, UpgradeStepConvertsRegistersBacksUpAndReorganises)
     ASSERT_TRUE(shell::ReadSettings(cfg));
     EXPECT_EQ(cfg.LoginID, "BR0009");
     platform::Registry machine(platform::Registry::LocalMachine);
-    EXPECT_TRUE(machine.ReadString(maintenance::kUninstallKey, "UninstallString").value_or("").contains("DeIsL1.isu"));
+    EXPECT_TRUE(machine.ReadString(maintenance::kUninstallKey, "UninstallString")
+                    .value_or("")
+                    .contains("DeIsL1.isu"));
     EXPECT_TRUE(QFileInfo::exists(path("FA240315.zip")));
     EXPECT_EQ(dump({}, "Apt1"), rows);
-    EXPECT_EQ(ui.texts("wait").mid(0, 3), (QStringList{"환경 설정 내용을 복사중...", "시스템 파일 설치중...",
-                                                      "기타 설정 내용 변경중..."}));
-    EXPECT_EQ(ui.texts("info"), QStringList{"Tervo 단위조합 Veltrin 프로그램의 업그레이드가 완료되었습니다."});
+    EXPECT_EQ(ui.texts("wait").mid(0, 3),
+              (QStringList{"환경 설정 내용을 복사중...", "시스템 파일 설치중...",
+                           "기타 설정 내용 변경중..."}));
+    EXPECT_EQ(ui.texts("info"),
+              QStringList{"Tervo 단위조합 Veltrin 프로그램의 업그레이드가 완료되었습니다."});
 }
 
 TEST_F(VandrySetupTest, AFailedBackupStopsTheUpgradeStepWithoutCompletion)
@@ -86,7 +92,8 @@ TEST_F(VandrySetupTest, GuardsAskUntilPelmarIsGone)
     ui.answerAsk(shell::Ui::Ok);
     EXPECT_TRUE(maintenance::PassVandryStartupGuards(ui, probes));
     ASSERT_EQ(ui.texts("ask").size(), 2);
-    EXPECT_TRUE(ui.texts("ask")[0].startsWith("이 프로그램은 Tervo 단위조합 Veltrin 프로그램과 같이"));
+    EXPECT_TRUE(
+        ui.texts("ask")[0].startsWith("이 프로그램은 Tervo 단위조합 Veltrin 프로그램과 같이"));
 
     ui.clear();
     shell::StartupProbes twice{[] { return false; }, [] { return true; }};
