@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,14 +26,22 @@ int backup(ToolContext& ctx, const QStringList& args)
     QString folder;
     if (!singleOption(args, "--to", folder))
         return 2;
-    if (!QFileInfo(folder).isDir()) {
+    // "A:" and "B:" name the floppy drives of Firm.ini.
+    static const QRegularExpression drive("^[AaBb]:[\\\\/]?$");
+    const bool isDrive = drive.match(folder).hasMatch();
+    if (!isDrive && !QFileInfo(folder).isDir()) {
         ctx.ui.ShowError("폴더가 없습니다.\r" + folder);
         return 1;
     }
-    maintenance::Context mc{ctx.ui};
+    // Nobody here can change a disk or free a folder, so asking again would
+    // never end: every question of a backup is answered with Cancel,
+    // whatever --yes says.
+    shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
+    maintenance::Context mc{noRetry};
     QString archive;
-    if (!maintenance::Backup(mc, shell::WithBackslash(QFileInfo(folder).absoluteFilePath()),
-                             &archive))
+    const QString destination =
+        isDrive ? folder : shell::WithBackslash(QFileInfo(folder).absoluteFilePath());
+    if (!maintenance::Backup(mc, destination, &archive))
         return 1;
     ctx.ui.CloseWait();
     ctx.out << "backup " << QDir::toNativeSeparators(archive) << "\n";
@@ -50,7 +59,9 @@ int restore(ToolContext& ctx, const QStringList& args)
         ctx.err << "restore replaces the data: give --yes to go ahead\n";
         return 2;
     }
-    maintenance::Context mc{ctx.ui};
+    // The go-ahead was the one question; a missing disk is not waited for.
+    shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
+    maintenance::Context mc{noRetry};
     store::TDM1 dm(ctx.ui);
     const bool ok = maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
                     maintenance::Reorganise(mc) && dm.PrepareDatabase(shell::Paths().dataDir);
@@ -84,7 +95,9 @@ int reorganise(ToolContext& ctx, const QStringList& args)
 QList<ToolCommand> MaintenanceCommands()
 {
     return {
-        {"backup", "--to FOLDER", "archive the data as FOLDER/FA<stamp>.zip", backup},
+        {"backup", "--to FOLDER",
+         "archive the data as FOLDER/FA<stamp>.zip (FOLDER A: or B: for the floppy drives)",
+         backup},
         {"restore", "--from ARCHIVE", "replace the data by a backup (needs --yes), then reorganise",
          restore},
         {"reorganise", "", "rebuild the database from the blank one, keeping every row",
