@@ -72,6 +72,32 @@ ZipResult ListZip(const QString& archive, QStringList& names)
     return {true, {}};
 }
 
+ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries)
+{
+    entries.clear();
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!zip)
+        return {false, archive + ": " + zipErrorText(code)};
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name) {
+            const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            zip_discard(zip);
+            return {false, err};
+        }
+        ZipEntry e;
+        e.name = QString::fromUtf8(st.name);
+        e.size = (st.valid & ZIP_STAT_SIZE) ? qint64(st.size) : -1;
+        e.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(st.comp_size) : -1;
+        entries.append(e);
+    }
+    zip_discard(zip);
+    return {true, {}};
+}
+
 ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList* extracted)
 {
     int code = 0;
@@ -104,13 +130,22 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
             zip_discard(zip);
             return {false, out.fileName() + ": " + out.errorString()};
         }
+        // Never more than the central directory declares: an entry that
+        // inflates beyond it is damaged or hostile.
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const bool sized = zip_stat_index(zip, zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE);
+        zip_uint64_t left = sized ? st.size : 0;
         char buffer[65536];
         zip_int64_t n;
-        bool failed = false;
-        while ((n = zip_fread(entry, buffer, sizeof buffer)) > 0)
-            if (out.write(buffer, n) != n)
+        bool failed = !sized;
+        while (!failed && (n = zip_fread(entry, buffer, sizeof buffer)) > 0) {
+            if (zip_uint64_t(n) > left || out.write(buffer, n) != n)
                 failed = true;
-        const bool readError = n < 0;
+            else
+                left -= zip_uint64_t(n);
+        }
+        const bool readError = !failed && n < 0;
         zip_fclose(entry);
         if (readError || failed || !out.commit()) {
             const QString err = out.fileName() + ": " +

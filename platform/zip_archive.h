@@ -26,4 +26,15 @@ ZipResult ExtractZip(const QString& archive, const QString& folder,
 // Names of the entries, or an error.
 ZipResult ListZip(const QString& archive, QStringList& names);
 
+struct ZipEntry
+{
+    QString name; // as stored, folders included
+    qint64 size = 0;           // uncompressed, as the central directory declares it
+    qint64 compressedSize = 0;
+};
+
+// The central directory, checked for consistency (a truncated or damaged
+// archive fails here, before anything is extracted).
+ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries);
+
 } // namespace platform

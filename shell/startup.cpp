@@ -7,8 +7,14 @@
 namespace shell {
 namespace {
 
-// Any answer but OK ends the program; OK looks again.
-bool waitUntilGone(Ui& ui, const std::function<bool()>& running, const QString& question)
+QString firstArgument(const QStringList& arguments)
+{
+    return arguments.isEmpty() ? QString() : arguments.first().toUpper();
+}
+
+} // namespace
+
+bool WaitUntilGone(Ui& ui, const std::function<bool()>& running, const QString& question)
 {
     while (running && running()) {
         if (ui.Ask(question, Ui::Ok | Ui::Cancel, Ui::Cancel) != Ui::Ok)
@@ -16,13 +22,6 @@ bool waitUntilGone(Ui& ui, const std::function<bool()>& running, const QString& 
     }
     return true;
 }
-
-QString firstArgument(const QStringList& arguments)
-{
-    return arguments.isEmpty() ? QString() : arguments.first().toUpper();
-}
-
-} // namespace
 
 QString MaintenanceProgramPath()
 {
@@ -37,10 +36,10 @@ StartupProbes SystemProbes()
 
 bool PassStartupGuards(Ui& ui, const StartupProbes& probes)
 {
-    return waitUntilGone(ui, probes.maintenanceRunning,
+    return WaitUntilGone(ui, probes.maintenanceRunning,
                          QStringLiteral("이 프로그램은 자료관리 프로그램과 같이 사용할 수 "
                                         "없습니다.\r\r자료관리 프로그램을 종료시켜 주십시오."))
-           && waitUntilGone(ui, probes.duplicateInstance,
+           && WaitUntilGone(ui, probes.duplicateInstance,
                             QStringLiteral("이 프로그램이 중복 실행되었습니다.\r\r하나만 제외하고 "
                                            "모두 종료시켜 주십시오."));
 }

@@ -24,6 +24,9 @@ StartupProbes SystemProbes();
 // this one, again after every OK, until they are gone. False (end the
 // program) as soon as any answer but OK is given.
 bool PassStartupGuards(Ui& ui, const StartupProbes& probes);
+// One such guard: while `running` says so, asks `question` (OK/Cancel,
+// Cancel preselected); false as soon as the answer is not OK.
+bool WaitUntilGone(Ui& ui, const std::function<bool()>& running, const QString& question);
 
 // `arguments` without the program name. The first one decides.
 bool IsTestModeArgument(const QStringList& arguments);

@@ -8,6 +8,7 @@
 #include "reports/spreadsheet_writer.h"
 #include "reports/ui/tfm_file_view.h"
 #include "edi/ui/link_settings_dialog.h"
+#include "maintenance/ui/maintenance_actions.h"
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
 #include "shell/app_info.h"
@@ -57,6 +58,25 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);
         screen.exec();
+    });
+    using maintenance::ui::PasswordPrompt;
+    const PasswordPrompt password = [](shell::Ui& ui, QWidget* parent) {
+        return shell::ui::AskPassword(ui, parent);
+    };
+    catalog.add(Screen::Backup, [](const ScreenRequest& r) {
+        maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm);
+    });
+    catalog.add(Screen::Restore, [](const ScreenRequest& r) {
+        maintenance::ui::RunRestoreEntry(r.parent, *r.ui, *r.dm);
+    });
+    catalog.add(Screen::Reorganise, [](const ScreenRequest& r) {
+        maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm);
+    });
+    catalog.add(Screen::HelpDeskDataSend, [password](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, password);
+    });
+    catalog.add(Screen::HelpDeskFileSend, [password](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, password);
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();
@@ -113,7 +133,12 @@ int main(int argc, char** argv)
     registerScreens(catalog);
 
     store::TDM1 dm(ui);
-    shell::ui::TfmMain window(ui, dm, catalog, arguments);
+    shell::ui::MainWindowHooks hooks;
+    hooks.unattendedBackup = [&ui](const QString& folder) {
+        return maintenance::ui::UnattendedBackup(ui, folder);
+    };
+    hooks.interactiveBackup = [&ui] { return maintenance::ui::InteractiveBackup(ui); };
+    shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;
         return 0;

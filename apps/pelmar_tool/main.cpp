@@ -20,6 +20,7 @@ QList<ToolCommand> allCommands()
     all += FileCommands();
     all += TransferCommands();
     all += ReportCommands();
+    all += MaintenanceCommands();
     return all;
 }
 

@@ -6,6 +6,7 @@
 #include "store/account_numbers.h"
 #include "store/blank_database.h"
 #include "store/database.h"
+#include "store/integrity.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -80,18 +81,15 @@ int check(ToolContext& ctx, const QStringList& args)
     }
     QStringList problems;
     {
-        QSqlQuery q(QSqlDatabase::database("PelmarCheck", false));
-        if (!q.exec("PRAGMA integrity_check")) {
-            problems.append("integrity_check failed");
-        } else {
-            while (q.next())
-                if (q.value(0).toString() != "ok")
-                    problems.append(q.value(0).toString());
-        }
+        QSqlDatabase db = QSqlDatabase::database("PelmarCheck", false);
+        problems = store::CheckIntegrity(db);
+        problems += store::CheckLayout(db);
     }
     store::CloseDatabase("PelmarCheck");
+    for (const QString& p : problems)
+        ctx.out << "problem " << p << "\n";
     if (!problems.isEmpty()) {
-        ctx.ui.ShowError("자료 파일에 오류가 있습니다.\r" + problems.join('\r'));
+        ctx.ui.ShowError("자료 파일에 오류가 있습니다.\r" + QDir::toNativeSeparators(file));
         return 1;
     }
     ctx.out << "ok " << QDir::toNativeSeparators(file) << "\n";
@@ -116,7 +114,7 @@ QList<ToolCommand> StoreCommands()
          prepareDb},
         {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
          makeBlank},
-        {"check", "", "check the database file for damage", check},
+        {"check", "", "check the database file for damage and for the current layout", check},
         {"account", "BANK NUMBER", "check an account number and show its display form", account},
     };
 }

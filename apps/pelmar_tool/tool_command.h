@@ -45,3 +45,4 @@ QList<ToolCommand> TransferCommands();
 QList<ToolCommand> ReportCommands();
 // True when the command line needs a GUI application (for fonts).
 bool ToolNeedsGui(const QStringList& args);
+QList<ToolCommand> MaintenanceCommands();

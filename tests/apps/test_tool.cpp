@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,4 +100,41 @@ TEST_F(Tool, CalendarAndAccountCommandsAnswerFromTheCore)
     r = tool({"account", "11", "12345"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "invalid 12345\n");
+}
+
+TEST_F(Tool, BackupRestoreReorganiseAndCheck)
+{
+    ASSERT_EQ(tool({"--home", home(), "--quiet", "prepare-db"}).exitCode, 0);
+    QDir().mkpath(path("bk"));
+    const ToolRun b = tool({"--home", home(), "backup", "--to", path("bk")});
+    ASSERT_EQ(b.exitCode, 0) << b.err.toStdString();
+    const QStringList archives = QDir(path("bk")).entryList({"FA*.zip"}, QDir::Files);
+    ASSERT_EQ(archives.size(), 1);
+    EXPECT_TRUE(b.out.contains(archives[0]));
+
+    // Without --yes nothing is replaced.
+    const ToolRun refused = tool({"--home", home(), "restore", "--from", path("bk/" + archives[0])});
+    EXPECT_EQ(refused.exitCode, 2);
+    const ToolRun r = tool({"--home", home(), "--yes", "restore", "--from", path("bk/" + archives[0])});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const ToolRun bad = tool({"--home", home(), "--yes", "restore", "--from", path("bk/nonsense.zip")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains("백업 파일의 형식이 올바르지 않습니다."));
+
+    EXPECT_EQ(tool({"--home", home(), "reorganise"}).exitCode, 0);
+    const ToolRun ok = tool({"--home", home(), "check"});
+    EXPECT_EQ(ok.exitCode, 0) << ok.out.toStdString() << ok.err.toStdString();
+
+    // A missing index is a layout problem, printed by name.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "ToolTestDrop");
+        db.setDatabaseName(path("Data/Pelmar.db"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec("DROP INDEX Apt1_State"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("ToolTestDrop");
+    const ToolRun broken = tool({"--home", home(), "check"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.out.contains("problem index Apt1.Apt1_State missing")) << broken.out.toStdString();
 }

@@ -1,0 +1,106 @@
+// Backup, restore and reorganise from the command line.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "maintenance/backup.h"
+#include "maintenance/reorganise.h"
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+// "--name VALUE" as the only argument.
+bool singleOption(const QStringList& args, const QString& name, QString& value)
+{
+    if (args.size() != 2 || args[0] != name || args[1].isEmpty())
+        return false;
+    value = args[1];
+    return true;
+}
+
+int backup(ToolContext& ctx, const QStringList& args)
+{
+    QString folder;
+    if (!singleOption(args, "--to", folder))
+        return 2;
+    // "A:" and "B:" name the floppy drives of Firm.ini.
+    static const QRegularExpression drive("^[AaBb]:[\\\\/]?$");
+    const bool isDrive = drive.match(folder).hasMatch();
+    if (!isDrive && !QFileInfo(folder).isDir()) {
+        ctx.ui.ShowError("폴더가 없습니다.\r" + folder);
+        return 1;
+    }
+    // Nobody here can change a disk or free a folder, so asking again would
+    // never end: every question of a backup is answered with Cancel,
+    // whatever --yes says.
+    shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
+    maintenance::Context mc{noRetry};
+    QString archive;
+    const QString destination =
+        isDrive ? folder : shell::WithBackslash(QFileInfo(folder).absoluteFilePath());
+    if (!maintenance::Backup(mc, destination, &archive))
+        return 1;
+    ctx.ui.CloseWait();
+    ctx.out << "backup " << QDir::toNativeSeparators(archive) << "\n";
+    return 0;
+}
+
+int restore(ToolContext& ctx, const QStringList& args)
+{
+    QString archive;
+    if (!singleOption(args, "--from", archive))
+        return 2;
+    if (!ctx.ui.Confirm(
+            QStringLiteral("현재 자료를 백업 파일의 자료로 바꿉니다.\r\r계속하시겠습니까?"),
+            false)) {
+        ctx.err << "restore replaces the data: give --yes to go ahead\n";
+        return 2;
+    }
+    // The go-ahead was the one question; a missing disk is not waited for.
+    shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
+    maintenance::Context mc{noRetry};
+    store::TDM1 dm(ctx.ui);
+    const bool ok = maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
+                    maintenance::Reorganise(mc) && dm.PrepareDatabase(shell::Paths().dataDir);
+    dm.Close();
+    ctx.ui.CloseWait();
+    if (!ok)
+        return 1;
+    ctx.out << "restored "
+            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
+    return 0;
+}
+
+int reorganise(ToolContext& ctx, const QStringList& args)
+{
+    if (!args.isEmpty())
+        return 2;
+    maintenance::Context mc{ctx.ui};
+    store::TDM1 dm(ctx.ui);
+    const bool ok = maintenance::Reorganise(mc) && dm.PrepareDatabase(shell::Paths().dataDir);
+    dm.Close();
+    ctx.ui.CloseWait();
+    if (!ok)
+        return 1;
+    ctx.out << "reorganised "
+            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
+    return 0;
+}
+
+} // namespace
+
+QList<ToolCommand> MaintenanceCommands()
+{
+    return {
+        {"backup", "--to FOLDER",
+         "archive the data as FOLDER/FA<stamp>.zip (FOLDER A: or B: for the floppy drives)",
+         backup},
+        {"restore", "--from ARCHIVE", "replace the data by a backup (needs --yes), then reorganise",
+         restore},
+        {"reorganise", "", "rebuild the database from the blank one, keeping every row",
+         reorganise},
+    };
+}

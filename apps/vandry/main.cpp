@@ -1,0 +1,49 @@
+// Vandry: the maintenance program beside Pelmar. Backup, restore,
+// reorganise, the help-desk sends and the step after an upgrade.
+
+#include "edi/link.h"
+#include "edi/ui/link_settings_dialog.h"
+#include "maintenance/ui/tfm_vandry.h"
+#include "maintenance/vandry_setup.h"
+#include "platform/termination_watcher.h"
+#include "shell/app_info.h"
+#include "shell/link_settings.h"
+#include "shell/ui/application.h"
+#include "shell/ui/qt_ui.h"
+#include "shell/workspace.h"
+
+#include <QDialog>
+
+int main(int argc, char** argv)
+{
+    shell::ui::PelmarApplication app(argc, argv);
+    shell::LoadWorkspacePaths();
+    shell::SetApplicationTitle(maintenance::kVandryTitle);
+    const QStringList arguments = app.arguments().mid(1);
+
+    shell::ui::QtUi ui;
+    app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
+
+    maintenance::ui::TfmVandry window(ui, arguments);
+    // Both programs share the link settings of the main program's path.
+    shell::SetLinkProgramPath(shell::Paths().programDir + "Pelmar");
+    window.placeWindow();
+
+    // An outside end request answers an open question with its safe answer.
+    platform::TerminationWatcher termination;
+    QObject::connect(&termination, &platform::TerminationWatcher::terminationRequested, &app, [&] {
+        ui.SetEnding(true);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                d->reject();
+        window.close();
+    });
+
+    if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes()) || ui.IsEnding())
+        return 0;
+
+    edi::ResetLinkCall();
+    edi::InstallLinkSettingsDialog(ui);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,583 @@
+#include "maintenance/backup.h"
+
+#include "maintenance/archive_files.h"
+#include "platform/zip_archive.h"
+#include "shell/clock.h"
+#include "shell/file_helpers.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+#include "store/database.h"
+#include "store/integrity.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStorageInfo>
+
+#include <sqlite3.h>
+
+namespace maintenance {
+namespace {
+
+// Nothing a branch keeps comes near this; a larger archive is not ours.
+constexpr qint64 kMaxRestoreBytes = qint64(16) << 30;
+constexpr qint64 kRatioCheckedBytes = qint64(16) << 20;
+constexpr qint64 kMaxRatio = 500;
+
+QString volumeName(const QString& folder, const QString& stamp, int volume)
+{
+    return folder + "FA" + stamp + "." + QString::number(volume).rightJustified(3, '0');
+}
+
+QString driveFolder(const Media& media, Medium medium)
+{
+    return medium == Medium::DriveA   ? media.driveA
+           : medium == Medium::DriveB ? media.driveB
+                                      : QString();
+}
+
+bool isInside(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty())
+        return false;
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath()) + '/';
+    const QString f = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + '/';
+    return p == f;
+}
+
+// A read lock on each database while the archive is written, so that no
+// other program can change it half-way through; the lock also rolls back
+// a transaction a crash left behind before the file is read.
+class ReadLocks
+{
+public:
+    ~ReadLocks()
+    {
+        for (const QString& name : m_names) {
+            {
+                QSqlDatabase db = QSqlDatabase::database(name, false);
+                QSqlQuery(db).exec("ROLLBACK");
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+    }
+
+    // False when another program is writing the file.
+    bool take(const QString& file, QString* error)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
+            return true; // not a database: archived as it is
+        const QString name = QString("PelmarBackupLock%1").arg(m_names.size());
+        m_names.append(name);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
+        if (!db.open())
+            return true;
+        QSqlQuery q(db);
+        if (q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master"))
+            return true;
+        const int code = q.lastError().nativeErrorCode().toInt() & 0xFF;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+            *error = "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file;
+            return false;
+        }
+        return true; // a damaged file is still worth keeping
+    }
+
+private:
+    QStringList m_names;
+};
+
+// Builds the archive of DataDir's *.db under a temporary name and checks
+// that it reads back whole.
+bool buildArchive(shell::Ui& ui, const QString& temp)
+{
+    const QString dataDir = shell::Paths().dataDir;
+    QStringList names;
+    shell::ListFiles(dataDir, "*.db", names);
+    if (names.isEmpty()) {
+        ui.ShowError("백업할 자료 파일이 없습니다.\r" + dataDir);
+        return false;
+    }
+    QStringList files;
+    for (const QString& n : names)
+        files.append(dataDir + n);
+    QString error;
+    {
+        ReadLocks locks;
+        for (const QString& f : files) {
+            if (!locks.take(f, &error)) {
+                ui.ShowError(error);
+                return false;
+            }
+        }
+        const platform::ZipResult z = platform::CreateZip(temp, files);
+        if (!z.ok) {
+            ui.ShowError(z.error);
+            return false;
+        }
+    }
+    QList<platform::ZipEntry> entries;
+    const platform::ZipResult r = platform::ReadZipDirectory(temp, entries);
+    if (!r.ok || entries.size() != files.size()) {
+        ui.ShowError(r.ok ? temp + ": 압축 파일이 올바르지 않습니다." : r.error);
+        return false;
+    }
+    return true;
+}
+
+enum class Retry { Again, GiveUp };
+
+Retry askCreateFailed(shell::Ui& ui, const QString& file, bool floppy)
+{
+    const QString text =
+        floppy ? QString("파일 %1를 생성할 수 없습니다.\r\r디스켓이 기록 가능한 상태인지 "
+                         "확인하여 주십시오.")
+                     .arg(QDir::toNativeSeparators(file))
+               : QString("파일 %1를 생성할 수 없습니다.\r\r확인하여 주십시오.")
+                     .arg(QDir::toNativeSeparators(file));
+    return ui.Ask(text, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) == shell::Ui::Ok
+               ? Retry::Again
+               : Retry::GiveUp;
+}
+
+// The whole archive onto the hard disk. QSaveFile writes beside the target
+// and renames only after every byte is down, so an earlier archive of the
+// same name survives a full disk.
+bool storeWhole(shell::Ui& ui, const QString& temp, const QString& target)
+{
+    for (;;) {
+        QFile in(temp);
+        QSaveFile out(target);
+        if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
+            CopyBytes(in, out, in.size()) && out.commit() && QFileInfo(target).size() == in.size())
+            return true;
+        out.cancelWriting();
+        if (askCreateFailed(ui, target, false) == Retry::GiveUp)
+            return false;
+    }
+}
+
+// The archive cut into volumes, one per disk. Each volume is written under
+// a ".part" name and renamed when whole; an earlier backup on the disk is
+// replaced only by the finished last volume.
+bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, const QString& stamp)
+{
+    shell::Ui& ui = ctx.ui;
+    QFile in(temp);
+    if (!in.open(QIODevice::ReadOnly)) {
+        ui.ShowError(temp + "\r" + in.errorString());
+        return false;
+    }
+    qint64 remaining = in.size();
+    QString lastPart;
+    QString lastName;
+    QDateTime lastWritten;
+    int written = 0;
+    // A finished volume of this run that is still in the drive (the disk was
+    // not changed) is taken back when the user gives up.
+    const auto dropUnchangedVolume = [&] {
+        if (!lastName.isEmpty() && QFileInfo(lastName).lastModified() == lastWritten)
+            QFile::remove(lastName);
+    };
+    for (int i = 1;; ++i) {
+        const QString name = volumeName(folder, stamp, i);
+        const QString part = name + ".part";
+        qint64 chunk = 0;
+        for (;;) {
+            qint64 free = DriveFreeSpace(folder, ctx.media.diskSize);
+            // What a leftover ".part" of this volume holds comes back when it is rewritten.
+            if (free >= 0 && QFileInfo(part).isFile())
+                free += QFileInfo(part).size();
+            while (free <= 0) {
+                const QString question =
+                    free < 0
+                        ? QStringLiteral("디스켓을 넣어 주십시오.")
+                        : QStringLiteral(
+                              "디스켓의 여유 공간이 부족합니다.\r\r다른 디스켓을 넣어 주십시오.");
+                if (ui.Ask(question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
+                    shell::Ui::Ok) {
+                    QFile::remove(part);
+                    dropUnchangedVolume();
+                    ui.ShowInfo(QStringLiteral("자료 백업 처리가 취소되었습니다."));
+                    return false;
+                }
+                free = DriveFreeSpace(folder, ctx.media.diskSize);
+                if (free >= 0 && QFileInfo(part).isFile())
+                    free += QFileInfo(part).size();
+            }
+            chunk = qMin(free, remaining);
+            const qint64 offset = in.size() - remaining;
+            QFile out(part);
+            if (in.seek(offset) && out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                CopyBytes(in, out, chunk) && out.flush()) {
+                out.close();
+                break;
+            }
+            out.close();
+            QFile::remove(part);
+            if (askCreateFailed(ui, name, true) == Retry::GiveUp) {
+                dropUnchangedVolume();
+                return false;
+            }
+        }
+        remaining -= chunk;
+        ++written;
+        lastPart = part;
+        lastName = name;
+        if (remaining == 0)
+            break;
+        QString error;
+        if (!ReplaceFile(part, name, &error)) {
+            QFile::remove(part);
+            dropUnchangedVolume();
+            ui.ShowError(error);
+            return false;
+        }
+        lastWritten = QFileInfo(name).lastModified();
+    }
+    const QString finalName =
+        written == 1 ? folder + "FA" + stamp + ".zip" : folder + "FA" + stamp + ".end";
+    QString error;
+    if (!ReplaceFile(lastPart, finalName, &error)) {
+        QFile::remove(lastPart);
+        ui.ShowError(error);
+        return false;
+    }
+    return true;
+}
+
+// Joins FA + stamp + ".001", ".002" … ".end" from the drive into `temp`,
+// asking for each disk.
+bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
+                     const QString& temp)
+{
+    ui.ShowWaitMessage(QStringLiteral("자료를 읽어 들이고 있습니다"));
+    QFile out(temp);
+    if (!out.open(QIODevice::WriteOnly)) {
+        ui.ShowError(temp + "\r" + out.errorString());
+        return false;
+    }
+    const auto cancelled = [&] {
+        out.close();
+        QFile::remove(temp);
+        ui.ShowInfo(QStringLiteral("자료 복구 작업이 취소되었습니다."));
+        return false;
+    };
+    const auto append = [&](const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) && CopyBytes(in, out, in.size());
+    };
+    const QString endName = "FA" + stamp + ".end";
+    for (int n = 1;; ++n) {
+        const QString volume = QFileInfo(volumeName(source, stamp, n)).fileName();
+        while (!QFileInfo(FindFileNoCase(source, volume)).isFile())
+            if (ui.Ask(QStringLiteral("자료를 읽을 수 없습니다."),
+                       shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok)
+                return cancelled();
+        if (!append(FindFileNoCase(source, volume))) {
+            out.close();
+            QFile::remove(temp);
+            ui.ShowInfo(
+                QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
+                               "확인하여 주십시오."));
+            return false;
+        }
+        const QString next = QFileInfo(volumeName(source, stamp, n + 1)).fileName();
+        const auto present = [&](const QString& f) {
+            return QFileInfo(FindFileNoCase(source, f)).isFile();
+        };
+        // The same disk is still in the drive (unless it also holds what comes next).
+        while (present(volume) && !present(next) && !present(endName))
+            if (ui.Ask(QStringLiteral("다음 디스켓을 넣으십시오."),
+                       shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok)
+                return cancelled();
+        if (present(endName) && !present(next))
+            break;
+    }
+    if (!append(FindFileNoCase(source, endName)) || !out.flush()) {
+        out.close();
+        QFile::remove(temp);
+        ui.ShowInfo(
+            QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 확인하여 "
+                           "주십시오."));
+        return false;
+    }
+    return true;
+}
+
+// A plain file name: no folder part, nothing that climbs out, no drive.
+bool isSafeEntryName(const QString& name)
+{
+    if (name.isEmpty() || name == "." || name == ".." || name.contains("..") ||
+        name.contains('/') || name.contains('\\') || name.contains(':') || name.contains(QChar(0)))
+        return false;
+    return true;
+}
+
+QString checkDatabase(const QString& file)
+{
+    const QString conn = "PelmarRestoreCheck";
+    QString problem;
+    {
+        const store::OpenResult r = store::OpenDatabase(conn, file);
+        if (!r.ok) {
+            problem = r.message;
+        } else {
+            // The archive's checksums vouch for every byte; what is left to
+            // know is that the engine reads the file and that it is ours.
+            QSqlDatabase db = QSqlDatabase::database(conn, false);
+            if (!store::IsPelmarDatabase(db))
+                problem = "Pelmar 자료 파일이 아닙니다.";
+        }
+    }
+    store::CloseDatabase(conn);
+    return problem;
+}
+
+} // namespace
+
+bool ResolveMedium(Context& ctx, const QString& destination, Medium& medium, QString& folder)
+{
+    const QString d = destination.trimmed();
+    medium = Medium::HardDisk;
+    folder = shell::WithBackslash(d);
+    const bool driveLetter = d.size() >= 2 && d.size() <= 3 && d[1] == ':' &&
+                             (d.size() == 2 || d[2] == '\\' || d[2] == '/');
+    const QChar letter = driveLetter ? d[0].toUpper() : QChar();
+    if (letter == 'A' || letter == 'B') {
+        medium = letter == 'A' ? Medium::DriveA : Medium::DriveB;
+        folder = driveFolder(ctx.media, medium);
+        if (folder.isEmpty()) {
+            ctx.ui.ShowInfo(
+                QString("%1 드라이브가 설정되어 있지 않습니다.\r\rFirm.ini의 [Backup] Drive%1 "
+                        "항목에 디스켓 드라이브 폴더를 지정하여 주십시오.")
+                    .arg(letter));
+            return false;
+        }
+        return true;
+    }
+    if (isInside(d, ctx.media.driveA))
+        medium = Medium::DriveA;
+    else if (isInside(d, ctx.media.driveB))
+        medium = Medium::DriveB;
+    return true;
+}
+
+qint64 DriveFreeSpace(const QString& folder, qint64 diskSize)
+{
+    const QFileInfo fi(folder);
+    if (!fi.isDir() || !fi.isReadable())
+        return -1;
+    QStorageInfo storage(folder);
+    qint64 free = storage.isValid() ? storage.bytesAvailable() : -1;
+    if (free < 0)
+        return -1;
+    if (diskSize > 0) {
+        qint64 used = 0;
+        for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            used += f.size();
+        free = qMin(free, qMax<qint64>(0, diskSize - used));
+    }
+    return free;
+}
+
+bool Backup(Context& ctx, const QString& destination, QString* archive)
+{
+    shell::Ui& ui = ctx.ui;
+    QString dest = destination;
+    if (dest.trimmed().isEmpty()) {
+        const auto chosen = ui.ChooseDirectory(QStringLiteral("자료를 저장할 폴더 선택"),
+                                               shell::Paths().programDir);
+        if (!chosen || chosen->trimmed().isEmpty())
+            return false;
+        dest = shell::WithBackslash(*chosen);
+    }
+    ui.ShowWaitMessage(ctx.program == Program::Vandry ? QStringLiteral("자료 백업 준비중입니다")
+                                                      : QStringLiteral("자료 백업을 준비중입니다"));
+    const QString stamp =
+        shell::Now().toString(ctx.program == Program::Vandry ? "yyMMdd" : "yyMMddHHmm");
+    Medium medium = Medium::HardDisk;
+    QString folder;
+    if (!ResolveMedium(ctx, dest, medium, folder))
+        return false;
+
+    QCoreApplication::processEvents();
+    ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
+    const QString temp = TemporaryArchivePath();
+    RemoveOnExit removeTemp(temp);
+    if (!buildArchive(ui, temp))
+        return false;
+
+    ui.ShowWaitMessage(QStringLiteral("압축된 자료를 저장하고 있습니다"));
+    if (medium == Medium::HardDisk) {
+        const QString target = folder + "FA" + stamp + ".zip";
+        if (!storeWhole(ui, temp, target))
+            return false;
+        if (archive)
+            *archive = target;
+        return true;
+    }
+    if (!storeVolumes(ctx, temp, folder, stamp))
+        return false;
+    if (archive) {
+        const QString single = folder + "FA" + stamp + ".zip";
+        *archive = QFileInfo::exists(single) ? single : folder + "FA" + stamp + ".end";
+    }
+    return true;
+}
+
+QString BackupStamp(Program program, const QString& fileName)
+{
+    const QString name = QFileInfo(fileName).fileName().toUpper();
+    const bool known = name.endsWith(".ZIP") || name.endsWith(".001");
+    if (!known || !name.startsWith("FA"))
+        return {};
+    const QString digits = name.mid(2, name.size() - 6);
+    const bool shortForm = name.size() == 12;
+    const bool longForm = name.size() == 16 && program == Program::Pelmar;
+    if ((!shortForm && !longForm) || !shell::IsDigitText(digits))
+        return {};
+    return digits;
+}
+
+bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
+{
+    ui.ShowWaitMessage(QStringLiteral("기존 자료를 삭제하고 있습니다"));
+    QList<platform::ZipEntry> entries;
+    const platform::ZipResult listed = platform::ReadZipDirectory(archive, entries);
+    if (!listed.ok) {
+        ui.ShowError(listed.error);
+        return false;
+    }
+    qint64 total = 0;
+    bool hasDatabase = false;
+    for (const platform::ZipEntry& e : entries) {
+        if (!isSafeEntryName(e.name)) {
+            ui.ShowError("백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다.\r" + e.name);
+            return false;
+        }
+        if (e.size < 0 || e.size > kMaxRestoreBytes - total) {
+            ui.ShowError("백업 파일의 크기가 올바르지 않아 복구하지 않습니다.\r" + archive);
+            return false;
+        }
+        // Deflate never packs real tables a thousand to one; only a
+        // crafted entry does, and it would fill the disk.
+        if (e.size > kRatioCheckedBytes && e.compressedSize >= 0 &&
+            e.size / qMax<qint64>(1, e.compressedSize) > kMaxRatio) {
+            ui.ShowError("백업 파일의 크기가 올바르지 않아 복구하지 않습니다.\r" + archive);
+            return false;
+        }
+        total += e.size;
+        hasDatabase = hasDatabase || e.name.compare("Pelmar.db", Qt::CaseInsensitive) == 0;
+    }
+    if (!hasDatabase) {
+        ui.ShowError("백업 파일에 자료 파일(Pelmar.db)이 없습니다.\r" + archive);
+        return false;
+    }
+
+    const QString dataDir = QDir::cleanPath(QFileInfo(shell::Paths().dataDir).absoluteFilePath());
+    const QString stage = dataDir + ".restore";
+    const QString old = dataDir + ".old";
+    QDir(stage).removeRecursively();
+    QDir(old).removeRecursively();
+    const QStorageInfo storage(QFileInfo(dataDir).absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && total > storage.bytesAvailable()) {
+        ui.ShowError("자료를 풀어 놓을 디스크 공간이 부족합니다.\r" + storage.rootPath());
+        return false;
+    }
+
+    ui.ShowWaitMessage(QStringLiteral("압축을 해제하고 있습니다"));
+    const platform::ZipResult z = platform::ExtractZip(archive, stage);
+    if (!z.ok) {
+        QDir(stage).removeRecursively();
+        ui.ShowError(z.error);
+        return false;
+    }
+    const QString dbName = QFileInfo(FindFileNoCase(stage + "/", "Pelmar.db")).fileName();
+    if (dbName != "Pelmar.db" && !QFile::rename(stage + "/" + dbName, stage + "/Pelmar.db")) {
+        QDir(stage).removeRecursively();
+        ui.ShowError(stage + "/" + dbName);
+        return false;
+    }
+    const QString problem = checkDatabase(stage + "/Pelmar.db");
+    if (!problem.isEmpty()) {
+        QDir(stage).removeRecursively();
+        ui.ShowError("백업 파일의 자료를 사용할 수 없어 복구하지 않습니다.\r\r" + problem);
+        return false;
+    }
+
+    // Both renames stay on one disk, so the data folder is never half there.
+    const bool hadData = QFileInfo(dataDir).isDir();
+    if (hadData && !QDir().rename(dataDir, old)) {
+        QDir(stage).removeRecursively();
+        ui.ShowError("기존 자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
+        return false;
+    }
+    if (!QDir().rename(stage, dataDir)) {
+        if (hadData)
+            QDir().rename(old, dataDir);
+        QDir(stage).removeRecursively();
+        ui.ShowError("자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
+        return false;
+    }
+    QDir(old).removeRecursively();
+    return true;
+}
+
+bool Restore(Context& ctx, const QString& chosen)
+{
+    shell::Ui& ui = ctx.ui;
+    QString file = chosen;
+    if (file.isEmpty()) {
+        const QString first = ctx.program == Program::Vandry
+                                  ? QStringLiteral("Tervo Veltrin 백업 파일 (FA*.*)")
+                                  : QStringLiteral("펌뱅킹 백업 파일 (FA*.*)");
+        const auto picked =
+            ui.ChooseOpenFile(QStringLiteral("백업 파일 선택"), shell::Paths().programDir,
+                              first + ";;일반 백업 파일 (FA*.zip);;다중 백업 파일 (FA*.001)");
+        if (!picked || picked->isEmpty())
+            return false;
+        file = *picked;
+    }
+    const QString stamp = BackupStamp(ctx.program, file);
+    if (stamp.isEmpty()) {
+        ui.ShowInfo(QStringLiteral("백업 파일의 형식이 올바르지 않습니다."));
+        return false;
+    }
+    const QString source = shell::WithBackslash(QFileInfo(file).absolutePath());
+    const QString zipName = "FA" + stamp + ".zip";
+    const bool floppy = isInside(source, ctx.media.driveA) || isInside(source, ctx.media.driveB);
+    if (!floppy)
+        return ReplaceDataFromArchive(ui, FindFileNoCase(source, zipName));
+
+    const QString temp = TemporaryArchivePath();
+    RemoveOnExit removeTemp(temp);
+    // A disk may hold an earlier single archive of the same stamp beside
+    // volume 001 of a later set; the name the user chose says which is meant.
+    const QString single = FindFileNoCase(source, zipName);
+    const bool volumeChosen = QFileInfo(file).fileName().toUpper().endsWith(".001");
+    if (!volumeChosen && QFileInfo(single).isFile()) {
+        if (!QFile::copy(single, temp)) {
+            ui.ShowInfo(
+                QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
+                               "확인하여 주십시오."));
+            return false;
+        }
+    } else if (!assembleVolumes(ui, source, stamp, temp)) {
+        return false;
+    }
+    return ReplaceDataFromArchive(ui, temp);
+}
+
+} // namespace maintenance

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "maintenance/maintenance_context.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace maintenance {
+
+inline const QString kHelpDeskReceiver = QStringLiteral("HELP005");
+
+// The 61-byte envelope header line (without its CR LF) of a help-desk send.
+QByteArray HelpDeskEnvelopeHeader(qint64 payloadLength, const QString& documentCode,
+                                  const QString& senderId);
+
+struct SendOutcome
+{
+    bool sent = false;       // the link reported success
+    bool linkCalled = false; // the link was asked at all (its status text means something)
+};
+
+// The data archive as SendDir + "FAZIP" through the link. The caller has
+// closed the tables.
+SendOutcome SendDataToHelpDesk(Context& ctx);
+// A file the user chooses (or `chosen`) as SendDir + "FATXT".
+SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen = {});
+
+// The send, receive and result folders as the program that runs knows them:
+// Pelmar keeps the configured ones, Vandry puts them back under ProgramDir.
+void PrepareTransferDirectoriesFor(Program program);
+
+} // namespace maintenance

@@ -1,0 +1,225 @@
+#include "maintenance/reorganise.h"
+
+#include "maintenance/archive_files.h"
+#include "platform/zip_archive.h"
+#include "shell/file_helpers.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+#include "store/database.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace maintenance {
+namespace {
+
+const QString kConnection = QStringLiteral("PelmarReorganise");
+
+QString quoted(const QString& name)
+{
+    return '"' + QString(name).replace('"', "\"\"") + '"';
+}
+
+QStringList columnsOf(QSqlDatabase& db, const QString& schema, const QString& table)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    if (q.exec(QString("PRAGMA %1.table_info(%2)").arg(schema, quoted(table))))
+        while (q.next())
+            out.append(q.value(1).toString());
+    return out;
+}
+
+struct TableSql
+{
+    QString name;
+    QString create;
+    QStringList indexes;
+};
+
+QList<TableSql> tablesOf(QSqlDatabase& db, const QString& schema)
+{
+    QList<TableSql> out;
+    QSqlQuery q(db);
+    q.exec(QString("SELECT name, sql FROM %1.sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                   "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")
+               .arg(schema));
+    while (q.next())
+        out.append({q.value(0).toString(), q.value(1).toString(), {}});
+    for (TableSql& t : out) {
+        QSqlQuery ix(db);
+        ix.prepare(
+            QString("SELECT sql FROM %1.sqlite_master WHERE type = 'index' AND tbl_name = ? AND "
+                    "sql IS NOT NULL")
+                .arg(schema));
+        ix.addBindValue(t.name);
+        if (ix.exec())
+            while (ix.next())
+                t.indexes.append(ix.value(0).toString());
+    }
+    return out;
+}
+
+bool hasTable(QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery q(db);
+    q.prepare("SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    q.addBindValue(name);
+    return q.exec() && q.next();
+}
+
+// Moves every row of the old copy into the new file in one transaction.
+bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
+{
+    shell::Ui& ui = ctx.ui;
+    bool ok = false;
+    QString failure;
+    {
+        const store::OpenResult r = store::OpenDatabase(kConnection, newFile);
+        if (!r.ok) {
+            failure = r.message;
+        } else {
+            QSqlDatabase db = QSqlDatabase::database(kConnection, false);
+            QSqlQuery q(db);
+            q.prepare("ATTACH DATABASE ? AS old");
+            q.addBindValue(oldFile);
+            if (!q.exec()) {
+                failure = oldFile + "\r" + q.lastError().text();
+            } else {
+                const QList<TableSql> tables = tablesOf(db, "old");
+                ui.ShowProgress(QStringLiteral("자료 복사중..."), 0, int(tables.size()), false);
+                store::TransactionGuard tx(db);
+                ok = tx.active();
+                for (const TableSql& t : tables) {
+                    if (!ok)
+                        break;
+                    ui.StepProgress();
+                    QSqlQuery step(db);
+                    if (hasTable(db, t.name)) {
+                        const QStringList newColumns = columnsOf(db, "main", t.name);
+                        QStringList common;
+                        for (const QString& c : columnsOf(db, "old", t.name))
+                            if (newColumns.contains(c, Qt::CaseInsensitive))
+                                common.append(quoted(c));
+                        const QString list = common.join(", ");
+                        ok =
+                            common.isEmpty() ||
+                            step.exec(
+                                QString("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM old.%1")
+                                    .arg(quoted(t.name), list));
+                    } else if (ctx.program == Program::Pelmar) {
+                        // A table of a later or an add-on version: kept with its indexes.
+                        ok = step.exec(t.create);
+                        for (const QString& ix : t.indexes)
+                            ok = ok && step.exec(ix);
+                        ok = ok && step.exec(QString("INSERT INTO main.%1 SELECT * FROM old.%1")
+                                                 .arg(quoted(t.name)));
+                    }
+                    if (!ok)
+                        failure = t.name + "\r" + step.lastError().text();
+                }
+                if (ok && !tx.commit()) {
+                    ok = false;
+                    failure = db.lastError().text();
+                }
+            }
+            q.exec("DETACH DATABASE old");
+        }
+    }
+    store::CloseDatabase(kConnection);
+    if (!ok)
+        ui.ShowError("자료 재정리 중 오류가 발생하였습니다.\r\r" + failure);
+    return ok;
+}
+
+// Opening the live file once finishes (rolls back) a transaction that a
+// crash left in its journal, so the copy taken next is whole.
+bool settle(shell::Ui& ui, const QString& file)
+{
+    if (!QFileInfo::exists(file))
+        return true;
+    const store::OpenResult r = store::OpenDatabase(kConnection, file);
+    store::CloseDatabase(kConnection);
+    if (!r.ok)
+        ui.ShowError(r.message);
+    return r.ok;
+}
+
+} // namespace
+
+QString ReorganisationFolder()
+{
+    return shell::Paths().dataDir + "Temp/";
+}
+
+bool Reorganise(Context& ctx)
+{
+    shell::Ui& ui = ctx.ui;
+    const bool vandry = ctx.program == Program::Vandry;
+    const QString blank = shell::BlankDatabasePath();
+    if (!QFileInfo::exists(blank)) {
+        if (vandry)
+            ui.ShowInfo(
+                QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
+        return false;
+    }
+    const QString dataDir = shell::Paths().dataDir;
+    const QString live = store::TDM1::DatabaseFile(dataDir);
+    const QString reorg = ReorganisationFolder();
+    const QString build = dataDir + "New/";
+    struct Cleanup
+    {
+        QString build, reorg;
+        bool vandry;
+        ~Cleanup()
+        {
+            QDir(build).removeRecursively();
+            if (vandry)
+                QDir(reorg).removeRecursively();
+        }
+    } cleanup{build, reorg, vandry};
+
+    ui.ShowWaitMessage(QStringLiteral("자료 재정리를 준비중입니다."));
+    QDir().mkpath(reorg);
+    if (!shell::DeleteAllFiles(ui, reorg) || !settle(ui, live) ||
+        !shell::CopyFiles(ui, dataDir, reorg, vandry ? "*.db" : "*.*"))
+        return false;
+
+    ui.ShowWaitMessage(QStringLiteral("초기 자료를 생성중입니다."));
+    QDir(build).removeRecursively();
+    const platform::ZipResult z = platform::ExtractZip(blank, build);
+    const QString fresh = store::TDM1::DatabaseFile(build);
+    if (!z.ok || !QFileInfo::exists(fresh)) {
+        ui.ShowError(z.ok ? blank + "\rPelmar.db" : z.error);
+        return false;
+    }
+
+    const QString oldCopy = store::TDM1::DatabaseFile(reorg);
+    if (QFileInfo::exists(oldCopy)) {
+        if (!vandry) {
+            // Both sides in the current layout, so that added columns and seeded codes line up.
+            store::TDM1 dm(ui);
+            const bool prepared = dm.PrepareDatabase(build) && dm.PrepareDatabase(reorg);
+            dm.Close();
+            if (!prepared)
+                return false;
+        }
+        if (!copyTables(ctx, fresh, oldCopy))
+            return false;
+    }
+
+    ui.ShowWaitMessage(QStringLiteral("자료 재정리를 마무리중입니다."));
+    QString error;
+    if (!ReplaceFile(fresh, live, &error)) {
+        ui.ShowError(error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace maintenance

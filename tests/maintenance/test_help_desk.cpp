@@ -1,0 +1,109 @@
+#include "edi/link.h"
+#include "maintenance/help_desk.h"
+#include "platform/zip_archive.h"
+#include "shell/link_settings.h"
+#include "shell/workspace.h"
+#include "tests/maintenance/maintenance_fixture.h"
+
+#include <QDir>
+#include <QFile>
+
+using maintenance::Program;
+using testing_support::MaintenanceTest;
+
+TEST(HelpDeskEnvelope, HeaderFields)
+{
+    const QByteArray h = maintenance::HelpDeskEnvelopeHeader(1234, "FAZIP", "SENDER");
+    EXPECT_EQ(h, QByteArray("<<NEHEAD>>1B0000001234          SENDER    FAZIP 001HELP005   "));
+    EXPECT_EQ(h.size(), 61);
+    // A long sender ID is cut to its ten bytes.
+    EXPECT_EQ(maintenance::HelpDeskEnvelopeHeader(0, "FATXT", "ABCDEFGHIJKLMN").mid(32, 10),
+              "ABCDEFGHIJ");
+}
+
+class HelpDeskSendTest : public MaintenanceTest
+{
+protected:
+    void SetUp() override
+    {
+        MaintenanceTest::SetUp();
+        shell::TEdiConfig cfg;
+        ASSERT_TRUE(shell::ReadSettings(cfg));
+        cfg.LoginID = "BR0001";
+        ASSERT_TRUE(shell::WriteSettings(cfg));
+        shell::ApplyLinkDirectories();
+        edi::BindLink(nullptr);
+        edi::ResetLinkCall();
+    }
+
+    QByteArray outbox(const QString& name) { return readFile("Mailbox/Outbox/" + name); }
+};
+
+TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnvelope)
+{
+    makeDatabase();
+    writeFile("Send/Apt_1", "waiting request");
+    auto ctx = context();
+    const maintenance::SendOutcome o = maintenance::SendDataToHelpDesk(ctx);
+    ASSERT_TRUE(o.sent);
+    EXPECT_TRUE(o.linkCalled);
+    EXPECT_FALSE(QFile::exists(path("Mailbox/Outbox/Apt_1")));
+    const QByteArray sent = outbox("FAZIP");
+    ASSERT_GT(sent.size(), 63);
+    const QByteArray payload = sent.mid(63);
+    EXPECT_EQ(sent.left(63),
+              maintenance::HelpDeskEnvelopeHeader(payload.size(), "FAZIP", "BR0001") + "\r\n");
+    QFile zip(path("payload.zip"));
+    ASSERT_TRUE(zip.open(QIODevice::WriteOnly));
+    zip.write(payload);
+    zip.close();
+    QStringList names;
+    ASSERT_TRUE(platform::ListZip(zip.fileName(), names).ok);
+    EXPECT_EQ(names, QStringList{"Pelmar.db"});
+    EXPECT_TRUE(QDir(path("Send")).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(HelpDeskSendTest, FileSendReadsAChosenFileInTheSendFolderBeforeEmptyingIt)
+{
+    writeFile("Send/report.txt", "the file the help desk asked for");
+    auto ctx = context(Program::Vandry);
+    ui.answerChooser(path("Send/report.txt"));
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx);
+    ASSERT_TRUE(o.sent);
+    EXPECT_EQ(outbox("FATXT"), maintenance::HelpDeskEnvelopeHeader(32, "FATXT", "BR0001") + "\r\n" +
+                                   "the file the help desk asked for");
+}
+
+TEST_F(HelpDeskSendTest, FileSendLeavesTheChosenFileElsewhereInPlace)
+{
+    writeFile("notes.txt", "abc");
+    auto ctx = context();
+    ui.answerChooser(path("notes.txt"));
+    ASSERT_TRUE(maintenance::SendFileToHelpDesk(ctx).sent);
+    EXPECT_EQ(readFile("notes.txt"), "abc");
+}
+
+TEST_F(HelpDeskSendTest, CancelledChooserTouchesNothingAndCallsNoLink)
+{
+    writeFile("Send/Apt_1", "waiting request");
+    auto ctx = context();
+    ui.answerPromptCancel();
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx);
+    EXPECT_FALSE(o.sent);
+    EXPECT_FALSE(o.linkCalled);
+    EXPECT_EQ(readFile("Send/Apt_1"), "waiting request");
+    EXPECT_EQ(ui.messages().size(), 1); // only the chooser
+}
+
+TEST_F(HelpDeskSendTest, VandryPutsTheTransferFoldersBackUnderProgramDir)
+{
+    shell::TEdiConfig cfg;
+    ASSERT_TRUE(shell::ReadSettings(cfg));
+    cfg.SendDir = path("elsewhere/Send");
+    ASSERT_TRUE(shell::WriteSettings(cfg));
+    maintenance::PrepareTransferDirectoriesFor(Program::Vandry);
+    ASSERT_TRUE(shell::ReadSettings(cfg));
+    EXPECT_EQ(cfg.SendDir, path("Send"));
+    EXPECT_EQ(shell::Paths().sendDir, path("Send/"));
+    EXPECT_TRUE(QDir(path("Result/Old")).exists());
+}

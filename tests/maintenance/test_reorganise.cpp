@@ -1,0 +1,76 @@
+#include "maintenance/reorganise.h"
+#include "shell/workspace.h"
+#include "tests/maintenance/maintenance_fixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using maintenance::Program;
+using testing_support::MaintenanceTest;
+
+class ReorganiseTest : public MaintenanceTest
+{
+protected:
+    void SetUp() override
+    {
+        MaintenanceTest::SetUp();
+        makeDatabase(6);
+        exec({"INSERT INTO CodeS (id, Name) VALUES ('Q', '사용자 코드')",
+              "UPDATE BankCode SET Name = '바뀐 이름' WHERE Id = (SELECT min(Id) FROM BankCode)",
+              "CREATE TABLE Extra (k INTEGER PRIMARY KEY, v TEXT)",
+              "CREATE INDEX Extra_v ON Extra (v)",
+              "INSERT INTO Extra VALUES (1, 'one'), (2, 'two')"});
+    }
+};
+
+TEST_F(ReorganiseTest, PelmarKeepsEveryRowOfEveryTableAndTheTableTheBlankLacks)
+{
+    const QStringList before = dump();
+    auto ctx = context(Program::Pelmar);
+    ASSERT_TRUE(maintenance::Reorganise(ctx));
+    EXPECT_EQ(dump(), before);
+    EXPECT_TRUE(tables().contains("Extra"));
+    EXPECT_EQ(ui.texts("wait"),
+              (QStringList{"자료 재정리를 준비중입니다.", "초기 자료를 생성중입니다.",
+                           "자료 재정리를 마무리중입니다."}));
+    EXPECT_EQ(ui.texts("progress"), QStringList{"자료 복사중..."});
+    // The copies stay in the reorganisation folder; the rebuild folder is gone.
+    EXPECT_TRUE(QFileInfo::exists(maintenance::ReorganisationFolder() + "Pelmar.db"));
+    EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
+
+    // Once more: still one set of copies, still every row.
+    ASSERT_TRUE(maintenance::Reorganise(ctx));
+    EXPECT_EQ(dump(), before);
+    EXPECT_EQ(QDir(maintenance::ReorganisationFolder()).entryList(QDir::Files),
+              QStringList{"Pelmar.db"});
+}
+
+TEST_F(ReorganiseTest, VandryDropsTheTableTheBlankLacksAndRemovesItsCopies)
+{
+    auto ctx = context(Program::Vandry);
+    ASSERT_TRUE(maintenance::Reorganise(ctx));
+    EXPECT_FALSE(tables().contains("Extra"));
+    EXPECT_EQ(dump({}, "Apt1").size(), 6);
+    EXPECT_EQ(dump({}, "CodeS").filter("사용자 코드").size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(maintenance::ReorganisationFolder()));
+}
+
+TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
+{
+    // A row the new table refuses (longer than its field allows).
+    exec({"PRAGMA ignore_check_constraints = ON",
+          "INSERT INTO CodeS (id, Name) VALUES ('W', '" + QString(60, 'x') + "')"});
+    const QByteArray old = readFile("Data/Pelmar.db");
+    for (const Program program : {Program::Pelmar, Program::Vandry}) {
+        SCOPED_TRACE(program == Program::Pelmar ? "Pelmar" : "Vandry");
+        ui.clear();
+        auto ctx = context(program);
+        EXPECT_FALSE(maintenance::Reorganise(ctx));
+        ASSERT_EQ(ui.texts("error").size(), 1);
+        EXPECT_TRUE(
+            ui.texts("error")[0].startsWith("자료 재정리 중 오류가 발생하였습니다.\r\rCodeS"))
+            << ui.texts("error")[0].toStdString();
+        EXPECT_EQ(readFile("Data/Pelmar.db"), old);
+        EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
+    }
+}
