@@ -82,7 +82,7 @@ fmEvidentialFile::fmEvidentialFile(QSqlDatabase db, shell::Ui& ui, QWidget* pare
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setDefaultSectionSize(22);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {70, 90, 60, 90, 120, 90, 80, 100, 170, 80, 60, 85};
+    const int widths[] = {70, 90, 60, 90, 120, 90, 95, 90, 190, 80, 60, 85};
     for (int c = 0; c < ColumnCount - 1; ++c)
         m_grid->setColumnWidth(c, widths[c]);
     widgets::RestoreColumns(m_grid->horizontalHeader(), "EvidentialFile");

@@ -404,6 +404,7 @@ void TfmTongRegister::setEditing(bool on)
     } else {
         m_commands->setBrowse(empty);
         updateDelete();
+        m_grid->setFocus();
     }
 }
 

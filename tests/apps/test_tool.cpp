@@ -51,9 +51,9 @@ TEST_F(Tool, PrepareDbMakesAWorkspaceAndIsRepeatable)
 
 TEST_F(Tool, WrongArgumentsGiveUsage)
 {
-    for (const QStringList& args : {QStringList{}, QStringList{"no-such-command"},
-                                    QStringList{"prepare-db", "extra"}, QStringList{"--home"},
-                                    QStringList{"make-blank"}}) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{"no-such-command"}, QStringList{"prepare-db", "extra"},
+          QStringList{"--home"}, QStringList{"make-blank"}}) {
         const ToolRun r = tool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("usage:")) << args.join(' ').toStdString();
@@ -98,4 +98,21 @@ TEST_F(Tool, CalendarAndAccountCommandsAnswerFromTheCore)
     r = tool({"account", "11", "12345"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "invalid 12345\n");
+}
+
+TEST_F(Tool, SendEvidenceReadsItsListAndStopsWithoutAKey)
+{
+    const QString ws = home() + "branch";
+    ASSERT_EQ(tool({"prepare-db", "--home", ws}).exitCode, 0);
+    writeFile("keys.txt", "B000000002,11,1234567890123,101\r\n\r\n");
+    writeFile("bad.txt", "B000000002,11\n");
+    for (const QStringList& args :
+         {QStringList{"--home", ws, "send-evidence"},
+          QStringList{"--home", ws, "send-evidence", "--consents", path("bad.txt")},
+          QStringList{"--home", ws, "send-evidence", "--consents", path("none.txt")}})
+        EXPECT_EQ(tool(args).exitCode, 2) << args.join(' ').toStdString();
+    const ToolRun r = tool({"--home", ws, "send-evidence", "--consents", path("keys.txt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("기관의 증빙키가 등록 되어 있지 않습니다.")))
+        << r.err.toStdString();
 }
