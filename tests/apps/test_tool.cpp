@@ -51,9 +51,9 @@ TEST_F(Tool, PrepareDbMakesAWorkspaceAndIsRepeatable)
 
 TEST_F(Tool, WrongArgumentsGiveUsage)
 {
-    for (const QStringList& args :
-         {QStringList{}, QStringList{"no-such-command"}, QStringList{"prepare-db", "extra"},
-          QStringList{"--home"}, QStringList{"make-blank"}}) {
+    for (const QStringList& args : {QStringList{}, QStringList{"no-such-command"},
+                                    QStringList{"prepare-db", "extra"}, QStringList{"--home"},
+                                    QStringList{"make-blank"}}) {
         const ToolRun r = tool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("usage:")) << args.join(' ').toStdString();
