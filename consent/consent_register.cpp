@@ -6,6 +6,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "store/account_numbers.h"
+#include "store/database.h"
 #include "store/transaction_guard.h"
 
 #include <QHash>
@@ -86,12 +87,7 @@ QVariant dateTimeValue(const QDateTime& t)
 // Key violation or any other table error, as every post reports them.
 void reportPostError(shell::Ui& ui, const QSqlError& error)
 {
-    const QString text = error.databaseText() + error.nativeErrorCode();
-    const bool keyViolation = error.nativeErrorCode() == "2067" ||
-                              error.nativeErrorCode() == "1555" ||
-                              text.contains("UNIQUE", Qt::CaseInsensitive);
-    ui.ShowInfo(keyViolation ? QStringLiteral("코드가 중복됩니다.")
-                             : QStringLiteral("필수항목이 누락되었습니다."));
+    ui.ShowInfo(store::WriteErrorMessage(error));
 }
 
 const char* const kFullJuminMessage = "선택 자료에 주민등록번호가 존재합니다.\r\n주민번호변경 "

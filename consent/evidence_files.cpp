@@ -6,6 +6,7 @@
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
+#include "store/database.h"
 
 #include <QDir>
 #include <QFile>
@@ -305,7 +306,9 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
         q.bindValue(":t", row.AUTHTYPE.trimmed());
         q.bindValue(":f", name);
         if (!q.exec()) {
-            m_ui.ShowError(q.lastError().text());
+            // The table keys evidence by bank, institution and payer number:
+            // a second account under the same three is refused here.
+            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
             return false;
         }
         shell::WriteLog("증빙파일등록, CUSTNO " + c + ", BANKCD " + b + ", CMSSerialNo " + p +

@@ -395,3 +395,29 @@ TEST_F(Evidence, ConfigurationFiles)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Evidence, ASecondAccountUnderTheSameKeyIsRefusedAndTheFileStays)
+{
+    // Same bank, institution and payer number, another account: the table
+    // holds one record per bank, institution and payer number.
+    addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
+    addConsent("B000000002", "11", "9999999999999", "101", 0, "800101");
+    addEvidence("B000000002", "11", "101", "1234567890123", "1", "B000000002_101.jpg");
+    writeFile("in/other.jpg", "other");
+    consent::EvidenceFiles files(db(), ui);
+    ASSERT_TRUE(files.Open());
+    QList<consent::EvidenceRow> rows = files.Query({}, consent::EvidenceFilter::WithoutFile,
+                                                   consent::EvidenceSearch::Account, "9999");
+    ASSERT_EQ(rows.size(), 1);
+    rows[0].AUTHTYPE = "1";
+    ASSERT_TRUE(files.Attach(rows, 0, path("in/other.jpg")));
+    EXPECT_EQ(rows[0].AUTHFILE, "B000000002_101_2.jpg");
+    EXPECT_FALSE(files.Save(rows));
+    EXPECT_EQ(ui.texts("error"), QStringList{QStringLiteral("코드가 중복됩니다.")});
+    EXPECT_FALSE(ui.saw("plain", QStringLiteral("증빙 자료 등록이 완료 되었습니다.")));
+    EXPECT_EQ(dump("SELECT ACCTNO, AUTHFILE FROM Evidential"), "1234567890123|B000000002_101.jpg");
+}
+
+} // namespace
