@@ -180,8 +180,9 @@ TEST_F(Evidence, AttachChecksKindSizeAndExtension)
         rows[0].changed = false;
         EXPECT_EQ(files.Attach(rows, 0, path(c.file)), c.ok) << c.file;
         EXPECT_EQ(rows[0].changed, c.ok) << c.file;
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(ui.texts("plain"), QStringList{QString::fromUtf8(c.message)}) << c.file;
+        }
     }
     EXPECT_EQ(rows[0].AUTHFILE, "B000000002_101.txt");
     EXPECT_TRUE(QFileInfo::exists(path("AUTHTEMP/B000000002_101.txt")));
