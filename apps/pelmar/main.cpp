@@ -4,6 +4,8 @@
 #include "calendar/send_cutoffs.h"
 #include "codes/ui/fm_code_bank.h"
 #include "codes/ui/tfm_code1.h"
+#include "consent/ui/fm_evidential_authkey.h"
+#include "consent/ui/tfm_tong_register.h"
 #include "edi/link.h"
 #include "reports/spreadsheet_writer.h"
 #include "reports/ui/tfm_file_view.h"
@@ -54,6 +56,14 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.add(Screen::MemoEditor, [](const ScreenRequest& r) {
         reports::TfmFileView view(*r.ui, r.file, r.readOnly, r.parent);
         view.exec();
+    });
+    catalog.add(Screen::ConsentRegister, [](const ScreenRequest& r) {
+        consent::TfmTongRegister screen(r.dm->db(), *r.ui, r.parent);
+        screen.exec();
+    });
+    catalog.add(Screen::EvidenceKey, [](const ScreenRequest& r) {
+        consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, r.parent);
+        dialog.exec();
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);

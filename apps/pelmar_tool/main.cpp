@@ -21,6 +21,7 @@ QList<ToolCommand> allCommands()
     all += TransferCommands();
     all += ReportCommands();
     all += MaintenanceCommands();
+    all += ConsentCommands();
     return all;
 }
 

@@ -46,3 +46,4 @@ QList<ToolCommand> ReportCommands();
 // True when the command line needs a GUI application (for fonts).
 bool ToolNeedsGui(const QStringList& args);
 QList<ToolCommand> MaintenanceCommands();
+QList<ToolCommand> ConsentCommands();

@@ -138,3 +138,20 @@ TEST_F(Tool, BackupRestoreReorganiseAndCheck)
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_TRUE(broken.out.contains("problem index Apt1.Apt1_State missing")) << broken.out.toStdString();
 }
+
+TEST_F(Tool, SendEvidenceReadsItsListAndStopsWithoutAKey)
+{
+    const QString ws = home() + "branch";
+    ASSERT_EQ(tool({"prepare-db", "--home", ws}).exitCode, 0);
+    writeFile("keys.txt", "B000000002,11,1234567890123,101\r\n\r\n");
+    writeFile("bad.txt", "B000000002,11\n");
+    for (const QStringList& args :
+         {QStringList{"--home", ws, "send-evidence"},
+          QStringList{"--home", ws, "send-evidence", "--consents", path("bad.txt")},
+          QStringList{"--home", ws, "send-evidence", "--consents", path("none.txt")}})
+        EXPECT_EQ(tool(args).exitCode, 2) << args.join(' ').toStdString();
+    const ToolRun r = tool({"--home", ws, "send-evidence", "--consents", path("keys.txt")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("기관의 증빙키가 등록 되어 있지 않습니다.")))
+        << r.err.toStdString();
+}

@@ -1,0 +1,499 @@
+#include "consent/consent_register.h"
+
+#include "shell/clock.h"
+#include "shell/log.h"
+#include "shell/text_helpers.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/account_numbers.h"
+#include "store/database.h"
+#include "store/transaction_guard.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace consent {
+namespace {
+
+const QHash<int, const char*>& resultTexts()
+{
+    static const QHash<int, const char*> texts = {
+        {10, "해더식별코드"},
+        {11, "해더기관코드"},
+        {12, "해더의뢰일자"},
+        {15, "해더은행코드"},
+        {16, "해더화일구분/처리결과통보구분"},
+        {20, "데이타레코드식별코드"},
+        {23, "데이타처리순번"},
+        {25, "데이타은행코드"},
+        {26, "REC신청구분/주민번호체크여부"},
+        {33, "END전송레코드수/신규등록의뢰건수/해지등록의뢰건수"},
+        {101, "수취인계좌 없음"},
+        {102, "수취인계좌 부적"},
+        {103, "수취인계좌번호내의 점번호 틀림"},
+        {104, "수취인계좌 잔액증명서 발급"},
+        {105, "수취인계좌 통장정리후 거래가능"},
+        {106, "수취인계좌 입금한도 초과"},
+        {107, "주민등록번호 불일치"},
+        {108, "총금액 상위"},
+        {201, "통장분실 재발행계좌"},
+        {202, "법적제한계좌"},
+        {203, "가명계좌"},
+        {204, "해약계좌"},
+        {205, "잡좌"},
+        {300, "실명 미확인"},
+        {400, "기타 수취불가"},
+        {444, "입금상대은행 장애"},
+        {1000, "잔액부족"},
+        {1001, "예금주 성명 오류"},
+        {1002, "연체계좌,한도초과"},
+        {1003, "지급정지 계좌"},
+        {1004, "일부출금"},
+        {1005, "미처리"},
+        {1006, "이체일오류"},
+        {1008, "은행Systme Error"},
+        {1009, "거래일자 오류"},
+        {1010, "계정과목 오류"},
+        {1011, "이체금액 오류"},
+        {1012, "계좌번호 오류"},
+        {1013, "해당원장 없음"},
+        {1014, "계좌상태 오류"},
+        {2000, "신청구분 오류"},
+        {2001, "납부자번호 오류"},
+        {2002, "대상납부자 없음(자동이체 미등록)"},
+        {2003, "해지신청시 계좌번호 불일치"},
+        {2004, "신규신청 불가"},
+        {2005, "이중신청(동일 납부자번호&동일계좌)"},
+        {2006, "징수기관 임의해지"},
+        {2007, "자동이체 해지되었음(영업점해지)"},
+        {2008, "자동이체 해지되었음(업체 해지)"},
+        {2015, "이중신청(동일 납부자번호&상이계좌)"},
+    };
+    return texts;
+}
+
+QDateTime dateTimeOf(const QVariant& v)
+{
+    return v.isNull() ? QDateTime() : QDateTime::fromString(v.toString(), "yyyy-MM-dd HH:mm:ss");
+}
+
+QVariant dateTimeValue(const QDateTime& t)
+{
+    return t.isValid() ? QVariant(t.toString("yyyy-MM-dd HH:mm:ss"))
+                       : QVariant(QMetaType(QMetaType::QString));
+}
+
+// Key violation or any other table error, as every post reports them.
+void reportPostError(shell::Ui& ui, const QSqlError& error)
+{
+    ui.ShowInfo(store::WriteErrorMessage(error));
+}
+
+const char* const kFullJuminMessage = "선택 자료에 주민등록번호가 존재합니다.\r\n주민번호변경 "
+                                      "버튼을 사용하여 주민등록번호를 생년월일로 "
+                                      "변경 후 사용 가능합니다.";
+
+const char* const kEvidenceMissing =
+    "증빙자료 전송이 안된 자료가 발견 되었습니다.\r\n증빙자료 전송 후 출금 동의 신청 "
+    "부탁드립니다.\r\n증빙자료 전송 면제 대상 업체인 경우 은행 정보 설정 화면에서 \r\n증빙자료 "
+    "제출 구분을 변경하여 주시기 바랍니다.";
+
+} // namespace
+
+QString ConsentRecord::cStatus() const
+{
+    return StatusText(Status);
+}
+
+QString ConsentRecord::cResultCD() const
+{
+    return ResultCodeText(ResultCD);
+}
+
+bool ConsentRecord::AtBank() const
+{
+    bool ok = false;
+    const int s = Status.toInt(&ok);
+    return !Status.isNull() && ok && (s == Registering || s == Cancelling);
+}
+
+QString DisplayBankno(const QString& bankno)
+{
+    return bankno.rightJustified(14, '0', true);
+}
+
+QString ResultCodeText(const QVariant& resultCd)
+{
+    if (resultCd.isNull() || resultCd.toString().trimmed().isEmpty())
+        return {};
+    bool ok = false;
+    const int code = resultCd.toInt(&ok);
+    if (ok && code == 0)
+        return QStringLiteral("정상처리");
+    const QString text = ok && resultTexts().contains(code) ? QString::fromUtf8(resultTexts()[code])
+                                                            : QStringLiteral("은행에 문의필요");
+    return "[" + resultCd.toString().trimmed() + "]" + text;
+}
+
+bool IsFullJumin(const QString& juminNo)
+{
+    return juminNo.trimmed().size() > 12;
+}
+
+ConsentRegister::ConsentRegister(QSqlDatabase db, shell::Ui& ui) : m_db(std::move(db)), m_ui(ui) {}
+
+StatusCounts ConsentRegister::Counts() const
+{
+    StatusCounts counts;
+    QString sql;
+    for (int i = 0; i < 8; ++i)
+        sql += QString("SELECT %1, COUNT(*) FROM TongRegister WHERE Status = %1 UNION ALL ").arg(i);
+    sql += "SELECT -1, COUNT(*) FROM TongRegister WHERE Status IS NOT NULL";
+    QSqlQuery q(m_db);
+    if (!q.exec(sql))
+        return counts;
+    while (q.next()) {
+        const int status = q.value(0).toInt();
+        if (status < 0)
+            counts.total = q.value(1).toInt();
+        else
+            counts.perStatus[size_t(status)] = q.value(1).toInt();
+    }
+    return counts;
+}
+
+QList<ConsentRecord> ConsentRegister::List(std::optional<int> status, ConsentOrder order) const
+{
+    QString sql = "SELECT Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, RequestDate, Senddate, "
+                  "Receivedate, ResultCD, CheckJumin, JuminNO, ResultYN, DisplayBankno "
+                  "FROM TongRegister";
+    if (status)
+        sql += " WHERE Status = :status";
+    switch (order) {
+    case ConsentOrder::StatusAccount:
+        sql += " ORDER BY Status, Bankcd, Bankno";
+        break;
+    case ConsentOrder::StatusSendDate:
+        sql += " ORDER BY Status, Senddate";
+        break;
+    case ConsentOrder::None:
+        sql += " ORDER BY rowid";
+        break;
+    }
+    QSqlQuery q(m_db);
+    q.prepare(sql);
+    if (status)
+        q.bindValue(":status", *status);
+    QList<ConsentRecord> rows;
+    if (!q.exec())
+        return rows;
+    while (q.next()) {
+        ConsentRecord r;
+        r.Giganid = q.value(0).toString();
+        r.Bankcd = q.value(1).toString();
+        r.Bankno = q.value(2).toString();
+        r.NapbuNO = q.value(3).toString();
+        r.Status = q.value(4);
+        r.NAME = q.value(5).toString();
+        r.RequestDate = dateTimeOf(q.value(6));
+        r.Senddate = dateTimeOf(q.value(7));
+        r.Receivedate = dateTimeOf(q.value(8));
+        r.ResultCD = q.value(9);
+        r.CheckJumin = q.value(10).toBool();
+        r.JuminNO = q.value(11).toString();
+        r.ResultYN = q.value(12);
+        r.DisplayBankno = q.value(13).toString();
+        rows.append(r);
+    }
+    return rows;
+}
+
+bool ConsentRegister::MayInsert(const QList<ConsentRecord>& selected)
+{
+    for (const ConsentRecord& r : selected) {
+        if (r.AtBank()) {
+            m_ui.ShowPlain(r.NAME + ":상태가 '등록중/해지중' 데이타 입니다.");
+            return false;
+        }
+    }
+    return true;
+}
+
+ConsentSave ConsentRegister::Save(ConsentRecord& row)
+{
+    using F = ConsentField;
+    const auto refuse = [this](const char* text, F field) {
+        m_ui.ShowInfo(QString::fromUtf8(text));
+        return ConsentSave{false, field};
+    };
+    row.Bankcd = row.Bankcd.trimmed();
+    if (row.Bankcd.isEmpty())
+        return refuse("은행명(은행코드) 항목이 누락되었습니다.", F::Bank);
+    {
+        QSqlQuery q(m_db);
+        q.prepare("SELECT 1 FROM BankCode WHERE Id = :id");
+        q.bindValue(":id", row.Bankcd);
+        if (!q.exec() || !q.next())
+            return refuse("은행코드가 적절하지 않습니다.", F::Bank);
+    }
+    if (row.Bankno.trimmed().isEmpty())
+        return refuse("계좌번호 항목이 누락되었습니다.", F::Account);
+    if (row.JuminNO.trimmed().isEmpty())
+        return refuse("실명번호를 입력하세요", F::Jumin);
+    if (IsFullJumin(row.JuminNO))
+        return refuse(
+            "실명번호의 주민등록번호는 생년월일로 대체 되었습니다.\r\n확인 후 수정해 주시기 "
+            "바랍니다.",
+            F::Jumin);
+    row.CheckJumin = true;
+    if (row.NapbuNO.trimmed().isEmpty())
+        return refuse("납부자번호를 입력하세요", F::Payer);
+    if (row.Giganid.trimmed().isEmpty())
+        return refuse("기관업체를 선택하세요", F::Institution);
+    if (!store::IsValidAccount(row.Bankcd, row.Bankno) &&
+        !m_ui.Confirm(QString::fromUtf8("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
+                      false))
+        return {false, F::Account};
+
+    const QString digits = store::StripHyphens(row.Bankno).trimmed();
+    {
+        // The bank tells payer numbers apart without regard to case, so the
+        // register does too.
+        QSqlQuery q(m_db);
+        q.prepare("SELECT napbuno FROM TongRegister"
+                  " WHERE Giganid = :Giganid"
+                  " AND   bankcd  = :bankcd"
+                  " AND   replace(bankno, '-', '') = :bankno"
+                  " AND   upper(napbuno) = :napbuno");
+        q.bindValue(":Giganid", row.Giganid);
+        q.bindValue(":bankcd", row.Bankcd);
+        q.bindValue(":bankno", digits);
+        q.bindValue(":napbuno", row.NapbuNO.toUpper());
+        if (q.exec() && q.next()) {
+            m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) +
+                           "[자료변환-중복 데이타 발견]" + "\n\r" + "기관:" + row.Giganid +
+                           ",은행:" + row.Bankcd + ",계좌:" + row.Bankno +
+                           ",납부자:" + row.NapbuNO);
+            return {false, F::None};
+        }
+    }
+
+    row.Bankno = digits;
+    row.DisplayBankno = DisplayBankno(digits);
+    if (row.Status.isNull())
+        row.Status = RegisterWaiting;
+    if (!row.RequestDate.isValid())
+        row.RequestDate = shell::Now();
+    QSqlQuery q(m_db);
+    q.prepare("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, "
+              "Autoichedate, RequestDate, CheckJumin, JuminNO, DisplayBankno) VALUES (:g, :b, :n, "
+              ":p, :s, :name, 0, :rd, 1, :j, :d)");
+    q.bindValue(":g", row.Giganid);
+    q.bindValue(":b", row.Bankcd);
+    q.bindValue(":n", row.Bankno);
+    q.bindValue(":p", row.NapbuNO);
+    q.bindValue(":s", row.Status);
+    q.bindValue(":name", row.NAME);
+    q.bindValue(":rd", dateTimeValue(row.RequestDate));
+    q.bindValue(":j", row.JuminNO);
+    q.bindValue(":d", row.DisplayBankno);
+    if (!q.exec()) {
+        reportPostError(m_ui, q.lastError());
+        return {false, F::None};
+    }
+    shell::WriteLog(LogText("입력", row));
+    return {true, F::None};
+}
+
+bool ConsentRegister::EvidenceReady(const ConsentRecord& row) const
+{
+    QSqlQuery q(m_db);
+    q.prepare(" select AUTHSENDTYPE from USERCODE  where apid10 = :CorCode2 ");
+    q.bindValue(":CorCode2", row.Giganid);
+    if (q.exec() && q.next() && q.value(0).toString().trimmed() == QStringLiteral("면제"))
+        return true;
+    // Evidence records may keep the payer number as typed, hyphens included.
+    QSqlQuery e(m_db);
+    e.prepare("SELECT 1 FROM EVIDENTIAL"
+              " WHERE replace(CMSSerialNo, '-', '') = :napbu"
+              "   AND replace(ACCTNO, '-', '') = :acct"
+              "   AND CUSTNO = :cust AND SENDSTATE = '1' AND SENDDATE > :since");
+    e.bindValue(":napbu", store::StripHyphens(row.NapbuNO));
+    e.bindValue(":acct", store::StripHyphens(row.Bankno));
+    e.bindValue(":cust", row.Giganid);
+    e.bindValue(":since", shell::Today().addDays(-7).toString("yyyyMMdd"));
+    return e.exec() && e.next();
+}
+
+bool ConsentRegister::RequestRegistration(const QList<ConsentRecord>& selected)
+{
+    if (selected.isEmpty()) {
+        m_ui.ShowPlain(QString::fromUtf8(kSelectHint));
+        return false;
+    }
+    bool anyRegistered = false;
+    for (const ConsentRecord& r : selected) {
+        if (r.Status.toInt() == Registered && !r.Status.isNull())
+            anyRegistered = true;
+        if (!EvidenceReady(r)) {
+            m_ui.ShowInfo(QString::fromUtf8(kEvidenceMissing));
+            return false;
+        }
+    }
+    // The box's title comes first, as the message box cannot carry its own.
+    if (anyRegistered &&
+        m_ui.Confirm(QStringLiteral("작업을 취소 하시겠습니까?\r\n등록 완료건이 존재합니다"),
+                     false))
+        return false;
+    const QString question =
+        selected.size() == 1
+            ? "이름 = [" + selected.first().NAME + "] 를 신청하시겠습니까?"
+            : QString("선택갯수 = [%1] 일괄 신청하시겠습니까?").arg(selected.size());
+    if (m_ui.Ask("등록신청\r\n" + question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
+        shell::Ui::Ok)
+        return false;
+    return moveTo(selected, RegisterWaiting, true);
+}
+
+bool ConsentRegister::RequestCancellation(const QList<ConsentRecord>& selected)
+{
+    if (selected.isEmpty()) {
+        m_ui.ShowPlain(QString::fromUtf8(kSelectHint));
+        return false;
+    }
+    const QString question = QString("선택갯수 = [%1] 일괄 신청하시겠습니까?").arg(selected.size());
+    if (m_ui.Ask("해지신청\r\n" + question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
+        shell::Ui::Ok)
+        return false;
+    return moveTo(selected, CancelWaiting, false);
+}
+
+bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, int status, bool registration)
+{
+    for (const ConsentRecord& r : selected) {
+        if (IsFullJumin(r.JuminNO)) {
+            m_ui.ShowInfo(QString::fromUtf8(kFullJuminMessage));
+            return false;
+        }
+    }
+    int done = 0;
+    bool failed = false;
+    {
+        // Rows already posted stay changed when a later one fails.
+        shell::WaitScope wait(m_ui, QString("자료 변환 중...현재 %1건 처리").arg(0));
+        store::TransactionGuard guard(m_db);
+        QSqlQuery q(m_db);
+        q.prepare("UPDATE TongRegister SET Status = :s, Receivedate = NULL, Senddate = NULL, "
+                  "ResultYN = NULL, ResultCD = NULL WHERE Giganid = :g AND Bankcd = :b AND "
+                  "Bankno = :n AND NapbuNO = :p");
+        for (const ConsentRecord& r : selected) {
+            q.bindValue(":s", status);
+            q.bindValue(":g", r.Giganid);
+            q.bindValue(":b", r.Bankcd);
+            q.bindValue(":n", r.Bankno);
+            q.bindValue(":p", r.NapbuNO);
+            if (!q.exec()) {
+                reportPostError(m_ui, q.lastError());
+                failed = true;
+                break;
+            }
+            ++done;
+            m_ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(done));
+        }
+        guard.commit();
+    }
+    for (int i = 0; i < done; ++i)
+        shell::WriteLog(LogText(registration ? "등록신청" : "해지신청", selected[i]));
+    if (registration)
+        m_ui.ShowPlain(failed ? QStringLiteral("등록신청이  실패 되었습니다.")
+                              : QStringLiteral("일괄 등록신청되었습니다."));
+    else
+        m_ui.ShowPlain(failed ? QStringLiteral("해지신청이  실패 되었습니다.")
+                              : QStringLiteral("일괄 해지신청되었습니다."));
+    return done > 0;
+}
+
+bool ConsentRegister::ConvertJumin()
+{
+    if (!m_ui.Confirm(
+            QStringLiteral("출금동의 자료의 주민등록번호를 생년월일로 변경하시겠습니까?\r\n"
+                           "변경한 자료는 다시 복구할 수 없습니다.\r\n(저장된 전체 자료가 "
+                           "변경 됩니다.)"),
+            false))
+        return false;
+    const QString condition = " WHERE trim(substr(juminno, 13, 2)) <> ''";
+    QSqlQuery q(m_db);
+    if (!q.exec("SELECT COUNT(*) FROM tongregister " + condition) || !q.next()) {
+        m_ui.ShowInfo(QStringLiteral(
+            "주민등록번호 자료를 생년월일 변경하는 작업 중 오류가 발생 하였습니다."));
+        return false;
+    }
+    if (q.value(0).toInt() == 0) {
+        m_ui.ShowInfo(QStringLiteral("해당 데이터의 거래인에 주민등록번호가 존재하지 않습니다."));
+        return false;
+    }
+    store::TransactionGuard guard(m_db);
+    QSqlQuery u(m_db);
+    if (!u.exec("UPDATE tongregister SET juminno = substr(juminno, 1, 6) " + condition) ||
+        !guard.commit()) {
+        m_ui.ShowInfo(QStringLiteral(
+            "주민등록번호 자료를 생년월일 변경하는 작업 중 오류가 발생 하였습니다."));
+        return false;
+    }
+    shell::WriteLog(QString("주민번호변경, 건수 %1").arg(q.value(0).toInt()));
+    m_ui.ShowInfo(QStringLiteral("주민등록번호 자료를 생년월일 변경하는 작업이 완료 되었습니다."));
+    return true;
+}
+
+bool ConsentRegister::Delete(const QList<ConsentRecord>& rows, int selected)
+{
+    if (rows.isEmpty())
+        return false;
+    // A request at the bank must keep its consent, or its answer finds
+    // nothing to update.
+    for (const ConsentRecord& r : rows) {
+        if (r.AtBank()) {
+            m_ui.ShowPlain(r.NAME + ":상태가 '등록중/해지중' 데이타 입니다.");
+            return false;
+        }
+    }
+    if (!m_ui.Confirm(
+            QString("선택된 %1 개의 자료를 삭제하시겠습니까?").arg(selected > 0 ? selected : 1),
+            false))
+        return false;
+    std::optional<shell::WaitScope> wait;
+    if (selected > 0)
+        wait.emplace(m_ui, QStringLiteral("자료 삭제 처리 중..."));
+    store::TransactionGuard guard(m_db);
+    QSqlQuery q(m_db);
+    q.prepare("DELETE FROM TongRegister WHERE Giganid = :g AND Bankcd = :b AND Bankno = :n AND "
+              "NapbuNO = :p");
+    for (const ConsentRecord& r : rows) {
+        q.bindValue(":g", r.Giganid);
+        q.bindValue(":b", r.Bankcd);
+        q.bindValue(":n", r.Bankno);
+        q.bindValue(":p", r.NapbuNO);
+        if (!q.exec()) {
+            wait.reset();
+            m_ui.ShowError(q.lastError().text());
+            return false;
+        }
+    }
+    if (!guard.commit()) {
+        wait.reset();
+        m_ui.ShowError(m_db.lastError().text());
+        return false;
+    }
+    for (const ConsentRecord& r : rows)
+        shell::WriteLog(LogText("삭제", r));
+    return true;
+}
+
+QString ConsentRegister::LogText(const QString& action, const ConsentRecord& row)
+{
+    return action + ", Giganid " + row.Giganid + ", Bankcd " + row.Bankcd + ", Bankno " +
+           row.Bankno + ", NapbuNO " + row.NapbuNO + ", NAME " + row.NAME;
+}
+
+} // namespace consent

@@ -1,0 +1,321 @@
+#include "consent/evidence_files.h"
+
+#include "shell/clock.h"
+#include "shell/file_helpers.h"
+#include "shell/log.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+#include "store/account_numbers.h"
+#include "store/database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace consent {
+namespace {
+
+// The patterns of a kind, lower case without "*.": empty for "*.*".
+QStringList extensions(const EvidenceKind& kind)
+{
+    QStringList out;
+    const QString patterns = kind.filter.section('|', 1);
+    for (const QString& p : patterns.split(';', Qt::SkipEmptyParts)) {
+        if (p == "*.*")
+            return {};
+        out.append(p.mid(2).toLower());
+    }
+    return out;
+}
+
+} // namespace
+
+const QList<EvidenceKind>& EvidenceKinds()
+{
+    static const QList<EvidenceKind> kinds = {
+        {"1", "서면", 307200, "서면파일|*.jpg;*.jpeg;*.gif;*.tif"},
+        {"2", "공인인증", 5120, "공인인증파일|*.der"},
+        {"3", "일반인증", 307200, "일반인증파일|*.jpg;*.jpeg;*.gif;*.tif"},
+        {"4", "녹취", 307200, "녹취파일|*.mp3;*.wav;*.wma"},
+        {"5", "ARS", 307200, "ARS파일|*.mp3;*.wav;*.wma"},
+        {"6", "기타전자문서", 307200, "기타전자문서파일|*.*"},
+    };
+    return kinds;
+}
+
+const EvidenceKind* EvidenceKindByCode(const QString& code)
+{
+    for (const EvidenceKind& k : EvidenceKinds())
+        if (k.code == code.trimmed())
+            return &k;
+    return nullptr;
+}
+
+const EvidenceKind* EvidenceKindByName(const QString& name)
+{
+    for (const EvidenceKind& k : EvidenceKinds())
+        if (k.name == name)
+            return &k;
+    return nullptr;
+}
+
+QString QtFilter(const EvidenceKind& kind)
+{
+    return kind.filter.section('|', 0, 0) + " (" + kind.filter.section('|', 1).replace(';', ' ') +
+           ")";
+}
+
+QString AuthFileDir()
+{
+    return shell::Paths().programDir + "AUTHFILE/";
+}
+
+QString AuthTempDir()
+{
+    return shell::Paths().programDir + "AUTHTEMP/";
+}
+
+QString SendStateText(const QString& sendState, const QString& sendDate, const QDateTime& now)
+{
+    const QString state = sendState.trimmed();
+    if (state.isEmpty() || state == "0")
+        return QStringLiteral("전송전");
+    QString text = state == "1"   ? QStringLiteral("사용전")
+                   : state == "2" ? QStringLiteral("사용후")
+                                  : QString();
+    const QDate sent = QDate::fromString(sendDate.trimmed(), "yyyyMMdd");
+    if (!sent.isValid() || now.addDays(-7) > QDateTime(sent, QTime(0, 0)))
+        text = QStringLiteral("전송전");
+    return text;
+}
+
+QString FileCheckText(const QString& authFile)
+{
+    if (authFile.trimmed().isEmpty())
+        return {};
+    return QFileInfo(AuthFileDir() + authFile.trimmed()).isFile() ? QStringLiteral("파일정상")
+                                                                  : QStringLiteral("파일없음");
+}
+
+EvidenceFiles::EvidenceFiles(QSqlDatabase db, shell::Ui& ui) : m_db(std::move(db)), m_ui(ui) {}
+
+bool EvidenceFiles::Open()
+{
+    for (const QString& dir : {AuthTempDir(), AuthFileDir()}) {
+        if (!QDir().mkpath(dir)) {
+            m_ui.ShowError(dir + "\r" + QStringLiteral("폴더를 만들 수 없습니다."));
+            return false;
+        }
+    }
+    return shell::DeleteAllFiles(m_ui, AuthTempDir());
+}
+
+QList<EvidenceRow> EvidenceFiles::Query(const QString& institution, EvidenceFilter filter,
+                                        EvidenceSearch search, const QString& text) const
+{
+    QString sql =
+        " select T.NAME, T.Giganid, T.Bankcd, B.NAME BANKNAME, T.Bankno, T.NapbuNo, T.JuminNo, "
+        "E.AUTHTYPE, E.AUTHFILE, E.SENDDATE, E.SENDSTATE, E.BANKCD "
+        " from BANKCODE B, TongRegister T LEFT JOIN EVIDENTIAL E "
+        " ON T.Bankcd = E.BANKCD and T.Giganid = E.CUSTNO "
+        " and replace(T.NapbuNo, '-', '') = replace(E.CMSSERIALNO, '-', '') "
+        " and replace(T.Bankno, '-', '') = replace(E.ACCTNO, '-', '') "
+        " where T.Bankcd = B.ID ";
+    if (!institution.isEmpty())
+        sql += " and T.Giganid = :Giganid ";
+    if (filter == EvidenceFilter::WithoutFile)
+        sql += " and (E.AUTHFILE = '' or E.AUTHFILE is null ) ";
+    else if (filter == EvidenceFilter::WithFile)
+        sql += " and (E.AUTHFILE <> '' and E.AUTHFILE is not null ) ";
+    const QString needle = text.trimmed();
+    if (!needle.isEmpty()) {
+        switch (search) {
+        case EvidenceSearch::Name:
+            sql += " and T.NAME like :text ";
+            break;
+        case EvidenceSearch::Payer:
+            sql += " and T.NapbuNo like :text ";
+            break;
+        case EvidenceSearch::Account:
+            sql += " and T.Bankno like :text ";
+            break;
+        }
+    }
+    sql += " order by T.rowid";
+    QSqlQuery q(m_db);
+    q.prepare(sql);
+    if (!institution.isEmpty())
+        q.bindValue(":Giganid", institution);
+    if (!needle.isEmpty())
+        q.bindValue(":text", "%" + needle + "%");
+    QList<EvidenceRow> rows;
+    if (!q.exec()) {
+        m_ui.ShowError(q.lastError().text());
+        return rows;
+    }
+    while (q.next()) {
+        EvidenceRow r;
+        r.NAME = q.value(0).toString();
+        r.Giganid = q.value(1).toString();
+        r.Bankcd = q.value(2).toString();
+        r.BankName = q.value(3).toString();
+        r.Bankno = q.value(4).toString();
+        r.NapbuNo = q.value(5).toString();
+        r.JuminNo = q.value(6).toString();
+        r.AUTHTYPE = q.value(7).toString();
+        r.AUTHFILE = q.value(8).toString();
+        r.SENDDATE = q.value(9).toString();
+        r.SENDSTATE = q.value(10).toString();
+        r.hasRecord = !q.value(11).isNull();
+        rows.append(r);
+    }
+    return rows;
+}
+
+QString EvidenceFiles::storedName(const QList<EvidenceRow>& rows, int index,
+                                  const QString& suffix) const
+{
+    const EvidenceRow& row = rows[index];
+    // Names that belong to someone else: other records, and the files other
+    // rows have chosen on this screen. An apartment's payer number is its
+    // unit, so a new resident must not take the previous one's file name.
+    QSet<QString> taken;
+    QSqlQuery q(m_db);
+    q.prepare(
+        "SELECT AUTHFILE FROM EVIDENTIAL WHERE AUTHFILE <> '' AND NOT (BANKCD = :b AND "
+        "CUSTNO = :c AND replace(CMSSERIALNO, '-', '') = :p AND replace(ACCTNO, '-', '') = :a)");
+    q.bindValue(":b", row.Bankcd.trimmed());
+    q.bindValue(":c", row.Giganid.trimmed());
+    q.bindValue(":p", store::StripHyphens(row.NapbuNo.trimmed()));
+    q.bindValue(":a", store::StripHyphens(row.Bankno.trimmed()));
+    if (q.exec())
+        while (q.next())
+            taken.insert(q.value(0).toString().trimmed().toLower());
+    for (int i = 0; i < rows.size(); ++i)
+        if (i != index && !rows[i].AUTHFILE.isEmpty())
+            taken.insert(rows[i].AUTHFILE.trimmed().toLower());
+
+    const QString base = row.Giganid.trimmed() + "_" + row.NapbuNo.trimmed();
+    QString name = base + suffix;
+    for (int n = 2; taken.contains(name.toLower()); ++n)
+        name = base + "_" + QString::number(n) + suffix;
+    return name;
+}
+
+bool EvidenceFiles::Attach(QList<EvidenceRow>& rows, int index, const QString& path)
+{
+    EvidenceRow& row = rows[index];
+    const EvidenceKind* kind = EvidenceKindByCode(row.AUTHTYPE);
+    if (!kind) {
+        m_ui.ShowPlain(QStringLiteral("파일 등록 전에 종류를 선택 하여야 합니다."));
+        return false;
+    }
+    const QFileInfo info(path);
+    QFile source(path);
+    if (!info.isFile() || !source.open(QIODevice::ReadOnly)) {
+        m_ui.ShowPlain(path + "\r\n" + QStringLiteral("파일을 읽을 수 없습니다."));
+        return false;
+    }
+    source.close();
+    if (info.size() == 0) {
+        m_ui.ShowPlain(path + "\r\n" + QStringLiteral("빈 파일은 증빙 파일로 사용할 수 없습니다."));
+        return false;
+    }
+    if (info.size() > kind->limit) {
+        m_ui.ShowPlain("파일 사이즈가 큽니다.\r\n" + kind->name + "파일은 " +
+                       QString::number(kind->limit / 1024) + "K이하만 사용 가능 합니다.");
+        return false;
+    }
+    const QString ext = info.suffix().toLower();
+    const QStringList allowed = extensions(*kind);
+    if (!allowed.isEmpty() && !allowed.contains(ext)) {
+        m_ui.ShowPlain(kind->name + "파일은 " + kind->filter.section('|', 1) +
+                       " 파일만 사용 가능 합니다.");
+        return false;
+    }
+    const QString name =
+        storedName(rows, index, info.suffix().isEmpty() ? QString() : "." + info.suffix());
+    const QString target = AuthTempDir() + name;
+    QDir().mkpath(AuthTempDir());
+    QFile::remove(target);
+    if (!QFile::copy(path, target)) {
+        m_ui.ShowError(target + "\r" + source.errorString());
+        return false;
+    }
+    row.AUTHFILE = name;
+    row.changed = true;
+    return true;
+}
+
+bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
+{
+    for (const EvidenceRow& row : rows) {
+        if (!row.changed)
+            continue;
+        // The file first: a record must never name a file that did not arrive.
+        const QString name = row.AUTHFILE.trimmed();
+        const QString chosen = AuthTempDir() + name;
+        if (!name.isEmpty() && QFileInfo(chosen).isFile()) {
+            const QString target = AuthFileDir() + name;
+            const QString partial = target + ".part";
+            QFile::remove(partial);
+            QFile source(chosen);
+            if (!source.copy(partial)) {
+                m_ui.ShowError(target + "\r" + source.errorString());
+                return false;
+            }
+            QFile::remove(target);
+            if (!QFile::rename(partial, target)) {
+                QFile::remove(partial);
+                m_ui.ShowError(target + "\r" +
+                               QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
+                return false;
+            }
+        }
+        const QString b = row.Bankcd.trimmed(), c = row.Giganid.trimmed(),
+                      p = row.NapbuNo.trimmed(), a = row.Bankno.trimmed();
+        QSqlQuery find(m_db);
+        find.prepare("SELECT 1 FROM EVIDENTIAL where BANKCD = :b and CUSTNO = :c and "
+                     "replace(CMSSerialNo, '-', '') = :p and replace(ACCTNO, '-', '') = :a");
+        find.bindValue(":b", b);
+        find.bindValue(":c", c);
+        find.bindValue(":p", store::StripHyphens(p));
+        find.bindValue(":a", store::StripHyphens(a));
+        if (!find.exec()) {
+            m_ui.ShowError(find.lastError().text());
+            return false;
+        }
+        QSqlQuery q(m_db);
+        if (find.next()) {
+            q.prepare("Update EVIDENTIAL set AUTHTYPE = :t, AUTHFILE = :f where BANKCD = :b and "
+                      "CUSTNO = :c and replace(CMSSerialNo, '-', '') = :p and "
+                      "replace(ACCTNO, '-', '') = :a");
+            q.bindValue(":p", store::StripHyphens(p));
+            q.bindValue(":a", store::StripHyphens(a));
+        } else {
+            q.prepare("Insert into EVIDENTIAL (BANKCD,CUSTNO,CMSSerialNo,ACCTNO,AUTHTYPE,AUTHFILE,"
+                      "SENDSTATE) values (:b, :c, :p, :a, :t, :f, '0')");
+            q.bindValue(":p", p);
+            q.bindValue(":a", a);
+        }
+        q.bindValue(":b", b);
+        q.bindValue(":c", c);
+        q.bindValue(":t", row.AUTHTYPE.trimmed());
+        q.bindValue(":f", name);
+        if (!q.exec()) {
+            // The table keys evidence by bank, institution and payer number:
+            // a second account under the same three is refused here.
+            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+            return false;
+        }
+        shell::WriteLog("증빙파일등록, CUSTNO " + c + ", BANKCD " + b + ", CMSSerialNo " + p +
+                        ", ACCTNO " + a + ", AUTHTYPE " + row.AUTHTYPE + ", AUTHFILE " + name);
+    }
+    m_ui.ShowPlain(QStringLiteral("증빙 자료 등록이 완료 되었습니다."));
+    return true;
+}
+
+} // namespace consent

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace shell {
+class Ui;
+}
+
+// Evidence of the residents' consents: one file per consent, kept under
+// AUTHFILE/ beside the program and recorded in Evidential. Files chosen on
+// the evidence screen wait in AUTHTEMP/ until they are saved.
+namespace consent {
+
+struct EvidenceKind
+{
+    QString code;   // "1" to "6"
+    QString name;   // "서면" …
+    qint64 limit;   // bytes
+    QString filter; // "description|*.a;*.b"
+};
+
+const QList<EvidenceKind>& EvidenceKinds();
+const EvidenceKind* EvidenceKindByCode(const QString& code);
+const EvidenceKind* EvidenceKindByName(const QString& name);
+// The open dialog's filter in Qt's form: "서면파일 (*.jpg *.jpeg *.gif *.tif)".
+QString QtFilter(const EvidenceKind& kind);
+
+QString AuthFileDir(); // ProgramDir + "AUTHFILE/"
+QString AuthTempDir(); // ProgramDir + "AUTHTEMP/"
+
+// "전송전", "사용전" or "사용후": evidence older than seven days counts as
+// not sent.
+QString SendStateText(const QString& sendState, const QString& sendDate, const QDateTime& now);
+// "" without a file, "파일정상" when it lies in AUTHFILE/, else "파일없음".
+QString FileCheckText(const QString& authFile);
+
+// One consent with its evidence, as the evidence screen lists it.
+struct EvidenceRow
+{
+    QString NAME;
+    QString Giganid;
+    QString Bankcd;
+    QString BankName;
+    QString Bankno;
+    QString NapbuNo;
+    QString JuminNo;
+    QString AUTHTYPE; // kind code
+    QString AUTHFILE;
+    QString SENDDATE;
+    QString SENDSTATE;
+    bool changed = false;
+    bool hasRecord = false;
+};
+
+enum class EvidenceFilter { All, WithoutFile, WithFile };
+enum class EvidenceSearch { Name, Payer, Account };
+
+class EvidenceFiles
+{
+public:
+    EvidenceFiles(QSqlDatabase db, shell::Ui& ui);
+
+    // Makes both folders and empties AUTHTEMP/. False (with the message)
+    // when that fails.
+    bool Open();
+    // `institution` empty: every institution.
+    QList<EvidenceRow> Query(const QString& institution, EvidenceFilter filter,
+                             EvidenceSearch search, const QString& text) const;
+    // Checks the chosen file and puts it into AUTHTEMP/ under its stored
+    // name; `rows` are all rows shown, so that two rows never share a name.
+    bool Attach(QList<EvidenceRow>& rows, int index, const QString& path);
+    // Copies each new file into AUTHFILE/ and records it. Stops at the first
+    // failure with its message; rows saved before it stay saved.
+    bool Save(const QList<EvidenceRow>& rows);
+
+private:
+    QString storedName(const QList<EvidenceRow>& rows, int index, const QString& suffix) const;
+
+    QSqlDatabase m_db;
+    shell::Ui& m_ui;
+};
+
+} // namespace consent

@@ -1,0 +1,79 @@
+#include "consent/ui/fm_evidential_authkey.h"
+
+#include "consent/evidence_transfer.h"
+#include "shell/site_settings.h"
+#include "shell/ui.h"
+#include "shell/workspace.h"
+#include "widgets/field_validator.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace consent {
+
+fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, QWidget* parent)
+    : QDialog(parent), m_db(db), m_ui(ui)
+{
+    setWindowTitle(QStringLiteral("증빙자료 암호화키 등록"));
+    setObjectName("fmEvidentialAuthkey");
+    m_sendId = new QLineEdit(this);
+    m_sendId->setMaxLength(10);
+    m_sendId->setValidator(new widgets::FieldValidator(10, true, m_sendId));
+    m_key = new QLineEdit(this);
+    m_key->setMaxLength(64);
+    m_key->setValidator(new widgets::FieldValidator(64, true, m_key));
+    m_key->setMinimumWidth(420);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("증빙자료 전송ID"), m_sendId);
+    form->addRow(QStringLiteral("증빙자료 암호화키"), m_key);
+
+    auto* help =
+        new QLabel(QStringLiteral("[증빙자료 암호화키가 없거나 분신하신 경우\n 고객센터(") +
+                       shell::ReadSiteSettings().helpDeskTel +
+                       QStringLiteral(")로 문의하여 주시기 바랍니다.]"),
+                   this);
+    help->setStyleSheet("color: #1f4e9c");
+
+    auto* ok = new QPushButton(QStringLiteral(" 확 인"), this);
+    auto* cancel = new QPushButton(QStringLiteral(" 취 소"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &fmEvidentialAuthkey::BtnOkClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(form);
+    top->addWidget(help);
+    top->addLayout(buttons);
+
+    const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
+    m_sendId->setText(stored.SendId);
+    m_key->setText(stored.AuthKey);
+}
+
+void fmEvidentialAuthkey::BtnOkClick()
+{
+    // A table error keeps the dialog open: closing would say it was saved.
+    if (StoreEvidenceAuthKey(m_db, m_ui, {m_sendId->text(), m_key->text()}))
+        accept();
+}
+
+void fmEvidentialAuthkey::done(int result)
+{
+    // The configuration always follows the stored row, so that a cancelled
+    // key never reaches the secure client while the table keeps another.
+    const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
+    if (!m_key->text().trimmed().isEmpty() && !stored.AuthKey.trimmed().isEmpty())
+        WriteSecureClientConfig(shell::Paths().programDir, stored);
+    QDialog::done(result);
+}
+
+} // namespace consent

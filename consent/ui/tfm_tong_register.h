@@ -1,0 +1,119 @@
+#pragma once
+
+#include "consent/consent_register.h"
+
+#include <QDialog>
+#include <QSqlDatabase>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+namespace shell {
+class Ui;
+}
+namespace widgets {
+class ScreenCommands;
+}
+
+namespace consent {
+
+// "출금동의 등록/해지": consents entered, marked for registration or
+// cancellation, and the way to their evidence.
+class TfmTongRegister : public QDialog
+{
+    Q_OBJECT
+public:
+    TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr);
+    ~TfmTongRegister() override;
+
+    // Widgets the tests drive.
+    widgets::ScreenCommands* commands() const { return m_commands; }
+    QTableWidget* grid() const { return m_grid; }
+    QAction* continuousAction() const { return m_continuous; }
+    QAction* importAction() const { return m_import; }
+    QAction* exportAction() const { return m_export; }
+    QAction* searchAction() const { return m_search; }
+    QAction* sortAction(int i) const { return m_sort[i]; }
+    QLabel* selectionLabel() const { return m_selectionLabel; }
+    QCheckBox* allCheck() const { return m_all; }
+    QRadioButton* statusRadio(int i) const { return m_status[i]; }
+    QLineEdit* bankCodeEdit() const { return m_bankCode; }
+    QLineEdit* accountEdit() const { return m_account; }
+    QLineEdit* nameEdit() const { return m_name; }
+    QComboBox* institutionBox() const { return m_institution; }
+    QLineEdit* juminEdit() const { return m_jumin; }
+    QLineEdit* payerEdit() const { return m_payer; }
+    const QList<ConsentRecord>& rows() const { return m_rows; }
+
+    void BtnInsertClick();
+    void BtnSaveClick();
+    void BtnCancelClick();
+    void BtnDeleteClick();
+    void BtnRegisterClick();
+    void BtnCancelRequestClick();
+    void BtnSelectAllClick();
+    void BtnJuminClick();
+    void BtnEvidenceFilesClick();
+    void BtnEvidenceSendClick();
+    void ExportClick();
+    void FilterStatus(int status); // -1: all
+
+protected:
+    void reject() override;
+
+private:
+    void buildEntryPanel(QWidget* panel);
+    void reload();
+    void refreshCounts();
+    void refreshSelectionLabel();
+    void showRow(int row);
+    void setEditing(bool on);
+    void updateDelete();
+    QList<ConsentRecord> selectedRows() const;
+
+    QSqlDatabase m_db;
+    shell::Ui& m_ui;
+    ConsentRegister m_register;
+    widgets::ScreenCommands* m_commands;
+    QAction* m_continuous;
+    QAction* m_convert;
+    QAction* m_import;
+    QAction* m_export;
+    QAction* m_search;
+    QAction* m_sortMenu;
+    QAction* m_sort[3];
+    QTableWidget* m_grid;
+    QLabel* m_selectionLabel;
+    QCheckBox* m_all;
+    QRadioButton* m_status[8];
+    QButtonGroup* m_statusGroup;
+    QLineEdit* m_bankCode;
+    QComboBox* m_bankName;
+    QLineEdit* m_account;
+    QLineEdit* m_name;
+    QComboBox* m_institution;
+    QLineEdit* m_institutionCode;
+    QDateEdit* m_requestDate;
+    QLineEdit* m_jumin;
+    QLineEdit* m_payer;
+    QLineEdit* m_autoDay;
+    QLineEdit* m_sendDate;
+    QLineEdit* m_statusText;
+    QLineEdit* m_resultText;
+    QLineEdit* m_receiveDate;
+    QList<QPushButton*> m_rowButtons;
+    QList<ConsentRecord> m_rows;
+    std::optional<int> m_filter;
+    ConsentOrder m_order = ConsentOrder::None;
+    bool m_editing = false;
+};
+
+} // namespace consent

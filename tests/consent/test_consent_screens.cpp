@@ -1,0 +1,143 @@
+// The consent screens: toolbar states, the selection count, select-all,
+// the key dialog's configuration on cancel, the evidence screen's kinds.
+
+#include "consent/evidence_transfer.h"
+#include "consent/ui/fm_evidential_authkey.h"
+#include "consent/ui/fm_evidential_file.h"
+#include "consent/ui/tfm_tong_register.h"
+#include "tests/support/data_fixture.h"
+#include "tests/support/qt_app.h"
+#include "widgets/screen_commands.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using C = widgets::ScreenCommands;
+
+class ConsentScreens : public testing_support::DataTest
+{
+protected:
+    void SetUp() override
+    {
+        testing_support::QtApp();
+        DataTest::SetUp();
+        addInstitution(QStringLiteral("면제단지"), "A000000001", "AB100", "AB200",
+                       "301-0123-4567-81", QStringLiteral("면제"));
+        addConsent("A000000001", "11", "1234567890123", "1", 0, "800101");
+        addConsent("A000000001", "11", "1234567890123", "2", 5, "800101");
+        addConsent("A000000001", "11", "1234567890123", "3", 2, "800101");
+    }
+};
+
+TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
+{
+    consent::TfmTongRegister screen(db(), ui);
+    EXPECT_FALSE(screen.importAction()->isEnabled());
+    EXPECT_FALSE(screen.searchAction()->isEnabled());
+    EXPECT_TRUE(screen.exportAction()->isEnabled());
+    EXPECT_TRUE(screen.sortAction(0)->isChecked());
+    EXPECT_EQ(screen.allCheck()->text(), QStringLiteral("전체(3)"));
+    EXPECT_EQ(screen.statusRadio(5)->text(), QStringLiteral("해지  중(1)"));
+    EXPECT_EQ(screen.selectionLabel()->text(), QStringLiteral("선택갯수:[0]/[3]"));
+
+    // Select-all compares with the rows shown, not with the current row.
+    screen.grid()->setCurrentCell(2, 0, QItemSelectionModel::NoUpdate);
+    screen.grid()->selectRow(0);
+    screen.BtnSelectAllClick();
+    EXPECT_EQ(screen.selectionLabel()->text(), QStringLiteral("선택갯수:[3]/[3]"));
+    screen.BtnSelectAllClick();
+    EXPECT_EQ(screen.selectionLabel()->text(), QStringLiteral("선택갯수:[0]/[3]"));
+
+    // A selection holding a consent at the bank refuses a new entry.
+    screen.grid()->selectRow(1);
+    screen.BtnInsertClick();
+    EXPECT_TRUE(ui.saw("plain", QStringLiteral("홍길동:상태가 '등록중/해지중' 데이타 입니다.")));
+    EXPECT_FALSE(screen.commands()->editing());
+
+    screen.FilterStatus(0);
+    EXPECT_EQ(screen.rows().size(), 1);
+    EXPECT_FALSE(screen.allCheck()->isChecked());
+    screen.FilterStatus(-1);
+    EXPECT_EQ(screen.rows().size(), 3);
+}
+
+TEST_F(ConsentScreens, RegisterEntryAndContinuousMode)
+{
+    consent::TfmTongRegister screen(db(), ui);
+    screen.continuousAction()->setChecked(true);
+    EXPECT_EQ(screen.continuousAction()->text(), QStringLiteral("연속입력"));
+    screen.grid()->clearSelection();
+    screen.BtnInsertClick();
+    ASSERT_TRUE(screen.commands()->editing());
+    EXPECT_FALSE(screen.commands()->action(C::Close)->isEnabled());
+    screen.bankCodeEdit()->setText("11");
+    screen.accountEdit()->setText("1112223334445");
+    screen.nameEdit()->setText(QStringLiteral("김영수"));
+    screen.institutionBox()->setCurrentIndex(1);
+    emit screen.institutionBox()->activated(1);
+    screen.juminEdit()->setText("800101");
+    screen.payerEdit()->setText("Q7");
+    screen.BtnSaveClick();
+    EXPECT_EQ(
+        value("SELECT COUNT(*) FROM TongRegister WHERE NapbuNO = 'Q7' AND Status = 0").toInt(), 1);
+    EXPECT_TRUE(screen.commands()->editing()); // the next entry has begun
+    screen.BtnCancelClick();
+    EXPECT_FALSE(screen.commands()->editing());
+    EXPECT_EQ(screen.rows().size(), 4);
+}
+
+TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
+{
+    exec("INSERT INTO EvidentialAuthKey (SendId, AuthKey) VALUES ('BR0001', 'OLDKEY')");
+    {
+        consent::fmEvidentialAuthkey dialog(db(), ui);
+        EXPECT_EQ(dialog.keyEdit()->text(), "OLDKEY");
+        dialog.keyEdit()->setText("NEWKEY");
+        dialog.reject();
+    }
+    EXPECT_TRUE(readFile("conf/org.conf").endsWith("BR0001=OLDKEY\r\n"));
+    EXPECT_EQ(value("SELECT AuthKey FROM EvidentialAuthKey").toString(), "OLDKEY");
+    {
+        consent::fmEvidentialAuthkey dialog(db(), ui);
+        dialog.keyEdit()->setText("newkey");
+        dialog.BtnOkClick();
+    }
+    EXPECT_TRUE(readFile("conf/org.conf").endsWith("BR0001=NEWKEY\r\n"));
+    EXPECT_EQ(value("SELECT AuthKey FROM EvidentialAuthKey").toString(), "NEWKEY");
+
+    // A table error is shown and the dialog stays open.
+    exec("DROP TABLE EvidentialAuthKey");
+    consent::fmEvidentialAuthkey dialog(db(), ui);
+    dialog.sendIdEdit()->setText("BR0001");
+    dialog.keyEdit()->setText("K");
+    dialog.BtnOkClick();
+    EXPECT_EQ(ui.texts("error").size(), 1);
+    EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST_F(ConsentScreens, EvidenceScreenMarksChangedKinds)
+{
+    consent::fmEvidentialFile screen(db(), ui);
+    screen.BtnQueryClick();
+    ASSERT_EQ(screen.rows().size(), 3);
+    screen.AttachFile(0);
+    EXPECT_TRUE(ui.saw("plain", QStringLiteral("파일 등록 전에 종류를 선택 하여야 합니다.")));
+    screen.SetKind(0, QStringLiteral("녹취"));
+    EXPECT_EQ(screen.grid()->item(0, consent::fmEvidentialFile::ColKind)->text(),
+              QStringLiteral("녹취"));
+    EXPECT_EQ(screen.grid()->item(0, consent::fmEvidentialFile::ColChanged)->text(), "1");
+    EXPECT_EQ(screen.grid()->item(0, consent::fmEvidentialFile::ColSendState)->text(),
+              QStringLiteral("전송전"));
+    screen.BtnSaveClick();
+    EXPECT_EQ(dump("SELECT CMSSERIALNO, AUTHTYPE, AUTHFILE, SENDSTATE FROM Evidential"), "1|4||0");
+}
+
+} // namespace
