@@ -496,4 +496,14 @@ QString ConsentRegister::LogText(const QString& action, const ConsentRecord& row
            row.Bankno + ", NapbuNO " + row.NapbuNO + ", NAME " + row.NAME;
 }
 
+QStringList ConsentExportRow(const ConsentRecord& c)
+{
+    const auto date = [](const QDateTime& t) {
+        return t.isValid() ? t.toString("yyyy-MM-dd") : QString();
+    };
+    return {c.cStatus(),   c.NAME,    c.Giganid,          c.Bankcd,
+            store::HyphenateOrKeep(c.Bankcd, c.Bankno), c.NapbuNO, c.JuminNO,
+            date(c.Senddate), date(c.Receivedate), c.cResultCD()};
+}
+
 } // namespace consent

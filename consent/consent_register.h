@@ -71,6 +71,11 @@ struct StatusCounts
     int total = 0;
 };
 
+// A consent as the spreadsheet export writes it, in the export's column
+// order: state, name, institution, bank, account (display form), payer
+// number, resident number, send date, receive date, result.
+QStringList ConsentExportRow(const ConsentRecord& consent);
+
 class ConsentRegister
 {
 public:

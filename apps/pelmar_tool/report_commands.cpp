@@ -2,6 +2,7 @@
 // without a window.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "consent/consent_register.h"
 #include "reports/line_report.h"
 #include "reports/spreadsheet_writer.h"
 #include "reports/ui/print_layouts.h"
@@ -78,6 +79,27 @@ int exportLines(ToolContext& ctx, const QStringList& args)
     return 0;
 }
 
+int exportConsents(ToolContext& ctx, const QStringList& args)
+{
+    if (args.size() != 1)
+        return 2;
+    store::TDM1 dm(ctx.ui);
+    if (!OpenToolData(dm))
+        return 1;
+    reports::SheetRows rows;
+    for (const consent::ConsentRecord& c :
+         consent::ConsentRegister(dm.db(), ctx.ui).List(std::nullopt, consent::ConsentOrder::None))
+        rows.append(consent::ConsentExportRow(c));
+    QString error;
+    if (!reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::ConsentList, rows, args[0],
+                                      &error)) {
+        ctx.ui.ShowError(error);
+        return 1;
+    }
+    ctx.out << args[0] << "\t" << rows.size() << "\n";
+    return 0;
+}
+
 int textOutput(ToolContext& ctx, const QStringList& args)
 {
     QString number, file;
@@ -136,6 +158,8 @@ QList<ToolCommand> ReportCommands()
     return {
         {"export-lines", "--batch N OUT.xlsx", "write a batch's lines as the spreadsheet export",
          exportLines},
+        {"export-consents", "OUT.xlsx", "write every consent as the consent screen's export",
+         exportConsents},
         {"text-output", "--batch N [FILE]",
          "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput},
         {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file",

@@ -576,8 +576,7 @@ void TfmTongRegister::ExportClick()
 {
     reports::SheetRows rows;
     for (const ConsentRecord& c : m_register.List(std::nullopt, m_order))
-        rows.append({c.cStatus(), c.NAME, c.Giganid, c.Bankcd, c.Bankno, c.NapbuNO, c.JuminNO,
-                     dateText(c.Senddate), dateText(c.Receivedate), c.cResultCD()});
+        rows.append(ConsentExportRow(c));
     reports::ExportToSpreadsheet(m_ui, reports::ExportKind::ConsentList, rows);
 }
 

@@ -172,6 +172,12 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     EXPECT_TRUE(pdf.contains("[끝]"));
     EXPECT_EQ(pdf.count("Veltrin이체자료"), pages); // the header band on every page
 
+    sql("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME) VALUES "
+        "('A123456789', '11', '3021234567801', '101101', 2, '홍길동')");
+    r = tool({"export-consents", ws + "/consents.xlsx"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("\t1\n"));
+
     EXPECT_EQ(tool({"print", "--batch", "9", "--pdf", ws + "/x.pdf"}).exitCode, 1);
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
 }
