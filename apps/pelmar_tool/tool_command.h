@@ -7,7 +7,8 @@
 
 // One command of pelmar-tool. `run` gets the arguments after the command
 // name with the global options removed and returns the exit code: 0 done,
-// 1 failed (the message has been shown), 2 wrong arguments.
+// 1 failed (the message has been shown), 2 wrong arguments, 3 a question
+// of the flow was refused for want of --yes or --no.
 struct ToolContext
 {
     shell::ConsoleUi& ui;
@@ -29,3 +30,4 @@ QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();
 QList<ToolCommand> CalendarCommands();
 QList<ToolCommand> FileCommands();
+QList<ToolCommand> ExchangeCommands();
