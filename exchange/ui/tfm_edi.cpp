@@ -111,9 +111,7 @@ void TfmEdi::FlowChanged(const EdiFlow& flow)
     m_send->setText(flow.sendCaption());
 
     const QList<QStringList> rows = flow.rows();
-    if (m_grid->rowCount() != rows.size() || rows.isEmpty()) {
-        m_grid->setRowCount(int(rows.size()));
-    }
+    m_grid->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(rows[r][c]);

@@ -243,6 +243,20 @@ TEST_F(Flow, AMailboxThatCannotBeWrittenStopsTheSend)
     EXPECT_EQ(consentStates(), "04|4\n11|2\n13|0");
 }
 
+TEST_F(Flow, ASendFolderThatCannotBeUsedBuildsNothing)
+{
+    addMonth();
+    ASSERT_TRUE(QDir(path("Send")).removeRecursively());
+    writeFile("Send", "a file where the folder should be");
+    auto f = flow(exchange::ModeSend);
+    f->Activate();
+    EXPECT_EQ(f->message(), edi::BuildErrorMessage());
+    EXPECT_TRUE(f->messageIsError());
+    EXPECT_FALSE(f->ready());
+    EXPECT_EQ(states(), "1|1");
+    EXPECT_EQ(dump("SELECT Count(*) FROM TongRegister WHERE Senddate IS NOT NULL"), "0");
+}
+
 TEST_F(Flow, ARecordingFailureUndoesTheWholeRecordAndStaysRed)
 {
     addMonth();

@@ -130,6 +130,15 @@ TEST_F(MonthlyCycle, ThroughTheRealExecutables)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QStringLiteral("error: 수신할 파일이 없습니다\n"));
     expectReceived();
+
+    // In test mode the offline question needs an answer before the link is touched.
+    writeFile("Recv/AB200", "kept for an offline run");
+    r = tool({"receive", "--test"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("EDI 망에 접속하지 않고 처리를 진행하시겠습니까?")))
+        << r.err.toStdString();
+    EXPECT_EQ(filesIn("Recv"), QStringList{"AB200"});
+    expectReceived();
 }
 
 TEST_F(MonthlyCycle, ThroughTheTransmissionWindow)
