@@ -48,11 +48,6 @@ private:
     QString m_last;
 };
 
-bool openData(store::TDM1& dm)
-{
-    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
-}
-
 // What the program does at start before any link call.
 void prepareLink()
 {
@@ -77,7 +72,7 @@ int runExchange(ToolContext& ctx, const QStringList& args, int mode)
         shell::SetTestMode(true);
     }
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     prepareLink();
     if (mode == exchange::ModeSend || mode == exchange::ModeSendReceive) {
@@ -129,7 +124,7 @@ int results(ToolContext& ctx, const QStringList& args)
     if (args.size() > 1 || (args.size() == 1 && args.first() != "--fetch"))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     if (!args.isEmpty()) {
         prepareLink();

@@ -21,17 +21,12 @@ void printItems(ToolContext& ctx, const edi::TEdiInfoList& items)
     }
 }
 
-bool openData(store::TDM1& dm)
-{
-    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
-}
-
 int buildRequests(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     const shell::Workspace& ws = shell::Paths();
     QDir().mkpath(ws.sendDir);
@@ -53,7 +48,7 @@ int applyResults(ToolContext& ctx, const QStringList& args)
     if (!args.isEmpty())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!openData(dm))
+    if (!OpenToolData(dm))
         return 1;
     const edi::ResultRun all = exchange::ApplyReceivedFiles(dm, shell::Paths().recvDir);
     printItems(ctx, all.items);
@@ -66,6 +61,11 @@ int applyResults(ToolContext& ctx, const QStringList& args)
 }
 
 } // namespace
+
+bool OpenToolData(store::TDM1& dm)
+{
+    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
+}
 
 QList<ToolCommand> FileCommands()
 {

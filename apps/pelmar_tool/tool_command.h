@@ -25,6 +25,14 @@ struct ToolCommand
     int (*run)(ToolContext& ctx, const QStringList& args);
 };
 
+namespace store {
+class TDM1;
+}
+
+// Connects to the workspace's database and opens the shared tables; false
+// with the data module's message shown.
+bool OpenToolData(store::TDM1& dm);
+
 // Commands grouped by subsystem; each file adds its own list.
 QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();

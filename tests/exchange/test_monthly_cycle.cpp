@@ -6,39 +6,28 @@
 #include "shell/codec.h"
 #include "shell/log.h"
 #include "tests/exchange/exchange_fixture.h"
+#include "tests/support/program_run.h"
 #include "tests/support/qt_app.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using testing_support::ProgramRun;
 
 class MonthlyCycle : public exchange_tests::ExchangeTest
 {
 protected:
-    ProgramRun run(const char* program, const QStringList& args)
+    ProgramRun tool(const QStringList& args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
-        env.remove("PELMAR_HOME");
-        p.setProcessEnvironment(env);
-        p.start(program, QStringList{"--home", home()} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return testing_support::RunProgram(PELMAR_TOOL, home(), args);
     }
-    ProgramRun tool(const QStringList& args) { return run(PELMAR_TOOL, args); }
-    ProgramRun sim(const QStringList& args) { return run(CLEARING_SIM, args); }
+    ProgramRun sim(const QStringList& args)
+    {
+        return testing_support::RunProgram(CLEARING_SIM, home(), args);
+    }
 
     // Two batches with lines of the three bank groups; two consents wait,
     // one is registered.
