@@ -114,6 +114,17 @@ TEST_F(MonthlyCycle, ThroughTheRealExecutables)
     EXPECT_TRUE(r.out.contains(QStringLiteral("Veltrin (푸른마을아파트, A123456789)\tTervo 전산부"
                                               "\t정상 처리")));
 
+    // The same answers fetched again give the same values.
+    r = tool({"re-receive"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("수신된 자료의 처리가 완료되었습니다.\n")));
+    expectReceived();
+
+    // Nothing is left to send; declining the receive ends the run.
+    r = tool({"--no", "send-receive"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("송신할 자료가 없습니다.\n"));
+
     // Nothing more waits: the link's message, and a failure.
     r = tool({"receive"});
     EXPECT_EQ(r.exitCode, 1);
