@@ -74,6 +74,8 @@ QStringList ExportHeadings(ExportKind kind)
     if (kind == ExportKind::ConsentList)
         return {"상태", "이름", "기관코드", "은행코드", "계좌번호", "납부자번호", "주민번호",
                 "송신일", "수신일", "오류코드"};
+    if (kind == ExportKind::MissingConsents)
+        return {"기관코드", "은행코드", "계좌번호", "납부자번호"};
     return {"출금동의", "동", "호", "입주자명", "은행코드", "은행명", "계좌번호",
             "(구)주민번호_납부자번호", "예금주명", "이체금액", "상태"};
 }
@@ -98,8 +100,9 @@ bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
     lxw_format* number = workbook_add_format(book);
     format_set_num_format(number, "0_ ");
     // Account number (and the resident number of the consent list).
-    const QList<int> numberColumns =
-        kind == ExportKind::ConsentList ? QList<int>{4, 6} : QList<int>{6};
+    const QList<int> numberColumns = kind == ExportKind::ConsentList       ? QList<int>{4, 6}
+                                     : kind == ExportKind::MissingConsents ? QList<int>{2}
+                                                                           : QList<int>{6};
     QList<lxw_format*> formats(headings.size(), nullptr);
     for (int c : numberColumns)
         formats[c] = number;
@@ -125,7 +128,9 @@ bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
 
 bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows)
 {
-    const QString path = ExportFilePath(kind == ExportKind::ConsentList ? "출금동의" : "이체자료");
+    const QString path = ExportFilePath(kind == ExportKind::ConsentList       ? "출금동의"
+                                        : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
+                                                                              : "이체자료");
     QString error;
     if (!WriteExportWorkbook(ui, kind, rows, path, &error)) {
         ui.ShowError(error);

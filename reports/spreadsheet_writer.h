@@ -11,8 +11,9 @@ class Ui;
 
 namespace reports {
 
-// The two lists the entry screens export, each with its fixed headings.
-enum class ExportKind { ConsentList = 1, TransferLines = 2 };
+// The lists the screens export, each with its fixed headings: the two
+// entry screens' lists and the lines without consent shown before a send.
+enum class ExportKind { ConsentList = 1, TransferLines = 2, MissingConsents = 3 };
 
 QStringList ExportHeadings(ExportKind kind);
 

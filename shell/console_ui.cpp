@@ -14,6 +14,13 @@ void ConsoleUi::print(const QString& prefix, const QString& text)
     m_err << prefix << t.trimmed() << Qt::endl;
 }
 
+void ConsoleUi::refuse(const QString& question)
+{
+    print({}, "(answered No; give --yes or --no to answer)");
+    if (m_refused.isEmpty())
+        m_refused = question;
+}
+
 void ConsoleUi::ShowInfo(const QString& text)
 {
     if (!m_quiet)
@@ -35,7 +42,7 @@ bool ConsoleUi::Confirm(const QString& text, bool)
 {
     print("question: ", text);
     if (m_answer == Refuse) {
-        print({}, "(answered No; give --yes or --no to answer)");
+        refuse(text);
         return false;
     }
     print({}, m_answer == AlwaysYes ? "(--yes)" : "(--no)");
@@ -45,6 +52,8 @@ bool ConsoleUi::Confirm(const QString& text, bool)
 Ui::Button ConsoleUi::Ask(const QString& text, int buttons, Button)
 {
     print("question: ", text);
+    if (m_answer == Refuse)
+        refuse(text);
     if (m_answer == AlwaysYes) {
         for (Button b : {Yes, Ok, Retry, Ignore})
             if (buttons & b)

@@ -39,14 +39,18 @@ public:
 
     // The text of the last error shown, for the tool's exit message.
     const QString& lastError() const { return m_lastError; }
+    // The first question refused for want of --yes or --no; empty when none.
+    const QString& refusedQuestion() const { return m_refused; }
     void setQuiet(bool quiet) { m_quiet = quiet; }
 
 private:
     void print(const QString& prefix, const QString& text);
+    void refuse(const QString& question);
 
     Answer m_answer;
     QTextStream m_err;
     QString m_lastError;
+    QString m_refused;
     bool m_quiet = false;
     int m_max = 0;
     int m_pos = 0;

@@ -11,6 +11,8 @@
 #include "reports/ui/tfm_file_view.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "maintenance/ui/maintenance_actions.h"
+#include "exchange/ui/tfm_edi.h"
+#include "exchange/ui/tfm_send_result.h"
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
 #include "shell/app_info.h"
@@ -87,6 +89,14 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     });
     catalog.add(Screen::HelpDeskFileSend, [password](const ScreenRequest& r) {
         maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, password);
+    });
+    catalog.add(Screen::Transmission, [](const ScreenRequest& r) {
+        exchange::TfmEdi screen(*r.dm, *r.ui, r.mode, r.parent);
+        screen.exec();
+    });
+    catalog.add(Screen::TransmissionResults, [](const ScreenRequest& r) {
+        exchange::TfmSendResult screen(r.dm->db(), *r.ui, r.parent);
+        screen.exec();
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();

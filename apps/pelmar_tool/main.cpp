@@ -22,6 +22,7 @@ QList<ToolCommand> allCommands()
     all += ReportCommands();
     all += MaintenanceCommands();
     all += ConsentCommands();
+    all += ExchangeCommands();
     return all;
 }
 
@@ -30,7 +31,9 @@ void printUsage(QTextStream& s, const QList<ToolCommand>& commands)
     s << "usage: pelmar-tool [--home DIR] [--yes|--no] [--quiet] COMMAND [ARGS]\n\n"
          "  --home DIR   the installation folder (default: PELMAR_HOME, else beside the tool)\n"
          "  --yes, --no  the answer to every question (default: questions are refused)\n"
-         "  --quiet      no progress lines\n\ncommands:\n";
+         "  --quiet      no progress lines\n\n"
+         "exit codes: 0 done, 1 failed, 2 wrong arguments, 3 a question needed --yes or --no\n\n"
+         "commands:\n";
     for (const ToolCommand& c : commands) {
         const QString head = QString("  %1 %2").arg(c.name, c.usage).trimmed();
         s << "  " << head.leftJustified(36) << " " << c.help << "\n";

@@ -12,7 +12,8 @@ class TDM1;
 
 // One command of pelmar-tool. `run` gets the arguments after the command
 // name with the global options removed and returns the exit code: 0 done,
-// 1 failed (the message has been shown), 2 wrong arguments.
+// 1 failed (the message has been shown), 2 wrong arguments, 3 a question
+// of the flow was refused for want of --yes or --no.
 struct ToolContext
 {
     shell::ConsoleUi& ui;
@@ -47,3 +48,4 @@ QList<ToolCommand> ReportCommands();
 bool ToolNeedsGui(const QStringList& args);
 QList<ToolCommand> MaintenanceCommands();
 QList<ToolCommand> ConsentCommands();
+QList<ToolCommand> ExchangeCommands();

@@ -4,37 +4,27 @@
 
 #include "shell/workspace.h"
 #include "tests/support/data_fixture.h"
+#include "tests/support/program_run.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using testing_support::ProgramRun;
 
 class ClearingSim : public testing_support::DataTest
 {
 protected:
-    ProgramRun run(const char* program, const QStringList& args)
+    ProgramRun tool(const QStringList& args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
-        p.setProcessEnvironment(env);
-        p.start(program, QStringList{"--home", home()} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return testing_support::RunProgram(PELMAR_TOOL, home(), args);
     }
-    ProgramRun tool(const QStringList& args) { return run(PELMAR_TOOL, args); }
-    ProgramRun sim(const QStringList& args = {}) { return run(CLEARING_SIM, args); }
+    ProgramRun sim(const QStringList& args = {})
+    {
+        return testing_support::RunProgram(CLEARING_SIM, home(), args);
+    }
 };
 
 TEST_F(ClearingSim, ARoundTripAnswersEveryLineAndConsent)

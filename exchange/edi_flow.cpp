@@ -1,0 +1,470 @@
+#include "exchange/edi_flow.h"
+
+#include "calendar/check_send_date.h"
+#include "consent/consent_request.h"
+#include "edi/transfer_request.h"
+#include "shell/clock.h"
+#include "shell/file_helpers.h"
+#include "shell/log.h"
+#include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "shell/workspace.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSqlQuery>
+
+namespace exchange {
+namespace {
+
+const QString kSendLabel = QStringLiteral("송신 자료 내역 : ");
+const QString kReceiveLabel = QStringLiteral("수신 자료 내역 : ");
+
+QString testModeQuestion()
+{
+    return QStringLiteral("이 프로그램은 장애처리용으로 실행되었습니다.\r\rEDI 망에 접속하지 않고 "
+                          "처리를 진행하시겠습니까?\r");
+}
+
+bool isSendMode(int mode)
+{
+    return mode == ModeSend || mode == ModeSendReceive;
+}
+
+} // namespace
+
+QString ModeName(int mode)
+{
+    switch (mode) {
+    case ModeSend:
+        return QStringLiteral("송신");
+    case ModeSendReceive:
+        return QStringLiteral("송수신");
+    case ModeReceive:
+        return QStringLiteral("수신");
+    default:
+        return QStringLiteral("재수신");
+    }
+}
+
+QStringList ListHeadings()
+{
+    return {QStringLiteral("기  관  명"), QStringLiteral("업 무 명"), QStringLiteral("파일정보"),
+            QStringLiteral("건 수"), QStringLiteral("금    액")};
+}
+
+QString CountText(qint64 count)
+{
+    return QLocale(QLocale::English).toString(count);
+}
+
+QString AmountText(qint64 amount)
+{
+    return amount > 0 ? QStringLiteral("\\") + CountText(amount) : QString();
+}
+
+QStringList ListRow(const edi::TEdiInfo& item)
+{
+    return {edi::ShownName(item), edi::BusinessName(item.kind), item.fileInfo.toUpper(),
+            CountText(item.count), AmountText(item.amount)};
+}
+
+QList<QStringList> ListRows(const edi::TEdiInfoList& items)
+{
+    QList<QStringList> rows;
+    for (const edi::TEdiInfo& item : items)
+        if (item.count != 0)
+            rows.append(ListRow(item));
+    return rows;
+}
+
+QString EdiFlow::RecordFailure(const QString& table)
+{
+    return QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
+}
+
+EdiFlow::EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode, edi::Link& link)
+    : m_dm(dm), m_ui(ui), m_view(view), m_link(link), m_mode(mode)
+{
+    m_listLabel = isSendMode(mode) ? kSendLabel : kReceiveLabel;
+    m_sendCaption = mode == ModeSendReceive ? QStringLiteral(" 송수신") : QStringLiteral(" 송 신");
+}
+
+void EdiFlow::changed()
+{
+    m_view.FlowChanged(*this);
+}
+
+void EdiFlow::say(const QString& text, bool error)
+{
+    m_message = text;
+    m_messageError = error;
+    changed();
+}
+
+bool EdiFlow::refused()
+{
+    if (!m_view.QuestionRefused())
+        return false;
+    finish(Outcome::Stopped);
+    return true;
+}
+
+void EdiFlow::finish(Outcome outcome)
+{
+    if (m_outcome != Outcome::Failed && m_outcome != Outcome::Stopped)
+        m_outcome = outcome;
+}
+
+void EdiFlow::Activate()
+{
+    if (m_activated)
+        return;
+    m_activated = true;
+    if (!isSendMode(m_mode)) {
+        receiveFlow();
+        return;
+    }
+    QSqlDatabase db = m_dm.db();
+    calendar::TCheckSendDate check(m_ui);
+    if (check.Setup(db, calendar::kExchangeTable, calendar::kExchangeDateField)) {
+        QString stopped;
+        if (!check.CheckDateRange(calendar::TransferLabel()))
+            stopped = calendar::RangeStoppedStatus();
+        else if (!check.CheckDuplicateDate())
+            stopped = calendar::DuplicateStoppedStatus();
+        if (!stopped.isEmpty()) {
+            // Only closing the window is left.
+            m_buttons.sendEnabled = false;
+            finish(Outcome::Stopped);
+            say(stopped, true);
+            return;
+        }
+    }
+    sendFlow();
+}
+
+void EdiFlow::sendFlow()
+{
+    m_listLabel = kSendLabel;
+    m_buttons = EdiButtons();
+    m_buttons.sendEnabled = false;
+    m_buttons.cancelEnabled = false;
+    m_buttons.closeVisible = false;
+    changed();
+
+    const QString sendDir = shell::Paths().sendDir;
+    QDir().mkpath(sendDir);
+    if (!shell::DeleteAllFiles(m_ui, sendDir)) {
+        finish(Outcome::Failed);
+        say(edi::BuildErrorMessage(), true);
+    } else {
+        prepare();
+    }
+
+    if (m_ready) {
+        m_buttons.sendEnabled = true;
+        m_buttons.cancelEnabled = true;
+        m_buttons.focus = EdiButtons::Send;
+        say(m_mode == ModeSend ? QStringLiteral("\"송신\" 버튼을 누르세요.")
+                               : QStringLiteral("\"송수신\" 버튼을 누르세요."));
+        return;
+    }
+    m_buttons.sendVisible = false;
+    m_buttons.cancelVisible = false;
+    m_buttons.closeVisible = true;
+    m_buttons.closeEnabled = true;
+    m_buttons.focus = EdiButtons::Close;
+    changed();
+    // Only a run that found nothing to send offers the receive: after a
+    // build error or a cancelled send the question would not be true.
+    if (m_mode != ModeSendReceive || m_outcome != Outcome::Nothing)
+        return;
+    const bool receiveOnly = m_ui.Confirm(
+        QStringLiteral("송신할 자료가 없습니다.\r\r수신 처리만 진행하시겠습니까 ?"), true);
+    if (refused() || !receiveOnly)
+        return;
+    m_mode = ModeReceive;
+    m_outcome = Outcome::Open;
+    changed();
+    receiveFlow();
+}
+
+void EdiFlow::prepare()
+{
+    QSqlDatabase db = m_dm.db();
+    const QDateTime prepared = shell::Now();
+    say(QStringLiteral("송신 자료를 생성중입니다."));
+    m_files = BuildSendFiles(db, m_ui, prepared);
+    if (!m_files.ok) {
+        m_items.clear();
+        finish(Outcome::Failed);
+        say(edi::BuildErrorMessage(), true);
+        return;
+    }
+    m_items = m_files.items;
+    changed();
+
+    if (consent::ConsentSendingOn(db) && m_files.lineCount > 0) {
+        MissingConsentList missing;
+        bool go = FindMissingConsents(db, m_ui, missing);
+        if (!go) {
+            RemoveSendFiles(m_files);
+            m_files = SendFiles();
+            m_items.clear();
+            finish(Outcome::Failed);
+            say(edi::BuildErrorMessage(), true);
+            return;
+        }
+        go = m_view.ConfirmMissingConsents(missing);
+        if (refused() || !go) {
+            // Nothing of a cancelled run is left to be sent.
+            RemoveSendFiles(m_files);
+            m_files = SendFiles();
+            m_items.clear();
+            finish(Outcome::Stopped);
+            say(QStringLiteral("송신취소 되었습니다."));
+            return;
+        }
+    }
+    if (!HasShownRows(m_items)) {
+        finish(Outcome::Nothing);
+        say(QStringLiteral("송신할 자료가 없습니다."));
+        return;
+    }
+    m_ready = true;
+}
+
+void EdiFlow::SendClick()
+{
+    if (!m_ready)
+        return;
+    m_ready = false;
+    m_buttons.sendVisible = false;
+    m_buttons.cancelVisible = false;
+    m_buttons.closeVisible = true;
+    m_buttons.closeEnabled = false;
+    m_buttons.focus = EdiButtons::None;
+    changed();
+
+    if (transmit() && m_mode == ModeSendReceive) {
+        m_listLabel = kReceiveLabel;
+        m_items.clear();
+        changed();
+        processReceived();
+        logRows();
+    }
+    m_buttons.closeEnabled = true;
+    m_buttons.focus = EdiButtons::Close;
+    changed();
+}
+
+void EdiFlow::receiveFlow()
+{
+    m_listLabel = kReceiveLabel;
+    m_buttons.sendVisible = false;
+    m_buttons.cancelVisible = false;
+    m_buttons.closeVisible = true;
+    m_buttons.closeEnabled = false;
+    m_buttons.focus = EdiButtons::None;
+    changed();
+    if (transmit()) {
+        m_items.clear();
+        changed();
+        processReceived();
+        logRows();
+    }
+    m_buttons.closeEnabled = true;
+    m_buttons.focus = EdiButtons::Close;
+    changed();
+}
+
+bool EdiFlow::transmit()
+{
+    const shell::Workspace& ws = shell::Paths();
+    const QString name = ModeName(m_mode);
+    QDir().mkpath(ws.recvDir);
+    if (m_mode != ModeSend && !ws.testMode && !shell::DeleteAllFiles(m_ui, ws.recvDir)) {
+        finish(Outcome::Failed);
+        say(edi::ReceiveErrorMessage(), true);
+        return false;
+    }
+    const QString working = QStringLiteral("자료 ") + name + QStringLiteral(" 처리중입니다.");
+    say(working);
+
+    bool linked = true;
+    bool sent = false;
+    bool received = false;
+    if (ws.testMode && m_mode != ModeSendReceive) {
+        const bool offline = m_ui.Confirm(testModeQuestion(), false);
+        if (refused())
+            return false;
+        if (offline) {
+            linked = false;
+            sent = m_mode == ModeSend;
+        } else if (m_mode != ModeSend && !shell::DeleteAllFiles(m_ui, ws.recvDir)) {
+            finish(Outcome::Failed);
+            say(edi::ReceiveErrorMessage(), true);
+            return false;
+        }
+    }
+    if (linked) {
+        shell::WaitScope wait(m_ui, working);
+        switch (m_mode) {
+        case ModeSend:
+            sent = edi::LinkSend(m_link);
+            break;
+        case ModeSendReceive:
+            edi::LinkSendReceive(sent, received, m_link);
+            break;
+        case ModeReceive:
+            edi::LinkReceive(m_link);
+            break;
+        default:
+            edi::LinkReReceive(m_link);
+            break;
+        }
+    }
+
+    if (isSendMode(m_mode)) {
+        if (sent) {
+            say(QStringLiteral("송신 상태를 기록합니다."));
+            if (recordSend()) {
+                finish(Outcome::Done);
+                say(name + QStringLiteral(" 성공."));
+            }
+            // The files left either way; the log says what went.
+            logRows();
+        } else {
+            finish(Outcome::Failed);
+            say(edi::LinkMessage(), true);
+        }
+    }
+    if (m_mode == ModeSendReceive) {
+        // "송수신 성공." must not stand for a receive that failed.
+        if (sent && !received && !m_messageError) {
+            finish(Outcome::Failed);
+            say(edi::LinkMessage(), true);
+        }
+        return received;
+    }
+    if (m_mode == ModeSend)
+        return false;
+    if (shell::CountFiles(ws.recvDir) > 0)
+        return true;
+    finish(Outcome::Failed);
+    say(linked ? edi::LinkMessage() : QStringLiteral("수신 처리할 파일이 없습니다."), true);
+    return false;
+}
+
+bool EdiFlow::recordSend()
+{
+    // All three or none: a send recorded by halves would leave batches
+    // that went out looking unsent, or consents advanced for nothing.
+    QSqlDatabase db = m_dm.db();
+    store::TransactionGuard tx(db);
+    QString failed;
+    QSqlQuery q(db);
+    if (!tx.active()) {
+        failed = QStringLiteral("Apt1");
+    } else if (!q.prepare("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1")) {
+        failed = QStringLiteral("Apt1");
+    } else {
+        for (int id : m_files.batchIds) {
+            q.addBindValue(id);
+            if (!q.exec()) {
+                failed = QStringLiteral("Apt1");
+                break;
+            }
+        }
+    }
+    if (failed.isEmpty()) {
+        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE AptID = ?")) {
+            failed = QStringLiteral("Apt2");
+        } else {
+            for (int id : m_files.batchIds) {
+                q.addBindValue(id);
+                if (!q.exec()) {
+                    failed = QStringLiteral("Apt2");
+                    break;
+                }
+            }
+        }
+    }
+    if (failed.isEmpty()) {
+        if (!q.prepare("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
+                       "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)")) {
+            failed = QStringLiteral("TongRegister");
+        } else {
+            for (const consent::ConsentKey& k : m_files.consents) {
+                for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
+                    q.addBindValue(v);
+                if (!q.exec()) {
+                    failed = QStringLiteral("TongRegister");
+                    break;
+                }
+            }
+        }
+    }
+    q.finish();
+    if (failed.isEmpty() && !tx.commit())
+        failed = QStringLiteral("TongRegister");
+    if (failed.isEmpty())
+        return true;
+    finish(Outcome::Failed);
+    say(RecordFailure(failed), true);
+    shell::WriteLog(RecordFailure(failed), true);
+    return false;
+}
+
+void EdiFlow::processReceived()
+{
+    const QString recvDir = shell::Paths().recvDir;
+    const QString fazip = recvDir + QStringLiteral("FAZIP");
+    if (QFileInfo::exists(fazip)) {
+        const QString stored =
+            recvDir + QStringLiteral("FA") + shell::Today().toString("yyMMdd") + ".zip";
+        QFile::remove(stored);
+        QFile::rename(fazip, stored);
+    }
+    // A send that could not be recorded stays the message to see.
+    const bool keepRecordFailure = m_messageError && m_outcome == Outcome::Failed;
+    const QString recordFailure = m_message;
+
+    const QString working = QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오.");
+    say(working);
+    edi::ResultRun run;
+    {
+        shell::WaitScope wait(m_ui, working);
+        run = ApplyReceivedFiles(m_dm, recvDir);
+    }
+    m_items += run.items;
+    if (!run.ok()) {
+        finish(Outcome::Failed);
+        say(edi::ReceiveErrorMessage(), true);
+    } else if (HasShownRows(m_items)) {
+        finish(Outcome::Done);
+        say(QStringLiteral("수신된 자료의 처리가 완료되었습니다."));
+    } else {
+        finish(Outcome::Nothing);
+        say(QStringLiteral("수신된 자료가 없습니다."));
+    }
+    if (keepRecordFailure && run.ok())
+        say(recordFailure, true);
+}
+
+void EdiFlow::logRows()
+{
+    for (const QStringList& row : rows()) {
+        QString line = caption();
+        for (const QString& cell : row)
+            line += QStringLiteral(", ") + cell;
+        shell::WriteLog(line);
+    }
+}
+
+} // namespace exchange

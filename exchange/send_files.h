@@ -1,0 +1,50 @@
+#pragma once
+
+#include "consent/consent_request.h"
+#include "edi/edi_info.h"
+#include "edi/result_files.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace shell {
+class Ui;
+}
+namespace store {
+class TDM1;
+}
+
+// The two halves of an exchange that do not need the link: writing the
+// request files of a send, and applying the result files of a receive.
+// The transmission screen and the command-line tool share them.
+namespace exchange {
+
+struct SendFiles
+{
+    bool ok = false;
+    edi::TEdiInfoList items;             // consent files first, then one per batch
+    QList<int> batchIds;                 // the batches written
+    QList<consent::ConsentKey> consents; // the consents written
+    QStringList files;                   // full paths
+    int lineCount = 0;                   // transfer lines written
+};
+
+// Writes the consent request files (when consent sending is on and the
+// consent cut-off allows it) and then the transfer request files into the
+// send directory. A failure shows the build error and removes every file
+// this run wrote, so that nothing half-built can be sent.
+SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared);
+void RemoveSendFiles(const SendFiles& files);
+
+// Applies the consent results (when consent sending is on) and then the
+// transfer results of the receive directory; each reader shows its own
+// errors.
+edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const QString& recvDir);
+
+// True when some item would show as a row (an item without lines adds none).
+bool HasShownRows(const edi::TEdiInfoList& items);
+
+} // namespace exchange

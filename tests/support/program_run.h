@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs one of the built executables on the installation `home` at the
+// fixtures' frozen moment and waits for it.
+inline ProgramRun RunProgram(const char* program, const QString& home, const QStringList& args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+    env.remove("PELMAR_HOME");
+    p.setProcessEnvironment(env);
+    p.start(program, QStringList{"--home", home} + args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace testing_support
