@@ -122,8 +122,9 @@ TEST_P(HeldConsents, TransfersGoButConsentsStayWaiting)
     EXPECT_EQ(states(), "1|2");
     EXPECT_EQ(consentStates(), "04|4\n11|2\n13|0");
     EXPECT_EQ(view.previews, c.consentSendingOn ? 1 : 0);
-    if (!c.message.isEmpty())
+    if (!c.message.isEmpty()) {
         EXPECT_TRUE(ui.saw("info", c.message));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
