@@ -15,6 +15,7 @@ QList<ToolCommand> allCommands()
     all += EdiCommands();
     all += CalendarCommands();
     all += FileCommands();
+    all += DemoCommands();
     return all;
 }
 

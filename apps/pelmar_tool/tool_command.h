@@ -29,3 +29,4 @@ QList<ToolCommand> StoreCommands();
 QList<ToolCommand> EdiCommands();
 QList<ToolCommand> CalendarCommands();
 QList<ToolCommand> FileCommands();
+QList<ToolCommand> DemoCommands();
