@@ -5,6 +5,7 @@
 #include "consent/consent_status.h"
 #include "demo/evidence_samples.h"
 #include "demo/korean_names.h"
+#include "demo/weighted_pick.h"
 #include "edi/bank_groups.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
@@ -95,20 +96,20 @@ const QList<Complex>& complexes()
 
 // Where the residents keep their accounts: the central bank, the member
 // banks and the others.
-struct BankShare
+struct Share
 {
     const char* code;
     int weight;
 };
-const BankShare kBanks[] = {{"11", 28}, {"12", 9}, {"13", 8}, {"14", 7}, {"15", 6},
-                            {"04", 12}, {"20", 7}, {"88", 6}, {"81", 5}, {"03", 4},
-                            {"71", 4},  {"23", 2}, {"45", 1}, {"48", 1}};
+const Share kBanks[] = {{"11", 28}, {"12", 9}, {"13", 8}, {"14", 7}, {"15", 6},
+                        {"04", 12}, {"20", 7}, {"88", 6}, {"81", 5}, {"03", 4},
+                        {"71", 4},  {"23", 2}, {"45", 1}, {"48", 1}};
 
 // Why a transfer failed, as the bank answers it, and how often.
-const BankShare kFailures[] = {{"1000", 62}, {"1002", 10}, {"1003", 8},
-                               {"2002", 8},  {"0204", 6},  {"1012", 6}};
-const BankShare kRegisterRefusals[] = {{"2001", 4}, {"1012", 3}, {"2004", 2}, {"1014", 1}};
-const BankShare kCancelRefusals[] = {{"2003", 3}, {"2002", 2}};
+const Share kFailures[] = {{"1000", 62}, {"1002", 10}, {"1003", 8},
+                           {"2002", 8},  {"0204", 6},  {"1012", 6}};
+const Share kRegisterRefusals[] = {{"2001", 4}, {"1012", 3}, {"2004", 2}, {"1014", 1}};
+const Share kCancelRefusals[] = {{"2003", 3}, {"2002", 2}};
 
 // The evidence kinds the branch receives, by how often.
 struct EvidenceKind
@@ -173,20 +174,6 @@ QString stamp(const QDate& d, const QTime& t)
 QVariant dateOrNull(const QDate& d)
 {
     return d.isValid() ? QVariant(dateText(d)) : QVariant(QMetaType(QMetaType::QString));
-}
-
-template <int N> const char* weighted(QRandomGenerator& rng, const BankShare (&items)[N])
-{
-    int total = 0;
-    for (const BankShare& s : items)
-        total += s.weight;
-    int roll = rng.bounded(total);
-    for (const BankShare& s : items) {
-        if (roll < s.weight)
-            return s.code;
-        roll -= s.weight;
-    }
-    return items[0].code;
 }
 
 class Generator
@@ -254,7 +241,7 @@ QList<Household> Generator::households(const Complex& c)
                 h.ho = QString::number(floor * 100 + unit);
                 h.resident = PersonName(m_rng);
                 h.holder = m_rng.bounded(5) == 0 ? HouseholdMember(m_rng, h.resident) : h.resident;
-                h.bank = QString::fromLatin1(weighted(m_rng, kBanks));
+                h.bank = QString::fromLatin1(PickWeighted(m_rng, kBanks).code);
                 h.account = account(h.bank);
                 // The end units are the larger ones.
                 const bool large = unit == 1 || unit == c.unitsPerFloor;
@@ -385,7 +372,8 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
         if (answered) {
             const bool failed = int(m_rng.bounded(100)) < (h.arrears ? 35 : 2);
             outcome = failed ? "X" : "Y";
-            result = failed ? QString::fromLatin1(weighted(m_rng, kFailures)) : QString("0000");
+            result =
+                failed ? QString::fromLatin1(PickWeighted(m_rng, kFailures).code) : QString("0000");
         }
         ++count;
         total += amount;
@@ -473,25 +461,24 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     QDateTime sent, received;
     QVariant resultCode;
     QVariant accepted;
-    const auto answer = [&](const QDate& sendDay, bool ok, const BankShare* refusals, int n) {
+    const auto answer = [&](const QDate& sendDay, bool ok, const auto& refusals) {
         sent = QDateTime(businessDayFrom(sendDay), sendTime());
         received = QDateTime(businessDayFrom(sent.date().addDays(1)),
                              QTime(9, m_rng.bounded(60), m_rng.bounded(60)));
         accepted = ok;
-        resultCode = ok ? 0 : QString::fromLatin1(refusals[m_rng.bounded(n)].code).toInt();
+        resultCode = ok ? 0 : QString::fromLatin1(PickWeighted(m_rng, refusals).code).toInt();
     };
     switch (status) {
     case ConsentStatus::RegisterWaiting:
         requested = QDateTime(m_today.addDays(-1 - m_rng.bounded(4)), requested.time());
         break;
     case ConsentStatus::Registering:
-        requested = QDateTime(m_today.addDays(-3 - m_rng.bounded(5)), requested.time());
         sent = QDateTime(businessDayBefore(m_today), sendTime());
+        requested = QDateTime(sent.date().addDays(-1 - m_rng.bounded(4)), requested.time());
         break;
     case ConsentStatus::Registered:
     case ConsentStatus::RegisterFailed:
-        answer(requested.date().addDays(1), status == ConsentStatus::Registered, kRegisterRefusals,
-               int(std::size(kRegisterRefusals)));
+        answer(requested.date().addDays(1), status == ConsentStatus::Registered, kRegisterRefusals);
         break;
     case ConsentStatus::CancelWaiting:
         break; // the request cleared the earlier send and answer
@@ -500,8 +487,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
         break;
     default: // cancelled, or the cancellation refused
         answer(m_today.addMonths(h.lastMonth - (kMonths - 2)).addDays(-20),
-               status == ConsentStatus::Cancelled, kCancelRefusals,
-               int(std::size(kCancelRefusals)));
+               status == ConsentStatus::Cancelled, kCancelRefusals);
         break;
     }
     const QString birth =
@@ -563,18 +549,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
 bool Generator::storeEvidence(const Complex& c, const Household& h, const QDateTime& signedAt,
                               const QString& state, const QDate& sent)
 {
-    int total = 0;
-    for (const EvidenceKind& k : kKinds)
-        total += k.weight;
-    int roll = m_rng.bounded(total);
-    const EvidenceKind* kind = &kKinds[0];
-    for (const EvidenceKind& k : kKinds) {
-        if (roll < k.weight) {
-            kind = &k;
-            break;
-        }
-        roll -= k.weight;
-    }
+    const EvidenceKind* kind = &PickWeighted(m_rng, kKinds);
     const EvidenceSubject subject{c.code, h.dong + h.ho, h.resident, h.bank, h.account, signedAt};
     QByteArray bytes;
     switch (kind->code[0]) {

@@ -1,5 +1,7 @@
 #include "demo/korean_names.h"
 
+#include "demo/weighted_pick.h"
+
 #include <QStringList>
 
 namespace demo {
@@ -40,16 +42,7 @@ template <typename T, int N> const T& pick(QRandomGenerator& rng, const T (&item
 
 QString surname(QRandomGenerator& rng)
 {
-    int total = 0;
-    for (const Surname& s : kSurnames)
-        total += s.weight;
-    int roll = rng.bounded(total);
-    for (const Surname& s : kSurnames) {
-        if (roll < s.weight)
-            return QString::fromUtf8(s.text);
-        roll -= s.weight;
-    }
-    return QString::fromUtf8(kSurnames[0].text);
+    return QString::fromUtf8(PickWeighted(rng, kSurnames).text);
 }
 
 QString givenName(QRandomGenerator& rng)
