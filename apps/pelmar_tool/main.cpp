@@ -23,6 +23,7 @@ QList<ToolCommand> allCommands()
     all += MaintenanceCommands();
     all += ConsentCommands();
     all += ExchangeCommands();
+    all += DemoCommands();
     return all;
 }
 

@@ -49,3 +49,4 @@ bool ToolNeedsGui(const QStringList& args);
 QList<ToolCommand> MaintenanceCommands();
 QList<ToolCommand> ConsentCommands();
 QList<ToolCommand> ExchangeCommands();
+QList<ToolCommand> DemoCommands();

@@ -1,0 +1,54 @@
+// The demo installation: a fresh folder filled with a branch's data.
+
+#include "apps/pelmar_tool/tool_command.h"
+#include "demo/demo_install.h"
+#include "shell/workspace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+int makeDemo(ToolContext& ctx, const QStringList& args)
+{
+    quint32 seed = demo::kDemoSeed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        bool ok = false;
+        if (args[i] == "--seed" && i + 1 < args.size())
+            seed = args[++i].toUInt(&ok);
+        if (!ok)
+            return 2;
+    }
+    const shell::Workspace& ws = shell::Paths();
+    const QString shown = QDir::toNativeSeparators(ws.programDir);
+    if (!demo::IsFreshFolder(ws.programDir)) {
+        ctx.ui.ShowError(QStringLiteral("이미 자료가 있는 폴더에는 데모 설치를 만들 수 없습니다.\r"
+                                        "비어 있는 새 폴더를 지정하십시오.\r") +
+                         shown);
+        return 1;
+    }
+    const demo::DemoInstallation made =
+        demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed);
+    if (!made.ok)
+        return 1;
+    const demo::DemoSummary& s = made.summary;
+    ctx.out << "demo installation " << shown << "\n"
+            << "institutions " << s.institutions << ", batches " << s.batches << ", lines "
+            << s.lines << ", consents " << s.consents << ", evidence files " << s.evidence << "\n";
+    for (const QString& file : made.sent)
+        ctx.out << "sent " << QFileInfo(file).fileName() << "\n";
+    ctx.out << made.centreOutput;
+    return 0;
+}
+
+} // namespace
+
+QList<ToolCommand> DemoCommands()
+{
+    return {
+        {"make-demo", "[--seed N]",
+         "make the (new, empty) folder a demo installation with a branch's data and a clearing "
+         "answer waiting in the mailbox",
+         makeDemo},
+    };
+}

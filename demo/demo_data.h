@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace store {
+class TDM1;
+}
+
+// The data of the demo installation: a branch that collects for three
+// complexes, with four months of transfers, the residents' consents and
+// their evidence, drawn from a fixed seed so that every demo is the same.
+namespace demo {
+
+inline constexpr quint32 kDemoSeed = 20150415;
+
+struct DemoSummary
+{
+    int institutions = 0;
+    int batches = 0;
+    int lines = 0;
+    int consents = 0;
+    int evidence = 0;
+};
+
+// The folder in which the evidence screen keeps the saved evidence files.
+QString EvidenceFolder();
+
+// Fills the empty tables of a freshly prepared workspace as of today: the
+// institutions, a dozen batches (answered, sent, waiting and held back)
+// with their lines and results, a consent in every status and evidence
+// files in `evidenceDir`. All rows go in one transaction; on a refused row
+// the error is shown and nothing is stored.
+bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed = kDemoSeed,
+                  DemoSummary* summary = nullptr);
+
+} // namespace demo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "demo/demo_data.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace shell {
+class Ui;
+}
+
+// A demo installation: a fresh workspace filled with the demo data, whose
+// waiting batches and consents have been sent through the mailbox link and
+// answered by the stand-in clearing centre, so that the answer waits to be
+// received.
+namespace demo {
+
+// The branch's link login in the demo.
+inline constexpr const char* kDemoSenderId = "BR0001";
+// The check divisor of the demo's send, so that the same seed gives the same files.
+inline constexpr int kDemoDivisor = 1301;
+
+struct DemoInstallation
+{
+    bool ok = false;
+    DemoSummary summary;
+    QStringList sent;     // the request files handed to the link
+    QString centreOutput; // what the clearing centre reported
+};
+
+// True for a folder that does not exist yet or holds nothing at all: the
+// only place a demo is made, so that no installation is ever overwritten.
+bool IsFreshFolder(const QString& dir);
+
+// Makes the workspace of the loaded paths (shell::Paths) a demo
+// installation; `clearingCentre` is the clearing-sim executable. Every
+// failure is shown through `ui`.
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre,
+                                      quint32 seed = kDemoSeed);
+
+} // namespace demo
