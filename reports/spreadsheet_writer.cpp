@@ -30,8 +30,17 @@ QByteArray utf8(const QString& s)
     return s.toUtf8();
 }
 
+// A double-byte character counts twice, as the spreadsheet shows it.
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() < 0x80 ? 1 : 2;
+    return width;
+}
+
 // Column widths as the spreadsheet's "fit" gives them: the widest text in
-// characters, a double-byte character counting twice.
+// characters.
 void fitColumns(lxw_worksheet* sheet, const QList<QStringList>& rows, int firstColumn,
                 lxw_format* const* columnFormats = nullptr)
 {
@@ -42,21 +51,36 @@ void fitColumns(lxw_worksheet* sheet, const QList<QStringList>& rows, int firstC
         int widest = 0;
         for (const QStringList& r : rows)
             if (c < r.size())
-                widest = std::max(widest, shell::Cp949Length(r[c]));
+                widest = std::max(widest, displayWidth(r[c]));
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), std::max(widest + 1.0, 2.0),
                              columnFormats ? columnFormats[c] : nullptr);
     }
 }
 
+// Workbooks are written beside their target and renamed when complete, so
+// a failure (a full disk, a file held open elsewhere) never leaves a broken
+// file under the target's name or destroys the one that was there.
+QString partName(const QString& path)
+{
+    return path + ".part";
+}
+
 bool finish(lxw_workbook* book, const QString& path, QString* error)
 {
+    const QString part = partName(path);
     const lxw_error rc = workbook_close(book);
-    if (rc == LXW_NO_ERROR)
+    QString reason;
+    if (rc != LXW_NO_ERROR)
+        reason = QString::fromUtf8(lxw_strerror(rc));
+    else if (QFile::exists(path) && !QFile::remove(path))
+        reason = QStringLiteral("기존 파일을 바꿀 수 없습니다");
+    else if (!QFile::rename(part, path))
+        reason = QStringLiteral("파일 이름을 바꿀 수 없습니다");
+    if (reason.isEmpty())
         return true;
-    QFile::remove(path);
+    QFile::remove(part);
     if (error)
-        *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path + " ("
-                 + QString::fromUtf8(lxw_strerror(rc)) + ")";
+        *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path + " (" + reason + ")";
     return false;
 }
 
@@ -89,7 +113,7 @@ QString ExportFilePath(const QString& baseName)
 bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
                          const QString& path, QString* error)
 {
-    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_workbook* book = workbook_new(QFile::encodeName(partName(path)).constData());
     if (!book) {
         if (error)
             *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path;
@@ -187,7 +211,7 @@ QStringList ConsentTemplateExample()
 
 bool WriteConsentTemplateFile(shell::Ui& ui, const QString& path, QString* error)
 {
-    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_workbook* book = workbook_new(QFile::encodeName(partName(path)).constData());
     if (!book) {
         if (error)
             *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path;

@@ -4,6 +4,8 @@
 #include "shell/workspace.h"
 #include "tests/support/workspace_fixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -74,4 +76,17 @@ TEST_F(SpreadsheetWriter, UnwritableTargetIsReported)
                                      &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(path("no/such/dir/x.xlsx")));
+
+    // A target that cannot be replaced (here a folder of that name) keeps
+    // what it held, and no part file stays behind.
+    QDir().mkpath(path("out/busy.xlsx"));
+    writeFile("out/busy.xlsx/inside", "earlier");
+    EXPECT_FALSE(WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("out/busy.xlsx"), &error));
+    EXPECT_EQ(readFile("out/busy.xlsx/inside"), "earlier");
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"busy.xlsx"});
+    writeFile("out/x.xlsx", "earlier");
+    // An existing file is replaced whole.
+    ASSERT_TRUE(WriteExportWorkbook(ui, ExportKind::ConsentList, {{"a"}}, path("out/x.xlsx")));
+    EXPECT_TRUE(ReadFirstSheet(path("out/x.xlsx")));
 }
