@@ -16,6 +16,7 @@
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
 #include "shell/app_info.h"
+#include "shell/link_settings.h"
 #include "shell/startup.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_window.h"
@@ -147,6 +148,10 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
     shell::SetApplicationTitle(shell::kStartupTitle);
 
+    // A complete set of link settings exists before any link call, and the
+    // transfer folders follow it.
+    shell::InitialiseLinkSettings();
+    shell::ApplyLinkDirectories();
     edi::ResetLinkCall();
     edi::InstallLinkSettingsDialog(ui);
     shell::ui::ScreenCatalog catalog;

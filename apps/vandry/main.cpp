@@ -42,6 +42,10 @@ int main(int argc, char** argv)
     if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes()) || ui.IsEnding())
         return 0;
 
+    // A complete set of link settings exists before any link call, and the
+    // transfer folders follow it.
+    shell::InitialiseLinkSettings();
+    shell::ApplyLinkDirectories();
     edi::ResetLinkCall();
     edi::InstallLinkSettingsDialog(ui);
     window.show();

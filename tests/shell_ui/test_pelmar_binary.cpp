@@ -88,4 +88,10 @@ TEST_F(PelmarBinary, StartsPastThePasswordAndEndsOnSigterm)
     EXPECT_EQ(lines[0], "15 10:30:00      " + shell::kAppTitle + " 시작");
     EXPECT_TRUE(lines[1].endsWith(shell::kAppTitle + " 종료"));
     EXPECT_TRUE(QFileInfo::exists(home() + "Data/Pelmar.db"));
+    // A fresh registry gets a complete set of link settings at start.
+    QFile registry(QString::fromLocal8Bit(qgetenv("PELMAR_REGISTRY_DIR")) + "/user.ini");
+    ASSERT_TRUE(registry.open(QIODevice::ReadOnly));
+    const QByteArray settings = registry.readAll();
+    EXPECT_TRUE(settings.contains("SendDir")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("RecvDir"));
 }
