@@ -1,10 +1,23 @@
 #include "shell/ui/application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <exception>
 
 namespace shell::ui {
 
-PelmarApplication::PelmarApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+PelmarApplication::PelmarApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Qt's own dialogs and buttons (file and folder choosers, Yes/No) in
+    // Korean, as the branch staff know them; without the translation files
+    // they stay in English.
+    auto* qt = new QTranslator(this);
+    if (qt->load(QLocale(QLocale::Korean, QLocale::SouthKorea), "qtbase", "_",
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qt);
+}
 
 bool PelmarApplication::notify(QObject* receiver, QEvent* event)
 {
