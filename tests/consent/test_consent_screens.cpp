@@ -40,8 +40,8 @@ protected:
 TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
 {
     consent::TfmTongRegister screen(db(), ui);
-    EXPECT_FALSE(screen.importAction()->isEnabled());
-    EXPECT_FALSE(screen.searchAction()->isEnabled());
+    EXPECT_TRUE(screen.importAction()->isEnabled());
+    EXPECT_TRUE(screen.searchAction()->isEnabled());
     EXPECT_TRUE(screen.exportAction()->isEnabled());
     EXPECT_TRUE(screen.sortAction(0)->isChecked());
     EXPECT_EQ(screen.allCheck()->text(), QStringLiteral("전체(3)"));
