@@ -80,10 +80,11 @@ public:
     LineImport(store::TDM1& dm, shell::Ui& ui, ImportTarget target, int aptId,
                const QDate& icheDate, qint64 limit);
 
-    // Checks one record; on success fills `values` (column name → value)
+    // Checks one record; on success fills `values` in the order Dong,
+    // DongInt, Ho, HoInt, Bigo, BankCode, BankNo, IcheMoney, NapbuNo, Kita
     // and returns an empty reason.
     QString CheckRecord(const ImportLayout& layout, const QByteArray& record,
-                        QList<std::pair<QString, QVariant>>& values) const;
+                        QVariantList& values) const;
 
     // Reads the file (CP949, or UTF-8 converted to it) and imports it; the
     // progress goes to the wait window, which is closed however it ends.
