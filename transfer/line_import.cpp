@@ -72,6 +72,14 @@ std::optional<double> numberOf(const QString& text)
     return ok ? v : 0;
 }
 
+// A record as the error file lists it: its own line breaks left out.
+QString recordText(QByteArray record)
+{
+    while (record.endsWith('\n') || record.endsWith('\r'))
+        record.chop(1);
+    return shell::FromCp949(record.replace('\r', ' ').replace('\n', ' '));
+}
+
 } // namespace
 
 QString LayoutItemName(int item)
@@ -313,7 +321,7 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
             continue;
         const QString reason = CheckRecord(layout, record, values);
         if (!reason.isEmpty()) {
-            out.items.append(shell::FromCp949(record));
+            out.items.append(recordText(record));
             out.errors.append(reason);
             continue;
         }
@@ -323,7 +331,7 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
         for (int i = 0; i < values.size(); ++i)
             insert.bindValue(3 + i, values[i]);
         if (!insert.exec()) {
-            out.items.append(shell::FromCp949(record));
+            out.items.append(recordText(record));
             out.errors.append(QStringLiteral("알수없는 오류"));
             continue;
         }

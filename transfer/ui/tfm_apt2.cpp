@@ -192,7 +192,7 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, const TransferGroup*
     row(0, 0, "동 / 호", dongHo);
     row(0, 1, "실명번호", m_napbuNo);
     row(0, 2, "납부번호", m_cNapbuNo);
-    row(1, 0, "입주자명(기장)", m_bigo);
+    row(1, 0, m_group ? "입주자명" : "입주자명(기장)", m_bigo);
     row(1, 1, "은 행 명", bank);
     row(1, 2, "계좌번호", m_bankNo);
     row(2, 0, "이체금액", m_money);

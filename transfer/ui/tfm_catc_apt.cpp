@@ -45,13 +45,6 @@ std::optional<int> cellNumber(const QTableWidgetItem* item)
     return ok ? std::optional<int>(v) : std::nullopt;
 }
 
-QFont monospace()
-{
-    QFont f(QStringLiteral("Monospace"));
-    f.setStyleHint(QFont::TypeWriter);
-    return f;
-}
-
 } // namespace
 
 QList<QByteArray> SampleRecords(const QByteArray& bytes, int len, int width, int count)
@@ -181,17 +174,18 @@ TfmCatcApt::TfmCatcApt(shell::Ui& ui, LayoutKind kind, QWidget* parent)
 
     m_ruler = new QPlainTextEdit(this);
     m_ruler->setReadOnly(true);
-    m_ruler->setFont(monospace());
+    m_ruler->setFont(FixedPitchFont());
     m_ruler->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_ruler->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_ruler->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_ruler->setFixedHeight(QFontMetrics(monospace()).lineSpacing() * 2 + 12);
+    m_ruler->setFixedHeight(QFontMetrics(FixedPitchFont()).lineSpacing() * 2 + 12);
     m_ruler->setPlainText(RulerLines(m_kind.sampleWidth).join("\n"));
     m_sample = new QPlainTextEdit(this);
     m_sample->setReadOnly(true);
-    m_sample->setFont(monospace());
+    m_sample->setFont(FixedPitchFont());
     m_sample->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_sample->setFixedHeight(QFontMetrics(monospace()).lineSpacing() * 5 + 24);
+    // Hangul fallback glyphs make the lines taller than the font says.
+    m_sample->setFixedHeight(QFontMetrics(FixedPitchFont()).lineSpacing() * 8 + 12);
     connect(m_sample->horizontalScrollBar(), &QScrollBar::valueChanged,
             m_ruler->horizontalScrollBar(), &QScrollBar::setValue);
     connect(m_sample, &QPlainTextEdit::selectionChanged, this, [this] {

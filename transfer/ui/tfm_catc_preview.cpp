@@ -3,6 +3,7 @@
 #include "reports/ui/spreadsheet_grid.h"
 #include "shell/codec.h"
 #include "shell/ui.h"
+#include "transfer/ui/screen_helpers.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -32,6 +33,7 @@ TfmCatcPreview::TfmCatcPreview(shell::Ui& ui, const QStringList& headings, QWidg
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
 
     m_status = new QLabel(this);
     m_status->setFrameShape(QFrame::StyledPanel);
@@ -41,9 +43,7 @@ TfmCatcPreview::TfmCatcPreview(shell::Ui& ui, const QStringList& headings, QWidg
         list = new QPlainTextEdit(box);
         list->setReadOnly(true);
         list->setLineWrapMode(QPlainTextEdit::NoWrap);
-        QFont mono(QStringLiteral("Monospace"));
-        mono.setStyleHint(QFont::TypeWriter);
-        list->setFont(mono);
+        list->setFont(FixedPitchFont());
         auto* save = new QPushButton(QStringLiteral("파일로 저장"), box);
         connect(save, &QPushButton::clicked, this, [this, list] { SaveList(list); });
         auto* l = new QVBoxLayout(box);
@@ -88,6 +88,9 @@ void TfmCatcPreview::ShowPreview(const shell::ImportPreview& preview)
             }
             m_grid->setItem(r, c, item);
         }
+    // The headings already name the columns; the title row stays in the
+    // rows (and the row numbers) only.
+    m_grid->setRowHidden(0, true);
     m_grid->resizeColumnsToContents();
     m_errors->setPlainText(preview.errors.join("\n"));
     m_accounts->setPlainText(preview.accountErrors.join("\n"));
