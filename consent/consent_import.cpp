@@ -102,39 +102,11 @@ QList<ConsentLayout> ReadConsentLayouts(const QSqlDatabase& db)
 bool SaveConsentLayout(const QSqlDatabase& db, shell::Ui& ui, const ConsentLayout& layout,
                        const QString& oldName)
 {
-    const QString name = layout.NAME.trimmed();
-    QSqlQuery dup(db);
-    dup.prepare("SELECT Count(*) FROM TongRegisterConv WHERE NAME = :name AND NAME <> :old");
-    dup.bindValue(":name", name);
-    dup.bindValue(":old", oldName);
-    if (dup.exec() && dup.next() && dup.value(0).toInt() > 0) {
-        ui.ShowInfo(QStringLiteral("자료명칭이 중복됩니다."));
-        return false;
-    }
-    QStringList columns = {"NAME", "LEN"};
-    for (int i = 1; i <= kColumns; ++i)
-        columns << QString("FIELD%1S").arg(i) << QString("FIELD%1N").arg(i);
-    QStringList marks;
-    for (const QString& c : columns)
-        marks << ":" + c;
-    store::TransactionGuard tx(db);
-    QSqlQuery del(db);
-    del.prepare("DELETE FROM TongRegisterConv WHERE NAME = :old");
-    del.bindValue(":old", oldName);
-    QSqlQuery q(db);
-    q.prepare("INSERT INTO TongRegisterConv (" + columns.join(", ") + ") VALUES (" +
-              marks.join(", ") + ")");
-    q.bindValue(":NAME", name.isEmpty() ? QVariant() : QVariant(name));
-    q.bindValue(":LEN", layout.LEN);
-    for (int i = 0; i < kColumns; ++i) {
-        q.bindValue(QString(":FIELD%1S").arg(i + 1), layout.start[i]);
-        q.bindValue(QString(":FIELD%1N").arg(i + 1), layout.size[i]);
-    }
-    if (!tx.active() || (!oldName.isEmpty() && !del.exec()) || !q.exec() || !tx.commit()) {
-        ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
-        return false;
-    }
-    return true;
+    QList<QPair<QString, QVariant>> values = {{"NAME", layout.NAME.trimmed()}, {"LEN", layout.LEN}};
+    for (int i = 0; i < kColumns; ++i)
+        values << qMakePair(QString("FIELD%1S").arg(i + 1), QVariant(layout.start[i]))
+               << qMakePair(QString("FIELD%1N").arg(i + 1), QVariant(layout.size[i]));
+    return shell::SaveLayoutRow(db, ui, "TongRegisterConv", "NAME", oldName, values);
 }
 
 bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name)

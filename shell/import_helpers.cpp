@@ -3,9 +3,11 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
+#include "shell/ui.h"
 
 #include <QDate>
 #include <QFile>
+#include <QSqlQuery>
 
 namespace shell {
 namespace {
@@ -137,6 +139,47 @@ QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& co
         "[" + QString::number(row) + "행[" + firstCell + "]: " + numbers.join(",") + "열]";
     // A longer head is kept whole rather than cut.
     return (bytes(head) < 30 ? PadText(head, 30, true) : head) + "= " + values.join(",");
+}
+
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
+                   const QString& nameColumn, const QString& oldName,
+                   const QList<QPair<QString, QVariant>>& values)
+{
+    QString name;
+    QStringList columns, marks;
+    for (const auto& [column, value] : values) {
+        if (column == nameColumn)
+            name = value.toString();
+        columns << column;
+        marks << "?";
+    }
+    QSqlQuery dup(db);
+    dup.prepare("SELECT Count(*) FROM " + table + " WHERE " + nameColumn + " = ? AND " +
+                nameColumn + " <> ?");
+    dup.addBindValue(name);
+    dup.addBindValue(oldName);
+    if (dup.exec() && dup.next() && dup.value(0).toInt() > 0) {
+        ui.ShowInfo(QStringLiteral("자료명칭이 중복됩니다."));
+        return false;
+    }
+    QSqlDatabase connection = db;
+    const bool began = connection.transaction();
+    QSqlQuery del(db);
+    del.prepare("DELETE FROM " + table + " WHERE " + nameColumn + " = ?");
+    del.addBindValue(oldName);
+    QSqlQuery insert(db);
+    insert.prepare("INSERT INTO " + table + " (" + columns.join(", ") + ") VALUES (" +
+                   marks.join(", ") + ")");
+    for (const auto& [column, value] : values)
+        insert.addBindValue(column == nameColumn && name.trimmed().isEmpty() ? QVariant()
+                                                                             : value);
+    if (!began || (!oldName.isEmpty() && !del.exec()) || !insert.exec() || !connection.commit()) {
+        if (began)
+            connection.rollback();
+        ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
+        return false;
+    }
+    return true;
 }
 
 bool IsTitleLine(const QByteArray& line)

@@ -2,11 +2,16 @@
 
 #include <QDate>
 #include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QVariant>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 namespace shell {
+
+class Ui;
 
 // The two sorted code lists of the main window, which the import checks
 // look codes up in.
@@ -71,6 +76,15 @@ int DateNumber(const QDate& date);
 // the failing values.
 QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
                          const QStringList& values);
+
+// Stores a layout row of `table` in place of the one named `oldName` (empty
+// for a new layout), in one transaction. `values` are column and value
+// pairs, the name column `nameColumn` among them. A name another layout
+// has shows "자료명칭이 중복됩니다.", any other table error "필수항목이
+// 누락되었습니다.".
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
+                   const QString& nameColumn, const QString& oldName,
+                   const QList<QPair<QString, QVariant>>& values);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

@@ -119,39 +119,11 @@ std::optional<ImportLayout> FindLayout(const store::TDM1& dm, const QString& nam
 
 bool SaveLayout(store::TDM1& dm, shell::Ui& ui, const ImportLayout& layout, const QString& oldName)
 {
-    const QString name = layout.Name.trimmed();
-    QSqlQuery dup(dm.db());
-    dup.prepare("SELECT Count(*) FROM APTCONV WHERE Name = :name AND Name <> :old");
-    dup.bindValue(":name", name);
-    dup.bindValue(":old", oldName);
-    if (dup.exec() && dup.next() && dup.value(0).toInt() > 0) {
-        ui.ShowInfo(QStringLiteral("자료명칭이 중복됩니다."));
-        return false;
-    }
-    QStringList columns = {"Name", "Len"};
-    for (const char* c : kColumns)
-        columns << QString(c) + "S" << QString(c) + "N";
-    QStringList marks;
-    for (const QString& c : columns)
-        marks << ":" + c;
-    store::TransactionGuard tx(dm.db());
-    QSqlQuery del(dm.db());
-    del.prepare("DELETE FROM APTCONV WHERE Name = :old");
-    del.bindValue(":old", oldName);
-    QSqlQuery q(dm.db());
-    q.prepare("INSERT INTO APTCONV (" + columns.join(", ") + ") VALUES (" + marks.join(", ") +
-              ")");
-    q.bindValue(":Name", name.isEmpty() ? QVariant() : QVariant(name));
-    q.bindValue(":Len", layout.Len);
-    for (int i = 0; i < ItemCount; ++i) {
-        q.bindValue(":" + QString(kColumns[i]) + "S", layout.start[i]);
-        q.bindValue(":" + QString(kColumns[i]) + "N", layout.size[i]);
-    }
-    if (!tx.active() || (!oldName.isEmpty() && !del.exec()) || !q.exec() || !tx.commit()) {
-        ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
-        return false;
-    }
-    return true;
+    QList<QPair<QString, QVariant>> values = {{"Name", layout.Name.trimmed()}, {"Len", layout.Len}};
+    for (int i = 0; i < ItemCount; ++i)
+        values << qMakePair(QString(kColumns[i]) + "S", QVariant(layout.start[i]))
+               << qMakePair(QString(kColumns[i]) + "N", QVariant(layout.size[i]));
+    return shell::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values);
 }
 
 bool DeleteLayout(store::TDM1& dm, const QString& name)
