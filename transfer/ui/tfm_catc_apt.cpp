@@ -407,8 +407,6 @@ bool TfmCatcApt::ChooseFileClick()
                                   "엑셀 (*.xls *.xlsx *.ods *.csv)")
             : m_ui.ChooseOpenFile(QStringLiteral("화일선택"), QString(),
                                   "모든 파일 (*.*);;*.TXT (*.TXT *.txt);;*.CAP (*.CAP *.cap)");
-    // Clicks made while the chooser was up are not meant for the editor.
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (!file)
         return false;
     m_file = *file;
