@@ -61,8 +61,16 @@ bool WriteConsents(const QString& path)
     for (int c = 0; c < titles.size(); ++c)
         worksheet_write_string(ws, 0, lxw_col_t(c), titles[c].toUtf8().constData(), nullptr);
     for (int r = 1; r <= kConsents; ++r) {
-        const QStringList row = {"홍길동",   "A123456789", "11", QString::number(3011234500LL + r),
-                                 QString("P%1").arg(r), "800101", "20240301", "25", "001", "Y"};
+        const QStringList row = {"홍길동",
+                                 "A123456789",
+                                 "11",
+                                 QString::number(3011234500LL + r),
+                                 QString("P%1").arg(r),
+                                 "800101",
+                                 "20240301",
+                                 "25",
+                                 "001",
+                                 "Y"};
         for (int c = 0; c < row.size(); ++c)
             worksheet_write_string(ws, lxw_row_t(r), lxw_col_t(c), row[c].toUtf8().constData(),
                                    nullptr);
@@ -85,8 +93,8 @@ int main(int argc, char** argv)
     auto dm = std::make_unique<store::TDM1>(ui);
     const QString lines = home.filePath("lines.prn");
     const QString sheet = home.filePath("consents.xlsx");
-    if (!dm->PrepareDatabase(shell::Paths().dataDir) || !dm->OpenTables() ||
-        !WriteLines(lines) || !WriteConsents(sheet) ||
+    if (!dm->PrepareDatabase(shell::Paths().dataDir) || !dm->OpenTables() || !WriteLines(lines) ||
+        !WriteConsents(sheet) ||
         !QSqlQuery(dm->db()).exec(
             "INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES ('벤치아파트', "
             "'A123456789', 'pw1234', '301-1234-5678-91')")) {
@@ -122,11 +130,12 @@ int main(int argc, char** argv)
             consent::CheckConsentRows(reports::PreviewRows(*rows, 10), codes);
         if (p.blocked())
             return;
-        stored = consent::ImportConsentRows(dm->db(), ui, p.rows, "bench", "출금동의", sheet)
-                     .imported;
+        stored =
+            consent::ImportConsentRows(dm->db(), ui, p.rows, "bench", "출금동의", sheet).imported;
     });
     std::printf("%d-row consent spreadsheet read, checked and stored: %.3f s (target 3 s) %s\n",
-                stored, consentTime, stored == kConsents && consentTime < 3 ? "ok" : "SLOW OR WRONG");
+                stored, consentTime,
+                stored == kConsents && consentTime < 3 ? "ok" : "SLOW OR WRONG");
     dm.reset();
     return imported == kLines && stored == kConsents ? 0 : 1;
 }

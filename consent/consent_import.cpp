@@ -57,8 +57,8 @@ QSet<QString> registeredKeys(const QSqlDatabase& db)
     q.setForwardOnly(true);
     if (q.exec("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister"))
         while (q.next())
-            keys.insert(keyOf(q.value(0).toString(), q.value(1).toString(),
-                              q.value(2).toString(), q.value(3).toString()));
+            keys.insert(keyOf(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                              q.value(3).toString()));
     return keys;
 }
 
@@ -199,9 +199,8 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             out.report.append("[신규]행번호:[" + number + "]" + description);
             const QString date = cell(row, kDate);
             const QString autoDay = cell(row, kAutoDay);
-            const QString requested = date.isEmpty()
-                                          ? shell::Now().toString("yyyy-MM-dd HH:mm:ss")
-                                          : date + " 00:00:00";
+            const QString requested =
+                date.isEmpty() ? shell::Now().toString("yyyy-MM-dd HH:mm:ss") : date + " 00:00:00";
             insert.bindValue(":name", cell(row, 0));
             insert.bindValue(":g", institution);
             insert.bindValue(":b", bank);
@@ -242,15 +241,15 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
     return out;
 }
 
-ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui,
-                                    const QList<QStringList>& rows, const QString& caption,
-                                    const QString& layoutName, const QString& fileName)
+ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui, const QList<QStringList>& rows,
+                                    const QString& caption, const QString& layoutName,
+                                    const QString& fileName)
 {
     ConsentImportOutcome out = ImportConsentRows(db, ui, rows, caption, layoutName, fileName);
     if (!out.reportPath.isEmpty()) {
-        ui.ShowInfo(QString("총 %1 건의 자료입니다.\r\r자세한 내역은 파일 ").arg(out.report.size()) +
-                    "\"" + QDir::toNativeSeparators(out.reportPath) + "\"" +
-                    "를 참조하시기 바랍니다.");
+        ui.ShowInfo(
+            QString("총 %1 건의 자료입니다.\r\r자세한 내역은 파일 ").arg(out.report.size()) + "\"" +
+            QDir::toNativeSeparators(out.reportPath) + "\"" + "를 참조하시기 바랍니다.");
         ui.OpenInTextEditor(out.reportPath);
     }
     ui.ShowInfo(QString("%1 건의 자료가 변환되었습니다.").arg(out.imported));
@@ -262,8 +261,8 @@ bool Matches(const ConsentRecord& row, const ConsentSearch& s)
     const auto same = [](const QString& wanted, const QString& value) {
         return wanted.isEmpty() || wanted == value;
     };
-    return same(s.Name, row.NAME) && same(s.JuminNo, row.JuminNO) &&
-           same(s.BankNo, row.Bankno) && same(s.NapbuNo, row.NapbuNO);
+    return same(s.Name, row.NAME) && same(s.JuminNo, row.JuminNO) && same(s.BankNo, row.Bankno) &&
+           same(s.NapbuNo, row.NapbuNO);
 }
 
 int FindConsent(const QList<ConsentRecord>& rows, int from, const ConsentSearch& search)

@@ -61,9 +61,9 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
 // The whole import as the consent screen runs it after the preview: the
 // rows stored, the report box and the report opened in the text editor,
 // then "%d 건의 자료가 변환되었습니다.".
-ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui,
-                                    const QList<QStringList>& rows, const QString& caption,
-                                    const QString& layoutName, const QString& fileName);
+ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui, const QList<QStringList>& rows,
+                                    const QString& caption, const QString& layoutName,
+                                    const QString& fileName);
 
 // The consent search: every non-empty field must equal the consent's.
 struct ConsentSearch

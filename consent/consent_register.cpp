@@ -275,14 +275,11 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
         return {false, F::Account};
 
     const QString digits = store::StripHyphens(row.Bankno).trimmed();
-    {
-        if (ConsentExists(m_db, row.Giganid, row.Bankcd, digits, row.NapbuNO)) {
-            m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) +
-                           "[자료변환-중복 데이타 발견]" + "\n\r" + "기관:" + row.Giganid +
-                           ",은행:" + row.Bankcd + ",계좌:" + row.Bankno +
-                           ",납부자:" + row.NapbuNO);
-            return {false, F::None};
-        }
+    if (ConsentExists(m_db, row.Giganid, row.Bankcd, digits, row.NapbuNO)) {
+        m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) + "[자료변환-중복 데이타 발견]" +
+                       "\n\r" + "기관:" + row.Giganid + ",은행:" + row.Bankcd +
+                       ",계좌:" + row.Bankno + ",납부자:" + row.NapbuNO);
+        return {false, F::None};
     }
 
     row.Bankno = digits;

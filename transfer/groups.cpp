@@ -230,9 +230,8 @@ std::optional<int> Groups::Copy(int aptId)
                  "NapbuNo, DataNo, Kita FROM GroupAp2 WHERE AptID = :old ORDER BY Apt2ID");
     bindAll(copy, {{":new", g->AptID}, {":date", dateValue(g->IcheDate)}, {":old", aptId}});
     if (!copy.exec() || !tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(copy.lastError().isValid()
-                                                    ? copy.lastError()
-                                                    : m_dm.db().lastError()));
+        m_ui.ShowError(store::WriteErrorMessage(
+            copy.lastError().isValid() ? copy.lastError() : m_dm.db().lastError()));
         return std::nullopt;
     }
     m_ui.CloseWait();

@@ -22,13 +22,12 @@ namespace {
 
 // APTCONV's start/size columns in grid order; the table's last pair
 // (BankName) is not used.
-const char* const kColumns[ItemCount] = {"Dong",      "Ho",        "Name",     "BankCode",
-                                         "BankNo",    "IcheMoney", "IcheDate", "NapbuNo"};
+const char* const kColumns[ItemCount] = {"Dong",   "Ho",        "Name",     "BankCode",
+                                         "BankNo", "IcheMoney", "IcheDate", "NapbuNo"};
 
 // Field widths of the line tables, in CP949 bytes.
 constexpr int kProgressStep = 100;
-constexpr int kDongBytes = 4, kHoBytes = 4, kBankNoBytes = 16, kNapbuNoBytes = 24,
-              kNameBytes = 20;
+constexpr int kDongBytes = 4, kHoBytes = 4, kBankNoBytes = 16, kNapbuNoBytes = 24, kNameBytes = 20;
 
 ImportLayout layoutFrom(const QSqlQuery& q)
 {

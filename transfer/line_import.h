@@ -55,8 +55,7 @@ QList<QByteArray> SplitRecords(const QByteArray& bytes, int len);
 // and size are set, and every row whose 실명번호 the bank would refuse today
 // as an error. nullopt (with `error`) when the file cannot be read.
 std::optional<shell::ImportPreview> PreviewLines(const ImportLayout& layout,
-                                                 const QString& fileName,
-                                                 QString* error = nullptr);
+                                                 const QString& fileName, QString* error = nullptr);
 
 enum class ImportTarget { Batch, Group };
 

@@ -54,8 +54,8 @@ int importLines(ToolContext& ctx, const QStringList& args)
         return 1;
     }
     const std::optional<codes::Institution> inst = batches.Institution(batch->GiganID10);
-    transfer::LineImport import(dm, ctx.ui, transfer::ImportTarget::Batch, batchId,
-                                batch->IcheDate, shell::ReadAmountLimit());
+    transfer::LineImport import(dm, ctx.ui, transfer::ImportTarget::Batch, batchId, batch->IcheDate,
+                                shell::ReadAmountLimit());
     const transfer::ImportOutcome done =
         import.Import(*layout, file, transfer::LinesCaption(inst ? inst->Name : QString()), false);
     if (!done.read)
@@ -98,9 +98,9 @@ int importConsents(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError(QString("오류 %1 건: 변환하지 않았습니다.").arg(preview.errors.size()));
         return 1;
     }
-    const consent::ConsentImportOutcome done = consent::ImportConsentRows(
-        dm.db(), ctx.ui, preview.rows, "pelmar-tool import-consents",
-        o.value("layout", "출금동의"), file);
+    const consent::ConsentImportOutcome done =
+        consent::ImportConsentRows(dm.db(), ctx.ui, preview.rows, "pelmar-tool import-consents",
+                                   o.value("layout", "출금동의"), file);
     ctx.out << "accepted\t" << done.imported << "\n"
             << "rejected\t" << int(preview.rows.size() - 1) - done.imported << "\n";
     if (!done.reportPath.isEmpty())

@@ -34,10 +34,7 @@ protected:
     {
         return {name, institution, bank, account, payer, jumin, date, "25", "001", "y"};
     }
-    Rows withTitles(const Rows& rows) const
-    {
-        return Rows{consent::ImportColumnNames()} + rows;
-    }
+    Rows withTitles(const Rows& rows) const { return Rows{consent::ImportColumnNames()} + rows; }
     consent::ConsentImportOutcome run(const Rows& rows)
     {
         // The preview refuses an empty real-name number; the import must
@@ -94,12 +91,13 @@ TEST_F(ConsentImport, DuplicatesMissingNumbersAndTheReport)
                        row("이영희", "11", "3333333333", "p2", "800101", "20240301")};
     const consent::ConsentImportOutcome first = run(rows);
     EXPECT_EQ(first.imported, 2);
-    EXPECT_EQ(first.report,
-              QStringList({"[신규]행번호:[1]= 기관:B000000002, 은행:12, 계좌:1234567890, 납부자:AB12",
-                           "-->[주민번호 누락]행번호:[2]= 기관:B000000002, 은행:11, "
-                           "계좌:2222222222, 납부자:P1",
-                           "[신규]행번호:[3]= 기관:B000000002, 은행:11, 계좌:3333333333, "
-                           "납부자:P2"}));
+    EXPECT_EQ(
+        first.report,
+        QStringList({"[신규]행번호:[1]= 기관:B000000002, 은행:12, 계좌:1234567890, 납부자:AB12",
+                     "-->[주민번호 누락]행번호:[2]= 기관:B000000002, 은행:11, "
+                     "계좌:2222222222, 납부자:P1",
+                     "[신규]행번호:[3]= 기관:B000000002, 은행:11, 계좌:3333333333, "
+                     "납부자:P2"}));
     EXPECT_EQ(dump("SELECT Bankcd, Bankno, DisplayBankno, NapbuNO, Status, RequestDate, "
                    "Autoichedate, BanksubCD, CheckJumin FROM TongRegister ORDER BY NAME"),
               "11|3333333333|00003333333333|P2|0|2024-03-01 00:00:00|25|001|1\n"
@@ -118,11 +116,11 @@ TEST_F(ConsentImport, DuplicatesMissingNumbersAndTheReport)
 
 TEST_F(ConsentImport, ScreenFlowShowsTheReportThenTheCount)
 {
-    const consent::ConsentPreview p = consent::CheckConsentRows(
-        withTitles({row("a", "11", "1111111111", "p1", "800101"),
-                    row("b", "11", "1111111112", "p2", "800101"),
-                    row("c", "11", "1111111113", "p3", "800101")}),
-        codes);
+    const consent::ConsentPreview p =
+        consent::CheckConsentRows(withTitles({row("a", "11", "1111111111", "p1", "800101"),
+                                              row("b", "11", "1111111112", "p2", "800101"),
+                                              row("c", "11", "1111111113", "p3", "800101")}),
+                                  codes);
     consent::ImportConsents(db(), ui, p.rows, "출금동의 등록/해지", "출금동의", "x.xlsx");
     const QStringList info = ui.texts("info");
     ASSERT_EQ(info.size(), 2);
@@ -139,8 +137,8 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
                        row("이영희", "13", "3333333333", "p3", "800101")};
     for (bool titles : {true, false}) {
         QString error;
-        const auto sheet = reports::ReadFirstSheet(
-            writeXlsx(titles ? "t.xlsx" : "n.xlsx", rows, titles), &error);
+        const auto sheet =
+            reports::ReadFirstSheet(writeXlsx(titles ? "t.xlsx" : "n.xlsx", rows, titles), &error);
         ASSERT_TRUE(sheet) << error.toStdString();
         const reports::SheetRows preview = reports::PreviewRows(*sheet, 10);
         // Every consent below the heading row, none taken for the titles.

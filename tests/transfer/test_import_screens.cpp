@@ -159,8 +159,8 @@ TEST_F(ImportScreens, LinesScreenImportsThroughEditorAndPreview)
     TfmApt2 screen(*dm, ui, 1);
     screen.show();
     ui.answerChooser(path("in.prn")); // 화일선택
-    ui.answerConfirm(false);           // do not open Error.txt
-    ui.answerConfirm(false);           // no consent check afterwards
+    ui.answerConfirm(false);          // do not open Error.txt
+    ui.answerConfirm(false);          // no consent check afterwards
     bool previewShown = false;
     onNextDialog([&](QDialog* d) {
         auto* editor = qobject_cast<TfmCatcApt*>(d);

@@ -28,9 +28,9 @@ ImportLayout testLayout()
     return l;
 }
 
-QByteArray record(const QString& dong, const QString& ho, const QString& name,
-                  const QString& bank, const QString& account, const QString& amount,
-                  const QString& jumin, const QString& holder)
+QByteArray record(const QString& dong, const QString& ho, const QString& name, const QString& bank,
+                  const QString& account, const QString& amount, const QString& jumin,
+                  const QString& holder)
 {
     const auto cell = [](const QString& text, int width) {
         return shell::PadBytes(shell::ToCp949(text), width, true, ' ');
@@ -54,12 +54,9 @@ TEST(ResidentNumberRule, SetsGrowWithTheDate)
         {"11", 20240315, "800101", false},         // a birth date
         {"11", 20240315, " 800101123456 ", false}, // 12 once trimmed
         {"11", 20140806, "8001011234567", false},  // 10-18 only after the 6th
-        {"21", 20140806, "8001011234567", true},
-        {"21", 20140805, "8001011234567", false},
-        {"02", 20140805, "8001011234567", true},
-        {"02", 20140804, "8001011234567", false},
-        {"03", 20140804, "8001011234567", true},
-        {"03", 20140803, "8001011234567", false},
+        {"21", 20140806, "8001011234567", true},   {"21", 20140805, "8001011234567", false},
+        {"02", 20140805, "8001011234567", true},   {"02", 20140804, "8001011234567", false},
+        {"03", 20140804, "8001011234567", true},   {"03", 20140803, "8001011234567", false},
         {"90", 20240315, "8001011234567", false}, // never in a set
         {"ab", 20240315, "8001011234567", false},
     };
@@ -129,7 +126,8 @@ TEST_F(LineImportTest, MixedFileGivesTheExactErrorList)
 
     EXPECT_EQ(value("SELECT BankNo FROM Apt2 WHERE Dong = '101'").toString(), "12345678901");
     EXPECT_EQ(value("SELECT IcheMoney FROM Apt2 WHERE Dong = '101'").toLongLong(), 1000000);
-    EXPECT_EQ(value("SELECT Kita || '/' || Bigo || '/' || NapbuNo || '/' || CAST(HoInt AS INTEGER) FROM Apt2 WHERE "
+    EXPECT_EQ(value("SELECT Kita || '/' || Bigo || '/' || NapbuNo || '/' || CAST(HoInt AS INTEGER) "
+                    "FROM Apt2 WHERE "
                     "Dong = '101'")
                   .toString(),
               "홍길순/홍길동/800101/1203");
@@ -143,9 +141,9 @@ TEST_F(LineImportTest, FieldsBeyondByte255AreRead)
 {
     ImportLayout l = testLayout();
     l.start[transfer::Holder] = 301;
-    const QByteArray line = record("101", "1", "홍길동", "11", "1234567890", "100", "", "")
-                                .leftJustified(300, ' ') +
-                            shell::ToCp949("예금주");
+    const QByteArray line =
+        record("101", "1", "홍길동", "11", "1234567890", "100", "", "").leftJustified(300, ' ') +
+        shell::ToCp949("예금주");
     ASSERT_TRUE(import(line, l).read);
     EXPECT_EQ(value("SELECT Kita FROM Apt2").toString(), "예금주");
 
@@ -263,13 +261,11 @@ TEST_F(LineImportTest, LayoutsAreKeptByUniqueName)
 
 TEST_F(LineImportTest, PreviewFindsTheRealNameColumnByItsItem)
 {
-    writeFile("p.prn", record("동", "호", "입주자명", "은행", "계좌", "금액", "실명", "예금주") +
-                           "\r\n" +
-                           record("101", "1", "가", "11", "1234567890", "1234567890123",
-                                  "8001011234567", "") +
-                           "\r\n" +
-                           record("101", "2", "나", "11", "1234567890", "100", "800101", "") +
-                           "\r\n");
+    writeFile(
+        "p.prn",
+        record("동", "호", "입주자명", "은행", "계좌", "금액", "실명", "예금주") + "\r\n" +
+            record("101", "1", "가", "11", "1234567890", "1234567890123", "8001011234567", "") +
+            "\r\n" + record("101", "2", "나", "11", "1234567890", "100", "800101", "") + "\r\n");
     const auto all = transfer::PreviewLines(testLayout(), path("p.prn"));
     ASSERT_TRUE(all);
     ASSERT_EQ(all->rows.size(), 3); // the title line is skipped

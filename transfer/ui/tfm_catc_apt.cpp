@@ -217,12 +217,24 @@ TfmCatcApt::TfmCatcApt(shell::Ui& ui, LayoutKind kind, QWidget* parent)
     connect(m_extras[Convert], &QAction::triggered, this, &TfmCatcApt::ConvertClick);
     connect(m_commands, &C::triggered, this, [this](C::Command c) {
         switch (c) {
-        case C::Insert: BtnInsertClick(); break;
-        case C::Edit: BtnEditClick(); break;
-        case C::Delete: BtnDeleteClick(); break;
-        case C::Save: BtnSaveClick(); break;
-        case C::Cancel: BtnCancelClick(); break;
-        default: BtnCloseClick(); break;
+        case C::Insert:
+            BtnInsertClick();
+            break;
+        case C::Edit:
+            BtnEditClick();
+            break;
+        case C::Delete:
+            BtnDeleteClick();
+            break;
+        case C::Save:
+            BtnSaveClick();
+            break;
+        case C::Cancel:
+            BtnCancelClick();
+            break;
+        default:
+            BtnCloseClick();
+            break;
         }
     });
 
@@ -241,8 +253,8 @@ TfmCatcApt::TfmCatcApt(shell::Ui& ui, LayoutKind kind, QWidget* parent)
     connect(m_grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
             [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
                 if (hint == QAbstractItemDelegate::SubmitModelCache)
-                    QMetaObject::invokeMethod(this, [this] { moveToNextCell(); },
-                                              Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this] { moveToNextCell(); }, Qt::QueuedConnection);
             });
 
     auto* fields = new QFormLayout;
@@ -485,8 +497,10 @@ void TfmCatcApt::SelectSample(int from, int length)
         QApplication::beep();
         return;
     }
-    m_grid->item(row, StartColumn)->setText(QString::number(shell::Cp949Length(first.left(from)) + 1));
-    m_grid->item(row, SizeColumn)->setText(QString::number(shell::Cp949Length(first.mid(from, length))));
+    m_grid->item(row, StartColumn)
+        ->setText(QString::number(shell::Cp949Length(first.left(from)) + 1));
+    m_grid->item(row, SizeColumn)
+        ->setText(QString::number(shell::Cp949Length(first.mid(from, length))));
 }
 
 void TfmCatcApt::ConvertClick()

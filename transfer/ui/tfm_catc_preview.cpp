@@ -129,7 +129,8 @@ bool TfmCatcPreview::SaveList(const QPlainTextEdit* list)
         path += ".txt";
     QFile file(path);
     const QByteArray bytes = shell::ToCp949(list->toPlainText().replace("\n", "\r\n") + "\r\n");
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
         m_ui.ShowError(path + "\r" + file.errorString());
         return false;
     }

@@ -117,8 +117,8 @@ void TfmGroupApt1::buildCommands()
     m_commands = new C(this);
     CompactToolBar(m_commands->toolBar());
     auto* sortMenu = new QMenu(this);
-    m_sortGroup = AddChoices(sortMenu, sortChoices(), int(m_order),
-                             [this](int o) { SortBy(GroupOrder(o)); });
+    m_sortGroup =
+        AddChoices(sortMenu, sortChoices(), int(m_order), [this](int o) { SortBy(GroupOrder(o)); });
     m_extras[Copy] = m_commands->addCommand("복 사", QKeySequence(Qt::CTRL | Qt::Key_T),
                                             QStyle::SP_FileDialogNewFolder, C::Save);
     m_extras[Lines] = m_commands->addCommand("이체자료", QKeySequence(Qt::CTRL | Qt::Key_Return),
@@ -134,12 +134,24 @@ void TfmGroupApt1::buildCommands()
     connect(m_extras[Find], &QAction::triggered, this, &TfmGroupApt1::BtnFindClick);
     connect(m_commands, &C::triggered, this, [this](C::Command c) {
         switch (c) {
-        case C::Insert: BtnInsertClick(); break;
-        case C::Edit: BtnEditClick(); break;
-        case C::Delete: BtnDeleteClick(); break;
-        case C::Save: BtnSaveClick(); break;
-        case C::Cancel: BtnCancelClick(); break;
-        default: BtnCloseClick(); break;
+        case C::Insert:
+            BtnInsertClick();
+            break;
+        case C::Edit:
+            BtnEditClick();
+            break;
+        case C::Delete:
+            BtnDeleteClick();
+            break;
+        case C::Save:
+            BtnSaveClick();
+            break;
+        case C::Cancel:
+            BtnCancelClick();
+            break;
+        default:
+            BtnCloseClick();
+            break;
         }
     });
 }
@@ -261,9 +273,15 @@ void TfmGroupApt1::BtnSaveClick()
     if (!r.saved) {
         m_saveFailed = true;
         switch (r.focus) {
-        case GroupField::Password: m_password->setFocus(); break;
-        case GroupField::Institution: m_institution->setFocus(); break;
-        default: m_name->setFocus(); break;
+        case GroupField::Password:
+            m_password->setFocus();
+            break;
+        case GroupField::Institution:
+            m_institution->setFocus();
+            break;
+        default:
+            m_name->setFocus();
+            break;
         }
         return;
     }
