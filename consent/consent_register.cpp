@@ -118,6 +118,24 @@ bool ConsentRecord::AtBank() const
     return !Status.isNull() && ok && (s == Registering || s == Cancelling);
 }
 
+bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
+                   const QString& bankno, const QString& napbuno)
+{
+    // The bank tells payer numbers apart without regard to case, so the
+    // register does too.
+    QSqlQuery q(db);
+    q.prepare("SELECT napbuno FROM TongRegister"
+              " WHERE Giganid = :Giganid"
+              " AND   bankcd  = :bankcd"
+              " AND   replace(bankno, '-', '') = :bankno"
+              " AND   upper(napbuno) = :napbuno");
+    q.bindValue(":Giganid", giganid);
+    q.bindValue(":bankcd", bankcd);
+    q.bindValue(":bankno", store::StripHyphens(bankno).trimmed());
+    q.bindValue(":napbuno", napbuno.toUpper());
+    return q.exec() && q.next();
+}
+
 QString DisplayBankno(const QString& bankno)
 {
     return bankno.rightJustified(14, '0', true);
@@ -257,26 +275,11 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
         return {false, F::Account};
 
     const QString digits = store::StripHyphens(row.Bankno).trimmed();
-    {
-        // The bank tells payer numbers apart without regard to case, so the
-        // register does too.
-        QSqlQuery q(m_db);
-        q.prepare("SELECT napbuno FROM TongRegister"
-                  " WHERE Giganid = :Giganid"
-                  " AND   bankcd  = :bankcd"
-                  " AND   replace(bankno, '-', '') = :bankno"
-                  " AND   upper(napbuno) = :napbuno");
-        q.bindValue(":Giganid", row.Giganid);
-        q.bindValue(":bankcd", row.Bankcd);
-        q.bindValue(":bankno", digits);
-        q.bindValue(":napbuno", row.NapbuNO.toUpper());
-        if (q.exec() && q.next()) {
-            m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) +
-                           "[자료변환-중복 데이타 발견]" + "\n\r" + "기관:" + row.Giganid +
-                           ",은행:" + row.Bankcd + ",계좌:" + row.Bankno +
-                           ",납부자:" + row.NapbuNO);
-            return {false, F::None};
-        }
+    if (ConsentExists(m_db, row.Giganid, row.Bankcd, digits, row.NapbuNO)) {
+        m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) + "[자료변환-중복 데이타 발견]" +
+                       "\n\r" + "기관:" + row.Giganid + ",은행:" + row.Bankcd +
+                       ",계좌:" + row.Bankno + ",납부자:" + row.NapbuNO);
+        return {false, F::None};
     }
 
     row.Bankno = digits;

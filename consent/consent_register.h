@@ -48,6 +48,11 @@ struct ConsentRecord
 // The account number zero-filled to 14 characters, or its first 14.
 QString DisplayBankno(const QString& bankno);
 
+// True when a consent with this institution, bank, account (hyphens
+// ignored) and payer number (case ignored) is registered.
+bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
+                   const QString& bankno, const QString& napbuno);
+
 // "" for no code, "정상처리" for 0, else "[code]" and the code's text.
 QString ResultCodeText(const QVariant& resultCd);
 

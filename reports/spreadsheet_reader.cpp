@@ -353,15 +353,19 @@ std::optional<SheetRows> readXls(const QString& path, QString* error)
 
 SheetRows PreviewRows(const SheetRows& sheet, int columns)
 {
-    qsizetype first = 0;
+    qsizetype first = -1;
     for (qsizetype r = 0; r < sheet.size(); ++r) {
         if (!sheet[r].isEmpty() && sheet[r][0].trimmed() == QStringLiteral("이름")) {
             first = r;
             break;
         }
     }
+    // Without a title row the data still goes below the heading row, so
+    // that the first record is not taken for the titles.
     SheetRows rows;
-    for (qsizetype r = first; r < sheet.size(); ++r) {
+    if (first < 0)
+        rows.append(QStringList());
+    for (qsizetype r = std::max<qsizetype>(first, 0); r < sheet.size(); ++r) {
         if (sheet[r].isEmpty() || sheet[r][0].isEmpty())
             continue;
         rows.append(sheet[r].mid(0, std::max(columns, 0)));

@@ -17,9 +17,10 @@ namespace reports {
 using SheetRows = QList<QStringList>;
 std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error = nullptr);
 
-// The rows a preview grid of `columns` columns takes: from the first row
-// whose first cell, trimmed, is "이름" (the title row) or else from the top,
-// only rows whose first cell is not empty, each cut to `columns` cells.
+// The rows a preview grid of `columns` columns takes: the title row (the
+// first row whose first cell, trimmed, is "이름", or an empty row when the
+// sheet has none) and after it, one after another, every later row whose
+// first cell is not empty, each cut to `columns` cells.
 SheetRows PreviewRows(const SheetRows& sheet, int columns);
 
 // How a number cell reads: integers without a fraction, others with up to 15

@@ -163,4 +163,23 @@ QByteArray MidBytes(const QByteArray& bytes, int start, int count)
     return LeftBytes(bytes.mid(i), count - skipped);
 }
 
+bool IsMultiByteUtf8(const QByteArray& bytes)
+{
+    bool multi = false;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const int n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
+                                  : b >= 0xF0 && b <= 0xF4                ? 4
+                                                                          : 0;
+        if (n == 0 || i + n > bytes.size())
+            return false;
+        for (int k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        multi = multi || n > 1;
+        i += n;
+    }
+    return multi;
+}
+
 } // namespace shell

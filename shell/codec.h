@@ -29,4 +29,8 @@ QByteArray LeftBytes(const QByteArray& bytes, int count);
 // is left out.
 QByteArray MidBytes(const QByteArray& bytes, int start, int count);
 
+// True when the bytes hold at least one multi-byte UTF-8 sequence and are
+// valid UTF-8 throughout: a text saved as UTF-8 where CP949 was expected.
+bool IsMultiByteUtf8(const QByteArray& bytes);
+
 } // namespace shell

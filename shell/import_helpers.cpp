@@ -3,9 +3,11 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
+#include "shell/ui.h"
 
 #include <QDate>
 #include <QFile>
+#include <QSqlQuery>
 
 namespace shell {
 namespace {
@@ -21,6 +23,14 @@ bool containsCode(const QStringList& sorted, const QString& code)
 int bytes(const QString& text)
 {
     return Cp949Length(text);
+}
+
+bool inRanges(int code, std::initializer_list<std::pair<int, int>> ranges)
+{
+    for (const auto& [from, to] : ranges)
+        if (code >= from && code <= to)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -92,6 +102,86 @@ FieldCheck CheckTemplateField(bool accept, int column, const QString& raw, const
     }
 }
 
+int DateNumber(const QDate& date)
+{
+    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
+bool RefusesResidentNumber(const QString& bankCode, int date, const QString& value)
+{
+    if (value.trimmed().size() <= 12)
+        return false;
+    bool ok = false;
+    const int c = bankCode.trimmed().toInt(&ok);
+    if (!ok)
+        return false;
+    bool refused = false;
+    if (date > 20140803)
+        refused = inRanges(c, {{3, 4}, {6, 7}, {9, 9}, {19, 20}, {22, 22}, {24, 25}, {27, 27},
+                               {29, 29}, {31, 31}, {33, 37}, {39, 39}, {45, 49}, {53, 53},
+                               {71, 75}, {78, 87}});
+    if (date >= 20140805)
+        refused = refused || c == 2 || c == 5;
+    if (date >= 20140806)
+        refused = refused || inRanges(c, {{21, 21}, {26, 26}, {28, 28}, {88, 88}});
+    if (date > 20140806)
+        refused = refused || inRanges(c, {{10, 18}, {23, 23}, {32, 32}});
+    return refused;
+}
+
+QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
+                         const QStringList& values)
+{
+    QStringList numbers;
+    for (int c : columns)
+        numbers.append(QString::number(c));
+    const QString head =
+        "[" + QString::number(row) + "행[" + firstCell + "]: " + numbers.join(",") + "열]";
+    // A longer head is kept whole rather than cut.
+    return (bytes(head) < 30 ? PadText(head, 30, true) : head) + "= " + values.join(",");
+}
+
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
+                   const QString& nameColumn, const QString& oldName,
+                   const QList<QPair<QString, QVariant>>& values)
+{
+    QString name;
+    QStringList columns, marks;
+    for (const auto& [column, value] : values) {
+        if (column == nameColumn)
+            name = value.toString();
+        columns << column;
+        marks << "?";
+    }
+    QSqlQuery dup(db);
+    dup.prepare("SELECT Count(*) FROM " + table + " WHERE " + nameColumn + " = ? AND " +
+                nameColumn + " <> ?");
+    dup.addBindValue(name);
+    dup.addBindValue(oldName);
+    if (dup.exec() && dup.next() && dup.value(0).toInt() > 0) {
+        ui.ShowInfo(QStringLiteral("자료명칭이 중복됩니다."));
+        return false;
+    }
+    QSqlDatabase connection = db;
+    const bool began = connection.transaction();
+    QSqlQuery del(db);
+    del.prepare("DELETE FROM " + table + " WHERE " + nameColumn + " = ?");
+    del.addBindValue(oldName);
+    QSqlQuery insert(db);
+    insert.prepare("INSERT INTO " + table + " (" + columns.join(", ") + ") VALUES (" +
+                   marks.join(", ") + ")");
+    for (const auto& [column, value] : values)
+        insert.addBindValue(column == nameColumn && name.trimmed().isEmpty() ? QVariant()
+                                                                             : value);
+    if (!began || (!oldName.isEmpty() && !del.exec()) || !insert.exec() || !connection.commit()) {
+        if (began)
+            connection.rollback();
+        ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
+        return false;
+    }
+    return true;
+}
+
 bool IsTitleLine(const QByteArray& line)
 {
     const QByteArray t = line.trimmed();
@@ -102,8 +192,36 @@ bool IsTitleLine(const QByteArray& line)
     return four == name || four == bank || t.left(2) == dong;
 }
 
+std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
+        return std::nullopt;
+    }
+    if (IsMultiByteUtf8(bytes)) {
+        const QString text = QString::fromUtf8(bytes);
+        QByteArray converted = ToCp949(text);
+        if (FromCp949(converted) != text) {
+            if (error)
+                *error = QStringLiteral("CP949(완성형)로 바꿀 수 없는 글자가 있는 파일입니다: ") +
+                         fileName;
+            return std::nullopt;
+        }
+        bytes = std::move(converted);
+    }
+    return bytes;
+}
+
 bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid)
+                      Grid& grid, QString* error)
 {
     QList<LayoutRow> used;
     for (const LayoutRow& row : layout)
@@ -116,10 +234,10 @@ bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>&
         headings.append(row.heading);
     grid.append(headings);
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = ReadCp949File(fileName, error);
+    if (!bytes)
         return false;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines = bytes->split('\n');
     for (QByteArray& l : lines)
         if (l.endsWith('\r'))
             l.chop(1);
@@ -128,13 +246,13 @@ bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>&
 
     qsizetype first = 0;
     for (qsizetype i = 0; i < lines.size() && i < 10; ++i) {
-        if (IsTitleLine(LeftBytes(lines[i], 255))) {
+        if (IsTitleLine(lines[i])) {
             first = i + 1;
             break;
         }
     }
     for (qsizetype i = first; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].left(255);
+        const QByteArray& line = lines[i];
         if (line.trimmed().isEmpty())
             continue;
         QStringList cells;

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QVariant>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace shell {
+
+class Ui;
 
 // The two sorted code lists of the main window, which the import checks
 // look codes up in.
@@ -34,11 +41,50 @@ struct LayoutRow
 
 using Grid = QList<QStringList>;
 
-// Reads a fixed-column CP949 text file into `grid` (row 0: headings). Mode
-// 1 uses every layout row, mode 2 only rows whose start and length are both
-// non-zero. Returns false when the file cannot be read.
+// Reads a fixed-column CP949 text file into `grid` (row 0: headings), from
+// after the title line among the first ten (see IsTitleLine) or from the
+// top. Mode 1 uses every layout row, mode 2 only rows whose start and
+// length are both non-zero. Returns false (with `error`) when the file
+// cannot be read.
 bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid);
+                      Grid& grid, QString* error = nullptr);
+
+// What an import preview shows: the rows (titles first), the errors that
+// block the import, and the account numbers to look at again.
+struct ImportPreview
+{
+    Grid rows;
+    QStringList errors;
+    QStringList accountErrors;
+    bool blocked() const { return !errors.isEmpty(); }
+};
+
+// The bytes of an import file in CP949. A file saved as UTF-8 is converted,
+// so that positions still count CP949 bytes; characters CP949 cannot hold
+// make the file unreadable rather than storing "?" in their place. nullopt
+// with `error` set when the file cannot be read.
+std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error = nullptr);
+
+// True when the bank refuses a resident registration number on `date`
+// (YYYYMMDD as a number): the code is in the set that applies and the
+// trimmed value is longer than 12 characters.
+bool RefusesResidentNumber(const QString& bankCode, int date, const QString& value);
+int DateNumber(const QDate& date);
+
+// An import preview's error line: "[" row "행[" first cell "]: " the
+// failing column numbers and "열]", filled to 30 characters, then "= " and
+// the failing values.
+QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
+                         const QStringList& values);
+
+// Stores a layout row of `table` in place of the one named `oldName` (empty
+// for a new layout), in one transaction. `values` are column and value
+// pairs, the name column `nameColumn` among them. A name another layout
+// has shows "자료명칭이 중복됩니다.", any other table error "필수항목이
+// 누락되었습니다.".
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
+                   const QString& nameColumn, const QString& oldName,
+                   const QList<QPair<QString, QVariant>>& values);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

@@ -26,7 +26,7 @@ void WriteLog(const QString& text, bool isError)
     file.write(ToCp949(now.toString("dd HH:mm:ss") + marker + text) + "\r\n");
 }
 
-bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors)
+QString WriteErrorList(Ui& ui, const QStringList& items, const QStringList& errors)
 {
     QDir().mkpath(TempDir());
     const QString path = TempDir() + "Error.txt";
@@ -37,9 +37,17 @@ bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size()) {
         ui.ShowError(path + "\r" + file.errorString());
-        return false;
+        return {};
     }
-    file.close();
+    return path;
+}
+
+bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors)
+{
+    const QString path = WriteErrorList(ui, items, errors);
+    if (path.isEmpty())
+        return false;
+    const qsizetype n = qMin(items.size(), errors.size());
     const QString question =
         QString("총 %1 건의 자료에서 오류가 발견되었습니다.\r오류 내역은 파일 \"%2\" 에 "
                 "저장되었습니다.\r\r오류 내역 파일을 열람하시겠습니까?")

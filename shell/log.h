@@ -15,5 +15,8 @@ QString LogFilePath(); // this month's file
 // Writes item + "   오류 : " + error lines to Temp/Error.txt and offers to
 // open it. Returns false when the file could not be written.
 bool ReportErrorList(Ui& ui, const QStringList& items, const QStringList& errors);
+// The writing half of ReportErrorList without the question: the file's
+// path, or empty after the error was shown.
+QString WriteErrorList(Ui& ui, const QStringList& items, const QStringList& errors);
 
 } // namespace shell

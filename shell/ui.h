@@ -58,6 +58,9 @@ public:
 
     // Open a file with the platform's viewer for its type.
     virtual bool OpenDocument(const QString& path) = 0;
+    // Open a text file in the user's text editor; the viewer for its type
+    // where no editor is set.
+    virtual bool OpenInTextEditor(const QString& path) { return OpenDocument(path); }
 };
 
 } // namespace shell

@@ -349,76 +349,93 @@ QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
     return text;
 }
 
-bool Batches::Delete(const QList<int>& aptIds, const QString& caption)
+bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
+                 const QList<int>& aptIds, const QString& caption)
 {
     if (aptIds.isEmpty())
         return false;
     const int n = int(aptIds.size());
-    if (!m_ui.Confirm(QString("선택된 %1개의 자료를 삭제하시겠습니까?").arg(n), false))
+    if (!ui.Confirm(QString("선택된 %1개의 자료를 삭제하시겠습니까?").arg(n), false))
         return false;
-    if (!m_ui.Confirm(
+    if (!ui.Confirm(
             QStringLiteral("한번 삭제된 자료는 다시 복구할 수 없습니다.\r\r정말 삭제하시겠습니까?"),
             false))
         return false;
 
-    m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
+    ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
     QStringList logLines;
     {
-        store::TransactionGuard tx(m_dm.db());
-        QSqlQuery read(m_dm.db());
-        QSqlQuery lines(m_dm.db());
-        QSqlQuery head(m_dm.db());
-        read.prepare("SELECT *\nFrom Apt1\nWHERE AptID = :id");
-        lines.prepare("DELETE FROM Apt2 WHERE AptID = :id");
-        head.prepare("DELETE FROM Apt1 WHERE AptID = :id");
+        store::TransactionGuard tx(dm.db());
+        QSqlQuery read(dm.db());
+        QSqlQuery lines(dm.db());
+        QSqlQuery head(dm.db());
+        read.prepare("SELECT *\nFrom " + tables.head + "\nWHERE AptID = :id");
+        lines.prepare("DELETE FROM " + tables.lines + " WHERE AptID = :id");
+        head.prepare("DELETE FROM " + tables.head + " WHERE AptID = :id");
         for (const int id : aptIds) {
             read.bindValue(":id", id);
             if (read.exec())
                 while (read.next())
-                    logLines.append(DeleteLogText(caption, read.record()));
+                    logLines.append(Batches::DeleteLogText(caption, read.record()));
             read.finish();
             lines.bindValue(":id", id);
             head.bindValue(":id", id);
             if (!tx.active() || !lines.exec() || !head.exec()) {
                 const QSqlError e =
                     lines.lastError().isValid() ? lines.lastError() : head.lastError();
-                m_ui.ShowError(store::WriteErrorMessage(e));
+                ui.ShowError(store::WriteErrorMessage(e));
                 return false;
             }
-            m_ui.StepProgress();
+            ui.StepProgress();
         }
         if (!tx.commit()) {
-            m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+            ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
             return false;
         }
     }
     // Logged once the rows are really gone.
     for (const QString& line : logLines)
         shell::WriteLog(line);
-    m_ui.CloseWait();
+    ui.CloseWait();
     return true;
 }
 
-bool Batches::setState(int aptId, int state)
+bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state)
 {
-    store::TransactionGuard tx(m_dm.db());
-    QSqlQuery lines(m_dm.db());
-    QSqlQuery head(m_dm.db());
-    lines.prepare("UPDATE Apt2 SET State = :s WHERE AptID = :id");
-    head.prepare("UPDATE Apt1 SET State = :s WHERE AptID = :id");
+    store::TransactionGuard tx(dm.db());
+    QSqlQuery lines(dm.db());
+    QSqlQuery head(dm.db());
+    lines.prepare("UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id");
+    head.prepare("UPDATE " + tables.head + " SET State = :s WHERE AptID = :id");
     for (QSqlQuery* q : {&lines, &head}) {
         q->bindValue(":s", state);
         q->bindValue(":id", aptId);
         if (!tx.active() || !q->exec()) {
-            m_ui.ShowError(store::WriteErrorMessage(q->lastError()));
+            ui.ShowError(store::WriteErrorMessage(q->lastError()));
             return false;
         }
     }
     if (!tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+        ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
         return false;
     }
     return true;
+}
+
+bool Batches::Delete(const QList<int>& aptIds, const QString& caption)
+{
+    return DeleteHeads(m_dm, m_ui, kBatchTables, aptIds, caption);
+}
+
+bool Batches::setState(int aptId, int state)
+{
+    return SetHeadState(m_dm, m_ui, kBatchTables, aptId, state);
+}
+
+bool AskStateSwitch(shell::Ui& ui, int from, int to)
+{
+    return ui.Confirm(
+        QString("\"%1\"를 \"%2\"로 변환하시겠습니까?").arg(StateText(from), StateText(to)), false);
 }
 
 bool Batches::ToggleState(int aptId)
@@ -427,11 +444,7 @@ bool Batches::ToggleState(int aptId)
     if (!b || (b->State != 0 && b->State != 1))
         return false;
     const int to = b->State == 1 ? 0 : 1;
-    const QString question =
-        QString("\"%1\"를 \"%2\"로 변환하시겠습니까?").arg(StateText(b->State), StateText(to));
-    if (!m_ui.Confirm(question, false))
-        return false;
-    return setState(aptId, to);
+    return AskStateSwitch(m_ui, b->State, to) && setState(aptId, to);
 }
 
 bool Batches::SwitchState(int aptId, int state)

@@ -156,6 +156,25 @@ private:
     shell::Ui& m_ui;
 };
 
+// A head table and its lines: the batches (Apt1/Apt2) or the saved groups
+// (GroupAp1/GroupAp2), which share their delete and state switch.
+struct HeadTables
+{
+    QString head;
+    QString lines;
+};
+inline const HeadTables kBatchTables{QStringLiteral("Apt1"), QStringLiteral("Apt2")};
+inline const HeadTables kGroupTables{QStringLiteral("GroupAp1"), QStringLiteral("GroupAp2")};
+
+// Asks twice and deletes the heads with all their lines in one transaction;
+// each deleted head is logged, `caption` first.
+bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
+                 const QList<int>& aptIds, const QString& caption);
+// Sets State on a head and all its lines.
+bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state);
+// The double-click question: "from" to "to".
+bool AskStateSwitch(shell::Ui& ui, int from, int to);
+
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);
 

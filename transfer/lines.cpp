@@ -2,6 +2,8 @@
 
 #include "shell/codec.h"
 #include "shell/firm_ini.h"
+#include "shell/import_helpers.h"
+#include "shell/text_helpers.h"
 #include "shell/log.h"
 #include "shell/ui.h"
 #include "store/account_numbers.h"
@@ -25,6 +27,10 @@ using namespace detail;
 const char* const kLineColumns =
     "Apt2ID, AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
     "ResultID, NapbuNo, Rdate, State, Sdate, Stime, DataNo, Bigo, Kita, ResultID4";
+// Group lines are never sent, so they have no send and receive dates.
+const char* const kGroupLineColumns =
+    "Apt2ID, AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
+    "ResultID, NapbuNo, NULL, State, NULL, NULL, DataNo, Bigo, Kita, ResultID4";
 
 std::optional<double> toOptionalDouble(const QVariant& v)
 {
@@ -134,6 +140,12 @@ QString ConsentStatusText(std::optional<int> status)
     return QStringLiteral("미등록");
 }
 
+QString LinesCaption(const QString& institutionName)
+{
+    return institutionName.isEmpty() ? QStringLiteral("Veltrin-이체자료")
+                                     : "Veltrin-" + institutionName + " 이체자료";
+}
+
 void Describe(TransferItem& l, const store::TDM1& dm)
 {
     l.MBankNo = l.BankNo.isEmpty() ? QString() : store::HyphenateAccount(l.BankCode, l.BankNo);
@@ -157,9 +169,15 @@ int FindLine(const QList<TransferItem>& lines, int from, const LineSearch& searc
     return -1;
 }
 
-TransferLines::TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId)
-    : m_dm(dm), m_ui(ui), m_aptId(aptId), m_limit(shell::ReadAmountLimit())
+TransferLines::TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId, LineTable table)
+    : m_dm(dm), m_ui(ui), m_aptId(aptId), m_limit(shell::ReadAmountLimit()),
+      m_group(table == LineTable::Group), m_table(m_group ? "GroupAp2" : "Apt2")
 {
+}
+
+QString TransferLines::columns() const
+{
+    return QString::fromLatin1(m_group ? kGroupLineColumns : kLineColumns);
 }
 
 QList<TransferItem> TransferLines::List(LineOrder order) const
@@ -183,7 +201,7 @@ QList<TransferItem> TransferLines::List(LineOrder order) const
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
     q.prepare(
-        QString("SELECT %1 FROM Apt2 WHERE AptID = :id ORDER BY %2").arg(kLineColumns, orderBy));
+        QString("SELECT %1 FROM %2 WHERE AptID = :id ORDER BY %3").arg(columns(), m_table, orderBy));
     q.bindValue(":id", m_aptId);
     if (q.exec()) {
         while (q.next()) {
@@ -197,7 +215,7 @@ QList<TransferItem> TransferLines::List(LineOrder order) const
 std::optional<TransferItem> TransferLines::Find(int apt2Id) const
 {
     QSqlQuery q(m_dm.db());
-    q.prepare(QString("SELECT %1\nFrom Apt2\nWHERE Apt2ID = :id").arg(kLineColumns));
+    q.prepare(QString("SELECT %1\nFrom %2\nWHERE Apt2ID = :id").arg(columns(), m_table));
     q.bindValue(":id", apt2Id);
     if (!q.exec() || !q.next())
         return std::nullopt;
@@ -210,7 +228,7 @@ TransferItem TransferLines::NewLine(const TransferBatch& batch) const
 {
     TransferItem l;
     l.AptID = batch.AptID;
-    l.BankCode = "11";
+    l.BankCode = m_group ? "35" : "11";
     l.IcheDate = batch.IcheDate;
     l.IcheMoney = 0;
     l.IcheYebu = "Z";
@@ -248,6 +266,13 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
         m_ui.ShowInfo(text);
         return LineSave{false, field};
     };
+    // A group keeps the real-name number as typed; the banks refuse a full
+    // resident registration number there.
+    if (m_group && shell::RefusesResidentNumber("11", shell::DateNumber(l.IcheDate),
+                                                shell::RemoveChar(l.NapbuNo, '-')))
+        return refuse("실명번호의 주민등록번호는 생년월일로 대체 되었습니다.\r\n확인 후 수정해 "
+                      "주시기 바랍니다.",
+                      F::IcheMoney);
     if (!checkAmount(l.IcheMoney))
         return {false, F::IcheMoney};
     l.BankCode = l.BankCode.trimmed();
@@ -267,17 +292,22 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
     l.Ho = store::TrimRight(l.Ho);
     l.DongInt = numberOf(l.Dong);
     l.HoInt = numberOf(l.Ho);
-    l.BankNo = number;
-    l.NapbuNo = l.Dong + l.Ho;
+    if (m_group) {
+        l.BankNo = store::HyphenateOrKeep(l.BankCode, number);
+        l.NapbuNo = l.NapbuNo.trimmed();
+    } else {
+        l.BankNo = number;
+        l.NapbuNo = l.Dong + l.Ho;
+    }
 
     QSqlQuery q(m_dm.db());
     if (isNew)
-        q.prepare("INSERT INTO Apt2 (AptID, Dong, DongInt, Ho, HoInt, Bigo, BankCode, BankNo, "
+        q.prepare("INSERT INTO " + m_table + " (AptID, Dong, DongInt, Ho, HoInt, Bigo, BankCode, BankNo, "
                   "NapbuNo, IcheMoney, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, :Dong, "
                   ":DongInt, :Ho, :HoInt, :Bigo, :BankCode, :BankNo, :NapbuNo, :IcheMoney, :Kita, "
                   ":IcheDate, :IcheYebu, :State)");
     else
-        q.prepare("UPDATE Apt2 SET Dong = :Dong, DongInt = :DongInt, Ho = :Ho, HoInt = :HoInt, "
+        q.prepare("UPDATE " + m_table + " SET Dong = :Dong, DongInt = :DongInt, Ho = :Ho, HoInt = :HoInt, "
                   "Bigo = :Bigo, BankCode = :BankCode, BankNo = :BankNo, NapbuNo = :NapbuNo, "
                   "IcheMoney = :IcheMoney, Kita = :Kita WHERE Apt2ID = :Apt2ID");
     bindAll(q, {{":Dong", l.Dong},
@@ -319,7 +349,7 @@ bool TransferLines::Delete(const QList<int>& apt2Ids, const QString& caption)
         m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
     store::TransactionGuard tx(m_dm.db());
     QSqlQuery q(m_dm.db());
-    q.prepare("DELETE FROM Apt2 WHERE Apt2ID = :id AND AptID = :apt");
+    q.prepare("DELETE FROM " + m_table + " WHERE Apt2ID = :id AND AptID = :apt");
     for (const int id : apt2Ids) {
         q.bindValue(":id", id);
         q.bindValue(":apt", m_aptId);
@@ -345,13 +375,14 @@ std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batc
     if (!src)
         return std::nullopt;
     QSqlQuery next(m_dm.db());
-    next.prepare("SELECT Max(DataNo) FROM Apt2 WHERE AptID = :id");
+    next.prepare("SELECT Max(DataNo) FROM " + m_table + " WHERE AptID = :id");
     next.bindValue(":id", batch.AptID);
     const int dataNo = next.exec() && next.next() ? next.value(0).toInt() + 1 : 1;
 
     QSqlQuery q(m_dm.db());
     q.prepare(
-        "INSERT INTO Apt2 (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
+        "INSERT INTO " + m_table +
+        " (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
         "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
         ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, 'Z', :State, :DataNo)");
     bindAll(q, {{":AptID", batch.AptID},
@@ -389,7 +420,7 @@ bool TransferLines::SetAmount(const QList<int>& apt2Ids, const QString& text)
         m_ui.ShowProgress(QStringLiteral("이체금액 변경 처리 중..."), 0, int(apt2Ids.size()), true);
     store::TransactionGuard tx(m_dm.db());
     QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE Apt2 SET IcheMoney = :m WHERE Apt2ID = :id AND AptID = :apt");
+    q.prepare("UPDATE " + m_table + " SET IcheMoney = :m WHERE Apt2ID = :id AND AptID = :apt");
     for (const int id : apt2Ids) {
         bindAll(q, {{":m", *amount}, {":id", id}, {":apt", m_aptId}});
         if (!tx.active() || !q.exec()) {

@@ -93,15 +93,23 @@ QStringList ExportRow(const TransferItem& line);
 // for anything else.
 QString ConsentStatusText(std::optional<int> status);
 
+// The lines screen's caption, which also begins its log lines.
+QString LinesCaption(const QString& institutionName);
+
 // Fills the calculated texts of a line.
 void Describe(TransferItem& line, const store::TDM1& dm);
 
-// The line operations of the lines screen for one batch. The amount limit
-// is read from Firm.ini once, when the object is made.
+// Which lines: of a batch (Apt2) or of a saved group (GroupAp2).
+enum class LineTable { Batch, Group };
+
+// The line operations of the lines screen for one batch, or of the group
+// lines screen for one group. The amount limit is read from Firm.ini once,
+// when the object is made.
 class TransferLines
 {
 public:
-    TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId);
+    TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId,
+                  LineTable table = LineTable::Batch);
 
     int aptId() const { return m_aptId; }
     qint64 limit() const { return m_limit; }
@@ -141,11 +149,14 @@ public:
 
 private:
     bool checkAmount(qint64 amount);
+    QString columns() const;
 
     store::TDM1& m_dm;
     shell::Ui& m_ui;
     int m_aptId;
     qint64 m_limit;
+    bool m_group;
+    QString m_table;
 };
 
 // The first line at or after `from` that matches; -1 when none.

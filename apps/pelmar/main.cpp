@@ -27,6 +27,7 @@
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "transfer/ui/tfm_apt1.h"
+#include "transfer/ui/tfm_group_apt1.h"
 #include "widgets/screen_commands.h"
 
 #include <QPointer>
@@ -108,6 +109,13 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
         // The main window's own 닫기 entry answers Ctrl+F4 for its child and
         // asks the screen the same way; the screen's entry keeps showing the
         // key but leaves it to the main window, as two owners would cancel out.
+        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
+            Qt::WidgetShortcut);
+        return screen;
+    });
+    catalog.addChild(shell::ui::ChildKind::BatchGroups, [](const shell::ui::ScreenRequest& r) {
+        auto* screen = new transfer::TfmGroupApt1(*r.dm, *r.ui, r.parent);
+        // As for the batch screen: the main window answers Ctrl+F4.
         screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
             Qt::WidgetShortcut);
         return screen;

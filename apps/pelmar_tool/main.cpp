@@ -24,6 +24,7 @@ QList<ToolCommand> allCommands()
     all += ConsentCommands();
     all += ExchangeCommands();
     all += DemoCommands();
+    all += ImportCommands();
     return all;
 }
 

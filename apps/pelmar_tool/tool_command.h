@@ -50,3 +50,4 @@ QList<ToolCommand> MaintenanceCommands();
 QList<ToolCommand> ConsentCommands();
 QList<ToolCommand> ExchangeCommands();
 QList<ToolCommand> DemoCommands();
+QList<ToolCommand> ImportCommands();

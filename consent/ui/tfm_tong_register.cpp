@@ -3,13 +3,18 @@
 #include "codes/bank_code.h"
 #include "codes/institution.h"
 #include "consent/evidence_transfer.h"
+#include "consent/consent_import.h"
 #include "consent/ui/fm_evidential_file.h"
+#include "consent/ui/fm_find_register.h"
 #include "platform/securelink.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
+#include "shell/code_lists.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
+#include "transfer/ui/tfm_catc_apt.h"
+#include "transfer/ui/tfm_catc_preview.h"
 #include "widgets/column_memory.h"
 #include "widgets/screen_commands.h"
 
@@ -33,6 +38,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace consent {
 namespace {
@@ -92,7 +99,7 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent
     QAction* afterDelete = m_commands->action(widgets::ScreenCommands::Save);
     auto* convertMenu = new QMenu(this);
     m_import = convertMenu->addAction(QStringLiteral("데이타 읽기"));
-    m_import->setEnabled(false); // the consent import arrives with its own screen
+    connect(m_import, &QAction::triggered, this, &TfmTongRegister::ImportClick);
     m_export = convertMenu->addAction(QStringLiteral("엑셀로 내보내기"));
     connect(m_export, &QAction::triggered, this, &TfmTongRegister::ExportClick);
     auto* sortMenu = new QMenu(this);
@@ -112,7 +119,8 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent
     // The toolbar reads: 개별입력, 입 력, 삭 제, 자료변환, 검 색, 정 렬, 저 장, 취 소, 닫 기.
     m_convert = menuAction(bar, afterDelete, QStringLiteral("자료변환"), convertMenu);
     m_search = new QAction(QStringLiteral("검 색"), this);
-    m_search->setEnabled(false); // the search dialog comes with the consent import
+    m_search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(m_search, &QAction::triggered, this, &TfmTongRegister::BtnFindClick);
     bar->insertAction(afterDelete, m_search);
     m_sortMenu = menuAction(bar, afterDelete, QStringLiteral("정 렬"), sortMenu);
     bar->insertSeparator(afterDelete);
@@ -428,6 +436,92 @@ QList<ConsentRecord> TfmTongRegister::selectedRows() const
         if (i < m_rows.size())
             out.append(m_rows[i]);
     return out;
+}
+
+transfer::LayoutKind TfmTongRegister::ImportKind(std::shared_ptr<shell::Grid> applied)
+{
+    transfer::LayoutKind k;
+    k.objectName = "fmCatcTongRegister";
+    k.caption = QStringLiteral("출금동의신청-일괄등록");
+    k.items = ImportColumnNames();
+    k.sampleWidth = 100;
+    k.spreadsheet = true;
+    k.list = [this] {
+        QList<transfer::EditorLayout> out;
+        for (const ConsentLayout& l : ReadConsentLayouts(m_db)) {
+            transfer::EditorLayout e{l.NAME, l.LEN, {}, {}};
+            for (int i = 0; i < 10; ++i) {
+                e.start.append(l.start[i]);
+                e.size.append(l.size[i]);
+            }
+            out.append(e);
+        }
+        return out;
+    };
+    k.save = [this](const transfer::EditorLayout& e, const QString& oldName) {
+        ConsentLayout l;
+        l.NAME = e.name;
+        l.LEN = e.len;
+        for (int i = 0; i < 10; ++i) {
+            l.start[i] = e.start.value(i);
+            l.size[i] = e.size.value(i);
+        }
+        return SaveConsentLayout(m_db, m_ui, l, oldName);
+    };
+    k.remove = [this](const QString& name) { return DeleteConsentLayout(m_db, name); };
+    k.preview = [this, applied](const transfer::EditorLayout&, const QString& file,
+                                QWidget* parent) {
+        shell::CodeLists codes;
+        shell::ReloadCodeLists(m_db, codes);
+        transfer::TfmCatcPreview preview(m_ui, ImportColumnNames(), parent);
+        if (!preview.LoadSpreadsheet(
+                file, [&codes](const shell::Grid& rows) { return CheckConsentRows(rows, codes); }))
+            return false;
+        if (preview.exec() != QDialog::Accepted)
+            return false;
+        *applied = preview.rows();
+        return true;
+    };
+    return k;
+}
+
+void TfmTongRegister::ImportClick()
+{
+    if (m_editing)
+        BtnCancelClick();
+    auto applied = std::make_shared<shell::Grid>();
+    transfer::TfmCatcApt editor(m_ui, ImportKind(applied), this);
+    if (editor.exec() != QDialog::Accepted || applied->isEmpty())
+        return;
+    const QString layout = editor.current() ? editor.current()->name : QString();
+    FilterStatus(0);
+    {
+        // The toolbar comes back however the import ends.
+        QToolBar* bar = m_commands->toolBar();
+        struct Restore
+        {
+            QToolBar* bar;
+            ~Restore() { bar->setEnabled(true); }
+        } restore{bar};
+        bar->setEnabled(false);
+        ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName());
+    }
+    reload();
+    refreshCounts();
+}
+
+void TfmTongRegister::BtnFindClick()
+{
+    if (m_editing || m_rows.isEmpty())
+        return;
+    FmFindRegister find(
+        m_ui, m_rows, [this] { return m_grid->currentRow(); },
+        [this](int row) {
+            m_grid->clearSelection();
+            m_grid->setCurrentCell(row, 0);
+        },
+        this);
+    find.exec();
 }
 
 void TfmTongRegister::FilterStatus(int status)

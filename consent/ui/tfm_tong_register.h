@@ -1,9 +1,12 @@
 #pragma once
 
 #include "consent/consent_register.h"
+#include "shell/import_helpers.h"
+#include "transfer/ui/tfm_catc_apt.h"
 
 #include <QDialog>
 #include <QSqlDatabase>
+#include <memory>
 
 class QAction;
 class QButtonGroup;
@@ -65,11 +68,17 @@ public:
     void BtnEvidenceSendClick();
     void ExportClick();
     void FilterStatus(int status); // -1: all
+    // 자료변환 ▸ 데이타 읽기: the layout screen, the spreadsheet preview, then
+    // the import of the applied rows.
+    void ImportClick();
+    // 검 색: the search dialog over the rows shown.
+    void BtnFindClick();
 
 protected:
     void reject() override;
 
 private:
+    transfer::LayoutKind ImportKind(std::shared_ptr<shell::Grid> applied);
     void buildEntryPanel(QWidget* panel);
     void reload();
     void refreshCounts();

@@ -18,12 +18,19 @@ bool ReadSpreadsheetIntoGrid(shell::Ui& ui, const QString& fileName, QTableWidge
         ui.ShowError(error);
         return false;
     }
-    const SheetRows rows = PreviewRows(*sheet, grid->columnCount());
+    SheetRows rows = PreviewRows(*sheet, grid->columnCount());
+    // A sheet without a title row keeps the grid's own headings in row 0.
+    if (rows.first().isEmpty())
+        for (int c = 0; c < grid->columnCount(); ++c)
+            rows.first().append(grid->horizontalHeaderItem(c) ? grid->horizontalHeaderItem(c)->text()
+                                                              : QString());
     grid->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < rows[r].size(); ++c)
             grid->setItem(r, c, new QTableWidgetItem(rows[r][c]));
-        ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(r + 1));
+        // A long sheet would spend its time repainting the wait window.
+        if ((r + 1) % 100 == 0 || r + 1 == rows.size())
+            ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(r + 1));
     }
     ui.CloseWait();
     return true;

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
@@ -268,6 +269,19 @@ std::optional<int> QtUi::ChooseBasicColor(int initial)
 bool QtUi::OpenDocument(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtUi::OpenInTextEditor(const QString& path)
+{
+    for (const char* variable : {"VISUAL", "EDITOR"}) {
+        QStringList command = QProcess::splitCommand(qEnvironmentVariable(variable));
+        if (command.isEmpty())
+            continue;
+        const QString program = command.takeFirst();
+        if (QProcess::startDetached(program, command << path))
+            return true;
+    }
+    return OpenDocument(path);
 }
 
 } // namespace shell::ui

@@ -44,6 +44,7 @@ public:
     std::optional<int> ChooseBasicColor(int initial);
 
     bool OpenDocument(const QString& path) override;
+    bool OpenInTextEditor(const QString& path) override;
 
     // While the program is being ended from outside no new box is shown:
     // messages are dropped and every question gets its safe answer.

@@ -4,12 +4,19 @@
 #include "consent/evidence_transfer.h"
 #include "consent/ui/fm_evidential_authkey.h"
 #include "consent/ui/fm_evidential_file.h"
+#include "consent/ui/fm_find_register.h"
 #include "consent/ui/tfm_tong_register.h"
 #include "tests/support/data_fixture.h"
 #include "tests/support/qt_app.h"
+#include "transfer/ui/tfm_catc_apt.h"
+#include "transfer/ui/tfm_catc_preview.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <functional>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -40,8 +47,8 @@ protected:
 TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
 {
     consent::TfmTongRegister screen(db(), ui);
-    EXPECT_FALSE(screen.importAction()->isEnabled());
-    EXPECT_FALSE(screen.searchAction()->isEnabled());
+    EXPECT_TRUE(screen.importAction()->isEnabled());
+    EXPECT_TRUE(screen.searchAction()->isEnabled());
     EXPECT_TRUE(screen.exportAction()->isEnabled());
     EXPECT_TRUE(screen.sortAction(0)->isChecked());
     EXPECT_EQ(screen.allCheck()->text(), QStringLiteral("전체(3)"));
@@ -141,3 +148,58 @@ TEST_F(ConsentScreens, EvidenceScreenMarksChangedKinds)
 }
 
 } // namespace
+
+namespace {
+
+// Runs `inside` on the next modal dialog once it shows.
+void onNextDialog(std::function<void(QDialog*)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d) << "no dialog opened";
+        inside(d);
+    });
+}
+
+} // namespace
+
+TEST_F(ConsentScreens, SearchAndSpreadsheetImport)
+{
+    consent::TfmTongRegister screen(db(), ui);
+    screen.show();
+    onNextDialog([&](QDialog* d) {
+        auto* find = qobject_cast<consent::FmFindRegister*>(d);
+        ASSERT_TRUE(find);
+        find->field(3)->setText("2");
+        find->BtnFirstClick();
+        find->BtnNextClick();
+        find->reject();
+    });
+    screen.BtnFindClick();
+    EXPECT_EQ(ui.texts("info").last(), "더이상 조건에 해당하는 자료가 없습니다.");
+
+    writeFile("in.csv", "이름,기관업체코드,은행코드,계좌번호,납부자번호,실명번호\r\n"
+                        "홍길동,A000000001,13,123-456-7890,p7,800101\r\n");
+    ui.answerChooser(path("in.csv"));
+    bool previewShown = false;
+    onNextDialog([&](QDialog* d) {
+        auto* layouts = qobject_cast<transfer::TfmCatcApt*>(d);
+        ASSERT_TRUE(layouts);
+        EXPECT_EQ(layouts->windowTitle(), "출금동의신청-일괄등록");
+        onNextDialog([&](QDialog* p) {
+            auto* preview = qobject_cast<transfer::TfmCatcPreview*>(p);
+            ASSERT_TRUE(preview);
+            previewShown = true;
+            EXPECT_EQ(preview->statusLine()->text(), " 전체=[1],오류=[0]");
+            preview->accept();
+        });
+        layouts->ChooseFileClick();
+    });
+    screen.ImportClick();
+    EXPECT_TRUE(previewShown);
+    EXPECT_EQ(ui.texts("info").last(), "1 건의 자료가 변환되었습니다.");
+    EXPECT_EQ(value("SELECT Bankcd || DisplayBankno FROM TongRegister WHERE NapbuNO = 'P7'")
+                  .toString(),
+              "1200001234567890");
+    EXPECT_EQ(ui.texts("open").size(), 1); // the report in the text editor
+}

@@ -123,7 +123,9 @@ TEST(PreviewRows, StartAtTheTitleRowAndSkipRowsWithoutAFirstCell)
                              {"김철수", "5", "6"}};
     EXPECT_EQ(reports::PreviewRows(sheet, 2),
               SheetRows({{" 이름 ", "계좌"}, {"홍길동", "1"}, {"김철수", "5"}}));
-    // Without a title row every row with a first cell is taken from the top.
+    // Without a title row an empty one comes first and every row with a
+    // first cell follows, none lost.
     const SheetRows plain = {{"a", "1"}, {"", "2"}, {"b", "3"}};
-    EXPECT_EQ(reports::PreviewRows(plain, 5), SheetRows({{"a", "1"}, {"b", "3"}}));
+    EXPECT_EQ(reports::PreviewRows(plain, 5), SheetRows({{}, {"a", "1"}, {"b", "3"}}));
+    EXPECT_EQ(reports::PreviewRows({}, 3), SheetRows({{}}));
 }

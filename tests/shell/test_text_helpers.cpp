@@ -256,10 +256,12 @@ TEST_F(FixedColumns, CutsColumnsInBytesAndDropsSplitCharacters)
     EXPECT_EQ(s(g[1][1]), s(QStringLiteral("나")));
 }
 
-TEST_F(FixedColumns, LongLinesAreCutAt255Bytes)
+TEST_F(FixedColumns, LongLinesAreReadWhole)
 {
-    layout = {{"tail", 250, 10}};
-    const Grid g = read(QByteArray(249, 'x') + "ABCDEFGHIJ\n");
+    // A field past byte 255 is read like any other.
+    layout = {{"tail", 250, 10}, {"far", 401, 6}};
+    const Grid g = read(QByteArray(249, 'x') + "ABCDEFGHIJ" + QByteArray(141, 'y') + "KLMNOP\n");
     ASSERT_EQ(g.size(), 2);
-    EXPECT_EQ(s(g[1][0]), "ABCDEF");
+    EXPECT_EQ(s(g[1][0]), "ABCDEFGHIJ");
+    EXPECT_EQ(s(g[1][1]), "KLMNOP");
 }

@@ -314,7 +314,7 @@ TEST_F(Screens, LineEntryChecksAndContinuousEntry)
     show(s);
     EXPECT_FALSE(s.commands()->action(C::Edit)->isEnabled());
     EXPECT_TRUE(s.extra(TfmApt2::Convert)->isEnabled());
-    EXPECT_FALSE(s.importAction()->isEnabled());
+    EXPECT_TRUE(s.importAction()->isEnabled());
     EXPECT_TRUE(s.exportAction()->isEnabled());
 
     s.BtnInsertClick();

@@ -181,3 +181,48 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     EXPECT_EQ(tool({"print", "--batch", "9", "--pdf", ws + "/x.pdf"}).exitCode, 1);
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
 }
+
+TEST_F(TransferTool, ImportLinesAndConsentsPrintTheirCounts)
+{
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    QFile file(ws + "/in.prn");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // The shipped layout: records of 100 bytes, 동 1/4, 호 5/4, 입주자명
+    // 9/20, 은행코드 29/2, 계좌번호 31/16, 이체금액 47/13.
+    for (const char* bank : {"11", "30"})
+        file.write(QByteArray("101 1203                    ")
+                       .append(bank)
+                       .append("12345678901     1000")
+                       .leftJustified(98, ' ') +
+                   "\r\n");
+    file.close();
+    ToolRun r = tool({"import-lines", "--batch", "1", "--layout", "기본양식", ws + "/in.prn"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("accepted\t1\nrejected\t1\nreport\t")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.trimmed().endsWith("Error.txt"));
+    r = tool({"lines", "--batch", "1"});
+    EXPECT_TRUE(r.out.contains("의뢰\t1\t1000")) << r.out.toStdString();
+
+    EXPECT_EQ(tool({"import-lines", "--batch", "1", "--layout", "기본양식", ws + "/none.prn"})
+                  .exitCode,
+              1);
+    EXPECT_EQ(tool({"import-lines", "--batch", "1", "--layout", "없음", ws + "/in.prn"}).exitCode,
+              1);
+    EXPECT_EQ(tool({"import-lines", "--batch", "1", ws + "/in.prn"}).exitCode, 2);
+
+    QFile csv(ws + "/consents.csv");
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("이름,기관업체코드,은행코드,계좌번호,납부자번호,실명번호\r\n"
+              "홍길동,A123456789,11,123-456-7890,p1,800101\r\n"
+              "김철수,A123456789,13,2222222222,p2,800101\r\n");
+    csv.close();
+    r = tool({"import-consents", ws + "/consents.csv"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("accepted\t2\nrejected\t0\nreport\t")) << r.out.toStdString();
+    r = tool({"import-consents", ws + "/consents.csv"});
+    EXPECT_TRUE(r.out.startsWith("accepted\t0\nrejected\t2\n")) << r.out.toStdString();
+    QFile empty(ws + "/empty.xlsx");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(tool({"import-consents", ws + "/empty.xlsx"}).exitCode, 1);
+}

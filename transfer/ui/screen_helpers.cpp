@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCursor>
+#include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -11,6 +12,15 @@
 #include <algorithm>
 
 namespace transfer {
+
+QFont FixedPitchFont()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("NanumGothicCoding"), QStringLiteral("D2Coding"),
+                   QStringLiteral("Monospace")});
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
 
 QTableView* MakeGrid(QWidget* parent, QAbstractItemModel* model)
 {

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QAbstractItemModel;
+class QFont;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -17,6 +18,10 @@ namespace transfer {
 
 // A multi-select, read-only grid of whole rows.
 QTableView* MakeGrid(QWidget* parent, QAbstractItemModel* model);
+
+// A fixed-pitch font whose Hangul take two columns, so that CP949 byte
+// positions line up on screen; plain monospace where none is installed.
+QFont FixedPitchFont();
 
 // Icons above their texts, so that a screen's many commands fit its width.
 void CompactToolBar(QToolBar* bar);

@@ -3,8 +3,10 @@
 #include "reports/spreadsheet_writer.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
+#include "transfer/line_import.h"
 #include "transfer/ui/row_table_model.h"
 #include "transfer/ui/screen_helpers.h"
+#include "transfer/ui/tfm_catc_apt.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
@@ -25,6 +27,8 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace transfer {
 namespace {
@@ -62,20 +66,56 @@ QLabel* display(QWidget* parent)
 
 QString TfmApt2::CaptionFor(const QString& institutionName)
 {
-    return institutionName.isEmpty() ? QStringLiteral("Veltrin-이체자료")
-                                     : "Veltrin-" + institutionName + " 이체자료";
+    return LinesCaption(institutionName);
 }
 
 TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
-    : QDialog(parent), m_dm(dm), m_ui(ui), m_lines(dm, ui, aptId)
+    : TfmApt2(dm, ui, aptId, nullptr, parent)
 {
-    setObjectName("TfmApt2");
+}
+
+TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, const TransferGroup& group, QWidget* parent)
+    : TfmApt2(dm, ui, group.AptID, &group, parent)
+{
+}
+
+TfmGroupApt2::TfmGroupApt2(store::TDM1& dm, shell::Ui& ui, const TransferGroup& group,
+                           QWidget* parent)
+    : TfmApt2(dm, ui, group, parent)
+{
+}
+
+QString TfmGroupApt2::CaptionFor(const QString& groupName)
+{
+    return "Veltrin그룹관리-" + groupName + " 이체자료";
+}
+
+TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, const TransferGroup* group,
+                 QWidget* parent)
+    : QDialog(parent), m_dm(dm), m_ui(ui),
+      m_lines(dm, ui, aptId, group ? LineTable::Group : LineTable::Batch), m_group(group)
+{
     Batches batches(dm, ui);
-    m_batch = batches.Find(aptId).value_or(TransferBatch{});
-    m_batch.AptID = aptId;
-    const std::optional<codes::Institution> inst = batches.Institution(m_batch.GiganID10);
-    setWindowTitle(CaptionFor(inst ? inst->Name : QString()));
+    if (group) {
+        setObjectName("TfmGroupApt2");
+        m_batch = group->lineHead();
+        setWindowTitle(TfmGroupApt2::CaptionFor(group->GroupName));
+    } else {
+        setObjectName("TfmApt2");
+        m_batch = batches.Find(aptId).value_or(TransferBatch{});
+        m_batch.AptID = aptId;
+        const std::optional<codes::Institution> inst = batches.Institution(m_batch.GiganID10);
+        setWindowTitle(CaptionFor(inst ? inst->Name : QString()));
+    }
     m_banks = codes::BankCodes(dm.db(), ui, QString()).List();
+    // Groups are kept for the own bank groups only (codes 10 to 15).
+    if (m_group)
+        m_banks.erase(std::remove_if(m_banks.begin(), m_banks.end(),
+                                     [](const codes::BankCodeEntry& b) {
+                                         return b.Id < QLatin1String("10") ||
+                                                b.Id > QLatin1String("15");
+                                     }),
+                      m_banks.end());
 
     m_model = new Model(
         {{"출금동의", [](const TransferItem& l) { return l.cStatus; }},
@@ -84,7 +124,8 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
          {"입주자명", [](const TransferItem& l) { return l.Bigo; }},
          {"실명번호", [](const TransferItem& l) { return l.NapbuNo; }},
          {"은 행 명", [](const TransferItem& l) { return l.BankName; }},
-         {"계 좌 번 호", [](const TransferItem& l) { return l.MBankNo; }},
+         {"계 좌 번 호",
+          [this](const TransferItem& l) { return m_group ? l.BankNo : l.MBankNo; }},
          {"예금주명", [](const TransferItem& l) { return l.Kita; }},
          {"이체금액", [](const TransferItem& l) { return FormatAmount(l.IcheMoney); }, true},
          {"상  태", [](const TransferItem& l) { return l.Stat; }}},
@@ -99,12 +140,17 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
     const int widths[] = {70, 45, 45, 90, 110, 110, 140, 90, 100};
     for (int i = 0; i < 9; ++i)
         m_grid->setColumnWidth(i, widths[i]);
-    widgets::RestoreColumns(m_grid->horizontalHeader(), "Apt2");
+    widgets::RestoreColumns(m_grid->horizontalHeader(), m_group ? "GroupApt2" : "Apt2");
+    if (m_group) {
+        // No consent or state column; the account as it is stored.
+        m_grid->setColumnHidden(0, true);
+        m_grid->setColumnHidden(9, true);
+    }
 
     m_dong = makeEdit(this, 4);
     m_ho = makeEdit(this, 4);
     m_napbuNo = new QLineEdit(this);
-    m_napbuNo->setReadOnly(true);
+    m_napbuNo->setReadOnly(!m_group);
     m_napbuNo->setMaxLength(13);
     m_cNapbuNo = new QLineEdit(this);
     m_cNapbuNo->setReadOnly(true);
@@ -146,7 +192,7 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
     row(0, 0, "동 / 호", dongHo);
     row(0, 1, "실명번호", m_napbuNo);
     row(0, 2, "납부번호", m_cNapbuNo);
-    row(1, 0, "입주자명(기장)", m_bigo);
+    row(1, 0, m_group ? "입주자명" : "입주자명(기장)", m_bigo);
     row(1, 1, "은 행 명", bank);
     row(1, 2, "계좌번호", m_bankNo);
     row(2, 0, "이체금액", m_money);
@@ -154,6 +200,14 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
     row(2, 2, "이체여부", m_yebuName);
     row(3, 0, "처리결과", m_resultName);
     detail->addWidget(m_consent, 3, 3, 1, 3);
+    for (QWidget* w : {static_cast<QWidget*>(m_consent), static_cast<QWidget*>(m_yebuName),
+                       static_cast<QWidget*>(m_resultName), static_cast<QWidget*>(m_cNapbuNo)})
+        w->setVisible(!m_group);
+    if (m_group)
+        for (QLayoutItem* label :
+             {detail->itemAtPosition(0, 4), detail->itemAtPosition(2, 4), detail->itemAtPosition(3, 0)})
+            if (label && label->widget())
+                label->widget()->hide();
     for (int c : {1, 3, 5})
         detail->setColumnStretch(c, 1);
 
@@ -189,7 +243,7 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent)
 
 TfmApt2::~TfmApt2()
 {
-    widgets::SaveColumns(m_grid->horizontalHeader(), "Apt2");
+    widgets::SaveColumns(m_grid->horizontalHeader(), m_group ? "GroupApt2" : "Apt2");
 }
 
 void TfmApt2::buildCommands()
@@ -200,13 +254,15 @@ void TfmApt2::buildCommands()
     auto* convert = new QMenu(this);
     m_import = convert->addAction("데이타 읽기(*.prn)");
     m_export = convert->addAction("엑셀로 내보내기");
-    // The file import comes with the line import; until then it stays greyed.
-    m_import->setEnabled(false);
+    connect(m_import, &QAction::triggered, this, &TfmApt2::ImportClick);
     connect(m_export, &QAction::triggered, this, &TfmApt2::BtnExportClick);
 
     auto* sortMenu = new QMenu(this);
+    QList<QPair<QString, int>> choices = sortChoices();
+    if (m_group)
+        choices.removeLast(); // groups are not sorted by name
     m_sortGroup =
-        AddChoices(sortMenu, sortChoices(), int(m_order), [this](int o) { SortBy(LineOrder(o)); });
+        AddChoices(sortMenu, choices, int(m_order), [this](int o) { SortBy(LineOrder(o)); });
 
     m_extras[Continuous] =
         m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);
@@ -216,7 +272,8 @@ void TfmApt2::buildCommands()
     m_extras[Copy] = m_commands->addCommand("복 사", QKeySequence(Qt::CTRL | Qt::Key_Y),
                                             QStyle::SP_FileDialogNewFolder, C::Save);
     m_extras[Convert] = m_commands->addCommand("자료변환", QKeySequence(Qt::CTRL | Qt::Key_O),
-                                               QStyle::SP_DialogOpenButton, C::Save, convert);
+                                               QStyle::SP_DialogOpenButton, C::Save,
+                                               m_group ? nullptr : convert);
     m_extras[Find] = m_commands->addCommand("검 색", QKeySequence(Qt::CTRL | Qt::Key_F),
                                             QStyle::SP_FileDialogInfoView, C::Save);
     m_extras[Failed] =
@@ -233,8 +290,12 @@ void TfmApt2::buildCommands()
     m_commands->attachContextMenu(m_grid);
 
     // The key opens the choices; a click on the button drops them down itself.
-    connect(m_extras[Convert], &QAction::triggered, this,
-            [this, convert] { PopupBelow(m_commands->toolBar(), m_extras[Convert], convert); });
+    if (m_group)
+        connect(m_extras[Convert], &QAction::triggered, this, &TfmApt2::ImportClick);
+    else
+        connect(m_extras[Convert], &QAction::triggered, this,
+                [this, convert] { PopupBelow(m_commands->toolBar(), m_extras[Convert], convert); });
+    m_extras[Failed]->setVisible(!m_group);
     connect(m_extras[Copy], &QAction::triggered, this, &TfmApt2::BtnCopyClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmApt2::BtnFindClick);
     connect(m_extras[Failed], &QAction::triggered, this, &TfmApt2::BtnFailedClick);
@@ -402,9 +463,11 @@ void TfmApt2::updateCommands()
         m_extras[Continuous]->setEnabled(true);
         m_extras[Copy]->setEnabled(open && !empty && l);
         m_extras[Convert]->setEnabled(open);
+        m_import->setEnabled(open);
         m_extras[Find]->setEnabled(!empty);
         m_extras[Sort]->setEnabled(!empty);
-        m_extras[Failed]->setEnabled(!empty && l && l->State != kNoState && l->State > 2);
+        m_extras[Failed]->setEnabled(!m_group && !empty && l && l->State != kNoState &&
+                                     l->State > 2);
         m_extras[BadAccount]->setEnabled(!empty);
     }
     m_extras[SelectAll]->setEnabled(m_commands->action(C::Delete)->isEnabled());
@@ -415,7 +478,8 @@ void TfmApt2::updateCommands()
 
 void TfmApt2::checkWholeBatch()
 {
-    if (m_lines.MissingConsent())
+    // Groups are never sent, so their consents are not looked at.
+    if (!m_group && m_lines.MissingConsent())
         showConsentWarning();
 }
 
@@ -467,6 +531,8 @@ void TfmApt2::BtnSaveClick()
     m_row.BankNo = m_bankNo->text();
     m_row.IcheMoney = *amount;
     m_row.Kita = m_kita->text();
+    if (m_group)
+        m_row.NapbuNo = m_napbuNo->text();
     const bool wasNew = m_isNew;
     const LineSave r = m_lines.Save(m_row, m_isNew);
     if (!r.saved) {
@@ -577,6 +643,43 @@ void TfmApt2::SetAmountClick()
     reload();
 }
 
+void TfmApt2::ImportClick()
+{
+    if (m_editing || !m_batch.editable())
+        return;
+    TfmCatcApt editor(m_ui, TfmCatcApt::LineKind(m_dm, m_ui), this);
+    if (editor.exec() != QDialog::Accepted || !editor.current())
+        return;
+    const std::optional<ImportLayout> layout = FindLayout(m_dm, editor.current()->name);
+    if (!layout)
+        return;
+    {
+        // The toolbar, the grid and the consent marks come back however the
+        // import ends, also after a read error.
+        struct Restore
+        {
+            TfmApt2* screen;
+            ~Restore()
+            {
+                screen->m_commands->toolBar()->setEnabled(true);
+                screen->m_grid->setUpdatesEnabled(true);
+            }
+        } restore{this};
+        m_commands->toolBar()->setEnabled(false);
+        m_grid->setUpdatesEnabled(false);
+        m_consent->setChecked(false);
+        m_consentOn = false;
+        LineImport(m_dm, m_ui, m_group ? ImportTarget::Group : ImportTarget::Batch,
+                   m_batch.AptID, m_batch.IcheDate, m_lines.limit())
+            .Import(*layout, editor.fileName(), windowTitle());
+    }
+    reload();
+    if (m_group)
+        return;
+    m_consent->setChecked(true);
+    ConsentClick(true);
+}
+
 void TfmApt2::ConsentClick(bool checked)
 {
     if (checked && !m_ui.Confirm(QStringLiteral("출금동의 등록여부를 검사하시겠습니까?"), false)) {
@@ -602,7 +705,9 @@ void TfmApt2::reject()
     BtnCancelClick();
     if (!m_closed) {
         m_closed = true;
-        if (m_batch.editable())
+        if (m_group && m_batch.editable())
+            Groups(m_dm, m_ui).RecomputeTotals(m_batch.AptID);
+        else if (m_batch.editable())
             Batches(m_dm, m_ui).RecomputeTotals(m_batch.AptID);
     }
     QDialog::reject();

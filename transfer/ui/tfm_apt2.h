@@ -2,6 +2,7 @@
 
 #include "codes/bank_code.h"
 #include "transfer/batches.h"
+#include "transfer/groups.h"
 #include "transfer/lines.h"
 
 #include <QDialog>
@@ -50,6 +51,9 @@ public:
     TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, QWidget* parent = nullptr);
     ~TfmApt2() override;
 
+    // True for the lines of a saved group (TfmGroupApt2).
+    bool isGroup() const { return m_group; }
+
     static QString CaptionFor(const QString& institutionName);
 
     widgets::ScreenCommands* commands() const { return m_commands; }
@@ -82,15 +86,24 @@ public:
     void BadAccountClick();
     void SetAmountClick();
     void ConsentClick(bool checked);
+    // 자료변환 ▸ 데이타 읽기(*.prn): the layout editor, its preview, then the
+    // import of the chosen file into this batch.
+    void ImportClick();
     // "엑셀로 내보내기": the lines as the grid holds them.
     void BtnExportClick();
     void BtnCloseClick();
 
 protected:
+    // The lines of a saved group: no consent check, no failed lines, no
+    // export; the real-name number is entered; 자료변환 imports at once.
+    TfmApt2(store::TDM1& dm, shell::Ui& ui, const TransferGroup& group, QWidget* parent);
+
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, const TransferGroup* group,
+            QWidget* parent);
     void buildCommands();
     void reload(int selectApt2Id = 0);
     void showLine(const TransferItem* l);
@@ -134,7 +147,20 @@ private:
     bool m_isNew = false;
     bool m_consentOn = false;
     bool m_closed = false;
+    bool m_group = false;
     LineOrder m_order = LineOrder::None;
+};
+
+// "Veltrin그룹관리-" + group name + " 이체자료": the lines of a saved group,
+// opened modally from the group screen. Closing recomputes the group's
+// count and sum.
+class TfmGroupApt2 : public TfmApt2
+{
+    Q_OBJECT
+public:
+    TfmGroupApt2(store::TDM1& dm, shell::Ui& ui, const TransferGroup& group,
+                 QWidget* parent = nullptr);
+    static QString CaptionFor(const QString& groupName);
 };
 
 } // namespace transfer

@@ -226,6 +226,29 @@ int TfmFindTon1::findFrom(int from) const
     return FindBatch(m_batches, from, m_search);
 }
 
+TfmFindGroupTon1::TfmFindGroupTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
+                                   const QList<TransferGroup>& groups,
+                                   std::function<int()> current, std::function<void(int)> moveTo,
+                                   QWidget* parent)
+    : FindDialog(ui, std::move(current), std::move(moveTo), parent), m_groups(groups)
+{
+    setObjectName("TfmFindGroupTon1");
+    m_name = new QLineEdit(this);
+    m_institution = new QComboBox(this);
+    m_institution->addItem(QString(), QString());
+    for (const codes::Institution& i : institutions)
+        m_institution->addItem(i.Name, i.APID10.trimmed());
+    auto* form = new QFormLayout;
+    form->addRow("그 룹 명", m_name);
+    form->addRow("기 관 명", m_institution);
+    finishLayout(form);
+}
+
+int TfmFindGroupTon1::findFrom(int from) const
+{
+    return FindGroup(m_groups, from, {m_name->text(), m_institution->currentData().toString()});
+}
+
 TfmFindApt2::TfmFindApt2(shell::Ui& ui, const QList<TransferItem>& lines,
                          std::function<int()> current, std::function<void(int)> moveTo,
                          QWidget* parent)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "transfer/batches.h"
+#include "transfer/groups.h"
 #include "transfer/lines.h"
 
 #include <QDialog>
@@ -103,6 +104,28 @@ private:
     QLineEdit* m_from;
     QLineEdit* m_to;
     BatchSearch m_search;
+};
+
+// "검색" of the group screen: the beginning of the group name and the
+// institution.
+class TfmFindGroupTon1 : public FindDialog
+{
+    Q_OBJECT
+public:
+    TfmFindGroupTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
+                     const QList<TransferGroup>& groups, std::function<int()> current,
+                     std::function<void(int)> moveTo, QWidget* parent = nullptr);
+
+    QLineEdit* name() const { return m_name; }
+    QComboBox* institution() const { return m_institution; }
+
+protected:
+    int findFrom(int from) const override;
+
+private:
+    const QList<TransferGroup>& m_groups;
+    QLineEdit* m_name;
+    QComboBox* m_institution;
 };
 
 // "검색" of the lines screen: resident name, real-name number, account.

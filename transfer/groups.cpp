@@ -1,0 +1,267 @@
+#include "transfer/groups.h"
+
+#include "codes/institution.h"
+#include "shell/clock.h"
+#include "shell/ui.h"
+#include "store/database.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+#include "transfer/row_values.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace transfer {
+namespace {
+
+using namespace detail;
+
+const char* const kGroupColumns =
+    "g.AptID, g.GroupName, g.GiganID, g.GiganID10, g.FileGubun, g.BankCode, g.MoBankNo, "
+    "g.IcheDate, g.IcheEDate, g.SendDate, g.Pass, g.State, g.TotNo, g.TotMoney, g.Bigo, "
+    "(SELECT u.Name FROM UserCode u WHERE u.APID10 = g.GiganID10 LIMIT 1)";
+
+TransferGroup groupFrom(const QSqlQuery& q)
+{
+    TransferGroup g;
+    g.AptID = q.value(0).toInt();
+    g.GroupName = q.value(1).toString();
+    g.GiganID = q.value(2).toString();
+    g.GiganID10 = q.value(3).toString();
+    g.FileGubun = q.value(4).toString();
+    g.BankCode = q.value(5).toString();
+    g.MoBankNo = q.value(6).toString();
+    g.IcheDate = toDate(q.value(7));
+    g.IcheEDate = toDate(q.value(8));
+    g.SendDate = toDate(q.value(9));
+    g.Pass = q.value(10).toString();
+    g.State = q.value(11).isNull() ? kNoState : q.value(11).toInt();
+    g.TotNo = q.value(12).toInt();
+    g.TotMoney = q.value(13).toLongLong();
+    g.Bigo = q.value(14).toString();
+    g.GiganName = q.value(15).toString();
+    return g;
+}
+
+} // namespace
+
+TransferBatch TransferGroup::lineHead() const
+{
+    TransferBatch b;
+    b.AptID = AptID;
+    b.IcheDate = IcheDate;
+    b.State = State;
+    return b;
+}
+
+bool GroupSearch::matches(const TransferGroup& g) const
+{
+    return g.GroupName.startsWith(name) &&
+           (giganId.isEmpty() || g.GiganID10.compare(giganId, Qt::CaseInsensitive) == 0);
+}
+
+int FindGroup(const QList<TransferGroup>& groups, int from, const GroupSearch& search)
+{
+    for (int i = std::max(0, from); i < groups.size(); ++i)
+        if (search.matches(groups[i]))
+            return i;
+    return -1;
+}
+
+Groups::Groups(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
+
+QList<TransferGroup> Groups::List(GroupOrder order) const
+{
+    const char* orderBy = order == GroupOrder::Name          ? "g.GroupName COLLATE NOCASE, g.rowid"
+                          : order == GroupOrder::Institution ? "g.GiganID10 COLLATE NOCASE, g.rowid"
+                                                             : "g.rowid";
+    QList<TransferGroup> out;
+    QSqlQuery q(m_dm.db());
+    q.setForwardOnly(true);
+    if (q.exec(QString("SELECT %1 FROM GroupAp1 g ORDER BY %2").arg(kGroupColumns, orderBy)))
+        while (q.next())
+            out.append(groupFrom(q));
+    return out;
+}
+
+std::optional<TransferGroup> Groups::Find(int aptId) const
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare(QString("SELECT %1 FROM GroupAp1 g WHERE g.AptID = :id").arg(kGroupColumns));
+    q.bindValue(":id", aptId);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return groupFrom(q);
+}
+
+std::optional<TransferGroup> Groups::NewGroup() const
+{
+    const std::optional<TransferBatch> b = Batches(m_dm, m_ui).NewBatch();
+    if (!b)
+        return std::nullopt;
+    TransferGroup g;
+    g.GroupName = QStringLiteral("이름없음");
+    g.AptID = m_dm.NextGroupNumber();
+    g.GiganID10 = b->GiganID10;
+    g.GiganID = b->GiganID10.left(8);
+    g.MoBankNo = b->MoBankNo;
+    g.IcheDate = g.IcheEDate = shell::Today().addDays(1);
+    g.State = -1;
+    return g;
+}
+
+GroupSave Groups::Save(TransferGroup& row, bool isNew)
+{
+    using F = GroupField;
+    const auto refuse = [this](const QString& text, F field) {
+        m_ui.ShowInfo(text);
+        return GroupSave{false, field};
+    };
+    if (row.GroupName.trimmed().isEmpty())
+        return refuse("그룹명 항목이 누락되었습니다.", F::Name);
+    const std::optional<codes::Institution> chosen =
+        row.GiganID10.trimmed().isEmpty()
+            ? std::nullopt
+            : codes::Institutions(m_dm.db(), m_ui).FindByCode(row.GiganID10.trimmed());
+    if (!chosen)
+        return refuse("기관명 항목이 누락되었습니다. ", F::Institution);
+    if (row.Pass.isEmpty())
+        return refuse("기관비밀번호 항목이 누락되었습니다.", F::Password);
+    if (row.Pass != chosen->APPASS)
+        return refuse("기관비밀번호가 틀립니다.", F::Password);
+
+    row.GiganID10 = row.GiganID10.trimmed();
+    row.IcheEDate = row.IcheDate;
+    row.MoBankNo = chosen->BankNoApt;
+    row.GiganName = chosen->Name;
+    if (isNew) {
+        if (!insertHead(row))
+            return {false, F::Name};
+        return {true, F::None};
+    }
+    QSqlQuery q(m_dm.db());
+    q.prepare("UPDATE GroupAp1 SET GroupName = :GroupName, GiganID10 = :GiganID10, Pass = :Pass, "
+              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
+    bindAll(q, {{":GroupName", row.GroupName.trimmed()},
+                {":GiganID10", row.GiganID10},
+                {":Pass", row.Pass},
+                {":IcheEDate", dateValue(row.IcheEDate)},
+                {":MoBankNo", row.MoBankNo},
+                {":Bigo", store::TrimRight(row.Bigo)},
+                {":AptID", row.AptID}});
+    if (!q.exec()) {
+        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+        return {false, F::Name};
+    }
+    return {true, F::None};
+}
+
+bool Groups::insertHead(const TransferGroup& g)
+{
+    QSqlQuery q(m_dm.db());
+    q.prepare("INSERT INTO GroupAp1 (GroupName, AptID, GiganID, GiganID10, FileGubun, BankCode, "
+              "MoBankNo, IcheDate, IcheEDate, SendDate, Pass, State, TotNo, TotMoney, Bigo) "
+              "VALUES (:GroupName, :AptID, :GiganID, :GiganID10, :FileGubun, :BankCode, "
+              ":MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :State, :TotNo, :TotMoney, "
+              ":Bigo)");
+    bindAll(q, {{":GroupName", g.GroupName.trimmed()},
+                {":AptID", g.AptID},
+                {":GiganID", g.GiganID.isEmpty() ? QVariant() : QVariant(g.GiganID)},
+                {":GiganID10", g.GiganID10},
+                {":FileGubun", g.FileGubun},
+                {":BankCode", g.BankCode},
+                {":MoBankNo", g.MoBankNo},
+                {":IcheDate", dateValue(g.IcheDate)},
+                {":IcheEDate", dateValue(g.IcheEDate)},
+                {":SendDate", dateValue(g.SendDate)},
+                {":Pass", g.Pass},
+                {":State", g.State == kNoState ? QVariant() : QVariant(g.State)},
+                {":TotNo", g.TotNo},
+                {":TotMoney", g.TotMoney},
+                {":Bigo", store::TrimRight(g.Bigo)}});
+    if (!q.exec()) {
+        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+        return false;
+    }
+    return true;
+}
+
+bool Groups::Delete(const QList<int>& aptIds, const QString& caption)
+{
+    return DeleteHeads(m_dm, m_ui, kGroupTables, aptIds, caption);
+}
+
+bool Groups::ToggleState(int aptId)
+{
+    const std::optional<TransferGroup> g = Find(aptId);
+    if (!g || (g->State != 0 && g->State != 1))
+        return false;
+    const int to = g->State == 1 ? 0 : 1;
+    return AskStateSwitch(m_ui, g->State, to) && SetHeadState(m_dm, m_ui, kGroupTables, aptId, to);
+}
+
+std::optional<int> Groups::Copy(int aptId)
+{
+    m_ui.ShowWaitMessage(QStringLiteral("자료 복사 준비 중..."));
+    std::optional<TransferGroup> g = Find(aptId);
+    if (!g) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+    store::TransactionGuard tx(m_dm.db());
+    g->AptID = m_dm.NextGroupNumber();
+    g->GroupName = QStringLiteral("이름없음");
+    g->IcheDate = g->IcheEDate = shell::Today().addDays(1);
+    g->SendDate = shell::Today();
+    g->State = kNoState;
+    if (!tx.active() || !insertHead(*g)) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+    QSqlQuery count(m_dm.db());
+    count.prepare("SELECT Count(*) FROM GroupAp2 WHERE AptID = :id");
+    count.bindValue(":id", aptId);
+    const int n = count.exec() && count.next() ? count.value(0).toInt() : 0;
+    m_ui.ShowProgress(QStringLiteral("자료 복사 처리 중..."), 0, n, true);
+    QSqlQuery copy(m_dm.db());
+    copy.prepare("INSERT INTO GroupAp2 (AptID, IcheDate, IcheYebu, State, Bigo, DongInt, Dong, "
+                 "HoInt, Ho, BankCode, BankNo, IcheMoney, NapbuNo, DataNo, Kita) SELECT :new, "
+                 ":date, 'Z', 1, Bigo, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheMoney, "
+                 "NapbuNo, DataNo, Kita FROM GroupAp2 WHERE AptID = :old ORDER BY Apt2ID");
+    bindAll(copy, {{":new", g->AptID}, {":date", dateValue(g->IcheDate)}, {":old", aptId}});
+    if (!copy.exec() || !tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(
+            copy.lastError().isValid() ? copy.lastError() : m_dm.db().lastError()));
+        return std::nullopt;
+    }
+    m_ui.CloseWait();
+    return g->AptID;
+}
+
+bool Groups::RecomputeTotals(int aptId)
+{
+    m_ui.ShowWaitMessage(QStringLiteral("자료 집계 처리 중..."));
+    const std::optional<TransferGroup> g = Find(aptId);
+    if (!g || !g->editable()) {
+        m_ui.CloseWait();
+        return false;
+    }
+    QSqlQuery sum(m_dm.db());
+    sum.prepare("SELECT Count(*) Cnt, Sum(IcheMoney) Won FROM GroupAp2 WHERE AptID = :id");
+    sum.bindValue(":id", aptId);
+    QSqlQuery q(m_dm.db());
+    q.prepare("UPDATE GroupAp1 SET TotNo = :n, TotMoney = :m WHERE AptID = :id");
+    if (!sum.exec() || !sum.next()) {
+        m_ui.ShowError(store::WriteErrorMessage(sum.lastError()));
+        return false;
+    }
+    bindAll(q, {{":n", sum.value(0).toInt()}, {":m", sum.value(1).toLongLong()}, {":id", aptId}});
+    if (!q.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+        return false;
+    }
+    m_ui.CloseWait();
+    return true;
+}
+
+} // namespace transfer

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "transfer/batches.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace shell {
+class Ui;
+}
+namespace store {
+class TDM1;
+}
+
+namespace transfer {
+
+// A saved group (row of GroupAp1): the template a batch is made from each
+// month. Its lines live in GroupAp2 (TransferLines with LineTable::Group).
+struct TransferGroup
+{
+    int AptID = 0;
+    QString GroupName;
+    QString GiganID;
+    QString GiganID10;
+    QString FileGubun = QStringLiteral("11");
+    QString BankCode = QStringLiteral("11");
+    QString MoBankNo;
+    QDate IcheDate;
+    QDate IcheEDate;
+    QDate SendDate;
+    QString Pass;
+    int State = kNoState;
+    int TotNo = 0;
+    qint64 TotMoney = 0;
+    QString Bigo;
+    QString GiganName; // of the institution GiganID10 names
+
+    bool editable() const { return State == kNoState || State < 2; }
+    // The number and date the line operations need.
+    TransferBatch lineHead() const;
+};
+
+enum class GroupOrder { None, Name, Institution };
+
+enum class GroupField { None, Name, Institution, Password };
+
+struct GroupSave
+{
+    bool saved = false;
+    GroupField focus = GroupField::None;
+};
+
+// A group matches when its name begins with `name` and, with an
+// institution chosen, its institution code is that one.
+struct GroupSearch
+{
+    QString name;
+    QString giganId;
+
+    bool matches(const TransferGroup& g) const;
+};
+int FindGroup(const QList<TransferGroup>& groups, int from, const GroupSearch& search);
+
+// The group operations of the group screen over GroupAp1 and GroupAp2.
+class Groups
+{
+public:
+    Groups(store::TDM1& dm, shell::Ui& ui);
+
+    QList<TransferGroup> List(GroupOrder order = GroupOrder::None) const;
+    std::optional<TransferGroup> Find(int aptId) const;
+
+    // A group being entered: "이름없음" for the first institution;
+    // nullopt (with the message) when no institution is set up.
+    std::optional<TransferGroup> NewGroup() const;
+    // Checks name, institution and password in this order and stores the
+    // head; no date check, a group is never sent.
+    GroupSave Save(TransferGroup& row, bool isNew);
+    bool Delete(const QList<int>& aptIds, const QString& caption);
+    bool ToggleState(int aptId);
+    // A copy of the group and all its lines; the new group's number.
+    std::optional<int> Copy(int aptId);
+    // TotNo and TotMoney from the lines; State stays.
+    bool RecomputeTotals(int aptId);
+
+private:
+    bool insertHead(const TransferGroup& g);
+
+    store::TDM1& m_dm;
+    shell::Ui& m_ui;
+};
+
+} // namespace transfer
