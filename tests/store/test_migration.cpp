@@ -66,9 +66,11 @@ protected:
         ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok);
         {
             QSqlDatabase db = QSqlDatabase::database("legacy");
-            for (const TableDef& t : Tables())
-                if (!t.createdByMigration)
+            for (const TableDef& t : Tables()) {
+                if (!t.createdByMigration) {
                     ASSERT_TRUE(CreateTable(db, t, Layout::Oldest));
+                }
+            }
             QSqlQuery q(db);
             const char* rows[] = {
                 "INSERT INTO Apt1 (AptID, GiganID, IcheDate, State, TotNo, TotMoney) VALUES (1, 'A0000001', '2008-11-25', 3, 2, 150000)",
@@ -298,8 +300,9 @@ TEST_F(Migration, WritesAreCheckedByTheEngine)
     for (const Case& c : cases) {
         const bool ok = q.exec(c.sql);
         EXPECT_EQ(ok, c.message.isEmpty()) << c.sql.toStdString();
-        if (!ok)
+        if (!ok) {
             EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), c.message.toStdString());
+        }
     }
     EXPECT_EQ(column(db, "SELECT count(*) FROM Apt2"), QStringList{"1"});
     EXPECT_EQ(DisplayBankno("123-45-678901234").toStdString(), "12345678901234");
