@@ -163,9 +163,10 @@ bool Reorganise(Context& ctx)
     const bool vandry = ctx.program == Program::Vandry;
     const QString blank = shell::BlankDatabasePath();
     if (!QFileInfo::exists(blank)) {
-        if (vandry)
-            ui.ShowInfo(
-                QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
+        // Both programs say why; a silent refusal left Pelmar's users with a
+        // restore that seemed to do nothing.
+        ui.ShowInfo(
+            QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
         return false;
     }
     const QString dataDir = shell::Paths().dataDir;

@@ -77,6 +77,11 @@ QString TempDir() { return g_ws.programDir + "Temp/"; }
 QString NoticeFilePath() { return g_ws.programDir + "Result/Notice.inf"; }
 QString AutoBackupDir() { return g_ws.programDir + "AUTODB_BACKUP/"; }
 
+void SetShippedDir(const QString& dir)
+{
+    g_ws.shippedDir = withSeparator(dir);
+}
+
 QString BlankDatabasePath()
 {
     // An installation may carry its own blank database; else the shipped one.

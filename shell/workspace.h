@@ -27,6 +27,9 @@ QString ExecutableDir();
 void LoadWorkspacePaths(const QString& programDir = {});
 
 const Workspace& Paths();
+// Where the shipped files are looked for; tests point it at a folder of
+// their own.
+void SetShippedDir(const QString& dir);
 void SetTestMode(bool on);
 
 // Settings file, pictures, terminal program, temp folder, notice file…

@@ -74,3 +74,19 @@ TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
         EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
     }
 }
+
+TEST_F(ReorganiseTest, AMissingBlankDatabaseIsNamedInBothPrograms)
+{
+    const QStringList before = dump();
+    shell::SetShippedDir(path("nothing-shipped"));
+    ASSERT_FALSE(QFileInfo::exists(shell::BlankDatabasePath()));
+    for (const Program program : {Program::Pelmar, Program::Vandry}) {
+        ui.clear();
+        auto ctx = context(program);
+        EXPECT_FALSE(maintenance::Reorganise(ctx));
+        ASSERT_EQ(ui.texts("info").size(), 1);
+        EXPECT_TRUE(ui.texts("info")[0].contains("를 찾을수 없습니다."));
+    }
+    shell::SetShippedDir(shell::ExecutableDir());
+    EXPECT_EQ(dump(), before);
+}
