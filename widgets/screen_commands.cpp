@@ -71,6 +71,16 @@ bool ScreenCommands::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+void ScreenCommands::setHandlers(Handlers h)
+{
+    connect(this, &ScreenCommands::triggered, this, [h = std::move(h)](Command c) {
+        const std::function<void()>* handler[CommandCount] = {&h.insert, &h.edit, &h.remove,
+                                                              &h.save,   &h.cancel, &h.close};
+        if (c >= 0 && c < CommandCount && *handler[c])
+            (*handler[c])();
+    });
+}
+
 void ScreenCommands::attachContextMenu(QWidget* widget)
 {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);

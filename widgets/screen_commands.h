@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStyle>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QToolBar;
@@ -27,6 +29,14 @@ public:
 
     QToolBar* toolBar() const { return m_toolBar; }
     QAction* action(Command c) const { return m_actions[c]; }
+    // What each of the six commands does on the screen; an empty handler
+    // leaves its command without effect.
+    struct Handlers
+    {
+        std::function<void()> insert, edit, remove, save, cancel, close;
+    };
+    void setHandlers(Handlers handlers);
+
     // Right-click on `widget` shows the same commands, in toolbar order,
     // then the context-only ones.
     void attachContextMenu(QWidget* widget);

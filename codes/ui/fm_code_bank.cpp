@@ -96,18 +96,9 @@ fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, b
     top->addWidget(m_grid, 1);
     resize(560, 520);
 
-    connect(m_commands, &widgets::ScreenCommands::triggered, this,
-            [this](widgets::ScreenCommands::Command c) {
-                using C = widgets::ScreenCommands;
-                switch (c) {
-                case C::Insert: BtnInsertClick(); break;
-                case C::Edit: BtnEditClick(); break;
-                case C::Delete: BtnDeleteClick(); break;
-                case C::Save: BtnSaveClick(); break;
-                case C::Cancel: BtnCancelClick(); break;
-                default: reject(); break;
-                }
-            });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { reject(); }});
     connect(m_grid, &QTableWidget::currentCellChanged, this,
             [this](int row) { if (!m_commands->editing()) showRow(row); });
     connect(m_grid, &QTableWidget::cellClicked, this, [this](int row) {
@@ -285,11 +276,7 @@ fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* p
         m_code->setText(row >= 0 ? m_grid->item(row, 0)->text() : QString());
         m_name->setText(row >= 0 ? m_grid->item(row, 1)->text() : QString());
     });
-    connect(m_commands, &widgets::ScreenCommands::triggered, this,
-            [this](widgets::ScreenCommands::Command c) {
-                if (c == widgets::ScreenCommands::Close)
-                    reject();
-            });
+    m_commands->setHandlers({{}, {}, {}, {}, {}, [this] { reject(); }});
     if (!rows.isEmpty())
         m_grid->setCurrentCell(0, 0);
 }

@@ -96,18 +96,9 @@ TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool vi
     top->addLayout(body);
     resize(760, 420);
 
-    connect(m_commands, &widgets::ScreenCommands::triggered, this,
-            [this](widgets::ScreenCommands::Command c) {
-                using C = widgets::ScreenCommands;
-                switch (c) {
-                case C::Insert: BtnInsertClick(); break;
-                case C::Edit: BtnEditClick(); break;
-                case C::Delete: BtnDeleteClick(); break;
-                case C::Save: BtnSaveClick(); break;
-                case C::Cancel: BtnCancelClick(); break;
-                default: reject(); break;
-                }
-            });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { reject(); }});
     connect(m_list, &QTableWidget::currentCellChanged, this,
             [this](int row) { if (!m_commands->editing()) showRow(row); });
     reload();

@@ -207,29 +207,9 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent
     top->addLayout(buttons);
     resize(1100, 760);
 
-    connect(m_commands, &widgets::ScreenCommands::triggered, this,
-            [this](widgets::ScreenCommands::Command c) {
-                using C = widgets::ScreenCommands;
-                switch (c) {
-                case C::Insert:
-                    BtnInsertClick();
-                    break;
-                case C::Delete:
-                    BtnDeleteClick();
-                    break;
-                case C::Save:
-                    BtnSaveClick();
-                    break;
-                case C::Cancel:
-                    BtnCancelClick();
-                    break;
-                case C::Close:
-                    reject();
-                    break;
-                default:
-                    break;
-                }
-            });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, {}, [this] { BtnDeleteClick(); },
+                             [this] { BtnSaveClick(); }, [this] { BtnCancelClick(); },
+                             [this] { reject(); }});
     reload();
 }
 

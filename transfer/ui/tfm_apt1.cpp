@@ -178,28 +178,9 @@ void TfmApt1::buildCommands()
     connect(m_extras[Group], &QAction::triggered, this,
             [this] { PopupBelow(m_commands->toolBar(), m_extras[Group], m_groupMenu); });
 
-    connect(m_commands, &C::triggered, this, [this](C::Command c) {
-        switch (c) {
-        case C::Insert:
-            BtnInsertClick();
-            break;
-        case C::Edit:
-            BtnEditClick();
-            break;
-        case C::Delete:
-            BtnDeleteClick();
-            break;
-        case C::Save:
-            BtnSaveClick();
-            break;
-        case C::Cancel:
-            BtnCancelClick();
-            break;
-        default:
-            BtnCloseClick();
-            break;
-        }
-    });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { BtnCloseClick(); }});
 }
 
 void TfmApt1::buildGroupMenu()

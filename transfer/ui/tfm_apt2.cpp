@@ -302,28 +302,9 @@ void TfmApt2::buildCommands()
     connect(m_extras[SelectAll], &QAction::triggered, this, &TfmApt2::SelectAllClick);
     connect(m_extras[BadAccount], &QAction::triggered, this, &TfmApt2::BadAccountClick);
     connect(m_extras[SetAmount], &QAction::triggered, this, &TfmApt2::SetAmountClick);
-    connect(m_commands, &C::triggered, this, [this](C::Command c) {
-        switch (c) {
-        case C::Insert:
-            BtnInsertClick();
-            break;
-        case C::Edit:
-            BtnEditClick();
-            break;
-        case C::Delete:
-            BtnDeleteClick();
-            break;
-        case C::Save:
-            BtnSaveClick();
-            break;
-        case C::Cancel:
-            BtnCancelClick();
-            break;
-        default:
-            BtnCloseClick();
-            break;
-        }
-    });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { BtnCloseClick(); }});
 }
 
 QAction* TfmApt2::sortAction(LineOrder order) const

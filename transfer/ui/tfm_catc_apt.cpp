@@ -215,28 +215,9 @@ TfmCatcApt::TfmCatcApt(shell::Ui& ui, LayoutKind kind, QWidget* parent)
     else
         connect(m_extras[ChooseFile], &QAction::triggered, this, &TfmCatcApt::ChooseFileClick);
     connect(m_extras[Convert], &QAction::triggered, this, &TfmCatcApt::ConvertClick);
-    connect(m_commands, &C::triggered, this, [this](C::Command c) {
-        switch (c) {
-        case C::Insert:
-            BtnInsertClick();
-            break;
-        case C::Edit:
-            BtnEditClick();
-            break;
-        case C::Delete:
-            BtnDeleteClick();
-            break;
-        case C::Save:
-            BtnSaveClick();
-            break;
-        case C::Cancel:
-            BtnCancelClick();
-            break;
-        default:
-            BtnCloseClick();
-            break;
-        }
-    });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { BtnCloseClick(); }});
 
     connect(m_list, &QListWidget::currentRowChanged, this, [this] {
         if (!m_editing)

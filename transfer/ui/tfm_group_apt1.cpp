@@ -132,28 +132,9 @@ void TfmGroupApt1::buildCommands()
     connect(m_extras[Copy], &QAction::triggered, this, &TfmGroupApt1::BtnCopyClick);
     connect(m_extras[Lines], &QAction::triggered, this, &TfmGroupApt1::BtnLinesClick);
     connect(m_extras[Find], &QAction::triggered, this, &TfmGroupApt1::BtnFindClick);
-    connect(m_commands, &C::triggered, this, [this](C::Command c) {
-        switch (c) {
-        case C::Insert:
-            BtnInsertClick();
-            break;
-        case C::Edit:
-            BtnEditClick();
-            break;
-        case C::Delete:
-            BtnDeleteClick();
-            break;
-        case C::Save:
-            BtnSaveClick();
-            break;
-        case C::Cancel:
-            BtnCancelClick();
-            break;
-        default:
-            BtnCloseClick();
-            break;
-        }
-    });
+    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
+                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); }, [this] { BtnCloseClick(); }});
 }
 
 QAction* TfmGroupApt1::sortAction(GroupOrder order) const
