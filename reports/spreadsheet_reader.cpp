@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QXmlStreamReader>
 
 #include <freexl.h>
 #include <orcus/orcus_csv.hpp>
@@ -415,6 +416,22 @@ std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error)
                 return std::nullopt;
             }
             total += e.size;
+        }
+        // The parser trusts its parts: a damaged one (a wrong checksum,
+        // XML that is not well formed) can stop the program inside it.
+        const platform::ZipResult checked =
+            platform::ReadZipEntries(path, [](const QString& name, const QByteArray& bytes) {
+                if (!name.endsWith(".xml", Qt::CaseInsensitive) &&
+                    !name.endsWith(".rels", Qt::CaseInsensitive))
+                    return true;
+                QXmlStreamReader xml(bytes);
+                while (!xml.atEnd())
+                    xml.readNext();
+                return !xml.hasError();
+            });
+        if (!checked.ok) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+            return std::nullopt;
         }
     }
     if (suffix == "xlsx" || suffix == "ods" || suffix == "csv")
