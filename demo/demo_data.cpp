@@ -368,7 +368,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
             continue;
         const qint64 amount = h.fee * (100 + season + m_rng.bounded(9) - 4) / 1000 * 10;
         QString outcome = "Z";
-        QVariant result(QMetaType(QMetaType::QString));
+        QVariant result{QMetaType(QMetaType::QString)};
         if (answered) {
             const bool failed = int(m_rng.bounded(100)) < (h.arrears ? 35 : 2);
             outcome = failed ? "X" : "Y";

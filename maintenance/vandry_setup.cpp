@@ -77,7 +77,7 @@ shell::TEdiConfig ConvertOldLinkConfig(const QString& iniPath, const QString& pr
     platform::IniFile ini(iniPath);
     ini.load();
     shell::TEdiConfig c;
-    c.Port = "COM" + QString::number(intValue(ini, "COMM", "Port", 0) + 1);
+    c.Port = "COM" + QString::number(qint64(intValue(ini, "COMM", "Port", 0)) + 1);
     c.Connect1 = NetworkName(intValue(ini, "COMM", "Connect1", 0));
     c.Connect2 = NetworkName(intValue(ini, "COMM", "Connect2", 1));
     c.Phone1 = textValue(ini, "COMM", "Phone1", "01421");

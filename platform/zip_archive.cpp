@@ -1,5 +1,6 @@
 #include "platform/zip_archive.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,29 @@ QString zipErrorText(int code)
     const QString text = QString::fromLocal8Bit(zip_error_strerror(&error));
     zip_error_fini(&error);
     return text;
+}
+
+enum class CopyResult { Ok, ReadError, WriteError };
+
+// Copies one opened entry into `out`, never more than the central directory
+// declares: an entry that inflates beyond it is damaged or hostile. A
+// damaged entry (its checksum included) is a read error.
+CopyResult copyEntry(zip_t* zip, zip_uint64_t index, zip_file_t* entry, QIODevice& out)
+{
+    zip_stat_t st;
+    zip_stat_init(&st);
+    const bool sized = zip_stat_index(zip, index, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE);
+    if (!sized)
+        return CopyResult::WriteError;
+    zip_uint64_t left = st.size;
+    char buffer[65536];
+    zip_int64_t n;
+    while ((n = zip_fread(entry, buffer, sizeof buffer)) > 0) {
+        if (zip_uint64_t(n) > left || out.write(buffer, n) != n)
+            return CopyResult::WriteError;
+        left -= zip_uint64_t(n);
+    }
+    return n < 0 ? CopyResult::ReadError : CopyResult::Ok;
 }
 
 } // namespace
@@ -130,22 +154,9 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
             zip_discard(zip);
             return {false, out.fileName() + ": " + out.errorString()};
         }
-        // Never more than the central directory declares: an entry that
-        // inflates beyond it is damaged or hostile.
-        zip_stat_t st;
-        zip_stat_init(&st);
-        const bool sized = zip_stat_index(zip, zip_uint64_t(i), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE);
-        zip_uint64_t left = sized ? st.size : 0;
-        char buffer[65536];
-        zip_int64_t n;
-        bool failed = !sized;
-        while (!failed && (n = zip_fread(entry, buffer, sizeof buffer)) > 0) {
-            if (zip_uint64_t(n) > left || out.write(buffer, n) != n)
-                failed = true;
-            else
-                left -= zip_uint64_t(n);
-        }
-        const bool readError = !failed && n < 0;
+        const CopyResult copied = copyEntry(zip, zip_uint64_t(i), entry, out);
+        const bool readError = copied == CopyResult::ReadError;
+        const bool failed = copied == CopyResult::WriteError;
         zip_fclose(entry);
         if (readError || failed || !out.commit()) {
             const QString err = out.fileName() + ": " +
@@ -156,6 +167,39 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
         }
         if (extracted)
             extracted->append(out.fileName());
+    }
+    zip_discard(zip);
+    return {true, {}};
+}
+
+ZipResult ReadZipEntries(const QString& archive,
+                         const std::function<bool(const QString&, const QByteArray&)>& visit)
+{
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
+    if (!zip)
+        return {false, archive + ": " + zipErrorText(code)};
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* rawName = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (!rawName || QByteArray(rawName).endsWith('/'))
+            continue; // folder entries
+        zip_file_t* entry = zip_fopen_index(zip, zip_uint64_t(i), 0);
+        QBuffer bytes;
+        bytes.open(QIODevice::WriteOnly);
+        const CopyResult copied =
+            entry ? copyEntry(zip, zip_uint64_t(i), entry, bytes) : CopyResult::ReadError;
+        if (entry)
+            zip_fclose(entry);
+        const QString name = QString::fromUtf8(rawName);
+        if (copied != CopyResult::Ok) {
+            zip_discard(zip);
+            return {false, archive + ": " + name + ": damaged archive entry"};
+        }
+        if (!visit(name, bytes.data())) {
+            zip_discard(zip);
+            return {false, archive + ": " + name};
+        }
     }
     zip_discard(zip);
     return {true, {}};

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace platform {
 
@@ -36,5 +39,12 @@ struct ZipEntry
 // The central directory, checked for consistency (a truncated or damaged
 // archive fails here, before anything is extracted).
 ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries);
+
+// Hands every file entry, read whole and checked against its checksum, to
+// `visit` in archive order; stops with an error at a damaged entry or when
+// `visit` answers false. Check the declared sizes first: each entry is held
+// in memory.
+ZipResult ReadZipEntries(const QString& archive,
+                         const std::function<bool(const QString&, const QByteArray&)>& visit);
 
 } // namespace platform

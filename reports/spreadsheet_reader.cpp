@@ -1,10 +1,12 @@
 #include "reports/spreadsheet_reader.h"
 
+#include "platform/zip_archive.h"
 #include "shell/codec.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QXmlStreamReader>
 
 #include <freexl.h>
 #include <orcus/orcus_csv.hpp>
@@ -25,6 +27,9 @@ namespace {
 constexpr int kMaxRows = 200000;
 constexpr int kMaxColumns = 256;
 constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
+// A workbook is a zip archive whose parts the parser reads whole into
+// memory at the sizes they declare; a forged size would take gigabytes.
+constexpr qint64 kMaxUnpackedBytes = 256ll * 1024 * 1024;
 
 void setError(QString* error, const QString& text)
 {
@@ -396,6 +401,43 @@ std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error)
     const QString suffix = info.suffix().toLower();
     if (suffix == "xls")
         return readXls(path, error);
+    if (suffix == "xlsx" || suffix == "ods") {
+        QList<platform::ZipEntry> entries;
+        const platform::ZipResult listed = platform::ReadZipDirectory(path, entries);
+        if (!listed.ok) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + listed.error);
+            return std::nullopt;
+        }
+        qint64 total = 0;
+        for (const platform::ZipEntry& e : entries) {
+            // No part of a real archive is bigger packed than the archive.
+            if (e.compressedSize < 0 || e.compressedSize > info.size()) {
+                setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+                return std::nullopt;
+            }
+            if (e.size < 0 || e.size > kMaxUnpackedBytes - total) {
+                setError(error, QStringLiteral("파일이 너무 큽니다: ") + path);
+                return std::nullopt;
+            }
+            total += e.size;
+        }
+        // The parser trusts its parts: a damaged one (a wrong checksum,
+        // XML that is not well formed) can stop the program inside it.
+        const platform::ZipResult checked =
+            platform::ReadZipEntries(path, [](const QString& name, const QByteArray& bytes) {
+                if (!name.endsWith(".xml", Qt::CaseInsensitive) &&
+                    !name.endsWith(".rels", Qt::CaseInsensitive))
+                    return true;
+                QXmlStreamReader xml(bytes);
+                while (!xml.atEnd())
+                    xml.readNext();
+                return !xml.hasError();
+            });
+        if (!checked.ok) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+            return std::nullopt;
+        }
+    }
     if (suffix == "xlsx" || suffix == "ods" || suffix == "csv")
         return readModel(path, suffix, error);
     setError(error, QStringLiteral("읽을 수 없는 파일 형식입니다: ") + path);

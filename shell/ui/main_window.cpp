@@ -246,6 +246,10 @@ TfmMain::~TfmMain()
     m_destroying = true;
     if (auto* app = qobject_cast<PelmarApplication*>(qApp))
         app->setErrorHandler({});
+    // The child windows die in the base destructor, when this is no longer
+    // a TfmMain; their signals must not reach its members then.
+    for (QMdiSubWindow* sub : findChildren<QMdiSubWindow*>())
+        QObject::disconnect(sub, nullptr, this, nullptr);
 }
 
 void TfmMain::buildMenus()

@@ -39,6 +39,11 @@ TEST_F(VandrySetupTest, OldLinkConfigurationBecomesLinkSettings)
     EXPECT_EQ(d.Connect1, "01421망");
     EXPECT_EQ(d.Connect2, "DNS망");
     EXPECT_EQ(d.Phone1, "01421");
+
+    // The largest port number an old file can hold still names the next one.
+    writeFile("Parlnk.ini", "[COMM]\r\nPort=2147483647\r\n");
+    EXPECT_EQ(maintenance::ConvertOldLinkConfig(path("Parlnk.ini"), home()).Port,
+              "COM2147483648");
 }
 
 TEST_F(VandrySetupTest, UninstallLogIsTheLastOfAnUnbrokenRun)

@@ -103,6 +103,41 @@ TEST_F(SpreadsheetReader, BrokenFilesGiveAMessageNeverACrash)
     EXPECT_TRUE(rows->isEmpty());
 }
 
+// The parser reads a part whole at the size the archive declares: a forged
+// size is refused from the directory, before any memory is taken for it.
+TEST_F(SpreadsheetReader, ForgedPartSizesAreRefusedBeforeParsing)
+{
+    const QByteArray good = [&] {
+        QFile f(writeXlsx("good.xlsx"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }();
+    const qsizetype central = good.indexOf("PK\x01\x02");
+    ASSERT_GT(central, 0);
+    struct Forgery
+    {
+        const char* name;
+        int offset; // of the size in the central directory entry
+        quint32 value;
+    };
+    // The first part's size, in its local header (4 bytes earlier) as well,
+    // so that the archive stays consistent.
+    for (const Forgery& f : {Forgery{"packed.xlsx", 20, 0xFFFFF74Fu},
+                             Forgery{"unpacked.xlsx", 24, 0x7FFFFFFFu}}) {
+        QByteArray forged = good;
+        for (int i = 0; i < 4; ++i) {
+            forged[central + f.offset + i] = char((f.value >> (8 * i)) & 0xFF);
+            forged[f.offset - 2 + i] = char((f.value >> (8 * i)) & 0xFF);
+        }
+        writeFile(f.name, forged);
+        QString error;
+        EXPECT_FALSE(ReadFirstSheet(path(f.name), &error)) << f.name;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path(f.name)) ||
+                    error == QStringLiteral("파일이 너무 큽니다: ") + path(f.name))
+            << error.toStdString();
+    }
+}
+
 TEST(NumberText, ReadsAsTheSheetShowsIt)
 {
     EXPECT_EQ(reports::NumberText(150000), "150000");
