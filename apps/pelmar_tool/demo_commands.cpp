@@ -1,6 +1,7 @@
 // The demo installation: a fresh folder filled with a branch's data.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "shell/clock.h"
 #include "demo/demo_install.h"
 #include "shell/workspace.h"
 
@@ -27,6 +28,9 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
                          shown);
         return 1;
     }
+    // One moment for the whole installation, so that the same seed gives the
+    // same data however long the generation takes.
+    shell::FreezeNow(shell::Now());
     const demo::DemoInstallation made =
         demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed);
     if (!made.ok)
