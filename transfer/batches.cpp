@@ -266,14 +266,11 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
         return refuse("이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
     if (row.IcheDate > today.addDays(kTransferWindowDays))
         return refuse("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.", F::IcheDate);
-    // A code that no institution carries counts as no institution chosen.
-    const std::optional<codes::Institution> chosen = Institution(row.GiganID10);
-    if (row.GiganID10.trimmed().isEmpty() || !chosen)
-        return refuse("기관명 항목이 누락되었습니다. ", F::Institution);
-    if (row.Pass.isEmpty())
-        return refuse("기관비밀번호 항목이 누락되었습니다.", F::Password);
-    if (row.Pass != chosen->APPASS)
-        return refuse("기관비밀번호가 틀립니다.", F::Password);
+    bool passwordRefused = false;
+    const std::optional<codes::Institution> chosen =
+        CheckInstitutionAndPassword(*this, m_ui, row.GiganID10, row.Pass, passwordRefused);
+    if (!chosen)
+        return {false, passwordRefused ? F::Password : F::Institution};
 
     row.GiganID10 = row.GiganID10.trimmed();
     row.IcheEDate = row.IcheDate;
@@ -687,6 +684,31 @@ bool Batches::RecomputeTotals(int aptId)
     else
         m_ui.CloseWait();
     return ok;
+}
+
+std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches,
+                                                              shell::Ui& ui,
+                                                              const QString& code,
+                                                              const QString& password,
+                                                              bool& passwordRefused)
+{
+    passwordRefused = false;
+    const std::optional<codes::Institution> chosen = batches.Institution(code);
+    if (!chosen) {
+        ui.ShowInfo(QStringLiteral("기관명 항목이 누락되었습니다. "));
+        return std::nullopt;
+    }
+    passwordRefused = true;
+    if (password.isEmpty()) {
+        ui.ShowInfo(QStringLiteral("기관비밀번호 항목이 누락되었습니다."));
+        return std::nullopt;
+    }
+    if (password != chosen->APPASS) {
+        ui.ShowInfo(QStringLiteral("기관비밀번호가 틀립니다."));
+        return std::nullopt;
+    }
+    passwordRefused = false;
+    return chosen;
 }
 
 } // namespace transfer

@@ -178,4 +178,14 @@ bool AskStateSwitch(shell::Ui& ui, int from, int to);
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);
 
+// The institution a batch or a group names, with the password given for it,
+// checked as both saves check them: a code no institution carries counts as
+// none chosen. Shows the first refusal and returns nullopt; `passwordRefused`
+// then tells whether the password (rather than the institution) failed.
+std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches,
+                                                              shell::Ui& ui,
+                                                              const QString& code,
+                                                              const QString& password,
+                                                              bool& passwordRefused);
+
 } // namespace transfer

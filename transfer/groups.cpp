@@ -119,16 +119,11 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     };
     if (row.GroupName.trimmed().isEmpty())
         return refuse("그룹명 항목이 누락되었습니다.", F::Name);
-    const std::optional<codes::Institution> chosen =
-        row.GiganID10.trimmed().isEmpty()
-            ? std::nullopt
-            : codes::Institutions(m_dm.db(), m_ui).FindByCode(row.GiganID10.trimmed());
+    bool passwordRefused = false;
+    const std::optional<codes::Institution> chosen = CheckInstitutionAndPassword(
+        Batches(m_dm, m_ui), m_ui, row.GiganID10, row.Pass, passwordRefused);
     if (!chosen)
-        return refuse("기관명 항목이 누락되었습니다. ", F::Institution);
-    if (row.Pass.isEmpty())
-        return refuse("기관비밀번호 항목이 누락되었습니다.", F::Password);
-    if (row.Pass != chosen->APPASS)
-        return refuse("기관비밀번호가 틀립니다.", F::Password);
+        return {false, passwordRefused ? F::Password : F::Institution};
 
     row.GiganID10 = row.GiganID10.trimmed();
     row.IcheEDate = row.IcheDate;
