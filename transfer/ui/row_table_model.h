@@ -36,6 +36,11 @@ public:
         endResetModel();
     }
     const QList<Row>& rows() const { return m_rows; }
+    // The row at `index`, or nullptr outside the rows.
+    const Row* rowAt(int index) const
+    {
+        return index >= 0 && index < m_rows.size() ? &m_rows[index] : nullptr;
+    }
     void setColours(RowColours colours)
     {
         m_colours = std::move(colours);

@@ -55,6 +55,11 @@ QList<int> SelectedOrCurrent(const QTableView* grid)
     return rows;
 }
 
+int CurrentRow(const QTableView* grid)
+{
+    return grid->currentIndex().isValid() ? grid->currentIndex().row() : -1;
+}
+
 void MoveTo(QTableView* grid, int row, bool select)
 {
     if (!grid->model() || row < 0 || row >= grid->model()->rowCount())

@@ -29,6 +29,8 @@ void CompactToolBar(QToolBar* bar);
 // The selected rows in order, or the current row when none is selected
 // (empty without a current row).
 QList<int> SelectedOrCurrent(const QTableView* grid);
+// The grid's current row, -1 without one.
+int CurrentRow(const QTableView* grid);
 
 // Makes `row` current and shows it; with `select` it also becomes the only
 // selected row, otherwise the selection stays as it is.

@@ -210,13 +210,12 @@ const QList<TransferBatch>& TfmApt1::batches() const
 
 int TfmApt1::currentRow() const
 {
-    return m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
+    return CurrentRow(m_grid);
 }
 
 const TransferBatch* TfmApt1::current() const
 {
-    const int row = currentRow();
-    return row >= 0 && row < batches().size() ? &batches()[row] : nullptr;
+    return m_model->rowAt(currentRow());
 }
 
 void TfmApt1::reload(int selectAptId)

@@ -351,13 +351,12 @@ const QList<TransferItem>& TfmApt2::lines() const
 
 int TfmApt2::currentRow() const
 {
-    return m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
+    return CurrentRow(m_grid);
 }
 
 const TransferItem* TfmApt2::current() const
 {
-    const int row = currentRow();
-    return row >= 0 && row < lines().size() ? &lines()[row] : nullptr;
+    return m_model->rowAt(currentRow());
 }
 
 QList<int> TfmApt2::chosenIds() const

@@ -149,13 +149,12 @@ const QList<TransferGroup>& TfmGroupApt1::groups() const
 
 int TfmGroupApt1::currentRow() const
 {
-    return m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
+    return CurrentRow(m_grid);
 }
 
 const TransferGroup* TfmGroupApt1::current() const
 {
-    const int row = currentRow();
-    return row >= 0 && row < groups().size() ? &groups()[row] : nullptr;
+    return m_model->rowAt(currentRow());
 }
 
 void TfmGroupApt1::reload(int selectAptId)
