@@ -8,17 +8,16 @@
 //
 // usage: bench_exchange [--keep DIR]   (exit 1 when a limit is exceeded)
 
+#include "bench/bench_result.h"
 #include "shell/workspace.h"
-#include "store/database.h"
 #include "store/tdm1.h"
+#include "tests/support/full_size.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -56,61 +55,13 @@ double tool(const QStringList& args)
     return runTimed(PELMAR_TOOL, QStringList{"--quiet", "--home", g_home} + args);
 }
 
-// The batches and lines, put in as the screens would leave them.
 void fill(const QString& dbFile)
 {
-    const store::OpenResult r = store::OpenDatabase("bench", dbFile);
-    if (!r.ok) {
-        std::fprintf(stderr, "bench_exchange: %s\n", qPrintable(r.message));
+    const QString error = testing_support::FillFullSizeBatches(dbFile, kBatches, kLinesPerBatch);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "bench_exchange: %s\n", qPrintable(error));
         std::exit(2);
     }
-    {
-        QSqlDatabase db = QSqlDatabase::database("bench", false);
-        QSqlQuery q(db);
-        db.transaction();
-        q.exec("INSERT INTO UserCode (Name, APOUT, APIN, APPASS, APID10, APBCODE, BankNoApt, "
-               "TREGISTEROUT, TREGISTERIN, AUTHSENDTYPE) VALUES ('푸른마을아파트', 'AB100', "
-               "'AB200', 'pw', 'A123456789', 'BK12345', '301-0123-4567-81', 'NA200', 'NA200', "
-               "'제출')");
-        QSqlQuery batch(db), line(db);
-        batch.prepare(
-            "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
-            "IcheEDate, Pass, State) VALUES (?, 'A123456789', '11', '35', "
-            "'301-0123-4567-81', ?, ?, 'pw', 1)");
-        line.prepare(
-            "INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, "
-            "IcheMoney, IcheYebu, State, NapbuNo, Bigo, Kita) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 'Z', 1, ?, '입주자', '예금주')");
-        const char* banks[] = {"11", "13", "04", "20"};
-        for (int b = 1; b <= kBatches; ++b) {
-            const QString date = QDate(2024, 3, 18).addDays(b % 4).toString(Qt::ISODate);
-            batch.addBindValue(b);
-            batch.addBindValue(date);
-            batch.addBindValue(date);
-            batch.exec();
-            for (int i = 0; i < kLinesPerBatch; ++i) {
-                const QString dong = QString::number(100 + i / 100);
-                const QString ho = QString::number(101 + i % 100);
-                line.addBindValue(b);
-                line.addBindValue(dong.toInt());
-                line.addBindValue(dong);
-                line.addBindValue(ho.toInt());
-                line.addBindValue(ho);
-                line.addBindValue(banks[i % 4]);
-                line.addBindValue(QString("3010%1").arg(b * 100000 + i, 9, 10, QChar('0')));
-                line.addBindValue(date);
-                line.addBindValue(10000 + i * 10);
-                line.addBindValue(dong + ho);
-                if (!line.exec()) {
-                    std::fprintf(stderr, "bench_exchange: %s\n",
-                                 qPrintable(line.lastError().text()));
-                    std::exit(2);
-                }
-            }
-        }
-        db.commit();
-    }
-    store::CloseDatabase("bench");
 }
 
 // The sqlite3 tool's time for one UPDATE of every line on a fresh copy.
@@ -128,8 +79,7 @@ double reference(const QString& dbFile, const QString& update)
 
 bool report(const char* what, double seconds, double limit, double ref)
 {
-    std::printf("%-16s %6.3f s  (limit %.1f s)  %6.1f x sqlite3 UPDATE (%.3f s)  %s\n", what,
-                seconds, limit, seconds / ref, ref, seconds <= limit ? "ok" : "OVER");
+    PrintResult(what, seconds, limit, "sqlite3 UPDATE", ref);
     return seconds <= limit;
 }
 
@@ -165,8 +115,8 @@ int main(int argc, char** argv)
         "UPDATE Apt2 SET IcheYebu = 'Y', ResultID4 = '0000', Rdate = '2024-03-15', State = 3");
     const double apply = tool({"apply-results"});
 
-    const bool ok = report("build-requests", build, 1.5, refBuild) &
-                    report("apply-results", apply, 3.0, refApply);
+    const bool ok = report("build-requests, 100,000 lines", build, 1.5, refBuild) &
+                    report("apply-results, 100,000 lines", apply, 3.0, refApply);
     std::printf("%-16s %6.3f s  (the stand-in centre, not rated)\n", "clearing-sim", centre);
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // restore within 1.5 times `unzip`. Argument: database size in MB (200).
 // Exit code 1 when a target is missed.
 
+#include "bench/bench_result.h"
 #include "maintenance/backup.h"
 #include "shell/clock.h"
 #include "shell/console_ui.h"
@@ -120,11 +121,9 @@ int main(int argc, char** argv)
 
     const double backupRatio = backupTime / zipTime;
     const double restoreRatio = restoreTime / unzipTime;
-    std::printf("backup  %.2f s, zip -9 %.2f s: %.2fx (target 1.5x)\n", backupTime, zipTime,
-                backupRatio);
+    PrintResult("backup, database to archive", backupTime, 1.5 * zipTime, "zip -9", zipTime);
     std::printf("archive %.1f MB, zip -9 %.1f MB\n", QFileInfo(archive).size() / 1048576.0,
                 QFileInfo(zipped).size() / 1048576.0);
-    std::printf("restore %.2f s, unzip %.2f s: %.2fx (target 1.5x)\n", restoreTime, unzipTime,
-                restoreRatio);
+    PrintResult("restore, archive to database", restoreTime, 1.5 * unzipTime, "unzip", unzipTime);
     return backupRatio <= 1.5 && restoreRatio <= 1.5 ? 0 : 1;
 }

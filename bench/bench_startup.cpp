@@ -14,7 +14,7 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
+#include "bench/gbench_result.h"
 
 #include <cstdio>
 
@@ -105,8 +105,8 @@ int main(int argc, char** argv)
     QTemporaryDir registry;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWithTargets(
+        argc, argv,
+        {{"BM_PrepareDbFreshFolder", "prepare-db, fresh folder", 1.0},
+         {"BM_MainWindowWith100kLines", "main window, 100,000 lines", 1.0}});
 }

@@ -16,7 +16,7 @@
 #include <QApplication>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
+#include "bench/gbench_result.h"
 
 #include <chrono>
 #include <cstdio>
@@ -179,16 +179,10 @@ int main(int argc, char** argv)
     const QList<int> ids = AllLineIds(*ws.dm);
     const double bulk =
         Seconds([&] { transfer::TransferLines(*ws.dm, ws.ui, kBatch).SetAmount(ids, "12345"); });
-    std::printf("lines screen of %d lines, open and close with totals: %.3f s (target 0.5 s) %s\n",
-                kLines, open, open < 0.5 ? "ok" : "SLOW");
-    std::printf("amount change of %lld lines: %.3f s (target 0.5 s) %s\n",
-                static_cast<long long>(ids.size()), bulk, bulk < 0.5 ? "ok" : "SLOW");
+    PrintResult("lines screen, 20,000 lines, open and close", open, 0.5);
+    PrintResult("bulk amount change, 20,000 lines", bulk, 0.5);
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = RunWithTargets(argc, argv, {});
     ws.dm.reset();
-    return 0;
+    return rc;
 }

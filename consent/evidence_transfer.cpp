@@ -5,6 +5,7 @@
 #include "platform/securelink.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "shell/file_helpers.h"
 #include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
@@ -52,9 +53,9 @@ bool saveFile(const QString& path, const QByteArray& bytes)
 }
 
 // Empties AUTHTEMP/ without messages: the caller stops silently.
-bool emptyTemp(const QString& dir)
+bool emptyTemp(const QString& dir, const QString& home)
 {
-    if (!QDir().mkpath(dir))
+    if (!QDir().mkpath(dir) || shell::LeadsOutOf(dir, home))
         return false;
     const QDir d(dir);
     for (const QString& name : d.entryList(QDir::Files | QDir::Hidden))
@@ -272,7 +273,7 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
     const QString home = shell::WithBackslash(run.programDir);
     const QString tempDir = home + "AUTHTEMP/";
     const QString fileDir = home + "AUTHFILE/";
-    if (!emptyTemp(tempDir))
+    if (!emptyTemp(tempDir, home))
         return false;
     const EvidenceAuthKey key = ReadEvidenceAuthKey(db);
     if (key.AuthKey.trimmed().isEmpty()) {

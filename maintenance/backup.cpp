@@ -7,6 +7,7 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
+#include "store/data_folder.h"
 #include "store/database.h"
 #include "store/integrity.h"
 
@@ -487,8 +488,8 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
     }
 
     const QString dataDir = QDir::cleanPath(QFileInfo(shell::Paths().dataDir).absoluteFilePath());
-    const QString stage = dataDir + ".restore";
-    const QString old = dataDir + ".old";
+    const QString stage = store::StagedDataDir(dataDir);
+    const QString old = store::SwappedOutDataDir(dataDir);
     QDir(stage).removeRecursively();
     QDir(old).removeRecursively();
     const QStorageInfo storage(QFileInfo(dataDir).absolutePath());

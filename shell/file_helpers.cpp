@@ -3,6 +3,7 @@
 #include "platform/process_list.h"
 #include "shell/log.h"
 #include "shell/ui.h"
+#include "shell/workspace.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,7 +23,23 @@ QStringList matching(const QString& dir, const QString& mask)
     return QDir(dir).entryList({filter}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+bool isInside(const QString& path, const QString& folder)
+{
+    return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
+}
+
 } // namespace
+
+bool LeadsOutOf(const QString& dir, const QString& home)
+{
+    const QString named = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    const QString namedHome = QDir::cleanPath(QFileInfo(home).absoluteFilePath());
+    if (!isInside(named, namedHome))
+        return false;
+    const QString real = QFileInfo(named).canonicalFilePath();
+    const QString realHome = QFileInfo(namedHome).canonicalFilePath();
+    return !real.isEmpty() && !realHome.isEmpty() && !isInside(real, realHome);
+}
 
 int CountFiles(const QString& dir)
 {
@@ -37,6 +54,12 @@ int ListFiles(const QString& dir, const QString& mask, QStringList& list)
 
 bool DeleteAllFiles(Ui& ui, const QString& dir)
 {
+    if (LeadsOutOf(dir, Paths().programDir)) {
+        ui.ShowError(dir + "\r" +
+                     QStringLiteral("프로그램 폴더 밖을 가리키는 폴더이므로 파일을 지우지 않습니다."));
+        WriteLog("폴더 비우기 거부 " + dir + " -> " + QFileInfo(dir).canonicalFilePath(), true);
+        return false;
+    }
     for (const QString& name : matching(dir, "*.*")) {
         QFile file(QDir(dir).filePath(name));
         if (!file.remove()) {

@@ -3,6 +3,7 @@
 #include "shell/log.h"
 #include "shell/ui.h"
 #include "store/blank_database.h"
+#include "store/data_folder.h"
 #include "store/database.h"
 #include "store/migration.h"
 #include "store/schema.h"
@@ -64,6 +65,7 @@ void TDM1::Close()
 
 bool TDM1::ensureDatabaseFile(const QString& dataDir)
 {
+    RecoverSwappedOutData(dataDir);
     if (QFileInfo::exists(DatabaseFile(dataDir)))
         return true;
     QString error;

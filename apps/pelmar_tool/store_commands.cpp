@@ -5,6 +5,7 @@
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/blank_database.h"
+#include "store/data_folder.h"
 #include "store/database.h"
 #include "store/integrity.h"
 #include "store/tdm1.h"
@@ -72,7 +73,13 @@ int check(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
+    // The data as the next program would find it, without creating any.
+    store::RecoverSwappedOutData(shell::Paths().dataDir);
     const QString file = store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    if (!QFileInfo(file).isFile()) {
+        ctx.ui.ShowError("자료 파일이 없습니다.\r" + QDir::toNativeSeparators(file));
+        return 1;
+    }
     const store::OpenResult r = store::OpenDatabase("PelmarCheck", file);
     if (!r.ok) {
         ctx.ui.ShowError(r.message);

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -166,6 +168,36 @@ TEST_F(ShellWorkspace, FileHelpers)
     writeFile("src/x.txt", "x");
     EXPECT_FALSE(CopyFiles(ui, path("src/"), path("nowhere/"), "*.*"));
     EXPECT_EQ(ui.texts("error").size(), 1);
+}
+
+TEST_F(ShellWorkspace, EmptyingAFolderNeverFollowsALinkOutOfProgramDir)
+{
+    QTemporaryDir outside;
+    const QString kept = outside.filePath("keep.txt");
+    QFile f(kept);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    // The folder itself leads elsewhere: refused, nothing there touched.
+    ASSERT_TRUE(QFile::link(outside.path(), path("Send")));
+    EXPECT_TRUE(LeadsOutOf(path("Send/"), home()));
+    EXPECT_FALSE(DeleteAllFiles(ui, path("Send/")));
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_EQ(ui.texts("error").size(), 1);
+
+    // Links inside a real folder go, their targets stay.
+    writeFile("Recv/answer.txt", "x");
+    ASSERT_TRUE(QFile::link(kept, path("Recv/link.txt")));
+    ASSERT_TRUE(QFile::link(outside.path(), path("Recv/linkdir")));
+    ASSERT_TRUE(DeleteAllFiles(ui, path("Recv/")));
+    EXPECT_FALSE(QFileInfo::exists(path("Recv/answer.txt")));
+    EXPECT_FALSE(QFileInfo(path("Recv/link.txt")).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(kept));
+
+    // A folder the user named outside ProgramDir is the user's choice.
+    EXPECT_FALSE(LeadsOutOf(outside.path() + "/", home()));
+    ASSERT_TRUE(DeleteAllFiles(ui, outside.path() + "/"));
+    EXPECT_FALSE(QFileInfo::exists(kept));
 }
 
 TEST_F(ShellWorkspace, ProcessChecks)
