@@ -14,8 +14,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <cstdio>
+#include <zip.h>
 #include <functional>
 #include <utility>
 
@@ -257,6 +260,35 @@ void restoreSeeds(fuzzing::Workspace& w)
     const QString small = w.path("Seeds/small.zip");
     platform::CreateZip(small, {fake, w.path("Seeds/mimetype")});
     seed("restore", "not_a_database.zip", fileBytes(small));
+
+    // An entry stored, not deflated: the reader's other path, where the
+    // sizes in the headers are all there is. A small database of another
+    // program, so that the archive stays within the fuzzer's input length.
+    const QString other = w.path("Seeds/other/Pelmar.db");
+    QDir().mkpath(w.path("Seeds/other"));
+    QFile::remove(other);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "seed_other");
+        db.setDatabaseName(other);
+        if (!db.open() || !QSqlQuery(db).exec("CREATE TABLE Notes (Id INTEGER, Text TEXT)")) {
+            fprintf(stderr, "make_seeds: no small database\n");
+            std::exit(1);
+        }
+    }
+    QSqlDatabase::removeDatabase("seed_other");
+    const QString stored = w.path("Seeds/stored.zip");
+    QFile::remove(stored);
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(stored).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_source_t* src =
+        z ? zip_source_file(z, QFile::encodeName(other).constData(), 0, -1) : nullptr;
+    const zip_int64_t index = src ? zip_file_add(z, "Pelmar.db", src, ZIP_FL_OVERWRITE) : -1;
+    if (index < 0 || zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_STORE, 0) != 0 ||
+        zip_close(z) != 0) {
+        fprintf(stderr, "make_seeds: no stored backup\n");
+        std::exit(1);
+    }
+    seed("restore", "stored.zip", fileBytes(stored));
 }
 
 } // namespace

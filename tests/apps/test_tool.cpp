@@ -2,6 +2,7 @@
 #include "tests/support/workspace_fixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -154,4 +155,34 @@ TEST_F(Tool, SendEvidenceReadsItsListAndStopsWithoutAKey)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("기관의 증빙키가 등록 되어 있지 않습니다.")))
         << r.err.toStdString();
+}
+
+// The folders the program empties, each turned into a link to a folder of
+// the user's: every command refuses, and the user's files stay.
+TEST_F(Tool, EmptyingFoldersNeverFollowsALinkOutOfTheProgramFolder)
+{
+    const QString ws = home() + "branch";
+    ASSERT_EQ(tool({"prepare-db", "--home", ws}).exitCode, 0);
+    ASSERT_EQ(tool({"--home", ws, "link", "setup", "LoginID=BR0001"}).exitCode, 0);
+    writeFile("keys.txt", "B000000002,11,1234567890123,101\n");
+    struct Case
+    {
+        const char* folder;
+        QStringList command;
+    } cases[] = {
+        {"Send", {"build-requests"}},
+        {"Recv", {"--yes", "receive"}},
+        {"Data/Temp", {"reorganise"}},
+        {"AUTHTEMP", {"send-evidence", "--consents", path("keys.txt")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const QString mine = home() + "mine/" + c.folder;
+        writeFile(QString("mine/%1/keep.txt").arg(c.folder), "the user's");
+        QDir(ws + "/" + c.folder).removeRecursively();
+        ASSERT_TRUE(QFile::link(mine, ws + "/" + c.folder));
+        tool(QStringList{"--home", ws, "--quiet"} + c.command);
+        EXPECT_TRUE(QFileInfo::exists(mine + "/keep.txt"));
+        QFile::remove(ws + "/" + c.folder);
+    }
 }
