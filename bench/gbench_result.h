@@ -20,7 +20,11 @@ struct BenchTarget
 class ResultReporter : public benchmark::ConsoleReporter
 {
 public:
-    explicit ResultReporter(std::vector<BenchTarget> targets) : m_targets(std::move(targets)) {}
+    // Without colours, so that the RESULT lines start their lines in a log.
+    explicit ResultReporter(std::vector<BenchTarget> targets)
+        : ConsoleReporter(OO_Tabular), m_targets(std::move(targets))
+    {
+    }
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
