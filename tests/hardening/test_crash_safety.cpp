@@ -96,9 +96,7 @@ protected:
     bool killAfter(const QStringList& args, int delayMs)
     {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
-        p.setProcessEnvironment(env);
+        p.setProcessEnvironment(testing_support::ProgramEnvironment());
         p.start(PELMAR_TOOL, QStringList{"--home", m_home, "--quiet", "--yes"} + args);
         EXPECT_TRUE(p.waitForStarted());
         const bool finished = p.waitForFinished(delayMs);

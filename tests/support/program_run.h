@@ -14,15 +14,22 @@ struct ProgramRun
     QString err;
 };
 
+// The environment of a built executable run by a test: the fixtures'
+// frozen moment, and the installation given only by --home.
+inline QProcessEnvironment ProgramEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+    env.remove("PELMAR_HOME");
+    return env;
+}
+
 // Runs one of the built executables on the installation `home` at the
 // fixtures' frozen moment and waits for it.
 inline ProgramRun RunProgram(const char* program, const QString& home, const QStringList& args)
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
-    env.remove("PELMAR_HOME");
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(ProgramEnvironment());
     p.start(program, QStringList{"--home", home} + args);
     EXPECT_TRUE(p.waitForFinished(60000));
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
