@@ -48,8 +48,8 @@ bool bankMatches(const QString& stored, const QString& answered)
 class ConsentFile
 {
 public:
-    ConsentFile(QSqlDatabase db, const QString& path)
-        : m_db(std::move(db)), m_path(path), m_fileName(QFileInfo(path).fileName())
+    ConsentFile(QSqlDatabase db, const edi::ResultFile& file)
+        : m_db(std::move(db)), m_path(file.path), m_fileName(file.code)
     {
     }
 
@@ -232,15 +232,20 @@ bool ConsentFile::apply(bool& recognised)
 
 edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
 {
+    return ApplyConsentResults(
+        dm, edi::NamedByCode(edi::ReceivedFiles(dm.db(), "TREGISTERIN", recvDir)));
+}
+
+edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QList<edi::ResultFile>& files)
+{
     edi::ResultRun run;
-    const QStringList files = edi::ReceivedFiles(dm.db(), "TREGISTERIN", recvDir);
     run.found = !files.isEmpty();
     if (!run.found)
         return run;
     {
         shell::WaitScope wait(
             dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
-        for (const QString& path : files) {
+        for (const edi::ResultFile& file : files) {
             QSqlDatabase db = dm.db();
             store::TransactionGuard tx(db);
             bool ok = tx.active();
@@ -249,7 +254,7 @@ edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
             edi::TEdiInfoList items;
             QStringList notes;
             if (ok) {
-                ConsentFile consentFile(db, path);
+                ConsentFile consentFile(db, file);
                 ok = consentFile.apply(recognised);
                 reason = consentFile.reason();
                 items = consentFile.items();
@@ -260,7 +265,7 @@ edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
                 reason = "출금동의 자료를 기록할 수 없습니다. " + db.lastError().text();
             }
             if (!ok) {
-                run.fileFailed(path, reason);
+                run.fileFailed(file.path, reason);
                 continue;
             }
             run.items += items;

@@ -20,5 +20,7 @@ namespace consent {
 // Consents are found by what the request file carried: the bank by its
 // group, the account with or without the zero fill.
 edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir);
+// The same for files given one by one, each under its consent receive code.
+edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QList<edi::ResultFile>& files);
 
 } // namespace consent

@@ -30,8 +30,28 @@ QStringList ReceivedFiles(QSqlDatabase db, const QString& column, const QString&
     return files;
 }
 
+QList<ResultFile> NamedByCode(const QStringList& paths)
+{
+    QList<ResultFile> files;
+    for (const QString& path : paths)
+        files.append({path, QFileInfo(path).fileName()});
+    return files;
+}
+
+bool IsFileCode(QSqlDatabase db, const QString& column, const QString& code)
+{
+    if (code.trimmed().isEmpty())
+        return false;
+    QSqlQuery q(db);
+    // `column` is one of the two code columns named by the readers.
+    q.prepare("SELECT 1 FROM UserCode WHERE " + column + " = ? LIMIT 1");
+    q.addBindValue(code);
+    return q.exec() && q.next();
+}
+
 void ResultRun::fileFailed(const QString& path, const QString& reason)
 {
+    failedFiles.append(path);
     failures.append(QString("파일 : %1\r사유 : %2").arg(QDir::toNativeSeparators(path), reason));
 }
 

@@ -2,6 +2,7 @@
 
 #include "edi/edi_info.h"
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -20,12 +21,25 @@ namespace edi {
 // that exist, in code order.
 QStringList ReceivedFiles(QSqlDatabase db, const QString& column, const QString& recvDir);
 
+// A result file and the code it answers under (APIN or TREGISTERIN). In
+// the receive directory the name is the code; a kept copy given by hand
+// ("AB200.1") is not named so.
+struct ResultFile
+{
+    QString path;
+    QString code;
+};
+QList<ResultFile> NamedByCode(const QStringList& paths);
+// True when some UserCode row carries `code` in `column` (APIN or TREGISTERIN).
+bool IsFileCode(QSqlDatabase db, const QString& column, const QString& code);
+
 struct ResultRun
 {
-    bool found = false;   // at least one result file was there
-    TEdiInfoList items;   // one per block or batch applied
-    QStringList failures; // one per file that was not applied, naming it
-    QStringList notes;    // blocks and records left out of applied files
+    bool found = false;      // at least one result file was there
+    TEdiInfoList items;      // one per block or batch applied
+    QStringList failures;    // one per file that was not applied, naming it
+    QStringList failedFiles; // the paths of those files
+    QStringList notes;       // blocks and records left out of applied files
 
     bool ok() const { return failures.isEmpty(); }
     // One error box for the failed files, one information box for the

@@ -2,7 +2,9 @@
 
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
+#include "edi/kept_requests.h"
 #include "shell/clock.h"
+#include "shell/kept_files.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
@@ -85,8 +87,10 @@ bool validTime(const QString& hhmmss)
 class FileApplier
 {
 public:
-    FileApplier(store::TDM1& dm, const QString& path)
-        : m_dm(dm), m_db(dm.db()), m_path(path), m_fileName(QFileInfo(path).fileName())
+    // `code` is the receive file code the file answers under; `kept` the
+    // request files kept from earlier sends.
+    FileApplier(store::TDM1& dm, const ResultFile& file, KeptRequests& kept)
+        : m_dm(dm), m_db(dm.db()), m_path(file.path), m_fileName(file.code), m_kept(kept)
     {
     }
 
@@ -102,6 +106,7 @@ private:
     bool data(const RecordView& rec);
     bool parseData(const RecordView& rec, DataRecord& d, bool& ignored);
     bool selectBatch(const DataRecord& d);
+    bool keptBatch(const DataRecord& d, OpenBatch& b, bool& found);
     bool applyLine(const DataRecord& d);
     bool closeBatch();
     bool trailer();
@@ -113,6 +118,7 @@ private:
     QSqlDatabase m_db;
     QString m_path;
     QString m_fileName;
+    KeptRequests& m_kept;
     Layout m_layout = Layout::Wide;
     Header m_header;
     OpenBatch m_batch;
@@ -288,10 +294,11 @@ bool FileApplier::selectBatch(const DataRecord& d)
     if (!q.exec())
         return tableError(q);
     bool found = false;
+    bool same = false;
     const QString date = m_header.date.toString(Qt::ISODate);
     while (q.next()) {
-        const bool same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0 &&
-                          q.value(3).toString() == date;
+        same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0 &&
+               q.value(3).toString() == date;
         if (!found || same) {
             b.rowId = q.value(0).toLongLong();
             b.aptId = q.value(1).toInt();
@@ -300,7 +307,13 @@ bool FileApplier::selectBatch(const DataRecord& d)
         if (same)
             break;
     }
-    if (!found) {
+    // No batch of this block carries the key: the batch may have been sent
+    // again under a new one, and the request file of the earlier send says
+    // which batch and lines the key stood for.
+    bool kept = false;
+    if (!same && !keptBatch(d, b, kept))
+        return false;
+    if (!kept && !found) {
         b.aptId = m_dm.NextBatchNumber();
         QSqlQuery ins(m_db);
         ins.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
@@ -319,7 +332,7 @@ bool FileApplier::selectBatch(const DataRecord& d)
         if (!ins.exec())
             return tableError(ins);
         b.rowId = ins.lastInsertId().toLongLong();
-    } else {
+    } else if (!kept) {
         QSqlQuery lines(m_db);
         lines.setForwardOnly(true);
         // The index over AptID is case-insensitive, like every index of the
@@ -338,6 +351,73 @@ bool FileApplier::selectBatch(const DataRecord& d)
         }
     }
     m_batch = b;
+    return true;
+}
+
+bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
+{
+    found = false;
+    const qint64 key = d.sendTime.toLongLong() * 1000 + d.batchNumber;
+    const QList<KeptLine> kept = m_kept.Lines(m_header.code, m_header.date, key);
+    if (kept.isEmpty())
+        return true;
+
+    // The file was written for a batch of this institution and transfer
+    // date; of those, the one holding most of the lines it carried. Lines
+    // are told apart by what the file wrote of them, since a later send may
+    // have numbered them anew.
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare("SELECT a.rowid, a.AptID, l.Apt2ID, l.BankNo, l.IcheMoney, l.Dong, l.Ho, l.BankCode "
+              "FROM Apt1 a JOIN Apt2 l ON l.AptID = a.AptID COLLATE NOCASE "
+              "WHERE a.GiganID10 = ? COLLATE NOCASE AND a.IcheDate = ? "
+              "ORDER BY a.rowid, l.Apt2ID");
+    q.addBindValue(m_header.code);
+    q.addBindValue(m_header.date.toString(Qt::ISODate));
+    if (!q.exec())
+        return tableError(q);
+    struct Candidate
+    {
+        qint64 rowId = 0;
+        int aptId = 0;
+        QHash<QString, QList<LineRef>> lines; // by written form, in line order
+    };
+    const auto written = [](const QString& account, qint64 amount, const QString& dong,
+                            const QString& ho) {
+        return shell::RemoveChar(account.trimmed(), '-') + '|' + QString::number(amount) + '|' +
+               dong.trimmed() + '|' + ho.trimmed();
+    };
+    QList<Candidate> candidates;
+    while (q.next()) {
+        if (candidates.isEmpty() || candidates.last().rowId != q.value(0).toLongLong())
+            candidates.append({q.value(0).toLongLong(), q.value(1).toInt(), {}});
+        const qint64 amount = qint64(q.value(4).toDouble());
+        candidates.last()
+            .lines[written(q.value(3).toString(), amount, q.value(5).toString(),
+                           q.value(6).toString())]
+            .append({q.value(2).toLongLong(), amount, q.value(7).toString().trimmed()});
+    }
+    qsizetype best = -1;
+    QHash<int, LineRef> bestLines;
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        QHash<int, LineRef> matched;
+        QHash<QString, QList<LineRef>>& left = candidates[i].lines;
+        for (const KeptLine& k : kept) {
+            QList<LineRef>& same = left[written(k.account, k.amount, k.dong, k.ho)];
+            if (!same.isEmpty())
+                matched.insert(k.sequence, same.takeFirst());
+        }
+        if (matched.size() > bestLines.size()) {
+            bestLines = matched;
+            best = i;
+        }
+    }
+    if (best < 0)
+        return true; // the batch is gone: the answer makes it again
+    b.rowId = candidates[best].rowId;
+    b.aptId = candidates[best].aptId;
+    b.lines = bestLines;
+    found = true;
     return true;
 }
 
@@ -498,16 +578,22 @@ bool FileApplier::apply()
 
 ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
 {
+    return ApplyTransferResults(dm, NamedByCode(ReceivedFiles(dm.db(), "APIN", recvDir)));
+}
+
+ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files)
+{
     ResultRun run;
     shell::Ui& ui = dm.ui();
-    const QStringList files = ReceivedFiles(dm.db(), "APIN", recvDir);
     run.found = !files.isEmpty();
     if (!run.found)
         return run;
+    // Read once for the whole run, and only when an answer needs it.
+    KeptRequests kept(shell::KeptSendDir());
     {
         shell::WaitScope wait(
             ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
-        for (const QString& path : files) {
+        for (const ResultFile& file : files) {
             QSqlDatabase db = dm.db();
             store::TransactionGuard tx(db);
             bool ok = tx.active();
@@ -516,7 +602,7 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
             QStringList notes;
             if (ok) {
                 // The applier's statements end before the commit.
-                FileApplier applier(dm, path);
+                FileApplier applier(dm, file, kept);
                 ok = applier.apply();
                 reason = applier.reason();
                 items = applier.items();
@@ -527,7 +613,7 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
                 reason = "이체자료를 기록할 수 없습니다. " + db.lastError().text();
             }
             if (!ok) {
-                run.fileFailed(path, reason);
+                run.fileFailed(file.path, reason);
                 continue;
             }
             run.items += items;

@@ -5,6 +5,7 @@
 #include "edi/transfer_request.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
+#include "shell/kept_files.h"
 #include "shell/log.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
@@ -33,6 +34,26 @@ QString testModeQuestion()
 bool isSendMode(int mode)
 {
     return mode == ModeSend || mode == ModeSendReceive;
+}
+
+QString keepFailedMessage(const QString& what, const QString& error)
+{
+    QString text = what + QStringLiteral(" 파일을 보관할 수 없습니다. ") + error;
+    return text.replace('\r', ' ');
+}
+
+// The receive error, naming where each refused file is kept.
+QString refusedMessage(const QStringList& refused, const shell::KeptFiles& kept)
+{
+    QStringList copies;
+    for (const QString& path : refused) {
+        const QString copy = kept.copies.value(QFileInfo(path).fileName());
+        if (!copy.isEmpty())
+            copies.append(QDir::toNativeSeparators(copy));
+    }
+    if (copies.isEmpty())
+        return edi::ReceiveErrorMessage();
+    return edi::ReceiveErrorMessage() + QStringLiteral(" 보관 파일 : ") + copies.join(", ");
 }
 
 } // namespace
@@ -312,6 +333,15 @@ bool EdiFlow::transmit()
             return false;
         }
     }
+    // Every request file is kept before it leaves, whatever the link makes of it.
+    if (isSendMode(m_mode)) {
+        const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir());
+        if (!kept.ok) {
+            finish(Outcome::Failed);
+            say(keepFailedMessage(QStringLiteral("송신"), kept.error), true);
+            return false;
+        }
+    }
     if (linked) {
         shell::WaitScope wait(m_ui, working);
         switch (m_mode) {
@@ -424,6 +454,14 @@ bool EdiFlow::recordSend()
 void EdiFlow::processReceived()
 {
     const QString recvDir = shell::Paths().recvDir;
+    // Kept before anything else happens to them: a refused answer stays at
+    // hand after the next receive empties the folder.
+    const shell::KeptFiles kept = shell::KeepFiles(recvDir, shell::KeptReceiveDir());
+    if (!kept.ok) {
+        finish(Outcome::Failed);
+        say(keepFailedMessage(QStringLiteral("수신"), kept.error), true);
+        return;
+    }
     const QString fazip = recvDir + QStringLiteral("FAZIP");
     if (QFileInfo::exists(fazip)) {
         const QString stored =
@@ -445,7 +483,7 @@ void EdiFlow::processReceived()
     m_items += run.items;
     if (!run.ok()) {
         finish(Outcome::Failed);
-        say(edi::ReceiveErrorMessage(), true);
+        say(refusedMessage(run.failedFiles, kept), true);
     } else if (HasShownRows(m_items)) {
         finish(Outcome::Done);
         say(QStringLiteral("수신된 자료의 처리가 완료되었습니다."));

@@ -4,10 +4,12 @@
 #include "consent/consent_result.h"
 #include "edi/transfer_request.h"
 #include "edi/transfer_result.h"
+#include "shell/kept_files.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace exchange {
 
@@ -45,21 +47,58 @@ void RemoveSendFiles(const SendFiles& files)
         QFile::remove(path);
 }
 
+namespace {
+
+void add(edi::ResultRun& all, const edi::ResultRun& run)
+{
+    all.found = all.found || run.found;
+    all.items += run.items;
+    all.failures += run.failures;
+    all.failedFiles += run.failedFiles;
+    all.notes += run.notes;
+}
+
+} // namespace
+
 edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const QString& recvDir)
 {
     edi::ResultRun all;
-    if (consent::ConsentSendingOn(dm.db())) {
-        const edi::ResultRun consents = consent::ApplyConsentResults(dm, recvDir);
-        all.found = consents.found;
-        all.items += consents.items;
-        all.failures += consents.failures;
-        all.notes += consents.notes;
+    if (consent::ConsentSendingOn(dm.db()))
+        add(all, consent::ApplyConsentResults(dm, recvDir));
+    add(all, edi::ApplyTransferResults(dm, recvDir));
+    return all;
+}
+
+edi::ResultRun ApplyResultFiles(store::TDM1& dm, const QStringList& paths)
+{
+    QSqlDatabase db = dm.db();
+    const bool consents = consent::ConsentSendingOn(db);
+    QList<edi::ResultFile> consentFiles;
+    QList<edi::ResultFile> transferFiles;
+    edi::ResultRun unknown;
+    for (const QString& path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        const auto isCode = [&](const QString& code) {
+            return edi::IsFileCode(db, "APIN", code) || edi::IsFileCode(db, "TREGISTERIN", code);
+        };
+        const QString code = isCode(name) ? name : shell::KeptFileCode(name);
+        if (!isCode(code)) {
+            unknown.fileFailed(
+                path, QStringLiteral("수신화일정보로 등록된 기관이 없는 파일 이름입니다."));
+            continue;
+        }
+        if (consents && edi::IsFileCode(db, "TREGISTERIN", code))
+            consentFiles.append({path, code});
+        if (edi::IsFileCode(db, "APIN", code))
+            transferFiles.append({path, code});
     }
-    const edi::ResultRun transfers = edi::ApplyTransferResults(dm, recvDir);
-    all.found = all.found || transfers.found;
-    all.items += transfers.items;
-    all.failures += transfers.failures;
-    all.notes += transfers.notes;
+    unknown.found = !paths.isEmpty();
+    unknown.report(dm.ui());
+    edi::ResultRun all = unknown;
+    if (!consentFiles.isEmpty())
+        add(all, consent::ApplyConsentResults(dm, consentFiles));
+    if (!transferFiles.isEmpty())
+        add(all, edi::ApplyTransferResults(dm, transferFiles));
     return all;
 }
 

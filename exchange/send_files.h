@@ -43,6 +43,11 @@ void RemoveSendFiles(const SendFiles& files);
 // transfer results of the receive directory; each reader shows its own
 // errors.
 edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const QString& recvDir);
+// The same for files given one by one (a kept answer, repaired or not):
+// each is read under the receive file code its name gives, the name itself
+// or the name without the ".N" that keeping added; a name that is no
+// institution's receive file code is named in the error and changes nothing.
+edi::ResultRun ApplyResultFiles(store::TDM1& dm, const QStringList& paths);
 
 // True when some item would show as a row (an item without lines adds none).
 bool HasShownRows(const edi::TEdiInfoList& items);

@@ -3,6 +3,7 @@
 #include "apps/pelmar_tool/tool_command.h"
 #include "edi/link.h"
 #include "edi/mailbox_link.h"
+#include "shell/kept_files.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
 
@@ -40,6 +41,16 @@ bool applySetting(shell::TEdiConfig& cfg, const QString& pair)
         return true;
     }
     return false;
+}
+
+// The link commands keep what they hand over and what they fetch, as the
+// exchange does; a file kept before byte for byte is not kept again.
+bool keep(ToolContext& ctx, const QString& dir, const QString& keptDir)
+{
+    const shell::KeptFiles kept = shell::KeepFiles(dir, keptDir);
+    if (!kept.ok)
+        ctx.ui.ShowError(QStringLiteral("파일을 보관할 수 없습니다.\r") + kept.error);
+    return kept.ok;
 }
 
 void printCall(ToolContext& ctx)
@@ -94,6 +105,10 @@ int link(ToolContext& ctx, const QStringList& args)
         return linkSetup(ctx, rest);
     if (what == "show")
         return linkShow(ctx);
+    const shell::Workspace& ws = shell::Paths();
+    const bool sends = what == "send" || what == "send-receive";
+    if (sends && !keep(ctx, ws.sendDir, shell::KeptSendDir()))
+        return 1;
     bool ok = false;
     if (what == "send") {
         ok = edi::LinkSend();
@@ -112,6 +127,9 @@ int link(ToolContext& ctx, const QStringList& args)
         return 2;
     }
     printCall(ctx);
+    const bool fetches = what == "receive" || what == "re-receive" || what == "send-receive";
+    if (ok && fetches && !keep(ctx, ws.recvDir, shell::KeptReceiveDir()))
+        return 1;
     return ok ? 0 : 1;
 }
 

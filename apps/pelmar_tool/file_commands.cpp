@@ -9,6 +9,7 @@
 #include "store/tdm1.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -45,12 +46,19 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
 
 int applyResults(ToolContext& ctx, const QStringList& args)
 {
-    if (!args.isEmpty())
-        return 2;
+    for (const QString& a : args)
+        if (a.isEmpty() || a.startsWith('-'))
+            return 2;
     store::TDM1 dm(ctx.ui);
     if (!OpenToolData(dm))
         return 1;
-    const edi::ResultRun all = exchange::ApplyReceivedFiles(dm, shell::Paths().recvDir);
+    QStringList files;
+    for (const QString& a : args)
+        files.append(QFileInfo(a).absoluteFilePath());
+    // Without files: the receive folder, as a receive applies it.
+    const edi::ResultRun all = files.isEmpty()
+                                   ? exchange::ApplyReceivedFiles(dm, shell::Paths().recvDir)
+                                   : exchange::ApplyResultFiles(dm, files);
     printItems(ctx, all.items);
     if (!all.ok())
         return 1; // the files are named in the error shown
@@ -69,8 +77,9 @@ QList<ToolCommand> FileCommands()
          "write the consent and transfer request files into the send folder (no send, no state "
          "change) and print the send list",
          buildRequests},
-        {"apply-results", "",
-         "apply the consent and transfer result files of the receive folder and print the list",
+        {"apply-results", "[FILE...]",
+         "apply the consent and transfer result files of the receive folder, or the files given "
+         "(a kept answer of Recv/Old/ included), and print the list",
          applyResults},
     };
 }

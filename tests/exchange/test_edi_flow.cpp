@@ -352,8 +352,11 @@ TEST_F(Flow, AGarbageResultFileChangesNothingAndTheArchiveIsRenamed)
 
     auto f = flow(exchange::ModeReceive);
     f->Activate();
-    EXPECT_EQ(f->message(), QStringLiteral("수신 자료 처리중 오류가 발생하였습니다."));
+    // The refused file is kept, and the message says where.
+    EXPECT_EQ(f->message(), QStringLiteral("수신 자료 처리중 오류가 발생하였습니다. 보관 파일 : ") +
+                                QDir::toNativeSeparators(path("Recv/Old/20240315/AB200")));
     EXPECT_TRUE(f->messageIsError());
+    EXPECT_EQ(filesIn("Recv/Old/20240315"), (QStringList{"AB200", "FAZIP"}));
     EXPECT_EQ(filesIn("Recv"), (QStringList{"AB200", "FA240315.zip"}));
     EXPECT_EQ(readFile("Recv/FA240315.zip"), "PK");
     EXPECT_EQ(states(), "1|2");

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Every file exchanged with the bank is kept: the request files handed to
+// the link under Send/Old/YYYYMMDD/, the received files under
+// Recv/Old/YYYYMMDD/, each day's folder named after the program clock's
+// today. Both stay under the program folder whatever folders the link
+// settings name, so that moving SendDir or RecvDir never scatters them.
+// The program never deletes a kept copy.
+namespace shell {
+
+QString KeptSendDir();    // ProgramDir/Send/Old/
+QString KeptReceiveDir(); // ProgramDir/Recv/Old/
+
+struct KeptFiles
+{
+    bool ok = true;
+    QString error;                  // the file that could not be kept and why
+    QHash<QString, QString> copies; // file name in the folder -> its kept copy
+};
+
+// Copies every ordinary file of `dir` into today's folder under `keptDir`,
+// each under its own name, or name.1, name.2 … when that is taken. A file
+// already kept there byte for byte is not kept twice (a re-receive of the
+// same set, a folder applied again): its copy is the one found.
+KeptFiles KeepFiles(const QString& dir, const QString& keptDir);
+
+// The file code of a kept copy: its name without the ".N" that keeping
+// added on a clash ("AB200.2" -> "AB200"); other names stay as they are.
+QString KeptFileCode(const QString& fileName);
+
+} // namespace shell
