@@ -8,10 +8,12 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
+#include "store/database.h"
 #include "store/transaction_guard.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
@@ -45,7 +47,7 @@ ConsentLayout layoutFrom(const QSqlQuery& q)
 QString keyOf(const QString& giganid, const QString& bankcd, const QString& bankno,
               const QString& napbuno)
 {
-    return giganid + '\x1f' + bankcd + '\x1f' + QString(bankno).remove('-') + '\x1f' +
+    return giganid.toUpper() + '\x1f' + bankcd + '\x1f' + QString(bankno).remove('-') + '\x1f' +
            napbuno.toUpper();
 }
 
@@ -106,7 +108,8 @@ bool SaveConsentLayout(const QSqlDatabase& db, shell::Ui& ui, const ConsentLayou
     for (int i = 0; i < kColumns; ++i)
         values << qMakePair(QString("FIELD%1S").arg(i + 1), QVariant(layout.start[i]))
                << qMakePair(QString("FIELD%1N").arg(i + 1), QVariant(layout.size[i]));
-    return shell::SaveLayoutRow(db, ui, "TongRegisterConv", "NAME", oldName, values);
+    return shell::SaveLayoutRow(db, ui, "TongRegisterConv", "NAME", oldName, values,
+                                store::WriteErrorMessage);
 }
 
 bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name)
@@ -171,6 +174,8 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
     {
         shell::WaitScope wait(ui, progress.arg(0));
         QSet<QString> registered = registeredKeys(db);
+        // Stored as the institutions spell the code, which the bank answers under.
+        QHash<QString, QString> registeredCodes;
         store::TransactionGuard tx(db);
         QSqlQuery insert(db);
         insert.prepare("INSERT INTO TongRegister (NAME, Giganid, Bankcd, Bankno, DisplayBankno, "
@@ -182,7 +187,11 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             const QString number = QString::number(r);
             const QString account = shell::DigitsOnly(cell(row, kAccount));
             const QString payer = cell(row, kPayer).toUpper();
-            const QString institution = cell(row, kInstitution);
+            const QString typed = cell(row, kInstitution);
+            auto spelt = registeredCodes.constFind(typed);
+            if (spelt == registeredCodes.cend())
+                spelt = registeredCodes.insert(typed, RegisteredInstitutionCode(db, typed));
+            const QString institution = *spelt;
             const QString bank = cell(row, kBank);
             const QString description = "= 기관:" + institution + ", 은행:" + bank +
                                         ", 계좌:" + account + ", 납부자:" + payer;
@@ -224,7 +233,7 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
                 ui.ShowWaitMessage(progress.arg(out.imported));
         }
         if (tx.active() && !tx.commit()) {
-            ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
+            ui.ShowError(store::WriteErrorMessage(tx.error()));
             out.imported = 0;
         }
     }

@@ -32,7 +32,7 @@ struct ConsentLayout
 
 QList<ConsentLayout> ReadConsentLayouts(const QSqlDatabase& db);
 // Shows "자료명칭이 중복됩니다." for a name another layout has, any other
-// table error as "필수항목이 누락되었습니다.".
+// table error as store::WriteErrorMessage says it.
 bool SaveConsentLayout(const QSqlDatabase& db, shell::Ui& ui, const ConsentLayout& layout,
                        const QString& oldName = {});
 bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name);

@@ -125,7 +125,7 @@ bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString
     // register does too.
     QSqlQuery q(db);
     q.prepare("SELECT napbuno FROM TongRegister"
-              " WHERE Giganid = :Giganid"
+              " WHERE Giganid = :Giganid COLLATE NOCASE"
               " AND   bankcd  = :bankcd"
               " AND   replace(bankno, '-', '') = :bankno"
               " AND   upper(napbuno) = :napbuno");
@@ -134,6 +134,19 @@ bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString
     q.bindValue(":bankno", store::StripHyphens(bankno).trimmed());
     q.bindValue(":napbuno", napbuno.toUpper());
     return q.exec() && q.next();
+}
+
+QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code)
+{
+    const QString trimmed = code.trimmed();
+    QSqlQuery q(db);
+    // An exact spelling wins over another institution's differing in case.
+    q.prepare("SELECT APID10 FROM UserCode WHERE APID10 = :c COLLATE NOCASE "
+              "ORDER BY APID10 <> :c, Rec LIMIT 1");
+    q.bindValue(":c", trimmed);
+    if (!trimmed.isEmpty() && q.exec() && q.next())
+        return q.value(0).toString();
+    return trimmed;
 }
 
 QString DisplayBankno(const QString& bankno)
@@ -269,6 +282,7 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
         return refuse("납부자번호를 입력하세요", F::Payer);
     if (row.Giganid.trimmed().isEmpty())
         return refuse("기관업체를 선택하세요", F::Institution);
+    row.Giganid = RegisteredInstitutionCode(m_db, row.Giganid);
     if (!store::IsValidAccount(row.Bankcd, row.Bankno) &&
         !m_ui.Confirm(QString::fromUtf8("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
                       false))
@@ -404,7 +418,12 @@ bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, int status, b
             ++done;
             m_ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(done));
         }
-        guard.commit();
+        // A refused commit leaves no row changed: nothing went to the file.
+        if (done > 0 && !guard.commit()) {
+            reportPostError(m_ui, guard.error());
+            failed = true;
+            done = 0;
+        }
     }
     for (int i = 0; i < done; ++i)
         shell::WriteLog(LogText(registration ? "등록신청" : "해지신청", selected[i]));

@@ -48,10 +48,15 @@ struct ConsentRecord
 // The account number zero-filled to 14 characters, or its first 14.
 QString DisplayBankno(const QString& bankno);
 
-// True when a consent with this institution, bank, account (hyphens
-// ignored) and payer number (case ignored) is registered.
+// True when a consent with this institution and payer number (case
+// ignored), bank and account (hyphens ignored) is registered.
 bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
                    const QString& bankno, const QString& napbuno);
+
+// The institution code as the institutions (UserCode.APID10) spell it,
+// found without regard to case; the trimmed code itself when none has it.
+// Consents are stored under this spelling, which the files to the bank use.
+QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code);
 
 // "" for no code, "정상처리" for 0, else "[code]" and the code's text.
 QString ResultCodeText(const QVariant& resultCd);

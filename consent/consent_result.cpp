@@ -26,6 +26,7 @@ struct Block
     bool applied = false; // the institution is registered under this file code
     QString code;
     QString name;
+    QStringList spellings; // the code as the register holds it, in any case
     int count = 0;
 };
 
@@ -113,6 +114,16 @@ bool ConsentFile::header(const edi::RecordView& rec)
     if (!b.code.isEmpty() && q.next()) {
         b.applied = true;
         b.name = q.value(0).toString();
+        // Consents imported under another case of the code are answered too;
+        // the spellings are found once per block so that each answer record
+        // still finds its consents through the key index.
+        QSqlQuery spelt(m_db);
+        spelt.prepare("SELECT DISTINCT Giganid FROM TongRegister WHERE Giganid = ? COLLATE NOCASE");
+        spelt.addBindValue(b.code);
+        if (!spelt.exec())
+            return fail("출금동의 자료를 기록할 수 없습니다. " + spelt.lastError().text());
+        while (spelt.next())
+            b.spellings.append(spelt.value(0).toString());
     } else {
         note(QString("기관코드 [%1] 는 수신화일정보 %2 로 등록된 기관이 아니므로 반영하지 "
                      "않았습니다.")
@@ -146,9 +157,14 @@ bool ConsentFile::data(const edi::RecordView& rec)
 
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
+    const QStringList marks(qMax<qsizetype>(m_block.spellings.size(), 1), QStringLiteral("?"));
     q.prepare("SELECT rowid, Bankcd, Bankno, DisplayBankno, Status FROM TongRegister "
-              "WHERE Giganid = ? AND NapbuNO = ?");
-    q.addBindValue(m_block.code);
+              "WHERE Giganid IN (" +
+              marks.join(", ") + ") AND NapbuNO = ?");
+    if (m_block.spellings.isEmpty())
+        q.addBindValue(m_block.code);
+    for (const QString& spelling : m_block.spellings)
+        q.addBindValue(spelling);
     q.addBindValue(payer);
     if (!q.exec())
         return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());

@@ -3,6 +3,7 @@
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
+#include "shell/replace_file.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
@@ -92,12 +93,30 @@ QString SendStateText(const QString& sendState, const QString& sendDate, const Q
     return text;
 }
 
+bool IsAuthFileName(const QString& name)
+{
+    return !name.isEmpty() && !QDir::isAbsolutePath(name) && !name.contains('/') &&
+           !name.contains('\\') && !name.contains("..") && !name.contains(QChar(0));
+}
+
+QString AuthFileNamePart(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '-' || c == '_'))
+            c = '_';
+    return out;
+}
+
 QString FileCheckText(const QString& authFile)
 {
-    if (authFile.trimmed().isEmpty())
+    const QString name = authFile.trimmed();
+    if (name.isEmpty())
         return {};
-    return QFileInfo(AuthFileDir() + authFile.trimmed()).isFile() ? QStringLiteral("파일정상")
-                                                                  : QStringLiteral("파일없음");
+    return IsAuthFileName(name) && QFileInfo(AuthFileDir() + name).isFile()
+               ? QStringLiteral("파일정상")
+               : QStringLiteral("파일없음");
 }
 
 EvidenceFiles::EvidenceFiles(QSqlDatabase db, shell::Ui& ui) : m_db(std::move(db)), m_ui(ui) {}
@@ -198,7 +217,8 @@ QString EvidenceFiles::storedName(const QList<EvidenceRow>& rows, int index,
         if (i != index && !rows[i].AUTHFILE.isEmpty())
             taken.insert(rows[i].AUTHFILE.trimmed().toLower());
 
-    const QString base = row.Giganid.trimmed() + "_" + row.NapbuNo.trimmed();
+    const QString base =
+        AuthFileNamePart(row.Giganid.trimmed()) + "_" + AuthFileNamePart(row.NapbuNo.trimmed());
     QString name = base + suffix;
     for (int n = 2; taken.contains(name.toLower()); ++n)
         name = base + "_" + QString::number(n) + suffix;
@@ -236,8 +256,8 @@ bool EvidenceFiles::Attach(QList<EvidenceRow>& rows, int index, const QString& p
                        " 파일만 사용 가능 합니다.");
         return false;
     }
-    const QString name =
-        storedName(rows, index, info.suffix().isEmpty() ? QString() : "." + info.suffix());
+    const QString name = storedName(
+        rows, index, info.suffix().isEmpty() ? QString() : "." + AuthFileNamePart(info.suffix()));
     const QString target = AuthTempDir() + name;
     QDir().mkpath(AuthTempDir());
     QFile::remove(target);
@@ -257,6 +277,12 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
             continue;
         // The file first: a record must never name a file that did not arrive.
         const QString name = row.AUTHFILE.trimmed();
+        if (!name.isEmpty() && !IsAuthFileName(name)) {
+            shell::WriteLog("증빙파일 이름 거부, " + name, true);
+            m_ui.ShowError(name + "\r" +
+                           QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
+            return false;
+        }
         const QString chosen = AuthTempDir() + name;
         if (!name.isEmpty() && QFileInfo(chosen).isFile()) {
             const QString target = AuthFileDir() + name;
@@ -267,8 +293,8 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
                 m_ui.ShowError(target + "\r" + source.errorString());
                 return false;
             }
-            QFile::remove(target);
-            if (!QFile::rename(partial, target)) {
+            // Renamed over the old file: a failure keeps it.
+            if (!shell::ReplaceFile(partial, target)) {
                 QFile::remove(partial);
                 m_ui.ShowError(target + "\r" +
                                QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));

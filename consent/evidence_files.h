@@ -34,6 +34,14 @@ QString AuthTempDir(); // ProgramDir + "AUTHTEMP/"
 // "전송전", "사용전" or "사용후": evidence older than seven days counts as
 // not sent.
 QString SendStateText(const QString& sendState, const QString& sendDate, const QDateTime& now);
+// True when a stored Evidential.AUTHFILE may be used as a name inside
+// AUTHFILE/: not absolute, no separator, no "..". Anything else could
+// reach a file outside the workspace and send it to the bank.
+bool IsAuthFileName(const QString& name);
+// `text` with every character other than ASCII letters, digits, "-" and
+// "_" replaced by "_", for the names built from institution and payer.
+QString AuthFileNamePart(const QString& text);
+
 // "" without a file, "파일정상" when it lies in AUTHFILE/, else "파일없음".
 QString FileCheckText(const QString& authFile);
 

@@ -356,8 +356,12 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
             if (c.exec() && c.next())
                 item.JuminNO = c.value(0).toString();
             if (submission == "0") {
+                // A stored name that leads out of AUTHFILE/ is no file of ours.
+                const bool named = IsAuthFileName(file);
+                if (!file.isEmpty() && !named)
+                    shell::WriteLog("증빙파일 이름 거부, " + file, true);
                 QFile f(fileDir + file);
-                if (file.isEmpty() || !f.open(QIODevice::ReadOnly)) {
+                if (!named || !f.open(QIODevice::ReadOnly)) {
                     ui.ShowInfo(
                         QStringLiteral("파일이 존재하지 않는 자료가 확인 되었습니다.\r\n증빙 자료 "
                                        "파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));

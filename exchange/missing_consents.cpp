@@ -1,27 +1,13 @@
 #include "exchange/missing_consents.h"
 
-#include "edi/bank_groups.h"
-#include "shell/text_helpers.h"
 #include "shell/ui.h"
+#include "store/consent_key.h"
 
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace exchange {
-namespace {
-
-// The consent key as the consent files would send it, joined with a
-// separator no field can hold so that no two keys run into each other.
-QString keyOf(const QString& giganId, const QString& bank, const QString& account,
-              const QString& payer)
-{
-    return QStringList{giganId.trimmed().toUpper(), edi::ConsentBankCode(bank.trimmed()),
-                       shell::DigitsOnly(account), payer.trimmed().toUpper()}
-        .join(QChar(0x1f));
-}
-
-} // namespace
 
 bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& rows)
 {
@@ -34,8 +20,8 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
     }
     QSet<QString> registered;
     while (q.next())
-        registered.insert(keyOf(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                q.value(3).toString()));
+        registered.insert(store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
+                                                 q.value(2).toString(), q.value(3).toString()));
     q.finish();
 
     if (!q.exec("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
@@ -49,7 +35,8 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
     while (q.next()) {
         MissingConsent m{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
                          q.value(3).toString()};
-        if (!registered.contains(keyOf(m.giganId, m.bankCode, m.bankNo, m.napbuNo)))
+        if (!registered.contains(
+                store::ConsentMatchKey(m.giganId, m.bankCode, m.bankNo, m.napbuNo)))
             rows.append(m);
     }
     return true;

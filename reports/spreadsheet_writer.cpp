@@ -3,6 +3,7 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/log.h"
+#include "shell/replace_file.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 
@@ -72,10 +73,8 @@ bool finish(lxw_workbook* book, const QString& path, QString* error)
     QString reason;
     if (rc != LXW_NO_ERROR)
         reason = QString::fromUtf8(lxw_strerror(rc));
-    else if (QFile::exists(path) && !QFile::remove(path))
+    else if (!shell::ReplaceFile(part, path))
         reason = QStringLiteral("기존 파일을 바꿀 수 없습니다");
-    else if (!QFile::rename(part, path))
-        reason = QStringLiteral("파일 이름을 바꿀 수 없습니다");
     if (reason.isEmpty())
         return true;
     QFile::remove(part);

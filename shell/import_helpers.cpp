@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace shell {
@@ -141,9 +142,9 @@ QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& co
     return (bytes(head) < 30 ? PadText(head, 30, true) : head) + "= " + values.join(",");
 }
 
-bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
-                   const QString& nameColumn, const QString& oldName,
-                   const QList<QPair<QString, QVariant>>& values)
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table, const QString& nameColumn,
+                   const QString& oldName, const QList<QPair<QString, QVariant>>& values,
+                   const std::function<QString(const QSqlError&)>& errorText)
 {
     QString name;
     QStringList columns, marks;
@@ -173,13 +174,21 @@ bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
     for (const auto& [column, value] : values)
         insert.addBindValue(column == nameColumn && name.trimmed().isEmpty() ? QVariant()
                                                                              : value);
-    if (!began || (!oldName.isEmpty() && !del.exec()) || !insert.exec() || !connection.commit()) {
-        if (began)
-            connection.rollback();
-        ui.ShowError(QStringLiteral("필수항목이 누락되었습니다."));
-        return false;
-    }
-    return true;
+    QSqlError error;
+    if (!began)
+        error = connection.lastError();
+    else if (!oldName.isEmpty() && !del.exec())
+        error = del.lastError();
+    else if (!insert.exec())
+        error = insert.lastError();
+    else if (!connection.commit())
+        error = connection.lastError();
+    else
+        return true;
+    if (began)
+        connection.rollback();
+    ui.ShowError(errorText(error));
+    return false;
 }
 
 bool IsTitleLine(const QByteArray& line)

@@ -4,9 +4,11 @@
 #include <QList>
 #include <QPair>
 #include <QSqlDatabase>
-#include <QVariant>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace shell {
@@ -80,11 +82,11 @@ QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& co
 // Stores a layout row of `table` in place of the one named `oldName` (empty
 // for a new layout), in one transaction. `values` are column and value
 // pairs, the name column `nameColumn` among them. A name another layout
-// has shows "자료명칭이 중복됩니다.", any other table error "필수항목이
-// 누락되었습니다.".
-bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table,
-                   const QString& nameColumn, const QString& oldName,
-                   const QList<QPair<QString, QVariant>>& values);
+// has shows "자료명칭이 중복됩니다.", any other table error the text
+// `errorText` makes of it (the store's write-error message).
+bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table, const QString& nameColumn,
+                   const QString& oldName, const QList<QPair<QString, QVariant>>& values,
+                   const std::function<QString(const QSqlError&)>& errorText);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

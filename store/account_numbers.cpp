@@ -9,13 +9,21 @@ namespace store {
 namespace {
 
 bool g_loaded = false;
+bool g_reported = false;
+std::function<void(const QString&)> g_report;
 
 void load(const QString& path)
 {
     g_loaded = true;
     const platform::NumguardLoad r = platform::NumguardLoadRules(path);
-    if (!r.ok)
-        shell::WriteLog("계좌번호 검사규칙 오류 " + r.error, true);
+    if (r.ok)
+        return;
+    shell::WriteLog("계좌번호 검사규칙 오류 " + r.error, true);
+    // Once per start: the screens ask for every line they show.
+    if (g_report && !g_reported) {
+        g_reported = true;
+        g_report(AccountRulesMessage(r.error));
+    }
 }
 
 void ensureRules()
@@ -29,6 +37,23 @@ void ensureRules()
 void ReloadAccountRules(const QString& path)
 {
     load(path.isEmpty() ? shell::AccountRulesPath() : path);
+}
+
+void SetAccountRulesReport(std::function<void(const QString&)> report)
+{
+    g_report = std::move(report);
+}
+
+void LoadAccountRules()
+{
+    ensureRules();
+}
+
+QString AccountRulesMessage(const QString& reason)
+{
+    return "계좌번호 검사 규칙 파일을 읽을 수 없습니다.\r계좌번호를 검사하지 않고 모두 "
+           "받아들입니다.\r\r" +
+           reason;
 }
 
 bool IsValidAccount(const QString& bankCode, const QString& accountNo)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Account numbers are checked and shown through the account-number library;
 // every screen goes through these wrappers.
 namespace store {
@@ -18,5 +20,16 @@ QString NormalizeBankCode(const QString& code);
 
 // Re-reads the rules, from `path` or the shipped file.
 void ReloadAccountRules(const QString& path = {});
+
+// Without a usable rules file every number counts as valid so that work
+// can go on; the program says so once per start through `report` (a
+// message box in Pelmar, stderr in pelmar-tool), the first time the rules
+// are read after it was set.
+void SetAccountRulesReport(std::function<void(const QString&)> report);
+// Reads the rules now unless they were read; for a program that wants the
+// failure shown at its start rather than at the first account number.
+void LoadAccountRules();
+// "계좌번호 검사 규칙 파일을 읽을 수 없습니다. ..." with the reason.
+QString AccountRulesMessage(const QString& reason);
 
 } // namespace store

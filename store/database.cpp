@@ -105,6 +105,16 @@ void CloseDatabase(const QString& connectionName)
 WriteFault ClassifyError(const QSqlError& error, QString* field)
 {
     const QString text = error.databaseText();
+    // The extended codes (SQLITE_BUSY_SNAPSHOT …) share the primary's low
+    // byte. A refused COMMIT comes without a code, with the engine's text.
+    if (!error.nativeErrorCode().isEmpty()) {
+        const int code = error.nativeErrorCode().toInt() & 0xFF;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return WriteFault::Busy;
+    } else if (text == QLatin1String(sqlite3_errstr(SQLITE_BUSY)) ||
+               text == QLatin1String(sqlite3_errstr(SQLITE_LOCKED))) {
+        return WriteFault::Busy;
+    }
     static const QRegularExpression check(
         "CHECK constraint failed: ([A-Za-z0-9]+)_(\\w+)_(len|req)");
     static const QRegularExpression notNull("NOT NULL constraint failed: \\w+\\.(\\w+)");
@@ -136,9 +146,16 @@ QString WriteErrorMessage(const QSqlError& error)
             .arg(field.section('.', 1))
             .arg(f ? f->size : 0);
     }
+    case WriteFault::Busy:
+        return BusyMessage();
     default:
         return QStringLiteral("필수항목이 누락되었습니다.");
     }
+}
+
+QString BusyMessage()
+{
+    return QStringLiteral("자료를 다른 프로그램이 사용하고 있습니다.\r잠시 후 다시 하십시오.");
 }
 
 QString TrimRight(const QString& text)

@@ -22,13 +22,19 @@ void CloseDatabase(const QString& connectionName);
 bool RegisterFunctions(QSqlDatabase& db);
 
 // What kind of refusal a write met.
-enum class WriteFault { None, Duplicate, TooLong, Missing, Other };
+// Busy: another connection holds the lock the write needs (SQLite busy or
+// locked), which tells nothing about the data itself.
+enum class WriteFault { None, Duplicate, TooLong, Missing, Busy, Other };
 WriteFault ClassifyError(const QSqlError& error, QString* field = nullptr);
 
 // The user's message for a refused write: "코드가 중복됩니다." for a key
-// violation, the field and its limit for an over-long text,
-// "필수항목이 누락되었습니다." otherwise.
+// violation, the field and its limit for an over-long text, BusyMessage()
+// for a lock held by another program, "필수항목이 누락되었습니다." otherwise.
 QString WriteErrorMessage(const QSqlError& error);
+
+// "자료를 다른 프로그램이 사용하고 있습니다. ..." for a write that met
+// another program's lock.
+QString BusyMessage();
 
 // Drops trailing blanks, as text fields of the table engine do.
 QString TrimRight(const QString& text);

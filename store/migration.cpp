@@ -206,6 +206,20 @@ MigrationResult RunMigration(QSqlDatabase& db)
         !s.addColumn("Apt1", "GiganID10", "update Apt1 set GiganID10=GiganID;") ||
         !s.addColumn("GroupAp1", "GiganID10", "update GroupAp1 set GiganID10=GiganID;"))
         return result;
+    // Consents and their evidence under the institution code as the
+    // institutions spell it, which the bank answers under. A row whose
+    // repaired key another row already has is left as it is.
+    const auto registeredSpelling = [](const QString& table, const QString& column) {
+        return QString(
+                   "UPDATE OR IGNORE %1 SET %2 = (SELECT u.APID10 FROM UserCode u "
+                   "WHERE u.APID10 = %1.%2 COLLATE NOCASE ORDER BY u.Rec LIMIT 1) "
+                   "WHERE NOT EXISTS (SELECT 1 FROM UserCode u WHERE u.APID10 = %1.%2) "
+                   "AND EXISTS (SELECT 1 FROM UserCode u WHERE u.APID10 = %1.%2 COLLATE NOCASE)")
+            .arg(table, column);
+    };
+    if (!s.exec("TongRegister Giganid", registeredSpelling("TongRegister", "Giganid")) ||
+        !s.exec("Evidential CUSTNO", registeredSpelling("Evidential", "CUSTNO")))
+        return result;
     {
         QSqlQuery q(db);
         if (!q.exec("select count(id) as cnt_id from CodeP where id='0000';") || !q.next())

@@ -122,7 +122,8 @@ bool SaveLayout(store::TDM1& dm, shell::Ui& ui, const ImportLayout& layout, cons
     for (int i = 0; i < ItemCount; ++i)
         values << qMakePair(QString(kColumns[i]) + "S", QVariant(layout.start[i]))
                << qMakePair(QString(kColumns[i]) + "N", QVariant(layout.size[i]));
-    return shell::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values);
+    return shell::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values,
+                                store::WriteErrorMessage);
 }
 
 bool DeleteLayout(store::TDM1& dm, const QString& name)
@@ -234,8 +235,16 @@ QString LineImport::CheckRecord(const ImportLayout& layout, const QByteArray& re
     const std::optional<qint64> amount = ParseAmount(amountText);
     if (amountText.isEmpty() || !amount)
         return QStringLiteral("이체금액 오류");
-    if (*amount > m_limit)
+    // The line save's rules: a negative or zero line would make the batch
+    // total unsendable.
+    switch (CheckAmount(*amount, m_limit)) {
+    case AmountFault::NotPositive:
+        return QStringLiteral("이체금액 오류");
+    case AmountFault::OverLimit:
         return QStringLiteral("이체금액 한도 초과");
+    case AmountFault::None:
+        break;
+    }
     values << *amount;
 
     const Field realName = field(layout, record, RealName);

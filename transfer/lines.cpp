@@ -3,10 +3,11 @@
 #include "shell/codec.h"
 #include "shell/firm_ini.h"
 #include "shell/import_helpers.h"
-#include "shell/text_helpers.h"
 #include "shell/log.h"
+#include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "store/account_numbers.h"
+#include "store/consent_key.h"
 #include "store/database.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
@@ -112,6 +113,13 @@ std::optional<qint64> ParseAmount(const QString& text)
     if (!ok || v > 999'999'999'999'999LL || v < -999'999'999'999'999LL)
         return std::nullopt;
     return v;
+}
+
+AmountFault CheckAmount(qint64 amount, qint64 limit)
+{
+    if (amount <= 0)
+        return AmountFault::NotPositive;
+    return amount > limit ? AmountFault::OverLimit : AmountFault::None;
 }
 
 QString FormatAmount(qint64 amount)
@@ -247,14 +255,16 @@ bool TransferLines::BankCodeExists(const QString& code) const
 
 bool TransferLines::checkAmount(qint64 amount)
 {
-    if (amount <= 0) {
+    switch (CheckAmount(amount, m_limit)) {
+    case AmountFault::NotPositive:
         m_ui.ShowInfo(QStringLiteral("이체금액은 0보다 큰 금액을 입력해야 합니다."));
         return false;
-    }
-    if (amount > m_limit) {
+    case AmountFault::OverLimit:
         m_ui.ShowInfo(QString("이체금액이 한도를 초과했습니다.\r\r최대 이체 한도는 %1 입니다.")
                           .arg(FormatMoney(m_limit)));
         return false;
+    case AmountFault::None:
+        break;
     }
     return true;
 }
@@ -488,16 +498,32 @@ bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& gigan
 
 bool TransferLines::MissingConsent() const
 {
+    // Field by field, as the transmission preview matches them: a joined
+    // text lets one field's end pass for the next one's start.
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    q.prepare(
-        "select b.GiganID10,a.BankCode,a.BankNo,a.NapbuNo\nfrom Apt2 a, Apt1 b\n"
-        "where  b.AptID = :APTID\nAND b.AptID = a.AptID\n"
-        "AND b.GiganID10||a.bankcode||a.bankno||a.dong||a.ho\n"
-        "not in( select giganid||bankcd||bankno||napbuno from tongregister  where status = 2)\n"
-        "LIMIT 1");
+    q.prepare("SELECT t.Giganid, t.Bankcd, t.Bankno, t.NapbuNO FROM TongRegister t, Apt1 b "
+              "WHERE b.AptID = :APTID AND t.Status = 2 AND t.Giganid = b.GiganID10 COLLATE NOCASE");
     q.bindValue(":APTID", m_aptId);
-    return q.exec() && q.next();
+    if (!q.exec())
+        return false;
+    QSet<QString> registered;
+    while (q.next())
+        registered.insert(store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
+                                                 q.value(2).toString(), q.value(3).toString()));
+    q.finish();
+    q.prepare(
+        "SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
+        "COALESCE(a.Ho, '') FROM Apt2 a, Apt1 b WHERE b.AptID = :APTID AND a.AptID = b.AptID");
+    q.bindValue(":APTID", m_aptId);
+    if (!q.exec())
+        return false;
+    while (q.next())
+        if (!registered.contains(
+                store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
+                                       q.value(2).toString(), q.value(3).toString())))
+            return true;
+    return false;
 }
 
 } // namespace transfer

@@ -81,6 +81,10 @@ struct LineSearch
 // A whole-won amount as typed ("12,500" or "-5000"); nullopt when it is
 // not a money value.
 std::optional<qint64> ParseAmount(const QString& text);
+// The amount rules of a line, shared by the line save and the line import:
+// more than nothing and not over the limit.
+enum class AmountFault { None, NotPositive, OverLimit };
+AmountFault CheckAmount(qint64 amount, qint64 limit);
 // "1,234,567" and the limit as the messages show it ("₩5,000,000").
 QString FormatAmount(qint64 amount);
 QString FormatMoney(qint64 amount);

@@ -25,6 +25,7 @@
 #include "shell/ui/small_dialogs.h"
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
+#include "store/account_numbers.h"
 #include "store/tdm1.h"
 #include "transfer/ui/tfm_apt1.h"
 #include "transfer/ui/tfm_group_apt1.h"
@@ -149,6 +150,9 @@ int main(int argc, char** argv)
         return 0;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui))
         return 0;
+    // Said at the start, once: the numbers are accepted unchecked meanwhile.
+    store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
+    store::LoadAccountRules();
 
     auto* splash = new shell::ui::TFmWait;
     splash->show();

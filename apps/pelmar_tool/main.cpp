@@ -3,6 +3,7 @@
 
 #include "apps/pelmar_tool/tool_command.h"
 #include "shell/workspace.h"
+#include "store/account_numbers.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -105,6 +106,7 @@ int main(int argc, char** argv)
         shell::LoadWorkspacePaths(home);
         shell::ConsoleUi ui(answer);
         ui.setQuiet(quiet);
+        store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
         ToolContext ctx{ui, out, err, home};
         const int rc = c.run(ctx, rest);
         out.flush();

@@ -186,3 +186,27 @@ TEST_F(Tool, EmptyingFoldersNeverFollowsALinkOutOfTheProgramFolder)
         QFile::remove(ws + "/" + c.folder);
     }
 }
+
+TEST_F(Tool, MissingAccountRulesAreSaidOnceAndNumbersStillAccepted)
+{
+    // An installation whose data/ folder lost the rules file.
+    const QString own = QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool";
+    QDir().mkpath(home() + "bare");
+    ASSERT_TRUE(QFile::copy(own, home() + "bare/pelmar-tool"));
+    struct Case
+    {
+        QString program;
+        int said;
+    } cases[] = {{own, 0}, {home() + "bare/pelmar-tool", 1}};
+    for (const Case& c : cases) {
+        QProcess p;
+        p.start(c.program, {"--home", home() + "branch", "account", "04", "1234567890"});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 0) << c.program.toStdString();
+        EXPECT_EQ(err.count(QStringLiteral("계좌번호 검사 규칙 파일을 읽을 수 없습니다.")), c.said)
+            << c.program.toStdString() << ": " << err.toStdString();
+        if (c.said)
+            EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), "valid 1234567890\n");
+    }
+}

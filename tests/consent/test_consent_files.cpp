@@ -216,6 +216,23 @@ TEST_F(ConsentFiles, AnswersMoveEachConsentAlongTheStatusMachine)
     EXPECT_EQ(consent::StatusText(9), QStringLiteral("미등록"));
 }
 
+TEST_F(ConsentFiles, AConsentStoredUnderALowerCaseCodeGetsItsAnswer)
+{
+    // As an import before the codes were stored as registered left it.
+    exec("UPDATE TongRegister SET Giganid = 'a123456789' WHERE Giganid = 'A123456789'");
+    ASSERT_TRUE(build().ok);
+    exec("UPDATE TongRegister SET Status = Status + 1");
+    // Sent under the registered spelling; "a…" sorts after "B…".
+    const QByteArray request = readFile("Send/Register_2");
+    ASSERT_TRUE(request.contains("A123456789")) << request.toStdString();
+    writeFile("Recv/NA200", answerOf(request, [](int) { return QByteArray("Y0000"); }));
+    const edi::ResultRun r = apply();
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.notes.isEmpty()) << r.notes.join('\n').toStdString();
+    EXPECT_EQ(dump("SELECT Giganid, Status, ResultYN FROM TongRegister WHERE NapbuNO = '1011203'"),
+              "a123456789|2|1");
+}
+
 TEST_F(ConsentFiles, RecordsThatCannotBeAppliedAreLeftOutAndTheRestGoesOn)
 {
     ASSERT_TRUE(build().ok);

@@ -114,6 +114,35 @@ TEST_F(ConsentImport, DuplicatesMissingNumbersAndTheReport)
     EXPECT_TRUE(again.report[2].startsWith("-->[중복]행번호:[3]"));
 }
 
+TEST_F(ConsentImport, InstitutionCodesAreStoredAsRegisteredAndCompareWithoutCase)
+{
+    const consent::ConsentImportOutcome first =
+        run({row("홍길동", "11", "1111111111", "p1", "800101", {}, "b000000002")});
+    EXPECT_EQ(first.imported, 1);
+    EXPECT_EQ(dump("SELECT Giganid FROM TongRegister"), "B000000002");
+    // The same consent typed in the other case is a duplicate, in an import
+    // and on the register screen alike.
+    const consent::ConsentImportOutcome again =
+        run({row("홍길동", "11", "1111111111", "p1", "800101", {}, "B000000002"),
+             row("김철수", "11", "2222222222", "p2", "800101", {}, "b000000002")});
+    EXPECT_EQ(again.imported, 1);
+    EXPECT_TRUE(again.report.value(0).startsWith("-->[중복]행번호:[1]"));
+    consent::ConsentRegister reg(db(), ui);
+    consent::ConsentRecord r;
+    r.Giganid = "b000000002";
+    r.Bankcd = "11";
+    r.Bankno = "3333333333333";
+    r.NAME = QStringLiteral("이영희");
+    r.JuminNO = "800101";
+    r.NapbuNO = "p3";
+    ASSERT_TRUE(reg.Save(r).saved);
+    consent::ConsentRecord twice = r;
+    twice.Giganid = "b000000002";
+    EXPECT_FALSE(reg.Save(twice).saved);
+    EXPECT_EQ(dump("SELECT DISTINCT Giganid FROM TongRegister"), "B000000002");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM TongRegister").toInt(), 3);
+}
+
 TEST_F(ConsentImport, ScreenFlowShowsTheReportThenTheCount)
 {
     const consent::ConsentPreview p =

@@ -2,6 +2,7 @@
 // their refusals, deletes, the real-name conversion and the texts.
 
 #include "consent/consent_register.h"
+#include "store/database.h"
 #include "tests/support/data_fixture.h"
 
 #include <gtest/gtest.h>
@@ -208,6 +209,28 @@ TEST_F(Register, StatusMovesAndRefusals)
     ui.answerAsk(shell::Ui::Cancel);
     EXPECT_FALSE(reg->RequestRegistration({stored("P3")}));
     EXPECT_EQ(stored("P3").Status.toInt(), 0);
+}
+
+TEST_F(Register, BulkRequestRefusedByAnotherProgramsLockSaysItFailed)
+{
+    addConsent("A000000001", "11", "1234567890123", "P1", 3, "800101");
+    addConsent("A000000001", "11", "1234567890124", "P2", 3, "800101");
+    const QList<ConsentRecord> rows{stored("P1"), stored("P2")};
+    holdReadLock();
+    ui.answerAsk(shell::Ui::Ok);
+    EXPECT_FALSE(reg->RequestRegistration(rows));
+    EXPECT_FALSE(ui.saw("plain", QStringLiteral("일괄 등록신청되었습니다.")));
+    EXPECT_TRUE(ui.saw("plain", QStringLiteral("등록신청이  실패 되었습니다.")));
+    EXPECT_EQ(ui.texts("info"), QStringList{store::BusyMessage()});
+    releaseReadLock();
+    EXPECT_EQ(dump("SELECT Status FROM TongRegister ORDER BY NapbuNO"), "3\n3");
+
+    // Once the other program is done the same request goes through.
+    ui.clear();
+    ui.answerAsk(shell::Ui::Ok);
+    EXPECT_TRUE(reg->RequestRegistration(rows));
+    EXPECT_TRUE(ui.saw("plain", QStringLiteral("일괄 등록신청되었습니다.")));
+    EXPECT_EQ(dump("SELECT Status FROM TongRegister ORDER BY NapbuNO"), "0\n0");
 }
 
 TEST_F(Register, RegistrationNeedsEvidenceSentWithinSevenDays)

@@ -7,6 +7,7 @@
 #include "platform/securelink.h"
 #include "shell/workspace.h"
 #include "tests/support/data_fixture.h"
+#include "tests/support/folder_watch.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -230,6 +231,63 @@ TEST_F(Evidence, ChangingTheKindKeepsTheSendState)
     EXPECT_EQ(dump("SELECT AUTHTYPE, AUTHFILE, SENDSTATE, SENDDATE FROM Evidential"),
               "3|B000000002_101.jpg|1|20240314");
     EXPECT_EQ(consent::FileCheckText(rows[0].AUTHFILE), QStringLiteral("파일없음"));
+}
+
+TEST_F(Evidence, StoredNamesLeadingOutOfTheFolderAreNeverSent)
+{
+    writeFile("outside.jpg", "SECRET");
+    writeFile("AUTHFILE/sub/inner.jpg", "inner");
+    const QString names[] = {
+        "../outside.jpg", path("outside.jpg"), "sub/inner.jpg", "sub\\inner.jpg", "..", "a..b.jpg"};
+    addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
+    for (const QString& name : names) {
+        exec("DELETE FROM Evidential");
+        addEvidence("B000000002", "11", "101", "1234567890123", "1", name);
+        ui.clear();
+        FakeUploader up;
+        EXPECT_FALSE(send(up, {{"B000000002", "11", "1234567890123", "101"}}))
+            << name.toStdString();
+        EXPECT_TRUE(up.files.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(
+            ui.texts("info").value(0).startsWith(QStringLiteral("파일이 존재하지 않는 자료가")))
+            << name.toStdString();
+        EXPECT_EQ(consent::FileCheckText(name), QStringLiteral("파일없음")) << name.toStdString();
+    }
+    for (const QString& f : QDir(path("AUTHTEMP")).entryList(QDir::Files))
+        EXPECT_FALSE(readFile("AUTHTEMP/" + f).contains("SECRET")) << f.toStdString();
+}
+
+TEST_F(Evidence, NewNamesKeepOnlyLettersDigitsHyphenAndUnderscore)
+{
+    addConsent("B000000002", "11", "1234567890123", "1/../../x y", 0, "800101");
+    addConsent("B000000002", "04", "12345678901234", "101", 0, "800101");
+    addEvidence("B000000002", "04", "101", "12345678901234", "1", "B000000002_101.jpg", "1",
+                "20240314");
+    writeFile("AUTHFILE/B000000002_101.jpg", "old");
+    writeFile("in/a.jpg", "new");
+    consent::EvidenceFiles files(db(), ui);
+    ASSERT_TRUE(files.Open());
+    QList<consent::EvidenceRow> rows =
+        files.Query({}, consent::EvidenceFilter::All, consent::EvidenceSearch::Name, {});
+    ASSERT_EQ(rows.size(), 2);
+    const int odd = rows[0].NapbuNo == "101" ? 1 : 0;
+    rows[odd].AUTHTYPE = "1";
+    rows[1 - odd].AUTHTYPE = "1";
+    ASSERT_TRUE(files.Attach(rows, odd, path("in/a.jpg")));
+    EXPECT_EQ(rows[odd].AUTHFILE, "B000000002_1_______x_y.jpg");
+
+    // The existing record's file is replaced by a rename over it: the old
+    // name never goes away, so a failed rename would keep the old file.
+    ASSERT_TRUE(files.Attach(rows, 1 - odd, path("in/a.jpg")));
+    EXPECT_EQ(rows[1 - odd].AUTHFILE, "B000000002_101.jpg");
+    testing_support::FolderWatch watch(path("AUTHFILE"));
+    ASSERT_TRUE(watch.watching());
+    ASSERT_TRUE(files.Save(rows));
+    EXPECT_EQ(readFile("AUTHFILE/B000000002_101.jpg"), "new");
+    EXPECT_EQ(readFile("AUTHFILE/B000000002_1_______x_y.jpg"), "new");
+    EXPECT_FALSE(watch.removed().contains("B000000002_101.jpg"))
+        << watch.removed().join(' ').toStdString();
+    EXPECT_EQ(QDir(path("AUTHFILE")).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(Evidence, OpenEmptiesTheChosenFiles)

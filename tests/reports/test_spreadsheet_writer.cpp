@@ -2,6 +2,7 @@
 #include "reports/spreadsheet_writer.h"
 #include "shell/import_helpers.h"
 #include "shell/workspace.h"
+#include "tests/support/folder_watch.h"
 #include "tests/support/workspace_fixture.h"
 
 #include <QDir>
@@ -89,4 +90,16 @@ TEST_F(SpreadsheetWriter, UnwritableTargetIsReported)
     // An existing file is replaced whole.
     ASSERT_TRUE(WriteExportWorkbook(ui, ExportKind::ConsentList, {{"a"}}, path("out/x.xlsx")));
     EXPECT_TRUE(ReadFirstSheet(path("out/x.xlsx")));
+}
+
+TEST_F(SpreadsheetWriter, TheOldFileIsReplacedInOneStepNeverDeletedFirst)
+{
+    // Deleted first, a failed rename would leave neither file: the folder
+    // must never see the old name go.
+    writeFile("out/x.xlsx", "earlier");
+    testing_support::FolderWatch watch(path("out"));
+    ASSERT_TRUE(watch.watching());
+    ASSERT_TRUE(WriteExportWorkbook(ui, ExportKind::ConsentList, {{"a"}}, path("out/x.xlsx")));
+    EXPECT_TRUE(ReadFirstSheet(path("out/x.xlsx")));
+    EXPECT_FALSE(watch.removed().contains("x.xlsx")) << watch.removed().join(' ').toStdString();
 }

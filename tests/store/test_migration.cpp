@@ -162,6 +162,30 @@ TEST_F(Migration, SecondRunChangesNothing)
     EXPECT_EQ(first, second);
 }
 
+TEST_F(Migration, ConsentsTakeTheInstitutionCodeAsRegistered)
+{
+    makeOldest(true);
+    {
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        QSqlQuery q(QSqlDatabase::database("x"));
+        // Imported as typed: one new consent, one the register already holds
+        // under the registered code (left alone), one of no institution.
+        ASSERT_TRUE(q.exec("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) "
+                           "VALUES ('a0000001', '04', '777', 'P4', 1), "
+                           "('a0000001', '11', '123-45-678901234', 'P1', 0), "
+                           "('x9', '04', '1', 'P5', 0)"));
+    }
+    CloseDatabase("x");
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    const QStringList repaired = {"A0000001/P1", "a0000001/P1", "A0000001/P2",
+                                  "A0000001/P3", "A0000001/P4", "x9/P5"};
+    const QString sql =
+        "SELECT Giganid || '/' || NapbuNO FROM TongRegister ORDER BY NapbuNO, Giganid";
+    EXPECT_EQ(column(db, sql), repaired);
+    EXPECT_EQ(column(prepared(dm), sql), repaired);
+}
+
 TEST_F(Migration, ResultCodesWithZeroRowAreLeftAlone)
 {
     makeOldest();

@@ -23,8 +23,34 @@ void DataTest::SetUp()
 
 void DataTest::TearDown()
 {
+    releaseReadLock();
     dm.reset();
     WorkspaceTest::TearDown();
+}
+
+void DataTest::holdReadLock()
+{
+    QSqlQuery(db()).exec("PRAGMA busy_timeout = 0");
+    m_reader = QStringLiteral("other program");
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", m_reader);
+    other.setDatabaseName(db().databaseName());
+    ASSERT_TRUE(other.open());
+    QSqlQuery q(other);
+    ASSERT_TRUE(q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master") && q.next())
+        << q.lastError().text().toStdString();
+}
+
+void DataTest::releaseReadLock()
+{
+    if (m_reader.isEmpty())
+        return;
+    {
+        QSqlDatabase other = QSqlDatabase::database(m_reader, false);
+        QSqlQuery(other).exec("ROLLBACK");
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(m_reader);
+    m_reader.clear();
 }
 
 QSqlDatabase DataTest::db() const

@@ -45,7 +45,17 @@ protected:
                     const QString& payer, int status, const QString& jumin = {},
                     const QVariant& requestDate = {});
 
+    // Another program reading the database file: a second connection in a
+    // read transaction holds SQLite's shared lock until releaseReadLock(),
+    // so a COMMIT here meets "database is locked". Our connection stops
+    // waiting for locks, so the refusal comes at once.
+    void holdReadLock();
+    void releaseReadLock();
+
     std::unique_ptr<store::TDM1> dm;
+
+private:
+    QString m_reader;
 };
 
 } // namespace testing_support

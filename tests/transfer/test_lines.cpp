@@ -254,6 +254,42 @@ TEST_F(Lines, ErrorAccountSearchFromTheCurrentLine)
     EXPECT_EQ(ui.texts("info"), QStringList{"커서 이후의 계좌번호 오류가 발견되지 않았습니다."});
 }
 
+TEST_F(Lines, ConsentWarningComparesTheFieldsOneByOne)
+{
+    struct Case
+    {
+        const char* name;
+        const char* dong;
+        const char* ho;
+        const char* account; // the line's
+        const char* giganid; // the consent's
+        const char* bankno;
+        const char* payer;
+        int status;
+        bool missing;
+    } cases[] = {
+        {"same fields", "101", "1203", "3011234567891", "A123456789", "3011234567891", "1011203", 2,
+         false},
+        {"line account with hyphens", "101", "1203", "301-1234-5678-91", "A123456789",
+         "3011234567891", "1011203", 2, false},
+        {"institution in lower case", "101", "1203", "3011234567891", "a123456789", "3011234567891",
+         "1011203", 2, false},
+        {"account end taken for the building", "91", "1", "30112345678", "A123456789",
+         "3011234567891", "1", 2, true},
+        {"consent cancelled", "101", "1203", "3011234567891", "A123456789", "3011234567891",
+         "1011203", 6, true},
+    };
+    for (const Case& c : cases) {
+        exec("DELETE FROM Apt2");
+        exec("DELETE FROM TongRegister");
+        addLine(1, "11", 100, "Z", 1, c.dong, c.ho, c.account);
+        exec("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES "
+             "(?, '11', ?, ?, ?)",
+             {c.giganid, c.bankno, c.payer, c.status});
+        EXPECT_EQ(TransferLines(*dm, ui, 1).MissingConsent(), c.missing) << c.name;
+    }
+}
+
 TEST_F(Lines, ConsentStatesOfTheLines)
 {
     addLine(1, "11", 100, "Z", 1, "101", "1", "3011234567891");

@@ -1,4 +1,5 @@
 #include "platform/process_list.h"
+#include "shell/codec.h"
 #include "store/database.h"
 #include "tests/support/workspace_fixture.h"
 
@@ -225,4 +226,28 @@ TEST_F(TransferTool, ImportLinesAndConsentsPrintTheirCounts)
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
     EXPECT_EQ(tool({"import-consents", ws + "/empty.xlsx"}).exitCode, 1);
+}
+
+TEST_F(TransferTool, ImportRefusesAmountsTheLineSaveRefuses)
+{
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    QFile file(ws + "/in.prn");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // 이체금액 47/13 of the shipped layout.
+    for (const char* amount : {"1000", "0", "-5000", "-999999999999", "2500"})
+        file.write(QByteArray("101 1203                    1112345678901     ")
+                       .append(QByteArray(amount).leftJustified(13, ' '))
+                       .leftJustified(98, ' ') +
+                   "\r\n");
+    file.close();
+    ToolRun r = tool({"import-lines", "--batch", "1", "--layout", "기본양식", ws + "/in.prn"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(r.out.startsWith("accepted\t2\nrejected\t3\nreport\t")) << r.out.toStdString();
+    QFile report(r.out.section("report\t", 1).trimmed());
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly)) << report.fileName().toStdString();
+    const QString errors = shell::FromCp949(report.readAll());
+    EXPECT_EQ(errors.count(QStringLiteral("이체금액 오류")), 3) << errors.toStdString();
+    r = tool({"lines", "--batch", "1"});
+    EXPECT_TRUE(r.out.contains("의뢰\t2\t3500")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("전체\t2\t3500")) << r.out.toStdString();
 }
