@@ -25,6 +25,7 @@
 #include "shell/ui/small_dialogs.h"
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 #include "store/tdm1.h"
 #include "transfer/ui/tfm_apt1.h"
 #include "transfer/ui/tfm_group_apt1.h"
@@ -147,6 +148,11 @@ int main(int argc, char** argv)
         return 0;
     if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
         return 0;
+    // The daily program holds the workspace from here to its end: sends,
+    // receives, backups, restores and reorganisations all run under it.
+    shell::WorkspaceLock workspace;
+    if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
+        return 1;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui))
         return 0;
 
