@@ -177,18 +177,35 @@ TEST_F(WorkspaceLockTest, ToolWritesWaitForPelmarEndedOrKilled)
     addMonth();
     const auto state = [this] { return dump("SELECT State FROM Apt1 WHERE AptID = 1"); };
 
+    QDir().mkpath(path("bk"));
+    ASSERT_EQ(tool({"backup", "--to", path("bk")}).exitCode, 0);
+    const QString archive = path("bk/") + QDir(path("bk")).entryList({"FA*.zip"}).value(0);
+    exec("UPDATE Apt1 SET Bigo = 'after the backup' WHERE AptID = 2");
+    const QByteArray database = readFile("Data/Pelmar.db");
+
     QProcess pelmar;
     startPelmar(pelmar);
     ASSERT_FALSE(HasFailure());
-    const ProgramRun refused = tool({"set-state", "--batch", "1", "--state", "0"});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains(busyText("Pelmar", pelmar.processId())))
-        << refused.err.toStdString();
-    EXPECT_EQ(state(), "1");
+    const QStringList writing[] = {
+        {"set-state", "--batch", "1", "--state", "0"}, {"--yes", "send"},
+        {"--yes", "restore", "--from", archive},       {"reorganise"},
+        {"link", "setup", "LoginID=BR0002"},
+    };
+    for (const QStringList& args : writing) {
+        const ProgramRun r = tool(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(busyText("Pelmar", pelmar.processId())))
+            << args.join(' ').toStdString() << ": " << r.err.toStdString();
+    }
+    EXPECT_EQ(readFile("Data/Pelmar.db"), database);
+    EXPECT_TRUE(filesIn("Send").isEmpty());
     // Reading goes on beside it.
-    const ProgramRun lines = tool({"lines", "--batch", "1"});
-    EXPECT_EQ(lines.exitCode, 0) << lines.err.toStdString();
-    EXPECT_TRUE(lines.out.contains("352-1234-5678-93")) << lines.out.toStdString();
+    const QStringList reading[] = {
+        {"lines", "--batch", "1"}, {"check"}, {"holiday", "2024-03-15"}, {"link", "show"}};
+    for (const QStringList& args : reading) {
+        const ProgramRun r = tool(args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+    }
 
     // Ended: the next write goes through.
     ::kill(pid_t(pelmar.processId()), SIGTERM);
