@@ -413,10 +413,12 @@ bool EdiFlow::recordSend()
         }
     }
     if (failed.isEmpty()) {
-        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE AptID = ?")) {
+        // The lines the files carry, not the batch's lines of now: a line
+        // added after the build did not go.
+        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?")) {
             failed = QStringLiteral("Apt2");
         } else {
-            for (int id : m_files.batchIds) {
+            for (qint64 id : m_files.lineIds) {
                 q.addBindValue(id);
                 if (!q.exec()) {
                     failed = QStringLiteral("Apt2");

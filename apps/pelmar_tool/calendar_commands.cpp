@@ -21,7 +21,8 @@ QList<ToolCommand> CalendarCommands()
 {
     return {
         {"lunar", "FROM [TO]",
-         "print 'YYYY-MM-DD LY LM LD L B' per date (L leap month, B 30-day month)", lunar},
-        {"holiday", "FROM [TO]", "print 'YYYY-MM-DD 1' for a non-business day, else 0", holiday},
+         "print 'YYYY-MM-DD LY LM LD L B' per date (L leap month, B 30-day month)", lunar, Reads},
+        {"holiday", "FROM [TO]", "print 'YYYY-MM-DD 1' for a non-business day, else 0", holiday,
+         Reads},
     };
 }

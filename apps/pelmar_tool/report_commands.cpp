@@ -157,13 +157,14 @@ QList<ToolCommand> ReportCommands()
 {
     return {
         {"export-lines", "--batch N OUT.xlsx", "write a batch's lines as the spreadsheet export",
-         exportLines},
+         exportLines, Reads},
         {"export-consents", "OUT.xlsx", "write every consent as the consent screen's export",
-         exportConsents},
+         exportConsents, Reads},
         {"text-output", "--batch N [FILE]",
-         "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput},
-        {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file",
-         printPdf},
+         "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput,
+         Reads},
+        {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file", printPdf,
+         Reads},
     };
 }
 
