@@ -182,6 +182,37 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
 }
 
+TEST_F(TransferTool, TheSqliteToolRepairsRowsAndCheckNamesWhatIsTooLong)
+{
+    if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+        GTEST_SKIP() << "sqlite3 comes with scripts/setup";
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, State, Bigo) VALUES "
+        "(1, '101', '1203', '11', '3011234567891', 150000, 1, '홍길동')");
+    // Repairs as the help desk makes them, with the sqlite3 tool.
+    const auto sqlite3 = [&](const QString& statement) {
+        QProcess p;
+        p.start("sqlite3", {ws + "/Data/Pelmar.db", statement});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::number(p.exitCode()) + QString::fromUtf8(p.readAllStandardError());
+    };
+    EXPECT_EQ(sqlite3("UPDATE Apt1 SET State = 1, Bigo = '확인' WHERE AptID = 1"), "0");
+    EXPECT_EQ(sqlite3("UPDATE Apt2 SET Bigo = '홍길순', Kita = '홍길동' WHERE AptID = 1"), "0");
+    ToolRun r = tool({"check"});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+
+    // Values beyond their field's byte limit: each named by table, row and column.
+    EXPECT_EQ(sqlite3("UPDATE Apt1 SET Bigo = '" + QString(41, QChar(0xD655)) + "' WHERE AptID = 1"), "0");
+    EXPECT_EQ(sqlite3("UPDATE Apt2 SET Dong = '가나다', Kita = '" + QString(21, 'k') + "'"), "0");
+    r = tool({"check"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out.split('\n', Qt::SkipEmptyParts),
+              (QStringList{"problem value Apt1 AptID=1,rowid=1 Bigo: 82 bytes (max 80)",
+                           "problem value Apt2 Apt2ID=1 Dong: 6 bytes (max 4)",
+                           "problem value Apt2 Apt2ID=1 Kita: 21 bytes (max 20)"}));
+    EXPECT_TRUE(r.err.contains("자료 파일에 오류가 있습니다.")) << r.err.toStdString();
+}
+
 TEST_F(TransferTool, ImportLinesAndConsentsPrintTheirCounts)
 {
     ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
