@@ -1,4 +1,5 @@
 #include "platform/process_list.h"
+#include "shell/codec.h"
 #include "store/database.h"
 #include "tests/support/workspace_fixture.h"
 
@@ -34,11 +35,17 @@ protected:
         sql("INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES "
             "('푸른마을아파트', 'A123456789', 'pw1234', '301-1234-5678-91')");
     }
-    ToolRun tool(const QStringList& args)
+    ToolRun tool(const QStringList& args, const QString& locale = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+        if (!locale.isEmpty()) {
+            // Qt takes the locale from these, whether or not the system
+            // has generated it.
+            env.insert("LC_ALL", locale);
+            env.insert("LANG", locale);
+        }
         p.setProcessEnvironment(env);
         p.setProgram(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool");
         p.setArguments(QStringList{"--home", ws} + args);
@@ -157,13 +164,25 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "pdftotext comes with scripts/setup";
-    QProcess p;
-    p.start("pdftotext", {"-enc", "UTF-8", "-layout", ws + "/lines.pdf", "-"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    // The extracted text keeps the gaps of spaced captions as blanks or
-    // control characters; only the words are compared.
-    const QString pdf = QString::fromUtf8(p.readAllStandardOutput())
-                            .remove(QRegularExpression("[ \\x01-\\x08\\x0b\\x0e-\\x1f]"));
+    const auto pdfText = [&](const QString& mode) {
+        QProcess p;
+        p.start("pdftotext", {"-enc", "UTF-8", mode, ws + "/lines.pdf", "-"});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // The text copies and searches as it reads: blanks are blanks, never
+    // control characters.
+    const QRegularExpression control("[\\x00-\\x08\\x0b\\x0e-\\x1f]");
+    const QString layout = pdfText("-layout");
+    EXPECT_FALSE(layout.contains(control)) << layout.left(400).toStdString();
+    EXPECT_TRUE(layout.contains("Veltrin 이체 자료"));
+    const QString raw = pdfText("-raw");
+    EXPECT_FALSE(raw.contains(control));
+    EXPECT_TRUE(raw.contains("동 호 입 주 자 예금주명 은 행 명 계 좌 번 호"))
+        << raw.left(400).toStdString();
+    EXPECT_TRUE(raw.contains("- 1 -"));
+    // The words, whatever the reader makes of the gaps between them.
+    const QString pdf = QString(layout).remove(' ');
     const int pages = int(pdf.count('\f'));
     EXPECT_GE(pages, 2);
     EXPECT_TRUE(pdf.contains(QString("-%1-").arg(pages)));
@@ -180,6 +199,53 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
 
     EXPECT_EQ(tool({"print", "--batch", "9", "--pdf", ws + "/x.pdf"}).exitCode, 1);
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
+}
+
+TEST_F(TransferTool, TextOutputReadsTheSameUnderEveryLocale)
+{
+    ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
+    // The second account has no display form under the account rules.
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
+        "State, Rdate, Sdate, Stime, Bigo) VALUES "
+        "(1, '101', '1203', '11', '3011234567891', '2026-12-11', 150000, 'Y', 3, '2026-12-14', "
+        "'2026-12-09', '16:32:07', '홍길동'), "
+        "(1, '102', '1', '04', '1234567890', '2026-12-11', 50000, 'Z', 1, NULL, NULL, NULL, '김')");
+    const QString file = ws + "/Rendal.txt";
+    QByteArray first;
+    for (const char* locale : {"C", "en_US.UTF-8", "ko_KR.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        QFile::remove(file);
+        const ToolRun r = tool({"text-output", "--batch", "1"}, locale);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QByteArray bytes = readFile("branch/Rendal.txt");
+        const QStringList lines = shell::FromCp949(bytes).split("\r\n");
+        ASSERT_EQ(lines.size(), 4); // header, two lines, the empty rest
+        const QStringList line1 = lines[1].split(';');
+        const QStringList line2 = lines[2].split(';');
+        ASSERT_EQ(line1.size(), 18);
+        EXPECT_EQ(line1[6], "301-1234-5678-91  ");
+        EXPECT_EQ(line1[7], "2026-12-11");
+        EXPECT_EQ(line1[14], "2026-12-14");
+        EXPECT_EQ(line1[15], "2026-12-09");
+        EXPECT_EQ(line1[16], "16:32:07  ");
+        EXPECT_EQ(line2[6], "1234567890        "); // as stored
+        EXPECT_EQ(line2[14], "          ");
+        if (first.isEmpty())
+            first = bytes;
+        EXPECT_EQ(bytes, first);
+    }
+
+    // An existing file is replaced only when the user says so.
+    writeFile("branch/Rendal.txt", "keep");
+    ToolRun r = tool({"text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains("파일 \"" + file + "\"가 이미 존재합니다.")) << r.err.toStdString();
+    r = tool({"--no", "text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readFile("branch/Rendal.txt"), "keep");
+    r = tool({"--yes", "text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile("branch/Rendal.txt"), first);
 }
 
 TEST_F(TransferTool, TheSqliteToolRepairsRowsAndCheckNamesWhatIsTooLong)
