@@ -201,6 +201,90 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
 }
 
+// Cells of a CSV line; quoted ones keep their quotes, so that text cells can
+// be told from number and date cells.
+QStringList csvCells(const QString& line)
+{
+    QStringList cells;
+    QString cell;
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        if (c == ',' && !quoted) {
+            cells.append(cell);
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    cells.append(cell);
+    return cells;
+}
+
+TEST_F(TransferTool, ExportsSumAndSortInTheSpreadsheetProgram)
+{
+    if (QStandardPaths::findExecutable("soffice").isEmpty())
+        GTEST_SKIP() << "LibreOffice comes with scripts/setup";
+    ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, NapbuNo, State, "
+        "Bigo) VALUES (1, '007', '0101', '04', '0012345678', 1234567, 'Z', '000123', 1, '홍길동'), "
+        "(1, '101', '1203', '11', '3011234567891', 50000, 'Z', '1011203', 1, '김'), "
+        "(1, '102', '1', '11', '3011234567891', 900, 'Z', '1021', 1, '이')");
+    sql("UPDATE Apt1 SET TotNo = 3, TotMoney = (SELECT sum(IcheMoney) FROM Apt2)");
+    sql("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, JuminNO, "
+        "Senddate, Receivedate) VALUES ('A123456789', '04', '0012345678', '000123', 2, '홍길동', "
+        "'0101013', '2024-03-01 10:00:00', '2024-03-04 09:00:00')");
+    ASSERT_EQ(tool({"export-lines", "--batch", "1", ws + "/lines.xlsx"}).exitCode, 0);
+    ASSERT_EQ(tool({"export-consents", ws + "/consents.xlsx"}).exitCode, 0);
+    const QString total =
+        tool({"lines", "--batch", "1"}).out.section("의뢰\t", 1).section('\n', 0, 0);
+    ASSERT_EQ(total, "3\t1285467");
+
+    // Saved as CSV by the spreadsheet program itself: text cells quoted,
+    // numbers and dates not; once as values, once as shown.
+    const auto convert = [&](bool asShown) {
+        QProcess p;
+        p.start("soffice",
+                {"-env:UserInstallation=file://" + home() + "lo", "--headless", "--convert-to",
+                 QString("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,%1")
+                     .arg(asShown ? "true" : "false"),
+                 "--outdir", ws + (asShown ? "/shown" : "/values"), ws + "/lines.xlsx",
+                 ws + "/consents.xlsx"});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        QList<QList<QStringList>> sheets;
+        for (const char* name : {"/lines.csv", "/consents.csv"}) {
+            QFile f(ws + (asShown ? "/shown" : "/values") + name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+            QList<QStringList> rows;
+            for (const QString& line :
+                 QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
+                rows.append(csvCells(line.trimmed()));
+            sheets.append(rows);
+        }
+        return sheets;
+    };
+    const auto values = convert(false);
+    ASSERT_EQ(values[0].size(), 4);
+    qint64 sum = 0;
+    for (int r = 1; r < 4; ++r) {
+        bool number = false;
+        sum += values[0][r][9].toLongLong(&number);
+        EXPECT_TRUE(number) << values[0][r][9].toStdString();
+    }
+    EXPECT_EQ(sum, 1285467);
+    EXPECT_EQ(values[0][1].mid(1, 7),
+              (QStringList{"\"007\"", "\"0101\"", "\"홍길동\"", "\"04\"", "\"국민은행\"",
+                           "\"0012345678\"", "\"000123\""}));
+    ASSERT_EQ(values[1].size(), 2);
+    EXPECT_EQ(values[1][1].mid(2, 7),
+              (QStringList{"\"A123456789\"", "\"04\"", "\"0012345678\"", "\"000123\"",
+                           "\"0101013\"", "2024-03-01", "2024-03-04"}));
+    const auto shown = convert(true);
+    EXPECT_EQ(shown[0][1][9], "\"1,234,567\"");
+    EXPECT_EQ(shown[1][1][7], "2024-03-01");
+}
+
 TEST_F(TransferTool, TextOutputReadsTheSameUnderEveryLocale)
 {
     ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
