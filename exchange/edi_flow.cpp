@@ -88,6 +88,13 @@ QString AmountText(qint64 amount)
     return amount > 0 ? QStringLiteral("\\") + CountText(amount) : QString();
 }
 
+QString ShownCell(const QString& cell)
+{
+    if (!cell.startsWith('\\'))
+        return cell;
+    return QChar(0x20A9) + cell.mid(1);
+}
+
 QStringList ListRow(const edi::TEdiInfo& item)
 {
     return {edi::ShownName(item), edi::BusinessName(item.kind), item.fileInfo.toUpper(),

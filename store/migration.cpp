@@ -3,6 +3,7 @@
 #include "shell/log.h"
 #include "store/account_numbers.h"
 #include "shell/text_helpers.h"
+#include "store/layout_repair.h"
 #include "store/schema.h"
 
 #include <QSqlError>
@@ -239,6 +240,11 @@ MigrationResult RunMigration(QSqlDatabase& db)
     }
     if (!s.addColumn("Apt2", "ResultID4", "update Apt2 set ResultID4 = ResultID;") ||
         !s.addColumn("GroupAp2", "ResultID4", "update GroupAp2 set ResultID4 = ResultID;"))
+        return result;
+
+    // Table definitions that other SQLite tools can write; indexes as the
+    // layout has them.
+    if (!RepairTableLayouts(db, &result.step, &result.error))
         return result;
 
     // Indexes over columns that the steps above added.

@@ -99,6 +99,7 @@ int check(ToolContext& ctx, const QStringList& args)
         QSqlDatabase db = QSqlDatabase::database("PelmarCheck", false);
         problems = store::CheckIntegrity(db);
         problems += store::CheckLayout(db);
+        problems += store::CheckByteLimits(db);
     }
     store::CloseDatabase("PelmarCheck");
     for (const QString& p : problems)
@@ -129,8 +130,10 @@ QList<ToolCommand> StoreCommands()
          prepareDb},
         {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
          makeBlank, Reads},
-        {"check", "", "check the database file for damage and for the current layout", check,
-         Reads},
+        {"check", "",
+         "check the database file for damage, the current layout and values beyond their field's "
+         "byte limit",
+         check, Reads},
         {"account", "BANK NUMBER", "check an account number and show its display form", account,
          Reads},
     };
