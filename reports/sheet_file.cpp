@@ -20,6 +20,8 @@
 #include <orcus/spreadsheet/import_interface_view.hpp>
 
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -699,6 +701,170 @@ std::optional<SheetRows> readModel(const QString& path, const QString& suffix, Q
     return rows;
 }
 
+// The cached results of the formula cells of an .xls file's first sheet,
+// which the .xls reader leaves empty: the workbook stream is taken out of
+// the compound file and its FORMULA records read. Anything out of place
+// ends the search with what was found so far.
+struct FormulaCell
+{
+    int row;
+    int col;
+    QString text;
+};
+
+quint32 le32(const QByteArray& b, qint64 at)
+{
+    if (at < 0 || at + 4 > b.size())
+        return 0xFFFFFFFFu;
+    const auto u = [&](qint64 i) { return quint32(quint8(b[qsizetype(at + i)])); };
+    return u(0) | u(1) << 8 | u(2) << 16 | u(3) << 24;
+}
+
+quint16 le16(const QByteArray& b, qint64 at)
+{
+    if (at < 0 || at + 2 > b.size())
+        return 0xFFFF;
+    return quint16(quint8(b[qsizetype(at)]) | quint8(b[qsizetype(at + 1)]) << 8);
+}
+
+// A chain of sectors of `table` from `start`, joined, cut to `size`.
+QByteArray chain(const std::vector<quint32>& table, quint32 start, qint64 size,
+                 const std::function<QByteArray(quint32)>& sector)
+{
+    QByteArray out;
+    for (size_t steps = 0; start < table.size() && steps <= table.size() && out.size() < size;
+         ++steps) {
+        const QByteArray bytes = sector(start);
+        if (bytes.isEmpty())
+            break;
+        out += bytes;
+        start = table[start];
+    }
+    return out.left(qsizetype(std::min<qint64>(size, out.size())));
+}
+
+QByteArray workbookStream(const QByteArray& file)
+{
+    if (!file.startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) || file.size() < 512)
+        return {};
+    const int shift = le16(file, 0x1E);
+    const int miniShift = le16(file, 0x20);
+    if ((shift != 9 && shift != 12) || miniShift != 6)
+        return {};
+    const qint64 sectorSize = qint64(1) << shift;
+    const qint64 sectors = file.size() / sectorSize; // an upper bound on every count
+    const auto sector = [&](quint32 n) -> QByteArray {
+        const qint64 at = (qint64(n) + 1) * sectorSize;
+        return at + sectorSize <= file.size() ? file.mid(qsizetype(at), qsizetype(sectorSize))
+                                              : QByteArray();
+    };
+    // The sector allocation table, from the header's list and its sequel.
+    std::vector<quint32> fatSectors;
+    for (int i = 0; i < 109; ++i)
+        fatSectors.push_back(le32(file, 0x4C + 4 * i));
+    quint32 difat = le32(file, 0x44);
+    for (qint64 n = 0; n < qint64(le32(file, 0x48)) && n < sectors; ++n) {
+        const QByteArray more = sector(difat);
+        if (more.isEmpty())
+            break;
+        for (qint64 i = 0; i + 1 < sectorSize / 4; ++i)
+            fatSectors.push_back(le32(more, 4 * i));
+        difat = le32(more, sectorSize - 4);
+    }
+    std::vector<quint32> fat;
+    const qint64 fatCount = std::min<qint64>(le32(file, 0x2C), sectors);
+    for (qint64 i = 0; i < fatCount && size_t(i) < fatSectors.size(); ++i) {
+        const QByteArray bytes = sector(fatSectors[size_t(i)]);
+        for (qint64 j = 0; j + 4 <= bytes.size(); j += 4)
+            fat.push_back(le32(bytes, j));
+    }
+    const QByteArray directory = chain(fat, le32(file, 0x30), file.size(), sector);
+    if (directory.size() < 128)
+        return {};
+    const qint64 cutoff = le32(file, 0x38);
+    const QByteArray root = directory.left(128);
+    for (qint64 at = 0; at + 128 <= directory.size(); at += 128) {
+        const int nameBytes = std::min<int>(le16(directory, at + 0x40), 64);
+        const QString name =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(directory.constData() + at),
+                               std::max(nameBytes / 2 - 1, 0));
+        if (directory[qsizetype(at + 0x42)] != 2 ||
+            (name != QStringLiteral("Workbook") && name != QStringLiteral("Book")))
+            continue;
+        const quint32 start = le32(directory, at + 0x74);
+        const qint64 size = std::min<qint64>(le32(directory, at + 0x78), file.size());
+        if (size >= cutoff)
+            return chain(fat, start, size, sector);
+        // A small stream lives in the mini stream, in 64-byte pieces.
+        const QByteArray mini = chain(fat, le32(root, 0x74), file.size(), sector);
+        const QByteArray miniFatBytes = chain(fat, le32(file, 0x3C), file.size(), sector);
+        std::vector<quint32> miniFat;
+        for (qint64 j = 0; j + 4 <= miniFatBytes.size(); j += 4)
+            miniFat.push_back(le32(miniFatBytes, j));
+        return chain(miniFat, start, size, [&](quint32 n) {
+            const qint64 from = qint64(n) * 64;
+            return from + 64 <= mini.size() ? mini.mid(qsizetype(from), 64) : QByteArray();
+        });
+    }
+    return {};
+}
+
+QList<FormulaCell> xlsFormulaResults(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray book = workbookStream(f.readAll());
+    // The first sheet starts where the first sheet entry of the workbook
+    // says.
+    qint64 sheet = -1;
+    for (qint64 at = 0; at + 4 <= book.size() && sheet < 0;) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        if (type == 0x0085 && length >= 4)
+            sheet = le32(book, at + 4);
+        at += 4 + length;
+    }
+    QList<FormulaCell> out;
+    if (sheet <= 0)
+        return out;
+    std::optional<FormulaCell> pendingString;
+    for (qint64 at = sheet; at + 4 <= book.size();) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        const qint64 data = at + 4;
+        at = data + length;
+        if (at > book.size() || type == 0x000A) // EOF of the sheet
+            break;
+        if (type == 0x0207 && pendingString && length >= 3) { // the string result
+            const int chars = le16(book, data);
+            const bool wide = book[qsizetype(data + 2)] & 1;
+            const qint64 bytes = std::min<qint64>(wide ? 2 * chars : chars, length - 3);
+            const QByteArray raw = book.mid(qsizetype(data + 3), qsizetype(bytes));
+            pendingString->text =
+                wide ? QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()),
+                                          raw.size() / 2)
+                     : QString::fromLatin1(raw);
+            out.append(*pendingString);
+        }
+        pendingString.reset();
+        if (type != 0x0006 || length < 20 || out.size() >= kMaxSheetCells)
+            continue;
+        FormulaCell cell{le16(book, data), le16(book, data + 2), QString()};
+        if (le16(book, data + 12) != 0xFFFF) {
+            double value;
+            std::memcpy(&value, book.constData() + data + 6, sizeof value);
+            cell.text = NumberText(value);
+        } else if (book[qsizetype(data + 6)] == 0) {
+            pendingString = cell;
+            continue;
+        } else if (book[qsizetype(data + 6)] == 1) {
+            cell.text = book[qsizetype(data + 8)] ? "TRUE" : "FALSE";
+        }
+        if (!cell.text.isEmpty())
+            out.append(cell);
+    }
+    return out;
+}
+
 std::optional<SheetRows> readXls(const QString& path, QString* error)
 {
     const void* handle = nullptr;
@@ -751,6 +917,9 @@ std::optional<SheetRows> readXls(const QString& path, QString* error)
                 table.set(row_t(r), col_t(c), std::move(text));
             }
         }
+        for (const FormulaCell& f : xlsFormulaResults(path))
+            if (f.row < int(rowCount) && f.col < int(columnCount))
+                table.set(row_t(f.row), col_t(f.col), f.text);
     } catch (const SheetTooLarge&) {
         close();
         setError(error, tooLargeText(path));
