@@ -425,12 +425,15 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
         const QString target = folder + "FA" + stamp + ".zip";
         if (!storeWhole(ui, temp, target))
             return false;
+        shell::FollowUserUmask(target);
         if (archive)
             *archive = target;
         return true;
     }
     if (!storeVolumes(ctx, temp, folder, stamp))
         return false;
+    for (const QFileInfo& f : QDir(folder).entryInfoList({"FA" + stamp + ".*"}, QDir::Files))
+        shell::FollowUserUmask(f.filePath());
     if (archive) {
         const QString single = folder + "FA" + stamp + ".zip";
         *archive = QFileInfo::exists(single) ? single : folder + "FA" + stamp + ".end";

@@ -2,6 +2,7 @@
 
 #include "shell/codec.h"
 #include "shell/ui.h"
+#include "shell/workspace.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -130,6 +131,8 @@ bool WriteLinesText(shell::Ui& ui, const QString& fileName, const QList<Transfer
     QSaveFile file(fileName);
     const bool ok =
         file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
+    if (ok)
+        shell::FollowUserUmask(fileName);
     ui.CloseWait();
     if (unmappable)
         *unmappable = lost;

@@ -76,8 +76,10 @@ bool finish(lxw_workbook* book, const QString& path, QString* error)
         reason = QString::fromUtf8(lxw_strerror(rc));
     else if (!shell::ReplaceFile(part, path))
         reason = QStringLiteral("기존 파일을 바꿀 수 없습니다");
-    if (reason.isEmpty())
+    if (reason.isEmpty()) {
+        shell::FollowUserUmask(path);
         return true;
+    }
     QFile::remove(part);
     if (error)
         *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path + " (" + reason + ")";

@@ -42,6 +42,7 @@ public:
     // The first question refused for want of --yes or --no; empty when none.
     const QString& refusedQuestion() const { return m_refused; }
     void setQuiet(bool quiet) { m_quiet = quiet; }
+    bool quiet() const { return m_quiet; }
 
 private:
     void print(const QString& prefix, const QString& text);

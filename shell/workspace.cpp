@@ -6,7 +6,10 @@
 #include "shell/link_settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace shell {
 namespace {
@@ -17,6 +20,16 @@ QString g_title = kStartupTitle;
 QString withSeparator(const QString& dir)
 {
     return dir.endsWith('/') ? dir : dir + '/';
+}
+
+// The umask the program was started with, before KeepWorkspacePrivate.
+mode_t g_userUmask = 022;
+bool g_private = false;
+
+bool isInside(const QString& path, const QString& folder)
+{
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath()) + '/';
+    return p.startsWith(QDir::cleanPath(folder) + '/');
 }
 
 } // namespace
@@ -36,13 +49,42 @@ QString ExecutableDir()
     return withSeparator(QFileInfo(platform::OwnExecutable()).absolutePath());
 }
 
+QString DefaultWorkspaceDir()
+{
+    // A relative XDG_DATA_HOME is invalid and ignored, as the convention says.
+    QString data = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::homePath() + "/.local/share";
+    return withSeparator(QDir::cleanPath(data + "/Pelmar"));
+}
+
+void KeepWorkspacePrivate()
+{
+    if (!g_private) {
+        g_userUmask = umask(077);
+        g_private = true;
+    }
+}
+
+void FollowUserUmask(const QString& path)
+{
+    if (!g_private || g_ws.programDir.isEmpty() || isInside(path, g_ws.programDir))
+        return;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (stat(name.constData(), &st) != 0)
+        return;
+    chmod(name.constData(), (S_ISDIR(st.st_mode) ? 0777 : 0666) & ~g_userUmask);
+}
+
 void LoadWorkspacePaths(const QString& programDir)
 {
+    KeepWorkspacePrivate();
     QString dir = programDir;
     if (dir.isEmpty())
         dir = QString::fromLocal8Bit(qgetenv("PELMAR_HOME"));
     if (dir.isEmpty())
-        dir = ExecutableDir();
+        dir = DefaultWorkspaceDir();
     dir = withSeparator(QDir(dir).absolutePath());
 
     const bool testMode = g_ws.testMode;

@@ -8,8 +8,8 @@ namespace shell {
 
 struct Workspace
 {
-    QString programDir; // the installation folder (PELMAR_HOME or the executable's folder)
-    QString shippedDir; // where BlankDB.bin, data/ and the other executables are
+    QString programDir; // the workspace (--home, PELMAR_HOME, else DefaultWorkspaceDir)
+    QString shippedDir; // the executable's folder: BlankDB.bin, data/, the other executables
     QString dataDir;
     QString sendDir;
     QString recvDir;
@@ -22,9 +22,24 @@ struct Workspace
 // The folder of the running executable, with trailing separator.
 QString ExecutableDir();
 
-// Sets the defaults under `programDir` (empty: PELMAR_HOME, else the
-// executable's folder), then ApplyLinkDirectories.
+// The user's own workspace: $XDG_DATA_HOME/Pelmar/, by default
+// ~/.local/share/Pelmar/. Programs never work in their own folder, which
+// may be read-only and shared by every account.
+QString DefaultWorkspaceDir();
+
+// Sets the defaults under `programDir` (empty: PELMAR_HOME, else
+// DefaultWorkspaceDir), then ApplyLinkDirectories. Makes the workspace
+// private first (KeepWorkspacePrivate).
 void LoadWorkspacePaths(const QString& programDir = {});
+
+// Residents' names and accounts are for this account only: from the first
+// call on, everything the process creates is 600 (folders 700), whatever
+// the umask it was started with.
+void KeepWorkspacePrivate();
+// A file or folder the user chose outside the workspace (a backup on
+// another disk) gets the mode the starting umask gives it, as any other
+// program's file would; inside the workspace it stays private.
+void FollowUserUmask(const QString& path);
 
 const Workspace& Paths();
 // Where the shipped files are looked for; tests point it at a folder of

@@ -33,7 +33,7 @@ QList<ToolCommand> allCommands()
 void printUsage(QTextStream& s, const QList<ToolCommand>& commands)
 {
     s << "usage: pelmar-tool [--home DIR] [--yes|--no] [--quiet] COMMAND [ARGS]\n\n"
-         "  --home DIR   the installation folder (default: PELMAR_HOME, else beside the tool)\n"
+         "  --home DIR   the workspace (default: PELMAR_HOME, else $XDG_DATA_HOME/Pelmar)\n"
          "  --yes, --no  the answer to every question (default: questions are refused)\n"
          "  --quiet      no progress lines\n\n"
          "exit codes: 0 done, 1 failed, 2 wrong arguments, 3 a question needed --yes or --no\n"

@@ -21,6 +21,16 @@ bool singleOption(const QStringList& args, const QString& name, QString& value)
     return true;
 }
 
+// The outermost folder of `path` that does not exist yet.
+QString firstMissingFolder(const QString& path)
+{
+    QString missing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (QString up = QFileInfo(missing).path(); up != missing && !QFileInfo::exists(up);
+         up = QFileInfo(up).path())
+        missing = up;
+    return missing;
+}
+
 int backup(ToolContext& ctx, const QStringList& args)
 {
     QString folder;
@@ -29,9 +39,16 @@ int backup(ToolContext& ctx, const QStringList& args)
     // "A:" and "B:" name the floppy drives of Firm.ini.
     static const QRegularExpression drive("^[AaBb]:[\\\\/]?$");
     const bool isDrive = drive.match(folder).hasMatch();
+    // A folder not there yet is made, as a script naming a new place expects.
     if (!isDrive && !QFileInfo(folder).isDir()) {
-        ctx.ui.ShowError("폴더가 없습니다.\r" + folder);
-        return 1;
+        const QString first = firstMissingFolder(folder);
+        if (!QDir().mkpath(folder)) {
+            ctx.ui.ShowError("폴더를 만들 수 없습니다.\r" + folder);
+            return 1;
+        }
+        for (QString d = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+             d.size() >= first.size(); d = QFileInfo(d).path())
+            shell::FollowUserUmask(d);
     }
     // Nobody here can change a disk or free a folder, so asking again would
     // never end: every question of a backup is answered with Cancel,

@@ -12,6 +12,7 @@
 #include "store/tdm1.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
 
@@ -26,24 +27,30 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError("폴더를 만들 수 없습니다.\r" + ws.programDir);
         return 1;
     }
-    ctx.out << "workspace " << QDir::toNativeSeparators(ws.programDir) << "\n";
+    // A workspace made by an earlier version, or by hand, is closed too.
+    QFile::setPermissions(ws.programDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Progress lines; --quiet (the launcher's first start) prints nothing.
+    QString discard;
+    QTextStream quietOut(&discard);
+    QTextStream& out = ctx.ui.quiet() ? quietOut : ctx.out;
+    out << "workspace " << QDir::toNativeSeparators(ws.programDir) << "\n";
 
     shell::InitialiseLinkSettings();
     shell::PrepareTransferDirectories();
-    ctx.out << "link settings " << shell::LinkKey() << "\n";
-    ctx.out << "directories " << shell::Paths().sendDir << " " << shell::Paths().recvDir << " "
-            << shell::Paths().resultDir << "\n";
+    out << "link settings " << shell::LinkKey() << "\n";
+    out << "directories " << shell::Paths().sendDir << " " << shell::Paths().recvDir << " "
+        << shell::Paths().resultDir << "\n";
 
     const QString file = store::TDM1::DatabaseFile(ws.dataDir);
     const bool existed = QFileInfo::exists(file);
     store::TDM1 dm(ctx.ui);
     if (!dm.PrepareDatabase(ws.dataDir))
         return 1;
-    ctx.out << (existed ? "database migrated " : "database created ")
-            << QDir::toNativeSeparators(file) << "\n";
+    out << (existed ? "database migrated " : "database created ") << QDir::toNativeSeparators(file)
+        << "\n";
     if (!dm.OpenTables())
         return 1;
-    ctx.out << "tables open\n";
+    out << "tables open\n";
     return 0;
 }
 

@@ -19,7 +19,7 @@ struct ToolContext
     shell::ConsoleUi& ui;
     QTextStream& out;
     QTextStream& err;
-    QString home; // --home, or empty for PELMAR_HOME / the executable's folder
+    QString home; // --home, or empty for PELMAR_HOME / the user's workspace
 };
 
 // Whether a command changes the workspace when given these arguments. A

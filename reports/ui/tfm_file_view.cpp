@@ -167,6 +167,7 @@ bool TfmFileView::SaveTo(const QString& file)
                        + out.errorString());
         return false;
     }
+    shell::FollowUserUmask(file);
     m_file = file;
     m_loaded = true;
     m_text->document()->setModified(false);

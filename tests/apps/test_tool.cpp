@@ -8,8 +8,26 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat st;
+    return stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+// The umask a user started the tool with, for one test.
+class UserUmask
+{
+public:
+    explicit UserUmask(mode_t mask) : m_previous(umask(mask)) {}
+    ~UserUmask() { umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
 
 struct ToolRun
 {
@@ -23,9 +41,11 @@ struct ToolRun
 class Tool : public testing_support::WorkspaceTest
 {
 protected:
-    ToolRun tool(const QStringList& args)
+    ToolRun tool(const QStringList& args, const QProcessEnvironment& env = {})
     {
         QProcess p;
+        if (!env.isEmpty())
+            p.setProcessEnvironment(env);
         p.setProgram(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool");
         p.setArguments(args);
         p.start();
@@ -50,6 +70,81 @@ TEST_F(Tool, PrepareDbMakesAWorkspaceAndIsRepeatable)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("database migrated"));
     EXPECT_EQ(tool({"--home", ws, "check"}).exitCode, 0);
+}
+
+// Without --home every program works in the user's own workspace, never in
+// its own (possibly shared, read-only) folder, and makes it private however
+// open the user's umask is; the launcher's first start asks for quiet.
+TEST_F(Tool, WithoutHomeThePreparedWorkspaceIsTheUsersAndPrivate)
+{
+    const UserUmask open(022);
+    const struct
+    {
+        const char* xdgDataHome; // empty: unset
+        const char* pelmarHome;  // empty: unset
+        const char* workspace;
+    } cases[] = {
+        {"xdg", "", "xdg/Pelmar"},
+        {"", "", "user/.local/share/Pelmar"},
+        {"relative/xdg", "", "user/.local/share/Pelmar"}, // not a valid XDG folder
+        {"xdg", "named", "named"},
+    };
+    for (const auto& c : cases) {
+        QDir(path("user")).removeRecursively();
+        QDir(path("xdg")).removeRecursively();
+        QDir(path("named")).removeRecursively();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", path("user"));
+        env.remove("XDG_DATA_HOME");
+        if (*c.xdgDataHome)
+            env.insert("XDG_DATA_HOME", QString(c.xdgDataHome).startsWith("relative")
+                                            ? QString(c.xdgDataHome)
+                                            : path(c.xdgDataHome));
+        if (*c.pelmarHome)
+            env.insert("PELMAR_HOME", path(c.pelmarHome));
+        const ToolRun r = tool({"--quiet", "prepare-db"}, env);
+        const QString ws = path(c.workspace);
+        ASSERT_EQ(r.exitCode, 0) << c.workspace << r.err.toStdString();
+        EXPECT_EQ(r.out.toStdString(), "") << c.workspace;
+        EXPECT_EQ(ModeOf(ws), 0700u) << c.workspace;
+        EXPECT_EQ(ModeOf(ws + "/Data"), 0700u) << c.workspace;
+        EXPECT_EQ(ModeOf(ws + "/Data/Pelmar.db"), 0600u) << c.workspace;
+        EXPECT_EQ(ModeOf(ws + "/Send/Old"), 0700u) << c.workspace;
+    }
+}
+
+// backup --to makes a folder that is not there yet. Inside the workspace it
+// is private; elsewhere the folder and the archive follow the user's umask.
+TEST_F(Tool, BackupMakesAMissingFolderPrivateOnlyInsideTheWorkspace)
+{
+    const UserUmask open(022);
+    const QString ws = path("branch");
+    ASSERT_EQ(tool({"--home", ws, "--quiet", "prepare-db"}).exitCode, 0);
+    const struct
+    {
+        QString made; // the first folder that did not exist
+        QString target;
+        mode_t folder;
+        mode_t archive;
+    } cases[] = {
+        {path("elsewhere"), path("elsewhere/monthly"), 0755, 0644},
+        {ws + "/Out", ws + "/Out/monthly", 0700, 0600},
+    };
+    for (const auto& c : cases) {
+        const ToolRun b = tool({"--home", ws, "backup", "--to", c.target});
+        ASSERT_EQ(b.exitCode, 0) << c.target.toStdString() << b.err.toStdString();
+        const QStringList archives = QDir(c.target).entryList({"FA*.zip"}, QDir::Files);
+        ASSERT_EQ(archives.size(), 1) << c.target.toStdString();
+        EXPECT_EQ(ModeOf(c.made), c.folder) << c.made.toStdString();
+        EXPECT_EQ(ModeOf(c.target), c.folder) << c.target.toStdString();
+        EXPECT_EQ(ModeOf(c.target + "/" + archives[0]), c.archive) << c.target.toStdString();
+    }
+    // A folder that cannot be made is said, and nothing is written.
+    writeFile("plain", "a file, not a folder");
+    const ToolRun blocked = tool({"--home", ws, "backup", "--to", path("plain/monthly")});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(blocked.err.contains(QStringLiteral("폴더를 만들 수 없습니다.")))
+        << blocked.err.toStdString();
 }
 
 TEST_F(Tool, WrongArgumentsGiveUsage)

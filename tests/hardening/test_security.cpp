@@ -1,8 +1,8 @@
 // Unsafe input and leaks: a quote and a semicolon typed into every text
 // field that reaches a statement must come back exactly as typed and run
 // nothing; a whole month of work through pelmar-tool leaves no password or
-// key outside the files meant to hold them, and every file it creates
-// follows the user's umask.
+// key outside the files meant to hold them, and every file it creates in
+// the workspace is the user's alone, whatever the umask.
 
 #include "codes/institution.h"
 #include "consent/consent_import.h"
@@ -10,6 +10,7 @@
 #include "consent/evidence_files.h"
 #include "consent/evidence_transfer.h"
 #include "shell/codec.h"
+#include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/database.h"
 #include "tests/support/program_run.h"
@@ -196,7 +197,7 @@ bool MeantForSecrets(const QString& relative)
     return relative == "Firm.ini";
 }
 
-TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheUmask)
+TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheWorkspacePrivate)
 {
     QTemporaryDir temp;
     const QString home = temp.filePath("home");
@@ -227,7 +228,11 @@ TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheUmask)
                                                       q.value(2).toString(), q.value(3).toString());
     }
     store::CloseDatabase("secrets");
+    // Written here as the key dialog writes it, in a program whose workspace
+    // is private; the tools below start again from the user's umask.
+    shell::KeepWorkspacePrivate();
     ASSERT_TRUE(consent::WriteSecureClientConfig(home + "/", {"BR0001", "EVKEY5SECRET"}));
+    umask(027);
     secrets.removeAll(QString());
     secrets.removeDuplicates();
     ASSERT_GE(secrets.size(), 3);
@@ -237,13 +242,12 @@ TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheUmask)
     list.write(consents.toUtf8());
     list.close();
 
-    QDir().mkpath(home + "/Out");
     tool({"send-evidence", "--consents", list.fileName()});
     tool({"receive"});
     tool({"results", "--fetch"});
+    tool({"backup", "--to", home + "/Out"}); // makes the folder
     tool({"export-lines", "--batch", "1", home + "/Out/lines.xlsx"});
     tool({"text-output", "--batch", "1", home + "/Out/lines.txt"});
-    tool({"backup", "--to", home + "/Out"});
     const QStringList archives = QDir(home + "/Out").entryList({"FA*.zip"}, QDir::Files);
     ASSERT_EQ(archives.size(), 1);
     tool({"restore", "--from", home + "/Out/" + archives.first()});
@@ -259,7 +263,7 @@ TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheUmask)
         const QString relative = QDir(home).relativeFilePath(path);
         struct stat st;
         ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &st), 0);
-        const mode_t expected = S_ISDIR(st.st_mode) ? 0750 : 0640;
+        const mode_t expected = S_ISDIR(st.st_mode) ? 0700 : 0600;
         EXPECT_EQ(st.st_mode & 0777, expected) << relative.toStdString();
         if (S_ISDIR(st.st_mode) || MeantForSecrets(relative) || relative.endsWith(".zip") ||
             relative.endsWith(".xlsx"))

@@ -15,6 +15,8 @@ void WorkspaceTest::SetUp()
     ASSERT_TRUE(m_registry.isValid());
     qputenv("PELMAR_REGISTRY_DIR", m_registry.path().toLocal8Bit());
     qunsetenv("PELMAR_HOME");
+    // A program run without --home works here, not in the real user's data.
+    qputenv("XDG_DATA_HOME", (m_registry.path() + "/data").toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)));
     shell::SetTestMode(false);
     shell::LoadWorkspacePaths(m_home.path());
