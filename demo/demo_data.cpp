@@ -185,7 +185,7 @@ public:
     {
     }
 
-    bool run(DemoSummary& summary);
+    bool run(DemoSummary& summary, const std::function<bool()>& firstSend);
 
 private:
     bool fail(const QSqlQuery& q)
@@ -204,6 +204,10 @@ private:
     bool storeEvidence(const Complex& c, const Household& h, const QDateTime& signedAt,
                        const QString& state, const QDate& sent);
     bool writeEvidenceFiles();
+    // One transaction: the batches and consents that `stage` picks.
+    template <typename Batches, typename Consents>
+    bool storeStage(const QList<Plan>& plans, const QList<QList<Household>>& residents,
+                    Batches&& batches, Consents&& consents);
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
@@ -344,8 +348,11 @@ bool Generator::storeInstitutions()
 bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& list)
 {
     const Complex& c = complexes()[plan.complex];
-    const bool sent = plan.state >= 2;
-    const bool answered = plan.state == 3;
+    // This month's sent batch is stored waiting: the demo's first send, a
+    // real one, makes it sent with the key its answer carries.
+    const int state = plan.state == 2 ? 1 : plan.state;
+    const bool sent = state >= 2;
+    const bool answered = state == 3;
     const QDate sendDate = !sent      ? QDate()
                            : answered ? businessDayBefore(plan.date)
                                       : businessDayBefore(m_today);
@@ -396,7 +403,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
                                      result,
                                      h.dong + h.ho,
                                      dateOrNull(resultDate),
-                                     plan.state,
+                                     state,
                                      dateOrNull(sendDate),
                                      sent ? QVariant(time.toString("HH:mm:ss")) : QVariant(),
                                      sent ? QVariant(count) : QVariant(),
@@ -437,7 +444,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
                                  groupCount[2],
                                  groupSum[2],
                                  dateOrNull(resultDate),
-                                 plan.state,
+                                 state,
                                  sent ? QVariant(time.toString("HH:mm:ss")) : QVariant(),
                                  count,
                                  total,
@@ -453,7 +460,11 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
 
 bool Generator::storeConsent(const Complex& c, const Household& h)
 {
-    const int status = h.consent;
+    // Consents being registered or cancelled are stored waiting: the demo's
+    // first send carries them, and the answer waiting in the mailbox is theirs.
+    int status = h.consent;
+    if (status == ConsentStatus::Registering || status == ConsentStatus::Cancelling)
+        --status;
     // The household's first transfer date fixes when it signed up.
     const QDate firstTransfer = m_today.addMonths(h.firstMonth - (kMonths - 1));
     QDateTime requested(firstTransfer.addDays(-7 - m_rng.bounded(24)),
@@ -472,20 +483,13 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     case ConsentStatus::RegisterWaiting:
         requested = QDateTime(m_today.addDays(-1 - m_rng.bounded(4)), requested.time());
         break;
-    case ConsentStatus::Registering:
-        sent = QDateTime(businessDayBefore(m_today), sendTime());
-        requested = QDateTime(sent.date().addDays(-1 - m_rng.bounded(4)), requested.time());
-        break;
     case ConsentStatus::Registered:
     case ConsentStatus::RegisterFailed:
         answer(requested.date().addDays(1), status == ConsentStatus::Registered, kRegisterRefusals);
         break;
     case ConsentStatus::CancelWaiting:
         break; // the request cleared the earlier send and answer
-    case ConsentStatus::Cancelling:
-        sent = QDateTime(businessDayBefore(m_today), sendTime());
-        break;
-    default: // cancelled, or the cancellation refused
+    default:   // cancelled, or the cancellation refused
         answer(m_today.addMonths(h.lastMonth - (kMonths - 2)).addDays(-20),
                status == ConsentStatus::Cancelled, kCancelRefusals);
         break;
@@ -526,7 +530,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     if (kind == QStringLiteral("면제"))
         return true;
     const bool partly = kind == QStringLiteral("일부면제");
-    switch (status) {
+    switch (h.consent) {
     case ConsentStatus::RegisterWaiting:
         if (partly && m_rng.bounded(2) == 0)
             return true;
@@ -538,7 +542,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     case ConsentStatus::Cancelling:
         if (partly && m_rng.bounded(2) == 0)
             return true;
-        return storeEvidence(c, h, requested, "2", sent.date().addDays(-m_rng.bounded(2)));
+        return storeEvidence(c, h, requested, "2", businessDayBefore(m_today));
     default:
         if (int(m_rng.bounded(100)) >= (partly ? 15 : 30))
             return true;
@@ -599,32 +603,55 @@ bool Generator::writeEvidenceFiles()
     return true;
 }
 
-bool Generator::run(DemoSummary& summary)
+template <typename Batches, typename Consents>
+bool Generator::storeStage(const QList<Plan>& plans, const QList<QList<Household>>& residents,
+                           Batches&& batches, Consents&& consents)
 {
     store::TransactionGuard guard(m_db);
     if (!guard.active()) {
         m_ui.ShowError(store::WriteErrorMessage(m_db.lastError()));
         return false;
     }
-    if (!storeInstitutions())
+    if (m_summary.institutions == 0 && !storeInstitutions())
         return false;
-    QList<QList<Household>> residents;
-    for (const Complex& c : complexes())
-        residents.append(households(c));
-    const QList<Plan> batches = plans();
-    for (int i = 0; i < batches.size(); ++i)
-        if (!storeBatch(i + 1, batches[i], residents[batches[i].complex]))
+    for (int i = 0; i < plans.size(); ++i)
+        if (batches(plans[i]) && !storeBatch(i + 1, plans[i], residents[plans[i].complex]))
             return false;
     for (int c = 0; c < complexes().size(); ++c)
         for (const Household& h : residents[c])
-            if (h.consent >= 0 && !storeConsent(complexes()[c], h))
+            if (h.consent >= 0 && consents(h.consent) && !storeConsent(complexes()[c], h))
                 return false;
     if (!guard.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(m_db.lastError()));
         return false;
     }
+    const bool written = writeEvidenceFiles();
+    m_files.clear();
+    return written;
+}
+
+bool Generator::run(DemoSummary& summary, const std::function<bool()>& firstSend)
+{
+    QList<QList<Household>> residents;
+    for (const Complex& c : complexes())
+        residents.append(households(c));
+    const QList<Plan> batches = plans();
+    // What waits after the demo's first send is stored after it, so that the
+    // send carries exactly what the demo then shows as sent.
+    const auto waitsAfterSend = [](int consent) {
+        return consent == ConsentStatus::RegisterWaiting || consent == ConsentStatus::CancelWaiting;
+    };
+    if (!storeStage(
+            batches, residents, [](const Plan& p) { return p.state != 1; },
+            [&](int consent) { return !waitsAfterSend(consent); }))
+        return false;
+    if (firstSend && !firstSend())
+        return false;
+    if (!storeStage(
+            batches, residents, [](const Plan& p) { return p.state == 1; }, waitsAfterSend))
+        return false;
     summary = m_summary;
-    return writeEvidenceFiles();
+    return true;
 }
 
 } // namespace
@@ -634,11 +661,12 @@ QString EvidenceFolder()
     return shell::Paths().programDir + "AUTHFILE/";
 }
 
-bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed, DemoSummary* summary)
+bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed, DemoSummary* summary,
+                  const std::function<bool()>& firstSend)
 {
     DemoSummary done;
     Generator generator(dm, shell::WithBackslash(evidenceDir), seed);
-    const bool ok = generator.run(done);
+    const bool ok = generator.run(done, firstSend);
     if (summary)
         *summary = done;
     return ok;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace store {
 class TDM1;
 }
@@ -29,9 +31,13 @@ QString EvidenceFolder();
 // Fills the empty tables of a freshly prepared workspace as of today: the
 // institutions, a dozen batches (answered, sent, waiting and held back)
 // with their lines and results, a consent in every status and evidence
-// files in `evidenceDir`. All rows go in one transaction; on a refused row
-// the error is shown and nothing is stored.
+// files in `evidenceDir`. It goes in two transactions around `firstSend`:
+// first everything but what waits, this month's sent batch and the
+// consents being registered or cancelled stored still waiting; then
+// `firstSend` (the demo's send, which makes those sent; without it they
+// stay waiting); then the batches and consents that wait. On a refused row
+// the error is shown and that step stores nothing.
 bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed = kDemoSeed,
-                  DemoSummary* summary = nullptr);
+                  DemoSummary* summary = nullptr, const std::function<bool()>& firstSend = {});
 
 } // namespace demo

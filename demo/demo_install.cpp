@@ -1,11 +1,12 @@
 #include "demo/demo_install.h"
 
-#include "calendar/send_cutoffs.h"
-#include "consent/consent_request.h"
+#include "consent/evidence_transfer.h"
 #include "edi/link.h"
-#include "edi/transfer_request.h"
+#include "exchange/edi_flow.h"
+#include "exchange/send_files.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
+#include "shell/kept_files.h"
 #include "shell/link_settings.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
@@ -31,27 +32,49 @@ void prepareLink()
     shell::PrepareTransferDirectories();
 }
 
-// The request files of everything waiting, as a send builds them; the
-// batches and consents keep the states the build leaves.
-bool buildRequests(store::TDM1& dm, shell::Ui& ui, QStringList& files)
+// The demo's first send, as the transmission screen makes one: the request
+// files of everything waiting, kept under Send/Old, handed to the link and
+// recorded, so that what went shows as sent with the keys its answer carries.
+bool firstSend(store::TDM1& dm, shell::Ui& ui, QStringList& files)
 {
     const shell::Workspace& ws = shell::Paths();
     if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir))
         return false;
-    QSqlDatabase db = dm.db();
-    const QDateTime prepared = shell::Now();
-    if (consent::ConsentSendingOn(db) && calendar::CheckConsentCutoff(db, ui)) {
-        const consent::ConsentRequestResult consents =
-            consent::BuildConsentRequests(db, ui, {prepared, ws.sendDir, ws.senderId});
-        if (!consents.ok)
-            return false;
-        files += consents.files;
-    }
-    const edi::TransferRequestResult transfers =
-        edi::BuildTransferRequests(db, ui, {prepared, ws.sendDir, ws.senderId, kDemoDivisor});
-    if (!transfers.ok)
+    const exchange::SendFiles built =
+        exchange::BuildSendFiles(dm.db(), ui, shell::Now(), kDemoDivisor);
+    if (!built.ok)
         return false;
-    files += transfers.files;
+    files = built.files;
+    if (files.isEmpty())
+        return true;
+    const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir());
+    if (!kept.ok) {
+        ui.ShowError(kept.error);
+        return false;
+    }
+    edi::ResetLinkCall();
+    if (!edi::LinkSend()) {
+        ui.ShowError(edi::LinkMessage());
+        return false;
+    }
+    const QString failed = exchange::RecordSend(dm.db(), built);
+    if (!failed.isEmpty()) {
+        ui.ShowError(exchange::EdiFlow::RecordFailure(failed));
+        return false;
+    }
+    return true;
+}
+
+// The evidence transmission's ID and key, so that the demo can send evidence.
+bool setEvidenceKey(store::TDM1& dm, shell::Ui& ui)
+{
+    const consent::EvidenceAuthKey key{kDemoSenderId, kDemoEvidenceKey};
+    if (!consent::StoreEvidenceAuthKey(dm.db(), ui, key))
+        return false;
+    if (!consent::WriteSecureClientConfig(shell::Paths().programDir, key)) {
+        ui.ShowError(QStringLiteral("증빙자료 전송 설정을 저장할 수 없습니다."));
+        return false;
+    }
     return true;
 }
 
@@ -99,19 +122,15 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCent
         return result;
     {
         shell::WaitScope wait(ui, QStringLiteral("데모 자료 생성 중..."));
-        if (!FillDemoData(dm, EvidenceFolder(), seed, &result.summary))
+        if (!FillDemoData(dm, EvidenceFolder(), seed, &result.summary,
+                          [&] { return firstSend(dm, ui, result.sent); }))
             return result;
     }
-    if (!buildRequests(dm, ui, result.sent))
+    if (!setEvidenceKey(dm, ui))
         return result;
     dm.Close();
     if (result.sent.isEmpty()) {
         result.ok = true;
-        return result;
-    }
-    edi::ResetLinkCall();
-    if (!edi::LinkSend()) {
-        ui.ShowError(edi::LinkMessage());
         return result;
     }
     result.ok = runCentre(ui, clearingCentre, result.centreOutput);

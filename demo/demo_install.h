@@ -9,14 +9,18 @@ namespace shell {
 class Ui;
 }
 
-// A demo installation: a fresh workspace filled with the demo data, whose
-// waiting batches and consents have been sent through the mailbox link and
-// answered by the stand-in clearing centre, so that the answer waits to be
-// received.
+// A demo installation: a fresh workspace filled with the demo data and
+// the evidence key, whose first send (this month's sent batch, the consents
+// being registered or cancelled) went through the mailbox link, recorded as
+// a send is, and was answered by the stand-in clearing centre, so that the
+// answer waits to be received. The batches and consents that wait were
+// stored after that send.
 namespace demo {
 
 // The branch's link login in the demo.
 inline constexpr const char* kDemoSenderId = "BR0001";
+// The evidence transmission's key in the demo (its ID is the login).
+inline constexpr const char* kDemoEvidenceKey = "DEMO2015EVIDENCEKEY";
 // The check divisor of the demo's send, so that the same seed gives the same files.
 inline constexpr int kDemoDivisor = 1301;
 

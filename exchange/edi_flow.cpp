@@ -11,13 +11,11 @@
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
-#include "store/transaction_guard.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSqlQuery>
 
 namespace exchange {
 namespace {
@@ -400,58 +398,7 @@ bool EdiFlow::transmit()
 
 bool EdiFlow::recordSend()
 {
-    // All three or none: a send recorded by halves would leave batches
-    // that went out looking unsent, or consents advanced for nothing.
-    QSqlDatabase db = m_dm.db();
-    store::TransactionGuard tx(db);
-    QString failed;
-    QSqlQuery q(db);
-    if (!tx.active()) {
-        failed = QStringLiteral("Apt1");
-    } else if (!q.prepare("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1")) {
-        failed = QStringLiteral("Apt1");
-    } else {
-        for (int id : m_files.batchIds) {
-            q.addBindValue(id);
-            if (!q.exec()) {
-                failed = QStringLiteral("Apt1");
-                break;
-            }
-        }
-    }
-    if (failed.isEmpty()) {
-        // The lines the files carry, not the batch's lines of now: a line
-        // added after the build did not go.
-        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?")) {
-            failed = QStringLiteral("Apt2");
-        } else {
-            for (qint64 id : m_files.lineIds) {
-                q.addBindValue(id);
-                if (!q.exec()) {
-                    failed = QStringLiteral("Apt2");
-                    break;
-                }
-            }
-        }
-    }
-    if (failed.isEmpty()) {
-        if (!q.prepare("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
-                       "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)")) {
-            failed = QStringLiteral("TongRegister");
-        } else {
-            for (const consent::ConsentKey& k : m_files.consents) {
-                for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
-                    q.addBindValue(v);
-                if (!q.exec()) {
-                    failed = QStringLiteral("TongRegister");
-                    break;
-                }
-            }
-        }
-    }
-    q.finish();
-    if (failed.isEmpty() && !tx.commit())
-        failed = QStringLiteral("TongRegister");
+    const QString failed = RecordSend(m_dm.db(), m_files);
     if (failed.isEmpty())
         return true;
     finish(Outcome::Failed);

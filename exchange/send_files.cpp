@@ -7,13 +7,15 @@
 #include "shell/kept_files.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
+#include "store/transaction_guard.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 
 namespace exchange {
 
-SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared)
+SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared, int divisor)
 {
     const shell::Workspace& ws = shell::Paths();
     SendFiles out;
@@ -27,7 +29,7 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepar
         out.files = consents.files;
     }
     const edi::TransferRequestResult transfers =
-        edi::BuildTransferRequests(db, ui, {prepared, ws.sendDir, ws.senderId, 0});
+        edi::BuildTransferRequests(db, ui, {prepared, ws.sendDir, ws.senderId, divisor});
     if (!transfers.ok) {
         RemoveSendFiles(out);
         out = SendFiles();
@@ -46,6 +48,45 @@ void RemoveSendFiles(const SendFiles& files)
 {
     for (const QString& path : files.files)
         QFile::remove(path);
+}
+
+QString RecordSend(QSqlDatabase db, const SendFiles& files)
+{
+    // All three or none: a send recorded by halves would leave batches
+    // that went out looking unsent, or consents advanced for nothing.
+    store::TransactionGuard tx(db);
+    if (!tx.active())
+        return QStringLiteral("Apt1");
+    QSqlQuery q(db);
+    if (!q.prepare("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1"))
+        return QStringLiteral("Apt1");
+    for (int id : files.batchIds) {
+        q.addBindValue(id);
+        if (!q.exec())
+            return QStringLiteral("Apt1");
+    }
+    // The lines the files carry, not the batch's lines of now: a line
+    // added after the build did not go.
+    if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?"))
+        return QStringLiteral("Apt2");
+    for (qint64 id : files.lineIds) {
+        q.addBindValue(id);
+        if (!q.exec())
+            return QStringLiteral("Apt2");
+    }
+    if (!q.prepare("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
+                   "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)"))
+        return QStringLiteral("TongRegister");
+    for (const consent::ConsentKey& k : files.consents) {
+        for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
+            q.addBindValue(v);
+        if (!q.exec())
+            return QStringLiteral("TongRegister");
+    }
+    q.finish();
+    if (!tx.commit())
+        return QStringLiteral("TongRegister");
+    return {};
 }
 
 namespace {

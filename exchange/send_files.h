@@ -36,9 +36,17 @@ struct SendFiles
 // Writes the consent request files (when consent sending is on and the
 // consent cut-off allows it) and then the transfer request files into the
 // send directory. A failure shows the build error and removes every file
-// this run wrote, so that nothing half-built can be sent.
-SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared);
+// this run wrote, so that nothing half-built can be sent. `divisor` is the
+// transfer files' check divisor, 0 to draw one.
+SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared,
+                         int divisor = 0);
 void RemoveSendFiles(const SendFiles& files);
+
+// Records a send that the link took: the batches and exactly the lines the
+// files carry become sent, the consents written advance to "등록중" or
+// "해지중", all in one transaction. Returns the table whose update failed
+// (nothing changed then), or an empty string.
+QString RecordSend(QSqlDatabase db, const SendFiles& files);
 
 // Applies the consent results (when consent sending is on) and then the
 // transfer results of the receive directory; each reader shows its own

@@ -7,6 +7,11 @@
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+constexpr char kRaiseRequest[] = "raise\n";
+
+} // namespace
 
 WindowBeacon::WindowBeacon() = default;
 
@@ -31,6 +36,18 @@ bool WindowBeacon::Exists(const QString& title, int timeoutMs)
     return up;
 }
 
+bool WindowBeacon::AskToRaise(const QString& title, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(ServerName(title));
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(kRaiseRequest);
+    const bool sent = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    return sent;
+}
+
 bool WindowBeacon::Raise(const QString& title)
 {
     Lower();
@@ -44,12 +61,19 @@ bool WindowBeacon::Raise(const QString& title)
         if (!server->listen(name))
             return false;
     }
-    // Callers only probe; each connection is dropped as soon as it arrives.
+    // A probe connects and leaves; a second start asks "raise" first.
     QLocalServer* s = server.get();
-    QObject::connect(s, &QLocalServer::newConnection, s, [s] {
+    QObject::connect(s, &QLocalServer::newConnection, s, [this, s] {
         while (QLocalSocket* c = s->nextPendingConnection()) {
-            c->abort();
-            c->deleteLater();
+            QObject::connect(c, &QLocalSocket::disconnected, c, &QObject::deleteLater);
+            QObject::connect(c, &QLocalSocket::readyRead, c, [this, c] {
+                if (!c->canReadLine())
+                    return;
+                const QByteArray request = c->readLine();
+                c->disconnectFromServer();
+                if (request == kRaiseRequest && m_onRaise)
+                    m_onRaise();
+            });
         }
     });
     m_server = std::move(server);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLocalServer;
@@ -24,6 +25,12 @@ public:
     static QString ServerName(const QString& title);
     // True when a live beacon of that title answers.
     static bool Exists(const QString& title, int timeoutMs = 300);
+    // Asks the live beacon of that title to bring its window to the front
+    // (the request "raise"); true when one took the request.
+    static bool AskToRaise(const QString& title, int timeoutMs = 300);
+
+    // What the window does when another start asks it to come to the front.
+    void SetRaiseHandler(std::function<void()> handler) { m_onRaise = std::move(handler); }
 
     // Starts answering under `title`; a socket left behind by a crashed
     // program is cleared first. False when another live beacon holds it.
@@ -33,6 +40,7 @@ public:
 
 private:
     std::unique_ptr<QLocalServer> m_server;
+    std::function<void()> m_onRaise;
 };
 
 } // namespace platform

@@ -112,7 +112,7 @@ void SetTestMode(bool on)
 }
 
 QString FirmIniPath() { return g_ws.programDir + "Firm.ini"; }
-QString PicturesDir() { return g_ws.programDir + "Bmps/"; }
+QString PicturesDir() { return g_ws.shippedDir + "Bmps/"; }
 QString TerminalProgram() { return g_ws.programDir + "Tessrun/Tessrun"; }
 QString TerminalSettings() { return g_ws.programDir + "Tessrun/Tessrun.ini"; }
 QString TempDir() { return g_ws.programDir + "Temp/"; }

@@ -7,14 +7,14 @@
 #include "consent/ui/fm_evidential_authkey.h"
 #include "consent/ui/tfm_tong_register.h"
 #include "edi/link.h"
-#include "reports/spreadsheet_writer.h"
-#include "reports/ui/tfm_file_view.h"
 #include "edi/ui/link_settings_dialog.h"
-#include "maintenance/ui/maintenance_actions.h"
 #include "exchange/ui/tfm_edi.h"
 #include "exchange/ui/tfm_send_result.h"
+#include "maintenance/ui/maintenance_actions.h"
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
+#include "reports/spreadsheet_writer.h"
+#include "reports/ui/tfm_file_view.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
 #include "shell/startup.h"
@@ -111,15 +111,17 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
         // The main window's own 닫기 entry answers Ctrl+F4 for its child and
         // asks the screen the same way; the screen's entry keeps showing the
         // key but leaves it to the main window, as two owners would cancel out.
-        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
-            Qt::WidgetShortcut);
+        screen->commands()
+            ->action(widgets::ScreenCommands::Close)
+            ->setShortcutContext(Qt::WidgetShortcut);
         return screen;
     });
     catalog.addChild(shell::ui::ChildKind::BatchGroups, [](const shell::ui::ScreenRequest& r) {
         auto* screen = new transfer::TfmGroupApt1(*r.dm, *r.ui, r.parent);
         // As for the batch screen: the main window answers Ctrl+F4.
-        screen->commands()->action(widgets::ScreenCommands::Close)->setShortcutContext(
-            Qt::WidgetShortcut);
+        screen->commands()
+            ->action(widgets::ScreenCommands::Close)
+            ->setShortcutContext(Qt::WidgetShortcut);
         return screen;
     });
 }
@@ -145,7 +147,9 @@ int main(int argc, char** argv)
                                  d->reject();
                      });
 
-    if (platform::WindowBeacon::Exists(shell::kAppTitle))
+    // One Pelmar at a time: a second start brings the running window to
+    // the front and ends without a word.
+    if (platform::WindowBeacon::AskToRaise(shell::kAppTitle))
         return 0;
     if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
         return 0;

@@ -23,15 +23,25 @@ bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui)
     return false;
 }
 
+bool UseKorean(QCoreApplication& app)
+{
+    const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
+    QLocale::setDefault(korean);
+    // Loaded by the Korean locale, not by the system's languages, so that a
+    // desktop set to English or "C" still gets the Korean file.
+    auto* qt = new QTranslator(&app);
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!qt->load(QStringLiteral("qtbase_ko"), dir)) {
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    return true;
+}
+
 PelmarApplication::PelmarApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    // Qt's own dialogs and buttons (file and folder choosers, Yes/No) in
-    // Korean, as the branch staff know them; without the translation files
-    // they stay in English.
-    auto* qt = new QTranslator(this);
-    if (qt->load(QLocale(QLocale::Korean, QLocale::SouthKorea), "qtbase", "_",
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(qt);
+    UseKorean(*this);
 }
 
 bool PelmarApplication::notify(QObject* receiver, QEvent* event)

@@ -16,9 +16,15 @@ namespace shell::ui {
 // then ends without having written anything.
 bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui);
 
+// Every screen is Korean, whatever the desktop's locale: the default
+// locale (month and day names of the date pickers, numbers) and Qt's own
+// texts (the file and folder choosers, Yes/No) are made Korean for the
+// whole run. False when Qt's Korean translation file could not be loaded.
+bool UseKorean(QCoreApplication& app);
+
 // The application object of the desktop program. It carries the
 // program-wide handler: an error that no screen handled is shown and
-// logged, and the program keeps running.
+// logged, and the program keeps running. It speaks Korean (UseKorean).
 class PelmarApplication : public QApplication
 {
     Q_OBJECT

@@ -2,11 +2,11 @@
 
 #include "edi/link.h"
 #include "platform/process_list.h"
-#include "platform/window_beacon.h"
 #include "platform/riseway.h"
+#include "platform/window_beacon.h"
 #include "shell/app_info.h"
-#include "shell/code_lists.h"
 #include "shell/clock.h"
+#include "shell/code_lists.h"
 #include "shell/file_version.h"
 #include "shell/firm_ini.h"
 #include "shell/link_settings.h"
@@ -15,7 +15,6 @@
 #include "shell/startup.h"
 #include "shell/terminal.h"
 #include "shell/ui.h"
-#include "shell/workspace.h"
 #include "shell/ui/app_icon.h"
 #include "shell/ui/application.h"
 #include "shell/ui/background_area.h"
@@ -23,6 +22,8 @@
 #include "shell/ui/notice_panel.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/ui/small_dialogs.h"
+#include "shell/wait_scope.h"
+#include "shell/workspace.h"
 #include "store/tdm1.h"
 
 #include <QApplication>
@@ -30,12 +31,15 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -195,9 +199,9 @@ bool blockedInSubMenu(Command c)
 
 TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringList arguments,
                  MainWindowHooks hooks)
-    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                               | Qt::CustomizeWindowHint),
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                               Qt::CustomizeWindowHint),
       m_ui(ui), m_dm(dm), m_catalog(catalog), m_arguments(std::move(arguments)),
       m_hooks(std::move(hooks)), m_beacon(std::make_unique<platform::WindowBeacon>())
 {
@@ -216,8 +220,8 @@ TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringL
     m_stack->addWidget(m_mdi);
     setCentralWidget(m_stack);
 
-    m_helpDesk = new QLabel(QStringLiteral("Miradel 주식회사 장애접수/처리 Tel : ")
-                                + ReadSiteSettings().helpDeskTel,
+    m_helpDesk = new QLabel(QStringLiteral("Miradel 주식회사 장애접수/처리 Tel : ") +
+                                ReadSiteSettings().helpDeskTel,
                             this);
     m_helpDesk->setObjectName("helpDesk");
     statusBar()->addWidget(m_helpDesk, 1);
@@ -226,8 +230,10 @@ TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringL
     buildMenus();
     showMenuSet(false);
 
-    connect(m_background, &BackgroundArea::transferClicked, this, [this] { run(Command::Batches); });
-    connect(m_background, &BackgroundArea::bankingClicked, this, [this] { run(Command::PcBanking); });
+    connect(m_background, &BackgroundArea::transferClicked, this,
+            [this] { run(Command::Batches); });
+    connect(m_background, &BackgroundArea::bankingClicked, this,
+            [this] { run(Command::PcBanking); });
     connect(m_background, &BackgroundArea::sendReceiveClicked, this,
             [this] { run(Command::SendReceive); });
     connect(m_background, &BackgroundArea::exitClicked, this, [this] { run(Command::Exit); });
@@ -304,28 +310,44 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
     if (sub && blockedInSubMenu(c))
         return false;
     switch (c) {
-    case Command::Batches: return m_catalog.hasChild(ChildKind::TransferBatches);
-    case Command::Groups: return m_catalog.hasChild(ChildKind::BatchGroups);
+    case Command::Batches:
+        return m_catalog.hasChild(ChildKind::TransferBatches);
+    case Command::Groups:
+        return m_catalog.hasChild(ChildKind::BatchGroups);
     case Command::Send:
     case Command::SendReceive:
         return m_catalog.has(Screen::Transmission) && bool(m_catalog.sendTimeCheck());
     case Command::Receive:
-    case Command::ReReceive: return m_catalog.has(Screen::Transmission);
-    case Command::SendResults: return m_catalog.has(Screen::TransmissionResults);
-    case Command::Consent: return m_catalog.has(Screen::ConsentRegister);
-    case Command::BankCodes: return m_catalog.has(Screen::BankCodes);
+    case Command::ReReceive:
+        return m_catalog.has(Screen::Transmission);
+    case Command::SendResults:
+        return m_catalog.has(Screen::TransmissionResults);
+    case Command::Consent:
+        return m_catalog.has(Screen::ConsentRegister);
+    case Command::BankCodes:
+        return m_catalog.has(Screen::BankCodes);
     case Command::OutcomeCodes:
-    case Command::ResultCodes: return m_catalog.has(Screen::CodeTable);
-    case Command::Institutions: return m_catalog.has(Screen::Institutions);
-    case Command::EvidenceKey: return m_catalog.has(Screen::EvidenceKey);
-    case Command::Backup: return m_catalog.has(Screen::Backup);
-    case Command::Restore: return m_catalog.has(Screen::Restore);
-    case Command::Reorganise: return m_catalog.has(Screen::Reorganise);
-    case Command::HelpDeskData: return m_catalog.has(Screen::HelpDeskDataSend);
-    case Command::HelpDeskFile: return m_catalog.has(Screen::HelpDeskFileSend);
+    case Command::ResultCodes:
+        return m_catalog.has(Screen::CodeTable);
+    case Command::Institutions:
+        return m_catalog.has(Screen::Institutions);
+    case Command::EvidenceKey:
+        return m_catalog.has(Screen::EvidenceKey);
+    case Command::Backup:
+        return m_catalog.has(Screen::Backup);
+    case Command::Restore:
+        return m_catalog.has(Screen::Restore);
+    case Command::Reorganise:
+        return m_catalog.has(Screen::Reorganise);
+    case Command::HelpDeskData:
+        return m_catalog.has(Screen::HelpDeskDataSend);
+    case Command::HelpDeskFile:
+        return m_catalog.has(Screen::HelpDeskFileSend);
     case Command::MemoEdit:
-    case Command::NoticeView: return m_catalog.has(Screen::MemoEditor);
-    case Command::ConsentTemplate: return m_catalog.has(Screen::ConsentTemplate);
+    case Command::NoticeView:
+        return m_catalog.has(Screen::MemoEditor);
+    case Command::ConsentTemplate:
+        return m_catalog.has(Screen::ConsentTemplate);
     case Command::PcBanking:
     case Command::Exit:
     case Command::CloseChild:
@@ -375,11 +397,60 @@ std::optional<ChildKind> TfmMain::activeChildKind() const
     return m_childKind;
 }
 
+namespace {
+
+// True when the page's server answers at all (any HTTP status will do: the
+// browser shows it); false when the host is unknown, refuses or is silent.
+bool PageAnswers(const QUrl& page)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(page);
+    request.setTransferTimeout(10000);
+    QNetworkReply* reply = network.head(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const QNetworkReply::NetworkError error = reply->error();
+    reply->deleteLater();
+    // Below 200 the connection itself failed (network or proxy); above, a server answered.
+    return error == QNetworkReply::NoError || error >= QNetworkReply::ContentAccessDenied;
+}
+
+} // namespace
+
+void TfmMain::openTransferStatus()
+{
+    const QString address = TransferStatusAddress(ReadSiteSettings().bankHost);
+    bool answers = false;
+    {
+        WaitScope wait(m_ui, QStringLiteral("이체상황조회 화면에 연결 중입니다."));
+        answers = PageAnswers(QUrl(address));
+    }
+    if (!answers) {
+        m_ui.ShowError(QStringLiteral("이체상황조회 화면에 연결할 수 없습니다.\r인터넷 연결을 "
+                                      "확인하신 후 다시 하십시오.\r") +
+                       address);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl(address)))
+        m_ui.ShowError(QStringLiteral("웹 브라우저를 열 수 없습니다.\r") + address);
+}
+
+void TfmMain::BringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 bool TfmMain::FormCreate()
 {
     SetTestMode(IsTestModeArgument(m_arguments));
     SetApplicationTitle(kAppTitle);
     setWindowTitle(kAppTitle + " [버전: " + ReadFileVersion(platform::OwnExecutable()) + "]");
+    m_beacon->SetRaiseHandler([this] { BringToFront(); });
     m_beacon->Raise(kAppTitle);
     WriteLog(ApplicationTitle() + " 시작");
     if (auto* app = qobject_cast<PelmarApplication*>(qApp)) {
@@ -392,8 +463,8 @@ bool TfmMain::FormCreate()
         if (m_menusAttached)
             UpdateMenusForChildren();
     });
-    if (!Paths().testMode && RegisterComponentVersions()
-        && CheckForUpgrade(m_ui, m_hooks.upgradeCall, m_hooks.startUpgrader))
+    if (!Paths().testMode && RegisterComponentVersions() &&
+        CheckForUpgrade(m_ui, m_hooks.upgradeCall, m_hooks.startUpgrader))
         return false;
     PrepareTransferDirectories();
     if (m_hooks.prepareHolidays)
@@ -451,10 +522,11 @@ void TfmMain::postUpgradeBackup()
         return;
     }
     if (!m_ending) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("자료 백업"),
-                        DisplayText(QStringLiteral(" 자동 업그레이드 후 첫 실행입니다.\r\n\r\n 데이타 "
-                                                   "손실 방지를 위해 자동보관/사용자 보관을 합니다.")),
-                        QMessageBox::Ok, this);
+        QMessageBox box(
+            QMessageBox::NoIcon, QStringLiteral("자료 백업"),
+            DisplayText(QStringLiteral(" 자동 업그레이드 후 첫 실행입니다.\r\n\r\n 데이타 "
+                                       "손실 방지를 위해 자동보관/사용자 보관을 합니다.")),
+            QMessageBox::Ok, this);
         box.exec();
     }
     setEnabled(false);
@@ -499,27 +571,45 @@ void TfmMain::runFrom(Command c, bool sub)
     QAction* a = qobject_cast<QAction*>(sender());
     const QString caption = a ? a->text() : QString();
     switch (c) {
-    case Command::Batches: OpenChildScreen(ChildKind::TransferBatches); break;
-    case Command::Groups: OpenChildScreen(ChildKind::BatchGroups); break;
+    case Command::Batches:
+        OpenChildScreen(ChildKind::TransferBatches);
+        break;
+    case Command::Groups:
+        OpenChildScreen(ChildKind::BatchGroups);
+        break;
     case Command::PcBanking: {
         const QRect g = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
         StartTerminal(m_ui, g.width(), g.height());
         break;
     }
-    case Command::Exit: close(); break;
+    case Command::Exit:
+        close();
+        break;
     case Command::CloseChild:
         CloseChildScreen();
         UpdateMenusForChildren();
         break;
-    case Command::Send: openTransmission(0, true); break;
-    case Command::SendReceive: openTransmission(1, true); break;
-    case Command::Receive: openTransmission(2, false); break;
-    case Command::ReReceive: openTransmission(3, false); break;
-    case Command::SendResults: openScreen(Screen::TransmissionResults, caption); break;
-    case Command::TransferStatus:
-        QDesktopServices::openUrl(QUrl(TransferStatusAddress(ReadSiteSettings().bankHost)));
+    case Command::Send:
+        openTransmission(0, true);
         break;
-    case Command::Consent: openScreen(Screen::ConsentRegister, caption); break;
+    case Command::SendReceive:
+        openTransmission(1, true);
+        break;
+    case Command::Receive:
+        openTransmission(2, false);
+        break;
+    case Command::ReReceive:
+        openTransmission(3, false);
+        break;
+    case Command::SendResults:
+        openScreen(Screen::TransmissionResults, caption);
+        break;
+    case Command::TransferStatus:
+        openTransferStatus();
+        break;
+    case Command::Consent:
+        openScreen(Screen::ConsentRegister, caption);
+        break;
     case Command::BankCodes:
         openScreen(Screen::BankCodes, caption + (sub ? " 보기" : " 설정"), sub);
         if (!sub)
@@ -531,23 +621,47 @@ void TfmMain::runFrom(Command c, bool sub)
     case Command::ResultCodes:
         openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
         break;
-    case Command::CommSettings: openCommSettings(); break;
+    case Command::CommSettings:
+        openCommSettings();
+        break;
     case Command::Institutions:
         openScreen(Screen::Institutions, caption, sub);
         if (!sub)
             ReloadCodeLists();
         break;
-    case Command::EvidenceKey: openScreen(Screen::EvidenceKey, caption); break;
-    case Command::PasswordSettings: openSettings(TfmConfig::PasswordPage); break;
-    case Command::ScreenSettings: openSettings(TfmConfig::ScreenPage); break;
-    case Command::Backup: openScreen(Screen::Backup, caption); break;
-    case Command::Restore: openScreen(Screen::Restore, caption); break;
-    case Command::Reorganise: openScreen(Screen::Reorganise, caption); break;
-    case Command::HelpDeskData: openScreen(Screen::HelpDeskDataSend, caption); break;
-    case Command::HelpDeskFile: openScreen(Screen::HelpDeskFileSend, caption); break;
-    case Command::MemoEdit: openScreen(Screen::MemoEditor, caption); break;
-    case Command::NoticeView: openNotice(); break;
-    case Command::ConsentTemplate: openScreen(Screen::ConsentTemplate, caption); break;
+    case Command::EvidenceKey:
+        openScreen(Screen::EvidenceKey, caption);
+        break;
+    case Command::PasswordSettings:
+        openSettings(TfmConfig::PasswordPage);
+        break;
+    case Command::ScreenSettings:
+        openSettings(TfmConfig::ScreenPage);
+        break;
+    case Command::Backup:
+        openScreen(Screen::Backup, caption);
+        break;
+    case Command::Restore:
+        openScreen(Screen::Restore, caption);
+        break;
+    case Command::Reorganise:
+        openScreen(Screen::Reorganise, caption);
+        break;
+    case Command::HelpDeskData:
+        openScreen(Screen::HelpDeskDataSend, caption);
+        break;
+    case Command::HelpDeskFile:
+        openScreen(Screen::HelpDeskFileSend, caption);
+        break;
+    case Command::MemoEdit:
+        openScreen(Screen::MemoEditor, caption);
+        break;
+    case Command::NoticeView:
+        openNotice();
+        break;
+    case Command::ConsentTemplate:
+        openScreen(Screen::ConsentTemplate, caption);
+        break;
     case Command::About: {
         TfmAbout about(this);
         about.exec();
@@ -623,7 +737,7 @@ bool TfmMain::OpenChildScreen(ChildKind kind)
     r.ui = &m_ui;
     r.dm = &m_dm;
     r.caption = kind == ChildKind::TransferBatches ? QStringLiteral("Veltrin")
-                                                    : QStringLiteral("Veltrin 그룹 관리");
+                                                   : QStringLiteral("Veltrin 그룹 관리");
     r.codes = &m_codeLists;
     const auto create = [&]() -> bool {
         QWidget* w = (*factory)(r);

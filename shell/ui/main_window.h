@@ -30,7 +30,7 @@ class NoticePanel;
 // What the main window takes from other subsystems; tests put in their own.
 struct MainWindowHooks
 {
-    UpgradeCall upgradeCall;   // default: the upgrade library
+    UpgradeCall upgradeCall;     // default: the upgrade library
     UpgraderStart startUpgrader; // default: the upgrader beside the program
     // The holiday lists live from the window's creation to its close.
     std::function<void()> prepareHolidays;
@@ -49,12 +49,35 @@ class TfmMain : public QMainWindow
     Q_OBJECT
 public:
     enum class Command {
-        Batches, Groups, PcBanking, Exit, CloseChild,
-        Send, Receive, SendReceive, ReReceive, SendResults, TransferStatus,
-        Consent, BankCodes, OutcomeCodes, ResultCodes,
-        CommSettings, Institutions, EvidenceKey, PasswordSettings, ScreenSettings,
-        Backup, Restore, Reorganise, HelpDeskData, HelpDeskFile,
-        MemoEdit, NoticeView, ConsentTemplate, About,
+        Batches,
+        Groups,
+        PcBanking,
+        Exit,
+        CloseChild,
+        Send,
+        Receive,
+        SendReceive,
+        ReReceive,
+        SendResults,
+        TransferStatus,
+        Consent,
+        BankCodes,
+        OutcomeCodes,
+        ResultCodes,
+        CommSettings,
+        Institutions,
+        EvidenceKey,
+        PasswordSettings,
+        ScreenSettings,
+        Backup,
+        Restore,
+        Reorganise,
+        HelpDeskData,
+        HelpDeskFile,
+        MemoEdit,
+        NoticeView,
+        ConsentTemplate,
+        About,
     };
 
     TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringList arguments,
@@ -64,6 +87,9 @@ public:
     // The creation steps. False when an upgrade has started and the
     // program must end at once, without its close steps.
     bool FormCreate();
+    // Shows the window restored, raised and active: a second start of the
+    // program asks for it through the window beacon.
+    void BringToFront();
     // The steps when the window is first shown (run by the first show).
     void FormShow();
     // Closes as "종료" does, without questions: open dialogs are cancelled
@@ -112,6 +138,7 @@ private:
                     int codeKind = 0, const QString& file = {});
     void openSettings(int page);
     void openTransmission(int mode, bool checkTime);
+    void openTransferStatus();
     void openCommSettings();
     void openNotice();
     void postUpgradeBackup();

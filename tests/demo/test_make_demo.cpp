@@ -44,11 +44,12 @@ protected:
     }
 
     static QString dir(const QString& name) { return s_root->path() + "/" + name + "/"; }
-    static ProgramRun tool(const QString& home, const QStringList& args)
+    static ProgramRun tool(const QString& home, const QStringList& args,
+                           const QString& now = "2024-03-15 10:30:00")
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+        env.insert("PELMAR_NOW", now);
         env.insert("PELMAR_REGISTRY_DIR", s_root->path() + "/registry");
         env.remove("PELMAR_HOME");
         p.setProcessEnvironment(env);
@@ -326,10 +327,80 @@ TEST_F(MakeDemo, TheCentresAnswerWaitsInTheMailbox)
     EXPECT_TRUE(QDir(dir("first") + "Mailbox/Outbox").isEmpty());
     const QStringList inbox =
         QDir(dir("first") + "Mailbox/Inbox").entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(inbox, (QStringList{"HB201", "NA200", "SS203"}));
-    // The waiting batches were written with their numbers and stay waiting.
-    EXPECT_EQ(dump("SELECT State, DataNo IS NOT NULL, SendDate FROM Apt1 WHERE State = 1"),
-              "1|1|2024-03-15\n1|1|2024-03-15");
+    EXPECT_EQ(inbox, (QStringList{"NA200", "PS202"}));
+    // The answer is for what the demo shows as sent: the batch under the key
+    // of the demo's send, the consents being registered or cancelled.
+    EXPECT_EQ(dump("SELECT GiganID10, SendDate, Stime, DataNo FROM Apt1 WHERE State = 2"),
+              "AP23010002|2024-03-15|10:30:00|1");
+    EXPECT_EQ(dump("SELECT Count(*) FROM Apt2 WHERE State = 2"),
+              dump("SELECT TotNo FROM Apt1 WHERE State = 2"));
+    EXPECT_EQ(dump("SELECT Count(*) FROM TongRegister WHERE Status IN (1, 5) AND Senddate <> "
+                   "'2024-03-15 10:30:00'"),
+              "0");
+    // The waiting batches were stored after that send and never built.
+    EXPECT_EQ(dump("SELECT State, DataNo IS NULL, SendDate IS NULL FROM Apt1 WHERE State = 1"),
+              "1|1|1\n1|1|1");
+    // The request files were kept as a send keeps them.
+    EXPECT_EQ(QDir(dir("first") + "Send/Old/20240315").entryList(QDir::Files, QDir::Name),
+              (QStringList{"Apt_1", "Register_1", "Register_2", "Register_3"}));
+}
+
+TEST_F(MakeDemo, TheEvidenceKeyIsSetSoEvidenceCanBeSent)
+{
+    ASSERT_EQ(make("evidence").exitCode, 0);
+    EXPECT_EQ(dump("SELECT SendId, AuthKey FROM EvidentialAuthKey"),
+              QString(demo::kDemoSenderId) + "|" + demo::kDemoEvidenceKey);
+    // A waiting registration of the complex that submits evidence, sent as the screen sends it.
+    const QStringList waiting =
+        column("SELECT t.Giganid, t.Bankcd, t.Bankno, t.NapbuNO FROM TongRegister t JOIN "
+               "Evidential e ON e.CUSTNO = t.Giganid AND e.CMSSERIALNO = t.NapbuNO WHERE "
+               "t.Status = 0 AND t.Giganid = 'AP23010001' ORDER BY t.rowid LIMIT 1");
+    ASSERT_EQ(waiting.size(), 1);
+    const QString list = s_root->path() + "/evidence.txt";
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString(waiting.first()).replace('|', ',').toUtf8() + "\n");
+    f.close();
+    const ProgramRun sent = tool(dir("evidence"), {"send-evidence", "--consents", list});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_EQ(QDir(dir("evidence") + "Mailbox/Evidence").entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(MakeDemo, TheGuidesMonthCreatesNoBatchOnReceipt)
+{
+    // The guide's order on a fresh demo, later that day: send, the clearing
+    // centre, receive, results.
+    ASSERT_EQ(make("month").exitCode, 0);
+    const QString home = dir("month");
+    const ProgramRun send = tool(home, {"--yes", "send"}, "2024-03-15 11:05:00");
+    ASSERT_EQ(send.exitCode, 0) << send.err.toStdString() << send.out.toStdString();
+    EXPECT_TRUE(send.out.contains(QStringLiteral("송신 성공."))) << send.out.toStdString();
+
+    QProcess centre;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PELMAR_NOW", "2024-03-15 11:10:00");
+    centre.setProcessEnvironment(env);
+    centre.start(CLEARING_SIM, {"--home", home});
+    ASSERT_TRUE(centre.waitForFinished(120000));
+    ASSERT_EQ(centre.exitCode(), 0) << centre.readAllStandardError().toStdString();
+
+    const ProgramRun receive = tool(home, {"--yes", "receive"}, "2024-03-15 11:15:00");
+    ASSERT_EQ(receive.exitCode, 0) << receive.err.toStdString() << receive.out.toStdString();
+    const ProgramRun results = tool(home, {"results", "--fetch"}, "2024-03-15 11:20:00");
+    EXPECT_EQ(results.exitCode, 0) << results.err.toStdString();
+
+    const QString connection = "DemoMonth";
+    store::OpenDatabase(connection, home + "Data/Pelmar.db");
+    QSqlDatabase d = QSqlDatabase::database(connection, false);
+    EXPECT_EQ(dump(d, QStringLiteral("SELECT Count(*) FROM Apt1 WHERE Bigo = '수신시 생성'")), "0");
+    // Every batch that went out, the demo's and the user's, has its answer now.
+    EXPECT_EQ(dump(d, "SELECT State, Count(*) FROM Apt1 GROUP BY State ORDER BY State"),
+              "0|1\n3|11");
+    EXPECT_EQ(dump(d, "SELECT Count(*) FROM Apt2 WHERE State <> 3 AND AptID IN (SELECT AptID "
+                      "FROM Apt1 WHERE State = 3)"),
+              "0");
+    d = QSqlDatabase();
+    store::CloseDatabase(connection);
 }
 
 TEST_F(MakeDemo, TheSameSeedGivesTheSameInstallation)

@@ -1,5 +1,7 @@
+#include "platform/ini_file.h"
 #include "shell/app_info.h"
 #include "shell/codec.h"
+#include "shell/firm_ini.h"
 #include "shell/log.h"
 #include "shell/ui/background_area.h"
 #include "shell/ui/main_window.h"
@@ -10,8 +12,8 @@
 #include "tests/support/workspace_fixture.h"
 
 #include <QAction>
-#include <QToolButton>
 #include <QFile>
+#include <QToolButton>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -98,15 +100,34 @@ protected:
 TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
 {
     TfmMain& w = makeWindow();
-    const QStringList own = {"업무/PC 뱅킹 (홈뱅킹)", "업무/종료", "자료전송/Tervo이체상황조회",
-                             "환경설정/통신 환경 설정", "환경설정/S/W 비밀번호 설정",
-                             "환경설정/화면 설정", "기타/이 프로그램은..."};
+    const QStringList own = {"업무/PC 뱅킹 (홈뱅킹)",      "업무/종료",
+                             "자료전송/Tervo이체상황조회", "환경설정/통신 환경 설정",
+                             "환경설정/S/W 비밀번호 설정", "환경설정/화면 설정",
+                             "기타/이 프로그램은..."};
     const QStringList paths = w.entryPaths(false);
     EXPECT_EQ(paths.size(), 28);
     for (const QString& path : paths)
         EXPECT_EQ(w.entry(false, path)->isEnabled(), own.contains(path)) << path.toStdString();
     EXPECT_FALSE(w.background()->transferButton()->isEnabled());
     EXPECT_FALSE(w.background()->sendReceiveButton()->isEnabled());
+}
+
+TEST_F(MainWindow, TransferStatusPageThatCannotBeReachedIsSaid)
+{
+    // Nothing listens on port 1 of this machine: the connection is refused at once.
+    platform::IniFile ini(shell::FirmIniPath());
+    ini.load();
+    ini.setValue("Site", "BankHost", "127.0.0.1:1");
+    ASSERT_TRUE(ini.save());
+    TfmMain& w = makeWindow();
+    ui.clear();
+    w.entry(false, "자료전송/Tervo이체상황조회")->trigger();
+    const QStringList errors = ui.texts("error");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(
+        errors.first().startsWith(QStringLiteral("이체상황조회 화면에 연결할 수 없습니다.")))
+        << errors.first().toStdString();
+    EXPECT_TRUE(errors.first().contains("https://127.0.0.1:1/link/VanFirm.jsp"));
 }
 
 TEST_F(MainWindow, EveryEntryOpensItsScreen)
@@ -132,15 +153,21 @@ TEST_F(MainWindow, EveryEntryOpensItsScreen)
         {"코드설정/은행 코드", Screen::BankCodes, "은행 코드 설정", false, 0, 0},
         {"코드설정/이체여부 코드", Screen::CodeTable, "이체여부 코드 설정", false, 0, 21},
         {"코드설정/처리결과 코드", Screen::CodeTable, "처리결과 코드 설정", false, 0, 16},
-        {"환경설정/이용자설정 (이용기관)", Screen::Institutions, "이용자설정 (이용기관)", false, 0, 0},
-        {"환경설정/증빙자료 암호화키 등록", Screen::EvidenceKey, "증빙자료 암호화키 등록", false, 0, 0},
-        {"자료관리/자료받기 (PC로 저장.백업)", Screen::Backup, "자료받기 (PC로 저장.백업)", false, 0, 0},
+        {"환경설정/이용자설정 (이용기관)", Screen::Institutions, "이용자설정 (이용기관)", false, 0,
+         0},
+        {"환경설정/증빙자료 암호화키 등록", Screen::EvidenceKey, "증빙자료 암호화키 등록", false, 0,
+         0},
+        {"자료관리/자료받기 (PC로 저장.백업)", Screen::Backup, "자료받기 (PC로 저장.백업)", false,
+         0, 0},
         {"자료관리/자료복구 (불러오기)", Screen::Restore, "자료복구 (불러오기)", false, 0, 0},
         {"자료관리/자료 재정리", Screen::Reorganise, "자료 재정리", false, 0, 0},
-        {"자료관리/Miradel로 자료송신/DB 자료보내기", Screen::HelpDeskDataSend, "DB 자료보내기", false, 0, 0},
-        {"자료관리/Miradel로 자료송신/파일보내기", Screen::HelpDeskFileSend, "파일보내기", false, 0, 0},
+        {"자료관리/Miradel로 자료송신/DB 자료보내기", Screen::HelpDeskDataSend, "DB 자료보내기",
+         false, 0, 0},
+        {"자료관리/Miradel로 자료송신/파일보내기", Screen::HelpDeskFileSend, "파일보내기", false, 0,
+         0},
         {"기타/메모 화일 편집", Screen::MemoEditor, "메모 화일 편집", false, 0, 0},
-        {"기타/출금동의신청(예:엑셀파일)", Screen::ConsentTemplate, "출금동의신청(예:엑셀파일)", false, 0, 0},
+        {"기타/출금동의신청(예:엑셀파일)", Screen::ConsentTemplate, "출금동의신청(예:엑셀파일)",
+         false, 0, 0},
     };
     for (const Case& c : cases) {
         opened.clear();

@@ -3,10 +3,13 @@
 #include "shell/ui/config_dialog.h"
 #include "shell/ui/user_input.h"
 #include "shell/upgrade.h"
+#include "shell/workspace.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/workspace_fixture.h"
 
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
 #include <gtest/gtest.h>
 
 using shell::Ui;
@@ -82,6 +85,18 @@ TEST_F(Startup, PasswordPromptGivesThreeAttempts)
     ui.clear();
     EXPECT_EQ(prompt({""}), QDialog::Accepted);
     EXPECT_TRUE(ui.texts("info").isEmpty());
+}
+
+TEST_F(Startup, ScreenSettingsOfferTheShippedPictures)
+{
+    // The pictures are shipped beside the programs, whatever folder the workspace is.
+    shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::ScreenPage);
+    QStringList names;
+    for (int i = 0; i < dialog.pictures()->count(); ++i)
+        names.append(dialog.pictures()->item(i)->text());
+    EXPECT_EQ(names, (QStringList{"Main_Dawn.bmp", "Main_Field.bmp", "Main_Sky.bmp"}));
+    for (const QString& name : names)
+        EXPECT_FALSE(QPixmap(shell::PicturesDir() + name).isNull()) << name.toStdString();
 }
 
 TEST_F(Startup, SettingsDialogChecksBeforeStoringThePassword)

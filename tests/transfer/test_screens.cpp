@@ -1,15 +1,16 @@
+#include "reports/spreadsheet_reader.h"
+#include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/ui/tfm_apt1.h"
-#include "reports/spreadsheet_reader.h"
-#include "reports/spreadsheet_writer.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
@@ -132,6 +133,30 @@ TEST_F(Screens, BatchScreenModesFollowTheCurrentBatch)
     EXPECT_FALSE(s.extra(TfmApt1::Copy)->isEnabled());
     EXPECT_TRUE(s.CloseQuery()); // discards the edit
     EXPECT_FALSE(s.editing());
+}
+
+TEST_F(Screens, TransferDatePickerMarksTheBanksHolidaysRed)
+{
+    TfmApt1 s(*dm, ui);
+    QCalendarWidget* calendar = s.transferDate()->calendarWidget();
+    ASSERT_NE(calendar, nullptr);
+    const auto red = [calendar](const QDate& d) {
+        return calendar->dateTextFormat(d).foreground().color() == QColor(Qt::red);
+    };
+    // The page turns to the month shown and to the next ones.
+    const struct
+    {
+        QDate date;
+        bool red;
+    } cases[] = {{{2024, 12, 25}, true},  // Christmas, a Wednesday
+                 {{2024, 12, 24}, false}, // a Tuesday
+                 {{2025, 1, 29}, true},   // the lunar new year, a Wednesday
+                 {{2025, 1, 31}, false},  // a Friday after it
+                 {{2025, 10, 6}, true}};  // Chuseok, a Monday
+    for (const auto& c : cases) {
+        calendar->setCurrentPage(c.date.year(), c.date.month());
+        EXPECT_EQ(red(c.date), c.red) << c.date.toString(Qt::ISODate).toStdString();
+    }
 }
 
 TEST_F(Screens, BatchSaveFailureKeepsEditingAndStopsTheLinesCommand)

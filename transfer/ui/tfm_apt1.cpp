@@ -7,6 +7,7 @@
 #include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
+#include "widgets/business_days.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
 #include "widgets/screen_commands.h"
@@ -87,6 +88,7 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
     m_date = new QDateEdit(this);
     m_date->setDisplayFormat("yyyy-MM-dd");
     m_date->setCalendarPopup(true);
+    widgets::MarkNonBusinessDays(m_date->calendarWidget());
     m_remark = new QLineEdit(this);
     m_remark->setValidator(new widgets::FieldValidator(80, false, m_remark));
 
