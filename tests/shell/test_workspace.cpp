@@ -321,3 +321,50 @@ TEST_F(ShellWorkspace, ErrorListReplacesALinkInsteadOfWritingThroughIt)
     EXPECT_EQ(readFile("Temp/Error.txt"), ToCp949("line 1   오류 : bad") + "\r\n");
     EXPECT_EQ(QDir(TempDir()).entryList(QDir::Files), QStringList{"Error.txt"});
 }
+
+// Bytes that complement to a line break are cut by the INI reader; such a
+// password is refused before it is written, and one already cut never
+// reads as "no password".
+TEST_F(ShellWorkspace, PasswordsThatWouldComeBackCut)
+{
+    for (const char* pw : {"곰", "a깔b", "놓더란", "x😀"}) {
+        SCOPED_TRACE(pw);
+        EXPECT_FALSE(IsStorablePassword(QString::fromUtf8(pw)));
+    }
+    for (const char* pw : {"", "abc123", "암호abc", "가나다 라"})
+        EXPECT_TRUE(IsStorablePassword(QString::fromUtf8(pw))) << pw;
+
+    ASSERT_TRUE(WritePassword("old1"));
+    EXPECT_FALSE(WritePassword("곰"));
+    EXPECT_EQ(ReadPassword(), "old1");
+    ASSERT_TRUE(WritePassword(QStringLiteral("암호abc")));
+    EXPECT_EQ(ReadStoredPassword().text, QStringLiteral("암호abc"));
+    EXPECT_TRUE(ReadStoredPassword().readable);
+
+    const QByteArray gom = ScrambleBytes(ToCp949(QStringLiteral("곰"))); // "O\n"
+    const QByteArray hanja = ScrambleBytes(ToCp949(QStringLiteral("a漢b")));
+    const struct
+    {
+        const char* what;
+        QByteArray ini;
+        bool readable;
+    } cases[] = {
+        {"as written", "[General]\r\nPassword=" + gom + "\r\nApt=5\r\n", false},
+        {"rewritten after the cut", "[General]\r\nPassword=" + gom.left(1) + "\r\nApt=5\r\n",
+         false},
+        {"remainder on the next line",
+         "[General]\r\nPassword=" + ScrambleBytes(ToCp949(QStringLiteral("ab"))) + "\n" +
+             ScrambleBytes("cd") + "\r\nApt=5\r\n",
+         false},
+        {"remainder looking like a key", "[General]\r\nPassword=\nO^=x\r\n", false},
+        {"hand-edited garbage", "[General]\r\nPassword=\x01\x02\r\n", false},
+        {"none", "[General]\r\nPassword=\r\nApt=5\r\n", true},
+        {"none at all", "[General]\r\nApt=5\r\n", true},
+        {"whole", "[General]\r\nPassword=" + hanja + "\r\nApt=5\r\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile("Firm.ini", c.ini);
+        EXPECT_EQ(ReadStoredPassword().readable, c.readable);
+    }
+}
