@@ -493,8 +493,8 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
     const QString dataDir = QDir::cleanPath(QFileInfo(shell::Paths().dataDir).absoluteFilePath());
     const QString stage = store::StagedDataDir(dataDir);
     const QString old = store::SwappedOutDataDir(dataDir);
-    QDir(stage).removeRecursively();
-    QDir(old).removeRecursively();
+    shell::RemoveFolder(stage);
+    shell::RemoveFolder(old);
     const QStorageInfo storage(QFileInfo(dataDir).absolutePath());
     if (storage.isValid() && storage.bytesAvailable() >= 0 && total > storage.bytesAvailable()) {
         ui.ShowError("자료를 풀어 놓을 디스크 공간이 부족합니다.\r" + storage.rootPath());
@@ -504,19 +504,19 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
     ui.ShowWaitMessage(QStringLiteral("압축을 해제하고 있습니다"));
     const platform::ZipResult z = platform::ExtractZip(archive, stage);
     if (!z.ok) {
-        QDir(stage).removeRecursively();
+        shell::RemoveFolder(stage);
         ui.ShowError(z.error);
         return false;
     }
     const QString dbName = QFileInfo(FindFileNoCase(stage + "/", "Pelmar.db")).fileName();
     if (dbName != "Pelmar.db" && !QFile::rename(stage + "/" + dbName, stage + "/Pelmar.db")) {
-        QDir(stage).removeRecursively();
+        shell::RemoveFolder(stage);
         ui.ShowError(stage + "/" + dbName);
         return false;
     }
     const QString problem = checkDatabase(stage + "/Pelmar.db");
     if (!problem.isEmpty()) {
-        QDir(stage).removeRecursively();
+        shell::RemoveFolder(stage);
         ui.ShowError("백업 파일의 자료를 사용할 수 없어 복구하지 않습니다.\r\r" + problem);
         return false;
     }
@@ -524,18 +524,18 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
     // Both renames stay on one disk, so the data folder is never half there.
     const bool hadData = QFileInfo(dataDir).isDir();
     if (hadData && !QDir().rename(dataDir, old)) {
-        QDir(stage).removeRecursively();
+        shell::RemoveFolder(stage);
         ui.ShowError("기존 자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
     if (!QDir().rename(stage, dataDir)) {
         if (hadData)
             QDir().rename(old, dataDir);
-        QDir(stage).removeRecursively();
+        shell::RemoveFolder(stage);
         ui.ShowError("자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
-    QDir(old).removeRecursively();
+    shell::RemoveFolder(old);
     return true;
 }
 

@@ -179,9 +179,9 @@ bool Reorganise(Context& ctx)
         bool vandry;
         ~Cleanup()
         {
-            QDir(build).removeRecursively();
+            shell::RemoveFolder(build);
             if (vandry)
-                QDir(reorg).removeRecursively();
+                shell::RemoveFolder(reorg);
         }
     } cleanup{build, reorg, vandry};
 
@@ -192,7 +192,7 @@ bool Reorganise(Context& ctx)
         return false;
 
     ui.ShowWaitMessage(QStringLiteral("초기 자료를 생성중입니다."));
-    QDir(build).removeRecursively();
+    shell::RemoveFolder(build);
     const platform::ZipResult z = platform::ExtractZip(blank, build);
     const QString fresh = store::TDM1::DatabaseFile(build);
     if (!z.ok || !QFileInfo::exists(fresh)) {

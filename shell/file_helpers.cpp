@@ -10,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QThread>
+
+#include <filesystem>
+#include <system_error>
 
 namespace shell {
 namespace {
@@ -28,7 +32,110 @@ bool isInside(const QString& path, const QString& folder)
     return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
 }
 
+// `folder` is `inner` or holds it.
+bool holds(const QString& folder, const QString& inner)
+{
+    return !inner.isEmpty() && isInside(inner, folder);
+}
+
+QString cleanAbsolute(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The folder as named and, when links take it elsewhere, where it really is.
+QStringList namesOf(const QString& named)
+{
+    QStringList names{named};
+    const QString real = QFileInfo(named).canonicalFilePath();
+    if (!real.isEmpty() && real != named)
+        names.append(real);
+    return names;
+}
+
+void logRefusal(const QString& what, const QString& dir, const QString& reason)
+{
+    WriteLog(what + " 거부 " + dir + " -> " + QFileInfo(dir).canonicalFilePath() + " : " + reason,
+             true);
+}
+
 } // namespace
+
+FolderDanger DangerOfEmptying(const QString& dir)
+{
+    if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir))
+        return FolderDanger::NotAbsolute;
+    const QString named = QDir::cleanPath(dir);
+    if (!QFileInfo(named).isDir())
+        return FolderDanger::Missing;
+    const QStringList programDirs = namesOf(cleanAbsolute(Paths().programDir));
+    const QStringList homes = namesOf(cleanAbsolute(QDir::homePath()));
+    for (const QString& name : namesOf(named)) {
+        if (QDir(name).isRoot() || QStorageInfo(name).rootPath() == name)
+            return FolderDanger::Root;
+        for (const QString& program : programDirs)
+            if (holds(name, program))
+                return FolderDanger::ProgramFolder;
+        for (const QString& home : homes)
+            if (holds(name, home))
+                return FolderDanger::HomeFolder;
+    }
+    return FolderDanger::None;
+}
+
+QString FolderDangerText(FolderDanger danger)
+{
+    switch (danger) {
+    case FolderDanger::None:
+        return {};
+    case FolderDanger::NotAbsolute:
+        return QStringLiteral("전체 경로가 아닌 폴더이므로 파일을 지우지 않습니다.");
+    case FolderDanger::Missing:
+        return QStringLiteral("없는 폴더이므로 파일을 지우지 않습니다.");
+    case FolderDanger::ProgramFolder:
+        return QStringLiteral("프로그램 폴더이거나 그것을 담은 폴더이므로 파일을 지우지 않습니다.");
+    case FolderDanger::HomeFolder:
+        return QStringLiteral(
+            "사용자의 홈 폴더이거나 그것을 담은 폴더이므로 파일을 지우지 않습니다.");
+    case FolderDanger::Root:
+        return QStringLiteral("디스크의 최상위 폴더이므로 파일을 지우지 않습니다.");
+    }
+    return {};
+}
+
+bool RemoveFolder(const QString& dir)
+{
+    if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir)) {
+        logRefusal("폴더 지우기", dir, FolderDangerText(FolderDanger::NotAbsolute));
+        return false;
+    }
+    // Without the trailing separator, so that a link is seen as a link.
+    const QString path = QDir::cleanPath(dir);
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        if (QFile::remove(path))
+            return true;
+        WriteLog("링크 지우기 실패 " + path, true);
+        return false;
+    }
+    if (!info.exists())
+        return true;
+    const FolderDanger danger = DangerOfEmptying(path);
+    if (danger != FolderDanger::None) {
+        logRefusal("폴더 지우기", path, FolderDangerText(danger));
+        return false;
+    }
+    // remove_all never follows a link: each goes as a link.
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(QFile::encodeName(path).toStdString()),
+                                error);
+    if (error) {
+        WriteLog("폴더 지우기 실패 " + path + " : " + QString::fromStdString(error.message()),
+                 true);
+        return false;
+    }
+    return true;
+}
 
 bool LeadsOutOf(const QString& dir, const QString& home)
 {
@@ -54,6 +161,12 @@ int ListFiles(const QString& dir, const QString& mask, QStringList& list)
 
 bool DeleteAllFiles(Ui& ui, const QString& dir)
 {
+    const FolderDanger danger = DangerOfEmptying(dir);
+    if (danger != FolderDanger::None) {
+        ui.ShowError(dir + "\r" + FolderDangerText(danger));
+        logRefusal("폴더 비우기", dir, FolderDangerText(danger));
+        return false;
+    }
     if (LeadsOutOf(dir, Paths().programDir)) {
         ui.ShowError(dir + "\r" +
                      QStringLiteral("프로그램 폴더 밖을 가리키는 폴더이므로 파일을 지우지 않습니다."));

@@ -1,6 +1,7 @@
 #include "shell/link_settings.h"
 
 #include "platform/registry.h"
+#include "shell/file_helpers.h"
 #include "shell/workspace.h"
 
 #include <QDir>
@@ -44,7 +45,48 @@ const FlagValue kUserFlags[] = {
     {"MessageCheck", &TEdiConfig::MessageCheck},
 };
 
+struct FolderSetting
+{
+    const char* name;
+    QString TEdiConfig::*field;
+    const char* label; // as the settings dialog shows it
+    bool required;
+    bool emptied; // emptied before each exchange
+};
+const FolderSetting kFolderSettings[] = {
+    {"SendDir", &TEdiConfig::SendDir, "송신 디렉토리", true, true},
+    {"RecvDir", &TEdiConfig::RecvDir, "수신 디렉토리", true, true},
+    {"ResultDir", &TEdiConfig::ResultDir, "결과 디렉토리", true, false},
+    {"ScriptDir", &TEdiConfig::ScriptDir, "스크립트 디렉토리", false, false},
+    {"MailboxDir", &TEdiConfig::MailboxDir, "우편함 폴더", false, false},
+};
+
 } // namespace
+
+LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings)
+{
+    for (const FolderSetting& f : kFolderSettings) {
+        const QString value = (settings.*f.field).trimmed();
+        const QString label = QString::fromUtf8(f.label);
+        if (value.isEmpty() && !f.required)
+            continue;
+        if (value.isEmpty())
+            return {f.name, label + QStringLiteral("를 입력하십시오.\r"
+                                                   "폴더는 / 로 시작하는 전체 경로로 입력합니다.")};
+        if (!QDir::isAbsolutePath(value))
+            return {f.name, QStringLiteral("%1 \"%2\"는 전체 경로가 아닙니다.\r"
+                                           "폴더는 / 로 시작하는 전체 경로로 입력하십시오.")
+                                .arg(label, value)};
+        const FolderDanger danger = DangerOfEmptying(value);
+        if (f.emptied && danger != FolderDanger::None && danger != FolderDanger::Missing)
+            return {f.name,
+                    QStringLiteral("%1 \"%2\"는 송수신 전에 파일을 모두 지우는 폴더이므로\r"
+                                   "프로그램 폴더, 홈 폴더, 최상위 폴더나 그것들을 담은 폴더는 "
+                                   "지정할 수 없습니다.")
+                        .arg(label, value)};
+    }
+    return {};
+}
 
 QString LinkKeyForPath(const QString& programPath)
 {

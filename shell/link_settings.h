@@ -63,6 +63,21 @@ QString ReadLoginID();
 // create the three folders.
 void InitialiseLinkSettings();
 
+// What keeps settings from being stored: `name` is the setting ("SendDir"),
+// `message` the Korean text to show; both empty when they may be stored.
+struct LinkFolderProblem
+{
+    QString name;
+    QString message;
+};
+// The send, receive and result folders must be named in full (an empty or
+// relative name would be taken from the current folder); the script and
+// mailbox folders may stay empty but are otherwise named in full. The send
+// and receive folders are emptied before each exchange, so they may not be
+// the program folder, the home folder, a root or a folder holding one.
+// Both the settings dialog and pelmar-tool ask this before storing.
+LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings);
+
 // Readable form of the link's scrambled password.
 QString DecodeLinkPassword(const QString& stored);
 QString EncodeLinkPassword(const QString& plain);

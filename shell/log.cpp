@@ -8,6 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace shell {
 
@@ -34,11 +38,23 @@ QString WriteErrorList(Ui& ui, const QStringList& items, const QStringList& erro
     const qsizetype n = qMin(items.size(), errors.size());
     for (qsizetype i = 0; i < n; ++i)
         out += ToCp949(items[i] + "   오류 : " + errors[i]) + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(out) != out.size()) {
+    // Written under a temporary name and renamed over the old list: a link
+    // left at that name is replaced, never written through.
+    QTemporaryFile file(path + ".XXXXXX");
+    if (!file.open() || file.write(out) != out.size() || !file.flush()) {
         ui.ShowError(path + "\r" + file.errorString());
         return {};
     }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
+                            QFile::encodeName(path).toStdString(), error);
+    if (error) {
+        ui.ShowError(path + "\r" + QString::fromStdString(error.message()));
+        return {};
+    }
+    file.setAutoRemove(false);
     return path;
 }
 

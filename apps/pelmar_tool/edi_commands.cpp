@@ -64,6 +64,16 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
     for (const QString& p : pairs)
         if (!applySetting(probe, p))
             return 2;
+    // The settings as they would be stored, refused as the dialog refuses them.
+    shell::TEdiConfig edited;
+    shell::ReadSettings(edited);
+    for (const QString& p : pairs)
+        applySetting(edited, p);
+    if (const shell::LinkFolderProblem problem = shell::CheckLinkFolders(edited);
+        !problem.name.isEmpty()) {
+        ctx.ui.ShowError(problem.message);
+        return 1;
+    }
     edi::MailboxLink::SetSettingsDialog([&pairs](shell::TEdiConfig& cfg) {
         for (const QString& p : pairs)
             applySetting(cfg, p);

@@ -90,6 +90,20 @@ shell::TEdiConfig LinkSettingsDialog::settings() const
     return s;
 }
 
+void LinkSettingsDialog::accept()
+{
+    const shell::LinkFolderProblem problem = shell::CheckLinkFolders(settings());
+    if (!problem.name.isEmpty()) {
+        m_ui.ShowError(problem.message);
+        if (auto* edit = findChild<QLineEdit*>(problem.name)) {
+            edit->setFocus();
+            edit->selectAll();
+        }
+        return;
+    }
+    QDialog::accept();
+}
+
 bool LinkSettingsDialog::Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidget* parent)
 {
     LinkSettingsDialog dialog(ui, settings, parent);

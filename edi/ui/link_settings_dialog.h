@@ -30,6 +30,10 @@ public:
     // Shows the dialog; on OK `settings` takes the edits and true is returned.
     static bool Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidget* parent = nullptr);
 
+    // "확 인": stays open with an error while a folder is empty, relative or
+    // one that may never be emptied (shell::CheckLinkFolders).
+    void accept() override;
+
 private:
     QLineEdit* addDirectoryRow(QGridLayout* grid, int row, const QString& label,
                                const QString& name, const QString& value);

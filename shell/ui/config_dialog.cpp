@@ -137,7 +137,10 @@ void TfmConfig::BtnBackColorClick()
 
 bool TfmConfig::checkAndStorePassword()
 {
-    if (m_old->text() != PasswordForCheck()) {
+    const std::optional<QString> stored = PasswordForCheck(m_ui);
+    if (!stored)
+        return false;
+    if (m_old->text() != *stored) {
         m_ui.ShowInfo(QStringLiteral("\"기존비밀번호\"가 틀리게 입력되었습니다."));
         m_old->setFocus();
         return false;
@@ -147,10 +150,26 @@ bool TfmConfig::checkAndStorePassword()
         m_new->setFocus();
         return false;
     }
+    // Some characters would come back cut from Firm.ini and the password
+    // would then read as none.
+    if (!IsStorablePassword(m_new->text())) {
+        m_ui.ShowInfo(QStringLiteral(
+            "\"새 비밀번호\"에 저장할 수 없는 글자가 들어 있습니다.\r"
+            "일부 한글(곰, 깔, 놓, 더, 란 등)과 한자, 특수문자는 비밀번호로 쓸 수 없습니다.\r"
+            "다른 비밀번호를 입력하십시오."));
+        m_new->setFocus();
+        m_new->selectAll();
+        return false;
+    }
     if (!m_old->text().isEmpty() && m_new->text().isEmpty()
         && !m_ui.Confirm(QStringLiteral("비밀번호를 등록하지 않으시겠습니까?"), false))
         return false;
-    WritePassword(m_new->text());
+    if (!WritePassword(m_new->text())) {
+        m_ui.ShowError(
+            QStringLiteral("비밀번호를 저장하지 못했습니다. 기존 비밀번호는 그대로입니다.\r") +
+            FirmIniPath());
+        return false;
+    }
     return true;
 }
 

@@ -85,28 +85,32 @@ void TfrmUserInput::BtnOkClick()
     accept();
 }
 
-QString PasswordForCheck()
+std::optional<QString> PasswordForCheck(Ui& ui)
 {
-    const QString stored = ReadPassword();
-    for (const QChar c : stored) {
-        if (c == QChar::ReplacementCharacter || c.unicode() < 0x20) {
-            WriteLog(QStringLiteral("Firm.ini 의 비밀번호를 읽을 수 없어 비밀번호 없이 시작합니다."),
-                     true);
-            return {};
-        }
-    }
-    return stored;
+    const StoredPassword stored = ReadStoredPassword();
+    if (stored.readable)
+        return stored.text;
+    WriteLog(QStringLiteral("Firm.ini 의 비밀번호를 읽을 수 없어 비밀번호 확인을 거부함"), true);
+    ui.ShowError(QStringLiteral(
+        "Firm.ini 에 저장된 S/W 비밀번호를 읽을 수 없어 비밀번호를 확인할 수 없습니다.\r"
+        "비밀번호 없이는 열지 않습니다.\r\r"
+        "관리자가 Firm.ini 의 [General] 에서 Password 줄을 지운 뒤\r"
+        "\"S/W 비밀번호 설정\"에서 비밀번호를 다시 등록하십시오."));
+    return std::nullopt;
 }
 
 bool AskPassword(Ui& ui, QWidget* parent)
 {
+    const std::optional<QString> expected = PasswordForCheck(ui);
+    if (!expected)
+        return false;
     TfrmUserInput::Options o;
     o.caption = QStringLiteral("S/W 비밀번호 확인");
     o.label = QStringLiteral("비밀번호");
     o.masked = true;
     o.acceptEmpty = true;
     o.compare = true;
-    o.expected = PasswordForCheck();
+    o.expected = *expected;
     o.attempts = 3;
     TfrmUserInput dialog(ui, o, parent);
     return dialog.exec() == QDialog::Accepted;

@@ -56,13 +56,14 @@ private:
 };
 
 // The stored program password as the prompts compare it. A stored value
-// that does not read back as text (a damaged or hand-edited Firm.ini) can
-// never be typed, so it counts as no password rather than locking the
-// branch out; that is logged.
-QString PasswordForCheck();
+// that does not read back as the password that was set never counts as no
+// password: the user is told (and it is logged), and nullopt comes back, so
+// that nothing opens without the password.
+std::optional<QString> PasswordForCheck(Ui& ui);
 
 // The program password, three attempts; true when it was given (or none
-// is set and the empty entry was confirmed).
+// is set and the empty entry was confirmed). False without a prompt when
+// the stored password cannot be read.
 bool AskPassword(Ui& ui, QWidget* parent = nullptr);
 
 // A general one-line input: label = prompt + " :", the entry pre-filled,

@@ -305,3 +305,37 @@ TEST_F(Tool, MissingAccountRulesAreSaidOnceAndNumbersStillAccepted)
             EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), "valid 1234567890\n");
     }
 }
+
+// The folders a reorganisation or a restore builds and removes, each left as
+// a link to a folder of the user's: the link goes, never the user's files,
+// and the work is done.
+TEST_F(Tool, RemovedFoldersThatAreLinksLoseTheLinkNotTheFiles)
+{
+    const QString ws = home() + "branch";
+    ASSERT_EQ(tool({"prepare-db", "--home", ws}).exitCode, 0);
+    QDir().mkpath(path("bk"));
+    ASSERT_EQ(tool({"--home", ws, "backup", "--to", path("bk")}).exitCode, 0);
+    const QStringList archives = QDir(path("bk")).entryList({"FA*.zip"}, QDir::Files);
+    ASSERT_EQ(archives.size(), 1);
+    const QStringList restore{"--yes", "restore", "--from", path("bk/" + archives[0])};
+    const struct
+    {
+        const char* folder;
+        QStringList command;
+    } cases[] = {
+        {"Data/New", {"reorganise"}},
+        {"Data.restore", restore},
+        {"Data.old", restore},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const QString mine = home() + "mine/" + c.folder;
+        writeFile(QString("mine/%1/keep.txt").arg(c.folder), "the user's");
+        ASSERT_TRUE(QFile::link(mine, ws + "/" + c.folder));
+        const ToolRun r = tool(QStringList{"--home", ws, "--quiet"} + c.command);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(readFile(QString("mine/%1/keep.txt").arg(c.folder)), "the user's");
+        EXPECT_FALSE(QFileInfo(ws + "/" + c.folder).isSymLink());
+        EXPECT_EQ(tool({"--home", ws, "check"}).exitCode, 0);
+    }
+}

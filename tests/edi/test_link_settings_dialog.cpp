@@ -112,4 +112,56 @@ TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
     EXPECT_EQ(shell::ReadLoginID(), "BR0009");
 }
 
+// The send folder emptied in the current folder (the user's home after a
+// desktop start) when it was left empty or relative: OK refuses and stays.
+TEST_F(LinkSettingsDialogTest, OkRefusesFoldersThatAreEmptyRelativeOrNeverToBeEmptied)
+{
+    shell::TEdiConfig cfg;
+    shell::ReadSettings(cfg);
+    const struct
+    {
+        const char* field;
+        QString value;
+        const char* message;
+    } cases[] = {
+        {"SendDir", "", "송신 디렉토리를 입력하십시오."},
+        {"SendDir", ".", "송신 디렉토리 \".\"는 전체 경로가 아닙니다."},
+        {"RecvDir", "   ", "수신 디렉토리를 입력하십시오."},
+        {"RecvDir", "Recv", "수신 디렉토리 \"Recv\"는 전체 경로가 아닙니다."},
+        {"ResultDir", "", "결과 디렉토리를 입력하십시오."},
+        {"MailboxDir", "box", "우편함 폴더 \"box\"는 전체 경로가 아닙니다."},
+        {"SendDir", home(), "는 송수신 전에 파일을 모두 지우는 폴더이므로"},
+        {"RecvDir", "/", "는 송수신 전에 파일을 모두 지우는 폴더이므로"},
+    };
+    const auto pressOk = [](QDialog& dialog) {
+        for (QPushButton* b : dialog.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+            if (b->text() == "확 인")
+                b->click();
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + "=" + c.value.toStdString());
+        ui.clear();
+        edi::LinkSettingsDialog dialog(ui, cfg);
+        dialog.open();
+        field(dialog, c.field)->setText(c.value);
+        pressOk(dialog);
+        EXPECT_TRUE(dialog.isVisible());
+        ASSERT_EQ(ui.texts("error").size(), 1);
+        EXPECT_TRUE(ui.texts("error")[0].contains(QString::fromUtf8(c.message)))
+            << ui.texts("error")[0].toStdString();
+        dialog.reject();
+    }
+
+    // Named in full, and the folders that may stay empty left empty: accepted.
+    ui.clear();
+    edi::LinkSettingsDialog dialog(ui, cfg);
+    dialog.open();
+    field(dialog, "SendDir")->setText(home() + "Out");
+    field(dialog, "ScriptDir")->clear();
+    field(dialog, "MailboxDir")->clear();
+    pressOk(dialog);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.texts("error").isEmpty());
+}
+
 } // namespace

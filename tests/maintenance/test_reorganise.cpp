@@ -3,7 +3,9 @@
 #include "tests/maintenance/maintenance_fixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 using maintenance::Program;
 using testing_support::MaintenanceTest;
@@ -89,4 +91,22 @@ TEST_F(ReorganiseTest, AMissingBlankDatabaseIsNamedInBothPrograms)
     }
     shell::SetShippedDir(shell::ExecutableDir());
     EXPECT_EQ(dump(), before);
+}
+
+// Vandry removes its copies folder when done; left as a link to a folder of
+// the user's, the refused emptying must not be followed by removing what the
+// link points at.
+TEST_F(ReorganiseTest, VandryNeverRemovesWhatALinkedCopiesFolderPointsAt)
+{
+    QTemporaryDir mine;
+    QFile keep(mine.filePath("keep.txt"));
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    const QString copies = QDir::cleanPath(maintenance::ReorganisationFolder());
+    QDir(copies).removeRecursively();
+    ASSERT_TRUE(QFile::link(mine.path(), copies));
+    auto ctx = context(Program::Vandry);
+    EXPECT_FALSE(maintenance::Reorganise(ctx));
+    EXPECT_TRUE(QFileInfo::exists(mine.filePath("keep.txt")));
+    EXPECT_FALSE(QFileInfo(copies).isSymLink());
 }

@@ -205,3 +205,166 @@ TEST_F(ShellWorkspace, ProcessChecks)
     EXPECT_TRUE(IsProcessRunning(platform::OwnExecutable()));
     EXPECT_FALSE(IsProcessRunning(home() + "Vandry"));
 }
+
+// A folder taken from the current folder (empty or relative name), a missing
+// one, the program folder, the home folder, or one holding either: emptying
+// it is refused, said and logged, and every file there stays.
+TEST_F(ShellWorkspace, EmptyingRefusesFoldersThatAreNotTheProgramsToEmpty)
+{
+    QTemporaryDir outside;
+    const QString top = outside.path() + "/top/";
+    const QString userHome = top + "home/";
+    const QString current = outside.path() + "/current/";
+    for (const QString& dir : {userHome, current, home()}) {
+        QDir().mkpath(dir);
+        QFile f(dir + "keep.txt");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QFile(userHome + "keep.txt").copy(top + "keep.txt");
+    const QByteArray savedHome = qgetenv("HOME");
+    const QString savedCurrent = QDir::currentPath();
+    qputenv("HOME", QFile::encodeName(userHome));
+    ASSERT_TRUE(QDir::setCurrent(current));
+
+    const struct
+    {
+        QString dir;
+        QString kept;
+        FolderDanger danger;
+    } cases[] = {
+        {"", current + "keep.txt", FolderDanger::NotAbsolute},
+        {".", current + "keep.txt", FolderDanger::NotAbsolute},
+        {"./", current + "keep.txt", FolderDanger::NotAbsolute},
+        {home() + "Nowhere/", {}, FolderDanger::Missing},
+        {home(), home() + "keep.txt", FolderDanger::ProgramFolder},
+        {home() + "Send/..", home() + "keep.txt", FolderDanger::ProgramFolder},
+        {userHome, userHome + "keep.txt", FolderDanger::HomeFolder},
+        {top, top + "keep.txt", FolderDanger::HomeFolder},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dir.toStdString());
+        ui.clear();
+        EXPECT_EQ(DangerOfEmptying(c.dir), c.danger);
+        EXPECT_FALSE(DeleteAllFiles(ui, c.dir));
+        if (!c.kept.isEmpty())
+            EXPECT_TRUE(QFileInfo::exists(c.kept));
+        ASSERT_EQ(ui.texts("error").size(), 1);
+        EXPECT_TRUE(ui.texts("error")[0].endsWith(FolderDangerText(c.danger)));
+        EXPECT_TRUE(FromCp949(readFile(QFileInfo(LogFilePath()).fileName()))
+                        .contains("폴더 비우기 거부 " + c.dir));
+    }
+    // Roots only by name: nothing here ever tries to empty one.
+    EXPECT_EQ(DangerOfEmptying("/"), FolderDanger::Root);
+    EXPECT_EQ(DangerOfEmptying("/."), FolderDanger::Root);
+    // A folder of the program's own is still emptied.
+    writeFile("Send/a.txt", "x");
+    EXPECT_EQ(DangerOfEmptying(path("Send/")), FolderDanger::None);
+    EXPECT_TRUE(DeleteAllFiles(ui, path("Send/")));
+    EXPECT_FALSE(QFileInfo::exists(path("Send/a.txt")));
+
+    QDir::setCurrent(savedCurrent);
+    qputenv("HOME", savedHome);
+}
+
+// Removing a folder that is a link removes the link; links inside go as
+// links; what they point at stays whole.
+TEST_F(ShellWorkspace, RemovingAFolderNeverFollowsALink)
+{
+    QTemporaryDir outside;
+    const QString mine = outside.path() + "/mine";
+    QDir().mkpath(mine + "/sub");
+    QFile f(mine + "/sub/keep.txt");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    for (const QString& name : {path("Data/New"), path("Data.restore/")}) {
+        SCOPED_TRACE(name.toStdString());
+        QDir().mkpath(path("Data"));
+        ASSERT_TRUE(QFile::link(mine, QDir::cleanPath(name)));
+        EXPECT_TRUE(RemoveFolder(name));
+        EXPECT_FALSE(QFileInfo(QDir::cleanPath(name)).isSymLink());
+        EXPECT_FALSE(QFileInfo::exists(name));
+        EXPECT_TRUE(QFileInfo::exists(mine + "/sub/keep.txt"));
+    }
+
+    writeFile("Data.old/Pelmar.db", "old");
+    ASSERT_TRUE(QFile::link(mine, path("Data.old/link")));
+    ASSERT_TRUE(QFile::link(mine + "/sub/keep.txt", path("Data.old/sub-link.txt")));
+    EXPECT_TRUE(RemoveFolder(path("Data.old")));
+    EXPECT_FALSE(QFileInfo::exists(path("Data.old")));
+    EXPECT_TRUE(QFileInfo::exists(mine + "/sub/keep.txt"));
+
+    EXPECT_TRUE(RemoveFolder(path("Nothing"))); // already gone
+    EXPECT_FALSE(RemoveFolder("Data"));         // relative
+    EXPECT_FALSE(RemoveFolder(home()));         // the program folder
+    EXPECT_TRUE(QDir(home()).exists());
+}
+
+// The error list replaces a link left at its name; the file the link
+// pointed at is not written.
+TEST_F(ShellWorkspace, ErrorListReplacesALinkInsteadOfWritingThroughIt)
+{
+    QTemporaryDir outside;
+    const QString mine = outside.path() + "/letter.txt";
+    QFile f(mine);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("the user's letter");
+    f.close();
+    QDir().mkpath(TempDir());
+    ASSERT_TRUE(QFile::link(mine, TempDir() + "Error.txt"));
+
+    EXPECT_EQ(WriteErrorList(ui, {"line 1"}, {"bad"}), TempDir() + "Error.txt");
+    QFile letter(mine);
+    ASSERT_TRUE(letter.open(QIODevice::ReadOnly));
+    EXPECT_EQ(letter.readAll(), "the user's letter");
+    EXPECT_FALSE(QFileInfo(TempDir() + "Error.txt").isSymLink());
+    EXPECT_EQ(readFile("Temp/Error.txt"), ToCp949("line 1   오류 : bad") + "\r\n");
+    EXPECT_EQ(QDir(TempDir()).entryList(QDir::Files), QStringList{"Error.txt"});
+}
+
+// Bytes that complement to a line break are cut by the INI reader; such a
+// password is refused before it is written, and one already cut never
+// reads as "no password".
+TEST_F(ShellWorkspace, PasswordsThatWouldComeBackCut)
+{
+    for (const char* pw : {"곰", "a깔b", "놓더란", "x😀"}) {
+        SCOPED_TRACE(pw);
+        EXPECT_FALSE(IsStorablePassword(QString::fromUtf8(pw)));
+    }
+    for (const char* pw : {"", "abc123", "암호abc", "가나다 라"})
+        EXPECT_TRUE(IsStorablePassword(QString::fromUtf8(pw))) << pw;
+
+    ASSERT_TRUE(WritePassword("old1"));
+    EXPECT_FALSE(WritePassword("곰"));
+    EXPECT_EQ(ReadPassword(), "old1");
+    ASSERT_TRUE(WritePassword(QStringLiteral("암호abc")));
+    EXPECT_EQ(ReadStoredPassword().text, QStringLiteral("암호abc"));
+    EXPECT_TRUE(ReadStoredPassword().readable);
+
+    const QByteArray gom = ScrambleBytes(ToCp949(QStringLiteral("곰"))); // "O\n"
+    const QByteArray hanja = ScrambleBytes(ToCp949(QStringLiteral("a漢b")));
+    const struct
+    {
+        const char* what;
+        QByteArray ini;
+        bool readable;
+    } cases[] = {
+        {"as written", "[General]\r\nPassword=" + gom + "\r\nApt=5\r\n", false},
+        {"rewritten after the cut", "[General]\r\nPassword=" + gom.left(1) + "\r\nApt=5\r\n",
+         false},
+        {"remainder on the next line",
+         "[General]\r\nPassword=" + ScrambleBytes(ToCp949(QStringLiteral("ab"))) + "\n" +
+             ScrambleBytes("cd") + "\r\nApt=5\r\n",
+         false},
+        {"remainder looking like a key", "[General]\r\nPassword=\nO^=x\r\n", false},
+        {"hand-edited garbage", "[General]\r\nPassword=\x01\x02\r\n", false},
+        {"none", "[General]\r\nPassword=\r\nApt=5\r\n", true},
+        {"none at all", "[General]\r\nApt=5\r\n", true},
+        {"whole", "[General]\r\nPassword=" + hanja + "\r\nApt=5\r\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile("Firm.ini", c.ini);
+        EXPECT_EQ(ReadStoredPassword().readable, c.readable);
+    }
+}

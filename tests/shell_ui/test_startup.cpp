@@ -1,3 +1,4 @@
+#include "shell/codec.h"
 #include "shell/firm_ini.h"
 #include "shell/startup.h"
 #include "shell/ui/config_dialog.h"
@@ -7,9 +8,12 @@
 #include "tests/support/qt_app.h"
 #include "tests/support/workspace_fixture.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using shell::Ui;
@@ -61,7 +65,7 @@ TEST_F(Startup, PasswordPromptGivesThreeAttempts)
         o.masked = true;
         o.acceptEmpty = true;
         o.compare = true;
-        o.expected = shell::ui::PasswordForCheck();
+        o.expected = shell::ui::PasswordForCheck(ui).value_or("not readable");
         o.attempts = 3;
         shell::ui::TfrmUserInput dialog(ui, o);
         dialog.open();
@@ -124,6 +128,73 @@ TEST_F(Startup, SettingsDialogChecksBeforeStoringThePassword)
     dialog.BtnOkClick();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(shell::ReadPassword(), "");
+}
+
+// A password whose stored bytes hold a line break would come back cut and
+// then count as none: the dialog refuses it and the old one stays.
+TEST_F(Startup, SettingsDialogRefusesAPasswordThatWouldComeBackCut)
+{
+    ASSERT_TRUE(shell::WritePassword("old1"));
+    for (const char* pw : {"곰", "ab깔", "놓더란1"}) {
+        SCOPED_TRACE(pw);
+        ui.clear();
+        shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::PasswordPage);
+        dialog.open();
+        dialog.oldPassword()->setText("old1");
+        dialog.newPassword()->setText(QString::fromUtf8(pw));
+        dialog.confirmPassword()->setText(QString::fromUtf8(pw));
+        dialog.BtnOkClick();
+        EXPECT_TRUE(dialog.isVisible());
+        ASSERT_EQ(ui.texts("info").size(), 1);
+        EXPECT_TRUE(ui.texts("info")[0].startsWith("\"새 비밀번호\"에 저장할 수 없는 글자가"));
+        EXPECT_EQ(shell::ReadPassword(), "old1");
+        dialog.reject();
+    }
+}
+
+// A Firm.ini that carries a password cut by the reader: the start says so
+// and does not open, instead of taking it for no password.
+TEST_F(Startup, AStoredPasswordThatCannotBeReadIsSaidAndDoesNotOpen)
+{
+    const QByteArray gom = shell::ScrambleBytes(shell::ToCp949(QStringLiteral("곰")));
+    for (const QByteArray& stored : {gom, gom.left(1)}) {
+        ui.clear();
+        writeFile("Firm.ini", "[General]\r\nPassword=" + stored + "\r\nApt=5\r\n");
+        // Were the prompt shown, its empty entry would be tried, and the
+        // prompt closed if that did not open it. The timer dies with this
+        // scope, so it never touches a later dialog.
+        bool prompted = false;
+        QTimer press;
+        press.setSingleShot(true);
+        QObject::connect(&press, &QTimer::timeout, [&prompted] {
+            auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!prompt)
+                return;
+            prompted = true;
+            if (auto* ok = prompt->findChild<QPushButton*>("btnOk"))
+                ok->click();
+            if (prompt->isVisible())
+                prompt->reject();
+        });
+        press.start(0);
+        EXPECT_FALSE(shell::ui::AskPassword(ui));
+        EXPECT_FALSE(prompted);
+        ASSERT_EQ(ui.texts("error").size(), 1);
+        EXPECT_TRUE(ui.texts("error")[0].startsWith(
+            "Firm.ini 에 저장된 S/W 비밀번호를 읽을 수 없어 비밀번호를 확인할 수 없습니다."));
+
+        // Nor can a new one be set over it with an empty old entry.
+        ui.clear();
+        shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::PasswordPage);
+        dialog.open();
+        dialog.newPassword()->setText("new1");
+        dialog.confirmPassword()->setText("new1");
+        dialog.BtnOkClick();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(ui.texts("error").size(), 1);
+        EXPECT_FALSE(readFile("Firm.ini").contains(shell::ScrambleBytes("new1")));
+        dialog.reject();
+    }
 }
 
 TEST_F(Startup, UpgradeResultsAndTheirMessages)
