@@ -217,6 +217,11 @@ TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheWorkspacePri
     {
         ASSERT_TRUE(store::OpenDatabase("secrets", home + "/Data/Pelmar.db").ok);
         QSqlQuery q(QSqlDatabase::database("secrets"));
+        // The demo brings a key of its own; it must not leak either.
+        ASSERT_TRUE(q.exec("SELECT AuthKey FROM EvidentialAuthKey"));
+        while (q.next())
+            secrets.append(q.value(0).toString());
+        ASSERT_TRUE(q.exec("DELETE FROM EvidentialAuthKey"));
         ASSERT_TRUE(q.exec("INSERT INTO EvidentialAuthKey (SendId, AuthKey) VALUES ('BR0001', 'EVKEY5SECRET')"));
         ASSERT_TRUE(q.exec("SELECT APPASS FROM UserCode UNION SELECT Pass FROM Apt1"));
         while (q.next())
