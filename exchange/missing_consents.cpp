@@ -18,10 +18,7 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
         ui.ShowError(q.lastError().text());
         return false;
     }
-    QSet<QString> registered;
-    while (q.next())
-        registered.insert(store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
-                                                 q.value(2).toString(), q.value(3).toString()));
+    const QSet<QString> registered = store::ConsentMatchKeys(q);
     q.finish();
 
     if (!q.exec("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "

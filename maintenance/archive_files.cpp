@@ -8,8 +8,6 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-#include <filesystem>
-
 namespace maintenance {
 
 QString TemporaryArchivePath()
@@ -28,16 +26,6 @@ RemoveOnExit::~RemoveOnExit()
 {
     if (!m_path.isEmpty())
         QFile::remove(m_path);
-}
-
-bool ReplaceFile(const QString& from, const QString& to, QString* error)
-{
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), ec);
-    if (ec && error)
-        *error = to + ": " + QString::fromLocal8Bit(ec.message().c_str());
-    return !ec;
 }
 
 bool CopyBytes(QIODevice& in, QIODevice& out, qint64 length)

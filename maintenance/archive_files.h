@@ -25,9 +25,6 @@ private:
     QString m_path;
 };
 
-// Renames `from` onto `to`, replacing `to` in one step.
-bool ReplaceFile(const QString& from, const QString& to, QString* error = nullptr);
-
 // Copies `length` bytes from `in`'s current position to `out`; false on
 // any short read or write.
 bool CopyBytes(QIODevice& in, QIODevice& out, qint64 length);

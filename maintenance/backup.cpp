@@ -4,6 +4,7 @@
 #include "platform/zip_archive.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
+#include "shell/replace_file.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
@@ -239,7 +240,7 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
         if (remaining == 0)
             break;
         QString error;
-        if (!ReplaceFile(part, name, &error)) {
+        if (!shell::ReplaceFile(part, name, &error)) {
             QFile::remove(part);
             dropUnchangedVolume();
             ui.ShowError(error);
@@ -250,7 +251,7 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
     const QString finalName =
         written == 1 ? folder + "FA" + stamp + ".zip" : folder + "FA" + stamp + ".end";
     QString error;
-    if (!ReplaceFile(lastPart, finalName, &error)) {
+    if (!shell::ReplaceFile(lastPart, finalName, &error)) {
         QFile::remove(lastPart);
         ui.ShowError(error);
         return false;

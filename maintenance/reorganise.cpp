@@ -3,6 +3,7 @@
 #include "maintenance/archive_files.h"
 #include "platform/zip_archive.h"
 #include "shell/file_helpers.h"
+#include "shell/replace_file.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/database.h"
@@ -216,7 +217,7 @@ bool Reorganise(Context& ctx)
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 마무리중입니다."));
     QString error;
-    if (!ReplaceFile(fresh, live, &error)) {
+    if (!shell::ReplaceFile(fresh, live, &error)) {
         ui.ShowError(error);
         return false;
     }

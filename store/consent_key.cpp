@@ -2,7 +2,9 @@
 
 #include "shell/text_helpers.h"
 
+#include <QSqlQuery>
 #include <QStringList>
+#include <QVariant>
 
 namespace store {
 namespace {
@@ -25,6 +27,15 @@ QString ConsentMatchKey(const QString& giganId, const QString& bank, const QStri
     return QStringList{giganId.trimmed().toUpper(), consentBank(bank), shell::DigitsOnly(account),
                        payer.trimmed().toUpper()}
         .join(QChar(0x1f));
+}
+
+QSet<QString> ConsentMatchKeys(QSqlQuery& q)
+{
+    QSet<QString> keys;
+    while (q.next())
+        keys.insert(ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
+                                    q.value(2).toString(), q.value(3).toString()));
+    return keys;
 }
 
 } // namespace store

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+
+class QSqlQuery;
 
 namespace store {
 
@@ -13,5 +16,8 @@ namespace store {
 // other.
 QString ConsentMatchKey(const QString& giganId, const QString& bank, const QString& account,
                         const QString& payer);
+// The keys of the rows of an executed query whose first four columns are
+// institution code, bank, account and payer number.
+QSet<QString> ConsentMatchKeys(QSqlQuery& q);
 
 } // namespace store

@@ -508,10 +508,7 @@ bool TransferLines::MissingConsent() const
     q.bindValue(":APTID", m_aptId);
     if (!q.exec())
         return false;
-    QSet<QString> registered;
-    while (q.next())
-        registered.insert(store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
-                                                 q.value(2).toString(), q.value(3).toString()));
+    const QSet<QString> registered = store::ConsentMatchKeys(q);
     q.finish();
     q.prepare(
         "SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
