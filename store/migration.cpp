@@ -4,6 +4,7 @@
 #include "store/account_numbers.h"
 #include "shell/text_helpers.h"
 #include "store/schema.h"
+#include "store/shipped_closures.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -240,6 +241,15 @@ MigrationResult RunMigration(QSqlDatabase& db)
     if (!s.addColumn("Apt2", "ResultID4", "update Apt2 set ResultID4 = ResultID;") ||
         !s.addColumn("GroupAp2", "ResultID4", "update GroupAp2 set ResultID4 = ResultID;"))
         return result;
+
+    // The business calendar, and the closures this release knows of.
+    if (!s.create("BizCalendar"))
+        return result;
+    if (QString error; !LoadShippedClosures(db, ShippedClosuresFile(), &error)) {
+        result.step = "BizCalendar";
+        result.error = error;
+        return result;
+    }
 
     // Indexes over columns that the steps above added.
     for (const TableDef& t : Tables())
