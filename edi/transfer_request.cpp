@@ -335,6 +335,7 @@ bool RequestWriter::writeFiles()
             if (!update.exec())
                 return tableError(update);
             const int group = int(GroupOf(l.bankCode));
+            m_result.lineIds.append(l.apt2Id);
             ++totals.count;
             totals.total += l.amount;
             totals.digitSum += l.account.back().digitValue();

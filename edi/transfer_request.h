@@ -30,9 +30,10 @@ struct TransferRequestRun
 struct TransferRequestResult
 {
     bool ok = false;
-    TEdiInfoList items;  // one per batch written
-    QList<int> batchIds; // AptID of every batch written, in file order
-    QStringList files;   // full paths, in order
+    TEdiInfoList items;    // one per batch written
+    QList<int> batchIds;   // AptID of every batch written, in file order
+    QList<qint64> lineIds; // Apt2ID of every line written: what a send marks sent
+    QStringList files;     // full paths, in order
     int lineCount = 0;
     int divisor = 0;
     QStringList skipped; // batches left out because their institution is unknown

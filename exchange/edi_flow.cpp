@@ -88,6 +88,13 @@ QString AmountText(qint64 amount)
     return amount > 0 ? QStringLiteral("\\") + CountText(amount) : QString();
 }
 
+QString ShownCell(const QString& cell)
+{
+    if (!cell.startsWith('\\'))
+        return cell;
+    return QChar(0x20A9) + cell.mid(1);
+}
+
 QStringList ListRow(const edi::TEdiInfo& item)
 {
     return {edi::ShownName(item), edi::BusinessName(item.kind), item.fileInfo.toUpper(),
@@ -413,10 +420,12 @@ bool EdiFlow::recordSend()
         }
     }
     if (failed.isEmpty()) {
-        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE AptID = ?")) {
+        // The lines the files carry, not the batch's lines of now: a line
+        // added after the build did not go.
+        if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?")) {
             failed = QStringLiteral("Apt2");
         } else {
-            for (int id : m_files.batchIds) {
+            for (qint64 id : m_files.lineIds) {
                 q.addBindValue(id);
                 if (!q.exec()) {
                     failed = QStringLiteral("Apt2");

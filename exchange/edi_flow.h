@@ -42,6 +42,9 @@ QStringList ListRow(const edi::TEdiInfo& item);
 QList<QStringList> ListRows(const edi::TEdiInfoList& items);
 QString CountText(qint64 count);   // "#,##0"
 QString AmountText(qint64 amount); // "\" + "#,##0", empty when not above 0
+// A cell as the screen shows it: the leading "\" of an amount, which the
+// files and logs carry and a Korean code page draws as the won sign, as "₩".
+QString ShownCell(const QString& cell);
 
 struct EdiButtons
 {

@@ -35,6 +35,7 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepar
     }
     out.items += transfers.items;
     out.batchIds = transfers.batchIds;
+    out.lineIds = transfers.lineIds;
     out.files += transfers.files;
     out.lineCount = transfers.lineCount;
     out.ok = true;

@@ -27,6 +27,7 @@ struct SendFiles
     bool ok = false;
     edi::TEdiInfoList items;             // consent files first, then one per batch
     QList<int> batchIds;                 // the batches written
+    QList<qint64> lineIds;               // their lines in the files, no other
     QList<consent::ConsentKey> consents; // the consents written
     QStringList files;                   // full paths
     int lineCount = 0;                   // transfer lines written

@@ -213,6 +213,11 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
     seed("spreadsheet", "sheet.ods", fileBytes(ods));
     seed("spreadsheet", "utf8.csv", QStringLiteral("이름,은행,계좌\r\n홍길동,11,\"301-0123,4567\"\r\n").toUtf8());
     seed("spreadsheet", "cp949.csv", shell::ToCp949(QStringLiteral("이름,금액\n김영희,1200.5\n")));
+    // What LibreOffice Calc makes of the template, of a filled list, of a
+    // hand-made sheet and of a lines export, as the tests read them.
+    const QDir saved(PELMAR_SOURCE_DIR "/tests/data/libreoffice");
+    for (const QString& name : saved.entryList({"*.lo.*"}, QDir::Files))
+        seed("spreadsheet", "libreoffice-" + name, fileBytes(saved.filePath(name)));
 }
 
 void firmIniSeeds()

@@ -3,7 +3,7 @@
 #include "shell/codec.h"
 #include "shell/ui.h"
 
-#include <QLocale>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlQuery>
 
@@ -20,7 +20,7 @@ struct TextField
 
 QString dateText(const QDate& d)
 {
-    return d.isValid() ? QLocale().toString(d, QLocale::ShortFormat) : QString();
+    return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
 const TextField kFields[] = {
@@ -42,7 +42,7 @@ const TextField kFields[] = {
     {"송신일자", 10, false, [](const TransferItem& l) { return dateText(l.Sdate); }},
     {"송신시각", 10, false,
      [](const TransferItem& l) {
-         return l.Stime.isValid() ? QLocale().toString(l.Stime, QLocale::ShortFormat) : QString();
+         return l.Stime.isValid() ? l.Stime.toString(QStringLiteral("HH:mm:ss")) : QString();
      }},
     {"상태", 20, false, [](const TransferItem& l) { return l.Stat; }},
 };
@@ -134,6 +134,24 @@ bool WriteLinesText(shell::Ui& ui, const QString& fileName, const QList<Transfer
     if (unmappable)
         *unmappable = lost;
     return ok;
+}
+
+SaveOutcome SaveLinesText(shell::Ui& ui, const QString& fileName, const QList<TransferItem>& lines)
+{
+    if (QFileInfo::exists(fileName) &&
+        !ui.Confirm(QString("파일 \"%1\"가 이미 존재합니다.\r\r덮어 쓰시겠습니까 ?").arg(fileName),
+                    false))
+        return SaveOutcome::Declined;
+    int unmappable = 0;
+    if (!WriteLinesText(ui, fileName, lines, &unmappable)) {
+        ui.ShowInfo(QStringLiteral("파일 저장에 실패했습니다."));
+        return SaveOutcome::Failed;
+    }
+    ui.ShowInfo(QString("파일 \"%1\"에 저장했습니다.").arg(fileName));
+    if (unmappable > 0)
+        ui.ShowInfo(
+            QString("저장할 수 없는 문자 %1개를 \"?\"로 바꾸어 저장했습니다.").arg(unmappable));
+    return SaveOutcome::Saved;
 }
 
 } // namespace reports

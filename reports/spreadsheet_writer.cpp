@@ -7,6 +7,7 @@
 #include "shell/ui.h"
 #include "shell/workspace.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 
@@ -129,15 +130,45 @@ bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
     QList<lxw_format*> formats(headings.size(), nullptr);
     for (int c : numberColumns)
         formats[c] = number;
+    // Amounts are numbers the spreadsheet can sum and sort, dates are dates;
+    // everything else stays text, so codes keep their leading zeros.
+    lxw_format* amount = workbook_add_format(book);
+    format_set_num_format(amount, "#,##0");
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "yyyy-mm-dd");
+    const QList<int> amountColumns =
+        kind == ExportKind::TransferLines ? QList<int>{9} : QList<int>{};
+    const QList<int> dateColumns =
+        kind == ExportKind::ConsentList ? QList<int>{7, 8} : QList<int>{};
+    for (int c : amountColumns)
+        formats[c] = amount;
+    for (int c : dateColumns)
+        formats[c] = date;
 
     for (int c = 0; c < headings.size(); ++c)
         worksheet_write_string(sheet, 0, lxw_col_t(c), utf8(headings[c]).constData(), nullptr);
     for (int r = 0; r < rows.size(); ++r) {
         const QStringList& row = rows[r];
-        for (int c = 0; c < row.size() && c < headings.size(); ++c)
-            if (!row[c].isEmpty())
-                worksheet_write_string(sheet, lxw_row_t(r + 1), lxw_col_t(c),
-                                       utf8(row[c]).constData(), formats[c]);
+        const lxw_row_t at = lxw_row_t(r + 1);
+        for (int c = 0; c < row.size() && c < headings.size(); ++c) {
+            const QString& text = row[c];
+            if (text.isEmpty())
+                continue;
+            bool ok = false;
+            if (amountColumns.contains(c)) {
+                const qint64 value = QString(text).remove(',').toLongLong(&ok);
+                if (ok)
+                    worksheet_write_number(sheet, at, lxw_col_t(c), double(value), amount);
+            } else if (dateColumns.contains(c)) {
+                const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+                if ((ok = d.isValid())) {
+                    lxw_datetime dt = {d.year(), d.month(), d.day(), 0, 0, 0.0};
+                    worksheet_write_datetime(sheet, at, lxw_col_t(c), &dt, date);
+                }
+            }
+            if (!ok)
+                worksheet_write_string(sheet, at, lxw_col_t(c), utf8(text).constData(), formats[c]);
+        }
         ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(r + 1));
     }
     ui.CloseWait();

@@ -18,8 +18,10 @@ enum class ExportKind { ConsentList = 1, TransferLines = 2, MissingConsents = 3 
 QStringList ExportHeadings(ExportKind kind);
 
 // Writes `rows` (display texts, in heading order) under the kind's headings
-// to a new workbook with the sheet "Miradel". Texts stay texts, so account
-// numbers keep their leading zeros. Shows the progress per row.
+// to a new workbook with the sheet "Miradel". Amounts become number cells
+// shown "#,##0" and dates date cells shown "yyyy-mm-dd"; every other text
+// stays text, so account numbers and codes keep their leading zeros. Shows
+// the progress per row.
 bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
                          const QString& path, QString* error = nullptr);
 

@@ -43,6 +43,32 @@ bool RegisterFunctions(QSqlDatabase& db)
                                       nullptr, cp949Len, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+bool InstallByteLimits(QSqlDatabase& db, QString* error)
+{
+    QSqlQuery q(db);
+    for (const TableDef& t : Tables()) {
+        QStringList present;
+        q.prepare("SELECT name FROM pragma_table_info(:t)");
+        q.bindValue(":t", t.name);
+        if (q.exec())
+            while (q.next())
+                present.append(q.value(0).toString());
+        q.finish();
+        // Dropped first: the columns may have changed since.
+        QStringList statements = DropByteLimitTriggerSql(t);
+        if (!present.isEmpty())
+            statements += ByteLimitTriggerSql(t, present);
+        for (const QString& sql : statements) {
+            if (!q.exec(sql)) {
+                if (error)
+                    *error = q.lastError().text();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool mustExist)
 {
     const QString shown = QFileInfo(file).absoluteFilePath();
@@ -88,6 +114,12 @@ OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool
     // Rollback journal: nothing but the database file stays behind.
     q.exec("PRAGMA journal_mode=DELETE");
     q.exec("PRAGMA foreign_keys=OFF");
+    QString error;
+    if (!InstallByteLimits(db, &error)) {
+        q.finish();
+        db.close();
+        return {false, "자료 파일을 열 수 없습니다.\r" + shown + "\r" + error};
+    }
     return {true, {}};
 }
 
@@ -116,7 +148,7 @@ WriteFault ClassifyError(const QSqlError& error, QString* field)
         return WriteFault::Busy;
     }
     static const QRegularExpression check(
-        "CHECK constraint failed: ([A-Za-z0-9]+)_(\\w+)_(len|req)");
+        "(?:CHECK constraint failed|byte limit exceeded): ([A-Za-z0-9]+)_(\\w+)_(len|req)");
     static const QRegularExpression notNull("NOT NULL constraint failed: \\w+\\.(\\w+)");
     if (text.contains("UNIQUE constraint failed") || text.contains("PRIMARY KEY"))
         return WriteFault::Duplicate;

@@ -21,6 +21,13 @@ void CloseDatabase(const QString& connectionName);
 // Registers cp949_len() on an open connection (done by OpenDatabase).
 bool RegisterFunctions(QSqlDatabase& db);
 
+// The byte limits of every text field, for every write this connection
+// makes: the connection's own triggers on each table of the file (done by
+// OpenDatabase and CreateTable; again after a table is rebuilt or another
+// connection created one). The file itself carries no such check, so that
+// any SQLite tool can write it.
+bool InstallByteLimits(QSqlDatabase& db, QString* error = nullptr);
+
 // What kind of refusal a write met.
 // Busy: another connection holds the lock the write needs (SQLite busy or
 // locked), which tells nothing about the data itself.

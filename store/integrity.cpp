@@ -1,5 +1,6 @@
 #include "store/integrity.h"
 
+#include "shell/codec.h"
 #include "store/schema.h"
 
 #include <QSqlError>
@@ -43,6 +44,62 @@ QStringList CheckLayout(QSqlDatabase& db)
             q.addBindValue(i.name);
             if (!q.exec() || !q.next())
                 problems.append("index " + t.name + "." + i.name + " missing");
+        }
+    }
+    return problems;
+}
+
+namespace {
+
+// The columns that name a row: the first unique index, else the counter,
+// else the first index's columns with the row number.
+QStringList keyOf(const TableDef& t)
+{
+    for (const IndexDef& ix : t.indexes)
+        if (ix.unique)
+            return ix.fields;
+    for (const FieldDef& f : t.fields)
+        if (f.type == FieldType::AutoInc)
+            return {f.name};
+    QStringList key = t.indexes.isEmpty() ? QStringList() : t.indexes.first().fields;
+    return key << "rowid";
+}
+
+} // namespace
+
+QStringList CheckByteLimits(QSqlDatabase& db)
+{
+    QStringList problems;
+    for (const TableDef& t : Tables()) {
+        if (!TableExists(db, t.name))
+            continue;
+        const QStringList key = keyOf(t);
+        for (const FieldDef& f : t.fields) {
+            if (f.type != FieldType::String || !ColumnExists(db, t.name, f.name))
+                continue;
+            // The UTF-8 length is never below the CP949 length: only longer
+            // values need converting.
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.exec(QString("SELECT %1, %2 FROM %3 WHERE length(CAST(%2 AS BLOB)) > %4 "
+                                "ORDER BY rowid")
+                            .arg(key.join(", "), f.name, t.name)
+                            .arg(f.size))) {
+                problems.append(t.name + "." + f.name + ": " + q.lastError().text());
+                continue;
+            }
+            while (q.next()) {
+                const int bytes = shell::Cp949Length(q.value(key.size()).toString());
+                if (bytes <= f.size)
+                    continue;
+                QStringList where;
+                for (int i = 0; i < key.size(); ++i)
+                    where.append(key[i] + "=" + q.value(i).toString());
+                problems.append(QString("value %1 %2 %3: %4 bytes (max %5)")
+                                    .arg(t.name, where.join(','), f.name)
+                                    .arg(bytes)
+                                    .arg(f.size));
+            }
         }
     }
     return problems;

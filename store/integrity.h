@@ -13,6 +13,12 @@ QStringList CheckIntegrity(QSqlDatabase& db, bool quick = false);
 // description has and the file lacks.
 QStringList CheckLayout(QSqlDatabase& db);
 
+// Every stored text longer than its field's CP949 byte limit (written by
+// another tool, or by an older release), one entry per value:
+// "value Table key=…,… column: n bytes (max m)". The key is the table's
+// unique key, or its first index's columns and the row number.
+QStringList CheckByteLimits(QSqlDatabase& db);
+
 // A database of this system: it holds the tables every version has had.
 bool IsPelmarDatabase(QSqlDatabase& db);
 

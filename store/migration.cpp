@@ -3,6 +3,7 @@
 #include "shell/log.h"
 #include "store/account_numbers.h"
 #include "shell/text_helpers.h"
+#include "store/layout_repair.h"
 #include "store/schema.h"
 #include "store/shipped_closures.h"
 
@@ -250,6 +251,11 @@ MigrationResult RunMigration(QSqlDatabase& db)
         result.error = error;
         return result;
     }
+
+    // Table definitions that other SQLite tools can write; indexes as the
+    // layout has them.
+    if (!RepairTableLayouts(db, &result.step, &result.error))
+        return result;
 
     // Indexes over columns that the steps above added.
     for (const TableDef& t : Tables())

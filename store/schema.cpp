@@ -98,7 +98,7 @@ QList<TableDef> buildTables()
     t.append({"UserCode",
               user,
               {{"UserCode_PK", {"Name"}, true},
-               {"APIDIX", {"APID10"}, false, true},
+               {"APIDIX", {"APID10"}, false, true, {"APID"}},
                {"Names", {"Name"}, false, true},
                {"TOIDIX", {"TOID"}, false, true},
                {"CHIDIX", {"CHID"}, false, true},
@@ -215,11 +215,7 @@ QString ColumnSql(const QString& table, const FieldDef& f)
     }
     if (f.required)
         sql += " NOT NULL";
-    // Named constraints, so that a refused write can say which field failed.
-    if (f.type == T::String)
-        sql += QString(" CONSTRAINT %1_%2_len CHECK (%2 IS NULL OR cp949_len(%2) <= %3)")
-                   .arg(table, f.name)
-                   .arg(f.size);
+    // A named constraint, so that a refused write can say which field failed.
     if (f.required && f.type == T::String)
         sql += QString(" CONSTRAINT %1_%2_req CHECK (%2 <> '')").arg(table, f.name);
     return sql;
@@ -240,7 +236,9 @@ QStringList CreateIndexSql(const TableDef& table, Layout layout)
     for (const IndexDef& ix : table.indexes) {
         bool present = true;
         QStringList cols;
-        for (const QString& c : ix.fields) {
+        const QStringList& fields =
+            layout == Layout::Oldest && !ix.oldestFields.isEmpty() ? ix.oldestFields : ix.fields;
+        for (const QString& c : fields) {
             const FieldDef* f = table.field(c);
             if (!f || !inLayout(*f, layout))
                 present = false;
@@ -254,11 +252,56 @@ QStringList CreateIndexSql(const TableDef& table, Layout layout)
     return out;
 }
 
+QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& present)
+{
+    // The UTF-8 length is never below the CP949 length, so the cheap test
+    // in WHEN leaves the conversion to the rare long value. The message
+    // names the field as ClassifyError expects it.
+    QStringList columns, insertWhen, updateWhen, insertBody, updateBody;
+    for (const FieldDef& f : table.fields) {
+        if (f.type != T::String ||
+            (!present.isEmpty() && !present.contains(f.name, Qt::CaseInsensitive)))
+            continue;
+        const QString longer = QString("length(CAST(NEW.%1 AS BLOB)) > %2").arg(f.name).arg(f.size);
+        const QString raise = QString("SELECT RAISE(ABORT, 'byte limit exceeded: %1_%2_len') "
+                                      "WHERE cp949_len(NEW.%2) > %3;")
+                                  .arg(table.name, f.name)
+                                  .arg(f.size);
+        const QString changed = QString("NEW.%1 IS NOT OLD.%1").arg(f.name);
+        columns.append(f.name);
+        insertWhen.append(longer);
+        updateWhen.append("(" + changed + " AND " + longer + ")");
+        insertBody.append(raise);
+        updateBody.append(QString(raise).replace(" WHERE ", " WHERE " + changed + " AND "));
+    }
+    if (columns.isEmpty())
+        return {};
+    return {
+        QString("CREATE TEMP TRIGGER IF NOT EXISTS %1_bytes_insert BEFORE INSERT ON main.%1 "
+                "WHEN %2 BEGIN %3 END")
+            .arg(table.name, insertWhen.join(" OR "), insertBody.join(' ')),
+        QString("CREATE TEMP TRIGGER IF NOT EXISTS %1_bytes_update BEFORE UPDATE OF %2 ON "
+                "main.%1 WHEN %3 BEGIN %4 END")
+            .arg(table.name, columns.join(", "), updateWhen.join(" OR "), updateBody.join(' '))};
+}
+
+QStringList DropByteLimitTriggerSql(const TableDef& table)
+{
+    return {QString("DROP TRIGGER IF EXISTS temp.%1_bytes_insert").arg(table.name),
+            QString("DROP TRIGGER IF EXISTS temp.%1_bytes_update").arg(table.name)};
+}
+
 bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error)
 {
     QSqlQuery q(db);
     QStringList statements = {CreateTableSql(table, layout)};
     statements += CreateIndexSql(table, layout);
+    QStringList columns;
+    for (const FieldDef& f : table.fields)
+        if (inLayout(f, layout))
+            columns.append(f.name);
+    statements += DropByteLimitTriggerSql(table);
+    statements += ByteLimitTriggerSql(table, columns);
     for (const QString& sql : statements) {
         if (!q.exec(sql)) {
             if (error)

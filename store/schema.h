@@ -27,6 +27,7 @@ struct IndexDef
     QStringList fields;
     bool unique = false;
     bool noCase = false;
+    QStringList oldestFields = {}; // the columns in the oldest layout, when they differ
 };
 
 struct TableDef
@@ -44,11 +45,20 @@ enum class Layout { Current, Oldest };
 const QList<TableDef>& Tables();
 const TableDef* FindTable(const QString& name);
 
-// SQL for one column, as CREATE TABLE and ALTER TABLE ADD COLUMN use it:
-// text sizes and required fields are checked by the engine on every write.
+// SQL for one column, as CREATE TABLE and ALTER TABLE ADD COLUMN use it.
+// Required fields are checked by the engine; the byte limits of text fields
+// are not part of the file (any SQLite tool must be able to write it), they
+// are the connection's own checks (ByteLimitTriggerSql).
 QString ColumnSql(const QString& table, const FieldDef& field);
 QString CreateTableSql(const TableDef& table, Layout layout);
 QStringList CreateIndexSql(const TableDef& table, Layout layout);
+
+// The connection-local triggers that refuse a text longer than its field's
+// CP949 byte limit, on insert and on an update that changes it, over the
+// columns the file has (`present`; all when empty). They call cp949_len(), so
+// they only exist on the program's own connections.
+QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& present = {});
+QStringList DropByteLimitTriggerSql(const TableDef& table);
 
 // Creates the table (and its indexes) in the given layout.
 bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error = nullptr);

@@ -119,6 +119,12 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
             m = {false, "COMMIT", update.lastError().text()};
     }
     CloseDatabase(m_updateName);
+    // The main connection was opened before the steps created or widened
+    // tables: its byte-limit checks are renewed over what the file has now.
+    if (committed) {
+        QSqlDatabase main = db();
+        InstallByteLimits(main);
+    }
     if (!committed) {
         shell::WriteLog("자료 변환 실패 " + m.step + " " + m.error, true);
         m_ui.ShowError("자료 변환 중 오류가 발생하였습니다.\r\r" + m.step + "\r" + m.error);

@@ -242,6 +242,8 @@ std::optional<TransferBatch> Batches::NewBatch() const
         return std::nullopt;
     }
     TransferBatch b;
+    // What the screen shows while the batch is entered; the saved batch
+    // takes the next free number when it is inserted.
     b.AptID = m_dm.NextBatchNumber();
     const QList<codes::Institution> list = Institutions();
     if (!list.isEmpty()) {
@@ -298,17 +300,18 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     return {true, F::None};
 }
 
-std::optional<int> Batches::appendBatch(const TransferBatch& b)
+std::optional<int> Batches::appendBatch(TransferBatch& b)
 {
     QSqlQuery q(m_dm.db());
+    // The number is taken in the insert itself (insertedNumber).
     q.prepare("INSERT INTO Apt1 (AptID, GiganID, GiganID10, FileGubun, BankCode, MoBankNo, "
               "IcheDate, IcheEDate, SendDate, Pass, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, "
-              "E1JoMon, E1SucNo, E1SucMon, State, TotNo, TotMoney, Bigo) VALUES (:AptID, "
-              ":GiganID, :GiganID10, :FileGubun, :BankCode, :MoBankNo, :IcheDate, :IcheEDate, "
-              ":SendDate, :Pass, :E1TotNo, :E1TotMon, :E1JunNo, :E1JunMon, :E1JoNo, :E1JoMon, "
-              ":E1SucNo, :E1SucMon, :State, :TotNo, :TotMoney, :Bigo)");
-    bindAll(q, {{":AptID", b.AptID},
-                {":GiganID", b.GiganID.isEmpty() ? QVariant() : QVariant(b.GiganID)},
+              "E1JoMon, E1SucNo, E1SucMon, State, TotNo, TotMoney, Bigo) SELECT "
+              "Coalesce(Max(AptID), 0) + 1, :GiganID, :GiganID10, :FileGubun, :BankCode, "
+              ":MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :E1TotNo, :E1TotMon, :E1JunNo, "
+              ":E1JunMon, :E1JoNo, :E1JoMon, :E1SucNo, :E1SucMon, :State, :TotNo, :TotMoney, "
+              ":Bigo FROM Apt1");
+    bindAll(q, {{":GiganID", b.GiganID.isEmpty() ? QVariant() : QVariant(b.GiganID)},
                 {":GiganID10", b.GiganID10},
                 {":FileGubun", b.FileGubun},
                 {":BankCode", b.BankCode},
@@ -326,6 +329,12 @@ std::optional<int> Batches::appendBatch(const TransferBatch& b)
         m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
         return std::nullopt;
     }
+    const std::optional<int> number = insertedNumber(m_dm.db(), q, "Apt1");
+    if (!number) {
+        m_ui.ShowInfo(store::WriteErrorMessage(m_dm.db().lastError()));
+        return std::nullopt;
+    }
+    b.AptID = *number;
     return b.AptID;
 }
 
@@ -470,8 +479,7 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
         return std::nullopt;
     }
     store::TransactionGuard tx(m_dm.db());
-    TransferBatch b;
-    b.AptID = m_dm.NextBatchNumber();
+    TransferBatch b; // its number comes with the insert
     b.GiganID10 = src->GiganID10;
     b.FileGubun = src->FileGubun;
     b.BankCode = src->BankCode;
@@ -569,8 +577,7 @@ std::optional<int> Batches::CopyGroup(int groupId)
         return std::nullopt;
     }
     store::TransactionGuard tx(m_dm.db());
-    TransferBatch b;
-    b.AptID = m_dm.NextBatchNumber();
+    TransferBatch b; // its number comes with the insert
     b.GiganID10 = g.value(0).toString();
     b.FileGubun = g.value(1).toString();
     b.MoBankNo = g.value(2).toString();

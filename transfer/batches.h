@@ -150,7 +150,8 @@ public:
 
 private:
     bool setState(int aptId, int state);
-    std::optional<int> appendBatch(const TransferBatch& b);
+    // Inserts the head row under the next free number, which it sets in `b`.
+    std::optional<int> appendBatch(TransferBatch& b);
 
     store::TDM1& m_dm;
     shell::Ui& m_ui;

@@ -152,16 +152,16 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     return {true, F::None};
 }
 
-bool Groups::insertHead(const TransferGroup& g)
+bool Groups::insertHead(TransferGroup& g)
 {
     QSqlQuery q(m_dm.db());
+    // The number is taken in the insert itself (insertedNumber).
     q.prepare("INSERT INTO GroupAp1 (GroupName, AptID, GiganID, GiganID10, FileGubun, BankCode, "
               "MoBankNo, IcheDate, IcheEDate, SendDate, Pass, State, TotNo, TotMoney, Bigo) "
-              "VALUES (:GroupName, :AptID, :GiganID, :GiganID10, :FileGubun, :BankCode, "
-              ":MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :State, :TotNo, :TotMoney, "
-              ":Bigo)");
+              "SELECT :GroupName, Coalesce(Max(AptID), 0) + 1, :GiganID, :GiganID10, :FileGubun, "
+              ":BankCode, :MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :State, :TotNo, "
+              ":TotMoney, :Bigo FROM GroupAp1");
     bindAll(q, {{":GroupName", g.GroupName.trimmed()},
-                {":AptID", g.AptID},
                 {":GiganID", g.GiganID.isEmpty() ? QVariant() : QVariant(g.GiganID)},
                 {":GiganID10", g.GiganID10},
                 {":FileGubun", g.FileGubun},
@@ -179,6 +179,12 @@ bool Groups::insertHead(const TransferGroup& g)
         m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
         return false;
     }
+    const std::optional<int> number = insertedNumber(m_dm.db(), q, "GroupAp1");
+    if (!number) {
+        m_ui.ShowInfo(store::WriteErrorMessage(m_dm.db().lastError()));
+        return false;
+    }
+    g.AptID = *number;
     return true;
 }
 
@@ -205,7 +211,6 @@ std::optional<int> Groups::Copy(int aptId)
         return std::nullopt;
     }
     store::TransactionGuard tx(m_dm.db());
-    g->AptID = m_dm.NextGroupNumber();
     g->GroupName = QStringLiteral("이름없음");
     g->IcheDate = g->IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     g->SendDate = shell::Today();

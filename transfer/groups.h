@@ -86,7 +86,8 @@ public:
     bool RecomputeTotals(int aptId);
 
 private:
-    bool insertHead(const TransferGroup& g);
+    // Inserts the head row under the next free number, which it sets in `g`.
+    bool insertHead(TransferGroup& g);
 
     store::TDM1& m_dm;
     shell::Ui& m_ui;

@@ -129,9 +129,9 @@ QString FormatAmount(qint64 amount)
 
 QStringList ExportRow(const TransferItem& l)
 {
-    return {l.cStatus, l.Dong,    l.Ho,   l.Bigo,
-            l.BankCode, l.BankName, l.MBankNo.isEmpty() ? l.BankNo : l.MBankNo,
-            l.NapbuNo, l.Kita,     FormatAmount(l.IcheMoney), l.Stat};
+    return {l.cStatus,  l.Dong,    l.Ho,      l.Bigo, l.BankCode,
+            l.BankName, l.MBankNo, l.NapbuNo, l.Kita, FormatAmount(l.IcheMoney),
+            l.Stat};
 }
 
 QString FormatMoney(qint64 amount)
@@ -156,7 +156,8 @@ QString LinesCaption(const QString& institutionName)
 
 void Describe(TransferItem& l, const store::TDM1& dm)
 {
-    l.MBankNo = l.BankNo.isEmpty() ? QString() : store::HyphenateAccount(l.BankCode, l.BankNo);
+    // An account the rules cannot hyphenate is shown as stored.
+    l.MBankNo = l.BankNo.isEmpty() ? QString() : store::HyphenateOrKeep(l.BankCode, l.BankNo);
     l.BankName = dm.BankName(l.BankCode);
     l.YebuName = leftBytes(dm.OutcomeText(l.IcheYebu), 6);
     l.ResultName = leftBytes(dm.ResultText(l.ResultID4), 40);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QTime>
@@ -38,6 +39,23 @@ inline void bindAll(QSqlQuery& q, std::initializer_list<std::pair<const char*, Q
 {
     for (const auto& [name, value] : values)
         q.bindValue(QString::fromLatin1(name), value);
+}
+
+// The number (AptID) of the head row that `insert` has just added to
+// `table`. Head rows take the highest number plus one inside their INSERT
+// ("SELECT Coalesce(Max(AptID), 0) + 1, ... FROM <table>"): one statement
+// is one write, so two programs creating at the same moment never share a
+// number, as a number looked up before the insert could.
+inline std::optional<int> insertedNumber(const QSqlDatabase& db, const QSqlQuery& insert,
+                                         const QString& table)
+{
+    // The table name is the module's own, never user input.
+    QSqlQuery q(db);
+    q.prepare("SELECT AptID FROM " + table + " WHERE rowid = :row");
+    q.bindValue(":row", insert.lastInsertId());
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0).toInt();
 }
 
 } // namespace transfer::detail

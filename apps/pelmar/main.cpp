@@ -25,6 +25,7 @@
 #include "shell/ui/small_dialogs.h"
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
 #include "store/tdm1.h"
 #include "transfer/ui/tfm_apt1.h"
@@ -148,6 +149,11 @@ int main(int argc, char** argv)
         return 0;
     if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
         return 0;
+    // The daily program holds the workspace from here to its end: sends,
+    // receives, backups, restores and reorganisations all run under it.
+    shell::WorkspaceLock workspace;
+    if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
+        return 1;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui))
         return 0;
     // Said at the start, once: the numbers are accepted unchecked meanwhile.

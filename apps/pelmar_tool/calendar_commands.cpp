@@ -25,6 +25,12 @@ int holiday(ToolContext& ctx, const QStringList& args)
     return calendar::RunHolidayCommand(args, cal, ctx.out, ctx.err);
 }
 
+// Only "list" leaves the branch calendar as it is.
+bool calendarWrites(const QStringList& args)
+{
+    return args.value(0) != QLatin1String("list");
+}
+
 int calendarCommand(ToolContext& ctx, const QStringList& args)
 {
     const QString verb = args.value(0);
@@ -66,13 +72,13 @@ QList<ToolCommand> CalendarCommands()
 {
     return {
         {"lunar", "FROM [TO]",
-         "print 'YYYY-MM-DD LY LM LD L B' per date (L leap month, B 30-day month)", lunar},
+         "print 'YYYY-MM-DD LY LM LD L B' per date (L leap month, B 30-day month)", lunar, Reads},
         {"holiday", "[--fixed] FROM [TO]",
          "print 'YYYY-MM-DD 1' for a non-business day, else 0 (--fixed: the fixed rules alone)",
-         holiday},
+         holiday, Reads},
         {"calendar", "list YEAR | add DATE NAME | open DATE NAME | remove DATE",
          "the branch calendar: list a year (date, kind, source, name), add a closed day, "
          "re-open a day, remove the branch's own row",
-         calendarCommand},
+         calendarCommand, calendarWrites},
     };
 }

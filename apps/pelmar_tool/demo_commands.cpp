@@ -1,9 +1,10 @@
 // The demo installation: a fresh folder filled with a branch's data.
 
 #include "apps/pelmar_tool/tool_command.h"
-#include "shell/clock.h"
 #include "demo/demo_install.h"
+#include "shell/clock.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +27,11 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError(QStringLiteral("이미 자료가 있는 폴더에는 데모 설치를 만들 수 없습니다.\r"
                                         "비어 있는 새 폴더를 지정하십시오.\r") +
                          shown);
+        return 1;
+    }
+    shell::WorkspaceLock lock;
+    if (!lock.Take(QStringLiteral("pelmar-tool"))) {
+        ctx.ui.ShowError(lock.refusal());
         return 1;
     }
     // One moment for the whole installation, so that the same seed gives the
@@ -53,6 +59,6 @@ QList<ToolCommand> DemoCommands()
         {"make-demo", "[--seed N]",
          "make the (new, empty) folder a demo installation with a branch's data and a clearing "
          "answer waiting in the mailbox",
-         makeDemo},
+         makeDemo, LocksItself},
     };
 }

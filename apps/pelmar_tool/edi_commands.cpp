@@ -141,6 +141,6 @@ QList<ToolCommand> EdiCommands()
         {"link", "send|receive|send-receive|re-receive|result|show|setup [NAME=VALUE...]",
          "call the EDI link and print its code and message; setup takes SendDir, RecvDir, "
          "ResultDir, ScriptDir, MailboxDir, LoginID, Password",
-         link},
+         link, [](const QStringList& args) { return args.value(0) != "show"; }},
     };
 }

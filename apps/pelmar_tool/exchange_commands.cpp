@@ -167,6 +167,8 @@ QList<ToolCommand> ExchangeCommands()
          sendReceive},
         {"re-receive", "[--test]", "fetch the last received files again and apply them", reReceive},
         {"results", "[--fetch]",
-         "the transmission results view as text rows (--fetch: the link's report first)", results},
+         "the transmission results view as text rows (--fetch: the link's report first)", results,
+         // Fetching replaces the report file.
+         [](const QStringList& args) { return args.contains("--fetch"); }},
     };
 }

@@ -4,6 +4,7 @@
 #include "apps/pelmar_tool/tool_command.h"
 #include "consent/consent_import.h"
 #include "reports/spreadsheet_reader.h"
+#include "reports/spreadsheet_writer.h"
 #include "shell/code_lists.h"
 #include "shell/firm_ini.h"
 #include "store/tdm1.h"
@@ -108,6 +109,20 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     return 0;
 }
 
+// The consent-request template that import-consents reads, written where
+// the caller says (the main window's entry writes it under Temp/).
+int consentTemplate(ToolContext& ctx, const QStringList& args)
+{
+    if (args.size() != 1 || args[0].startsWith("--"))
+        return 2;
+    QString error;
+    if (!reports::WriteConsentTemplateFile(ctx.ui, args[0], &error)) {
+        ctx.ui.ShowError(error);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 QList<ToolCommand> ImportCommands()
@@ -121,5 +136,7 @@ QList<ToolCommand> ImportCommands()
          "import consents from a spreadsheet (.xlsx, .ods, .xls, .csv); prints the accepted and "
          "rejected counts and the report file",
          importConsents},
+        {"consent-template", "FILE.xlsx",
+         "write the consent-request template that import-consents reads", consentTemplate},
     };
 }

@@ -3,6 +3,7 @@
 
 #include "apps/pelmar_tool/tool_command.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
 
 #include <QCoreApplication>
@@ -35,7 +36,9 @@ void printUsage(QTextStream& s, const QList<ToolCommand>& commands)
          "  --home DIR   the installation folder (default: PELMAR_HOME, else beside the tool)\n"
          "  --yes, --no  the answer to every question (default: questions are refused)\n"
          "  --quiet      no progress lines\n\n"
-         "exit codes: 0 done, 1 failed, 2 wrong arguments, 3 a question needed --yes or --no\n\n"
+         "exit codes: 0 done, 1 failed, 2 wrong arguments, 3 a question needed --yes or --no\n"
+         "A command that changes the workspace refuses (exit 1) while another program\n"
+         "(Pelmar, Vandry, another pelmar-tool) holds it; reading commands always run.\n\n"
          "commands:\n";
     for (const ToolCommand& c : commands) {
         const QString head = QString("  %1 %2").arg(c.name, c.usage).trimmed();
@@ -106,6 +109,13 @@ int main(int argc, char** argv)
         shell::LoadWorkspacePaths(home);
         shell::ConsoleUi ui(answer);
         ui.setQuiet(quiet);
+        // Held until the command has ended, so that no other program
+        // writes between its reading and its writing.
+        shell::WorkspaceLock lock;
+        if (c.writes(rest) && !lock.Take(QStringLiteral("pelmar-tool"))) {
+            ui.ShowError(lock.refusal());
+            return 1;
+        }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
         ToolContext ctx{ui, out, err, home};
         const int rc = c.run(ctx, rest);

@@ -111,13 +111,21 @@ int textOutput(ToolContext& ctx, const QStringList& args)
     const auto b = loadBatch(ctx, dm, number, false);
     if (!b)
         return 1;
-    int unmappable = 0;
-    if (!reports::WriteLinesText(ctx.ui, file, b->lines, &unmappable)) {
-        ctx.ui.ShowError(QStringLiteral("파일 저장에 실패했습니다."));
-        return 1;
+    switch (reports::SaveLinesText(ctx.ui, file, b->lines)) {
+    case reports::SaveOutcome::Declined: {
+        // Refused for want of --yes (3), or answered No by --no (1).
+        const QString question = ctx.ui.refusedQuestion();
+        if (question.isEmpty())
+            return 1;
+        ctx.err << "pelmar-tool: unanswered question: "
+                << QString(question).replace('\r', ' ').simplified() << "\n";
+        return 3;
     }
-    if (unmappable > 0)
-        ctx.err << unmappable << " characters written as ?\n";
+    case reports::SaveOutcome::Failed:
+        return 1;
+    case reports::SaveOutcome::Saved:
+        break;
+    }
     ctx.out << file << "\t" << b->lines.size() << "\n";
     return 0;
 }
@@ -157,13 +165,14 @@ QList<ToolCommand> ReportCommands()
 {
     return {
         {"export-lines", "--batch N OUT.xlsx", "write a batch's lines as the spreadsheet export",
-         exportLines},
+         exportLines, Reads},
         {"export-consents", "OUT.xlsx", "write every consent as the consent screen's export",
-         exportConsents},
+         exportConsents, Reads},
         {"text-output", "--batch N [FILE]",
-         "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput},
-        {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file",
-         printPdf},
+         "write a batch's lines as the text output (default ProgramDir/Rendal.txt)", textOutput,
+         Reads},
+        {"print", "--batch N --pdf OUT.pdf", "print a batch's line list into a PDF file", printPdf,
+         Reads},
     };
 }
 

@@ -3,6 +3,7 @@
 #include "apps/pelmar_tool/tool_command.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
 #include "store/blank_database.h"
 #include "store/data_folder.h"
@@ -74,7 +75,14 @@ int check(ToolContext& ctx, const QStringList& args)
     if (!args.isEmpty())
         return 2;
     // The data as the next program would find it, without creating any.
-    store::RecoverSwappedOutData(shell::Paths().dataDir);
+    // Putting back the data of a killed restore is the one change a check
+    // makes, and only when no other program holds the workspace: a
+    // restore under way looks the same.
+    if (QFileInfo::exists(store::SwappedOutDataDir(shell::Paths().dataDir))) {
+        shell::WorkspaceLock lock;
+        if (lock.Take(QStringLiteral("pelmar-tool")))
+            store::RecoverSwappedOutData(shell::Paths().dataDir);
+    }
     const QString file = store::TDM1::DatabaseFile(shell::Paths().dataDir);
     if (!QFileInfo(file).isFile()) {
         ctx.ui.ShowError("자료 파일이 없습니다.\r" + QDir::toNativeSeparators(file));
@@ -91,6 +99,7 @@ int check(ToolContext& ctx, const QStringList& args)
         QSqlDatabase db = QSqlDatabase::database("PelmarCheck", false);
         problems = store::CheckIntegrity(db);
         problems += store::CheckLayout(db);
+        problems += store::CheckByteLimits(db);
     }
     store::CloseDatabase("PelmarCheck");
     for (const QString& p : problems)
@@ -120,8 +129,12 @@ QList<ToolCommand> StoreCommands()
         {"prepare-db", "", "make the folder a workspace: directories, link settings, database",
          prepareDb},
         {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
-         makeBlank},
-        {"check", "", "check the database file for damage and for the current layout", check},
-        {"account", "BANK NUMBER", "check an account number and show its display form", account},
+         makeBlank, Reads},
+        {"check", "",
+         "check the database file for damage, the current layout and values beyond their field's "
+         "byte limit",
+         check, Reads},
+        {"account", "BANK NUMBER", "check an account number and show its display form", account,
+         Reads},
     };
 }

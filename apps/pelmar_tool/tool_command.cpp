@@ -3,6 +3,21 @@
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 
+bool Reads(const QStringList&)
+{
+    return false;
+}
+
+bool Writes(const QStringList&)
+{
+    return true;
+}
+
+bool LocksItself(const QStringList&)
+{
+    return false;
+}
+
 bool ReadToolOptions(const QStringList& args, const QStringList& known,
                      QHash<QString, QString>& out)
 {

@@ -22,12 +22,24 @@ struct ToolContext
     QString home; // --home, or empty for PELMAR_HOME / the executable's folder
 };
 
+// Whether a command changes the workspace when given these arguments. A
+// writing command runs only while it holds the workspace lock; a reading
+// one runs beside any other program.
+using ToolWrites = bool (*)(const QStringList& args);
+bool Reads(const QStringList& args);
+bool Writes(const QStringList& args);
+// A writing command that takes the lock itself, later than the others
+// (make-demo: only once it knows the folder is new, so that a folder it
+// refuses gets no lock file).
+bool LocksItself(const QStringList& args);
+
 struct ToolCommand
 {
     const char* name;
     const char* usage; // arguments after the name
     const char* help;
     int (*run)(ToolContext& ctx, const QStringList& args);
+    ToolWrites writes = Writes;
 };
 
 // "--name value" pairs; false for anything else or a name not in `known`.

@@ -115,6 +115,6 @@ QList<ToolCommand> TransferCommands()
         {"set-state", "--batch N --state 0|1",
          "switch a batch between not sendable (0) and waiting (1)", setState},
         {"lines", "--batch N [--order none|account|dong-ho|name]",
-         "print a batch's lines (tab-separated) and its totals", lines},
+         "print a batch's lines (tab-separated) and its totals", lines, Reads},
     };
 }

@@ -11,6 +11,7 @@
 #include "shell/ui/application.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/workspace.h"
+#include "shell/workspace_lock.h"
 
 #include <QDialog>
 
@@ -41,6 +42,11 @@ int main(int argc, char** argv)
 
     if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes()) || ui.IsEnding())
         return 0;
+    // Held for the whole run: a restore or reorganisation never replaces
+    // the database under another program.
+    shell::WorkspaceLock workspace;
+    if (!shell::ui::HoldWorkspace(workspace, QStringLiteral("Vandry"), ui))
+        return 1;
 
     // A complete set of link settings exists before any link call, and the
     // transfer folders follow it.

@@ -114,7 +114,7 @@ void TfmEdi::FlowChanged(const EdiFlow& flow)
     m_grid->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < rows[r].size(); ++c) {
-            auto* item = new QTableWidgetItem(rows[r][c]);
+            auto* item = new QTableWidgetItem(ShownCell(rows[r][c]));
             item->setTextAlignment(c >= 3 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
             m_grid->setItem(r, c, item);
         }

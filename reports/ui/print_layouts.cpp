@@ -15,6 +15,38 @@ namespace {
 
 const QString kDetailTitle = QStringLiteral("Veltrin 이체 자료");
 
+// Draws `text` where QPainter::drawText(rect, align | AlignVCenter) would,
+// the blanks in a font of their own. The PDF writer maps each glyph back to
+// the lowest character the font draws with it, and NanumGothic draws the
+// control characters with its blank's glyph: every blank copied and searched
+// as U+0001. The words keep the painter's font and their places; the blanks
+// come from a font whose blank is the blank alone.
+void drawRuns(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text)
+{
+    const QFont font = p.font();
+    const QFontMetricsF fm(font, p.device());
+    QFont blankFont(QStringLiteral("DejaVu Sans"));
+    blankFont.setPointSizeF(font.pointSizeF());
+    const double width = fm.horizontalAdvance(text);
+    double x = rect.left();
+    if (align & Qt::AlignRight)
+        x = rect.right() - width;
+    else if (align & Qt::AlignHCenter)
+        x = rect.left() + (rect.width() - width) / 2;
+    const double baseline = rect.top() + (rect.height() - fm.height()) / 2 + fm.ascent();
+    for (qsizetype start = 0; start < text.size();) {
+        const bool blank = text[start] == ' ';
+        qsizetype end = start;
+        while (end < text.size() && (text[end] == ' ') == blank)
+            ++end;
+        p.setFont(blank ? blankFont : font);
+        p.drawText(QPointF(x + fm.horizontalAdvance(text.left(start)), baseline),
+                   text.mid(start, end - start));
+        start = end;
+    }
+    p.setFont(font);
+}
+
 // A column of a band: its share of the page width and its alignment.
 struct Column
 {
@@ -74,8 +106,8 @@ public:
         for (int i = 0; i < columns.size(); ++i) {
             const double w = columns[i].share * m_width;
             if (i < cells.size())
-                m_painter.drawText(QRectF(x + mm(1), m_y, w - mm(2), h),
-                                   columns[i].align | Qt::AlignVCenter, cells[i]);
+                drawRuns(m_painter, QRectF(x + mm(1), m_y, w - mm(2), h),
+                         columns[i].align | Qt::AlignVCenter, cells[i]);
             x += w;
         }
         m_y += h;
@@ -85,7 +117,7 @@ public:
         const double h = lineHeight(font);
         need(h);
         m_painter.setFont(font);
-        m_painter.drawText(QRectF(0, m_y, m_width, h), align | Qt::AlignVCenter, s);
+        drawRuns(m_painter, QRectF(0, m_y, m_width, h), align | Qt::AlignVCenter, s);
         m_y += h;
     }
     void rule()
@@ -111,8 +143,8 @@ private:
         if (!m_footer)
             return;
         m_painter.setFont(m_body);
-        m_painter.drawText(QRectF(0, m_height - mm(8), m_width, mm(8)), Qt::AlignCenter,
-                           m_footer(m_page));
+        drawRuns(m_painter, QRectF(0, m_height - mm(8), m_width, mm(8)), Qt::AlignCenter,
+                 m_footer(m_page));
     }
 
     QPrinter* m_printer;
@@ -147,18 +179,18 @@ void titleBand(PageWriter& w, const QString& title, bool spaced)
     const double h = w.lineHeight(big);
     QPainter& p = w.painter();
     p.setFont(big);
-    p.drawText(QRectF(0, top, w.width(), h), Qt::AlignLeft | Qt::AlignVCenter, title);
+    drawRuns(p, QRectF(0, top, w.width(), h), Qt::AlignLeft | Qt::AlignVCenter, title);
     QFont small = w.body();
     small.setPointSizeF(7.5);
     QFont italic = small;
     italic.setItalic(true);
     const double sh = w.lineHeight(small);
     p.setFont(italic);
-    p.drawText(QRectF(0, top + h / 2 - sh, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
-               "eCommerce");
+    drawRuns(p, QRectF(0, top + h / 2 - sh, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
+             "eCommerce");
     p.setFont(small);
-    p.drawText(QRectF(0, top + h / 2, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
-               shell::kServiceName);
+    drawRuns(p, QRectF(0, top + h / 2, w.width(), sh), Qt::AlignRight | Qt::AlignVCenter,
+             shell::kServiceName);
     w.setY(top + h);
     w.rule();
     w.skip(w.mm(2));
@@ -267,11 +299,11 @@ void PaintLineList(QPrinter* printer, const QList<TransferItem>& lines)
             italic.setItalic(true);
             QPainter& p = pw.painter();
             p.setFont(italic);
-            p.drawText(QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                       Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
+            drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                     Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
             p.setFont(pw.body());
-            p.drawText(QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                       Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
+            drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                     Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
             pw.rule();
             pw.row(columns,
                    {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호", "이 체 금 액",

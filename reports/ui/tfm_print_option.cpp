@@ -176,18 +176,7 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
         });
         return;
     }
-    if (QFileInfo::exists(o.fileName)
-        && !ui.Confirm(QString("파일 \"%1\"가 이미 존재합니다.\r\r덮어 쓰시겠습니까 ?").arg(o.fileName),
-                       false))
-        return;
-    int unmappable = 0;
-    if (!WriteLinesText(ui, o.fileName, lines, &unmappable)) {
-        ui.ShowInfo(QStringLiteral("파일 저장에 실패했습니다."));
-        return;
-    }
-    ui.ShowInfo(QString("파일 \"%1\"에 저장했습니다.").arg(o.fileName));
-    if (unmappable > 0)
-        ui.ShowInfo(QString("저장할 수 없는 문자 %1개를 \"?\"로 바꾸어 저장했습니다.").arg(unmappable));
+    SaveLinesText(ui, o.fileName, lines);
 }
 
 void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent)

@@ -1,12 +1,27 @@
 #include "shell/ui/application.h"
 
+#include "shell/ui.h"
+#include "shell/workspace_lock.h"
+
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
 
 #include <exception>
 
 namespace shell::ui {
+
+bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui)
+{
+    if (lock.Take(program))
+        return true;
+    QString text = lock.refusal();
+    text.replace('\r', '\n');
+    QTextStream(stderr) << program << ": " << text << Qt::endl;
+    ui.ShowError(lock.refusal());
+    return false;
+}
 
 PelmarApplication::PelmarApplication(int& argc, char** argv) : QApplication(argc, argv)
 {

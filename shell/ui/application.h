@@ -4,7 +4,17 @@
 
 #include <functional>
 
+namespace shell {
+class Ui;
+class WorkspaceLock;
+} // namespace shell
+
 namespace shell::ui {
+
+// Takes the workspace for the whole run of the desktop program `program`.
+// A refusal is written to stderr and shown in a message box; the program
+// then ends without having written anything.
+bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui);
 
 // The application object of the desktop program. It carries the
 // program-wide handler: an error that no screen handled is shown and

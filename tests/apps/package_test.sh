@@ -13,7 +13,7 @@ dpkg-deb -e "$DEB" "$ROOT/control"
 P="$ROOT/fs/opt/pelmar"
 for f in Pelmar pelmar-tool clearing-sim pelmar-launch BlankDB.bin data/account_rules.ini \
          data/reference/BankCode.csv icons/pelmar.svg applications/Pelmar.desktop \
-         applications/Vandry.desktop Vandry libSecurelink.so; do
+         applications/Vandry.desktop Vandry libSecurelink.so pelmar-sheet; do
     test -e "$P/$f" || { echo "missing in the package: $f"; exit 1; }
 done
 grep -q "^Exec=/opt/pelmar/pelmar-launch Pelmar" "$P/applications/Pelmar.desktop"

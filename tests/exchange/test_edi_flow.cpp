@@ -52,6 +52,22 @@ protected:
     RecordingView view;
 };
 
+TEST_F(Flow, ALineAddedAfterTheBuildIsNotMarkedSent)
+{
+    addBatch(1, "A123456789", "2024-03-20");
+    const qint64 written = addLine(1, "101", "1203", "11", "352-1234-5678-93", 30000);
+    FakeLink link;
+    auto f = flow(exchange::ModeSend, link);
+    f->Activate();
+    ASSERT_TRUE(f->ready()) << f->message().toStdString();
+    // Entered into the batch while the request file waited for the Send button.
+    const qint64 late = addLine(1, "101", "1204", "13", "301-0123-4567-81", 5000);
+    f->SendClick();
+    EXPECT_EQ(f->outcome(), Outcome::Done) << f->message().toStdString();
+    EXPECT_EQ(states(), "1|2");
+    EXPECT_EQ(lineStates(), QString("%1|2\n%2|1").arg(written).arg(late));
+}
+
 TEST_F(Flow, ASendRecordsOnlyWhatThisRunWrote)
 {
     addMonth();

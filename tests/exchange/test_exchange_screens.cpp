@@ -62,8 +62,8 @@ TEST_F(Screens, TheTransmissionWindowSendsOnceShown)
     EXPECT_EQ(screen.listLabel()->text(), QStringLiteral("송신 자료 내역 : "));
     EXPECT_EQ(screen.counter()->text(), "1 / 2");
     ASSERT_EQ(screen.grid()->rowCount(), 2);
-    EXPECT_EQ(rowTexts(screen.grid(), 1),
-              (QStringList{QStringLiteral("푸른마을아파트"), "Veltrin", "AB100", "2", "\\40,000"}));
+    EXPECT_EQ(rowTexts(screen.grid(), 1), (QStringList{QStringLiteral("푸른마을아파트"), "Veltrin",
+                                                       "AB100", "2", QStringLiteral("₩40,000")}));
     EXPECT_EQ(screen.grid()->item(1, 4)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
     EXPECT_EQ(screen.grid()->item(1, 0)->textAlignment(), int(Qt::AlignCenter));
     EXPECT_EQ(screen.messageLine()->text(), QStringLiteral("\"송신\" 버튼을 누르세요."));

@@ -1,9 +1,12 @@
 #include "platform/zip_archive.h"
 #include "reports/spreadsheet_reader.h"
 #include "shell/codec.h"
+#include "shell/workspace.h"
 #include "tests/support/workspace_fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
@@ -35,10 +38,9 @@ protected:
 
 TEST_F(SpreadsheetReader, FirstSheetOfEachFormatAsTexts)
 {
-    const SheetRows expected = {{"이름", "계좌번호", "금액"},
-                                {"홍길동", "0123456789", "150000"},
-                                {"", "", ""},
-                                {"", "", "12.5"}};
+    // Rows as the sheet has them: an empty row is empty, none is padded.
+    const SheetRows expected = {
+        {"이름", "계좌번호", "금액"}, {"홍길동", "0123456789", "150000"}, {}, {"", "", "12.5"}};
     QString error;
     const auto xlsx = ReadFirstSheet(writeXlsx("a.xlsx"), &error);
     ASSERT_TRUE(xlsx) << error.toStdString();
@@ -122,8 +124,8 @@ TEST_F(SpreadsheetReader, ForgedPartSizesAreRefusedBeforeParsing)
     };
     // The first part's size, in its local header (4 bytes earlier) as well,
     // so that the archive stays consistent.
-    for (const Forgery& f : {Forgery{"packed.xlsx", 20, 0xFFFFF74Fu},
-                             Forgery{"unpacked.xlsx", 24, 0x7FFFFFFFu}}) {
+    for (const Forgery& f :
+         {Forgery{"packed.xlsx", 20, 0xFFFFF74Fu}, Forgery{"unpacked.xlsx", 24, 0x7FFFFFFFu}}) {
         QByteArray forged = good;
         for (int i = 0; i < 4; ++i) {
             forged[central + f.offset + i] = char((f.value >> (8 * i)) & 0xFF);
@@ -132,9 +134,147 @@ TEST_F(SpreadsheetReader, ForgedPartSizesAreRefusedBeforeParsing)
         writeFile(f.name, forged);
         QString error;
         EXPECT_FALSE(ReadFirstSheet(path(f.name), &error)) << f.name;
-        EXPECT_TRUE(error.startsWith(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path(f.name)) ||
-                    error == QStringLiteral("파일이 너무 큽니다: ") + path(f.name))
+        EXPECT_TRUE(
+            error.startsWith(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path(f.name)) ||
+            error == QStringLiteral("파일이 너무 큽니다: ") + path(f.name))
             << error.toStdString();
+    }
+}
+
+// Files that LibreOffice Calc saved (tests/data/libreoffice/make_fixtures.sh
+// made them) read as the file they were made from: the consent part of the
+// consent sheets, every row of the lines export.
+TEST_F(SpreadsheetReader, LibreOfficeFilesReadAsTheirOriginals)
+{
+    // The import trims every cell, and the ods filter reads a run of
+    // spaces as one.
+    const auto trimmed = [](SheetRows rows) {
+        for (QStringList& row : rows)
+            for (QString& cell : row)
+                cell = cell.trimmed();
+        return rows;
+    };
+    const QDir dir(PELMAR_SHEET_FIXTURES);
+    const auto read = [&](const QString& name) {
+        QString error;
+        const auto rows = ReadFirstSheet(dir.filePath(name), &error);
+        EXPECT_TRUE(rows) << name.toStdString() << ": " << error.toStdString();
+        return rows.value_or(SheetRows{});
+    };
+    struct Case
+    {
+        const char* original;
+        const char* base; // of the files LibreOffice saved
+        bool wholeSheet;
+    };
+    const QStringList every = {"ods", "xlsx", "xls", "csv", "cp949.csv"};
+    for (const Case& c :
+         {Case{"template.xlsx", "template", false}, Case{"filled.csv", "filled", false},
+          Case{"filled.csv", "odd", false}, Case{"lines.xlsx", "lines", true}}) {
+        const SheetRows original = read(c.original);
+        ASSERT_GE(original.size(), 2) << c.original;
+        for (const QString& suffix : every) {
+            const QString name = QString("%1.lo.%2").arg(c.base, suffix);
+            if (!dir.exists(name))
+                continue;
+            SCOPED_TRACE(name.toStdString());
+            const SheetRows saved = read(name);
+            if (c.wholeSheet)
+                EXPECT_EQ(saved, original);
+            else
+                EXPECT_EQ(trimmed(reports::PreviewRows(saved, 10)),
+                          trimmed(reports::PreviewRows(original, 10)));
+        }
+    }
+}
+
+// The program's side of the reading process: whatever ends it or comes out
+// of it other than a whole answer is an unreadable file, not a crash.
+TEST_F(SpreadsheetReader, AReaderThatDiesOrBabblesMeansAnUnreadableFile)
+{
+    writeFile("a.csv", "이름,금액\n홍길동,100\n");
+    QProcess real;
+    real.start(reports::SheetReaderProgram(), {path("a.csv")});
+    ASSERT_TRUE(real.waitForFinished(60000));
+    const QByteArray answer = real.readAllStandardOutput();
+    std::optional<SheetRows> rows;
+    QString error;
+    ASSERT_TRUE(reports::ReadSheetAnswer(answer, rows, error));
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(*rows, SheetRows({{"이름", "금액"}, {"홍길동", "100"}}));
+    writeFile("answer", answer.left(answer.size() - 2));
+
+    struct Case
+    {
+        const char* name;
+        QByteArray script; // the stand-in reader, or nothing for none
+    } cases[] = {
+        {"crash", "#!/bin/sh\nkill -SEGV $$\n"},
+        {"abort after a partial answer",
+         "#!/bin/sh\nhead -c 20 " + path("answer").toUtf8() + "\nkill -ABRT $$\n"},
+        {"cut answer", "#!/bin/sh\ncat " + path("answer").toUtf8() + "\n"},
+        {"noise", "#!/bin/sh\necho 이름,금액\n"},
+        {"failure", "#!/bin/sh\nexit 1\n"},
+        {"missing", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString dir = path(QString("shipped-%1/").arg(&c - cases));
+        QDir().mkpath(dir);
+        if (!c.script.isEmpty()) {
+            QFile f(dir + "pelmar-sheet");
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.script);
+            f.close();
+            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        shell::SetShippedDir(dir);
+        error.clear();
+        EXPECT_FALSE(ReadFirstSheet(path("a.csv"), &error));
+        EXPECT_EQ(error, "파일을 읽을 수 없습니다.");
+    }
+    shell::SetShippedDir(shell::ExecutableDir());
+    EXPECT_TRUE(ReadFirstSheet(path("a.csv")));
+}
+
+// Rows come as the sheet has them, whatever the widest row; a sheet beyond
+// the limits is refused whole, not cut, and before its rows are built.
+TEST_F(SpreadsheetReader, RaggedRowsAsTheyAreAndOversizedSheetsRefused)
+{
+    QByteArray ragged;
+    for (int c = 0; c < reports::kMaxSheetColumns; ++c)
+        ragged += (c ? "," : "") + QByteArray::number(c);
+    ragged += "\n" + QByteArray("x\n").repeated(reports::kMaxSheetRows - 1);
+    writeFile("ragged.csv", ragged);
+    QString error;
+    const auto rows = ReadFirstSheet(path("ragged.csv"), &error);
+    ASSERT_TRUE(rows) << error.toStdString();
+    ASSERT_EQ(rows->size(), reports::kMaxSheetRows);
+    EXPECT_EQ(rows->first().size(), reports::kMaxSheetColumns);
+    EXPECT_EQ(rows->last(), QStringList{"x"});
+
+    writeFile("rows.csv", ragged + "x\n");
+    writeFile("columns.csv", QByteArray("a,").repeated(reports::kMaxSheetColumns) + "a\n");
+    const int width = 250; // rows within the limits, their cells beyond
+    writeFile("cells.csv", (QByteArray("1,").repeated(width - 1) + "1\n")
+                               .repeated(int(reports::kMaxSheetCells / width) + 1));
+    // A million empty rows and a cell: the file is small, the sheet is not.
+    writeFile("content.xml",
+              R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2">
+<office:body><office:spreadsheet><table:table table:name="S">
+<table:table-row table:number-rows-repeated="1000000"><table:table-cell/></table:table-row>
+<table:table-row><table:table-cell office:value-type="float" office:value="1"/></table:table-row>
+</table:table></office:spreadsheet></office:body></office:document-content>)");
+    writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
+    ASSERT_TRUE(platform::CreateZip(path("rows.ods"), {path("mimetype"), path("content.xml")}).ok);
+    for (const char* name : {"rows.csv", "columns.csv", "cells.csv", "rows.ods"}) {
+        error.clear();
+        EXPECT_FALSE(ReadFirstSheet(path(name), &error)) << name;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("시트가 너무 큽니다: ") + path(name)))
+            << name << ": " << error.toStdString();
     }
 }
 
@@ -149,12 +289,8 @@ TEST(NumberText, ReadsAsTheSheetShowsIt)
 
 TEST(PreviewRows, StartAtTheTitleRowAndSkipRowsWithoutAFirstCell)
 {
-    const SheetRows sheet = {{"<주의>", "x", "y"},
-                             {"", "", ""},
-                             {"메모", "", ""},
-                             {" 이름 ", "계좌", "금액"},
-                             {"홍길동", "1", "2"},
-                             {"", "3", "4"},
+    const SheetRows sheet = {{"<주의>", "x", "y"},       {"", "", ""},         {"메모", "", ""},
+                             {" 이름 ", "계좌", "금액"}, {"홍길동", "1", "2"}, {"", "3", "4"},
                              {"김철수", "5", "6"}};
     EXPECT_EQ(reports::PreviewRows(sheet, 2),
               SheetRows({{" 이름 ", "계좌"}, {"홍길동", "1"}, {"김철수", "5"}}));

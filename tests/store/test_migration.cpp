@@ -1,6 +1,7 @@
 #include "shell/workspace.h"
 #include "store/blank_database.h"
 #include "store/database.h"
+#include "store/integrity.h"
 #include "store/migration.h"
 #include "store/schema.h"
 #include "store/tdm1.h"
@@ -59,18 +60,56 @@ class Migration : public testing_support::WorkspaceTest
 protected:
     QString dbFile() const { return TDM1::DatabaseFile(shell::Paths().dataDir); }
 
+    // Statements as another SQLite tool runs them: none of the program's checks.
+    void outside(const QStringList& statements)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "outside");
+            db.setDatabaseName(dbFile());
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            for (const QString& sql : statements)
+                ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << " " << q.lastError().text().toStdString();
+        }
+        QSqlDatabase::removeDatabase("outside");
+    }
+
+    // The tables of the oldest layout; with `functionChecks` as an earlier
+    // release of this program wrote them, every text size checked by a
+    // function only the program has.
+    static void createOldest(QSqlDatabase& db, const TableDef& t, bool functionChecks)
+    {
+        if (!functionChecks) {
+            ASSERT_TRUE(CreateTable(db, t, Layout::Oldest));
+            return;
+        }
+        QStringList columns;
+        for (const FieldDef& f : t.fields) {
+            if (f.addedByMigration)
+                continue;
+            QString sql = ColumnSql(t.name, f);
+            if (f.type == FieldType::String)
+                sql += QString(" CONSTRAINT %1_%2_len CHECK (%2 IS NULL OR cp949_len(%2) <= %3)")
+                           .arg(t.name, f.name)
+                           .arg(f.size);
+            columns.append(sql);
+        }
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("CREATE TABLE " + t.name + " (" + columns.join(", ") + ")"));
+        for (const QString& sql : CreateIndexSql(t, Layout::Oldest))
+            ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+    }
+
     // A data directory as the oldest release left it, with real rows.
-    void makeOldest(bool withConsents = false)
+    void makeOldest(bool withConsents = false, bool functionChecks = false)
     {
         QDir().mkpath(shell::Paths().dataDir);
         ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok);
         {
             QSqlDatabase db = QSqlDatabase::database("legacy");
-            for (const TableDef& t : Tables()) {
-                if (!t.createdByMigration) {
-                    ASSERT_TRUE(CreateTable(db, t, Layout::Oldest));
-                }
-            }
+            for (const TableDef& t : Tables())
+                if (!t.createdByMigration)
+                    createOldest(db, t, functionChecks);
             QSqlQuery q(db);
             const char* rows[] = {
                 "INSERT INTO Apt1 (AptID, GiganID, IcheDate, State, TotNo, TotMoney) VALUES (1, 'A0000001', '2008-11-25', 3, 2, 150000)",
@@ -91,8 +130,7 @@ protected:
                 ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << sql << " " << q.lastError().text().toStdString();
             if (withConsents) {
                 // A release in between: consents without the display number.
-                TableDef tong = *FindTable("TongRegister");
-                ASSERT_TRUE(CreateTable(db, tong, Layout::Oldest));
+                createOldest(db, *FindTable("TongRegister"), functionChecks);
                 const char* consents[] = {
                     "INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES ('A0000001', '11', '123-45-678901234', 'P1', 0)",
                     "INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES ('A0000001', '04', '1234-56', 'P2', 2)",
@@ -143,6 +181,8 @@ TEST_F(Migration, OldestLayoutComesOutCurrentWithEveryRow)
               QStringList{QStringLiteral("출금동의011")});
     EXPECT_EQ(column(db, "SELECT Bigo FROM Apt2 WHERE Dong='101'"), QStringList{QStringLiteral("홍길동")});
     EXPECT_EQ(column(db, "SELECT count(*) FROM Apt2"), QStringList{"2"});
+    // Every lookup of an institution passes an APID10 value.
+    EXPECT_EQ(column(db, "SELECT name FROM pragma_index_info('APIDIX')"), QStringList{"APID10"});
 
     EXPECT_TRUE(dm.OpenTables());
     EXPECT_EQ(dm.BankName("04"), QStringLiteral("국민은행"));
@@ -203,19 +243,55 @@ TEST_F(Migration, OldRowsBeyondTodaysLimitsDoNotStopIt)
 {
     makeOldest(true);
     {
-        // A consent an older release accepted with a name longer than the
-        // field allows today.
-        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
-        QSqlQuery q(QSqlDatabase::database("x"));
-        ASSERT_TRUE(q.exec("PRAGMA ignore_check_constraints=ON"));
-        ASSERT_TRUE(q.exec("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, NAME) "
-                           "VALUES ('A0000001', '04', '55-66', 'P0', '" + QString(30, 'n') + "')"));
+        // A consent an older release (or another tool) wrote with a name
+        // longer than the field allows today.
+        outside({"INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, NAME) "
+                 "VALUES ('A0000001', '04', '55-66', 'P0', '" + QString(30, 'n') + "')"});
     }
-    CloseDatabase("x");
     TDM1 dm(ui);
     QSqlDatabase db = prepared(dm);
     EXPECT_EQ(column(db, "SELECT NapbuNO || '=' || DisplayBankno FROM TongRegister ORDER BY NapbuNO"),
               (QStringList{"P0=00000000005566", "P1=12345678901234", "P2=00000000123456", "P3=12345678901234"}));
+}
+
+TEST_F(Migration, FunctionChecksOfAnEarlierReleaseGoAndEveryRowStays)
+{
+    makeOldest(true, true);
+    {
+        // The last line was deleted: its number must not be handed out again.
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        QSqlQuery q(QSqlDatabase::database("x"));
+        ASSERT_TRUE(q.exec("INSERT INTO Apt2 (Apt2ID, AptID, Dong) VALUES (40, 1, '999')"));
+        ASSERT_TRUE(q.exec("DELETE FROM Apt2 WHERE Apt2ID = 40"));
+    }
+    CloseDatabase("x");
+    TDM1 dm(ui);
+    QSqlDatabase db = prepared(dm);
+    EXPECT_TRUE(ui.messages().isEmpty());
+    EXPECT_EQ(column(db, "SELECT name FROM sqlite_master WHERE sql LIKE '%cp949_len%'"), QStringList{});
+    EXPECT_TRUE(CheckLayout(db).isEmpty()) << CheckLayout(db).join('\n').toStdString();
+    EXPECT_EQ(column(db, "SELECT name FROM pragma_index_info('APIDIX')"), QStringList{"APID10"});
+    EXPECT_EQ(column(db, "SELECT Apt2ID || Dong || ifnull(Bigo, '') || ResultID4 FROM Apt2 ORDER BY rowid"),
+              (QStringList{QStringLiteral("1101홍길동00"), "210210"}));
+    EXPECT_EQ(column(db, "SELECT seq FROM sqlite_sequence WHERE name = 'Apt2'"), QStringList{"40"});
+    EXPECT_EQ(column(db, "SELECT Name || APID10 FROM UserCode ORDER BY rowid"),
+              (QStringList{QStringLiteral("푸른마을아파트A0000001"), QStringLiteral("햇살아파트A0000002")}));
+    EXPECT_EQ(column(db, "SELECT NapbuNO || DisplayBankno FROM TongRegister ORDER BY rowid"),
+              (QStringList{"P112345678901234", "P200000000123456", "P312345678901234"}));
+
+    // The program's own writes keep their limits, on rebuilt and new tables.
+    QSqlQuery q(db);
+    EXPECT_FALSE(q.exec("UPDATE Apt2 SET Dong = '가나다' WHERE Dong = '101'"));
+    EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), "Dong 항목의 길이가 너무 깁니다. (최대 4 바이트)");
+    EXPECT_FALSE(q.exec("INSERT INTO Evidential (BANKCD, CUSTNO, CMSSERIALNO, ACCTNO) VALUES ('04', 'C', 'S', '" +
+                        QString(19, '1') + "')"));
+    EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), "ACCTNO 항목의 길이가 너무 깁니다. (최대 18 바이트)");
+    EXPECT_TRUE(q.exec("UPDATE UserCode SET APID10 = 'A000000001' WHERE APID10 = 'A0000001'"));
+    dm.Close();
+
+    // Any SQLite tool writes the file.
+    outside({"UPDATE Apt1 SET Bigo = 'repaired' WHERE AptID = 1", "UPDATE Apt2 SET Kita = 'x' WHERE Apt2ID = 2",
+             "INSERT INTO Apt2 (AptID, Dong) VALUES (1, '103')"});
 }
 
 TEST_F(Migration, RefusedDisplayBanknoRowIsSkippedAndTheRestFilled)

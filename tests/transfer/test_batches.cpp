@@ -3,6 +3,7 @@
 #include "shell/codec.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/batches.h"
+#include "transfer/groups.h"
 #include "transfer/lines.h"
 
 using namespace transfer;
@@ -58,6 +59,39 @@ TEST_F(Batch, TransferDateWindowAndHolidays)
         }
     }
     EXPECT_EQ(count("SELECT Count(*) FROM Apt1"), 2);
+}
+
+TEST_F(Batch, TwoProgramsCreatingAtOnceNeverShareANumber)
+{
+    // A second program on the same database; both screens are entering a
+    // new batch and a new group, and both show the same next number.
+    store::TDM1 other(ui);
+    ASSERT_TRUE(other.Connect(shell::Paths().dataDir));
+    Batches mine(*dm, ui);
+    Batches theirs(other, ui);
+    TransferBatch a = validBatch(mine);
+    TransferBatch b = validBatch(theirs);
+    ASSERT_EQ(a.AptID, b.AptID);
+    ASSERT_TRUE(mine.Save(a, true).saved);
+    ASSERT_TRUE(theirs.Save(b, true).saved);
+    EXPECT_NE(a.AptID, b.AptID);
+    EXPECT_EQ(count("SELECT Count(DISTINCT AptID) FROM Apt1"), 2);
+    // The copy made by the other program gets a number of its own too.
+    const std::optional<int> copy = theirs.Copy(a.AptID, false);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(count("SELECT Count(DISTINCT AptID) FROM Apt1"), 3);
+
+    Groups myGroups(*dm, ui);
+    Groups theirGroups(other, ui);
+    TransferGroup g = *myGroups.NewGroup();
+    TransferGroup h = *theirGroups.NewGroup();
+    ASSERT_EQ(g.AptID, h.AptID);
+    g.Pass = h.Pass = "pw1234";
+    ASSERT_TRUE(myGroups.Save(g, true).saved);
+    ASSERT_TRUE(theirGroups.Save(h, true).saved);
+    EXPECT_NE(g.AptID, h.AptID);
+    EXPECT_EQ(count("SELECT Count(DISTINCT AptID) FROM GroupAp1"), 2);
+    EXPECT_EQ(myGroups.Find(g.AptID)->AptID, g.AptID);
 }
 
 TEST_F(Batch, NewBatchDefaultsAndRefusalWithoutInstitutions)

@@ -110,7 +110,7 @@ TEST_F(Lines, SavedLineGetsItsSortValuesAndPayerNumber)
     EXPECT_EQ(stored.BankNo, "1234");
     EXPECT_EQ(stored.DongInt, 0);
     EXPECT_EQ(stored.NapbuNo, "A동12");
-    EXPECT_EQ(stored.MBankNo, "");
+    EXPECT_EQ(stored.MBankNo, "1234"); // no display form: shown as stored
     EXPECT_EQ(count("SELECT Count(*) FROM Apt2"), 1);
 }
 

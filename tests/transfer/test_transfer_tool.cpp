@@ -35,11 +35,17 @@ protected:
         sql("INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES "
             "('푸른마을아파트', 'A123456789', 'pw1234', '301-1234-5678-91')");
     }
-    ToolRun tool(const QStringList& args)
+    ToolRun tool(const QStringList& args, const QString& locale = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
+        if (!locale.isEmpty()) {
+            // Qt takes the locale from these, whether or not the system
+            // has generated it.
+            env.insert("LC_ALL", locale);
+            env.insert("LANG", locale);
+        }
         p.setProcessEnvironment(env);
         p.setProgram(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool");
         p.setArguments(QStringList{"--home", ws} + args);
@@ -158,13 +164,25 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "pdftotext comes with scripts/setup";
-    QProcess p;
-    p.start("pdftotext", {"-enc", "UTF-8", "-layout", ws + "/lines.pdf", "-"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    // The extracted text keeps the gaps of spaced captions as blanks or
-    // control characters; only the words are compared.
-    const QString pdf = QString::fromUtf8(p.readAllStandardOutput())
-                            .remove(QRegularExpression("[ \\x01-\\x08\\x0b\\x0e-\\x1f]"));
+    const auto pdfText = [&](const QString& mode) {
+        QProcess p;
+        p.start("pdftotext", {"-enc", "UTF-8", mode, ws + "/lines.pdf", "-"});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // The text copies and searches as it reads: blanks are blanks, never
+    // control characters.
+    const QRegularExpression control("[\\x00-\\x08\\x0b\\x0e-\\x1f]");
+    const QString layout = pdfText("-layout");
+    EXPECT_FALSE(layout.contains(control)) << layout.left(400).toStdString();
+    EXPECT_TRUE(layout.contains("Veltrin 이체 자료"));
+    const QString raw = pdfText("-raw");
+    EXPECT_FALSE(raw.contains(control));
+    EXPECT_TRUE(raw.contains("동 호 입 주 자 예금주명 은 행 명 계 좌 번 호"))
+        << raw.left(400).toStdString();
+    EXPECT_TRUE(raw.contains("- 1 -"));
+    // The words, whatever the reader makes of the gaps between them.
+    const QString pdf = QString(layout).remove(' ');
     const int pages = int(pdf.count('\f'));
     EXPECT_GE(pages, 2);
     EXPECT_TRUE(pdf.contains(QString("-%1-").arg(pages)));
@@ -181,6 +199,168 @@ TEST_F(TransferTool, OutputCommandsWriteWhatTheScreensWrite)
 
     EXPECT_EQ(tool({"print", "--batch", "9", "--pdf", ws + "/x.pdf"}).exitCode, 1);
     EXPECT_EQ(tool({"export-lines", "--batch", "1"}).exitCode, 2);
+}
+
+// Cells of a CSV line; quoted ones keep their quotes, so that text cells can
+// be told from number and date cells.
+QStringList csvCells(const QString& line)
+{
+    QStringList cells;
+    QString cell;
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        if (c == ',' && !quoted) {
+            cells.append(cell);
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    cells.append(cell);
+    return cells;
+}
+
+TEST_F(TransferTool, ExportsSumAndSortInTheSpreadsheetProgram)
+{
+    if (QStandardPaths::findExecutable("soffice").isEmpty())
+        GTEST_SKIP() << "LibreOffice comes with scripts/setup";
+    ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, IcheYebu, NapbuNo, State, "
+        "Bigo) VALUES (1, '007', '0101', '04', '0012345678', 1234567, 'Z', '000123', 1, '홍길동'), "
+        "(1, '101', '1203', '11', '3011234567891', 50000, 'Z', '1011203', 1, '김'), "
+        "(1, '102', '1', '11', '3011234567891', 900, 'Z', '1021', 1, '이')");
+    sql("UPDATE Apt1 SET TotNo = 3, TotMoney = (SELECT sum(IcheMoney) FROM Apt2)");
+    sql("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, JuminNO, "
+        "Senddate, Receivedate) VALUES ('A123456789', '04', '0012345678', '000123', 2, '홍길동', "
+        "'0101013', '2024-03-01 10:00:00', '2024-03-04 09:00:00')");
+    ASSERT_EQ(tool({"export-lines", "--batch", "1", ws + "/lines.xlsx"}).exitCode, 0);
+    ASSERT_EQ(tool({"export-consents", ws + "/consents.xlsx"}).exitCode, 0);
+    const QString total =
+        tool({"lines", "--batch", "1"}).out.section("의뢰\t", 1).section('\n', 0, 0);
+    ASSERT_EQ(total, "3\t1285467");
+
+    // Saved as CSV by the spreadsheet program itself: text cells quoted,
+    // numbers and dates not; once as values, once as shown.
+    const auto convert = [&](bool asShown) {
+        QProcess p;
+        p.start("soffice",
+                {"-env:UserInstallation=file://" + home() + "lo", "--headless", "--convert-to",
+                 QString("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,%1")
+                     .arg(asShown ? "true" : "false"),
+                 "--outdir", ws + (asShown ? "/shown" : "/values"), ws + "/lines.xlsx",
+                 ws + "/consents.xlsx"});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        QList<QList<QStringList>> sheets;
+        for (const char* name : {"/lines.csv", "/consents.csv"}) {
+            QFile f(ws + (asShown ? "/shown" : "/values") + name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+            QList<QStringList> rows;
+            for (const QString& line :
+                 QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts))
+                rows.append(csvCells(line.trimmed()));
+            sheets.append(rows);
+        }
+        return sheets;
+    };
+    const auto values = convert(false);
+    ASSERT_EQ(values[0].size(), 4);
+    qint64 sum = 0;
+    for (int r = 1; r < 4; ++r) {
+        bool number = false;
+        sum += values[0][r][9].toLongLong(&number);
+        EXPECT_TRUE(number) << values[0][r][9].toStdString();
+    }
+    EXPECT_EQ(sum, 1285467);
+    EXPECT_EQ(values[0][1].mid(1, 7),
+              (QStringList{"\"007\"", "\"0101\"", "\"홍길동\"", "\"04\"", "\"국민은행\"",
+                           "\"0012345678\"", "\"000123\""}));
+    ASSERT_EQ(values[1].size(), 2);
+    EXPECT_EQ(values[1][1].mid(2, 7),
+              (QStringList{"\"A123456789\"", "\"04\"", "\"0012345678\"", "\"000123\"",
+                           "\"0101013\"", "2024-03-01", "2024-03-04"}));
+    const auto shown = convert(true);
+    EXPECT_EQ(shown[0][1][9], "\"1,234,567\"");
+    EXPECT_EQ(shown[1][1][7], "2024-03-01");
+}
+
+TEST_F(TransferTool, TextOutputReadsTheSameUnderEveryLocale)
+{
+    ASSERT_EQ(newBatch("2024-03-25").exitCode, 0);
+    // The second account has no display form under the account rules.
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
+        "State, Rdate, Sdate, Stime, Bigo) VALUES "
+        "(1, '101', '1203', '11', '3011234567891', '2026-12-11', 150000, 'Y', 3, '2026-12-14', "
+        "'2026-12-09', '16:32:07', '홍길동'), "
+        "(1, '102', '1', '04', '1234567890', '2026-12-11', 50000, 'Z', 1, NULL, NULL, NULL, '김')");
+    const QString file = ws + "/Rendal.txt";
+    QByteArray first;
+    for (const char* locale : {"C", "en_US.UTF-8", "ko_KR.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        QFile::remove(file);
+        const ToolRun r = tool({"text-output", "--batch", "1"}, locale);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QByteArray bytes = readFile("branch/Rendal.txt");
+        const QStringList lines = shell::FromCp949(bytes).split("\r\n");
+        ASSERT_EQ(lines.size(), 4); // header, two lines, the empty rest
+        const QStringList line1 = lines[1].split(';');
+        const QStringList line2 = lines[2].split(';');
+        ASSERT_EQ(line1.size(), 18);
+        EXPECT_EQ(line1[6], "301-1234-5678-91  ");
+        EXPECT_EQ(line1[7], "2026-12-11");
+        EXPECT_EQ(line1[14], "2026-12-14");
+        EXPECT_EQ(line1[15], "2026-12-09");
+        EXPECT_EQ(line1[16], "16:32:07  ");
+        EXPECT_EQ(line2[6], "1234567890        "); // as stored
+        EXPECT_EQ(line2[14], "          ");
+        if (first.isEmpty())
+            first = bytes;
+        EXPECT_EQ(bytes, first);
+    }
+
+    // An existing file is replaced only when the user says so.
+    writeFile("branch/Rendal.txt", "keep");
+    ToolRun r = tool({"text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains("파일 \"" + file + "\"가 이미 존재합니다.")) << r.err.toStdString();
+    r = tool({"--no", "text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readFile("branch/Rendal.txt"), "keep");
+    r = tool({"--yes", "text-output", "--batch", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readFile("branch/Rendal.txt"), first);
+}
+
+TEST_F(TransferTool, TheSqliteToolRepairsRowsAndCheckNamesWhatIsTooLong)
+{
+    if (QStandardPaths::findExecutable("sqlite3").isEmpty())
+        GTEST_SKIP() << "sqlite3 comes with scripts/setup";
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    sql("INSERT INTO Apt2 (AptID, Dong, Ho, BankCode, BankNo, IcheMoney, State, Bigo) VALUES "
+        "(1, '101', '1203', '11', '3011234567891', 150000, 1, '홍길동')");
+    // Repairs as the help desk makes them, with the sqlite3 tool.
+    const auto sqlite3 = [&](const QString& statement) {
+        QProcess p;
+        p.start("sqlite3", {ws + "/Data/Pelmar.db", statement});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::number(p.exitCode()) + QString::fromUtf8(p.readAllStandardError());
+    };
+    EXPECT_EQ(sqlite3("UPDATE Apt1 SET State = 1, Bigo = '확인' WHERE AptID = 1"), "0");
+    EXPECT_EQ(sqlite3("UPDATE Apt2 SET Bigo = '홍길순', Kita = '홍길동' WHERE AptID = 1"), "0");
+    ToolRun r = tool({"check"});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+
+    // Values beyond their field's byte limit: each named by table, row and column.
+    EXPECT_EQ(sqlite3("UPDATE Apt1 SET Bigo = '" + QString(41, QChar(0xD655)) + "' WHERE AptID = 1"), "0");
+    EXPECT_EQ(sqlite3("UPDATE Apt2 SET Dong = '가나다', Kita = '" + QString(21, 'k') + "'"), "0");
+    r = tool({"check"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out.split('\n', Qt::SkipEmptyParts),
+              (QStringList{"problem value Apt1 AptID=1,rowid=1 Bigo: 82 bytes (max 80)",
+                           "problem value Apt2 Apt2ID=1 Dong: 6 bytes (max 4)",
+                           "problem value Apt2 Apt2ID=1 Kita: 21 bytes (max 20)"}));
+    EXPECT_TRUE(r.err.contains("자료 파일에 오류가 있습니다.")) << r.err.toStdString();
 }
 
 TEST_F(TransferTool, ImportLinesAndConsentsPrintTheirCounts)

@@ -1,0 +1,1067 @@
+#include "reports/sheet_file.h"
+
+#include "platform/zip_archive.h"
+#include "shell/codec.h"
+
+#include <QDataStream>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QIODevice>
+#include <QStringDecoder>
+#include <QXmlStreamReader>
+
+#include <freexl.h>
+#include <orcus/orcus_csv.hpp>
+#include <orcus/orcus_ods.hpp>
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/spreadsheet/import_interface_view.hpp>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace reports {
+namespace {
+
+constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
+// A workbook is a zip archive whose parts the parser reads whole into
+// memory at the sizes they declare; a forged size would take gigabytes.
+constexpr qint64 kMaxUnpackedBytes = 256ll * 1024 * 1024;
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QString tooLargeText(const QString& path)
+{
+    return QString("시트가 너무 큽니다: %1\n%2행, %3열, 셀 %4개까지 읽을 수 있습니다.")
+        .arg(path)
+        .arg(kMaxSheetRows)
+        .arg(kMaxSheetColumns)
+        .arg(kMaxSheetCells);
+}
+
+// Thrown out of the parser as soon as the sheet passes a limit, so that a
+// hostile file is given up at once rather than read to its end.
+struct SheetTooLarge
+{
+};
+
+namespace iface = orcus::spreadsheet::iface;
+using orcus::spreadsheet::col_t;
+using orcus::spreadsheet::row_t;
+
+// The cells as the sheet has them: a row grows only to its last non-empty
+// cell, so a ragged sheet costs what its cells cost.
+class CellTable
+{
+public:
+    void set(row_t row, col_t col, QString text)
+    {
+        if (row < 0 || col < 0 || text.isEmpty())
+            return;
+        if (row >= kMaxSheetRows || col >= kMaxSheetColumns || ++m_cells > kMaxSheetCells) {
+            m_tooLarge = true;
+            throw SheetTooLarge{};
+        }
+        if (m_rows.size() <= row)
+            m_rows.resize(row + 1);
+        QStringList& r = m_rows[row];
+        if (r.size() <= col)
+            r.resize(col + 1);
+        r[col] = std::move(text);
+    }
+    // A cell read before, shown otherwise once the whole file is known.
+    void replace(row_t row, col_t col, QString text)
+    {
+        if (row >= 0 && row < m_rows.size() && col >= 0 && col < m_rows[row].size())
+            m_rows[row][col] = std::move(text);
+    }
+    bool tooLarge() const { return m_tooLarge; }
+    SheetRows take() { return std::move(m_rows); }
+
+private:
+    SheetRows m_rows;
+    qint64 m_cells = 0;
+    bool m_tooLarge = false;
+};
+
+void dropBlankTail(SheetRows& rows)
+{
+    while (!rows.isEmpty() && rows.last().join(QString()).trimmed().isEmpty())
+        rows.removeLast();
+}
+
+class SharedStrings : public iface::import_shared_strings
+{
+public:
+    size_t append(std::string_view s) override
+    {
+        m_strings.append(QString::fromUtf8(s.data(), qsizetype(s.size())));
+        return size_t(m_strings.size() - 1);
+    }
+    size_t add(std::string_view s) override { return append(s); }
+    void set_segment_font(size_t) override {}
+    void set_segment_bold(bool) override {}
+    void set_segment_italic(bool) override {}
+    void set_segment_font_name(std::string_view) override {}
+    void set_segment_font_size(double) override {}
+    void set_segment_font_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                                orcus::spreadsheet::color_elem_t,
+                                orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    void append_segment(std::string_view s) override
+    {
+        m_segments += QString::fromUtf8(s.data(), qsizetype(s.size()));
+    }
+    size_t commit_segments() override
+    {
+        m_strings.append(std::exchange(m_segments, QString()));
+        return size_t(m_strings.size() - 1);
+    }
+    QString at(size_t index) const
+    {
+        return index < size_t(m_strings.size()) ? m_strings[qsizetype(index)] : QString();
+    }
+
+private:
+    QStringList m_strings;
+    QString m_segments;
+};
+
+// Whether a number format shows a date: a day or a year outside quoted
+// text, escapes and bracketed colours or conditions.
+bool isDateCode(std::string_view code)
+{
+    bool quoted = false, bracket = false, escaped = false;
+    for (const char ch : code) {
+        if (escaped) {
+            escaped = false;
+            continue;
+        }
+        if (quoted) {
+            quoted = ch != '"';
+            continue;
+        }
+        if (bracket) {
+            bracket = ch != ']';
+            continue;
+        }
+        switch (ch) {
+        case '\\':
+            escaped = true;
+            break;
+        case '"':
+            quoted = true;
+            break;
+        case '[':
+            bracket = true;
+            break;
+        case ';':
+            return false; // only the first section decides
+        case 'y':
+        case 'Y':
+        case 'd':
+        case 'D':
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// The built-in number formats of a workbook that show a date (those of
+// the Korean and other East Asian editions included).
+bool isBuiltinDate(size_t id)
+{
+    return (id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) ||
+           (id >= 50 && id <= 58);
+}
+
+// The workbook's styles. Nothing of their look is kept, but every commit
+// gets its own index, as the filters go on to use them; of the cell
+// formats only whether each shows a date, so that a date cell of a
+// workbook that stores dates as numbers reads as a date.
+class Styles : public iface::import_styles
+{
+public:
+    bool isDate(size_t xf) const { return xf < m_xfIsDate.size() && m_xfIsDate[xf]; }
+
+    void set_font_count(size_t) override {}
+    void set_font_bold(bool) override {}
+    void set_font_italic(bool) override {}
+    void set_font_name(std::string_view) override {}
+    void set_font_size(double) override {}
+    void set_font_underline(orcus::spreadsheet::underline_t) override {}
+    void set_font_underline_width(orcus::spreadsheet::underline_width_t) override {}
+    void set_font_underline_mode(orcus::spreadsheet::underline_mode_t) override {}
+    void set_font_underline_type(orcus::spreadsheet::underline_type_t) override {}
+    void set_font_underline_color(orcus::spreadsheet::color_elem_t,
+                                  orcus::spreadsheet::color_elem_t,
+                                  orcus::spreadsheet::color_elem_t,
+                                  orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    void set_font_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                        orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    void set_strikethrough_style(orcus::spreadsheet::strikethrough_style_t) override {}
+    void set_strikethrough_type(orcus::spreadsheet::strikethrough_type_t) override {}
+    void set_strikethrough_width(orcus::spreadsheet::strikethrough_width_t) override {}
+    void set_strikethrough_text(orcus::spreadsheet::strikethrough_text_t) override {}
+    size_t commit_font() override { return m_fonts++; }
+
+    void set_fill_count(size_t) override {}
+    void set_fill_pattern_type(orcus::spreadsheet::fill_pattern_t) override {}
+    void set_fill_fg_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    void set_fill_bg_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    size_t commit_fill() override { return m_fills++; }
+
+    void set_border_count(size_t) override {}
+    void set_border_style(orcus::spreadsheet::border_direction_t,
+                          orcus::spreadsheet::border_style_t) override
+    {
+    }
+    void set_border_color(orcus::spreadsheet::border_direction_t, orcus::spreadsheet::color_elem_t,
+                          orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                          orcus::spreadsheet::color_elem_t) override
+    {
+    }
+    void set_border_width(orcus::spreadsheet::border_direction_t, double,
+                          orcus::length_unit_t) override
+    {
+    }
+    size_t commit_border() override { return m_borders++; }
+
+    void set_cell_hidden(bool) override {}
+    void set_cell_locked(bool) override {}
+    void set_cell_print_content(bool) override {}
+    void set_cell_formula_hidden(bool) override {}
+    size_t commit_cell_protection() override { return m_protections++; }
+
+    void set_number_format_count(size_t) override {}
+    void set_number_format_identifier(size_t id) override { m_formatId = id; }
+    void set_number_format_code(std::string_view s) override { m_formatIsDate = isDateCode(s); }
+    size_t commit_number_format() override
+    {
+        // A cell format names its number format by this identifier.
+        m_dateFormats.insert(m_formatId, m_formatIsDate);
+        m_formatId = 0;
+        m_formatIsDate = false;
+        return m_numberFormats++;
+    }
+
+    void set_cell_xf_count(size_t) override {}
+    void set_cell_style_xf_count(size_t) override {}
+    void set_dxf_count(size_t) override {}
+    void set_xf_font(size_t) override {}
+    void set_xf_fill(size_t) override {}
+    void set_xf_border(size_t) override {}
+    void set_xf_protection(size_t) override {}
+    void set_xf_number_format(size_t index) override { m_xfFormat = index; }
+    void set_xf_style_xf(size_t) override {}
+    void set_xf_apply_alignment(bool) override {}
+    void set_xf_horizontal_alignment(orcus::spreadsheet::hor_alignment_t) override {}
+    void set_xf_vertical_alignment(orcus::spreadsheet::ver_alignment_t) override {}
+    size_t commit_cell_xf() override
+    {
+        m_xfIsDate.push_back(m_dateFormats.value(m_xfFormat, isBuiltinDate(m_xfFormat)));
+        m_xfFormat = 0;
+        return m_xfIsDate.size() - 1;
+    }
+    size_t commit_cell_style_xf() override
+    {
+        m_xfFormat = 0;
+        return m_styleXfs++;
+    }
+    size_t commit_dxf() override
+    {
+        m_xfFormat = 0;
+        return m_dxfs++;
+    }
+
+    void set_cell_style_count(size_t) override {}
+    void set_cell_style_name(std::string_view) override {}
+    void set_cell_style_xf(size_t) override {}
+    void set_cell_style_builtin(size_t) override {}
+    void set_cell_style_parent_name(std::string_view) override {}
+    size_t commit_cell_style() override { return m_cellStyles++; }
+
+private:
+    size_t m_fonts = 0, m_fills = 0, m_borders = 0, m_protections = 0, m_numberFormats = 0;
+    size_t m_styleXfs = 0, m_dxfs = 0, m_cellStyles = 0;
+    size_t m_formatId = 0, m_xfFormat = 0;
+    bool m_formatIsDate = false;
+    QHash<size_t, bool> m_dateFormats;
+    std::vector<bool> m_xfIsDate;
+};
+
+// The day a date number counts from (the 1900 system unless the workbook
+// says otherwise).
+class GlobalSettings : public iface::import_global_settings
+{
+public:
+    void set_origin_date(int year, int month, int day) override
+    {
+        const QDate d(year, month, day);
+        if (d.isValid())
+            m_origin = d;
+    }
+    void set_default_formula_grammar(orcus::spreadsheet::formula_grammar_t grammar) override
+    {
+        m_grammar = grammar;
+    }
+    orcus::spreadsheet::formula_grammar_t get_default_formula_grammar() const override
+    {
+        return m_grammar;
+    }
+    void set_character_set(orcus::character_set_t) override {}
+    QDate origin() const { return m_origin; }
+
+private:
+    QDate m_origin{1899, 12, 30};
+    orcus::spreadsheet::formula_grammar_t m_grammar =
+        orcus::spreadsheet::formula_grammar_t::unknown;
+};
+
+QString dateTimeText(int year, int month, int day, int hour, int minute, double second)
+{
+    QString text = QString::asprintf("%04d-%02d-%02d", year, month, day);
+    if (hour || minute || second)
+        text += QString::asprintf(" %02d:%02d:%02d", hour, minute, int(second));
+    return text;
+}
+
+QString serialDateText(const QDate& origin, double value)
+{
+    if (!std::isfinite(value) || value < 0 || value > 2958465) // up to 9999-12-31
+        return NumberText(value);
+    const double days = std::floor(value);
+    const QDate date = origin.addDays(qint64(days));
+    const int seconds = int(std::lround((value - days) * 86400.0));
+    if (!date.isValid() || seconds >= 86400)
+        return NumberText(value);
+    return dateTimeText(date.year(), date.month(), date.day(), seconds / 3600, seconds / 60 % 60,
+                        seconds % 60);
+}
+
+// Column widths, hidden rows and columns, merged ranges: a hidden column
+// still holds its data, a merged range keeps its text in its first cell.
+class SheetProperties : public iface::import_sheet_properties
+{
+public:
+    void set_column_width(col_t, double, orcus::length_unit_t) override {}
+    void set_column_hidden(col_t, bool) override {}
+    void set_row_height(row_t, double, orcus::length_unit_t) override {}
+    void set_row_hidden(row_t, bool) override {}
+    void set_merge_cell_range(const orcus::spreadsheet::range_t&) override {}
+};
+
+class SheetView : public iface::import_sheet_view
+{
+public:
+    void set_sheet_active() override {}
+    void set_split_pane(double, double, const orcus::spreadsheet::address_t&,
+                        orcus::spreadsheet::sheet_pane_t) override
+    {
+    }
+    void set_frozen_pane(col_t, row_t, const orcus::spreadsheet::address_t&,
+                         orcus::spreadsheet::sheet_pane_t) override
+    {
+    }
+    void set_selected_range(orcus::spreadsheet::sheet_pane_t, orcus::spreadsheet::range_t) override
+    {
+    }
+};
+
+class NamedExpressions : public iface::import_named_expression
+{
+public:
+    void set_base_position(const orcus::spreadsheet::src_address_t&) override {}
+    void set_named_expression(std::string_view, std::string_view) override {}
+    void set_named_range(std::string_view, std::string_view) override {}
+    void commit() override {}
+};
+
+// Keeps the cached result of a formula cell, which is what the sheet shows.
+class FormulaResults : public iface::import_formula
+{
+public:
+    explicit FormulaResults(CellTable* table) : m_table(table) {}
+    void set_position(row_t row, col_t col) override
+    {
+        m_row = row;
+        m_col = col;
+        m_text.clear();
+    }
+    void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
+    void set_shared_formula_index(size_t) override {}
+    void set_result_string(std::string_view v) override
+    {
+        m_text = QString::fromUtf8(v.data(), qsizetype(v.size()));
+    }
+    void set_result_value(double v) override { m_text = NumberText(v); }
+    void set_result_bool(bool v) override { m_text = v ? "TRUE" : "FALSE"; }
+    void set_result_empty() override { m_text.clear(); }
+    void commit() override
+    {
+        if (m_table)
+            m_table->set(m_row, m_col, m_text);
+    }
+
+private:
+    CellTable* m_table;
+    row_t m_row = 0;
+    col_t m_col = 0;
+    QString m_text;
+};
+
+// The cached results of an array formula, cell by cell.
+class ArrayFormulaResults : public iface::import_array_formula
+{
+public:
+    explicit ArrayFormulaResults(CellTable* table) : m_table(table) {}
+    void set_range(const orcus::spreadsheet::range_t&) override {}
+    void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
+    void set_result_string(row_t row, col_t col, std::string_view v) override
+    {
+        put(row, col, QString::fromUtf8(v.data(), qsizetype(v.size())));
+    }
+    void set_result_value(row_t row, col_t col, double v) override { put(row, col, NumberText(v)); }
+    void set_result_bool(row_t row, col_t col, bool v) override
+    {
+        put(row, col, v ? "TRUE" : "FALSE");
+    }
+    void set_result_empty(row_t, col_t) override {}
+    void commit() override {}
+
+private:
+    void put(row_t row, col_t col, QString text)
+    {
+        if (m_table)
+            m_table->set(row, col, std::move(text));
+    }
+    CellTable* m_table;
+};
+
+class Sheet : public iface::import_sheet
+{
+public:
+    Sheet(CellTable* table, const SharedStrings& strings, const Styles& styles,
+          const GlobalSettings& settings)
+        : m_table(table), m_strings(strings), m_styles(styles), m_settings(settings),
+          m_formula(table), m_arrayFormula(table)
+    {
+    }
+    iface::import_sheet_properties* get_sheet_properties() override { return &m_properties; }
+    iface::import_sheet_view* get_sheet_view() override { return &m_view; }
+    iface::import_named_expression* get_named_expression() override { return &m_names; }
+    iface::import_formula* get_formula() override { return &m_formula; }
+    iface::import_array_formula* get_array_formula() override { return &m_arrayFormula; }
+    void set_auto(row_t row, col_t col, std::string_view s) override
+    {
+        put(row, col, QString::fromUtf8(s.data(), qsizetype(s.size())));
+    }
+    void set_string(row_t row, col_t col, orcus::spreadsheet::string_id_t id) override
+    {
+        put(row, col, m_strings.at(id));
+    }
+    void set_value(row_t row, col_t col, double value) override
+    {
+        put(row, col, NumberText(value));
+        const quint64 cell = key(row, col);
+        if (m_lastFormat && m_lastFormat->first == cell)
+            m_numberFormats.push_back({row, col, value, m_lastFormat->second});
+        m_lastFormat.reset();
+        m_lastValue = {cell, value};
+    }
+    void set_bool(row_t row, col_t col, bool value) override
+    {
+        put(row, col, value ? "TRUE" : "FALSE");
+    }
+    void set_date_time(row_t row, col_t col, int year, int month, int day, int hour, int minute,
+                       double second) override
+    {
+        put(row, col, dateTimeText(year, month, day, hour, minute, second));
+    }
+    // A workbook that stores a date as a number tells it by the cell's
+    // format, given before or after the value; the formats themselves may
+    // come after the sheet, so the number cells with a format are noted
+    // and turned into dates at the end.
+    void set_format(row_t row, col_t col, size_t xf) override
+    {
+        if (!m_table || xf == 0)
+            return;
+        const quint64 cell = key(row, col);
+        if (m_lastValue && m_lastValue->first == cell)
+            m_numberFormats.push_back({row, col, m_lastValue->second, xf});
+        else
+            m_lastFormat = {cell, xf};
+        m_lastValue.reset();
+    }
+    void showDates()
+    {
+        for (const NumberFormat& n : m_numberFormats)
+            if (m_styles.isDate(n.xf))
+                m_table->replace(n.row, n.col, serialDateText(m_settings.origin(), n.value));
+        m_numberFormats.clear();
+    }
+    void set_format(row_t, col_t, row_t, col_t, size_t) override {}
+    void fill_down_cells(row_t, col_t, row_t) override {}
+    // The largest sheet a workbook may have, so that the filters hand over
+    // every cell and a sheet beyond the limits is refused, never cut.
+    orcus::spreadsheet::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
+
+private:
+    static quint64 key(row_t row, col_t col)
+    {
+        return (quint64(quint32(row)) << 32) | quint32(col);
+    }
+    void put(row_t row, col_t col, QString text)
+    {
+        if (m_table)
+            m_table->set(row, col, std::move(text));
+    }
+    CellTable* m_table;
+    const SharedStrings& m_strings;
+    const Styles& m_styles;
+    const GlobalSettings& m_settings;
+    FormulaResults m_formula;
+    ArrayFormulaResults m_arrayFormula;
+    SheetProperties m_properties;
+    SheetView m_view;
+    NamedExpressions m_names;
+    struct NumberFormat
+    {
+        row_t row;
+        col_t col;
+        double value;
+        size_t xf;
+    };
+    std::optional<std::pair<quint64, double>> m_lastValue;
+    std::optional<std::pair<quint64, size_t>> m_lastFormat;
+    std::vector<NumberFormat> m_numberFormats; // at most one per cell read
+};
+
+// A1-style addresses ("B3", "$B$3", "Sheet1!B3", "A1:C9"), which the
+// xlsx filter asks about for ranges such as the used area.
+class A1Resolver : public iface::import_reference_resolver
+{
+public:
+    orcus::spreadsheet::src_address_t resolve_address(std::string_view text) override
+    {
+        if (const size_t bang = text.rfind('!'); bang != std::string_view::npos)
+            text.remove_prefix(bang + 1);
+        orcus::spreadsheet::src_address_t a{0, 0, 0};
+        int col = 0, row = 0;
+        for (const char ch : text) {
+            if (ch >= 'A' && ch <= 'Z')
+                col = std::min(col * 26 + (ch - 'A' + 1), 16384);
+            else if (ch >= 'a' && ch <= 'z')
+                col = std::min(col * 26 + (ch - 'a' + 1), 16384);
+            else if (ch >= '0' && ch <= '9')
+                row = std::min(row * 10 + (ch - '0'), 1048576);
+        }
+        a.column = std::max(col - 1, 0);
+        a.row = std::max(row - 1, 0);
+        return a;
+    }
+    orcus::spreadsheet::src_range_t resolve_range(std::string_view text) override
+    {
+        const size_t colon = text.find(':');
+        if (colon == std::string_view::npos) {
+            const auto a = resolve_address(text);
+            return {a, a};
+        }
+        return {resolve_address(text.substr(0, colon)), resolve_address(text.substr(colon + 1))};
+    }
+};
+
+// Collects the cell values of the first sheet as the import filters hand
+// them over; every other sheet is read into nothing. Each interface a
+// filter may ask for is there, as the filters do not all check for one
+// that is missing.
+class FirstSheetFactory : public iface::import_factory
+{
+public:
+    iface::import_global_settings* get_global_settings() override { return &m_settings; }
+    iface::import_shared_strings* get_shared_strings() override { return &m_strings; }
+    iface::import_named_expression* get_named_expression() override { return &m_names; }
+    iface::import_styles* get_styles() override { return &m_styles; }
+    iface::import_reference_resolver*
+    get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override
+    {
+        return &m_resolver;
+    }
+    iface::import_sheet* append_sheet(orcus::spreadsheet::sheet_t, std::string_view name) override
+    {
+        m_sheets.push_back(std::make_unique<Sheet>(m_sheets.empty() ? &m_table : nullptr, m_strings,
+                                                   m_styles, m_settings));
+        m_sheetNames.emplace_back(name);
+        return m_sheets.back().get();
+    }
+    iface::import_sheet* get_sheet(std::string_view name) override
+    {
+        for (size_t i = 0; i < m_sheetNames.size(); ++i)
+            if (m_sheetNames[i] == name)
+                return m_sheets[i].get();
+        return nullptr;
+    }
+    iface::import_sheet* get_sheet(orcus::spreadsheet::sheet_t index) override
+    {
+        return index >= 0 && size_t(index) < m_sheets.size() ? m_sheets[size_t(index)].get()
+                                                             : nullptr;
+    }
+    void finalize() override {}
+    bool tooLarge() const { return m_table.tooLarge(); }
+    SheetRows take()
+    {
+        if (!m_sheets.empty())
+            m_sheets.front()->showDates();
+        return m_table.take();
+    }
+
+private:
+    GlobalSettings m_settings;
+    SharedStrings m_strings;
+    Styles m_styles;
+    NamedExpressions m_names;
+    A1Resolver m_resolver;
+    CellTable m_table;
+    std::vector<std::unique_ptr<Sheet>> m_sheets;
+    std::vector<std::string> m_sheetNames;
+};
+
+std::optional<SheetRows> readModel(const QString& path, const QString& suffix, QString* error)
+{
+    FirstSheetFactory factory;
+    try {
+        if (suffix == "xlsx") {
+            orcus::orcus_xlsx loader(&factory);
+            loader.read_file(QFile::encodeName(path).toStdString());
+        } else if (suffix == "ods") {
+            orcus::orcus_ods loader(&factory);
+            loader.read_file(QFile::encodeName(path).toStdString());
+        } else {
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly)) {
+                setError(error, QStringLiteral("파일을 열 수 없습니다: ") + path);
+                return std::nullopt;
+            }
+            QByteArray bytes = f.readAll();
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString asUtf8 = utf8(bytes);
+            if (utf8.hasError())
+                bytes = shell::FromCp949(bytes).toUtf8();
+            if (bytes.startsWith("\xEF\xBB\xBF"))
+                bytes.remove(0, 3);
+            // The parser takes LF only; a Windows file would keep its CR in
+            // every last cell.
+            bytes.replace("\r\n", "\n");
+            if (bytes.trimmed().isEmpty())
+                return SheetRows{};
+            orcus::orcus_csv loader(&factory);
+            loader.read_stream(std::string_view(bytes.constData(), size_t(bytes.size())));
+        }
+    } catch (const SheetTooLarge&) {
+        setError(error, tooLargeText(path));
+        return std::nullopt;
+    } catch (const std::exception& e) {
+        setError(error, factory.tooLarge() ? tooLargeText(path)
+                                           : QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") +
+                                                 QString::fromUtf8(e.what()));
+        return std::nullopt;
+    }
+    if (factory.tooLarge()) { // in case a filter caught the stop itself
+        setError(error, tooLargeText(path));
+        return std::nullopt;
+    }
+    SheetRows rows = factory.take();
+    dropBlankTail(rows);
+    return rows;
+}
+
+// The cached results of the formula cells of an .xls file's first sheet,
+// which the .xls reader leaves empty: the workbook stream is taken out of
+// the compound file and its FORMULA records read. Anything out of place
+// ends the search with what was found so far.
+struct FormulaCell
+{
+    int row;
+    int col;
+    QString text;
+};
+
+quint32 le32(const QByteArray& b, qint64 at)
+{
+    if (at < 0 || at + 4 > b.size())
+        return 0xFFFFFFFFu;
+    const auto u = [&](qint64 i) { return quint32(quint8(b[qsizetype(at + i)])); };
+    return u(0) | u(1) << 8 | u(2) << 16 | u(3) << 24;
+}
+
+quint16 le16(const QByteArray& b, qint64 at)
+{
+    if (at < 0 || at + 2 > b.size())
+        return 0xFFFF;
+    return quint16(quint8(b[qsizetype(at)]) | quint8(b[qsizetype(at + 1)]) << 8);
+}
+
+// A chain of sectors of `table` from `start`, joined, cut to `size`.
+QByteArray chain(const std::vector<quint32>& table, quint32 start, qint64 size,
+                 const std::function<QByteArray(quint32)>& sector)
+{
+    QByteArray out;
+    for (size_t steps = 0; start < table.size() && steps <= table.size() && out.size() < size;
+         ++steps) {
+        const QByteArray bytes = sector(start);
+        if (bytes.isEmpty())
+            break;
+        out += bytes;
+        start = table[start];
+    }
+    return out.left(qsizetype(std::min<qint64>(size, out.size())));
+}
+
+QByteArray workbookStream(const QByteArray& file)
+{
+    if (!file.startsWith(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) || file.size() < 512)
+        return {};
+    const int shift = le16(file, 0x1E);
+    const int miniShift = le16(file, 0x20);
+    if ((shift != 9 && shift != 12) || miniShift != 6)
+        return {};
+    const qint64 sectorSize = qint64(1) << shift;
+    const qint64 sectors = file.size() / sectorSize; // an upper bound on every count
+    const auto sector = [&](quint32 n) -> QByteArray {
+        const qint64 at = (qint64(n) + 1) * sectorSize;
+        return at + sectorSize <= file.size() ? file.mid(qsizetype(at), qsizetype(sectorSize))
+                                              : QByteArray();
+    };
+    // The sector allocation table, from the header's list and its sequel.
+    std::vector<quint32> fatSectors;
+    for (int i = 0; i < 109; ++i)
+        fatSectors.push_back(le32(file, 0x4C + 4 * i));
+    quint32 difat = le32(file, 0x44);
+    for (qint64 n = 0; n < qint64(le32(file, 0x48)) && n < sectors; ++n) {
+        const QByteArray more = sector(difat);
+        if (more.isEmpty())
+            break;
+        for (qint64 i = 0; i + 1 < sectorSize / 4; ++i)
+            fatSectors.push_back(le32(more, 4 * i));
+        difat = le32(more, sectorSize - 4);
+    }
+    std::vector<quint32> fat;
+    const qint64 fatCount = std::min<qint64>(le32(file, 0x2C), sectors);
+    for (qint64 i = 0; i < fatCount && size_t(i) < fatSectors.size(); ++i) {
+        const QByteArray bytes = sector(fatSectors[size_t(i)]);
+        for (qint64 j = 0; j + 4 <= bytes.size(); j += 4)
+            fat.push_back(le32(bytes, j));
+    }
+    const QByteArray directory = chain(fat, le32(file, 0x30), file.size(), sector);
+    if (directory.size() < 128)
+        return {};
+    const qint64 cutoff = le32(file, 0x38);
+    const QByteArray root = directory.left(128);
+    for (qint64 at = 0; at + 128 <= directory.size(); at += 128) {
+        const int nameBytes = std::min<int>(le16(directory, at + 0x40), 64);
+        const QString name =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(directory.constData() + at),
+                               std::max(nameBytes / 2 - 1, 0));
+        if (directory[qsizetype(at + 0x42)] != 2 ||
+            (name != QStringLiteral("Workbook") && name != QStringLiteral("Book")))
+            continue;
+        const quint32 start = le32(directory, at + 0x74);
+        const qint64 size = std::min<qint64>(le32(directory, at + 0x78), file.size());
+        if (size >= cutoff)
+            return chain(fat, start, size, sector);
+        // A small stream lives in the mini stream, in 64-byte pieces.
+        const QByteArray mini = chain(fat, le32(root, 0x74), file.size(), sector);
+        const QByteArray miniFatBytes = chain(fat, le32(file, 0x3C), file.size(), sector);
+        std::vector<quint32> miniFat;
+        for (qint64 j = 0; j + 4 <= miniFatBytes.size(); j += 4)
+            miniFat.push_back(le32(miniFatBytes, j));
+        return chain(miniFat, start, size, [&](quint32 n) {
+            const qint64 from = qint64(n) * 64;
+            return from + 64 <= mini.size() ? mini.mid(qsizetype(from), 64) : QByteArray();
+        });
+    }
+    return {};
+}
+
+QList<FormulaCell> xlsFormulaResults(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray book = workbookStream(f.readAll());
+    // The first sheet starts where the first sheet entry of the workbook
+    // says.
+    qint64 sheet = -1;
+    for (qint64 at = 0; at + 4 <= book.size() && sheet < 0;) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        if (type == 0x0085 && length >= 4)
+            sheet = le32(book, at + 4);
+        at += 4 + length;
+    }
+    QList<FormulaCell> out;
+    if (sheet <= 0)
+        return out;
+    std::optional<FormulaCell> pendingString;
+    for (qint64 at = sheet; at + 4 <= book.size();) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        const qint64 data = at + 4;
+        at = data + length;
+        if (at > book.size() || type == 0x000A) // EOF of the sheet
+            break;
+        if (type == 0x0207 && pendingString && length >= 3) { // the string result
+            const int chars = le16(book, data);
+            const bool wide = book[qsizetype(data + 2)] & 1;
+            const qint64 bytes = std::min<qint64>(wide ? 2 * chars : chars, length - 3);
+            const QByteArray raw = book.mid(qsizetype(data + 3), qsizetype(bytes));
+            pendingString->text =
+                wide ? QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()),
+                                          raw.size() / 2)
+                     : QString::fromLatin1(raw);
+            out.append(*pendingString);
+        }
+        pendingString.reset();
+        if (type != 0x0006 || length < 20 || out.size() >= kMaxSheetCells)
+            continue;
+        FormulaCell cell{le16(book, data), le16(book, data + 2), QString()};
+        if (le16(book, data + 12) != 0xFFFF) {
+            double value;
+            std::memcpy(&value, book.constData() + data + 6, sizeof value);
+            cell.text = NumberText(value);
+        } else if (book[qsizetype(data + 6)] == 0) {
+            pendingString = cell;
+            continue;
+        } else if (book[qsizetype(data + 6)] == 1) {
+            cell.text = book[qsizetype(data + 8)] ? "TRUE" : "FALSE";
+        }
+        if (!cell.text.isEmpty())
+            out.append(cell);
+    }
+    return out;
+}
+
+std::optional<SheetRows> readXls(const QString& path, QString* error)
+{
+    const void* handle = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    const int opened = freexl_open(name.constData(), &handle);
+    const auto close = [&] {
+        if (handle)
+            freexl_close(handle);
+    };
+    unsigned int rowCount = 0;
+    unsigned short columnCount = 0;
+    if (opened != FREEXL_OK || freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
+        freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK) {
+        close();
+        setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+        return std::nullopt;
+    }
+    // The dimensions come first, so a sheet beyond the limits is refused
+    // before a cell is read.
+    if (rowCount > unsigned(kMaxSheetRows) || columnCount > kMaxSheetColumns) {
+        close();
+        setError(error, tooLargeText(path));
+        return std::nullopt;
+    }
+    CellTable table;
+    try {
+        for (unsigned int r = 0; r < rowCount; ++r) {
+            for (unsigned short c = 0; c < columnCount; ++c) {
+                FreeXL_CellValue v;
+                if (freexl_get_cell_value(handle, r, c, &v) != FREEXL_OK)
+                    continue;
+                QString text;
+                switch (v.type) {
+                case FREEXL_CELL_INT:
+                    text = QString::number(v.value.int_value);
+                    break;
+                case FREEXL_CELL_DOUBLE:
+                    text = NumberText(v.value.double_value);
+                    break;
+                case FREEXL_CELL_TEXT:
+                case FREEXL_CELL_SST_TEXT:
+                case FREEXL_CELL_DATE:
+                case FREEXL_CELL_DATETIME:
+                case FREEXL_CELL_TIME:
+                    text = QString::fromUtf8(v.value.text_value);
+                    break;
+                default:
+                    break;
+                }
+                table.set(row_t(r), col_t(c), std::move(text));
+            }
+        }
+        for (const FormulaCell& f : xlsFormulaResults(path))
+            if (f.row < int(rowCount) && f.col < int(columnCount))
+                table.set(row_t(f.row), col_t(f.col), f.text);
+    } catch (const SheetTooLarge&) {
+        close();
+        setError(error, tooLargeText(path));
+        return std::nullopt;
+    }
+    close();
+    SheetRows rows = table.take();
+    dropBlankTail(rows);
+    return rows;
+}
+
+constexpr char kAnswerMagic[] = "PSHEET1";
+
+} // namespace
+
+QString NumberText(double value)
+{
+    if (!std::isfinite(value))
+        return QString();
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        return QString::number(qint64(value));
+    return QString::number(value, 'g', 15);
+}
+
+std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        setError(error, QStringLiteral("파일이 없습니다: ") + path);
+        return std::nullopt;
+    }
+    if (info.size() > kMaxFileBytes) {
+        setError(error, QStringLiteral("파일이 너무 큽니다: ") + path);
+        return std::nullopt;
+    }
+    const QString suffix = info.suffix().toLower();
+    if (suffix == "xls")
+        return readXls(path, error);
+    if (suffix == "xlsx" || suffix == "ods") {
+        QList<platform::ZipEntry> entries;
+        const platform::ZipResult listed = platform::ReadZipDirectory(path, entries);
+        if (!listed.ok) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + listed.error);
+            return std::nullopt;
+        }
+        qint64 total = 0;
+        for (const platform::ZipEntry& e : entries) {
+            // No part of a real archive is bigger packed than the archive.
+            if (e.compressedSize < 0 || e.compressedSize > info.size()) {
+                setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+                return std::nullopt;
+            }
+            if (e.size < 0 || e.size > kMaxUnpackedBytes - total) {
+                setError(error, QStringLiteral("파일이 너무 큽니다: ") + path);
+                return std::nullopt;
+            }
+            total += e.size;
+        }
+        // The parser trusts its parts: a damaged one (a wrong checksum,
+        // XML that is not well formed) can stop the program inside it.
+        const platform::ZipResult checked =
+            platform::ReadZipEntries(path, [](const QString& name, const QByteArray& bytes) {
+                if (!name.endsWith(".xml", Qt::CaseInsensitive) &&
+                    !name.endsWith(".rels", Qt::CaseInsensitive))
+                    return true;
+                QXmlStreamReader xml(bytes);
+                while (!xml.atEnd())
+                    xml.readNext();
+                return !xml.hasError();
+            });
+        if (!checked.ok) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+            return std::nullopt;
+        }
+    }
+    if (suffix == "xlsx" || suffix == "ods" || suffix == "csv")
+        return readModel(path, suffix, error);
+    setError(error, QStringLiteral("읽을 수 없는 파일 형식입니다: ") + path);
+    return std::nullopt;
+}
+
+void WriteSheetAnswer(QIODevice& out, const std::optional<SheetRows>& rows, const QString& error)
+{
+    QDataStream s(&out);
+    s.writeRawData(kAnswerMagic, sizeof kAnswerMagic);
+    s << quint8(rows ? 1 : 0);
+    if (!rows) {
+        s << error.toUtf8();
+        return;
+    }
+    s << quint32(rows->size());
+    for (const QStringList& row : *rows) {
+        s << quint32(row.size());
+        for (const QString& cell : row)
+            s << cell.toUtf8();
+    }
+}
+
+bool ReadSheetAnswer(const QByteArray& answer, std::optional<SheetRows>& rows, QString& error)
+{
+    if (!answer.startsWith(QByteArray(kAnswerMagic, sizeof kAnswerMagic)))
+        return false;
+    QDataStream s(answer);
+    s.skipRawData(sizeof kAnswerMagic);
+    quint8 ok = 0;
+    s >> ok;
+    // No count may promise more entries than the bytes left could hold.
+    const auto plausible = [&](quint32 n) { return qint64(n) * 4 <= answer.size(); };
+    if (ok == 0) {
+        QByteArray text;
+        s >> text;
+        if (s.status() != QDataStream::Ok || !s.atEnd() || text.isEmpty())
+            return false;
+        rows.reset();
+        error = QString::fromUtf8(text);
+        return true;
+    }
+    quint32 count = 0;
+    s >> count;
+    if (ok != 1 || !plausible(count) || count > quint32(kMaxSheetRows))
+        return false;
+    SheetRows out;
+    out.reserve(count);
+    for (quint32 r = 0; r < count && s.status() == QDataStream::Ok; ++r) {
+        quint32 cells = 0;
+        s >> cells;
+        if (!plausible(cells) || cells > quint32(kMaxSheetColumns))
+            return false;
+        QStringList row;
+        row.reserve(cells);
+        for (quint32 c = 0; c < cells && s.status() == QDataStream::Ok; ++c) {
+            QByteArray cell;
+            s >> cell;
+            row.append(QString::fromUtf8(cell));
+        }
+        out.append(std::move(row));
+    }
+    if (s.status() != QDataStream::Ok || !s.atEnd())
+        return false;
+    rows = std::move(out);
+    error.clear();
+    return true;
+}
+
+} // namespace reports

@@ -1,0 +1,108 @@
+// Consent sheets as branches bring them: the program's template and a filled
+// list saved by LibreOffice Calc in every format it offers, and a sheet made
+// by hand in Calc. pelmar-tool must import each to the same consents as the
+// file it was made from (the files and the script that made them are in
+// tests/data/libreoffice/).
+
+#include "store/database.h"
+#include "tests/support/program_run.h"
+#include "tests/support/workspace_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ConsentSheets : public testing_support::WorkspaceTest
+{
+protected:
+    void SetUp() override
+    {
+        WorkspaceTest::SetUp();
+        ASSERT_EQ(tool({"prepare-db"}).exitCode, 0);
+        // The institution of the template's example and of the filled list.
+        exec("INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES "
+             "('푸른마을아파트', '000001', 'pw1234', '301-1234-5678-91')");
+    }
+    testing_support::ProgramRun tool(const QStringList& args)
+    {
+        return testing_support::RunProgram(PELMAR_TOOL, home(), QStringList{"--quiet"} + args);
+    }
+    QStringList exec(const QString& statement)
+    {
+        QStringList rows;
+        {
+            EXPECT_TRUE(store::OpenDatabase("Sheets", path("Data/Pelmar.db")).ok);
+            QSqlQuery q(QSqlDatabase::database("Sheets"));
+            EXPECT_TRUE(q.exec(statement)) << statement.toStdString();
+            while (q.next()) {
+                QStringList row;
+                for (int c = 0; c < q.record().count(); ++c)
+                    row.append(q.value(c).toString());
+                rows.append(row.join('|'));
+            }
+        }
+        store::CloseDatabase("Sheets");
+        return rows;
+    }
+    // The consents that importing `file` into an empty register gives.
+    QStringList consentsOf(const QString& file)
+    {
+        exec("DELETE FROM TongRegister");
+        const testing_support::ProgramRun r =
+            tool({"import-consents", QDir(PELMAR_SHEET_FIXTURES).filePath(file)});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.startsWith("accepted\t")) << r.out.toStdString();
+        return exec("SELECT NAME, Giganid, Bankcd, Bankno, DisplayBankno, NapbuNO, JuminNO, "
+                    "Status, RequestDate, Autoichedate, BanksubCD, CheckJumin FROM TongRegister "
+                    "ORDER BY NAME");
+    }
+};
+
+TEST_F(ConsentSheets, EveryFileLibreOfficeSavedImportsAsItsOriginal)
+{
+    const QStringList formats = {"ods", "xlsx", "xls", "csv", "cp949.csv"};
+    struct Case
+    {
+        const char* original;
+        const char* base; // of the files LibreOffice saved
+        qsizetype consents;
+    };
+    for (const Case& c : {Case{"template.xlsx", "template", 1}, Case{"filled.csv", "filled", 3},
+                          Case{"filled.csv", "odd", 3}}) {
+        const QStringList expected = consentsOf(c.original);
+        ASSERT_EQ(expected.size(), c.consents) << c.original;
+        for (const QString& format : formats) {
+            const QString name = QString("%1.lo.%2").arg(c.base, format);
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(consentsOf(name), expected);
+        }
+    }
+}
+
+// An installation whose reader crashes on the file: the tool reports the
+// file unreadable and goes on to exit as on any refused file.
+TEST_F(ConsentSheets, AReaderThatCrashesLeavesTheToolStanding)
+{
+    const QString installed = path("installed/");
+    ASSERT_TRUE(QDir().mkpath(installed));
+    ASSERT_TRUE(QFile::copy(PELMAR_TOOL, installed + "pelmar-tool"));
+    QFile reader(installed + "pelmar-sheet");
+    ASSERT_TRUE(reader.open(QIODevice::WriteOnly));
+    reader.write("#!/bin/sh\nkill -SEGV $$\n");
+    reader.close();
+    reader.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString file = QDir(PELMAR_SHEET_FIXTURES).filePath("filled.lo.ods");
+    const auto r = testing_support::RunProgram(qPrintable(installed + "pelmar-tool"), home(),
+                                               {"import-consents", file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), "error: 파일을 읽을 수 없습니다.");
+    EXPECT_TRUE(exec("SELECT * FROM TongRegister").isEmpty());
+    EXPECT_EQ(consentsOf("filled.lo.ods").size(), 3); // the shipped reader reads it
+}
+
+} // namespace
