@@ -17,6 +17,14 @@
 namespace calendar {
 namespace {
 
+// The span of the prepared day table, the years the branch calendar accepts.
+const qint64 kFirstDay = QDate(1900, 1, 1).toJulianDay();
+const qint64 kLastDay = QDate(2100, 12, 31).toJulianDay();
+constexpr char kNoAnswer = 0;
+constexpr char kClosedDay = 1;
+constexpr char kOpenDay = 2;
+constexpr char kYearNotComputed = 3; // a later year whose substitutes are not worked out yet
+
 bool IsWeekend(const QDate& date)
 {
     return date.dayOfWeek() >= Qt::Saturday;
@@ -255,6 +263,7 @@ bool BusinessCalendar::load(QSqlDatabase& db, QString* error)
         addRow(date, q.value(1).toString() != store::kOpenKind, q.value(2).toString(),
                q.value(3).toString() == store::kBranchSource);
     }
+    prepare();
     return true;
 }
 
@@ -264,6 +273,45 @@ void BusinessCalendar::addRow(const QDate& date, bool closed, const QString& nam
     if (!branch)
         m_lastShippedYear = std::max(m_lastShippedYear, date.year());
     m_computed.clear();
+    m_days.clear();
+}
+
+void BusinessCalendar::prepare() const
+{
+    m_days.clear();
+    if (m_branch.isEmpty() && m_shipped.isEmpty())
+        return;
+    QByteArray days(kLastDay - kFirstDay + 1, kNoAnswer);
+    // The years after the shipped ones are worked out when first asked:
+    // a process asks about a few years, not about every year to 2100.
+    if (m_lastShippedYear > 0 && m_lastShippedYear < 2100) {
+        const qint64 first = std::max(QDate(m_lastShippedYear + 1, 1, 1).toJulianDay(), kFirstDay);
+        std::fill(days.begin() + (first - kFirstDay), days.end(), kYearNotComputed);
+    }
+    const auto set = [&](qint64 jd, bool closed) {
+        if (jd >= kFirstDay && jd <= kLastDay)
+            days[jd - kFirstDay] = closed ? kClosedDay : kOpenDay;
+    };
+    // The branch's row wins over the shipped one.
+    for (auto it = m_shipped.cbegin(); it != m_shipped.cend(); ++it)
+        set(it.key(), it->closed);
+    for (auto it = m_branch.cbegin(); it != m_branch.cend(); ++it)
+        set(it.key(), it->closed);
+    m_days = days;
+}
+
+void BusinessCalendar::prepareYear(int year) const
+{
+    const qint64 from = QDate(year, 1, 1).toJulianDay() - kFirstDay;
+    const qint64 to = QDate(year, 12, 31).toJulianDay() - kFirstDay;
+    for (qint64 i = from; i <= to; ++i)
+        if (m_days.at(i) == kYearNotComputed)
+            m_days[i] = kNoAnswer;
+    // A row of either source keeps its answer over a computed day.
+    const QHash<qint64, QString>& c = computed(year);
+    for (auto it = c.cbegin(); it != c.cend(); ++it)
+        if (m_days.at(it.key() - kFirstDay) == kNoAnswer)
+            m_days[it.key() - kFirstDay] = kClosedDay;
 }
 
 const QHash<qint64, QString>& BusinessCalendar::computed(int year) const
@@ -282,6 +330,24 @@ bool BusinessCalendar::isHoliday(const QDate& date) const
 {
     if (!date.isValid())
         return false;
+    if (m_branch.isEmpty() && m_shipped.isEmpty())
+        return IsHoliday(date);
+    if (m_days.isEmpty())
+        prepare();
+    const qint64 jd = date.toJulianDay();
+    if (jd >= kFirstDay && jd <= kLastDay) {
+        char answer = m_days.at(jd - kFirstDay);
+        if (answer == kYearNotComputed) {
+            prepareYear(date.year());
+            answer = m_days.at(jd - kFirstDay);
+        }
+        return answer == kNoAnswer ? IsHoliday(date) : answer == kClosedDay;
+    }
+    return isHolidayByRows(date);
+}
+
+bool BusinessCalendar::isHolidayByRows(const QDate& date) const
+{
     const qint64 jd = date.toJulianDay();
     if (!m_branch.isEmpty()) {
         const auto b = m_branch.constFind(jd);

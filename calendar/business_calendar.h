@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -42,11 +43,16 @@ public:
     // An empty calendar: every answer is the fixed rules' answer.
     BusinessCalendar() = default;
 
-    // The rows of BizCalendar; false (and an empty calendar) when the table
-    // cannot be read.
+    // The rows of BizCalendar, prepared; false (and an empty calendar) when
+    // the table cannot be read.
     bool load(QSqlDatabase& db, QString* error = nullptr);
     // One row as BizCalendar holds it; `branch` false for a shipped row.
     void addRow(const QDate& date, bool closed, const QString& name, bool branch);
+    // Sets out the answer of every day from 1900 to 2100 that is not the
+    // fixed rules', so that the holiday test is one look-up before the fixed
+    // rules; a year after the shipped ones gets its computed days when it is
+    // first asked about. load() prepares; after addRow the first question does.
+    void prepare() const;
 
     bool isHoliday(const QDate& date) const;
     CalendarDay describe(const QDate& date) const;
@@ -67,11 +73,16 @@ private:
         QString name;
     };
     const QHash<qint64, QString>& computed(int year) const;
+    bool isHolidayByRows(const QDate& date) const;
+    void prepareYear(int year) const;
 
     QHash<qint64, Row> m_branch;
     QHash<qint64, Row> m_shipped;
     int m_lastShippedYear = 0;
     mutable QHash<int, QHash<qint64, QString>> m_computed;
+    // One byte per day of 1900..2100: the fixed rules answer, closed, open,
+    // or a year not worked out yet. Empty until prepared.
+    mutable QByteArray m_days;
 };
 
 // The calendar of the open database; on a read error the message is shown

@@ -57,6 +57,28 @@ TEST(BusinessCalendar, BranchRowsOverrideEverySource)
     EXPECT_EQ(ShippedCalendar().nextBusinessDay(QDate(2026, 2, 13)), QDate(2026, 2, 19));
 }
 
+// The prepared day table answers as the rows and the rules do, whatever the
+// order of questions and rows (a row added after a question included).
+TEST(BusinessCalendar, PreparedAnswersAgreeWithTheRowsEveryDay)
+{
+    calendar::BusinessCalendar cal = ShippedCalendar();
+    EXPECT_TRUE(cal.isHoliday(QDate(2040, 2, 13)));           // works out one later year first
+    cal.addRow(QDate(2040, 2, 13), false, "정상 영업", true); // computed, re-opened
+    cal.addRow(QDate(2027, 10, 4), false, "정상 영업", true);
+    cal.addRow(QDate(1900, 1, 2), true, "지점 휴무", true);
+    cal.addRow(QDate(2100, 12, 30), true, "지점 휴무", true);
+    cal.addRow(QDate(2024, 4, 10), false, "정상 영업", true); // shipped, re-opened
+    int closedByRows = 0;
+    for (QDate d(2100, 12, 31); d.year() >= 1900; d = d.addDays(-1)) {
+        const calendar::CalendarDay day = cal.describe(d);
+        ASSERT_EQ(cal.isHoliday(d), day.closed) << Iso(d).toStdString();
+        closedByRows += day.closed && day.source >= calendar::DaySource::Computed ? 1 : 0;
+    }
+    EXPECT_GT(closedByRows, 300);
+    EXPECT_FALSE(cal.isHoliday(QDate(2040, 2, 13)));
+    EXPECT_TRUE(cal.isHoliday(QDate(1900, 1, 2)));
+}
+
 // The rules, run over the years whose substitutes were announced, give
 // exactly the announced substitute days.
 TEST(ComputedClosures, MatchTheAnnouncedSubstitutes)
