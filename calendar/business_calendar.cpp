@@ -463,8 +463,8 @@ bool SetBranchDay(QSqlDatabase db, shell::Ui& ui, const QDate& date, bool closed
         ui.ShowError(store::WriteErrorMessage(tx.error()));
         return false;
     }
-    shell::WriteLog("휴일 관리 " + KindText(closed) + " " + date.toString(Qt::ISODate) + " " +
-                    name.trimmed());
+    shell::WriteLog("휴일 관리 " + KindText(closed) + ", 날짜 " + date.toString(Qt::ISODate) +
+                    ", 이름 " + name.trimmed());
     return true;
 }
 
@@ -484,7 +484,7 @@ bool RemoveBranchDay(QSqlDatabase db, shell::Ui& ui, const QDate& date)
         ui.ShowError(QStringLiteral("지점이 등록한 날이 아닙니다."));
         return false;
     }
-    shell::WriteLog("휴일 관리 삭제 " + date.toString(Qt::ISODate));
+    shell::WriteLog("휴일 관리 삭제, 날짜 " + date.toString(Qt::ISODate));
     return true;
 }
 

@@ -91,7 +91,8 @@ QList<Submenu> mainMenuLayout()
           {kSep, Command::Exit, {}},
           {"은행 코드", Command::BankCodes, {}},
           {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}}}},
+          {"처리결과 코드", Command::ResultCodes, {}},
+          {"휴일 관리", Command::Holidays, {}}}},
         {"환경설정",
          {},
          {{"통신 환경 설정", Command::CommSettings, {}},
@@ -146,7 +147,8 @@ QList<Submenu> subMenuLayout()
           {kSep, Command::Exit, {}},
           {"은행 코드", Command::BankCodes, {}},
           {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}}}},
+          {"처리결과 코드", Command::ResultCodes, {}},
+          {"휴일 관리", Command::Holidays, {}}}},
         {"환경설정",
          {},
          {{"통신 환경 설정", Command::CommSettings, {}},
@@ -316,6 +318,7 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
     case Command::BankCodes: return m_catalog.has(Screen::BankCodes);
     case Command::OutcomeCodes:
     case Command::ResultCodes: return m_catalog.has(Screen::CodeTable);
+    case Command::Holidays: return m_catalog.has(Screen::Holidays);
     case Command::Institutions: return m_catalog.has(Screen::Institutions);
     case Command::EvidenceKey: return m_catalog.has(Screen::EvidenceKey);
     case Command::Backup: return m_catalog.has(Screen::Backup);
@@ -531,6 +534,7 @@ void TfmMain::runFrom(Command c, bool sub)
     case Command::ResultCodes:
         openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
         break;
+    case Command::Holidays: openScreen(Screen::Holidays, caption + (sub ? " 보기" : ""), sub); break;
     case Command::CommSettings: openCommSettings(); break;
     case Command::Institutions:
         openScreen(Screen::Institutions, caption, sub);

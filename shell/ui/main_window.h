@@ -51,7 +51,7 @@ public:
     enum class Command {
         Batches, Groups, PcBanking, Exit, CloseChild,
         Send, Receive, SendReceive, ReReceive, SendResults, TransferStatus,
-        Consent, BankCodes, OutcomeCodes, ResultCodes,
+        Consent, BankCodes, OutcomeCodes, ResultCodes, Holidays,
         CommSettings, Institutions, EvidenceKey, PasswordSettings, ScreenSettings,
         Backup, Restore, Reorganise, HelpDeskData, HelpDeskFile,
         MemoEdit, NoticeView, ConsentTemplate, About,
