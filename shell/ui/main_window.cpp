@@ -534,7 +534,9 @@ void TfmMain::runFrom(Command c, bool sub)
     case Command::ResultCodes:
         openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
         break;
-    case Command::Holidays: openScreen(Screen::Holidays, caption + (sub ? " 보기" : ""), sub); break;
+    case Command::Holidays:
+        openScreen(Screen::Holidays, caption + (sub ? " 보기" : ""), sub);
+        break;
     case Command::CommSettings: openCommSettings(); break;
     case Command::Institutions:
         openScreen(Screen::Institutions, caption, sub);
