@@ -77,4 +77,28 @@ int RunHolidayCommand(const QStringList& args, QTextStream& out, QTextStream& er
                         [&](const QDate& date) { out << (IsHoliday(date) ? 1 : 0); });
 }
 
+int RunHolidayCommand(const QStringList& args, const BusinessCalendar& calendar, QTextStream& out,
+                      QTextStream& err)
+{
+    return RunOverRange("holiday", args, out, err,
+                        [&](const QDate& date) { out << (calendar.isHoliday(date) ? 1 : 0); });
+}
+
+int RunCalendarListCommand(const QStringList& args, const BusinessCalendar& calendar,
+                           QTextStream& out, QTextStream& err)
+{
+    bool ok = false;
+    const int year = args.size() == 1 ? args.at(0).toInt(&ok) : 0;
+    if (!ok || year < 1900 || year > 2100) {
+        err << "pelmar-tool calendar list: YEAR is 1900..2100\n";
+        err.flush();
+        return kUsageExit;
+    }
+    for (const CalendarDay& day : calendar.yearList(year))
+        out << day.date.toString(Qt::ISODate) << '\t' << KindText(day.closed) << '\t'
+            << SourceText(day.source) << '\t' << day.name << '\n';
+    out.flush();
+    return 0;
+}
+
 } // namespace calendar

@@ -1,6 +1,6 @@
 #include "calendar/send_cutoffs.h"
 
-#include "calendar/holidays.h"
+#include "calendar/business_calendar.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
 
@@ -63,7 +63,8 @@ bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui)
 bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui)
 {
     const QDateTime now = shell::Now();
-    if (IsHoliday(now.date())) {
+    // The branch calendar: an election day is a holiday, a re-opened day is not.
+    if (LoadBusinessCalendar(db, ui).isHoliday(now.date())) {
         ui.ShowInfo(ConsentHolidayMessage());
         return false;
     }

@@ -23,7 +23,8 @@ QString ConsentCutoffMessage();
 // institution, stops the send. True: go on.
 bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui);
 
-// Before the consent request file is built: never on a holiday, and from
+// Before the consent request file is built: never on a non-business day of
+// the branch calendar, and from
 // 18:00:00 on not while any consent waits for registration or cancellation
 // (status 0 or 4). True: go on.
 bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui);

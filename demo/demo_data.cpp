@@ -1,6 +1,6 @@
 #include "demo/demo_data.h"
 
-#include "calendar/holidays.h"
+#include "calendar/business_calendar.h"
 #include "codes/institution.h"
 #include "consent/consent_status.h"
 #include "demo/evidence_samples.h"
@@ -146,17 +146,17 @@ struct Plan
     QDate date;
 };
 
-QDate businessDayFrom(QDate d)
+QDate businessDayFrom(const calendar::BusinessCalendar& cal, QDate d)
 {
-    while (calendar::IsHoliday(d))
+    while (cal.isHoliday(d))
         d = d.addDays(1);
     return d;
 }
 
-QDate businessDayBefore(QDate d)
+QDate businessDayBefore(const calendar::BusinessCalendar& cal, QDate d)
 {
     d = d.addDays(-1);
-    while (calendar::IsHoliday(d))
+    while (cal.isHoliday(d))
         d = d.addDays(-1);
     return d;
 }
@@ -183,6 +183,8 @@ public:
         : m_db(dm.db()), m_ui(dm.ui()), m_rng(seed), m_today(shell::Today()),
           m_evidenceDir(evidenceDir)
     {
+        // The dates fall on business days of the installation's own calendar.
+        m_calendar = calendar::LoadBusinessCalendar(m_db, m_ui);
     }
 
     bool run(DemoSummary& summary, const std::function<bool()>& firstSend);
@@ -213,6 +215,7 @@ private:
     shell::Ui& m_ui;
     QRandomGenerator m_rng;
     QDate m_today;
+    calendar::BusinessCalendar m_calendar;
     QString m_evidenceDir;
     QStringList m_collectingAccounts;
     QList<QPair<QString, QByteArray>> m_files; // written after the rows are stored
@@ -305,20 +308,21 @@ QList<Plan> Generator::plans() const
     for (int c = 0; c < complexes().size(); ++c) {
         for (int month = 0; month < kMonths - 1; ++month) {
             const QDate base = m_today.addMonths(month - (kMonths - 1));
-            QDate d = businessDayFrom(QDate(base.year(), base.month(),
+            QDate d = businessDayFrom(m_calendar,
+                                      QDate(base.year(), base.month(),
                                             qMin(complexes()[c].transferDay, base.daysInMonth())));
             // An answered batch lies far enough back for its answer to have come.
             if (d > m_today.addDays(-3))
-                d = businessDayBefore(m_today.addDays(-2));
+                d = businessDayBefore(m_calendar, m_today.addDays(-2));
             // Last month's batch of the small complex was held back.
             const bool held = c == 2 && month == kMonths - 2;
             list.append({c, month, held ? 0 : 3, d});
         }
     }
     // This month: two batches wait to be sent, one has been sent.
-    list.append({0, kMonths - 1, 1, businessDayFrom(m_today.addDays(3))});
-    list.append({1, kMonths - 1, 2, businessDayFrom(m_today.addDays(1))});
-    list.append({2, kMonths - 1, 1, businessDayFrom(m_today.addDays(6))});
+    list.append({0, kMonths - 1, 1, businessDayFrom(m_calendar, m_today.addDays(3))});
+    list.append({1, kMonths - 1, 2, businessDayFrom(m_calendar, m_today.addDays(1))});
+    list.append({2, kMonths - 1, 1, businessDayFrom(m_calendar, m_today.addDays(6))});
     std::stable_sort(list.begin(), list.end(),
                      [](const Plan& a, const Plan& b) { return a.date < b.date; });
     return list;
@@ -354,11 +358,11 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
     const bool sent = state >= 2;
     const bool answered = state == 3;
     const QDate sendDate = !sent      ? QDate()
-                           : answered ? businessDayBefore(plan.date)
-                                      : businessDayBefore(m_today);
+                           : answered ? businessDayBefore(m_calendar, plan.date)
+                                      : businessDayBefore(m_calendar, m_today);
     const QTime time = sent ? sendTime() : QTime();
     const QDate resultDate =
-        answered ? qMin(businessDayFrom(plan.date.addDays(1)), m_today) : QDate();
+        answered ? qMin(businessDayFrom(m_calendar, plan.date.addDays(1)), m_today) : QDate();
     const int month = plan.date.month();
     const int season = month == 12 || month <= 2 ? 18 : month == 7 || month == 8 ? 8 : 0;
 
@@ -473,8 +477,8 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     QVariant resultCode;
     QVariant accepted;
     const auto answer = [&](const QDate& sendDay, bool ok, const auto& refusals) {
-        sent = QDateTime(businessDayFrom(sendDay), sendTime());
-        received = QDateTime(businessDayFrom(sent.date().addDays(1)),
+        sent = QDateTime(businessDayFrom(m_calendar, sendDay), sendTime());
+        received = QDateTime(businessDayFrom(m_calendar, sent.date().addDays(1)),
                              QTime(9, m_rng.bounded(60), m_rng.bounded(60)));
         accepted = ok;
         resultCode = ok ? 0 : QString::fromLatin1(PickWeighted(m_rng, refusals).code).toInt();
@@ -546,7 +550,8 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     default:
         if (int(m_rng.bounded(100)) >= (partly ? 15 : 30))
             return true;
-        return storeEvidence(c, h, requested, "2", businessDayFrom(requested.date().addDays(1)));
+        return storeEvidence(c, h, requested, "2",
+                             businessDayFrom(m_calendar, requested.date().addDays(1)));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "edi/transfer_request.h"
 
+#include "calendar/business_calendar.h"
 #include "codes/institution.h"
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
@@ -175,6 +176,11 @@ bool RequestWriter::loadBatches()
                 "GROUP BY GiganID10, IcheDate, AptID\n"
                 "ORDER BY GiganID10, IcheDate, AptID"))
         return tableError(q);
+    // The calendar as it stands now: a day announced or closed by the branch
+    // after the batch was saved must not reach a bank that does not work.
+    calendar::BusinessCalendar closures;
+    if (QString error; !closures.load(m_db, &error))
+        return fail("휴일표를 읽을 수 없습니다.\r" + error);
     codes::Institutions institutions(m_db, m_ui);
     QHash<QString, std::optional<codes::Institution>> known;
     while (q.next()) {
@@ -189,6 +195,12 @@ bool RequestWriter::loadBatches()
         const std::optional<codes::Institution>& inst = known.value(b.institution);
         if (!inst || b.institution.trimmed().isEmpty()) {
             m_result.skipped.append(batchName(b));
+            continue;
+        }
+        if (b.icheDate.isValid() && closures.isHoliday(b.icheDate)) {
+            const calendar::CalendarDay day = closures.describe(b.icheDate);
+            m_result.closed.append(batchName(b) +
+                                   (day.name.isEmpty() ? QString() : " (" + day.name + ")"));
             continue;
         }
         b.inst = *inst;
@@ -362,6 +374,8 @@ TransferRequestResult RequestWriter::run()
         m_ui.ShowInfo(
             "이용자설정에 등록되지 않은 기관의 이체자료는 송신 자료에서 제외하였습니다.\r" +
             m_result.skipped.join('\r'));
+    if (!m_result.closed.isEmpty())
+        m_ui.ShowInfo(ClosedDateMessage() + "\r" + m_result.closed.join('\r'));
     if (m_batches.isEmpty()) {
         m_result.ok = true;
         return m_result;
@@ -384,8 +398,10 @@ TransferRequestResult RequestWriter::run()
         for (const QString& path : m_result.files)
             QFile::remove(path);
         const QStringList skipped = m_result.skipped;
+        const QStringList closed = m_result.closed;
         m_result = TransferRequestResult{};
         m_result.skipped = skipped;
+        m_result.closed = closed;
         return m_result;
     }
     m_result.ok = true;
@@ -397,6 +413,12 @@ TransferRequestResult RequestWriter::run()
 QString BuildErrorMessage()
 {
     return QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.");
+}
+
+QString ClosedDateMessage()
+{
+    return QStringLiteral("이체일자가 휴무일인 이체자료는 송신 자료에서 제외하였습니다. "
+                          "이체일자를 바꾼 후 다시 송신하십시오.");
 }
 
 QString BatchKey(const QTime& prepared, int ordinal)

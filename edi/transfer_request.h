@@ -37,6 +37,7 @@ struct TransferRequestResult
     int lineCount = 0;
     int divisor = 0;
     QStringList skipped; // batches left out because their institution is unknown
+    QStringList closed;  // batches left out because their transfer date is a non-business day
 };
 
 inline constexpr int kMaxBatchesPerRun = 999;
@@ -45,12 +46,16 @@ inline constexpr int kMaxBatchesPerRun = 999;
 // (an amount that does not fit, an account that does not end in a digit,
 // more than 999 batches, a file or table error) shows the build error,
 // changes no row and deletes the files it wrote. A batch whose institution
-// is not registered is left out with a message naming it. No batch waiting:
-// ok with nothing written.
+// is not registered is left out with a message naming it, and so is a batch
+// whose transfer date the branch calendar marks closed (a date that became a
+// holiday after the batch was saved). No batch waiting: ok with nothing
+// written.
 TransferRequestResult BuildTransferRequests(QSqlDatabase db, shell::Ui& ui,
                                             const TransferRequestRun& run);
 
 QString BuildErrorMessage(); // "송신 자료 생성중 오류가 발생하였습니다."
+// The message before the list of batches left out for their closed date.
+QString ClosedDateMessage();
 
 // The batch key: HHMMSS of the preparation time followed by the batch's
 // ordinal in three digits, read as one number, in base 62.

@@ -5,6 +5,7 @@
 #include "shell/text_helpers.h"
 #include "store/layout_repair.h"
 #include "store/schema.h"
+#include "store/shipped_closures.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -241,6 +242,15 @@ MigrationResult RunMigration(QSqlDatabase& db)
     if (!s.addColumn("Apt2", "ResultID4", "update Apt2 set ResultID4 = ResultID;") ||
         !s.addColumn("GroupAp2", "ResultID4", "update GroupAp2 set ResultID4 = ResultID;"))
         return result;
+
+    // The business calendar, and the closures this release knows of.
+    if (!s.create("BizCalendar"))
+        return result;
+    if (QString error; !LoadShippedClosures(db, ShippedClosuresFile(), &error)) {
+        result.step = "BizCalendar";
+        result.error = error;
+        return result;
+    }
 
     // Table definitions that other SQLite tools can write; indexes as the
     // layout has them.

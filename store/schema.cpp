@@ -151,6 +151,15 @@ QList<TableDef> buildTables()
                S("SENDSTATE", 1)},
               {{"Evidential_PK", {"BANKCD", "CUSTNO", "CMSSERIALNO"}, true}},
               true});
+
+    // The branch's business calendar: closures announced by the government
+    // (Source "공고", shipped in data/closures.txt) and the branch's own
+    // closed or re-opened days (Source "지점"), one row per date and source.
+    t.append({"BizCalendar",
+              {F("CalDate", T::Date, true), S("Kind", 4, true), S("Name", 40),
+               S("Source", 4, true)},
+              {{"BizCalendar_PK", {"CalDate", "Source"}, true}},
+              true});
     return t;
 }
 

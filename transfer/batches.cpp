@@ -1,5 +1,6 @@
 #include "transfer/batches.h"
 
+#include "calendar/business_calendar.h"
 #include "calendar/holidays.h"
 #include "shell/clock.h"
 #include "shell/log.h"
@@ -249,7 +250,7 @@ std::optional<TransferBatch> Batches::NewBatch() const
         b.GiganID10 = list.first().APID10.trimmed();
         b.MoBankNo = list.first().BankNoApt;
     }
-    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     b.State = -1;
     return b;
 }
@@ -262,7 +263,7 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
         return BatchSave{false, field};
     };
     const QDate today = shell::Today();
-    if (!row.IcheDate.isValid() || calendar::IsHoliday(row.IcheDate))
+    if (!row.IcheDate.isValid() || calendar::IsBusinessHoliday(m_dm.db(), m_ui, row.IcheDate))
         return refuse("지정한 이체 일자가 공휴일입니다.", F::IcheDate);
     if (row.IcheDate < today)
         return refuse("이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
@@ -485,7 +486,7 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     b.MoBankNo = src->MoBankNo;
     b.Pass = src->Pass;
     b.Bigo = src->Bigo;
-    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     b.SendDate = shell::Today();
     b.State = src->State == -1 ? -1 : 1;
     if (!tx.active() || !appendBatch(b)) {
@@ -585,7 +586,7 @@ std::optional<int> Batches::CopyGroup(int groupId)
     b.Pass = g.value(5).toString();
     b.Bigo = g.value(6).toString();
     b.BankCode = "35";
-    b.IcheDate = b.IcheEDate = shell::Today().addDays(1);
+    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     b.State = !g.value(7).isNull() && g.value(7).toInt() == -1 ? -1 : 1;
     if (!tx.active() || !appendBatch(b)) {
         m_ui.CloseWait();

@@ -1,5 +1,6 @@
 #include "transfer/groups.h"
 
+#include "calendar/business_calendar.h"
 #include "codes/institution.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
@@ -105,7 +106,7 @@ std::optional<TransferGroup> Groups::NewGroup() const
     g.GiganID10 = b->GiganID10;
     g.GiganID = b->GiganID10.left(8);
     g.MoBankNo = b->MoBankNo;
-    g.IcheDate = g.IcheEDate = shell::Today().addDays(1);
+    g.IcheDate = g.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     g.State = -1;
     return g;
 }
@@ -211,7 +212,7 @@ std::optional<int> Groups::Copy(int aptId)
     }
     store::TransactionGuard tx(m_dm.db());
     g->GroupName = QStringLiteral("이름없음");
-    g->IcheDate = g->IcheEDate = shell::Today().addDays(1);
+    g->IcheDate = g->IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     g->SendDate = shell::Today();
     g->State = kNoState;
     if (!tx.active() || !insertHead(*g)) {

@@ -2,6 +2,7 @@
 // splash, then the main window until it closes.
 
 #include "calendar/send_cutoffs.h"
+#include "calendar/ui/fm_holiday.h"
 #include "codes/ui/fm_code_bank.h"
 #include "codes/ui/tfm_code1.h"
 #include "consent/ui/fm_evidential_authkey.h"
@@ -70,6 +71,10 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.add(Screen::EvidenceKey, [](const ScreenRequest& r) {
         consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, r.parent);
         dialog.exec();
+    });
+    catalog.add(Screen::Holidays, [](const ScreenRequest& r) {
+        calendar::FmHoliday screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
+        screen.exec();
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);

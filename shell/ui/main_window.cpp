@@ -95,7 +95,8 @@ QList<Submenu> mainMenuLayout()
           {kSep, Command::Exit, {}},
           {"은행 코드", Command::BankCodes, {}},
           {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}}}},
+          {"처리결과 코드", Command::ResultCodes, {}},
+          {"휴일 관리", Command::Holidays, {}}}},
         {"환경설정",
          {},
          {{"통신 환경 설정", Command::CommSettings, {}},
@@ -150,7 +151,8 @@ QList<Submenu> subMenuLayout()
           {kSep, Command::Exit, {}},
           {"은행 코드", Command::BankCodes, {}},
           {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}}}},
+          {"처리결과 코드", Command::ResultCodes, {}},
+          {"휴일 관리", Command::Holidays, {}}}},
         {"환경설정",
          {},
          {{"통신 환경 설정", Command::CommSettings, {}},
@@ -329,6 +331,8 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
     case Command::OutcomeCodes:
     case Command::ResultCodes:
         return m_catalog.has(Screen::CodeTable);
+    case Command::Holidays:
+        return m_catalog.has(Screen::Holidays);
     case Command::Institutions:
         return m_catalog.has(Screen::Institutions);
     case Command::EvidenceKey:
@@ -620,6 +624,9 @@ void TfmMain::runFrom(Command c, bool sub)
         break;
     case Command::ResultCodes:
         openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
+        break;
+    case Command::Holidays:
+        openScreen(Screen::Holidays, caption + (sub ? " 보기" : ""), sub);
         break;
     case Command::CommSettings:
         openCommSettings();

@@ -64,6 +64,7 @@ public:
         BankCodes,
         OutcomeCodes,
         ResultCodes,
+        Holidays,
         CommSettings,
         Institutions,
         EvidenceKey,

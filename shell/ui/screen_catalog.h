@@ -35,6 +35,7 @@ enum class Screen {
     HelpDeskFileSend,
     MemoEditor,          // file empty: the memo file; readOnly for a viewer
     ConsentTemplate,
+    Holidays,            // the branch's business calendar; readOnly under 업무
 };
 
 // The two screens that live inside the main window.

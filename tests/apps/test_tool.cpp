@@ -201,6 +201,20 @@ TEST_F(Tool, CalendarAndAccountCommandsAnswerFromTheCore)
 TEST_F(Tool, BackupRestoreReorganiseAndCheck)
 {
     ASSERT_EQ(tool({"--home", home(), "--quiet", "prepare-db"}).exitCode, 0);
+    // The branch calendar's own rows travel with the data.
+    const auto branchDays = [&] {
+        QStringList days;
+        for (const QString& line :
+             tool({"--home", home(), "calendar", "list", "2026"}).out.split('\n'))
+            if (line.contains("\t지점\t"))
+                days.append(line);
+        return days;
+    };
+    ASSERT_EQ(tool({"--home", home(), "calendar", "open", "2026-03-02", "정상 영업"}).exitCode, 0);
+    ASSERT_EQ(tool({"--home", home(), "calendar", "add", "2026-03-04", "지점 이전"}).exitCode, 0);
+    const QStringList kept = {"2026-03-02\t영업\t지점\t정상 영업",
+                              "2026-03-04\t휴무\t지점\t지점 이전"};
+    ASSERT_EQ(branchDays(), kept);
     QDir().mkpath(path("bk"));
     const ToolRun b = tool({"--home", home(), "backup", "--to", path("bk")});
     ASSERT_EQ(b.exitCode, 0) << b.err.toStdString();
@@ -211,13 +225,16 @@ TEST_F(Tool, BackupRestoreReorganiseAndCheck)
     // Without --yes nothing is replaced.
     const ToolRun refused = tool({"--home", home(), "restore", "--from", path("bk/" + archives[0])});
     EXPECT_EQ(refused.exitCode, 2);
+    ASSERT_EQ(tool({"--home", home(), "calendar", "remove", "2026-03-04"}).exitCode, 0);
     const ToolRun r = tool({"--home", home(), "--yes", "restore", "--from", path("bk/" + archives[0])});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(branchDays(), kept);
     const ToolRun bad = tool({"--home", home(), "--yes", "restore", "--from", path("bk/nonsense.zip")});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains("백업 파일의 형식이 올바르지 않습니다."));
 
     EXPECT_EQ(tool({"--home", home(), "reorganise"}).exitCode, 0);
+    EXPECT_EQ(branchDays(), kept);
     const ToolRun ok = tool({"--home", home(), "check"});
     EXPECT_EQ(ok.exitCode, 0) << ok.out.toStdString() << ok.err.toStdString();
 

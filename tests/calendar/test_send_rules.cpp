@@ -25,7 +25,7 @@ protected:
         // The store's own table definitions, so the rules meet the real columns.
         ASSERT_TRUE(store::OpenDatabase("send_rules", dir.filePath("Pelmar.db"), false).ok);
         db = QSqlDatabase::database("send_rules");
-        for (const char* table : {"Apt1", "UserCode", "TongRegister"})
+        for (const char* table : {"Apt1", "UserCode", "TongRegister", "BizCalendar"})
             ASSERT_TRUE(store::CreateTable(db, *store::FindTable(table), store::Layout::Current));
         Exec("INSERT INTO UserCode (Name, APID10) VALUES ('단지A', 'A000000001'), "
              "('단지B', 'B000000002')");
@@ -170,7 +170,12 @@ TEST_F(SendRules, ConsentCutoff)
         {kToday, QTime(18, 0, 0), {1, 2, 3, 5, 6, 7}, {}},
         {QDate(2024, 3, 9), QTime(9, 0, 0), {}, holiday},  // Saturday
         {QDate(2024, 9, 17), QTime(9, 0, 0), {}, holiday}, // Chuseok, a Tuesday
+        {QDate(2024, 4, 10), QTime(9, 0, 0), {}, holiday}, // election day, announced
+        {QDate(2024, 5, 15), QTime(9, 0, 0), {}, {}},      // re-opened by the branch
     };
+    Exec("INSERT INTO BizCalendar (CalDate, Kind, Name, Source) VALUES "
+         "('2024-04-10', '휴무', '제22대 국회의원선거', '공고'), "
+         "('2024-05-15', '영업', '정상 영업', '지점')");
     for (const Case& c : cases) {
         Exec("DELETE FROM TongRegister");
         for (int status : c.statuses)

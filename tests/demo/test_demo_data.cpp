@@ -1,7 +1,7 @@
 // The demo data must hold together whatever day the demo is made: around
 // the long holidays, at month ends, on a holiday itself.
 
-#include "calendar/holidays.h"
+#include "calendar/business_calendar.h"
 #include "demo/demo_data.h"
 #include "shell/clock.h"
 #include "tests/support/data_fixture.h"
@@ -37,6 +37,9 @@ TEST_P(DemoDataOnAnyDay, DatesAndStatesHoldTogether)
     EXPECT_EQ(value("SELECT Count(*) FROM Apt2").toInt(), summary.lines);
     EXPECT_EQ(value("SELECT Count(*) FROM Evidential").toInt(), summary.evidence);
 
+    // Business days by the installation's calendar: announced closures too.
+    QSqlDatabase calendarDb = db();
+    const calendar::BusinessCalendar cal = calendar::LoadBusinessCalendar(calendarDb, ui);
     QSqlQuery q(db());
     ASSERT_TRUE(q.exec("SELECT AptID, State, IcheDate, SendDate, Rdate FROM Apt1"));
     while (q.next()) {
@@ -45,18 +48,18 @@ TEST_P(DemoDataOnAnyDay, DatesAndStatesHoldTogether)
         const QDate sent = q.value(3).toDate();
         const QDate answered = q.value(4).toDate();
         SCOPED_TRACE(q.value(0).toString().toStdString());
-        EXPECT_FALSE(calendar::IsHoliday(transfer));
+        EXPECT_FALSE(cal.isHoliday(transfer));
         if (state == 1) {
             EXPECT_GT(transfer, today);
             EXPECT_LE(transfer, today.addDays(20));
         }
         if (state >= 2) {
-            EXPECT_FALSE(calendar::IsHoliday(sent));
+            EXPECT_FALSE(cal.isHoliday(sent));
             EXPECT_LT(sent, transfer);
             EXPECT_LE(sent, today);
         }
         if (state == 3) {
-            EXPECT_FALSE(calendar::IsHoliday(answered));
+            EXPECT_FALSE(cal.isHoliday(answered));
             EXPECT_GT(answered, transfer);
             EXPECT_LE(answered, today);
         }
@@ -86,5 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Days, DemoDataOnAnyDay,
                                            "2024-09-19 17:59:00",   // after the autumn holidays
                                            "2024-03-01 12:00:00",   // a holiday
                                            "2024-12-31 23:50:00",   // the year's last minutes
-                                           "2025-03-03 08:00:00")); // a Monday after a holiday
+                                           "2025-03-03 08:00:00",   // a Monday after a holiday
+                                           "2026-05-22 10:00:00",   // before a substitute Monday
+                                           "2024-04-05 10:00:00")); // before election day
 } // namespace

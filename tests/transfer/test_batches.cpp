@@ -1,3 +1,4 @@
+#include "calendar/business_calendar.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "tests/transfer/transfer_fixture.h"
@@ -102,8 +103,12 @@ TEST_F(Batch, NewBatchDefaultsAndRefusalWithoutInstitutions)
     EXPECT_EQ(row->AptID, 8);
     EXPECT_EQ(row->GiganID10, "A123456789");
     EXPECT_EQ(row->MoBankNo, "301-1234-5678-91");
-    EXPECT_EQ(row->IcheDate, QDate(2024, 3, 16));
+    // Friday the 15th: the next business day is Monday, not Saturday.
+    EXPECT_EQ(row->IcheDate, QDate(2024, 3, 18));
     EXPECT_EQ(row->State, -1);
+    // A day the branch closed is passed over too.
+    ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2024, 3, 18), true, "지점 휴무"));
+    EXPECT_EQ(b.NewBatch()->IcheDate, QDate(2024, 3, 19));
     EXPECT_EQ(row->FileGubun, "11");
     EXPECT_EQ(row->BankCode, "35");
 
@@ -232,7 +237,7 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     EXPECT_EQ(copy.TotMoney, 7000);
     EXPECT_EQ(copy.State, 1);
     EXPECT_EQ(copy.SendDate, QDate(2024, 3, 15));
-    EXPECT_EQ(copy.IcheDate, QDate(2024, 3, 16));
+    EXPECT_EQ(copy.IcheDate, QDate(2024, 3, 18));
     EXPECT_EQ(copy.Bigo, "원본");
     EXPECT_EQ(copy.Pass, "pw1234");
     // The pairs are those of the copied lines, not the source's results.
@@ -253,7 +258,7 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     for (const TransferItem& l : copied) {
         EXPECT_EQ(l.IcheYebu, "Z");
         EXPECT_EQ(l.State, 1);
-        EXPECT_EQ(l.IcheDate, QDate(2024, 3, 16));
+        EXPECT_EQ(l.IcheDate, QDate(2024, 3, 18));
         EXPECT_EQ(l.DataNo, 7);
         EXPECT_TRUE(l.ResultID4.isEmpty());
     }

@@ -124,7 +124,7 @@ TEST_F(GroupsTest, CopiedGroupsHaveNoStateAndAllTheLines)
                     "GroupAp2 WHERE AptID = ?",
                     {*copy})
                   .toString(),
-              "301-1234-5678-91/4/1/2024-03-16");
+              "301-1234-5678-91/4/1/2024-03-18");
     // Made into a batch, a group without State gives a batch waiting to be sent.
     Batches batches(*dm, ui);
     EXPECT_EQ(batches.Find(*batches.CopyGroup(*copy))->State, 1);

@@ -1,3 +1,4 @@
+#include "calendar/business_calendar.h"
 #include "reports/spreadsheet_reader.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
@@ -159,15 +160,49 @@ TEST_F(Screens, TransferDatePickerMarksTheBanksHolidaysRed)
     }
 }
 
+// A batch not yet sent whose date the calendar closed after it was saved
+// stands out; sent and received batches stay as they are.
+TEST_F(Screens, BatchOnADayThatBecameClosedIsMarked)
+{
+    for (int state : {-1, 0, 1, 2, 3})
+        addBatch(state + 2, state);
+    addBatch(6, 1);
+    exec("UPDATE Apt1 SET IcheDate = '2024-03-21' WHERE AptID = 6");
+    TfmApt1 s(*dm, ui);
+    const auto marked = [&] {
+        QStringList out;
+        for (int row = 0; row < s.grid()->model()->rowCount(); ++row) {
+            const QModelIndex cell = s.grid()->model()->index(row, 3);
+            const QVariant colour = cell.data(Qt::ForegroundRole);
+            if (colour.isValid() && colour.value<QColor>() == QColor(Qt::red))
+                out.append(QString::number(s.batches()[row].AptID) + " " +
+                           cell.data(Qt::ToolTipRole).toString());
+        }
+        return out;
+    };
+    EXPECT_EQ(marked(), QStringList{});
+
+    ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2024, 3, 20), true, "지점 휴무"));
+    s.SortBy(BatchOrder::None); // any reload reads the calendar again
+    const QString tip = "이체일자가 휴무일입니다 (지점 휴무). 이체일자를 바꾸십시오.";
+    EXPECT_EQ(marked(), (QStringList{"1 " + tip, "2 " + tip, "3 " + tip}));
+
+    ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2024, 3, 20), false, "정상 영업"));
+    s.SortBy(BatchOrder::None);
+    EXPECT_EQ(marked(), QStringList{});
+}
+
 TEST_F(Screens, BatchSaveFailureKeepsEditingAndStopsTheLinesCommand)
 {
     TfmApt1 s(*dm, ui);
     show(s);
     s.BtnInsertClick();
     ASSERT_TRUE(s.editing());
-    EXPECT_EQ(s.transferDate()->date(), QDate(2024, 3, 16));
+    // Tomorrow is a Saturday: the next business day is proposed.
+    EXPECT_EQ(s.transferDate()->date(), QDate(2024, 3, 18));
+    s.transferDate()->setDate(QDate(2024, 3, 16));
     s.password()->setText("pw1234");
-    // Tomorrow is a Saturday: the lines command saves first and stops.
+    // The lines command saves first and stops on the holiday.
     s.BtnLinesClick();
     EXPECT_TRUE(s.editing());
     EXPECT_TRUE(s.saveFailed());

@@ -23,6 +23,8 @@ public:
     };
     // Background and text colour of a row; invalid variants for the default.
     using RowColours = std::function<std::pair<QVariant, QVariant>(const Row&)>;
+    // The tooltip of a row's cells; empty for none.
+    using RowTip = std::function<QString(const Row&)>;
 
     RowTableModel(QList<Column> columns, QObject* parent)
         : QAbstractTableModel(parent), m_columns(std::move(columns))
@@ -46,6 +48,7 @@ public:
         m_colours = std::move(colours);
         refresh();
     }
+    void setToolTips(RowTip tip) { m_tip = std::move(tip); }
     // Redraws every row, for a colour rule that depends on the screen's mode.
     void refresh()
     {
@@ -76,6 +79,10 @@ public:
             return m_colours ? m_colours(row).first : QVariant();
         case Qt::ForegroundRole:
             return m_colours ? m_colours(row).second : QVariant();
+        case Qt::ToolTipRole: {
+            const QString tip = m_tip ? m_tip(row) : QString();
+            return tip.isEmpty() ? QVariant() : QVariant(tip);
+        }
         default:
             return {};
         }
@@ -91,6 +98,7 @@ private:
     QList<Column> m_columns;
     QList<Row> m_rows;
     RowColours m_colours;
+    RowTip m_tip;
 };
 
 } // namespace transfer

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QColor>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -71,6 +72,19 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
          {"수신일자", [](const TransferBatch& b) { return dateText(b.Rdate); }},
          {"상태", [](const TransferBatch& b) { return b.STAT(); }}},
         this);
+    m_model->setColours([this](const TransferBatch& b) -> std::pair<QVariant, QVariant> {
+        if (!closedDate(b))
+            return {};
+        return {QColor(255, 220, 220), QColor(Qt::red)};
+    });
+    m_model->setToolTips([this](const TransferBatch& b) {
+        if (!closedDate(b))
+            return QString();
+        const QString name = m_calendar.describe(b.IcheDate).name;
+        return QStringLiteral("이체일자가 휴무일입니다") +
+               (name.isEmpty() ? "" : " (" + name + ")") +
+               QStringLiteral(". 이체일자를 바꾸십시오.");
+    });
     m_grid = MakeGrid(this, m_model);
     const int widths[] = {120, 80, 130, 100, 100, 100};
     for (int i = 0; i < 6; ++i)
@@ -220,8 +234,16 @@ const TransferBatch* TfmApt1::current() const
     return m_model->rowAt(currentRow());
 }
 
+bool TfmApt1::closedDate(const TransferBatch& b) const
+{
+    return b.editable() && b.IcheDate.isValid() && m_calendar.isHoliday(b.IcheDate);
+}
+
 void TfmApt1::reload(int selectAptId)
 {
+    // The calendar may have changed since the last look (휴일 관리, a new release).
+    QSqlDatabase db = m_dm.db();
+    m_calendar = calendar::LoadBusinessCalendar(db, m_ui);
     const int keepRow = currentRow();
     const int keepId = current() ? current()->AptID : 0;
     m_model->setRows(m_batches.List(m_order));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calendar/business_calendar.h"
 #include "shell/ui/screen_catalog.h"
 #include "transfer/batches.h"
 #include "transfer/lines.h"
@@ -59,6 +60,9 @@ public:
     const QList<TransferBatch>& batches() const;
     bool editing() const { return m_editing; }
     bool saveFailed() const { return m_saveFailed; }
+    // A batch not yet sent whose transfer date the branch calendar now
+    // marks closed: it stands out in the grid and the send leaves it behind.
+    bool closedDate(const TransferBatch& b) const;
     // The order the lines screen last chose; printing follows it.
     LineOrder lineOrder() const { return m_lineOrder; }
 
@@ -90,6 +94,7 @@ private:
     store::TDM1& m_dm;
     shell::Ui& m_ui;
     Batches m_batches;
+    calendar::BusinessCalendar m_calendar; // read again with every reload
     QList<codes::Institution> m_institutions;
     widgets::ScreenCommands* m_commands;
     QAction* m_extras[ExtraCount] = {};
