@@ -546,7 +546,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     case ConsentStatus::Cancelling:
         if (partly && m_rng.bounded(2) == 0)
             return true;
-        return storeEvidence(c, h, requested, "2", businessDayBefore(m_today));
+        return storeEvidence(c, h, requested, "2", businessDayBefore(m_calendar, m_today));
     default:
         if (int(m_rng.bounded(100)) >= (partly ? 15 : 30))
             return true;

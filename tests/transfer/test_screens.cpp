@@ -158,6 +158,16 @@ TEST_F(Screens, TransferDatePickerMarksTheBanksHolidaysRed)
         calendar->setCurrentPage(c.date.year(), c.date.month());
         EXPECT_EQ(red(c.date), c.red) << c.date.toString(Qt::ISODate).toStdString();
     }
+
+    // A day the branch closed while the screen was open is red the next
+    // time the picker opens on the same page.
+    ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2025, 10, 7), false, "정상 영업"));
+    ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2025, 10, 13), true, "지점 휴무"));
+    s.SortBy(BatchOrder::None);
+    calendar->show();
+    EXPECT_TRUE(red(QDate(2025, 10, 13)));
+    EXPECT_FALSE(red(QDate(2025, 10, 7)));
+    calendar->hide();
 }
 
 // A batch not yet sent whose date the calendar closed after it was saved

@@ -102,7 +102,8 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
     m_date = new QDateEdit(this);
     m_date->setDisplayFormat("yyyy-MM-dd");
     m_date->setCalendarPopup(true);
-    widgets::MarkNonBusinessDays(m_date->calendarWidget());
+    widgets::MarkNonBusinessDays(m_date->calendarWidget(),
+                                 [this](const QDate& d) { return m_calendar.isHoliday(d); });
     m_remark = new QLineEdit(this);
     m_remark->setValidator(new widgets::FieldValidator(80, false, m_remark));
 
