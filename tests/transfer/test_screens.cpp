@@ -164,10 +164,11 @@ TEST_F(Screens, TransferDatePickerMarksTheBanksHolidaysRed)
     ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2025, 10, 7), false, "정상 영업"));
     ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2025, 10, 13), true, "지점 휴무"));
     s.SortBy(BatchOrder::None);
-    calendar->show();
+    QWidget* popup = calendar->window(); // what the picker's button opens
+    popup->show();
     EXPECT_TRUE(red(QDate(2025, 10, 13)));
     EXPECT_FALSE(red(QDate(2025, 10, 7)));
-    calendar->hide();
+    popup->hide();
 }
 
 // A batch not yet sent whose date the calendar closed after it was saved
