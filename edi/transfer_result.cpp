@@ -8,6 +8,7 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
+#include "store/statement.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
@@ -16,6 +17,8 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <memory>
 
 namespace edi {
 namespace {
@@ -105,13 +108,16 @@ private:
     bool header(const RecordView& rec);
     bool data(const RecordView& rec);
     bool parseData(const RecordView& rec, DataRecord& d, bool& ignored);
+    void parseDetails(const RecordView& rec, DataRecord& d) const;
     bool selectBatch(const DataRecord& d);
     bool keptBatch(const DataRecord& d, OpenBatch& b, bool& found);
-    bool applyLine(const DataRecord& d);
+    bool applyLine(const RecordView& rec, DataRecord& d);
+    bool writeAnswers();
     bool closeBatch();
     bool trailer();
     bool fail(const QString& reason);
     bool tableError(const QSqlQuery& q);
+    bool tableError(const store::Statement& s);
     QString institutionName() const;
 
     store::TDM1& m_dm;
@@ -122,13 +128,24 @@ private:
     Layout m_layout = Layout::Wide;
     Header m_header;
     OpenBatch m_batch;
+    // The last batch key read and what it says: the lines of a batch share it.
+    QString m_lastKey;
+    QString m_lastSendTime;
+    int m_lastBatchNumber = 0;
     int m_recordNo = 0;
     QString m_today;
     QString m_reason;
     TEdiInfoList m_items;
     QStringList m_notes;
 
-    QSqlQuery m_updateLine{m_db};
+    // The answer for each line found, the last one read when a line is
+    // answered twice; written at the end of the file by one statement per
+    // distinct answer, not one per line: a statement per line and the
+    // byte-limit trigger per line cost several times the line's write.
+    QHash<qint64, std::pair<QString, QString>> m_answers; // outcome, result code
+    QString m_resultColumn;
+    std::unique_ptr<store::Statement> m_updateLines;
+    std::unique_ptr<store::Statement> m_batchLines;
     QSqlQuery m_insertLine{m_db};
 };
 
@@ -143,13 +160,30 @@ bool FileApplier::tableError(const QSqlQuery& q)
     return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
 }
 
+bool FileApplier::tableError(const store::Statement& s)
+{
+    return fail("이체자료를 기록할 수 없습니다. " + s.lastError().text());
+}
+
 bool FileApplier::prepare()
 {
     m_today = shell::Today().toString(Qt::ISODate);
     const QString resultColumn = m_layout == Layout::Wide ? "ResultID4" : "ResultID";
-    if (!m_updateLine.prepare("UPDATE Apt2 SET IcheYebu = ?, " + resultColumn +
-                              " = ?, Rdate = ?, State = 3 WHERE Apt2ID = ?"))
-        return tableError(m_updateLine);
+    m_resultColumn = resultColumn;
+    m_updateLines = std::make_unique<store::Statement>(
+        m_db, "UPDATE Apt2 SET IcheYebu = ?1, " + resultColumn +
+                  " = ?2, Rdate = ?3, State = 3 "
+                  "WHERE Apt2ID IN (SELECT value FROM json_each(?4))");
+    if (!m_updateLines->isValid())
+        return tableError(*m_updateLines);
+    m_updateLines->bind(3, m_today);
+    // The index over AptID is case-insensitive, like every index of the
+    // tables; naming its collation lets the lookup use it.
+    m_batchLines = std::make_unique<store::Statement>(
+        m_db, "SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 "
+              "WHERE AptID = ? COLLATE NOCASE ORDER BY Apt2ID");
+    if (!m_batchLines->isValid())
+        return tableError(*m_batchLines);
     if (!m_insertLine.prepare("INSERT INTO Apt2 (AptID, BankCode, BankNo, IcheDate, IcheMoney, "
                               "IcheYebu, " +
                               resultColumn +
@@ -215,37 +249,23 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
     d.sequence = sequence.toInt(&ok);
     if (!ok || !shell::IsDigitText(sequence))
         return fail(QString("일련번호 [%1] 가 숫자가 아닙니다.").arg(sequence));
+    // Only what finds the line and its answer here; the rest of the line
+    // (parseDetails) only for a line that the answer makes again.
     QString key;
     if (wide) {
-        d.bankCode = rec.field(23, 3).right(2).trimmed();
-        d.account = rec.trimmed(26, 16);
-        d.amount = rec.trimmed(42, 13);
-        d.payer = rec.trimmed(68, 12);
         key = rec.trimmed(114, 5);
-        d.dong = rec.trimmed(119, 5);
-        d.ho = rec.trimmed(124, 5);
         d.outcome = rec.byteAt(154);
         d.resultCode = rec.trimmed(155, 4);
         d.collected = d.outcome == "Y";
     } else {
-        d.bankCode = rec.trimmed(9, 2);
-        d.account = rec.trimmed(11, 16);
-        if (d.bankCode == "11" && rec.field(11, 2) == "00")
-            d.account = rec.trimmed(13, 13);
-        d.amount = rec.trimmed(27, 12);
         d.outcome = rec.byteAt(39);
         d.resultCode = rec.trimmed(40, 2);
         if (d.resultCode.startsWith('0') && d.resultCode.size() > 1)
             d.resultCode.remove(0, 1);
-        d.dong = rec.trimmed(46, 4);
         d.collected = d.outcome == "Y" || d.outcome == "1";
         if (m_header.keyed) {
-            d.ho = rec.trimmed(50, 9);
             key = rec.trimmed(59, 5);
-            d.payer = rec.trimmed(66, 12);
         } else {
-            d.ho = rec.trimmed(51, 4);
-            d.payer = rec.trimmed(55, 14);
             d.sendTime = rec.trimmed(69, 6);
             const QString number = rec.trimmed(75, 3);
             d.batchNumber = number.toInt(&ok);
@@ -258,14 +278,24 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
             }
         }
     }
-    if (wide || m_header.keyed) {
-        const QString digits = QString::number(shell::Base62Value(key)).rightJustified(9, '0');
-        d.sendTime = digits.left(6);
-        d.batchNumber = digits.mid(6).toInt();
+    if ((wide || m_header.keyed) && !key.isEmpty() && key == m_lastKey) {
+        d.sendTime = m_lastSendTime;
+        d.batchNumber = m_lastBatchNumber;
+    } else {
+        if (wide || m_header.keyed) {
+            const QString digits = QString::number(shell::Base62Value(key)).rightJustified(9, '0');
+            d.sendTime = digits.left(6);
+            d.batchNumber = digits.mid(6).toInt();
+        }
+        if (!validTime(d.sendTime))
+            return fail(QString("배치키 [%1] 의 송신시각이 올바르지 않습니다.")
+                            .arg(key.isEmpty() ? d.sendTime : key));
+        if (wide || m_header.keyed) {
+            m_lastKey = key;
+            m_lastSendTime = d.sendTime;
+            m_lastBatchNumber = d.batchNumber;
+        }
     }
-    if (!validTime(d.sendTime))
-        return fail(QString("배치키 [%1] 의 송신시각이 올바르지 않습니다.")
-                        .arg(key.isEmpty() ? d.sendTime : key));
     if (d.outcome == "N" && wide)
         d.outcome = "X";
     else if (d.outcome == "Y" || (!wide && d.outcome == "1"))
@@ -273,6 +303,32 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
     else if (!wide && d.outcome == "0")
         d.outcome = "X";
     return true;
+}
+
+void FileApplier::parseDetails(const RecordView& rec, DataRecord& d) const
+{
+    if (m_layout == Layout::Wide) {
+        d.bankCode = rec.field(23, 3).right(2).trimmed();
+        d.account = rec.trimmed(26, 16);
+        d.amount = rec.trimmed(42, 13);
+        d.payer = rec.trimmed(68, 12);
+        d.dong = rec.trimmed(119, 5);
+        d.ho = rec.trimmed(124, 5);
+        return;
+    }
+    d.bankCode = rec.trimmed(9, 2);
+    d.account = rec.trimmed(11, 16);
+    if (d.bankCode == "11" && rec.field(11, 2) == "00")
+        d.account = rec.trimmed(13, 13);
+    d.amount = rec.trimmed(27, 12);
+    d.dong = rec.trimmed(46, 4);
+    if (m_header.keyed) {
+        d.ho = rec.trimmed(50, 9);
+        d.payer = rec.trimmed(66, 12);
+    } else {
+        d.ho = rec.trimmed(51, 4);
+        d.payer = rec.trimmed(55, 14);
+    }
 }
 
 bool FileApplier::selectBatch(const DataRecord& d)
@@ -333,22 +389,16 @@ bool FileApplier::selectBatch(const DataRecord& d)
             return tableError(ins);
         b.rowId = ins.lastInsertId().toLongLong();
     } else if (!kept) {
-        QSqlQuery lines(m_db);
-        lines.setForwardOnly(true);
-        // The index over AptID is case-insensitive, like every index of the
-        // tables; naming its collation lets the lookup use it.
-        lines.prepare("SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 "
-                      "WHERE AptID = ? COLLATE NOCASE ORDER BY Apt2ID");
-        lines.addBindValue(b.aptId);
-        if (!lines.exec())
-            return tableError(lines);
+        store::Statement& lines = *m_batchLines;
+        lines.bind(1, b.aptId);
         while (lines.next()) {
-            const int dataNo = lines.value(1).toInt();
-            if (lines.value(1).isNull() || b.lines.contains(dataNo))
+            const int dataNo = int(lines.int64(1));
+            if (lines.isNull(1) || b.lines.contains(dataNo))
                 continue;
-            b.lines.insert(dataNo, {lines.value(0).toLongLong(), qint64(lines.value(2).toDouble()),
-                                    lines.value(3).toString().trimmed()});
+            b.lines.insert(dataNo, {lines.int64(0), lines.int64(2), lines.text(3).trimmed()});
         }
+        if (lines.lastError().isValid())
+            return tableError(lines);
     }
     m_batch = b;
     return true;
@@ -421,20 +471,16 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
     return true;
 }
 
-bool FileApplier::applyLine(const DataRecord& d)
+bool FileApplier::applyLine(const RecordView& rec, DataRecord& d)
 {
     LineRef line;
     const auto it = m_batch.lines.constFind(d.sequence);
     if (it != m_batch.lines.constEnd()) {
         line = *it;
-        m_updateLine.bindValue(0, d.outcome);
-        m_updateLine.bindValue(1, d.resultCode);
-        m_updateLine.bindValue(2, m_today);
-        m_updateLine.bindValue(3, line.apt2Id);
-        if (!m_updateLine.exec())
-            return tableError(m_updateLine);
+        m_answers.insert(line.apt2Id, {d.outcome, d.resultCode});
     } else {
         // A line deleted after sending comes back from the answer.
+        parseDetails(rec, d);
         bool ok = d.amount.isEmpty();
         const qint64 amount = ok ? 0 : d.amount.toLongLong(&ok);
         if (!ok || (!d.amount.isEmpty() && !shell::IsDigitText(d.amount)))
@@ -469,6 +515,37 @@ bool FileApplier::applyLine(const DataRecord& d)
         ++m_batch.groupCount[group];
         m_batch.groupSum[group] += line.amount;
     }
+    return true;
+}
+
+bool FileApplier::writeAnswers()
+{
+    // A missing field is written as NULL, an empty one as '', as before.
+    using Answer = std::pair<QString, QString>;
+    using Key = std::pair<Answer, int>; // the answer and which of it is NULL
+    QHash<Key, QByteArray> groups;      // line ids as a JSON array
+    for (auto it = m_answers.cbegin(); it != m_answers.cend(); ++it) {
+        const Answer& a = it.value();
+        QByteArray& ids = groups[{a, (a.first.isNull() ? 1 : 0) | (a.second.isNull() ? 2 : 0)}];
+        ids += ids.isEmpty() ? '[' : ',';
+        ids += QByteArray::number(it.key());
+    }
+    // Each value is bound once for many lines, so it is checked once.
+    store::TextLimitsSetAside limits(m_db, "Apt2", {"IcheYebu", m_resultColumn});
+    if (!limits.ok())
+        return fail("이체자료를 기록할 수 없습니다. " + limits.error().text());
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        const Answer& a = it.key().first;
+        if (!limits.check("IcheYebu", a.first) || !limits.check(m_resultColumn, a.second))
+            return fail("이체자료를 기록할 수 없습니다. " + limits.error().text());
+        m_updateLines->bind(1, a.first);
+        m_updateLines->bind(2, a.second);
+        m_updateLines->bindUtf8(4, it.value() + ']');
+        if (!m_updateLines->exec())
+            return tableError(*m_updateLines);
+    }
+    if (!limits.restore())
+        return fail("이체자료를 기록할 수 없습니다. " + limits.error().text());
     return true;
 }
 
@@ -521,7 +598,7 @@ bool FileApplier::data(const RecordView& rec)
     if ((!m_batch.active || d.batchNumber != m_batch.number || d.sendTime != m_batch.sendTime) &&
         !selectBatch(d))
         return false;
-    return applyLine(d);
+    return applyLine(rec, d);
 }
 
 bool FileApplier::apply()
@@ -571,7 +648,7 @@ bool FileApplier::apply()
     if (m_header.open)
         return fail(
             QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
-    return true;
+    return writeAnswers();
 }
 
 } // namespace

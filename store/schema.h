@@ -54,11 +54,15 @@ QString CreateTableSql(const TableDef& table, Layout layout);
 QStringList CreateIndexSql(const TableDef& table, Layout layout);
 
 // The connection-local triggers that refuse a text longer than its field's
-// CP949 byte limit, on insert and on an update that changes it, over the
+// CP949 byte limit, on insert and on an update that changes it (one trigger
+// per column, so that an update pays only for the columns it sets), over the
 // columns the file has (`present`; all when empty). They call cp949_len(), so
 // they only exist on the program's own connections.
 QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& present = {});
 QStringList DropByteLimitTriggerSql(const TableDef& table);
+// The update trigger of one text column, and its removal.
+QString ByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
+QString DropByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
 
 // Creates the table (and its indexes) in the given layout.
 bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error = nullptr);

@@ -125,6 +125,29 @@ TEST_F(TransferRequest, TwoBatchesOfOneInstitutionAndDateMakeOneFileByteForByte)
     EXPECT_EQ(value("SELECT DataNo FROM Apt2 WHERE Apt2ID = ?", {l1}).toInt(), 1);
 }
 
+TEST_F(TransferRequest, LinesOfAnotherDateAmongTheirBatchKeepTheRecordNumbers)
+{
+    // The lines of a batch are numbered together, those still carrying
+    // another date on their own: the numbers follow the records all the same.
+    addBatch(1, "A123456789", "2024-03-20");
+    addBatch(2, "A123456789", "2024-03-20");
+    for (int i = 0; i < 4; ++i)
+        addLine(1, "101", QString::number(1201 + i), "13", "301-0123-4567-81", 10000);
+    addLine(2, "102", "301", "11", "352-1234-5678-93", 30000);
+    addLine(2, "102", "302", "11", "352-1234-5678-93", 30000);
+    exec("UPDATE Apt2 SET IcheDate = CASE WHEN Ho IN ('1202', '1204', '301') THEN '2024-03-01' "
+         "ELSE '2024-03-20' END");
+
+    ASSERT_TRUE(build().ok);
+    EXPECT_EQ(dump("SELECT Ho, DataNo, IcheDate FROM Apt2 ORDER BY Apt2ID"),
+              "1201|1|2024-03-20\n1202|2|2024-03-20\n1203|3|2024-03-20\n"
+              "1204|4|2024-03-20\n301|5|2024-03-20\n302|6|2024-03-20");
+    const QList<QByteArray> records = readFile("Send/Apt_1").split('\n');
+    ASSERT_EQ(records.size(), 10); // envelope, S, six D, E and the end
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(records[2 + i].mid(1, 7), QByteArray::number(i + 1).rightJustified(7, '0'));
+}
+
 TEST_F(TransferRequest, FilesSplitByInstitutionAndDateAndSkipUnknownInstitutions)
 {
     addInstitution(QStringLiteral("햇살아파트"), "B000000002", "BB100", "BB200");

@@ -118,6 +118,27 @@ TEST_F(TransferResult, ALineDeletedAfterSendingIsRecreatedAndTwiceGivesTheSame)
     EXPECT_EQ(value("SELECT Count(*) FROM Apt2").toInt(), 3);
 }
 
+TEST_F(TransferResult, ALineAnsweredTwiceKeepsTheLaterAnswer)
+{
+    // The whole file twice over: first all collected, then line 1 and the
+    // second batch not; then a second file that collects line 3.
+    const QByteArray request = this->request();
+    writeFile("Recv/AB200", answerOf(request) + answerOf(request, [](int seq) {
+                                return seq == 2 ? QByteArray("Y0000") : QByteArray("N1000");
+                            }));
+    ASSERT_TRUE(apply().ok());
+    EXPECT_EQ(lines(), "1|1|X|1000||3|2024-03-15\n"
+                       "1|2|Y|0000||3|2024-03-15\n"
+                       "2|3|X|1000||3|2024-03-15");
+    writeFile("Recv/AB200", answerOf(request, [](int seq) {
+                  return seq == 1 ? QByteArray("N9999") : QByteArray("Y0000");
+              }));
+    ASSERT_TRUE(apply().ok());
+    EXPECT_EQ(lines(), "1|1|X|9999||3|2024-03-15\n"
+                       "1|2|Y|0000||3|2024-03-15\n"
+                       "2|3|Y|0000||3|2024-03-15");
+}
+
 TEST_F(TransferResult, UnknownBatchesAreCreatedOnReceipt)
 {
     writeFile("Recv/AB200", answerOf(request()));
