@@ -33,13 +33,13 @@ using consent::ConsentStatus;
 
 struct Complex
 {
-    const char* name;
-    const char* code;
-    const char* apOut;
-    const char* apIn;
-    const char* password;
-    const char* tradingBank;
-    const char* evidence; // AUTHSENDTYPE
+    QString name;
+    QString code;
+    QString apOut;
+    QString apIn;
+    QString password;
+    QString tradingBank;
+    QString evidence; // AUTHSENDTYPE
     QStringList dongs;
     int floors;
     int unitsPerFloor;
@@ -91,6 +91,34 @@ const QList<Complex>& complexes()
          80,
          90000},
     };
+    return list;
+}
+
+// The large branch: forty complexes made from the three above, each about
+// 2,700 households of which not quite three in ten have a consent on record.
+constexpr int kLargeComplexes = 40;
+
+QList<Complex> complexesOf(DemoSize size)
+{
+    if (size == DemoSize::Ordinary)
+        return complexes();
+    QList<Complex> list;
+    for (int k = 0; k < kLargeComplexes; ++k) {
+        Complex c = complexes()[k % 3];
+        const QString number = QString::number(k + 1).rightJustified(2, QChar('0'));
+        if (k >= 3)
+            c.name += QStringLiteral(" %1차").arg(k / 3 + 1);
+        c.code = QStringLiteral("AP2301") + QString::number(k + 1).rightJustified(4, QChar('0'));
+        c.apOut = c.apOut.left(2) + "1" + number;
+        c.apIn = c.apIn.left(2) + "2" + number;
+        c.dongs.clear();
+        for (int d = 1; d <= 26; ++d)
+            c.dongs.append(QString::number(100 * (k % 3 + 1) + d));
+        c.floors = 24;
+        c.unitsPerFloor = 5;
+        c.share = 87;
+        list.append(c);
+    }
     return list;
 }
 
@@ -179,9 +207,9 @@ QVariant dateOrNull(const QDate& d)
 class Generator
 {
 public:
-    Generator(store::TDM1& dm, const QString& evidenceDir, quint32 seed)
+    Generator(store::TDM1& dm, const QString& evidenceDir, quint32 seed, DemoSize size)
         : m_db(dm.db()), m_ui(dm.ui()), m_rng(seed), m_today(shell::Today()),
-          m_evidenceDir(evidenceDir)
+          m_evidenceDir(evidenceDir), m_size(size), m_complexes(complexesOf(size))
     {
         // The dates fall on business days of the installation's own calendar.
         m_calendar = calendar::LoadBusinessCalendar(m_db, m_ui);
@@ -200,6 +228,8 @@ private:
     QList<Household> households(const Complex& c);
     void assignConsents(QList<Household>& list);
     QList<Plan> plans() const;
+    QList<Plan> largePlans() const;
+    QDate transferDate(int complex, int month) const;
     bool storeInstitutions();
     bool storeBatch(int aptId, const Plan& plan, const QList<Household>& list);
     bool storeConsent(const Complex& c, const Household& h);
@@ -217,6 +247,10 @@ private:
     QDate m_today;
     calendar::BusinessCalendar m_calendar;
     QString m_evidenceDir;
+    DemoSize m_size;
+    QList<Complex> m_complexes;
+    QSqlQuery m_consentInsert{m_db};
+    QSqlQuery m_evidenceInsert{m_db};
     QStringList m_collectingAccounts;
     QList<QPair<QString, QByteArray>> m_files; // written after the rows are stored
     DemoSummary m_summary;
@@ -296,27 +330,51 @@ void Generator::assignConsents(QList<Household>& list)
         h.lastMonth = m_rng.bounded(2);
         h.consent = i % 3 == 2 ? ConsentStatus::CancelFailed : ConsentStatus::Cancelled;
     });
-    // Paying by transfer without a consent on record.
-    take(share(2), [](Household& h, int) { h.consent = -1; });
+    // Paying by transfer without a consent on record: in the large branch
+    // most households signed up before consents were kept.
+    take(share(m_size == DemoSize::Large ? 72 : 2), [](Household& h, int) { h.consent = -1; });
     while (next < n)
         list[order[next++]].consent = ConsentStatus::Registered;
+}
+
+QDate Generator::transferDate(int complex, int month) const
+{
+    const QDate base = m_today.addMonths(month - (kMonths - 1));
+    QDate d = businessDayFrom(m_calendar,
+                              QDate(base.year(), base.month(),
+                                    qMin(m_complexes[complex].transferDay, base.daysInMonth())));
+    // An answered batch lies far enough back for its answer to have come.
+    if (d > m_today.addDays(-3))
+        d = businessDayBefore(m_calendar, m_today.addDays(-2));
+    return d;
+}
+
+// The large branch's three months: two answered, and this month's batch of
+// every other complex sent (answered in the mailbox), the rest waiting.
+QList<Plan> Generator::largePlans() const
+{
+    QList<Plan> list;
+    for (int c = 0; c < m_complexes.size(); ++c) {
+        for (int month = 1; month < kMonths - 1; ++month)
+            list.append({c, month, 3, transferDate(c, month)});
+        list.append({c, kMonths - 1, c % 2 == 0 ? 2 : 1,
+                     businessDayFrom(m_calendar, m_today.addDays(c % 2 == 0 ? 1 : 3))});
+    }
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Plan& a, const Plan& b) { return a.date < b.date; });
+    return list;
 }
 
 QList<Plan> Generator::plans() const
 {
     QList<Plan> list;
-    for (int c = 0; c < complexes().size(); ++c) {
+    if (m_size == DemoSize::Large)
+        return largePlans();
+    for (int c = 0; c < m_complexes.size(); ++c) {
         for (int month = 0; month < kMonths - 1; ++month) {
-            const QDate base = m_today.addMonths(month - (kMonths - 1));
-            QDate d = businessDayFrom(m_calendar,
-                                      QDate(base.year(), base.month(),
-                                            qMin(complexes()[c].transferDay, base.daysInMonth())));
-            // An answered batch lies far enough back for its answer to have come.
-            if (d > m_today.addDays(-3))
-                d = businessDayBefore(m_calendar, m_today.addDays(-2));
             // Last month's batch of the small complex was held back.
             const bool held = c == 2 && month == kMonths - 2;
-            list.append({c, month, held ? 0 : 3, d});
+            list.append({c, month, held ? 0 : 3, transferDate(c, month)});
         }
     }
     // This month: two batches wait to be sent, one has been sent.
@@ -331,16 +389,16 @@ QList<Plan> Generator::plans() const
 bool Generator::storeInstitutions()
 {
     codes::Institutions institutions(m_db, m_ui);
-    for (const Complex& c : complexes()) {
+    for (const Complex& c : m_complexes) {
         codes::Institution row;
-        row.Name = QString::fromUtf8(c.name);
+        row.Name = c.name;
         row.APOUT = c.apOut;
         row.APIN = c.apIn;
         row.APPASS = c.password;
         row.APID10 = c.code;
         row.APBCODE = c.tradingBank;
         row.BankNoApt = account("12");
-        row.AUTHSENDTYPE = QString::fromUtf8(c.evidence);
+        row.AUTHSENDTYPE = c.evidence;
         if (!institutions.Save(row, true).saved)
             return false;
         m_collectingAccounts.append(row.BankNoApt);
@@ -351,7 +409,7 @@ bool Generator::storeInstitutions()
 
 bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& list)
 {
-    const Complex& c = complexes()[plan.complex];
+    const Complex& c = m_complexes[plan.complex];
     // This month's sent batch is stored waiting: the demo's first send, a
     // real one, makes it sent with the key its answer carries.
     const int state = plan.state == 2 ? 1 : plan.state;
@@ -501,8 +559,10 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     const QString birth =
         QDate(1950 + m_rng.bounded(50), 1 + m_rng.bounded(12), 1 + m_rng.bounded(28))
             .toString("yyMMdd");
-    QSqlQuery q(m_db);
-    if (!q.prepare("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, "
+    // Prepared once for every consent (the large branch has thousands).
+    QSqlQuery& q = m_consentInsert;
+    if (q.lastQuery().isEmpty() &&
+        !q.prepare("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, "
                    "Autoichedate, RequestDate, Senddate, Receivedate, ResultCD, CheckJumin, "
                    "JuminNO, ResultYN, DisplayBankno) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, 1, "
                    "?, ?, ?)"))
@@ -530,7 +590,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     ++m_summary.consents;
 
     // Evidence: none for an exempt complex; for a partly exempt one only some.
-    const QString kind = QString::fromUtf8(c.evidence);
+    const QString& kind = c.evidence;
     if (kind == QStringLiteral("면제"))
         return true;
     const bool partly = kind == QStringLiteral("일부면제");
@@ -576,15 +636,17 @@ bool Generator::storeEvidence(const Complex& c, const Household& h, const QDateT
         bytes = ScannedForm(m_rng);
         break;
     }
-    const QString file = QString::fromLatin1(c.code) + "_" + subject.payer + kind->extension;
-    QSqlQuery q(m_db);
-    if (!q.prepare("INSERT INTO Evidential (BANKCD, CUSTNO, CMSSERIALNO, ACCTNO, AUTHTYPE, "
+    const QString file = c.code + "_" + subject.payer + kind->extension;
+    QSqlQuery& q = m_evidenceInsert;
+    if (q.lastQuery().isEmpty() &&
+        !q.prepare("INSERT INTO Evidential (BANKCD, CUSTNO, CMSSERIALNO, ACCTNO, AUTHTYPE, "
                    "AUTHFILE, SENDDATE, SENDSTATE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
         return fail(q);
+    int i = 0;
     for (const QVariant& v :
          QVariantList{h.bank, c.code, subject.payer, h.account, kind->code, file,
                       sent.isValid() ? sent.toString("yyyyMMdd") : QVariant(), state})
-        q.addBindValue(v);
+        q.bindValue(i++, v);
     if (!q.exec())
         return fail(q);
     m_files.append({file, bytes});
@@ -622,9 +684,9 @@ bool Generator::storeStage(const QList<Plan>& plans, const QList<QList<Household
     for (int i = 0; i < plans.size(); ++i)
         if (batches(plans[i]) && !storeBatch(i + 1, plans[i], residents[plans[i].complex]))
             return false;
-    for (int c = 0; c < complexes().size(); ++c)
+    for (int c = 0; c < m_complexes.size(); ++c)
         for (const Household& h : residents[c])
-            if (h.consent >= 0 && consents(h.consent) && !storeConsent(complexes()[c], h))
+            if (h.consent >= 0 && consents(h.consent) && !storeConsent(m_complexes[c], h))
                 return false;
     if (!guard.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(m_db.lastError()));
@@ -638,7 +700,7 @@ bool Generator::storeStage(const QList<Plan>& plans, const QList<QList<Household
 bool Generator::run(DemoSummary& summary, const std::function<bool()>& firstSend)
 {
     QList<QList<Household>> residents;
-    for (const Complex& c : complexes())
+    for (const Complex& c : m_complexes)
         residents.append(households(c));
     const QList<Plan> batches = plans();
     // What waits after the demo's first send is stored after it, so that the
@@ -667,10 +729,10 @@ QString EvidenceFolder()
 }
 
 bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed, DemoSummary* summary,
-                  const std::function<bool()>& firstSend)
+                  const std::function<bool()>& firstSend, DemoSize size)
 {
     DemoSummary done;
-    Generator generator(dm, shell::WithBackslash(evidenceDir), seed);
+    Generator generator(dm, shell::WithBackslash(evidenceDir), seed, size);
     const bool ok = generator.run(done, firstSend);
     if (summary)
         *summary = done;

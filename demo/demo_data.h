@@ -16,6 +16,13 @@ namespace demo {
 
 inline constexpr quint32 kDemoSeed = 20150415;
 
+// The ordinary demo, or a large branch's month for measuring: forty
+// complexes, 120 batches, about 300,000 lines and 30,000 consents.
+enum class DemoSize {
+    Ordinary,
+    Large,
+};
+
 struct DemoSummary
 {
     int institutions = 0;
@@ -38,6 +45,7 @@ QString EvidenceFolder();
 // stay waiting); then the batches and consents that wait. On a refused row
 // the error is shown and that step stores nothing.
 bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed = kDemoSeed,
-                  DemoSummary* summary = nullptr, const std::function<bool()>& firstSend = {});
+                  DemoSummary* summary = nullptr, const std::function<bool()>& firstSend = {},
+                  DemoSize size = DemoSize::Ordinary);
 
 } // namespace demo

@@ -82,7 +82,7 @@ bool runCentre(shell::Ui& ui, const QString& program, QString& output)
 {
     QProcess centre;
     centre.start(program, {"--home", shell::Paths().programDir});
-    const bool finished = centre.waitForFinished(120000);
+    const bool finished = centre.waitForFinished(600000);
     output = QString::fromLocal8Bit(centre.readAllStandardOutput());
     if (finished && centre.exitStatus() == QProcess::NormalExit && centre.exitCode() == 0)
         return true;
@@ -107,7 +107,8 @@ bool IsFreshFolder(const QString& dir)
                .isEmpty();
 }
 
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre, quint32 seed)
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre, quint32 seed,
+                                      DemoSize size)
 {
     DemoInstallation result;
     const shell::Workspace& ws = shell::Paths();
@@ -122,8 +123,9 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCent
         return result;
     {
         shell::WaitScope wait(ui, QStringLiteral("데모 자료 생성 중..."));
-        if (!FillDemoData(dm, EvidenceFolder(), seed, &result.summary,
-                          [&] { return firstSend(dm, ui, result.sent); }))
+        if (!FillDemoData(
+                dm, EvidenceFolder(), seed, &result.summary,
+                [&] { return firstSend(dm, ui, result.sent); }, size))
             return result;
     }
     if (!setEvidenceKey(dm, ui))

@@ -40,6 +40,6 @@ bool IsFreshFolder(const QString& dir);
 // installation; `clearingCentre` is the clearing-sim executable. Every
 // failure is shown through `ui`.
 DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre,
-                                      quint32 seed = kDemoSeed);
+                                      quint32 seed = kDemoSeed, DemoSize size = DemoSize::Ordinary);
 
 } // namespace demo

@@ -14,10 +14,17 @@ namespace {
 int makeDemo(ToolContext& ctx, const QStringList& args)
 {
     quint32 seed = demo::kDemoSeed;
+    demo::DemoSize size = demo::DemoSize::Ordinary;
     for (qsizetype i = 0; i < args.size(); ++i) {
         bool ok = false;
-        if (args[i] == "--seed" && i + 1 < args.size())
+        if (args[i] == "--seed" && i + 1 < args.size()) {
             seed = args[++i].toUInt(&ok);
+        } else if (args[i] == "--size" && i + 1 < args.size()) {
+            const QString value = args[++i];
+            ok = value == "ordinary" || value == "large";
+            if (value == "large")
+                size = demo::DemoSize::Large;
+        }
         if (!ok)
             return 2;
     }
@@ -38,7 +45,7 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
     // same data however long the generation takes.
     shell::FreezeNow(shell::Now());
     const demo::DemoInstallation made =
-        demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed);
+        demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed, size);
     if (!made.ok)
         return 1;
     const demo::DemoSummary& s = made.summary;
@@ -56,9 +63,10 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
 QList<ToolCommand> DemoCommands()
 {
     return {
-        {"make-demo", "[--seed N]",
+        {"make-demo", "[--seed N] [--size ordinary|large]",
          "make the (new, empty) folder a demo installation with a branch's data and a clearing "
-         "answer waiting in the mailbox",
+         "answer waiting in the mailbox; large: a month of a branch of forty complexes, for "
+         "measuring",
          makeDemo, LocksItself},
     };
 }

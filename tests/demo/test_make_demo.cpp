@@ -434,6 +434,31 @@ TEST_F(MakeDemo, NeverOverAnExistingInstallation)
     EXPECT_EQ(make("first", {"--seed", "x"}).exitCode, 2);
 }
 
+// The size is read before the folder is looked at: a known size reaches the
+// folder check (refused here, the folder holds the first demo), anything else
+// is a usage error that creates nothing.
+TEST_F(MakeDemo, SizeIsOrdinaryOrLarge)
+{
+    const struct
+    {
+        QStringList args;
+        int exitCode;
+    } cases[] = {{{"--size", "large"}, 1},
+                 {{"--size", "ordinary"}, 1},
+                 {{"--seed", "7", "--size", "large"}, 1},
+                 {{"--size", "huge"}, 2},
+                 {{"--size", "Large"}, 2},
+                 {{"--size", ""}, 2},
+                 {{"--size"}, 2}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(make("first", c.args).exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        if (c.exitCode == 2) {
+            EXPECT_EQ(make("unmade", c.args).exitCode, 2) << c.args.join(' ').toStdString();
+            EXPECT_FALSE(QDir(dir("unmade")).exists());
+        }
+    }
+}
+
 TEST(FreshFolder, OnlyAMissingOrEmptyFolderIsFresh)
 {
     QTemporaryDir root;
