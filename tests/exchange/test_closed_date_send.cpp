@@ -2,35 +2,17 @@
 // stays behind at the send, named, while the other batches go; through the
 // real pelmar-tool.
 
-#include "tests/exchange/exchange_fixture.h"
-#include "tests/support/program_run.h"
+#include "tests/exchange/tool_exchange_fixture.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::ProgramRun;
 
-class ClosedDateSend : public exchange_tests::ExchangeTest
+class ClosedDateSend : public exchange_tests::ToolExchangeTest
 {
 protected:
-    void SetUp() override
-    {
-        ExchangeTest::SetUp();
-        ASSERT_EQ(tool({"link", "setup", "LoginID=BR0001"}).exitCode, 0);
-    }
-    ProgramRun tool(const QStringList& args)
-    {
-        QProcessEnvironment env = testing_support::ProgramEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 10:30:00");
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(PELMAR_TOOL, QStringList{"--home", home()} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
     // The transfer dates of the request files that left, as the day's kept
     // copies hold them.
     QStringList sentDates()

@@ -2,40 +2,19 @@
 // a refused answer can be applied later, and an answer to an earlier send
 // of a batch that went again finds that batch.
 
-#include "tests/exchange/exchange_fixture.h"
-#include "tests/support/program_run.h"
+#include "tests/exchange/tool_exchange_fixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
 using testing_support::ProgramRun;
 
-class KeptExchange : public exchange_tests::ExchangeTest
+class KeptExchange : public exchange_tests::ToolExchangeTest
 {
 protected:
-    void SetUp() override
-    {
-        ExchangeTest::SetUp();
-        ASSERT_EQ(tool({"link", "setup", "LoginID=BR0001"}).exitCode, 0);
-    }
-
-    // pelmar-tool at `now` on the frozen day.
-    ProgramRun toolAt(const QString& now, const QStringList& args)
-    {
-        QProcessEnvironment env = testing_support::ProgramEnvironment();
-        env.insert("PELMAR_NOW", "2024-03-15 " + now);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(PELMAR_TOOL, QStringList{"--home", home()} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
-    ProgramRun tool(const QStringList& args) { return toolAt("10:30:00", args); }
     ProgramRun sim(const QStringList& args)
     {
         return testing_support::RunProgram(CLEARING_SIM, home(), args);
