@@ -1,10 +1,9 @@
 #include "calendar/business_calendar.h"
 #include "calendar/ui/fm_holiday.h"
 #include "shell/codec.h"
-#include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/workspace_fixture.h"
+#include "tests/support/data_fixture.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -18,21 +17,13 @@
 using calendar::FmHoliday;
 using Command = widgets::ScreenCommands::Command;
 
-class HolidayScreen : public testing_support::WorkspaceTest
+class HolidayScreen : public testing_support::DataTest
 {
 protected:
     void SetUp() override
     {
-        WorkspaceTest::SetUp();
         testing_support::QtApp();
-        dm = std::make_unique<store::TDM1>(ui);
-        ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
-        ASSERT_TRUE(dm->OpenTables());
-    }
-    void TearDown() override
-    {
-        dm.reset();
-        WorkspaceTest::TearDown();
+        DataTest::SetUp();
     }
     // The grid row of `date` as its cells read, "" when the day is not listed.
     static QString row(const FmHoliday& s, const QString& date)
@@ -59,7 +50,6 @@ protected:
         QSqlDatabase db = dm->db();
         return calendar::LoadBusinessCalendar(db, ui).isHoliday(d);
     }
-    std::unique_ptr<store::TDM1> dm;
 };
 
 TEST_F(HolidayScreen, ListsTheYearWithSourcesAndKeepsTheBranchRows)
