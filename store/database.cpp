@@ -58,13 +58,8 @@ bool InstallByteLimits(QSqlDatabase& db, QString* error)
         QStringList statements = DropByteLimitTriggerSql(t);
         if (!present.isEmpty())
             statements += ByteLimitTriggerSql(t, present);
-        for (const QString& sql : statements) {
-            if (!q.exec(sql)) {
-                if (error)
-                    *error = q.lastError().text();
-                return false;
-            }
-        }
+        if (!ExecStatements(db, statements, error))
+            return false;
     }
     return true;
 }

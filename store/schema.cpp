@@ -252,14 +252,34 @@ QStringList CreateIndexSql(const TableDef& table, Layout layout)
     return out;
 }
 
+QString ByteLimitMessage(const QString& table, const QString& field)
+{
+    return QString("byte limit exceeded: %1_%2_len").arg(table, field);
+}
+
+namespace {
+
+// The UTF-8 length is never below the CP949 length, so the cheap test
+// leaves the conversion to the rare long value.
+QString longerThanLimit(const FieldDef& f)
+{
+    return QString("length(CAST(NEW.%1 AS BLOB)) > %2").arg(f.name).arg(f.size);
+}
+
+QString raiseBeyondLimit(const TableDef& table, const FieldDef& f)
+{
+    return QString("SELECT RAISE(ABORT, '%1') WHERE cp949_len(NEW.%2) > %3;")
+        .arg(ByteLimitMessage(table.name, f.name), f.name)
+        .arg(f.size);
+}
+
+} // namespace
+
 QString ByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& f)
 {
     return QString("CREATE TEMP TRIGGER IF NOT EXISTS %1_%2_bytes_update BEFORE UPDATE OF %2 ON "
-                   "main.%1 WHEN NEW.%2 IS NOT OLD.%2 AND length(CAST(NEW.%2 AS BLOB)) > %3 "
-                   "BEGIN SELECT RAISE(ABORT, 'byte limit exceeded: %1_%2_len') "
-                   "WHERE cp949_len(NEW.%2) > %3; END")
-        .arg(table.name, f.name)
-        .arg(f.size);
+                   "main.%1 WHEN NEW.%2 IS NOT OLD.%2 AND %3 BEGIN %4 END")
+        .arg(table.name, f.name, longerThanLimit(f), raiseBeyondLimit(table, f));
 }
 
 QString DropByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& f)
@@ -269,9 +289,8 @@ QString DropByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& f)
 
 QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& present)
 {
-    // The UTF-8 length is never below the CP949 length, so the cheap test
-    // in WHEN leaves the conversion to the rare long value. The message
-    // names the field as ClassifyError expects it. An update is checked by
+    // The message names the field as ClassifyError expects it. An update is
+    // checked by
     // one trigger per column, which runs only when the statement sets that
     // column: a run over every line of a month (the answer sets two texts
     // of each line) then tests two columns, not every text of the table.
@@ -280,13 +299,8 @@ QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& presen
         if (f.type != T::String ||
             (!present.isEmpty() && !present.contains(f.name, Qt::CaseInsensitive)))
             continue;
-        const QString longer = QString("length(CAST(NEW.%1 AS BLOB)) > %2").arg(f.name).arg(f.size);
-        const QString raise = QString("SELECT RAISE(ABORT, 'byte limit exceeded: %1_%2_len') "
-                                      "WHERE cp949_len(NEW.%2) > %3;")
-                                  .arg(table.name, f.name)
-                                  .arg(f.size);
-        insertWhen.append(longer);
-        insertBody.append(raise);
+        insertWhen.append(longerThanLimit(f));
+        insertBody.append(raiseBeyondLimit(table, f));
         updates.append(ByteLimitUpdateTriggerSql(table, f));
     }
     if (insertWhen.isEmpty())
@@ -308,7 +322,6 @@ QStringList DropByteLimitTriggerSql(const TableDef& table)
 
 bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error)
 {
-    QSqlQuery q(db);
     QStringList statements = {CreateTableSql(table, layout)};
     statements += CreateIndexSql(table, layout);
     QStringList columns;
@@ -317,6 +330,12 @@ bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString
             columns.append(f.name);
     statements += DropByteLimitTriggerSql(table);
     statements += ByteLimitTriggerSql(table, columns);
+    return ExecStatements(db, statements, error);
+}
+
+bool ExecStatements(QSqlDatabase& db, const QStringList& statements, QString* error)
+{
+    QSqlQuery q(db);
     for (const QString& sql : statements) {
         if (!q.exec(sql)) {
             if (error)

@@ -60,9 +60,16 @@ QStringList CreateIndexSql(const TableDef& table, Layout layout);
 // they only exist on the program's own connections.
 QStringList ByteLimitTriggerSql(const TableDef& table, const QStringList& present = {});
 QStringList DropByteLimitTriggerSql(const TableDef& table);
+// The refusal a byte-limit check gives for `field`, as ClassifyError reads
+// it back to name the field.
+QString ByteLimitMessage(const QString& table, const QString& field);
 // The update trigger of one text column, and its removal.
 QString ByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
 QString DropByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
+
+// Runs the statements in order; false, with the first error's text, at the
+// first that fails.
+bool ExecStatements(QSqlDatabase& db, const QStringList& statements, QString* error = nullptr);
 
 // Creates the table (and its indexes) in the given layout.
 bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error = nullptr);

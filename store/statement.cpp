@@ -164,8 +164,7 @@ bool TextLimitsSetAside::check(const QString& column, const QString& value)
     if (!f || f->type != FieldType::String || value.isNull() || value.toUtf8().size() <= f->size ||
         shell::Cp949Length(value) <= f->size)
         return true;
-    m_error = QSqlError(QStringLiteral("Unable to fetch row"),
-                        QString("byte limit exceeded: %1_%2_len").arg(t->name, f->name),
+    m_error = QSqlError(QStringLiteral("Unable to fetch row"), ByteLimitMessage(t->name, f->name),
                         QSqlError::StatementError, QString::number(SQLITE_CONSTRAINT_TRIGGER));
     return false;
 }
