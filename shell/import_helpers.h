@@ -2,37 +2,11 @@
 
 #include <QDate>
 #include <QList>
-#include <QPair>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <functional>
 #include <optional>
 
 namespace shell {
-
-class Ui;
-
-// The two sorted code lists of the main window, which the import checks
-// look codes up in.
-struct CodeLists
-{
-    QStringList institutions; // UserCode.APID10
-    QStringList banks;        // BankCode.Id
-};
-
-struct FieldCheck
-{
-    bool accepted = false;
-    QString value;
-    bool conversionError = false; // a date or number that does not convert
-};
-
-// Checks one cell of the consent-request template (columns 0..9).
-FieldCheck CheckTemplateField(bool accept, int column, const QString& text,
-                              const CodeLists& codes);
 
 struct LayoutRow
 {
@@ -78,15 +52,6 @@ int DateNumber(const QDate& date);
 // the failing values.
 QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
                          const QStringList& values);
-
-// Stores a layout row of `table` in place of the one named `oldName` (empty
-// for a new layout), in one transaction. `values` are column and value
-// pairs, the name column `nameColumn` among them. A name another layout
-// has shows "자료명칭이 중복됩니다.", any other table error the text
-// `errorText` makes of it (the store's write-error message).
-bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table, const QString& nameColumn,
-                   const QString& oldName, const QList<QPair<QString, QVariant>>& values,
-                   const std::function<QString(const QSqlError&)>& errorText);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

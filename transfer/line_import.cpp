@@ -1,5 +1,6 @@
 #include "transfer/line_import.h"
 
+#include "codes/import_layouts.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/log.h"
@@ -122,8 +123,7 @@ bool SaveLayout(store::TDM1& dm, shell::Ui& ui, const ImportLayout& layout, cons
     for (int i = 0; i < ItemCount; ++i)
         values << qMakePair(QString(kColumns[i]) + "S", QVariant(layout.start[i]))
                << qMakePair(QString(kColumns[i]) + "N", QVariant(layout.size[i]));
-    return shell::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values,
-                                store::WriteErrorMessage);
+    return codes::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values);
 }
 
 bool DeleteLayout(store::TDM1& dm, const QString& name)

@@ -1,6 +1,7 @@
 #include "consent/ui/tfm_tong_register.h"
 
 #include "codes/bank_code.h"
+#include "codes/code_lists.h"
 #include "codes/institution.h"
 #include "consent/evidence_transfer.h"
 #include "consent/consent_import.h"
@@ -9,7 +10,6 @@
 #include "platform/securelink.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
@@ -451,8 +451,8 @@ transfer::LayoutKind TfmTongRegister::ImportKind(std::shared_ptr<shell::Grid> ap
     k.remove = [this](const QString& name) { return DeleteConsentLayout(m_db, name); };
     k.preview = [this, applied](const transfer::EditorLayout&, const QString& file,
                                 QWidget* parent) {
-        shell::CodeLists codes;
-        shell::ReloadCodeLists(m_db, codes);
+        codes::CodeLists codes;
+        codes::ReloadCodeLists(m_db, codes);
         transfer::TfmCatcPreview preview(m_ui, ImportColumnNames(), parent);
         if (!preview.LoadSpreadsheet(
                 file, [&codes](const shell::Grid& rows) { return CheckConsentRows(rows, codes); }))

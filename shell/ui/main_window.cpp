@@ -1,12 +1,12 @@
 #include "shell/ui/main_window.h"
 
+#include "codes/code_lists.h"
 #include "edi/link.h"
 #include "platform/process_list.h"
 #include "platform/riseway.h"
 #include "platform/window_beacon.h"
 #include "shell/app_info.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/file_version.h"
 #include "shell/firm_ini.h"
 #include "shell/link_settings.h"
@@ -506,7 +506,7 @@ void TfmMain::FormShow()
 
 void TfmMain::ReloadCodeLists()
 {
-    shell::ReloadCodeLists(m_dm.db(), m_codeLists);
+    codes::ReloadCodeLists(m_dm.db(), m_codeLists);
 }
 
 void TfmMain::applyScreenSettings()
@@ -875,7 +875,7 @@ void TfmMain::FormClose()
     WriteLog(ApplicationTitle() + " 종료");
     if (m_hooks.releaseHolidays)
         m_hooks.releaseHolidays();
-    m_codeLists = CodeLists{};
+    m_codeLists = codes::CodeLists{};
     m_dm.Close();
     m_beacon->Lower();
     m_closed = true;

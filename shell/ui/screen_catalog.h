@@ -7,9 +7,11 @@
 
 class QWidget;
 
+namespace codes {
+struct CodeLists;
+}
 namespace shell {
 class Ui;
-struct CodeLists;
 }
 namespace store {
 class TDM1;
@@ -51,7 +53,7 @@ struct ScreenRequest
     int mode = 0;
     int codeKind = 0;
     QString file;
-    const CodeLists* codes = nullptr; // the main window's institution and bank lists
+    const codes::CodeLists* codes = nullptr; // the main window's institution and bank lists
 };
 
 // A child screen's widget implements this so that the main window can ask

@@ -1,11 +1,11 @@
 // The consent import: the preview's checks, the duplicate and completeness
 // rules, the report, and real spreadsheets as the screen reads them.
 
+#include "codes/code_lists.h"
 #include "consent/consent_import.h"
 #include "consent/consent_register.h"
 #include "platform/zip_archive.h"
 #include "reports/spreadsheet_reader.h"
-#include "shell/code_lists.h"
 #include "shell/codec.h"
 #include "shell/workspace.h"
 #include "tests/support/data_fixture.h"
@@ -25,7 +25,7 @@ protected:
     {
         DataTest::SetUp();
         addInstitution(QStringLiteral("제출단지"), "B000000002", "BB100", "BB200");
-        ASSERT_TRUE(shell::ReloadCodeLists(db(), codes));
+        ASSERT_TRUE(codes::ReloadCodeLists(db(), codes));
     }
 
     static QStringList row(const QString& name, const QString& bank, const QString& account,
@@ -57,7 +57,7 @@ protected:
         return file;
     }
 
-    shell::CodeLists codes;
+    codes::CodeLists codes;
 };
 
 } // namespace
