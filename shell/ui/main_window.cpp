@@ -25,6 +25,7 @@
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
+#include "widgets/child_screen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -765,7 +766,7 @@ bool TfmMain::OpenChildScreen(ChildKind kind)
     };
     bool opened = false;
     if (activeChild()) {
-        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
         if (!screen || screen->CloseQuery()) {
             QPointer<QMdiSubWindow> old = m_child;
             m_stack->setCurrentWidget(m_background);
@@ -789,7 +790,7 @@ void TfmMain::closeChildNow(bool cancelEdits)
     if (!m_child)
         return;
     if (cancelEdits)
-        if (auto* screen = dynamic_cast<ChildScreen*>(m_child->widget()))
+        if (auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget()))
             screen->CancelEdits();
     m_forceChildClose = true;
     m_child->close();
@@ -800,7 +801,7 @@ bool TfmMain::CloseChildScreen()
 {
     if (!activeChild())
         return true;
-    auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+    auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
     const bool allowed = !screen || screen->CloseQuery();
     if (allowed) {
         closeChildNow(false);
@@ -813,7 +814,7 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // The child's own close box asks the screen first, as "닫기" does.
     if (event->type() == QEvent::Close && !m_forceChildClose && watched == m_child.data()) {
-        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
         if (screen && !(m_ending ? (screen->CancelEdits(), true) : screen->CloseQuery())) {
             event->ignore();
             return true;
