@@ -12,7 +12,6 @@
 #include "store/database.h"
 #include "store/integrity.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -414,7 +413,6 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
     if (!ResolveMedium(ctx, dest, medium, folder))
         return false;
 
-    QCoreApplication::processEvents();
     ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
     const QString temp = TemporaryArchivePath();
     RemoveOnExit removeTemp(temp);
