@@ -81,9 +81,9 @@ bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
     bool ok = false;
     QString failure;
     {
-        const store::OpenResult r = store::OpenDatabase(kConnection, newFile);
-        if (!r.ok) {
-            failure = r.message;
+        const platform::Result<> r = store::OpenDatabase(kConnection, newFile);
+        if (!r) {
+            failure = r.error();
         } else {
             QSqlDatabase db = QSqlDatabase::database(kConnection, false);
             QSqlQuery q(db);
@@ -144,11 +144,11 @@ bool settle(shell::Ui& ui, const QString& file)
 {
     if (!QFileInfo::exists(file))
         return true;
-    const store::OpenResult r = store::OpenDatabase(kConnection, file);
+    const platform::Result<> r = store::OpenDatabase(kConnection, file);
     store::CloseDatabase(kConnection);
-    if (!r.ok)
-        ui.ShowError(r.message);
-    return r.ok;
+    if (!r)
+        ui.ShowError(r.error());
+    return r.ok();
 }
 
 } // namespace
@@ -194,10 +194,10 @@ bool Reorganise(Context& ctx)
 
     ui.ShowWaitMessage(QStringLiteral("초기 자료를 생성중입니다."));
     shell::RemoveFolder(build);
-    const platform::ZipResult z = platform::ExtractZip(blank, build);
+    const platform::Result<> z = platform::ExtractZip(blank, build);
     const QString fresh = store::TDM1::DatabaseFile(build);
-    if (!z.ok || !QFileInfo::exists(fresh)) {
-        ui.ShowError(z.ok ? blank + "\rPelmar.db" : z.error);
+    if (!z || !QFileInfo::exists(fresh)) {
+        ui.ShowError(z ? blank + "\rPelmar.db" : z.error());
         return false;
     }
 
@@ -216,9 +216,8 @@ bool Reorganise(Context& ctx)
     }
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 마무리중입니다."));
-    QString error;
-    if (!shell::ReplaceFile(fresh, live, &error)) {
-        ui.ShowError(error);
+    if (const platform::Result<> replaced = shell::ReplaceFile(fresh, live); !replaced) {
+        ui.ShowError(replaced.error());
         return false;
     }
     return true;

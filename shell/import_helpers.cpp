@@ -73,51 +73,42 @@ bool IsTitleLine(const QByteArray& line)
     return four == name || four == bank || t.left(2) == dong;
 }
 
-std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error)
+platform::Result<QByteArray> ReadCp949File(const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return platform::Fail(QStringLiteral("파일을 읽을 수 없습니다: ") + fileName);
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return platform::Fail(QStringLiteral("파일을 읽을 수 없습니다: ") + fileName);
     if (IsMultiByteUtf8(bytes)) {
         const QString text = QString::fromUtf8(bytes);
         QByteArray converted = ToCp949(text);
-        if (FromCp949(converted) != text) {
-            if (error)
-                *error = QStringLiteral("CP949(완성형)로 바꿀 수 없는 글자가 있는 파일입니다: ") +
-                         fileName;
-            return std::nullopt;
-        }
+        if (FromCp949(converted) != text)
+            return platform::Fail(
+                QStringLiteral("CP949(완성형)로 바꿀 수 없는 글자가 있는 파일입니다: ") + fileName);
         bytes = std::move(converted);
     }
     return bytes;
 }
 
-bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid, QString* error)
+platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
+                                        const QList<LayoutRow>& layout)
 {
     QList<LayoutRow> used;
     for (const LayoutRow& row : layout)
         if (mode != 2 || (row.start != 0 && row.length != 0))
             used.append(row);
 
-    grid.clear();
+    Grid grid;
     QStringList headings;
     for (const LayoutRow& row : used)
         headings.append(row.heading);
     grid.append(headings);
 
-    const std::optional<QByteArray> bytes = ReadCp949File(fileName, error);
+    const platform::Result<QByteArray> bytes = ReadCp949File(fileName);
     if (!bytes)
-        return false;
+        return platform::Fail(bytes.error());
     QList<QByteArray> lines = bytes->split('\n');
     for (QByteArray& l : lines)
         if (l.endsWith('\r'))
@@ -141,7 +132,7 @@ bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>&
             cells.append(FromCp949(MidBytes(line, row.start - 1, row.length)).trimmed());
         grid.append(cells);
     }
-    return true;
+    return grid;
 }
 
 } // namespace shell

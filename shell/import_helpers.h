@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace shell {
 
@@ -20,10 +21,10 @@ using Grid = QList<QStringList>;
 // Reads a fixed-column CP949 text file into `grid` (row 0: headings), from
 // after the title line among the first ten (see IsTitleLine) or from the
 // top. Mode 1 uses every layout row, mode 2 only rows whose start and
-// length are both non-zero. Returns false (with `error`) when the file
-// cannot be read.
-bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid, QString* error = nullptr);
+// length are both non-zero. Fails with the reason when the file cannot be
+// read.
+platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
+                                        const QList<LayoutRow>& layout);
 
 // What an import preview shows: the rows (titles first), the errors that
 // block the import, and the account numbers to look at again.
@@ -37,9 +38,9 @@ struct ImportPreview
 
 // The bytes of an import file in CP949. A file saved as UTF-8 is converted,
 // so that positions still count CP949 bytes; characters CP949 cannot hold
-// make the file unreadable rather than storing "?" in their place. nullopt
-// with `error` set when the file cannot be read.
-std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error = nullptr);
+// make the file unreadable rather than storing "?" in their place. Fails
+// with the reason when the file cannot be read.
+platform::Result<QByteArray> ReadCp949File(const QString& fileName);
 
 // True when the bank refuses a resident registration number on `date`
 // (YYYYMMDD as a number): the code is in the set that applies and the

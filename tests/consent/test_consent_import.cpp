@@ -187,7 +187,7 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
 <table:table-row><table:table-cell office:value-type="string"><text:p>박영수</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>B000000002</text:p></table:table-cell><table:table-cell table:formula="of:=10+1" office:value-type="float" office:value="11"><text:p>11</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>4444444444</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>p4</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="800101"><text:p>800101</text:p></table:table-cell></table:table-row>
 </table:table></office:spreadsheet></office:body></office:document-content>)");
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
-    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok);
+    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok());
     QString error;
     const auto ods = reports::ReadFirstSheet(path("a.ods"), &error);
     ASSERT_TRUE(ods) << error.toStdString();

@@ -157,9 +157,9 @@ protected:
     Grid read(const QByteArray& content, int mode = 1)
     {
         writeFile("in.txt", content);
-        Grid grid;
-        EXPECT_TRUE(ReadFixedColumns(mode, path("in.txt"), layout, grid));
-        return grid;
+        const platform::Result<Grid> grid = ReadFixedColumns(mode, path("in.txt"), layout);
+        EXPECT_TRUE(grid.ok());
+        return grid ? *grid : Grid();
     }
     QList<LayoutRow> layout = {{"dong", 1, 4}, {"ho", 5, 4}, {"name", 9, 6}, {"unused", 0, 0}};
 };
