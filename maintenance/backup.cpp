@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -412,7 +413,7 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
 
     ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
     const QString temp = TemporaryArchivePath();
-    RemoveOnExit removeTemp(temp);
+    const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
     if (!buildArchive(ui, temp))
         return false;
 
@@ -561,7 +562,7 @@ bool Restore(Context& ctx, const QString& chosen)
         return ReplaceDataFromArchive(ui, FindFileNoCase(source, zipName));
 
     const QString temp = TemporaryArchivePath();
-    RemoveOnExit removeTemp(temp);
+    const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
     // A disk may hold an earlier single archive of the same stamp beside
     // volume 001 of a later set; the name the user chose says which is meant.
     const QString single = FindFileNoCase(source, zipName);

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -174,17 +175,11 @@ bool Reorganise(Context& ctx)
     const QString live = store::TDM1::DatabaseFile(dataDir);
     const QString reorg = ReorganisationFolder();
     const QString build = dataDir + "New/";
-    struct Cleanup
-    {
-        QString build, reorg;
-        bool vandry;
-        ~Cleanup()
-        {
-            shell::RemoveFolder(build);
-            if (vandry)
-                shell::RemoveFolder(reorg);
-        }
-    } cleanup{build, reorg, vandry};
+    const auto cleanup = qScopeGuard([build, reorg, vandry] {
+        shell::RemoveFolder(build);
+        if (vandry)
+            shell::RemoveFolder(reorg);
+    });
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 준비중입니다."));
     QDir().mkpath(reorg);

@@ -3,8 +3,8 @@
 #include "codes/bank_code.h"
 #include "codes/code_lists.h"
 #include "codes/institution.h"
-#include "consent/evidence_transfer.h"
 #include "consent/consent_import.h"
+#include "consent/evidence_transfer.h"
 #include "consent/ui/fm_evidential_file.h"
 #include "consent/ui/fm_find_register.h"
 #include "platform/securelink.h"
@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -478,11 +479,7 @@ void TfmTongRegister::ImportClick()
     {
         // The toolbar comes back however the import ends.
         QToolBar* bar = m_commands->toolBar();
-        struct Restore
-        {
-            QToolBar* bar;
-            ~Restore() { bar->setEnabled(true); }
-        } restore{bar};
+        const auto restore = qScopeGuard([bar] { bar->setEnabled(true); });
         bar->setEnabled(false);
         ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName());
     }

@@ -41,6 +41,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -537,20 +538,14 @@ void TfmMain::postUpgradeBackup()
     setEnabled(false);
     m_dm.Close();
     bool userCopy = false;
-    // Reopen whatever happens, also when a backup throws.
-    struct Reopen
     {
-        TfmMain* w;
-        ~Reopen()
-        {
-            w->m_ui.ShowWaitMessage(QStringLiteral("자료를 열고 있습니다."));
-            w->m_dm.OpenTables();
-            w->m_ui.CloseWait();
-            w->setEnabled(true);
-        }
-    };
-    {
-        Reopen reopen{this};
+        // Reopen whatever happens, also when a backup throws.
+        const auto reopen = qScopeGuard([this] {
+            m_ui.ShowWaitMessage(QStringLiteral("자료를 열고 있습니다."));
+            m_dm.OpenTables();
+            m_ui.CloseWait();
+            setEnabled(true);
+        });
         const QString root = AutoBackupDir();
         if (m_hooks.unattendedBackup && QDir().mkpath(root)) {
             const QString folder = root + Now().toString("yyyyMMddHHmmss") + "/";
