@@ -186,9 +186,9 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
 {
     const QString xlsx = w.path("Seeds/template.xlsx");
     QDir().mkpath(w.path("Seeds"));
-    QString error;
-    if (!reports::WriteConsentTemplateFile(w.ui, xlsx, &error)) {
-        fprintf(stderr, "make_seeds: %s\n", qPrintable(error));
+    if (const platform::Result<> written = reports::WriteConsentTemplateFile(w.ui, xlsx);
+        !written) {
+        fprintf(stderr, "make_seeds: %s\n", qPrintable(written.error()));
         std::exit(1);
     }
     seed("spreadsheet", "template.xlsx", fileBytes(xlsx));

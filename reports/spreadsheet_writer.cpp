@@ -67,7 +67,7 @@ QString partName(const QString& path)
     return path + ".part";
 }
 
-bool finish(lxw_workbook* book, const QString& path, QString* error)
+platform::Result<> finish(lxw_workbook* book, const QString& path)
 {
     const QString part = partName(path);
     const lxw_error rc = workbook_close(book);
@@ -78,12 +78,11 @@ bool finish(lxw_workbook* book, const QString& path, QString* error)
         reason = QStringLiteral("기존 파일을 바꿀 수 없습니다");
     if (reason.isEmpty()) {
         shell::FollowUserUmask(path);
-        return true;
+        return {};
     }
     QFile::remove(part);
-    if (error)
-        *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path + " (" + reason + ")";
-    return false;
+    return platform::Fail(QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path + " (" + reason +
+                          ")");
 }
 
 bool openResult(shell::Ui& ui, const QString& path)
@@ -112,15 +111,12 @@ QString ExportFilePath(const QString& baseName)
     return shell::TempDir() + baseName + "_" + shell::Now().toString("yyyyMMddHHmmss") + ".xlsx";
 }
 
-bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
-                         const QString& path, QString* error)
+platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
+                                       const QString& path)
 {
     lxw_workbook* book = workbook_new(QFile::encodeName(partName(path)).constData());
-    if (!book) {
-        if (error)
-            *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path;
-        return false;
-    }
+    if (!book)
+        return platform::Fail(QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path);
     lxw_worksheet* sheet = workbook_add_worksheet(book, kSheetName);
     const QStringList headings = ExportHeadings(kind);
     lxw_format* number = workbook_add_format(book);
@@ -179,7 +175,7 @@ bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
     fitColumns(sheet, all, 1, formats.data());
     worksheet_set_column(sheet, 0, 0, kDefaultWidth + (kind == ExportKind::ConsentList ? 2 : 0),
                          formats[0]);
-    return finish(book, path, error);
+    return finish(book, path);
 }
 
 bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows)
@@ -187,10 +183,9 @@ bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows)
     const QString path = ExportFilePath(kind == ExportKind::ConsentList       ? "출금동의"
                                         : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
                                                                               : "이체자료");
-    QString error;
-    if (!WriteExportWorkbook(ui, kind, rows, path, &error)) {
-        ui.ShowError(error);
-        shell::WriteLog(error, true);
+    if (const platform::Result<> written = WriteExportWorkbook(ui, kind, rows, path); !written) {
+        ui.ShowError(written.error());
+        shell::WriteLog(written.error(), true);
         return false;
     }
     return openResult(ui, path);
@@ -241,14 +236,11 @@ QStringList ConsentTemplateExample()
             "", "", "Y"};
 }
 
-bool WriteConsentTemplateFile(shell::Ui& ui, const QString& path, QString* error)
+platform::Result<> WriteConsentTemplateFile(shell::Ui& ui, const QString& path)
 {
     lxw_workbook* book = workbook_new(QFile::encodeName(partName(path)).constData());
-    if (!book) {
-        if (error)
-            *error = QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path;
-        return false;
-    }
+    if (!book)
+        return platform::Fail(QStringLiteral("엑셀 파일을 만들 수 없습니다: ") + path);
     lxw_worksheet* sheet = workbook_add_worksheet(book, kSheetName);
     const QStringList headings = ConsentTemplateHeadings();
     const lxw_col_t lastColumn = lxw_col_t(headings.size() - 1);
@@ -305,16 +297,15 @@ bool WriteConsentTemplateFile(shell::Ui& ui, const QString& path, QString* error
     ui.CloseWait();
     fitColumns(sheet, {headings, example}, 1);
     worksheet_set_column(sheet, 0, 0, kDefaultWidth + 2, nullptr);
-    return finish(book, path, error);
+    return finish(book, path);
 }
 
 bool WriteConsentTemplate(shell::Ui& ui)
 {
     const QString path = ExportFilePath("출금동의신청");
-    QString error;
-    if (!WriteConsentTemplateFile(ui, path, &error)) {
-        ui.ShowError(error);
-        shell::WriteLog(error, true);
+    if (const platform::Result<> written = WriteConsentTemplateFile(ui, path); !written) {
+        ui.ShowError(written.error());
+        shell::WriteLog(written.error(), true);
         return false;
     }
     return openResult(ui, path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/result.h"
 #include "reports/spreadsheet_reader.h"
 
 #include <QString>
@@ -21,9 +22,9 @@ QStringList ExportHeadings(ExportKind kind);
 // to a new workbook with the sheet "Miradel". Amounts become number cells
 // shown "#,##0" and dates date cells shown "yyyy-mm-dd"; every other text
 // stays text, so account numbers and codes keep their leading zeros. Shows
-// the progress per row.
-bool WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
-                         const QString& path, QString* error = nullptr);
+// the progress per row. A failure names the file and why.
+platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
+                                       const QString& path);
 
 // The export as the screens run it: the workbook goes to Temp/ and is opened
 // with the desktop's spreadsheet program; without one the user is told
@@ -36,7 +37,7 @@ bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows);
 QString ConsentTemplateNotes();
 QStringList ConsentTemplateHeadings();
 QStringList ConsentTemplateExample();
-bool WriteConsentTemplateFile(shell::Ui& ui, const QString& path, QString* error = nullptr);
+platform::Result<> WriteConsentTemplateFile(shell::Ui& ui, const QString& path);
 bool WriteConsentTemplate(shell::Ui& ui);
 
 // Where the exports and the template are written.

@@ -115,9 +115,9 @@ int consentTemplate(ToolContext& ctx, const QStringList& args)
 {
     if (args.size() != 1 || args[0].startsWith("--"))
         return 2;
-    QString error;
-    if (!reports::WriteConsentTemplateFile(ctx.ui, args[0], &error)) {
-        ctx.ui.ShowError(error);
+    if (const platform::Result<> written = reports::WriteConsentTemplateFile(ctx.ui, args[0]);
+        !written) {
+        ctx.ui.ShowError(written.error());
         return 1;
     }
     return 0;

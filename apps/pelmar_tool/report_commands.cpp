@@ -69,10 +69,10 @@ int exportLines(ToolContext& ctx, const QStringList& args)
     reports::SheetRows rows;
     for (const transfer::TransferItem& l : b->lines)
         rows.append(transfer::ExportRow(l));
-    QString error;
-    if (!reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::TransferLines, rows, file,
-                                      &error)) {
-        ctx.ui.ShowError(error);
+    const platform::Result<> written =
+        reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::TransferLines, rows, file);
+    if (!written) {
+        ctx.ui.ShowError(written.error());
         return 1;
     }
     ctx.out << file << "\t" << rows.size() << "\n";
@@ -90,10 +90,10 @@ int exportConsents(ToolContext& ctx, const QStringList& args)
     for (const consent::ConsentRecord& c :
          consent::ConsentRegister(dm.db(), ctx.ui).List(std::nullopt, consent::ConsentOrder::None))
         rows.append(consent::ConsentExportRow(c));
-    QString error;
-    if (!reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::ConsentList, rows, args[0],
-                                      &error)) {
-        ctx.ui.ShowError(error);
+    const platform::Result<> written =
+        reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::ConsentList, rows, args[0]);
+    if (!written) {
+        ctx.ui.ShowError(written.error());
         return 1;
     }
     ctx.out << args[0] << "\t" << rows.size() << "\n";

@@ -19,7 +19,8 @@ class SpreadsheetWriter : public testing_support::WorkspaceTest
 TEST_F(SpreadsheetWriter, TemplateReadsBackAsTheImportExpectsIt)
 {
     QString error;
-    ASSERT_TRUE(WriteConsentTemplateFile(ui, path("t.xlsx"), &error)) << error.toStdString();
+    const platform::Result<> written = WriteConsentTemplateFile(ui, path("t.xlsx"));
+    ASSERT_TRUE(written) << written.error().toStdString();
     const auto rows = ReadFirstSheet(path("t.xlsx"), &error);
     ASSERT_TRUE(rows) << error.toStdString();
     ASSERT_EQ(rows->size(), 3);
@@ -73,17 +74,17 @@ TEST_F(SpreadsheetWriter, ExportKeepsTextsUnderTheKindsHeadings)
 
 TEST_F(SpreadsheetWriter, UnwritableTargetIsReported)
 {
-    QString error;
-    EXPECT_FALSE(WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("no/such/dir/x.xlsx"),
-                                     &error));
-    EXPECT_FALSE(error.isEmpty());
+    const platform::Result<> written =
+        WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("no/such/dir/x.xlsx"));
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(written.error().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(path("no/such/dir/x.xlsx")));
 
     // A target that cannot be replaced (here a folder of that name) keeps
     // what it held, and no part file stays behind.
     QDir().mkpath(path("out/busy.xlsx"));
     writeFile("out/busy.xlsx/inside", "earlier");
-    EXPECT_FALSE(WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("out/busy.xlsx"), &error));
+    EXPECT_FALSE(WriteExportWorkbook(ui, ExportKind::ConsentList, {}, path("out/busy.xlsx")));
     EXPECT_EQ(readFile("out/busy.xlsx/inside"), "earlier");
     EXPECT_EQ(QDir(path("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"busy.xlsx"});
