@@ -12,6 +12,7 @@
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
+#include "store/states.h"
 #include "store/transaction_guard.h"
 
 #include <QDir>
@@ -443,9 +444,10 @@ bool recordSent(QSqlDatabase db, shell::Ui& ui, const QList<ConsentKey>& written
         return true;
     store::TransactionGuard guard(db);
     QSqlQuery u(db);
-    u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = '1' ") + kEvidenceMatch);
+    u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s ") + kEvidenceMatch);
     for (const ConsentKey& k : written) {
         u.bindValue(":d", day.toString("yyyyMMdd"));
+        u.bindValue(":s", store::StoredValue(store::EvidenceSendState::Sent));
         bindEvidence(u, k);
         if (!u.exec()) {
             ui.ShowError(u.lastError().text());

@@ -292,8 +292,11 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
     // Bound by position: tens of thousands of rows go through this statement.
     insert.prepare("INSERT INTO " + table +
                    " (AptID, IcheYebu, State, IcheDate, DataNo, Dong, DongInt, Ho, HoInt, Bigo, "
-                   "BankCode, BankNo, IcheMoney, NapbuNo, Kita) VALUES (?, 'Z', 1, ?, ?, ?, ?, ?, "
+                   "BankCode, BankNo, IcheMoney, NapbuNo, Kita) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
                    "?, ?, ?, ?, ?, ?, ?)");
+    // Every imported line starts unanswered and waiting; bound once, kept by the query.
+    insert.bindValue(1, store::StoredValue(store::LineOutcome::Pending));
+    insert.bindValue(2, store::StoredValue(store::BatchState::Waiting));
     const QString date = m_icheDate.toString(Qt::ISODate);
     QVariantList values;
     int imported = 0;
@@ -307,10 +310,10 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
             continue;
         }
         insert.bindValue(0, m_aptId);
-        insert.bindValue(1, date);
-        insert.bindValue(2, dataNo + 1);
+        insert.bindValue(3, date);
+        insert.bindValue(4, dataNo + 1);
         for (int i = 0; i < values.size(); ++i)
-            insert.bindValue(3 + i, values[i]);
+            insert.bindValue(5 + i, values[i]);
         if (!insert.exec()) {
             out.items.append(recordText(record));
             out.errors.append(QStringLiteral("알수없는 오류"));

@@ -408,3 +408,36 @@ TEST_F(Migration, WritesAreCheckedByTheEngine)
     EXPECT_EQ(DisplayBankno("123-45-678901234").toStdString(), "12345678901234");
     EXPECT_EQ(DisplayBankno("1234-56").toStdString(), "00000000123456");
 }
+
+// A look-up of a batch's lines must be answered by the table's index, not by
+// reading every line of the month, whatever collation the index has.
+TEST(IndexedMatch, EveryIndexedColumnIsFoundThroughItsIndex)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "plans");
+        db.setDatabaseName(":memory:");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        int checked = 0;
+        for (const TableDef& t : Tables()) {
+            ASSERT_TRUE(q.exec(CreateTableSql(t, Layout::Current))) << t.name.toStdString();
+            for (const QString& sql : CreateIndexSql(t, Layout::Current))
+                ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+            for (const IndexDef& index : t.indexes) {
+                const QString where = IndexedMatch(t.name, index.fields.first(), "?");
+                ASSERT_TRUE(
+                    q.prepare("EXPLAIN QUERY PLAN SELECT * FROM " + t.name + " WHERE " + where));
+                q.addBindValue(1);
+                ASSERT_TRUE(q.exec()) << (where + " " + q.lastError().text()).toStdString();
+                QString plan;
+                while (q.next())
+                    plan += q.value(3).toString();
+                EXPECT_TRUE(plan.contains("INDEX") || plan.contains("PRIMARY KEY"))
+                    << (t.name + ": " + where + ": " + plan).toStdString();
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 10);
+    }
+    QSqlDatabase::removeDatabase("plans");
+}

@@ -438,8 +438,7 @@ void TfmApt2::updateCommands()
         m_commands->setBrowse(empty);
         const TransferItem* l = current();
         m_commands->action(C::Insert)->setEnabled(open);
-        m_commands->action(C::Edit)->setEnabled(open && l &&
-                                                (l->State == kNoState || l->State < 2));
+        m_commands->action(C::Edit)->setEnabled(open && l && l->State < BatchState::Sent);
         m_commands->action(C::Delete)->setEnabled(open && !empty);
         m_extras[Continuous]->setEnabled(true);
         m_extras[Copy]->setEnabled(open && !empty && l);
@@ -447,8 +446,7 @@ void TfmApt2::updateCommands()
         m_import->setEnabled(open);
         m_extras[Find]->setEnabled(!empty);
         m_extras[Sort]->setEnabled(!empty);
-        m_extras[Failed]->setEnabled(!m_group && !empty && l && l->State != kNoState &&
-                                     l->State > 2);
+        m_extras[Failed]->setEnabled(!m_group && !empty && l && l->State > BatchState::Sent);
         m_extras[BadAccount]->setEnabled(!empty);
     }
     m_extras[SelectAll]->setEnabled(m_commands->action(C::Delete)->isEnabled());
