@@ -6,8 +6,8 @@
 #include "edi/transfer_result.h"
 #include "shell/kept_files.h"
 #include "shell/workspace.h"
+#include "store/bulk_write.h"
 #include "store/tdm1.h"
-#include "store/transaction_guard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,37 +54,25 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files)
 {
     // All three or none: a send recorded by halves would leave batches
     // that went out looking unsent, or consents advanced for nothing.
-    store::TransactionGuard tx(db);
-    if (!tx.active())
+    store::BulkWrite bulk(db);
+    if (!bulk.run("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1",
+                  int(files.batchIds.size()),
+                  [&](QSqlQuery& q, int row) { q.addBindValue(files.batchIds[row]); }))
         return QStringLiteral("Apt1");
-    QSqlQuery q(db);
-    if (!q.prepare("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1"))
-        return QStringLiteral("Apt1");
-    for (int id : files.batchIds) {
-        q.addBindValue(id);
-        if (!q.exec())
-            return QStringLiteral("Apt1");
-    }
     // The lines the files carry, not the batch's lines of now: a line
     // added after the build did not go.
-    if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?"))
+    if (!bulk.run("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?", int(files.lineIds.size()),
+                  [&](QSqlQuery& q, int row) { q.addBindValue(files.lineIds[row]); }))
         return QStringLiteral("Apt2");
-    for (qint64 id : files.lineIds) {
-        q.addBindValue(id);
-        if (!q.exec())
-            return QStringLiteral("Apt2");
-    }
-    if (!q.prepare("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
-                   "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)"))
+    if (!bulk.run("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
+                  "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)",
+                  int(files.consents.size()), [&](QSqlQuery& q, int row) {
+                      const consent::ConsentKey& k = files.consents[row];
+                      for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
+                          q.addBindValue(v);
+                  }))
         return QStringLiteral("TongRegister");
-    for (const consent::ConsentKey& k : files.consents) {
-        for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
-            q.addBindValue(v);
-        if (!q.exec())
-            return QStringLiteral("TongRegister");
-    }
-    q.finish();
-    if (!tx.commit())
+    if (!bulk.commit())
         return QStringLiteral("TongRegister");
     return {};
 }

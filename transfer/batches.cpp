@@ -6,6 +6,7 @@
 #include "shell/log.h"
 #include "shell/ui.h"
 #include "store/account_numbers.h"
+#include "store/bulk_write.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "store/tdm1.h"
@@ -369,34 +370,25 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
             false))
         return false;
 
-    ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
     QStringList logLines;
+    QSqlQuery read(dm.db());
+    read.prepare("SELECT *\nFrom " + tables.head + "\nWHERE AptID = :id");
+    for (const int id : aptIds) {
+        read.bindValue(":id", id);
+        if (read.exec())
+            while (read.next())
+                logLines.append(Batches::DeleteLogText(caption, read.record()));
+    }
+    read.finish();
     {
-        store::TransactionGuard tx(dm.db());
-        QSqlQuery read(dm.db());
-        QSqlQuery lines(dm.db());
-        QSqlQuery head(dm.db());
-        read.prepare("SELECT *\nFrom " + tables.head + "\nWHERE AptID = :id");
-        lines.prepare("DELETE FROM " + tables.lines + " WHERE AptID = :id");
-        head.prepare("DELETE FROM " + tables.head + " WHERE AptID = :id");
-        for (const int id : aptIds) {
-            read.bindValue(":id", id);
-            if (read.exec())
-                while (read.next())
-                    logLines.append(Batches::DeleteLogText(caption, read.record()));
-            read.finish();
-            lines.bindValue(":id", id);
-            head.bindValue(":id", id);
-            if (!tx.active() || !lines.exec() || !head.exec()) {
-                const QSqlError e =
-                    lines.lastError().isValid() ? lines.lastError() : head.lastError();
-                ui.ShowError(store::WriteErrorMessage(e));
-                return false;
-            }
-            ui.StepProgress();
-        }
-        if (!tx.commit()) {
-            ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
+        store::BulkWrite bulk(dm.db());
+        bulk.showProgress(ui, QStringLiteral("자료 삭제 처리 중..."), n);
+        const bool ok =
+            bulk.run({"DELETE FROM " + tables.lines + " WHERE AptID = :id",
+                      "DELETE FROM " + tables.head + " WHERE AptID = :id"},
+                     n, [&](QSqlQuery& q, int row) { q.bindValue(":id", aptIds[row]); });
+        if (!ok || !bulk.commit()) {
+            ui.ShowError(store::WriteErrorMessage(bulk.error()));
             return false;
         }
     }
@@ -409,21 +401,15 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
 
 bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state)
 {
-    store::TransactionGuard tx(dm.db());
-    QSqlQuery lines(dm.db());
-    QSqlQuery head(dm.db());
-    lines.prepare("UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id");
-    head.prepare("UPDATE " + tables.head + " SET State = :s WHERE AptID = :id");
-    for (QSqlQuery* q : {&lines, &head}) {
-        q->bindValue(":s", state);
-        q->bindValue(":id", aptId);
-        if (!tx.active() || !q->exec()) {
-            ui.ShowError(store::WriteErrorMessage(q->lastError()));
-            return false;
-        }
-    }
-    if (!tx.commit()) {
-        ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
+    store::BulkWrite bulk(dm.db());
+    const bool ok = bulk.run({"UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id",
+                              "UPDATE " + tables.head + " SET State = :s WHERE AptID = :id"},
+                             1, [&](QSqlQuery& q, int) {
+                                 q.bindValue(":s", state);
+                                 q.bindValue(":id", aptId);
+                             });
+    if (!ok || !bulk.commit()) {
+        ui.ShowError(store::WriteErrorMessage(bulk.error()));
         return false;
     }
     return true;
