@@ -112,6 +112,23 @@ QString valueText(const QVariant& v)
 
 } // namespace
 
+namespace detail {
+
+std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
+                              const QString& table)
+{
+    if (!insert.exec()) {
+        ui.ShowInfo(store::WriteErrorMessage(insert.lastError()));
+        return std::nullopt;
+    }
+    const std::optional<int> number = insertedNumber(db, insert, table);
+    if (!number)
+        ui.ShowInfo(store::WriteErrorMessage(db.lastError()));
+    return number;
+}
+
+} // namespace detail
+
 QString StateText(int state)
 {
     switch (state) {
@@ -196,23 +213,18 @@ QList<TransferBatch> Batches::List(BatchOrder order) const
         orderBy = "State, rowid";
         break;
     }
-    QList<TransferBatch> out;
-    QSqlQuery q(m_dm.db());
-    q.setForwardOnly(true);
-    if (q.exec(QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy)))
-        while (q.next())
-            out.append(batchFrom(q));
-    return out;
+    return readRows(m_dm.db(),
+                    QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy),
+                    batchFrom);
 }
 
 std::optional<TransferBatch> Batches::Find(int aptId) const
 {
-    QSqlQuery q(m_dm.db());
-    q.prepare(QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns));
-    q.bindValue(":id", aptId);
-    if (q.exec() && q.next())
-        return batchFrom(q);
-    return std::nullopt;
+    const QList<TransferBatch> found = readRows(
+        m_dm.db(),
+        QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns),
+        batchFrom, aptId);
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
 QList<codes::Institution> Batches::Institutions() const
@@ -326,17 +338,10 @@ std::optional<int> Batches::appendBatch(TransferBatch& b)
                 {":TotMoney", b.TotMoney},
                 {":Bigo", store::TrimRight(b.Bigo)}});
     bindTotals(q, b.E1);
-    if (!q.exec()) {
-        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
-        return std::nullopt;
-    }
-    const std::optional<int> number = insertedNumber(m_dm.db(), q, "Apt1");
-    if (!number) {
-        m_ui.ShowInfo(store::WriteErrorMessage(m_dm.db().lastError()));
-        return std::nullopt;
-    }
-    b.AptID = *number;
-    return b.AptID;
+    const std::optional<int> number = insertHead(m_ui, m_dm.db(), q, "Apt1");
+    if (number)
+        b.AptID = *number;
+    return number;
 }
 
 QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
@@ -431,13 +436,18 @@ bool AskStateSwitch(shell::Ui& ui, int from, int to)
         QString("\"%1\"를 \"%2\"로 변환하시겠습니까?").arg(StateText(from), StateText(to)), false);
 }
 
+bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state)
+{
+    if (state != 0 && state != 1)
+        return false;
+    const int to = state == 1 ? 0 : 1;
+    return AskStateSwitch(ui, state, to) && SetHeadState(dm, ui, tables, aptId, to);
+}
+
 bool Batches::ToggleState(int aptId)
 {
     const std::optional<TransferBatch> b = Find(aptId);
-    if (!b || (b->State != 0 && b->State != 1))
-        return false;
-    const int to = b->State == 1 ? 0 : 1;
-    return AskStateSwitch(m_ui, b->State, to) && setState(aptId, to);
+    return b && ToggleHeadState(m_dm, m_ui, kBatchTables, aptId, b->State);
 }
 
 bool Batches::SwitchState(int aptId, int state)

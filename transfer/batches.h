@@ -175,6 +175,10 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
 bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state);
 // The double-click question: "from" to "to".
 bool AskStateSwitch(shell::Ui& ui, int from, int to);
+// Double-click on a head in `state`: 1 ⇄ 0 for it and its lines after the
+// question; false when nothing changed (other states, No, or an error).
+bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
+                     int state);
 
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);

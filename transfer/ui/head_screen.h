@@ -9,14 +9,6 @@
 #include <QWidget>
 #include <optional>
 
-class QAbstractItemModel;
-class QAction;
-class QActionGroup;
-class QComboBox;
-class QLineEdit;
-class QMenu;
-class QTableView;
-
 namespace shell {
 class Ui;
 }
@@ -26,6 +18,13 @@ class TDM1;
 namespace widgets {
 class ScreenCommands;
 }
+
+class QAbstractItemModel;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLineEdit;
+class QTableView;
 
 namespace transfer {
 
