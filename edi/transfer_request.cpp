@@ -9,6 +9,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "store/statement.h"
+#include "store/states.h"
 #include "store/transaction_guard.h"
 
 #include <QFile>
@@ -184,11 +185,13 @@ bool RequestWriter::loadBatches()
 {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT GiganID10, IcheDate, AptID, MIN(MoBankNo)\n"
-                "FROM Apt1\n"
-                "WHERE State = 1\n"
-                "GROUP BY GiganID10, IcheDate, AptID\n"
-                "ORDER BY GiganID10, IcheDate, AptID"))
+    q.prepare("SELECT GiganID10, IcheDate, AptID, MIN(MoBankNo)\n"
+              "FROM Apt1\n"
+              "WHERE State = ?\n"
+              "GROUP BY GiganID10, IcheDate, AptID\n"
+              "ORDER BY GiganID10, IcheDate, AptID");
+    q.addBindValue(store::StoredValue(store::BatchState::Waiting));
+    if (!q.exec())
         return tableError(q);
     // The calendar as it stands now: a day announced or closed by the branch
     // after the batch was saved must not reach a bank that does not work.
@@ -235,10 +238,11 @@ bool RequestWriter::loadLines()
                        "SELECT AptID, Apt2ID, BankCode, BankNo, IcheMoney, Dong, Ho, "
                        "IcheDate, typeof(IcheMoney) = 'integer'\n"
                        "FROM Apt2\n"
-                       "WHERE AptID COLLATE NOCASE IN (SELECT AptID FROM Apt1 WHERE State = 1)\n"
+                       "WHERE AptID COLLATE NOCASE IN (SELECT AptID FROM Apt1 WHERE State = ?1)\n"
                        "ORDER BY AptID COLLATE NOCASE, Apt2ID");
     if (!q.isValid())
         return tableError(q);
+    q.bind(1, store::StoredValue(store::BatchState::Waiting).toLongLong());
     while (q.next()) {
         const auto it = byId.constFind(int(q.int64(0)));
         if (it == byId.constEnd())

@@ -9,6 +9,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "store/statement.h"
+#include "store/states.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
@@ -197,18 +198,21 @@ bool FileApplier::prepare()
     m_resultColumn = resultColumn;
     m_updateLines = std::make_unique<store::Statement>(
         m_db, "UPDATE Apt2 SET IcheYebu = ?1, " + resultColumn +
-                  " = ?2, Rdate = ?3, State = 3 "
+                  " = ?2, Rdate = ?3, State = ?5 "
                   "WHERE Apt2ID IN (SELECT value FROM json_each(?4))");
     if (!m_updateLines->isValid())
         return tableError(*m_updateLines);
     m_updateLines->bind(3, m_today);
+    const qint64 received = store::StoredValue(store::BatchState::Received).toLongLong();
+    m_updateLines->bind(5, received);
     m_updateRange =
         std::make_unique<store::Statement>(m_db, "UPDATE Apt2 SET IcheYebu = ?1, " + resultColumn +
-                                                     " = ?2, Rdate = ?3, State = 3 "
+                                                     " = ?2, Rdate = ?3, State = ?6 "
                                                      "WHERE Apt2ID BETWEEN ?4 AND ?5");
     if (!m_updateRange->isValid())
         return tableError(*m_updateRange);
     m_updateRange->bind(3, m_today);
+    m_updateRange->bind(6, received);
     // The index over AptID is case-insensitive, like every index of the
     // tables; naming its collation lets the lookup use it.
     m_batchLines = std::make_unique<store::Statement>(
@@ -220,8 +224,9 @@ bool FileApplier::prepare()
                               "IcheYebu, " +
                               resultColumn +
                               ", DongInt, Dong, HoInt, Ho, Bigo, DataNo, Rdate, State) "
-                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 3)"))
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
         return tableError(m_insertLine);
+    m_insertLine.bindValue(14, received); // kept for every line inserted
     return true;
 }
 
@@ -634,7 +639,7 @@ bool FileApplier::closeBatch()
     const OpenBatch& b = m_batch;
     QSqlQuery q(m_db);
     q.prepare("UPDATE Apt1 SET E1TotNo = ?, E1TotMon = ?, E1JunNo = ?, E1JunMon = ?, E1JoNo = ?, "
-              "E1JoMon = ?, E1SucNo = ?, E1SucMon = ?, TotNo = ?, TotMoney = ?, State = 3, "
+              "E1JoMon = ?, E1SucNo = ?, E1SucMon = ?, TotNo = ?, TotMoney = ?, State = ?, "
               "Rdate = ? WHERE rowid = ?");
     q.addBindValue(b.count);
     q.addBindValue(b.total);
@@ -644,6 +649,7 @@ bool FileApplier::closeBatch()
     }
     q.addBindValue(b.count);
     q.addBindValue(b.total);
+    q.addBindValue(store::StoredValue(store::BatchState::Received));
     q.addBindValue(m_today);
     q.addBindValue(b.rowId);
     if (!q.exec())

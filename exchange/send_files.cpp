@@ -7,6 +7,7 @@
 #include "shell/kept_files.h"
 #include "shell/workspace.h"
 #include "store/bulk_write.h"
+#include "store/states.h"
 #include "store/tdm1.h"
 
 #include <QFile>
@@ -54,22 +55,40 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files)
 {
     // All three or none: a send recorded by halves would leave batches
     // that went out looking unsent, or consents advanced for nothing.
+    using store::BatchState;
+    using store::ConsentStatus;
     store::BulkWrite bulk(db);
-    if (!bulk.run("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1",
-                  int(files.batchIds.size()),
-                  [&](QSqlQuery& q, int row) { q.addBindValue(files.batchIds[row]); }))
+    if (!bulk.run("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?",
+                  int(files.batchIds.size()), [&](QSqlQuery& q, int row) {
+                      q.addBindValue(store::StoredValue(BatchState::Sent));
+                      q.addBindValue(files.batchIds[row]);
+                      q.addBindValue(store::StoredValue(BatchState::Waiting));
+                  }))
         return QStringLiteral("Apt1");
     // The lines the files carry, not the batch's lines of now: a line
     // added after the build did not go.
-    if (!bulk.run("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?", int(files.lineIds.size()),
-                  [&](QSqlQuery& q, int row) { q.addBindValue(files.lineIds[row]); }))
+    if (!bulk.run("UPDATE Apt2 SET State = ? WHERE Apt2ID = ?", int(files.lineIds.size()),
+                  [&](QSqlQuery& q, int row) {
+                      q.addBindValue(store::StoredValue(BatchState::Sent));
+                      q.addBindValue(files.lineIds[row]);
+                  }))
         return QStringLiteral("Apt2");
-    if (!bulk.run("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
-                  "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)",
+    // A waiting consent goes to sending: registration or cancellation.
+    const QList<ConsentStatus> waiting{ConsentStatus::RegisterWaiting,
+                                       ConsentStatus::CancelWaiting};
+    if (!bulk.run("UPDATE TongRegister SET Status = CASE Status WHEN ? THEN ? WHEN ? THEN ? END "
+                  "WHERE Giganid = ? AND Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND "
+                  "Status IN (?, ?)",
                   int(files.consents.size()), [&](QSqlQuery& q, int row) {
                       const consent::ConsentKey& k = files.consents[row];
+                      for (ConsentStatus w : waiting) {
+                          q.addBindValue(store::StoredValue(w));
+                          q.addBindValue(store::StoredValue(*store::SendingStatus(w)));
+                      }
                       for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
                           q.addBindValue(v);
+                      for (ConsentStatus w : waiting)
+                          q.addBindValue(store::StoredValue(w));
                   }))
         return QStringLiteral("TongRegister");
     if (!bulk.commit())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codes/institution.h"
-#include "shell/ui/screen_catalog.h"
+#include "widgets/child_screen.h"
 
 #include <QList>
 #include <QPair>
@@ -33,7 +33,7 @@ namespace transfer {
 // fields over a grid of heads (batches or groups), browsing and editing one
 // head, and the commands that act on the current or selected heads. The
 // screen itself holds its rows and its core operations behind the hooks.
-class HeadScreen : public QWidget, public shell::ui::ChildScreen
+class HeadScreen : public QWidget, public widgets::ChildScreen
 {
     Q_OBJECT
 public:
