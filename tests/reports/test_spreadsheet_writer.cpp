@@ -1,3 +1,4 @@
+#include "codes/code_lists.h"
 #include "reports/spreadsheet_reader.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/import_helpers.h"
