@@ -6,6 +6,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "store/account_numbers.h"
+#include "store/bulk_write.h"
 #include "store/database.h"
 #include "store/transaction_guard.h"
 
@@ -88,6 +89,15 @@ QVariant dateTimeValue(const QDateTime& t)
 void reportPostError(shell::Ui& ui, const QSqlError& error)
 {
     ui.ShowInfo(store::WriteErrorMessage(error));
+}
+
+// The key of a consent row, as ":g", ":b", ":n", ":p".
+void bindKey(QSqlQuery& q, const ConsentRecord& r)
+{
+    q.bindValue(":g", r.Giganid);
+    q.bindValue(":b", r.Bankcd);
+    q.bindValue(":n", r.Bankno);
+    q.bindValue(":p", r.NapbuNO);
 }
 
 const char* const kFullJuminMessage = "선택 자료에 주민등록번호가 존재합니다.\r\n주민번호변경 "
@@ -397,28 +407,27 @@ bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, ConsentStatus
     {
         // Rows already posted stay changed when a later one fails.
         shell::WaitScope wait(m_ui, QString("자료 변환 중...현재 %1건 처리").arg(0));
-        store::TransactionGuard guard(m_db);
-        QSqlQuery q(m_db);
-        q.prepare("UPDATE TongRegister SET Status = :s, Receivedate = NULL, Senddate = NULL, "
-                  "ResultYN = NULL, ResultCD = NULL WHERE Giganid = :g AND Bankcd = :b AND "
-                  "Bankno = :n AND NapbuNO = :p");
-        for (const ConsentRecord& r : selected) {
-            q.bindValue(":s", store::StoredValue(status));
-            q.bindValue(":g", r.Giganid);
-            q.bindValue(":b", r.Bankcd);
-            q.bindValue(":n", r.Bankno);
-            q.bindValue(":p", r.NapbuNO);
-            if (!q.exec()) {
-                reportPostError(m_ui, q.lastError());
-                failed = true;
-                break;
-            }
-            ++done;
-            m_ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(done));
+        store::BulkWrite bulk(m_db);
+        const bool ran = bulk.run(
+            "UPDATE TongRegister SET Status = :s, Receivedate = NULL, Senddate = NULL, "
+            "ResultYN = NULL, ResultCD = NULL WHERE Giganid = :g AND Bankcd = :b AND "
+            "Bankno = :n AND NapbuNO = :p",
+            int(selected.size()),
+            [&](QSqlQuery& q, int row) {
+                q.bindValue(":s", store::StoredValue(status));
+                bindKey(q, selected[row]);
+            },
+            [this](int n) {
+                m_ui.ShowWaitMessage(QString("자료 변환 중...현재 %1건 처리").arg(n));
+            });
+        if (!ran) {
+            reportPostError(m_ui, bulk.error());
+            failed = true;
         }
+        done = bulk.done();
         // A refused commit leaves no row changed: nothing went to the file.
-        if (done > 0 && !guard.commit()) {
-            reportPostError(m_ui, guard.error());
+        if (done > 0 && !bulk.commit()) {
+            reportPostError(m_ui, bulk.error());
             failed = true;
             done = 0;
         }
@@ -485,24 +494,13 @@ bool ConsentRegister::Delete(const QList<ConsentRecord>& rows, int selected)
     std::optional<shell::WaitScope> wait;
     if (selected > 0)
         wait.emplace(m_ui, QStringLiteral("자료 삭제 처리 중..."));
-    store::TransactionGuard guard(m_db);
-    QSqlQuery q(m_db);
-    q.prepare("DELETE FROM TongRegister WHERE Giganid = :g AND Bankcd = :b AND Bankno = :n AND "
-              "NapbuNO = :p");
-    for (const ConsentRecord& r : rows) {
-        q.bindValue(":g", r.Giganid);
-        q.bindValue(":b", r.Bankcd);
-        q.bindValue(":n", r.Bankno);
-        q.bindValue(":p", r.NapbuNO);
-        if (!q.exec()) {
-            wait.reset();
-            m_ui.ShowError(q.lastError().text());
-            return false;
-        }
-    }
-    if (!guard.commit()) {
+    store::BulkWrite bulk(m_db);
+    if (!bulk.run("DELETE FROM TongRegister WHERE Giganid = :g AND Bankcd = :b AND Bankno = :n "
+                  "AND NapbuNO = :p",
+                  int(rows.size()), [&](QSqlQuery& q, int row) { bindKey(q, rows[row]); }) ||
+        !bulk.commit()) {
         wait.reset();
-        m_ui.ShowError(m_db.lastError().text());
+        m_ui.ShowError(bulk.error().text());
         return false;
     }
     for (const ConsentRecord& r : rows)

@@ -6,9 +6,9 @@
 #include "edi/transfer_result.h"
 #include "shell/kept_files.h"
 #include "shell/workspace.h"
+#include "store/bulk_write.h"
 #include "store/states.h"
 #include "store/tdm1.h"
-#include "store/transaction_guard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,52 +55,43 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files)
 {
     // All three or none: a send recorded by halves would leave batches
     // that went out looking unsent, or consents advanced for nothing.
-    store::TransactionGuard tx(db);
-    if (!tx.active())
-        return QStringLiteral("Apt1");
-    QSqlQuery q(db);
     using store::BatchState;
     using store::ConsentStatus;
-    if (!q.prepare("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?"))
+    store::BulkWrite bulk(db);
+    if (!bulk.run("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?",
+                  int(files.batchIds.size()), [&](QSqlQuery& q, int row) {
+                      q.addBindValue(store::StoredValue(BatchState::Sent));
+                      q.addBindValue(files.batchIds[row]);
+                      q.addBindValue(store::StoredValue(BatchState::Waiting));
+                  }))
         return QStringLiteral("Apt1");
-    for (int id : files.batchIds) {
-        q.addBindValue(store::StoredValue(BatchState::Sent));
-        q.addBindValue(id);
-        q.addBindValue(store::StoredValue(BatchState::Waiting));
-        if (!q.exec())
-            return QStringLiteral("Apt1");
-    }
     // The lines the files carry, not the batch's lines of now: a line
     // added after the build did not go.
-    if (!q.prepare("UPDATE Apt2 SET State = ? WHERE Apt2ID = ?"))
+    if (!bulk.run("UPDATE Apt2 SET State = ? WHERE Apt2ID = ?", int(files.lineIds.size()),
+                  [&](QSqlQuery& q, int row) {
+                      q.addBindValue(store::StoredValue(BatchState::Sent));
+                      q.addBindValue(files.lineIds[row]);
+                  }))
         return QStringLiteral("Apt2");
-    for (qint64 id : files.lineIds) {
-        q.addBindValue(store::StoredValue(BatchState::Sent));
-        q.addBindValue(id);
-        if (!q.exec())
-            return QStringLiteral("Apt2");
-    }
     // A waiting consent goes to sending: registration or cancellation.
-    if (!q.prepare("UPDATE TongRegister SET Status = CASE Status WHEN ? THEN ? WHEN ? THEN ? END "
-                   "WHERE Giganid = ? AND Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND "
-                   "Status IN (?, ?)"))
-        return QStringLiteral("TongRegister");
     const QList<ConsentStatus> waiting{ConsentStatus::RegisterWaiting,
                                        ConsentStatus::CancelWaiting};
-    for (const consent::ConsentKey& k : files.consents) {
-        for (ConsentStatus w : waiting) {
-            q.addBindValue(store::StoredValue(w));
-            q.addBindValue(store::StoredValue(*store::SendingStatus(w)));
-        }
-        for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
-            q.addBindValue(v);
-        for (ConsentStatus w : waiting)
-            q.addBindValue(store::StoredValue(w));
-        if (!q.exec())
-            return QStringLiteral("TongRegister");
-    }
-    q.finish();
-    if (!tx.commit())
+    if (!bulk.run("UPDATE TongRegister SET Status = CASE Status WHEN ? THEN ? WHEN ? THEN ? END "
+                  "WHERE Giganid = ? AND Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND "
+                  "Status IN (?, ?)",
+                  int(files.consents.size()), [&](QSqlQuery& q, int row) {
+                      const consent::ConsentKey& k = files.consents[row];
+                      for (ConsentStatus w : waiting) {
+                          q.addBindValue(store::StoredValue(w));
+                          q.addBindValue(store::StoredValue(*store::SendingStatus(w)));
+                      }
+                      for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
+                          q.addBindValue(v);
+                      for (ConsentStatus w : waiting)
+                          q.addBindValue(store::StoredValue(w));
+                  }))
+        return QStringLiteral("TongRegister");
+    if (!bulk.commit())
         return QStringLiteral("TongRegister");
     return {};
 }

@@ -6,6 +6,7 @@
 #include "shell/log.h"
 #include "shell/ui.h"
 #include "store/account_numbers.h"
+#include "store/bulk_write.h"
 #include "store/database.h"
 #include "store/schema.h"
 #include "store/tdm1.h"
@@ -101,6 +102,23 @@ QString valueText(const QVariant& v)
 
 } // namespace
 
+namespace detail {
+
+std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
+                              const QString& table)
+{
+    if (!insert.exec()) {
+        ui.ShowInfo(store::WriteErrorMessage(insert.lastError()));
+        return std::nullopt;
+    }
+    const std::optional<int> number = insertedNumber(db, insert, table);
+    if (!number)
+        ui.ShowInfo(store::WriteErrorMessage(db.lastError()));
+    return number;
+}
+
+} // namespace detail
+
 bool Switchable(BatchState state)
 {
     return state == BatchState::Blocked || state == BatchState::Waiting;
@@ -172,23 +190,18 @@ QList<TransferBatch> Batches::List(BatchOrder order) const
         orderBy = "State, rowid";
         break;
     }
-    QList<TransferBatch> out;
-    QSqlQuery q(m_dm.db());
-    q.setForwardOnly(true);
-    if (q.exec(QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy)))
-        while (q.next())
-            out.append(batchFrom(q));
-    return out;
+    return readRows(m_dm.db(),
+                    QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy),
+                    batchFrom);
 }
 
 std::optional<TransferBatch> Batches::Find(int aptId) const
 {
-    QSqlQuery q(m_dm.db());
-    q.prepare(QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns));
-    q.bindValue(":id", aptId);
-    if (q.exec() && q.next())
-        return batchFrom(q);
-    return std::nullopt;
+    const QList<TransferBatch> found = readRows(
+        m_dm.db(),
+        QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns),
+        batchFrom, aptId);
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
 QList<codes::Institution> Batches::Institutions() const
@@ -302,17 +315,10 @@ std::optional<int> Batches::appendBatch(TransferBatch& b)
                 {":TotMoney", b.TotMoney},
                 {":Bigo", store::TrimRight(b.Bigo)}});
     bindTotals(q, b.E1);
-    if (!q.exec()) {
-        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
-        return std::nullopt;
-    }
-    const std::optional<int> number = insertedNumber(m_dm.db(), q, "Apt1");
-    if (!number) {
-        m_ui.ShowInfo(store::WriteErrorMessage(m_dm.db().lastError()));
-        return std::nullopt;
-    }
-    b.AptID = *number;
-    return b.AptID;
+    const std::optional<int> number = insertHead(m_ui, m_dm.db(), q, "Apt1");
+    if (number)
+        b.AptID = *number;
+    return number;
 }
 
 QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
@@ -346,34 +352,25 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
             false))
         return false;
 
-    ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
     QStringList logLines;
+    QSqlQuery read(dm.db());
+    read.prepare("SELECT *\nFrom " + tables.head + "\nWHERE AptID = :id");
+    for (const int id : aptIds) {
+        read.bindValue(":id", id);
+        if (read.exec())
+            while (read.next())
+                logLines.append(Batches::DeleteLogText(caption, read.record()));
+    }
+    read.finish();
     {
-        store::TransactionGuard tx(dm.db());
-        QSqlQuery read(dm.db());
-        QSqlQuery lines(dm.db());
-        QSqlQuery head(dm.db());
-        read.prepare("SELECT *\nFrom " + tables.head + "\nWHERE AptID = :id");
-        lines.prepare("DELETE FROM " + tables.lines + " WHERE AptID = :id");
-        head.prepare("DELETE FROM " + tables.head + " WHERE AptID = :id");
-        for (const int id : aptIds) {
-            read.bindValue(":id", id);
-            if (read.exec())
-                while (read.next())
-                    logLines.append(Batches::DeleteLogText(caption, read.record()));
-            read.finish();
-            lines.bindValue(":id", id);
-            head.bindValue(":id", id);
-            if (!tx.active() || !lines.exec() || !head.exec()) {
-                const QSqlError e =
-                    lines.lastError().isValid() ? lines.lastError() : head.lastError();
-                ui.ShowError(store::WriteErrorMessage(e));
-                return false;
-            }
-            ui.StepProgress();
-        }
-        if (!tx.commit()) {
-            ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
+        store::BulkWrite bulk(dm.db());
+        bulk.showProgress(ui, QStringLiteral("자료 삭제 처리 중..."), n);
+        const bool ok =
+            bulk.run({"DELETE FROM " + tables.lines + " WHERE AptID = :id",
+                      "DELETE FROM " + tables.head + " WHERE AptID = :id"},
+                     n, [&](QSqlQuery& q, int row) { q.bindValue(":id", aptIds[row]); });
+        if (!ok || !bulk.commit()) {
+            ui.ShowError(store::WriteErrorMessage(bulk.error()));
             return false;
         }
     }
@@ -387,21 +384,15 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
 bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
                   BatchState state)
 {
-    store::TransactionGuard tx(dm.db());
-    QSqlQuery lines(dm.db());
-    QSqlQuery head(dm.db());
-    lines.prepare("UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id");
-    head.prepare("UPDATE " + tables.head + " SET State = :s WHERE AptID = :id");
-    for (QSqlQuery* q : {&lines, &head}) {
-        q->bindValue(":s", store::StoredValue(state));
-        q->bindValue(":id", aptId);
-        if (!tx.active() || !q->exec()) {
-            ui.ShowError(store::WriteErrorMessage(q->lastError()));
-            return false;
-        }
-    }
-    if (!tx.commit()) {
-        ui.ShowError(store::WriteErrorMessage(dm.db().lastError()));
+    store::BulkWrite bulk(dm.db());
+    const bool ok = bulk.run({"UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id",
+                              "UPDATE " + tables.head + " SET State = :s WHERE AptID = :id"},
+                             1, [&](QSqlQuery& q, int) {
+                                 q.bindValue(":s", store::StoredValue(state));
+                                 q.bindValue(":id", aptId);
+                             });
+    if (!ok || !bulk.commit()) {
+        ui.ShowError(store::WriteErrorMessage(bulk.error()));
         return false;
     }
     return true;
@@ -424,14 +415,19 @@ bool AskStateSwitch(shell::Ui& ui, BatchState from, BatchState to)
                       false);
 }
 
+bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
+                     BatchState state)
+{
+    if (!Switchable(state))
+        return false;
+    const BatchState to = state == BatchState::Waiting ? BatchState::Blocked : BatchState::Waiting;
+    return AskStateSwitch(ui, state, to) && SetHeadState(dm, ui, tables, aptId, to);
+}
+
 bool Batches::ToggleState(int aptId)
 {
     const std::optional<TransferBatch> b = Find(aptId);
-    if (!b || !Switchable(b->State))
-        return false;
-    const BatchState to =
-        b->State == BatchState::Waiting ? BatchState::Blocked : BatchState::Waiting;
-    return AskStateSwitch(m_ui, b->State, to) && setState(aptId, to);
+    return b && ToggleHeadState(m_dm, m_ui, kBatchTables, aptId, b->State);
 }
 
 bool Batches::SwitchState(int aptId, BatchState state)

@@ -175,6 +175,11 @@ bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int 
                   BatchState state);
 // The double-click question: "from" to "to".
 bool AskStateSwitch(shell::Ui& ui, BatchState from, BatchState to);
+// Double-click on a head in `state`: 송신대기 ⇄ 송신불가 for it and its lines
+// after the question; false when nothing changed (other states, No, or an
+// error).
+bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
+                     BatchState state);
 
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);

@@ -76,23 +76,17 @@ QList<TransferGroup> Groups::List(GroupOrder order) const
     const char* orderBy = order == GroupOrder::Name          ? "g.GroupName COLLATE NOCASE, g.rowid"
                           : order == GroupOrder::Institution ? "g.GiganID10 COLLATE NOCASE, g.rowid"
                                                              : "g.rowid";
-    QList<TransferGroup> out;
-    QSqlQuery q(m_dm.db());
-    q.setForwardOnly(true);
-    if (q.exec(QString("SELECT %1 FROM GroupAp1 g ORDER BY %2").arg(kGroupColumns, orderBy)))
-        while (q.next())
-            out.append(groupFrom(q));
-    return out;
+    return readRows(m_dm.db(),
+                    QString("SELECT %1 FROM GroupAp1 g ORDER BY %2").arg(kGroupColumns, orderBy),
+                    groupFrom);
 }
 
 std::optional<TransferGroup> Groups::Find(int aptId) const
 {
-    QSqlQuery q(m_dm.db());
-    q.prepare(QString("SELECT %1 FROM GroupAp1 g WHERE g.AptID = :id").arg(kGroupColumns));
-    q.bindValue(":id", aptId);
-    if (!q.exec() || !q.next())
-        return std::nullopt;
-    return groupFrom(q);
+    const QList<TransferGroup> found = readRows(
+        m_dm.db(), QString("SELECT %1 FROM GroupAp1 g WHERE g.AptID = :id").arg(kGroupColumns),
+        groupFrom, aptId);
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
 std::optional<TransferGroup> Groups::NewGroup() const
@@ -175,17 +169,10 @@ bool Groups::insertHead(TransferGroup& g)
                 {":TotNo", g.TotNo},
                 {":TotMoney", g.TotMoney},
                 {":Bigo", store::TrimRight(g.Bigo)}});
-    if (!q.exec()) {
-        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
-        return false;
-    }
-    const std::optional<int> number = insertedNumber(m_dm.db(), q, "GroupAp1");
-    if (!number) {
-        m_ui.ShowInfo(store::WriteErrorMessage(m_dm.db().lastError()));
-        return false;
-    }
-    g.AptID = *number;
-    return true;
+    const std::optional<int> number = detail::insertHead(m_ui, m_dm.db(), q, "GroupAp1");
+    if (number)
+        g.AptID = *number;
+    return bool(number);
 }
 
 bool Groups::Delete(const QList<int>& aptIds, const QString& caption)
@@ -196,11 +183,7 @@ bool Groups::Delete(const QList<int>& aptIds, const QString& caption)
 bool Groups::ToggleState(int aptId)
 {
     const std::optional<TransferGroup> g = Find(aptId);
-    if (!g || !Switchable(g->State))
-        return false;
-    const BatchState to =
-        g->State == BatchState::Waiting ? BatchState::Blocked : BatchState::Waiting;
-    return AskStateSwitch(m_ui, g->State, to) && SetHeadState(m_dm, m_ui, kGroupTables, aptId, to);
+    return g && ToggleHeadState(m_dm, m_ui, kGroupTables, aptId, g->State);
 }
 
 std::optional<int> Groups::Copy(int aptId)

@@ -7,10 +7,10 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "store/account_numbers.h"
+#include "store/bulk_write.h"
 #include "store/consent_key.h"
 #include "store/database.h"
 #include "store/tdm1.h"
-#include "store/transaction_guard.h"
 #include "transfer/row_values.h"
 
 #include <QLocale>
@@ -351,24 +351,26 @@ bool TransferLines::Delete(const QList<int>& apt2Ids, const QString& caption)
         return false;
     // Logged only once the user has agreed.
     shell::WriteLog(caption + " 자료삭제 " + QString::number(n) + " 건");
-    const bool progress = n > 1;
+    return eachLine(apt2Ids, QStringLiteral("자료 삭제 처리 중..."),
+                    "DELETE FROM " + m_table + " WHERE Apt2ID = :id AND AptID = :apt", {});
+}
+
+bool TransferLines::eachLine(const QList<int>& apt2Ids, const QString& progressText,
+                             const QString& sql, const QVariantMap& values)
+{
+    // One line goes without a progress bar.
+    const bool progress = apt2Ids.size() > 1;
+    store::BulkWrite bulk(m_dm.db());
     if (progress)
-        m_ui.ShowProgress(QStringLiteral("자료 삭제 처리 중..."), 0, n, true);
-    store::TransactionGuard tx(m_dm.db());
-    QSqlQuery q(m_dm.db());
-    q.prepare("DELETE FROM " + m_table + " WHERE Apt2ID = :id AND AptID = :apt");
-    for (const int id : apt2Ids) {
-        q.bindValue(":id", id);
+        bulk.showProgress(m_ui, progressText, int(apt2Ids.size()));
+    const bool ok = bulk.run(sql, int(apt2Ids.size()), [&](QSqlQuery& q, int row) {
+        for (auto v = values.begin(); v != values.end(); ++v)
+            q.bindValue(v.key(), v.value());
+        q.bindValue(":id", apt2Ids[row]);
         q.bindValue(":apt", m_aptId);
-        if (!tx.active() || !q.exec()) {
-            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
-            return false;
-        }
-        if (progress)
-            m_ui.StepProgress();
-    }
-    if (!tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
+    });
+    if (!ok || !bulk.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(bulk.error()));
         return false;
     }
     if (progress)
@@ -425,28 +427,9 @@ bool TransferLines::SetAmount(const QList<int>& apt2Ids, const QString& text)
     // over-limit amount reaches a request file.
     if (apt2Ids.isEmpty() || !checkAmount(*amount))
         return false;
-    const bool progress = apt2Ids.size() > 1;
-    if (progress)
-        m_ui.ShowProgress(QStringLiteral("이체금액 변경 처리 중..."), 0, int(apt2Ids.size()), true);
-    store::TransactionGuard tx(m_dm.db());
-    QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE " + m_table + " SET IcheMoney = :m WHERE Apt2ID = :id AND AptID = :apt");
-    for (const int id : apt2Ids) {
-        bindAll(q, {{":m", *amount}, {":id", id}, {":apt", m_aptId}});
-        if (!tx.active() || !q.exec()) {
-            m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
-            return false;
-        }
-        if (progress)
-            m_ui.StepProgress();
-    }
-    if (!tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
-        return false;
-    }
-    if (progress)
-        m_ui.CloseWait();
-    return true;
+    return eachLine(apt2Ids, QStringLiteral("이체금액 변경 처리 중..."),
+                    "UPDATE " + m_table + " SET IcheMoney = :m WHERE Apt2ID = :id AND AptID = :apt",
+                    {{":m", *amount}});
 }
 
 int TransferLines::FindBadAccount(const QList<TransferItem>& lines, int from)

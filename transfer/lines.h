@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QTime>
+#include <QVariantMap>
 #include <optional>
 
 namespace shell {
@@ -153,6 +154,10 @@ public:
 
 private:
     bool checkAmount(qint64 amount);
+    // Runs `sql` for each line of the batch (":id", ":apt" and `values`)
+    // in one transaction, with a progress bar for more than one.
+    bool eachLine(const QList<int>& apt2Ids, const QString& progressText, const QString& sql,
+                  const QVariantMap& values);
     QString columns() const;
 
     store::TDM1& m_dm;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -9,6 +10,10 @@
 #include <initializer_list>
 #include <optional>
 #include <utility>
+
+namespace shell {
+class Ui;
+}
 
 // How the batch and line rows travel to and from their table columns:
 // dates and times as text, NULL for an empty value.
@@ -57,5 +62,27 @@ inline std::optional<int> insertedNumber(const QSqlDatabase& db, const QSqlQuery
         return std::nullopt;
     return q.value(0).toInt();
 }
+
+// The rows `sql` selects, each read by `from`; `id` binds ":id" when given.
+template <typename Row>
+QList<Row> readRows(const QSqlDatabase& db, const QString& sql, Row (*from)(const QSqlQuery&),
+                    std::optional<int> id = std::nullopt)
+{
+    QList<Row> out;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (id)
+        q.bindValue(":id", *id);
+    if (q.exec())
+        while (q.next())
+            out.append(from(q));
+    return out;
+}
+
+// Runs the prepared INSERT of a head row and returns the number it took
+// (insertedNumber); a refusal is told through `ui`.
+std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
+                              const QString& table);
 
 } // namespace transfer::detail

@@ -196,27 +196,31 @@ void titleBand(PageWriter& w, const QString& title, bool spaced)
     w.skip(w.mm(2));
 }
 
-const QList<Column> kDetailRow1 = {{0.08, Qt::AlignHCenter}, {0.08, Qt::AlignHCenter},
-                                   {0.24, Qt::AlignLeft},    {0.25, Qt::AlignLeft},
+const QList<Column> kDetailRow1 = {{0.08, Qt::AlignHCenter},
+                                   {0.08, Qt::AlignHCenter},
+                                   {0.24, Qt::AlignLeft},
+                                   {0.25, Qt::AlignLeft},
                                    {0.35, Qt::AlignLeft}};
-const QList<Column> kDetailRow2 = {{0.16, Qt::AlignRight}, {0.20, Qt::AlignHCenter},
-                                   {0.24, Qt::AlignLeft},  {0.15, Qt::AlignHCenter},
+const QList<Column> kDetailRow2 = {{0.16, Qt::AlignRight},
+                                   {0.20, Qt::AlignHCenter},
+                                   {0.24, Qt::AlignLeft},
+                                   {0.15, Qt::AlignHCenter},
                                    {0.25, Qt::AlignLeft}};
 
 void summaryBlock(PageWriter& w, const TransferBatch& b, const QString& institution)
 {
     const QFont heading = bold(w.body(), 10);
     w.text(QStringLiteral("이용기관 정보"), heading);
-    const QList<Column> info = {{0.15, Qt::AlignLeft}, {0.45, Qt::AlignLeft},
-                                {0.15, Qt::AlignLeft}, {0.25, Qt::AlignLeft}};
+    const QList<Column> info = {
+        {0.15, Qt::AlignLeft}, {0.45, Qt::AlignLeft}, {0.15, Qt::AlignLeft}, {0.25, Qt::AlignLeft}};
     w.row(info, {"기  관  명", institution, "상      태", b.STAT()}, w.body());
     w.row(info, {"이 체 일 자", dateText(b.IcheDate), "수 신 일 자", dateText(b.Rdate)}, w.body());
     w.row(info, {"송 신 일 자", dateText(b.SDATE())}, w.body());
     w.row(info, {"비      고"}, w.body());
     w.skip(w.mm(3));
     w.text(QStringLiteral("상태 정보"), heading);
-    const QList<Column> table = {{0.20, Qt::AlignLeft}, {0.20, Qt::AlignRight},
-                                 {0.30, Qt::AlignRight}};
+    const QList<Column> table = {
+        {0.20, Qt::AlignLeft}, {0.20, Qt::AlignRight}, {0.30, Qt::AlignRight}};
     w.row(table, {"", "건  수", "금        액"}, bold(w.body(), 9));
     const struct
     {
@@ -237,7 +241,8 @@ void detailHeader(PageWriter& w)
     const QFont f = bold(w.body(), 9);
     w.rule();
     w.row(kDetailRow1, {"동", "호", "입  주  자", "은  행  명", "계   좌   번   호"}, f);
-    w.row(kDetailRow2, {"이  체  금  액", "실명번호", "예 금 주 명", "이체 여부", "수 납 처 리 결 과"}, f);
+    w.row(kDetailRow2,
+          {"이  체  금  액", "실명번호", "예 금 주 명", "이체 여부", "수 납 처 리 결 과"}, f);
     w.rule();
 }
 
@@ -297,40 +302,40 @@ void PaintLineList(QPagedPaintDevice* device, const QList<TransferItem>& lines)
                                    {0.14, Qt::AlignLeft},  {0.14, Qt::AlignLeft},
                                    {0.14, Qt::AlignLeft},  {0.22, Qt::AlignLeft},
                                    {0.13, Qt::AlignRight}, {0.09, Qt::AlignHCenter}};
-    PageWriter w(
-        device,
-        [&](PageWriter& pw) {
-            const QFont title = bold(pw.body(), 14);
-            const double top = pw.y();
-            pw.text(QStringLiteral("Veltrin 이체 자료"), title, Qt::AlignHCenter);
-            QFont italic = pw.body();
-            italic.setItalic(true);
-            QPainter& p = pw.painter();
-            p.setFont(italic);
-            drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                     Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
-            p.setFont(pw.body());
-            drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                     Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
-            pw.rule();
-            pw.row(columns,
-                   {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호", "이 체 금 액",
-                    "이체여부"},
-                   bold(pw.body(), 9));
-            pw.rule();
-        },
-        {});
+    PageWriter w(device,
+                 [&](PageWriter& pw) {
+                     const QFont title = bold(pw.body(), 14);
+                     const double top = pw.y();
+                     pw.text(QStringLiteral("Veltrin 이체 자료"), title, Qt::AlignHCenter);
+                     QFont italic = pw.body();
+                     italic.setItalic(true);
+                     QPainter& p = pw.painter();
+                     p.setFont(italic);
+                     drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                              Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
+                     p.setFont(pw.body());
+                     drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
+                              Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
+                     pw.rule();
+                     pw.row(columns,
+                            {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호",
+                             "이 체 금 액", "이체여부"},
+                            bold(pw.body(), 9));
+                     pw.rule();
+                 },
+                 {});
     for (const TransferItem& l : lines)
-        w.row(columns,
-              {l.Dong, l.Ho, l.Bigo, l.Kita, l.BankName, l.BankNo, Grouped(l.IcheMoney), l.YebuName},
-              w.body());
+        w.row(
+            columns,
+            {l.Dong, l.Ho, l.Bigo, l.Kita, l.BankName, l.BankNo, Grouped(l.IcheMoney), l.YebuName},
+            w.body());
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
 void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batches)
 {
     const QList<Column> columns = {{0.16, Qt::AlignHCenter}, {0.11, Qt::AlignRight},
-                                   {0.17, Qt::AlignRight},  {0.15, Qt::AlignHCenter},
+                                   {0.17, Qt::AlignRight},   {0.15, Qt::AlignHCenter},
                                    {0.12, Qt::AlignHCenter}, {0.29, Qt::AlignLeft}};
     bool first = true;
     PageWriter w(
@@ -341,7 +346,8 @@ void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batch
                 titleBand(pw, QStringLiteral("Veltrin 목록"), false);
             }
             pw.rule();
-            pw.row(columns, {"기관코드", "의뢰건수", "의 뢰 금 액", "이체일자", "상  태", "비        고"},
+            pw.row(columns,
+                   {"기관코드", "의뢰건수", "의 뢰 금 액", "이체일자", "상  태", "비        고"},
                    bold(pw.body(), 9));
             pw.rule();
         },

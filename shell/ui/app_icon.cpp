@@ -5,6 +5,24 @@
 #include <QPainterPath>
 
 namespace shell::ui {
+namespace {
+
+// The two arrows' corners, x and y in turn, as fractions of the icon's side.
+constexpr qreal kArrows[2][14] = {
+    {0.18, 0.32, 0.60, 0.32, 0.60, 0.20, 0.84, 0.40, 0.60, 0.60, 0.60, 0.48, 0.18, 0.48},
+    {0.82, 0.60, 0.40, 0.60, 0.40, 0.50, 0.16, 0.68, 0.40, 0.86, 0.40, 0.76, 0.82, 0.76}};
+
+// A closed outline through the corners, scaled to `side`.
+QPainterPath arrow(qreal side, const qreal (&corners)[14])
+{
+    QPainterPath path(QPointF(side * corners[0], side * corners[1]));
+    for (int i = 2; i < 14; i += 2)
+        path.lineTo(side * corners[i], side * corners[i + 1]);
+    path.closeSubpath();
+    return path;
+}
+
+} // namespace
 
 QPixmap AppIconPixmap(int size)
 {
@@ -21,28 +39,11 @@ QPixmap AppIconPixmap(int size)
     p.drawRoundedRect(QRectF(s * 0.04, s * 0.04, s * 0.92, s * 0.92), s * 0.18, s * 0.18);
     // Two arrows passing each other: money going out and coming back.
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xff, 0xd7, 0x00));
-    QPainterPath right;
-    right.moveTo(s * 0.18, s * 0.32);
-    right.lineTo(s * 0.60, s * 0.32);
-    right.lineTo(s * 0.60, s * 0.20);
-    right.lineTo(s * 0.84, s * 0.40);
-    right.lineTo(s * 0.60, s * 0.60);
-    right.lineTo(s * 0.60, s * 0.48);
-    right.lineTo(s * 0.18, s * 0.48);
-    right.closeSubpath();
-    p.drawPath(right);
-    p.setBrush(Qt::white);
-    QPainterPath left;
-    left.moveTo(s * 0.82, s * 0.60);
-    left.lineTo(s * 0.40, s * 0.60);
-    left.lineTo(s * 0.40, s * 0.50);
-    left.lineTo(s * 0.16, s * 0.68);
-    left.lineTo(s * 0.40, s * 0.86);
-    left.lineTo(s * 0.40, s * 0.76);
-    left.lineTo(s * 0.82, s * 0.76);
-    left.closeSubpath();
-    p.drawPath(left);
+    const QColor colours[] = {QColor(0xff, 0xd7, 0x00), Qt::white};
+    for (int i = 0; i < 2; ++i) {
+        p.setBrush(colours[i]);
+        p.drawPath(arrow(s, kArrows[i]));
+    }
     return pm;
 }
 

@@ -56,124 +56,97 @@ using Command = TfmMain::Command;
 
 const QString kSep = QStringLiteral("-");
 
-struct Item
+// Which menu set shows an entry: the main window's own (no child window
+// open), the one beside a child window, or both.
+enum class In { Both, Main, Sub };
+
+struct Entry
 {
-    QString caption;
-    Command command;
-    QString shortcut;
+    QString caption; // "-" is a separator; "a>b" puts b under submenu a
+    Command command = Command::Exit;
+    In in = In::Both;
+    QString subCaption = {}; // beside a child window, where it differs
+    QString shortcut = {};
 };
 
-struct Submenu
+struct Menu
 {
     QString caption;
+    QString subCaption; // beside a child window, where it differs
     QString hint;
-    QList<Item> items; // caption "-" is a separator; "a>b" puts b under submenu a
+    QList<Entry> entries;
 };
 
-QList<Submenu> mainMenuLayout()
+// Both menu sets in one table: the set beside a child window leaves out
+// what only the main window offers and names some entries differently.
+const QList<Menu>& menuTable()
 {
-    return {
+    static const QList<Menu> table{
         {"업무",
+         {},
          "대량입출금,Veltrin,CMS자금수납,받을어음,통장거래내역",
-         {{"Veltrin", Command::Batches, {}},
-          {"Veltrin 그룹 관리", Command::Groups, {}},
-          {kSep, Command::Exit, {}},
-          {"PC 뱅킹 (홈뱅킹)", Command::PcBanking, {}},
-          {kSep, Command::Exit, {}},
-          {"종료", Command::Exit, {}}}},
+         {{"Veltrin", Command::Batches},
+          {"Veltrin 그룹 관리", Command::Groups},
+          {kSep},
+          {"PC 뱅킹 (홈뱅킹)", Command::PcBanking},
+          {kSep},
+          {"종료", Command::Exit},
+          {"닫기", Command::CloseChild, In::Sub, {}, "Ctrl+F4"}}},
         {"자료전송",
          {},
-         {{"송신", Command::Send, {}},
-          {"수신", Command::Receive, {}},
-          {"송수신", Command::SendReceive, {}},
-          {"문서 선택수신 (재수신)", Command::ReReceive, {}},
-          {kSep, Command::Exit, {}},
-          {"송신 결과 조회", Command::SendResults, {}},
-          {kSep, Command::Exit, {}},
-          {"Tervo이체상황조회", Command::TransferStatus, {}}}},
-        {"코드설정",
          {},
-         {{"출금동의 등록/해지", Command::Consent, {}},
-          {kSep, Command::Exit, {}},
-          {"은행 코드", Command::BankCodes, {}},
-          {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}},
-          {"휴일 관리", Command::Holidays, {}}}},
+         {{"송신", Command::Send},
+          {"수신", Command::Receive},
+          {"송수신", Command::SendReceive},
+          {"문서 선택수신 (재수신)", Command::ReReceive, In::Both, "문서 선택 수신 (재수신)"},
+          {kSep},
+          {"송신 결과 조회", Command::SendResults},
+          {kSep},
+          {"Tervo이체상황조회", Command::TransferStatus}}},
+        {"코드설정",
+         "코드보기",
+         {},
+         {{"출금동의 등록/해지", Command::Consent},
+          {kSep},
+          {"은행 코드", Command::BankCodes},
+          {"이체여부 코드", Command::OutcomeCodes},
+          {"처리결과 코드", Command::ResultCodes},
+          {"휴일 관리", Command::Holidays}}},
         {"환경설정",
          {},
-         {{"통신 환경 설정", Command::CommSettings, {}},
-          {"이용자설정 (이용기관)", Command::Institutions, {}},
-          {"증빙자료 암호화키 등록", Command::EvidenceKey, {}},
-          {kSep, Command::Exit, {}},
-          {"S/W 비밀번호 설정", Command::PasswordSettings, {}},
-          {"화면 설정", Command::ScreenSettings, {}}}},
+         {},
+         {{"통신 환경 설정", Command::CommSettings},
+          {"이용자설정 (이용기관)", Command::Institutions, In::Both, "이용자설정 (이용기관) 보기"},
+          {"증빙자료 암호화키 등록", Command::EvidenceKey, In::Main},
+          {kSep},
+          {"S/W 비밀번호 설정", Command::PasswordSettings},
+          {"화면 설정", Command::ScreenSettings}}},
         {"자료관리",
          {},
-         {{"자료받기 (PC로 저장.백업)", Command::Backup, {}},
-          {"자료복구 (불러오기)", Command::Restore, {}},
-          {"자료 재정리", Command::Reorganise, {}},
-          {kSep, Command::Exit, {}},
-          {"Miradel로 자료송신>DB 자료보내기", Command::HelpDeskData, {}},
-          {"Miradel로 자료송신>파일보내기", Command::HelpDeskFile, {}}}},
+         {},
+         {{"자료받기 (PC로 저장.백업)", Command::Backup},
+          {"자료복구 (불러오기)", Command::Restore},
+          {"자료 재정리", Command::Reorganise},
+          {kSep},
+          {"Miradel로 자료송신>DB 자료보내기", Command::HelpDeskData, In::Both,
+           "자료송신>DB 자료보내기"},
+          {"Miradel로 자료송신>파일보내기", Command::HelpDeskFile, In::Both,
+           "자료송신>파일보내기"}}},
         {"기타",
          {},
-         {{"메모 화일 편집", Command::MemoEdit, {}},
-          {"공지 사항 보기", Command::NoticeView, {}},
-          {"출금동의신청(예:엑셀파일)", Command::ConsentTemplate, {}},
-          {kSep, Command::Exit, {}},
-          {"이 프로그램은...", Command::About, {}}}},
+         {},
+         {{"메모 화일 편집", Command::MemoEdit},
+          {"공지 사항 보기", Command::NoticeView},
+          {"출금동의신청(예:엑셀파일)", Command::ConsentTemplate, In::Main},
+          {kSep, Command::Exit, In::Main},
+          {"이 프로그램은...", Command::About, In::Main}}},
     };
+    return table;
 }
 
-QList<Submenu> subMenuLayout()
+bool shownIn(In in, bool sub)
 {
-    return {
-        {"업무",
-         "대량입출금,Veltrin,CMS자금수납,받을어음,통장거래내역",
-         {{"Veltrin", Command::Batches, {}},
-          {"Veltrin 그룹 관리", Command::Groups, {}},
-          {kSep, Command::Exit, {}},
-          {"PC 뱅킹 (홈뱅킹)", Command::PcBanking, {}},
-          {kSep, Command::Exit, {}},
-          {"종료", Command::Exit, {}},
-          {"닫기", Command::CloseChild, "Ctrl+F4"}}},
-        {"자료전송",
-         {},
-         {{"송신", Command::Send, {}},
-          {"수신", Command::Receive, {}},
-          {"송수신", Command::SendReceive, {}},
-          {"문서 선택 수신 (재수신)", Command::ReReceive, {}},
-          {kSep, Command::Exit, {}},
-          {"송신 결과 조회", Command::SendResults, {}},
-          {kSep, Command::Exit, {}},
-          {"Tervo이체상황조회", Command::TransferStatus, {}}}},
-        {"코드보기",
-         {},
-         {{"출금동의 등록/해지", Command::Consent, {}},
-          {kSep, Command::Exit, {}},
-          {"은행 코드", Command::BankCodes, {}},
-          {"이체여부 코드", Command::OutcomeCodes, {}},
-          {"처리결과 코드", Command::ResultCodes, {}},
-          {"휴일 관리", Command::Holidays, {}}}},
-        {"환경설정",
-         {},
-         {{"통신 환경 설정", Command::CommSettings, {}},
-          {"이용자설정 (이용기관) 보기", Command::Institutions, {}},
-          {kSep, Command::Exit, {}},
-          {"S/W 비밀번호 설정", Command::PasswordSettings, {}},
-          {"화면 설정", Command::ScreenSettings, {}}}},
-        {"자료관리",
-         {},
-         {{"자료받기 (PC로 저장.백업)", Command::Backup, {}},
-          {"자료복구 (불러오기)", Command::Restore, {}},
-          {"자료 재정리", Command::Reorganise, {}},
-          {kSep, Command::Exit, {}},
-          {"자료송신>DB 자료보내기", Command::HelpDeskData, {}},
-          {"자료송신>파일보내기", Command::HelpDeskFile, {}}}},
-        {"기타",
-         {},
-         {{"메모 화일 편집", Command::MemoEdit, {}}, {"공지 사항 보기", Command::NoticeView, {}}}},
-    };
+    return in == In::Both || in == (sub ? In::Sub : In::Main);
 }
 
 // Screens that must not open beside a working screen, and the data
@@ -271,8 +244,9 @@ void TfmMain::buildMenus()
 void TfmMain::buildMenu(bool sub)
 {
     MenuSet& set = sub ? m_sub : m_main;
-    for (const Submenu& m : sub ? subMenuLayout() : mainMenuLayout()) {
-        auto* menu = new QMenu(m.caption, this);
+    for (const Menu& m : menuTable()) {
+        const QString menuCaption = sub && !m.subCaption.isEmpty() ? m.subCaption : m.caption;
+        auto* menu = new QMenu(menuCaption, this);
         menu->setToolTipsVisible(true);
         if (!m.hint.isEmpty()) {
             menu->menuAction()->setStatusTip(m.hint);
@@ -280,14 +254,16 @@ void TfmMain::buildMenu(bool sub)
         }
         set.menus.append(menu);
         QHash<QString, QMenu*> nested;
-        for (const Item& it : m.items) {
+        for (const Entry& it : m.entries) {
+            if (!shownIn(it.in, sub))
+                continue;
             if (it.caption == kSep) {
                 menu->addSeparator();
                 continue;
             }
             QMenu* target = menu;
-            QString caption = it.caption;
-            QString path = m.caption + "/";
+            QString caption = sub && !it.subCaption.isEmpty() ? it.subCaption : it.caption;
+            QString path = menuCaption + "/";
             if (const qsizetype gt = caption.indexOf('>'); gt > 0) {
                 const QString group = caption.left(gt);
                 caption = caption.mid(gt + 1);

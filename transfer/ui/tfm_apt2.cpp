@@ -13,8 +13,8 @@
 #include "widgets/screen_commands.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>

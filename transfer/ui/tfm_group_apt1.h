@@ -1,25 +1,10 @@
 #pragma once
 
 #include "transfer/groups.h"
-#include "widgets/child_screen.h"
-
-#include <QWidget>
+#include "transfer/ui/head_screen.h"
 
 class QAction;
-class QActionGroup;
-class QComboBox;
 class QLineEdit;
-class QTableView;
-
-namespace shell {
-class Ui;
-}
-namespace store {
-class TDM1;
-}
-namespace widgets {
-class ScreenCommands;
-}
 
 namespace transfer {
 
@@ -27,70 +12,50 @@ template <typename Row> class RowTableModel;
 
 // "Veltrin그룹관리-관리사무소정보": the saved groups, a child window of the
 // main window. The lines of a group are edited in TfmGroupApt2.
-class TfmGroupApt1 : public QWidget, public widgets::ChildScreen
+class TfmGroupApt1 : public HeadScreen
 {
     Q_OBJECT
 public:
     enum Extra { Copy, Lines, Find, Sort, ExtraCount };
 
     TfmGroupApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent = nullptr);
-    ~TfmGroupApt1() override;
 
     static QString Caption();
-    bool CloseQuery() override;
-    void CancelEdits() override;
 
-    widgets::ScreenCommands* commands() const { return m_commands; }
     QAction* extra(Extra e) const { return m_extras[e]; }
-    QAction* sortAction(GroupOrder order) const;
-    QTableView* grid() const { return m_grid; }
+    QAction* sortAction(GroupOrder order) const { return sortChoice(int(order)); }
     QLineEdit* groupName() const { return m_name; }
-    QComboBox* institution() const { return m_institution; }
-    QLineEdit* password() const { return m_password; }
-    QLineEdit* remark() const { return m_remark; }
     const QList<TransferGroup>& groups() const;
-    bool editing() const { return m_editing; }
 
-    void BtnInsertClick();
-    void BtnEditClick();
-    void BtnDeleteClick();
-    void BtnSaveClick();
-    void BtnCancelClick();
     void BtnCopyClick();
-    void BtnLinesClick();
-    void BtnFindClick();
-    void SortBy(GroupOrder order);
-    void GridDblClick();
-    void BtnCloseClick();
+    void SortBy(GroupOrder order) { sortBy(int(order)); }
 
 private:
-    void buildCommands();
-    void reload(int selectAptId = 0);
     void showGroup(const TransferGroup* g);
-    void setEditing(bool on);
-    void updateCommands();
     const TransferGroup* current() const;
-    int currentRow() const;
 
-    store::TDM1& m_dm;
-    shell::Ui& m_ui;
+    void addExtras() override;
+    int rowCount() const override;
+    Head headAt(int row) const override;
+    void loadRows() override;
+    void showCurrent() override { showGroup(current()); }
+    bool takeNew() override;
+    void takeCurrent() override { m_row = *current(); }
+    void showEdited() override { showGroup(&m_row); }
+    QWidget* storeEdited() override;
+    int editedId() const override { return m_row.AptID; }
+    bool deleteHeads(const QList<int>& ids) override;
+    bool toggleState(int id) override { return m_groups.ToggleState(id); }
+    void openLines(int row) override;
+    void openFind() override;
+    void focusNew() override;
+
     Groups m_groups;
-    QList<codes::Institution> m_institutions;
-    widgets::ScreenCommands* m_commands;
     QAction* m_extras[ExtraCount] = {};
-    QActionGroup* m_sortGroup = nullptr;
-    QTableView* m_grid;
     RowTableModel<TransferGroup>* m_model;
     QLineEdit* m_name;
-    QComboBox* m_institution;
-    QLineEdit* m_password;
-    QLineEdit* m_remark;
 
     TransferGroup m_row; // the group being entered or edited
-    bool m_editing = false;
-    bool m_isNew = false;
-    bool m_saveFailed = false;
-    GroupOrder m_order = GroupOrder::None;
 };
 
 } // namespace transfer
