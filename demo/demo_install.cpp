@@ -35,7 +35,7 @@ void prepareLink()
 // The demo's first send, as the transmission screen makes one: the request
 // files of everything waiting, kept under Send/Old, handed to the link and
 // recorded, so that what went shows as sent with the keys its answer carries.
-bool firstSend(store::TDM1& dm, shell::Ui& ui, QStringList& files)
+bool firstSend(store::TDM1& dm, shell::Ui& ui, edi::Link& link, QStringList& files)
 {
     const shell::Workspace& ws = shell::Paths();
     if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir))
@@ -52,9 +52,8 @@ bool firstSend(store::TDM1& dm, shell::Ui& ui, QStringList& files)
         ui.ShowError(kept.error);
         return false;
     }
-    edi::ResetLinkCall();
-    if (!edi::LinkSend()) {
-        ui.ShowError(edi::LinkMessage());
+    if (const edi::LinkOutcome sent = edi::LinkSend(link); !sent.ok) {
+        ui.ShowError(sent.message);
         return false;
     }
     const QString failed = exchange::RecordSend(dm.db(), built);
@@ -107,8 +106,8 @@ bool IsFreshFolder(const QString& dir)
                .isEmpty();
 }
 
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre, quint32 seed,
-                                      DemoSize size)
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, edi::Link& link, const QString& clearingCentre,
+                                      quint32 seed, DemoSize size)
 {
     DemoInstallation result;
     const shell::Workspace& ws = shell::Paths();
@@ -125,7 +124,7 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCent
         shell::WaitScope wait(ui, QStringLiteral("데모 자료 생성 중..."));
         if (!FillDemoData(
                 dm, EvidenceFolder(), seed, &result.summary,
-                [&] { return firstSend(dm, ui, result.sent); }, size))
+                [&] { return firstSend(dm, ui, link, result.sent); }, size))
             return result;
     }
     if (!setEvidenceKey(dm, ui))

@@ -8,6 +8,9 @@
 namespace shell {
 class Ui;
 }
+namespace edi {
+class Link;
+}
 
 // A demo installation: a fresh workspace filled with the demo data and
 // the evidence key, whose first send (this month's sent batch, the consents
@@ -37,9 +40,9 @@ struct DemoInstallation
 bool IsFreshFolder(const QString& dir);
 
 // Makes the workspace of the loaded paths (shell::Paths) a demo
-// installation; `clearingCentre` is the clearing-sim executable. Every
-// failure is shown through `ui`.
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre,
+// installation; its first send goes through `link`, `clearingCentre` is the
+// clearing-sim executable. Every failure is shown through `ui`.
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, edi::Link& link, const QString& clearingCentre,
                                       quint32 seed = kDemoSeed, DemoSize size = DemoSize::Ordinary);
 
 } // namespace demo

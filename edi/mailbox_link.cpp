@@ -18,8 +18,6 @@ constexpr qint32 kFailed = -1;
 constexpr qint32 kNoDirectory = -20;
 constexpr qint32 kRegistryError = -777;
 
-MailboxLink::SettingsDialog g_settingsDialog;
-
 const char* const kJournal = "Journal.txt";
 const char* const kReport = "RptEDI";
 const char* const kStamp = "yyyyMMddHHmmss";
@@ -267,11 +265,6 @@ QString reportLine(const Entry& e)
 
 } // namespace
 
-void MailboxLink::SetSettingsDialog(SettingsDialog dialog)
-{
-    g_settingsDialog = std::move(dialog);
-}
-
 QString MailboxLink::FreeName(const QString& dir, const QString& name)
 {
     QString candidate = name;
@@ -290,11 +283,11 @@ qint32 MailboxLink::EnvSetup(const QString& key)
 {
     if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0)
         return kRegistryError;
-    if (!g_settingsDialog)
+    if (!m_settingsDialog)
         return kFailed;
     shell::TEdiConfig settings;
     shell::ReadSettings(settings);
-    if (!g_settingsDialog(settings))
+    if (!m_settingsDialog(settings))
         return 0;
     if (!shell::WriteSettings(settings))
         return kRegistryError;

@@ -24,10 +24,11 @@ class MailboxLink : public Link
 {
 public:
     // Shows the settings to the user; true when they were confirmed (and
-    // `settings` holds the edited values). Set by the screen layer; without
-    // one EnvSetup cannot ask and answers -1.
+    // `settings` holds the edited values). Given by whoever makes the link
+    // (the screen layer's dialog, the tool's arguments); without one
+    // EnvSetup cannot ask and answers -1.
     using SettingsDialog = std::function<bool(shell::TEdiConfig& settings)>;
-    static void SetSettingsDialog(SettingsDialog dialog);
+    explicit MailboxLink(SettingsDialog dialog = {}) : m_settingsDialog(std::move(dialog)) {}
 
     qint32 EnvSetup(const QString& key) override;
     qint32 Send(const QString& key) override;
@@ -49,6 +50,9 @@ public:
     // sent file of that name is in the journal or the journal cannot be written.
     static bool RecordFetch(const shell::TEdiConfig& settings, const QString& outboxName,
                             const QDateTime& when, const QString& errorText = {});
+
+private:
+    SettingsDialog m_settingsDialog;
 };
 
 } // namespace edi

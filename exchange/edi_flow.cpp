@@ -325,6 +325,7 @@ bool EdiFlow::transmit()
     bool linked = true;
     bool sent = false;
     bool received = false;
+    edi::LinkOutcome call;
     if (ws.testMode && m_mode != ModeSendReceive) {
         const bool offline = m_ui.Confirm(testModeQuestion(), false);
         if (refused())
@@ -351,16 +352,21 @@ bool EdiFlow::transmit()
         shell::WaitScope wait(m_ui, working);
         switch (m_mode) {
         case ModeSend:
-            sent = edi::LinkSend(m_link);
+            call = edi::LinkSend(m_link);
+            sent = call.ok;
             break;
-        case ModeSendReceive:
-            edi::LinkSendReceive(sent, received, m_link);
+        case ModeSendReceive: {
+            const edi::SendReceiveOutcome both = edi::LinkSendReceive(m_link);
+            call = both;
+            sent = both.sent;
+            received = both.received;
             break;
+        }
         case ModeReceive:
-            edi::LinkReceive(m_link);
+            call = edi::LinkReceive(m_link);
             break;
         default:
-            edi::LinkReReceive(m_link);
+            call = edi::LinkReReceive(m_link);
             break;
         }
     }
@@ -376,14 +382,14 @@ bool EdiFlow::transmit()
             logRows();
         } else {
             finish(Outcome::Failed);
-            say(edi::LinkMessage(), true);
+            say(call.message, true);
         }
     }
     if (m_mode == ModeSendReceive) {
         // "송수신 성공." must not stand for a receive that failed.
         if (sent && !received && !m_messageError) {
             finish(Outcome::Failed);
-            say(edi::LinkMessage(), true);
+            say(call.message, true);
         }
         return received;
     }
@@ -392,7 +398,7 @@ bool EdiFlow::transmit()
     if (shell::CountFiles(ws.recvDir) > 0)
         return true;
     finish(Outcome::Failed);
-    say(linked ? edi::LinkMessage() : QStringLiteral("수신 처리할 파일이 없습니다."), true);
+    say(linked ? call.message : QStringLiteral("수신 처리할 파일이 없습니다."), true);
     return false;
 }
 

@@ -83,8 +83,7 @@ public:
         Failed,  // a red message
     };
 
-    EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode,
-            edi::Link& link = edi::BoundLink());
+    EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode, edi::Link& link);
 
     // The activation flow; runs once however often it is called.
     void Activate();

@@ -7,7 +7,7 @@
 #include "codes/ui/tfm_code1.h"
 #include "consent/ui/fm_evidential_authkey.h"
 #include "consent/ui/tfm_tong_register.h"
-#include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "exchange/ui/tfm_edi.h"
 #include "exchange/ui/tfm_send_result.h"
@@ -39,7 +39,7 @@
 namespace {
 
 // The screens of the other subsystems, registered here as they arrive.
-void registerScreens(shell::ui::ScreenCatalog& catalog)
+void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link)
 {
     using shell::ui::Screen;
     using shell::ui::ScreenRequest;
@@ -93,18 +93,18 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.add(Screen::Reorganise, [](const ScreenRequest& r) {
         maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm);
     });
-    catalog.add(Screen::HelpDeskDataSend, [password](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, password);
+    catalog.add(Screen::HelpDeskDataSend, [password, &link](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, link, password);
     });
-    catalog.add(Screen::HelpDeskFileSend, [password](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, password);
+    catalog.add(Screen::HelpDeskFileSend, [password, &link](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, link, password);
     });
-    catalog.add(Screen::Transmission, [](const ScreenRequest& r) {
-        exchange::TfmEdi screen(*r.dm, *r.ui, r.mode, r.parent);
+    catalog.add(Screen::Transmission, [&link](const ScreenRequest& r) {
+        exchange::TfmEdi screen(*r.dm, *r.ui, link, r.mode, r.parent);
         screen.exec();
     });
-    catalog.add(Screen::TransmissionResults, [](const ScreenRequest& r) {
-        exchange::TfmSendResult screen(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::TransmissionResults, [&link](const ScreenRequest& r) {
+        exchange::TfmSendResult screen(r.dm->db(), *r.ui, link, r.parent);
         screen.exec();
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
@@ -179,10 +179,9 @@ int main(int argc, char** argv)
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
-    edi::InstallLinkSettingsDialog(ui);
+    edi::MailboxLink link(edi::LinkSettingsDialogFor(ui));
     shell::ui::ScreenCatalog catalog;
-    registerScreens(catalog);
+    registerScreens(catalog, link);
 
     store::TDM1 dm(ui);
     shell::ui::MainWindowHooks hooks;
@@ -190,6 +189,7 @@ int main(int argc, char** argv)
         return maintenance::ui::UnattendedBackup(ui, folder);
     };
     hooks.interactiveBackup = [&ui] { return maintenance::ui::InteractiveBackup(ui); };
+    hooks.link = &link;
     shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;

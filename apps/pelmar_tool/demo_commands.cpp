@@ -45,7 +45,7 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
     // same data however long the generation takes.
     shell::FreezeNow(shell::Now());
     const demo::DemoInstallation made =
-        demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed, size);
+        demo::MakeDemoInstallation(ctx.ui, ctx.link, ws.shippedDir + "clearing-sim", seed, size);
     if (!made.ok)
         return 1;
     const demo::DemoSummary& s = made.summary;

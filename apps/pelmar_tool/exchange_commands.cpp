@@ -53,7 +53,6 @@ void prepareLink()
 {
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
 }
 
 int unanswered(ToolContext& ctx)
@@ -82,7 +81,7 @@ int runExchange(ToolContext& ctx, const QStringList& args, int mode)
     }
 
     ConsoleEdiView view(ctx);
-    exchange::EdiFlow flow(dm, ctx.ui, view, mode);
+    exchange::EdiFlow flow(dm, ctx.ui, view, mode, ctx.link);
     flow.Activate();
     if (flow.ready() && !view.QuestionRefused())
         flow.SendClick();
@@ -128,7 +127,7 @@ int results(ToolContext& ctx, const QStringList& args)
         return 1;
     if (!args.isEmpty()) {
         prepareLink();
-        if (!edi::LinkResultReceive()) {
+        if (!edi::LinkResultReceive(ctx.link).ok) {
             ctx.ui.ShowInfo(exchange::ReReceiveFailedMessage());
             return 1;
         }

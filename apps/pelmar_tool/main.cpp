@@ -2,6 +2,7 @@
 // scripts and tests.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "edi/mailbox_link.h"
 #include "shell/workspace.h"
 #include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
@@ -117,7 +118,8 @@ int main(int argc, char** argv)
             return 1;
         }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
-        ToolContext ctx{ui, out, err, home};
+        edi::MailboxLink link;
+        ToolContext ctx{ui, out, err, home, link};
         const int rc = c.run(ctx, rest);
         out.flush();
         if (rc == 2)

@@ -5,6 +5,9 @@
 namespace store {
 class TDM1;
 }
+namespace edi {
+class Link;
+}
 
 #include <QHash>
 #include <QStringList>
@@ -20,6 +23,7 @@ struct ToolContext
     QTextStream& out;
     QTextStream& err;
     QString home; // --home, or empty for PELMAR_HOME / the user's workspace
+    edi::Link& link; // the mailbox link every link call goes through
 };
 
 // Whether a command changes the workspace when given these arguments. A

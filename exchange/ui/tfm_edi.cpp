@@ -11,7 +11,7 @@
 
 namespace exchange {
 
-TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, int mode, QWidget* parent, edi::Link& link)
+TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, edi::Link& link, int mode, QWidget* parent)
     : QDialog(parent), m_ui(ui)
 {
     setObjectName("TfmEdi");

@@ -26,7 +26,7 @@ QLabel* value(QWidget* parent)
 
 } // namespace
 
-TfmSendResult::TfmSendResult(QSqlDatabase db, shell::Ui& ui, QWidget* parent, edi::Link& link)
+TfmSendResult::TfmSendResult(QSqlDatabase db, shell::Ui& ui, edi::Link& link, QWidget* parent)
     : QDialog(parent), m_db(std::move(db)), m_ui(ui), m_link(link)
 {
     setObjectName("TfmSendResult");
@@ -174,7 +174,7 @@ QStringList TfmSendResult::detailTexts() const
 
 void TfmSendResult::BtnReReceiveClick()
 {
-    if (!edi::LinkResultReceive(m_link)) {
+    if (!edi::LinkResultReceive(m_link).ok) {
         m_ui.ShowInfo(ReReceiveFailedMessage());
         return;
     }

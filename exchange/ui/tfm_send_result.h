@@ -22,8 +22,7 @@ class TfmSendResult : public QDialog
 {
     Q_OBJECT
 public:
-    TfmSendResult(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr,
-                  edi::Link& link = edi::BoundLink());
+    TfmSendResult(QSqlDatabase db, shell::Ui& ui, edi::Link& link, QWidget* parent = nullptr);
 
     // Reads and shows the report; runs once when the window is first shown.
     void FormActivate();

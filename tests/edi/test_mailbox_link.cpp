@@ -46,13 +46,6 @@ protected:
         WorkspaceTest::SetUp();
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
-        edi::ResetLinkCall();
-        MailboxLink::SetSettingsDialog({});
-    }
-    void TearDown() override
-    {
-        MailboxLink::SetSettingsDialog({});
-        WorkspaceTest::TearDown();
     }
 
     shell::TEdiConfig settings() const
@@ -140,11 +133,11 @@ TEST_F(MailboxLinkTest, SendReceiveDoesBothParts)
     EXPECT_EQ(receiveCode, 0);
 
     writeFile("Mailbox/Inbox/AB9IN", "result");
-    bool sent = true, received = false;
-    EXPECT_TRUE(edi::LinkSendReceive(sent, received, link));
-    EXPECT_FALSE(sent);
-    EXPECT_TRUE(received);
-    EXPECT_EQ(edi::LinkMessage(), "송신할 파일이 없습니다");
+    const edi::SendReceiveOutcome o = edi::LinkSendReceive(link);
+    EXPECT_TRUE(o.ok);
+    EXPECT_FALSE(o.sent);
+    EXPECT_TRUE(o.received);
+    EXPECT_EQ(o.message, "송신할 파일이 없습니다");
     EXPECT_EQ(readFile("Recv/AB9IN"), "result");
 }
 
@@ -303,25 +296,26 @@ TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
     EXPECT_EQ(link.EnvSetup(shell::LinkKey()), -1); // no dialog to show
 
     QString shownLogin = "unset";
-    MailboxLink::SetSettingsDialog([&](shell::TEdiConfig& c) {
+    MailboxLink cancelling([&](shell::TEdiConfig& c) {
         shownLogin = c.LoginID;
         c.LoginID = "CHANGED";
         return false;
     });
     change([](shell::TEdiConfig& c, const QString&) { c.LoginID = "BR0001"; });
-    EXPECT_EQ(link.EnvSetup(shell::LinkKey()), 0);
+    EXPECT_EQ(cancelling.EnvSetup(shell::LinkKey()), 0);
     EXPECT_EQ(shownLogin, "BR0001");
     EXPECT_EQ(settings().LoginID, "BR0001");
 
-    MailboxLink::SetSettingsDialog([&](shell::TEdiConfig& c) {
+    MailboxLink confirming([&](shell::TEdiConfig& c) {
         c.LoginID = "BR0002";
         c.Password = shell::EncodeLinkPassword("pw12");
         c.RecvDir = home() + "In/Coming";
         c.MailboxDir = home() + "Box";
         return true;
     });
-    EXPECT_TRUE(edi::LinkSetup(link));
-    EXPECT_EQ(edi::LinkMessage(), "정상 처리 되었습니다.");
+    const edi::LinkOutcome o = edi::LinkSetup(confirming);
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ(o.message, "정상 처리 되었습니다.");
     const shell::TEdiConfig saved = settings();
     EXPECT_EQ(saved.LoginID, "BR0002");
     EXPECT_EQ(shell::DecodeLinkPassword(saved.Password), "pw12");

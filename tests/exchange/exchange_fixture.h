@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "exchange/edi_flow.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
@@ -66,7 +67,6 @@ protected:
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
         shell::ApplyLinkDirectories();
-        edi::ResetLinkCall();
         addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
     }
 
@@ -74,6 +74,8 @@ protected:
     {
         return QDir(path(relative)).entryList(QDir::Files, QDir::Name);
     }
+
+    edi::MailboxLink mailbox; // the program's link, as Pelmar makes it
 };
 
 } // namespace exchange_tests

@@ -37,7 +37,8 @@ protected:
         addConsent("A123456789", "04", "12345678901", "103101", 4, "800101");
     }
 
-    std::unique_ptr<EdiFlow> flow(int mode, edi::Link& link = edi::BoundLink())
+    std::unique_ptr<EdiFlow> flow(int mode) { return flow(mode, mailbox); }
+    std::unique_ptr<EdiFlow> flow(int mode, edi::Link& link)
     {
         return std::make_unique<EdiFlow>(*dm, ui, view, mode, link);
     }
