@@ -44,7 +44,7 @@ struct Session
     QString mailbox;
 };
 
-Session openSession(const QString& key)
+Session openSession(const QString& key, const QString& programDir)
 {
     Session s;
     if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0) {
@@ -58,7 +58,7 @@ Session openSession(const QString& key)
         return s;
     }
     shell::ReadSettings(s.settings);
-    s.mailbox = MailboxLink::MailboxDir(s.settings);
+    s.mailbox = MailboxLink::MailboxDir(s.settings, programDir);
     return s;
 }
 
@@ -273,10 +273,10 @@ QString MailboxLink::FreeName(const QString& dir, const QString& name)
     return candidate;
 }
 
-QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings)
+QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings, const QString& programDir)
 {
     const QString dir = shell::WithBackslash(settings.MailboxDir);
-    return dir.isEmpty() ? shell::Paths().programDir + "Mailbox/" : dir;
+    return dir.isEmpty() ? programDir + "Mailbox/" : dir;
 }
 
 qint32 MailboxLink::EnvSetup(const QString& key)
@@ -299,19 +299,19 @@ qint32 MailboxLink::EnvSetup(const QString& key)
 
 qint32 MailboxLink::Send(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     return s.failure ? s.failure : sendFiles(s);
 }
 
 qint32 MailboxLink::Receive(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     return s.failure ? s.failure : receiveFiles(s);
 }
 
 qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& receiveCode)
 {
-    Session s = openSession(key);
+    Session s = openSession(key, m_ws.programDir);
     if (!s.failure && (directory(s.settings.SendDir).isEmpty()
                        || directory(s.settings.RecvDir).isEmpty()))
         s.failure = kNoDirectory;
@@ -327,7 +327,7 @@ qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& re
 
 qint32 MailboxLink::ReReceive(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     if (s.failure)
         return s.failure;
     const QString recvDir = directory(s.settings.RecvDir);
@@ -359,7 +359,7 @@ qint32 MailboxLink::ReReceive(const QString& key)
 
 qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     if (s.failure)
         return s.failure;
     const QString resultDir = directory(s.settings.ResultDir);
@@ -382,10 +382,11 @@ qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
     return qint32(entries.size());
 }
 
-bool MailboxLink::RecordFetch(const shell::TEdiConfig& settings, const QString& outboxName,
-                              const QDateTime& when, const QString& errorText)
+bool MailboxLink::RecordFetch(const shell::TEdiConfig& settings, const QString& programDir,
+                              const QString& outboxName, const QDateTime& when,
+                              const QString& errorText)
 {
-    const QString mailbox = MailboxDir(settings);
+    const QString mailbox = MailboxDir(settings, programDir);
     QList<Entry> entries = readJournal(mailbox);
     for (qsizetype i = entries.size() - 1; i >= 0; --i) {
         Entry& e = entries[i];

@@ -39,7 +39,8 @@
 namespace {
 
 // The screens of the other subsystems, registered here as they arrive.
-void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link)
+void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link,
+                     const shell::Workspace& ws)
 {
     using shell::ui::Screen;
     using shell::ui::ScreenRequest;
@@ -99,12 +100,12 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link)
     catalog.add(Screen::HelpDeskFileSend, [password, &link](const ScreenRequest& r) {
         maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, link, password);
     });
-    catalog.add(Screen::Transmission, [&link](const ScreenRequest& r) {
-        exchange::TfmEdi screen(*r.dm, *r.ui, link, r.mode, r.parent);
+    catalog.add(Screen::Transmission, [&link, &ws](const ScreenRequest& r) {
+        exchange::TfmEdi screen(*r.dm, *r.ui, link, ws, r.mode, r.parent);
         screen.exec();
     });
-    catalog.add(Screen::TransmissionResults, [&link](const ScreenRequest& r) {
-        exchange::TfmSendResult screen(r.dm->db(), *r.ui, link, r.parent);
+    catalog.add(Screen::TransmissionResults, [&link, &ws](const ScreenRequest& r) {
+        exchange::TfmSendResult screen(r.dm->db(), *r.ui, link, ws, r.parent);
         screen.exec();
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
@@ -136,7 +137,7 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link)
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::LoadWorkspacePaths();
+    const shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
 
@@ -179,9 +180,9 @@ int main(int argc, char** argv)
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::MailboxLink link(edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
     shell::ui::ScreenCatalog catalog;
-    registerScreens(catalog, link);
+    registerScreens(catalog, link, ws);
 
     store::TDM1 dm(ui);
     shell::ui::MainWindowHooks hooks;

@@ -75,7 +75,7 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
         return 1;
     }
     // The arguments stand in for the settings dialog.
-    edi::MailboxLink link([&pairs](shell::TEdiConfig& cfg) {
+    edi::MailboxLink link(ctx.ws, [&pairs](shell::TEdiConfig& cfg) {
         for (const QString& p : pairs)
             applySetting(cfg, p);
         return !pairs.isEmpty(); // nothing given: as if cancelled
@@ -93,7 +93,7 @@ int linkShow(ToolContext& ctx)
     for (const SettingField& f : kSettingFields)
         if (f.field != &shell::TEdiConfig::Password)
             ctx.out << f.name << " " << cfg.*f.field << "\n";
-    ctx.out << "Mailbox " << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg)) << "\n";
+    ctx.out << "Mailbox " << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg, ctx.ws.programDir)) << "\n";
     return 0;
 }
 
@@ -114,9 +114,9 @@ int link(ToolContext& ctx, const QStringList& args)
         return linkSetup(ctx, rest);
     if (what == "show")
         return linkShow(ctx);
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = ctx.ws;
     const bool sends = what == "send" || what == "send-receive";
-    if (sends && !keep(ctx, ws.sendDir, shell::KeptSendDir()))
+    if (sends && !keep(ctx, ws.sendDir, shell::KeptSendDir(ws)))
         return 1;
     edi::LinkOutcome call;
     if (what == "send") {
@@ -137,7 +137,7 @@ int link(ToolContext& ctx, const QStringList& args)
     }
     printCall(ctx, call);
     const bool fetches = what == "receive" || what == "re-receive" || what == "send-receive";
-    if (call.ok && fetches && !keep(ctx, ws.recvDir, shell::KeptReceiveDir()))
+    if (call.ok && fetches && !keep(ctx, ws.recvDir, shell::KeptReceiveDir(ws)))
         return 1;
     return call.ok ? 0 : 1;
 }

@@ -28,7 +28,7 @@ int newBatch(ToolContext& ctx, const QStringList& args)
     if (!date.isValid())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     std::optional<transfer::TransferBatch> row = batches.NewBatch();
@@ -54,7 +54,7 @@ int setState(ToolContext& ctx, const QStringList& args)
     if (!batch || !state || (*state != 0 && *state != 1))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     if (!batches.SwitchState(*batch, *state))
@@ -78,7 +78,7 @@ int lines(ToolContext& ctx, const QStringList& args)
     if (!batch || !orders.contains(order))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
     if (!b) {

@@ -18,17 +18,17 @@
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::LoadWorkspacePaths();
+    const shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetApplicationTitle(maintenance::kVandryTitle);
     const QStringList arguments = app.arguments().mid(1);
 
     shell::ui::QtUi ui;
     app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
 
-    edi::MailboxLink link(edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
     maintenance::ui::TfmVandry window(ui, link, arguments);
     // Both programs share the link settings of the main program's path.
-    shell::SetLinkProgramPath(shell::Paths().programDir + "Pelmar");
+    shell::SetLinkProgramPath(ws.programDir + "Pelmar");
     window.placeWindow();
 
     // An outside end request answers an open question with its safe answer.

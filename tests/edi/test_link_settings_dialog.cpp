@@ -88,7 +88,7 @@ TEST_F(LinkSettingsDialogTest, ShowsTheSettingsAndHandsBackTheEdits)
 
 TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
 {
-    edi::MailboxLink link(edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(workspace(), edi::LinkSettingsDialogFor(ui));
     QDialog* shown = nullptr;
 
     pressLater(shown, "취 소");

@@ -11,6 +11,8 @@
 #include "tests/support/workspace_fixture.h"
 
 #include <QDir>
+
+#include <optional>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -72,18 +74,24 @@ protected:
         return rows;
     }
 
-    MailboxLink link;
+    MailboxLink& link()
+    {
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
+    }
+    std::optional<MailboxLink> m_link;
     const QString key = shell::LinkKey();
 };
 
 TEST_F(MailboxLinkTest, SendMovesEverySendFileIntoTheOutbox)
 {
-    EXPECT_EQ(link.Send(shell::LinkKey()), 0);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 0);
 
     writeFile("Send/Apt_1", envelope("AB123", "0260") + "S999...");
     writeFile("Send/Apt_2", "plain");
     QDir().mkpath(path("Send/Old")); // folders stay where they are
-    EXPECT_EQ(link.Send(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 2);
     EXPECT_EQ(filesIn(path("Send")), QStringList());
     EXPECT_TRUE(QFileInfo(path("Send/Old")).isDir());
     EXPECT_EQ(filesIn(path("Mailbox/Outbox")), QStringList({"Apt_1", "Apt_2"}));
@@ -91,20 +99,20 @@ TEST_F(MailboxLinkTest, SendMovesEverySendFileIntoTheOutbox)
 
     // The centre has not fetched Apt_1 yet: the next one must not replace it.
     writeFile("Send/Apt_1", "second");
-    EXPECT_EQ(link.Send(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 1);
     EXPECT_EQ(readFile("Mailbox/Outbox/Apt_1").left(10), "<<NEHEAD>>");
     EXPECT_EQ(readFile("Mailbox/Outbox/Apt_1.1"), "second");
 }
 
 TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
 {
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 0);
-    EXPECT_EQ(link.ReReceive(shell::LinkKey()), 0);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 0);
+    EXPECT_EQ(link().ReReceive(shell::LinkKey()), 0);
 
     writeFile("Mailbox/Inbox/AB9IN", "result one");
     writeFile("Mailbox/Inbox/CD9IN", "result two");
     writeFile("Recv/AB9IN", "stale");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 2);
     EXPECT_EQ(filesIn(path("Mailbox/Inbox")), QStringList());
     EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
@@ -113,14 +121,14 @@ TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
     // The receive directory is emptied before a receive; a re-receive refills it.
     QFile::remove(path("Recv/AB9IN"));
     QFile::remove(path("Recv/CD9IN"));
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 0); // nothing new: the kept set stays
-    EXPECT_EQ(link.ReReceive(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 0); // nothing new: the kept set stays
+    EXPECT_EQ(link().ReReceive(shell::LinkKey()), 2);
     EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
 
     // A new receive replaces the kept set.
     writeFile("Mailbox/Inbox/EF9IN", "result three");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 1);
     EXPECT_EQ(filesIn(path("Mailbox/Received")), QStringList({"EF9IN"}));
 }
 
@@ -128,12 +136,12 @@ TEST_F(MailboxLinkTest, SendReceiveDoesBothParts)
 {
     writeFile("Send/Apt_1", "request");
     qint32 sendCode = -1, receiveCode = -1;
-    EXPECT_EQ(link.SendReceive(shell::LinkKey(), sendCode, receiveCode), 1);
+    EXPECT_EQ(link().SendReceive(shell::LinkKey(), sendCode, receiveCode), 1);
     EXPECT_EQ(sendCode, 1);
     EXPECT_EQ(receiveCode, 0);
 
     writeFile("Mailbox/Inbox/AB9IN", "result");
-    const edi::SendReceiveOutcome o = edi::LinkSendReceive(link);
+    const edi::SendReceiveOutcome o = edi::LinkSendReceive(link());
     EXPECT_TRUE(o.ok);
     EXPECT_FALSE(o.sent);
     EXPECT_TRUE(o.received);
@@ -143,17 +151,17 @@ TEST_F(MailboxLinkTest, SendReceiveDoesBothParts)
 
 TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
 {
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 0);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 0);
     EXPECT_FALSE(QFileInfo::exists(path("Result/RptEDI")));
 
     change([](shell::TEdiConfig& c, const QString&) { c.LoginID = "BR0001"; });
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(9, 5)));
     writeFile("Send/Apt_1", envelope("AB123", "0260") + QByteArray(1040 - 63, 'x'));
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
 
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(11, 40)));
     writeFile("Send/FAZIP", "zip"); // no envelope: it goes under its own name
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
 
     writeFile("Mailbox/Inbox/AB9IN", QByteArray(160, 'r'));
     QFile inboxFile(path("Mailbox/Inbox/AB9IN"));
@@ -162,20 +170,20 @@ TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
                                       QFileDevice::FileModificationTime));
     inboxFile.close();
     shell::FreezeNow(QDateTime(QDate(2024, 3, 16), QTime(8, 15)));
-    ASSERT_EQ(link.Receive(shell::LinkKey()), 1);
-    ASSERT_EQ(link.ReReceive(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Receive(shell::LinkKey()), 1);
+    ASSERT_EQ(link().ReReceive(shell::LinkKey()), 1);
 
     // The centre fetches the request and reports an error on the archive.
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "Apt_1",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "Apt_1",
                                          QDateTime(QDate(2024, 3, 15), QTime(9, 30))));
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "FAZIP",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "FAZIP",
                                          QDateTime(QDate(2024, 3, 15), QTime(12, 0)),
                                          "압축 해제 실패"));
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "FAZIP",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "FAZIP",
                                          QDateTime(QDate(2024, 3, 15), QTime(13, 0))));
-    EXPECT_FALSE(MailboxLink::RecordFetch(settings(), "Apt_9", shell::Now()));
+    EXPECT_FALSE(MailboxLink::RecordFetch(settings(), home(), "Apt_9", shell::Now()));
 
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 3);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 3);
     const QList<ReportRow> rows = report();
     ASSERT_EQ(rows.size(), 3);
     const ReportRow& recv = rows[0];
@@ -205,8 +213,8 @@ TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
 TEST_F(MailboxLinkTest, UnfetchedSendLeavesReceiveTimeBlank)
 {
     writeFile("Send/Apt_1", envelope("AB123", "0260"));
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
-    ASSERT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 1);
     const QByteArray line = readFile("Result/RptEDI");
     EXPECT_EQ(line.mid(42, 10), QByteArray(10, ' '));
     EXPECT_EQ(line.mid(53, 5).trimmed(), "0");
@@ -216,9 +224,9 @@ TEST_F(MailboxLinkTest, UnfetchedSendLeavesReceiveTimeBlank)
 TEST_F(MailboxLinkTest, MailboxDirSettingMovesTheMailbox)
 {
     change([](shell::TEdiConfig& c, const QString& h) { c.MailboxDir = h + "Shared/Box"; });
-    EXPECT_EQ(MailboxLink::MailboxDir(settings()), home() + "Shared/Box/");
+    EXPECT_EQ(MailboxLink::MailboxDir(settings(), home()), home() + "Shared/Box/");
     writeFile("Send/Apt_1", "request");
-    EXPECT_EQ(link.Send(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 1);
     EXPECT_EQ(filesIn(path("Shared/Box/Outbox")), QStringList({"Apt_1"}));
     EXPECT_FALSE(QFileInfo::exists(path("Mailbox")));
 }
@@ -272,7 +280,7 @@ TEST_F(MailboxLinkTest, FoldersThatAreNotSetOrUnusableGiveTheFailureCodes)
         ASSERT_TRUE(shell::WriteSettings(cfg));
         writeFile("Send/Apt_1", "request");
         writeFile("Mailbox/Received/AB9IN", "kept"); // something to re-receive
-        EXPECT_EQ(r.call(link, shell::LinkKey()), r.code) << r.name;
+        EXPECT_EQ(r.call(link(), shell::LinkKey()), r.code) << r.name;
         // A failed send keeps the file where the next attempt finds it.
         EXPECT_EQ(readFile("Send/Apt_1"), "request") << r.name;
     }
@@ -281,22 +289,22 @@ TEST_F(MailboxLinkTest, FoldersThatAreNotSetOrUnusableGiveTheFailureCodes)
 
 TEST_F(MailboxLinkTest, KeyOrSettingsThatAreNotThereGiveTheirCodes)
 {
-    EXPECT_EQ(link.Send("Parlx.other.Pelmar"), -777);
-    EXPECT_EQ(link.EnvSetup(""), -777);
-    EXPECT_EQ(link.Send(shell::LinkKey().toUpper()), 0); // keys ignore case
+    EXPECT_EQ(link().Send("Parlx.other.Pelmar"), -777);
+    EXPECT_EQ(link().EnvSetup(""), -777);
+    EXPECT_EQ(link().Send(shell::LinkKey().toUpper()), 0); // keys ignore case
 
     // A registry without the link's settings knows no directory at all.
     shell::SetLinkProgramPath(home() + "Other/Pelmar");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), -20);
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), -20);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), -20);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), -20);
 }
 
 TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
 {
-    EXPECT_EQ(link.EnvSetup(shell::LinkKey()), -1); // no dialog to show
+    EXPECT_EQ(link().EnvSetup(shell::LinkKey()), -1); // no dialog to show
 
     QString shownLogin = "unset";
-    MailboxLink cancelling([&](shell::TEdiConfig& c) {
+    MailboxLink cancelling(workspace(), [&](shell::TEdiConfig& c) {
         shownLogin = c.LoginID;
         c.LoginID = "CHANGED";
         return false;
@@ -306,7 +314,7 @@ TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
     EXPECT_EQ(shownLogin, "BR0001");
     EXPECT_EQ(settings().LoginID, "BR0001");
 
-    MailboxLink confirming([&](shell::TEdiConfig& c) {
+    MailboxLink confirming(workspace(), [&](shell::TEdiConfig& c) {
         c.LoginID = "BR0002";
         c.Password = shell::EncodeLinkPassword("pw12");
         c.RecvDir = home() + "In/Coming";

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QStringList>
 
+#include <optional>
+
 namespace exchange_tests {
 
 // A link whose codes the test sets; it moves no file.
@@ -67,6 +69,7 @@ protected:
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
         shell::ApplyLinkDirectories();
+        m_mailbox.emplace(workspace());
         addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
     }
 
@@ -75,7 +78,11 @@ protected:
         return QDir(path(relative)).entryList(QDir::Files, QDir::Name);
     }
 
-    edi::MailboxLink mailbox; // the program's link, as Pelmar makes it
+    // The program's link, as Pelmar makes it.
+    edi::MailboxLink& mailbox() { return *m_mailbox; }
+
+private:
+    std::optional<edi::MailboxLink> m_mailbox;
 };
 
 } // namespace exchange_tests

@@ -7,6 +7,7 @@
 #include "tests/maintenance/maintenance_fixture.h"
 
 #include <QDir>
+#include <optional>
 #include <QFile>
 
 using maintenance::Program;
@@ -35,7 +36,13 @@ protected:
         shell::ApplyLinkDirectories();
     }
 
-    edi::MailboxLink link;
+    edi::MailboxLink& link()
+    {
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
+    }
+    std::optional<edi::MailboxLink> m_link;
 
     QByteArray outbox(const QString& name) { return readFile("Mailbox/Outbox/" + name); }
 };
@@ -45,7 +52,7 @@ TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnve
     makeDatabase();
     writeFile("Send/Apt_1", "waiting request");
     auto ctx = context();
-    const maintenance::SendOutcome o = maintenance::SendDataToHelpDesk(ctx, link);
+    const maintenance::SendOutcome o = maintenance::SendDataToHelpDesk(ctx, link());
     ASSERT_TRUE(o.sent);
     EXPECT_TRUE(o.linkCalled);
     EXPECT_FALSE(QFile::exists(path("Mailbox/Outbox/Apt_1")));
@@ -69,7 +76,7 @@ TEST_F(HelpDeskSendTest, FileSendReadsAChosenFileInTheSendFolderBeforeEmptyingIt
     writeFile("Send/report.txt", "the file the help desk asked for");
     auto ctx = context(Program::Vandry);
     ui.answerChooser(path("Send/report.txt"));
-    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link);
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link());
     ASSERT_TRUE(o.sent);
     EXPECT_EQ(outbox("FATXT"), maintenance::HelpDeskEnvelopeHeader(32, "FATXT", "BR0001") + "\r\n" +
                                    "the file the help desk asked for");
@@ -80,7 +87,7 @@ TEST_F(HelpDeskSendTest, FileSendLeavesTheChosenFileElsewhereInPlace)
     writeFile("notes.txt", "abc");
     auto ctx = context();
     ui.answerChooser(path("notes.txt"));
-    ASSERT_TRUE(maintenance::SendFileToHelpDesk(ctx, link).sent);
+    ASSERT_TRUE(maintenance::SendFileToHelpDesk(ctx, link()).sent);
     EXPECT_EQ(readFile("notes.txt"), "abc");
 }
 
@@ -89,7 +96,7 @@ TEST_F(HelpDeskSendTest, CancelledChooserTouchesNothingAndCallsNoLink)
     writeFile("Send/Apt_1", "waiting request");
     auto ctx = context();
     ui.answerPromptCancel();
-    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link);
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link());
     EXPECT_FALSE(o.sent);
     EXPECT_FALSE(o.linkCalled);
     EXPECT_EQ(readFile("Send/Apt_1"), "waiting request");

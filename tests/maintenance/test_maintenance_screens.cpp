@@ -8,6 +8,7 @@
 #include "tests/support/qt_app.h"
 
 #include <QDir>
+#include <optional>
 #include <QFileInfo>
 #include <QMenu>
 #include <QToolButton>
@@ -44,12 +45,18 @@ protected:
         MaintenanceTest::SetUp();
     }
 
-    edi::MailboxLink link;
+    edi::MailboxLink& link()
+    {
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
+    }
+    std::optional<edi::MailboxLink> m_link;
 };
 
 TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
 {
-    maintenance::ui::TfmVandry w(ui, link, {});
+    maintenance::ui::TfmVandry w(ui, link(), {});
     EXPECT_EQ(w.windowTitle(), "단위Tervo Veltrin 자료 관리");
     for (const char* text : {"자료 백업", "자료 복구", "자료재정리", "자료보내기", "종  료"})
         EXPECT_NE(w.button(QString::fromUtf8(text)), nullptr) << text;
@@ -62,11 +69,11 @@ TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
     EXPECT_EQ(w.size(), QSize(377, 63));
 
     // Any argument puts the window off the screen; only UPGRADE runs the step.
-    maintenance::ui::TfmVandry other(ui, link, {"something"});
+    maintenance::ui::TfmVandry other(ui, link(), {"something"});
     other.placeWindow();
     EXPECT_EQ(other.x(), 4096);
     EXPECT_FALSE(other.upgradeMode());
-    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, link, {"Upgrade"}).upgradeMode());
+    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, link(), {"Upgrade"}).upgradeMode());
 }
 
 TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
@@ -90,7 +97,7 @@ TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
 TEST_F(MaintenanceScreens, VandryRestoreReorganisesOnlyAfterASuccessfulRestore)
 {
     makeDatabase();
-    maintenance::ui::TfmVandry w(ui, link, {});
+    maintenance::ui::TfmVandry w(ui, link(), {});
     writeFile("FA240101.zip", "not an archive");
     ui.answerChooser(path("FA240101.zip"));
     EXPECT_FALSE(w.BtnRestoreClick());
@@ -147,10 +154,10 @@ TEST_F(MaintenanceScreens, HelpDeskEntriesNeedTheWarningAndThePassword)
         return false;
     };
     ui.answerConfirm(false);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, link, refuse));
+    EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, link(), refuse));
     EXPECT_EQ(asked, 0);
     ui.answerConfirm(true);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, link, refuse));
+    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, link(), refuse));
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ui.texts("confirm")[0].startsWith("이 기능은 장애 발생시 Miradel 주식회사에"));
 }
