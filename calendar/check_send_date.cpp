@@ -3,6 +3,7 @@
 #include "calendar/civil_date.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
+#include "store/states.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -103,7 +104,7 @@ bool TCheckSendDate::WaitingDates(QList<QDate>& dates)
     sql += QStringLiteral(" ORDER BY ") + dateFieldName_;
 
     query_->prepare(sql);
-    query_->bindValue(QStringLiteral(":state"), 1);
+    query_->bindValue(QStringLiteral(":state"), store::StoredValue(store::BatchState::Waiting));
     if (!bankCodeFieldName_.isEmpty()) {
         query_->bindValue(QStringLiteral(":bank1"), QStringLiteral("11"));
         query_->bindValue(QStringLiteral(":bank2"), QStringLiteral("12"));
@@ -159,7 +160,7 @@ bool TCheckSendDate::CheckDuplicateDate()
     query_->prepare(QStringLiteral("SELECT Count(*) AS cnt FROM ") + tableName_ +
                     QStringLiteral(" WHERE (State = ?) AND (") + dateFieldName_ +
                     QStringLiteral(" IN (") + marks.join(QLatin1Char(',')) + QStringLiteral("))"));
-    query_->addBindValue(2);
+    query_->addBindValue(store::StoredValue(store::BatchState::Sent));
     for (const QDate& date : dates)
         query_->addBindValue(date.toString(Qt::ISODate));
     if (!query_->exec() || !query_->next()) {

@@ -3,6 +3,7 @@
 #include "calendar/business_calendar.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
+#include "store/states.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -46,8 +47,9 @@ bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui)
     QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT Count(*) AS Cnt FROM Apt1 a, UserCode b"
                                  " WHERE (a.IcheDate = :today) AND (b.APID10 = a.GiganID10)"
-                                 " AND (a.State = 1)"));
+                                 " AND (a.State = :waiting)"));
     query.bindValue(QStringLiteral(":today"), now.date().toString(Qt::ISODate));
+    query.bindValue(QStringLiteral(":waiting"), store::StoredValue(store::BatchState::Waiting));
     if (!query.exec() || !query.next()) {
         // Without the count we cannot tell; do not let a same-day batch slip.
         ui.ShowError(query.lastError().text());
@@ -74,8 +76,10 @@ bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui)
     QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT * FROM TongRegister WHERE Status IN (:waiting, "
                                  ":cancelling) LIMIT 1"));
-    query.bindValue(QStringLiteral(":waiting"), 0);
-    query.bindValue(QStringLiteral(":cancelling"), 4);
+    query.bindValue(QStringLiteral(":waiting"),
+                    store::StoredValue(store::ConsentStatus::RegisterWaiting));
+    query.bindValue(QStringLiteral(":cancelling"),
+                    store::StoredValue(store::ConsentStatus::CancelWaiting));
     if (!query.exec()) {
         ui.ShowError(query.lastError().text());
         return false;

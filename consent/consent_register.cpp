@@ -113,9 +113,8 @@ QString ConsentRecord::cResultCD() const
 
 bool ConsentRecord::AtBank() const
 {
-    bool ok = false;
-    const int s = Status.toInt(&ok);
-    return !Status.isNull() && ok && (s == Registering || s == Cancelling);
+    const std::optional<ConsentStatus> s = store::ConsentStatusFrom(Status);
+    return s == ConsentStatus::Registering || s == ConsentStatus::Cancelling;
 }
 
 bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
@@ -177,24 +176,21 @@ ConsentRegister::ConsentRegister(QSqlDatabase db, shell::Ui& ui) : m_db(std::mov
 StatusCounts ConsentRegister::Counts() const
 {
     StatusCounts counts;
-    QString sql;
-    for (int i = 0; i < 8; ++i)
-        sql += QString("SELECT %1, COUNT(*) FROM TongRegister WHERE Status = %1 UNION ALL ").arg(i);
-    sql += "SELECT -1, COUNT(*) FROM TongRegister WHERE Status IS NOT NULL";
     QSqlQuery q(m_db);
-    if (!q.exec(sql))
+    if (!q.exec(
+            "SELECT Status, COUNT(*) FROM TongRegister WHERE Status IS NOT NULL GROUP BY Status"))
         return counts;
     while (q.next()) {
-        const int status = q.value(0).toInt();
-        if (status < 0)
-            counts.total = q.value(1).toInt();
-        else
-            counts.perStatus[size_t(status)] = q.value(1).toInt();
+        const int count = q.value(1).toInt();
+        counts.total += count;
+        if (const std::optional<ConsentStatus> status = store::ConsentStatusFrom(q.value(0)))
+            counts.perStatus[size_t(store::StoredValue(*status))] += count;
     }
     return counts;
 }
 
-QList<ConsentRecord> ConsentRegister::List(std::optional<int> status, ConsentOrder order) const
+QList<ConsentRecord> ConsentRegister::List(std::optional<ConsentStatus> status,
+                                           ConsentOrder order) const
 {
     QString sql = "SELECT Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, RequestDate, Senddate, "
                   "Receivedate, ResultCD, CheckJumin, JuminNO, ResultYN, DisplayBankno "
@@ -215,7 +211,7 @@ QList<ConsentRecord> ConsentRegister::List(std::optional<int> status, ConsentOrd
     QSqlQuery q(m_db);
     q.prepare(sql);
     if (status)
-        q.bindValue(":status", *status);
+        q.bindValue(":status", store::StoredValue(*status));
     QList<ConsentRecord> rows;
     if (!q.exec())
         return rows;
@@ -299,7 +295,7 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
     row.Bankno = digits;
     row.DisplayBankno = DisplayBankno(digits);
     if (row.Status.isNull())
-        row.Status = RegisterWaiting;
+        row.Status = store::StoredValue(ConsentStatus::RegisterWaiting);
     if (!row.RequestDate.isValid())
         row.RequestDate = shell::Now();
     QSqlQuery q(m_db);
@@ -335,10 +331,11 @@ bool ConsentRegister::EvidenceReady(const ConsentRecord& row) const
     e.prepare("SELECT 1 FROM EVIDENTIAL"
               " WHERE replace(CMSSerialNo, '-', '') = :napbu"
               "   AND replace(ACCTNO, '-', '') = :acct"
-              "   AND CUSTNO = :cust AND SENDSTATE = '1' AND SENDDATE > :since");
+              "   AND CUSTNO = :cust AND SENDSTATE = :sent AND SENDDATE > :since");
     e.bindValue(":napbu", store::StripHyphens(row.NapbuNO));
     e.bindValue(":acct", store::StripHyphens(row.Bankno));
     e.bindValue(":cust", row.Giganid);
+    e.bindValue(":sent", store::StoredValue(store::EvidenceSendState::Sent));
     e.bindValue(":since", shell::Today().addDays(-7).toString("yyyyMMdd"));
     return e.exec() && e.next();
 }
@@ -351,7 +348,7 @@ bool ConsentRegister::RequestRegistration(const QList<ConsentRecord>& selected)
     }
     bool anyRegistered = false;
     for (const ConsentRecord& r : selected) {
-        if (r.Status.toInt() == Registered && !r.Status.isNull())
+        if (store::ConsentStatusFrom(r.Status) == ConsentStatus::Registered)
             anyRegistered = true;
         if (!EvidenceReady(r)) {
             m_ui.ShowInfo(QString::fromUtf8(kEvidenceMissing));
@@ -370,7 +367,7 @@ bool ConsentRegister::RequestRegistration(const QList<ConsentRecord>& selected)
     if (m_ui.Ask("등록신청\r\n" + question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
         shell::Ui::Ok)
         return false;
-    return moveTo(selected, RegisterWaiting, true);
+    return moveTo(selected, ConsentStatus::RegisterWaiting, true);
 }
 
 bool ConsentRegister::RequestCancellation(const QList<ConsentRecord>& selected)
@@ -383,10 +380,11 @@ bool ConsentRegister::RequestCancellation(const QList<ConsentRecord>& selected)
     if (m_ui.Ask("해지신청\r\n" + question, shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) !=
         shell::Ui::Ok)
         return false;
-    return moveTo(selected, CancelWaiting, false);
+    return moveTo(selected, ConsentStatus::CancelWaiting, false);
 }
 
-bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, int status, bool registration)
+bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, ConsentStatus status,
+                             bool registration)
 {
     for (const ConsentRecord& r : selected) {
         if (IsFullJumin(r.JuminNO)) {
@@ -405,7 +403,7 @@ bool ConsentRegister::moveTo(const QList<ConsentRecord>& selected, int status, b
                   "ResultYN = NULL, ResultCD = NULL WHERE Giganid = :g AND Bankcd = :b AND "
                   "Bankno = :n AND NapbuNO = :p");
         for (const ConsentRecord& r : selected) {
-            q.bindValue(":s", status);
+            q.bindValue(":s", store::StoredValue(status));
             q.bindValue(":g", r.Giganid);
             q.bindValue(":b", r.Bankcd);
             q.bindValue(":n", r.Bankno);

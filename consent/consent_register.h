@@ -77,7 +77,7 @@ enum class ConsentOrder { None, StatusAccount, StatusSendDate };
 
 struct StatusCounts
 {
-    std::array<int, 8> perStatus{};
+    std::array<int, store::kConsentStatusCount> perStatus{};
     int total = 0;
 };
 
@@ -93,7 +93,7 @@ public:
 
     StatusCounts Counts() const;
     // All rows, or those of one status, in the chosen order.
-    QList<ConsentRecord> List(std::optional<int> status, ConsentOrder order) const;
+    QList<ConsentRecord> List(std::optional<ConsentStatus> status, ConsentOrder order) const;
 
     // The check before a new entry: false (with the message) when a
     // selected consent is at the bank.
@@ -120,7 +120,7 @@ public:
     static QString LogText(const QString& action, const ConsentRecord& row);
 
 private:
-    bool moveTo(const QList<ConsentRecord>& selected, int status, bool registration);
+    bool moveTo(const QList<ConsentRecord>& selected, ConsentStatus status, bool registration);
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;

@@ -23,7 +23,7 @@ struct Waiting
 {
     qint64 rowId = 0;
     ConsentKey key;
-    int status = 0;
+    std::optional<ConsentStatus> status;
     QVariant autoIcheDate;
     QString branch;
     QString requestDate;
@@ -61,7 +61,7 @@ QByteArray dRecord(const Waiting& w, int sequence, bool juminCheck, const QDate&
         .number(sequence, 7)
         .text(edi::ConsentBankCode(w.key.Bankcd), 2)
         .text(account, 16)
-        .literal(w.status == RegisterWaiting ? "1" : "2");
+        .literal(w.status == ConsentStatus::RegisterWaiting ? "1" : "2");
     if (!w.autoIcheDate.isNull() && autoDay != 0)
         r.number(autoDay, 2);
     else
@@ -149,7 +149,7 @@ bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList
     int sequence = 1;
     for (const Waiting& w : rows) {
         file += dRecord(w, sequence++, juminCheck, m_today) + "\r\n";
-        if (w.status == RegisterWaiting)
+        if (w.status == ConsentStatus::RegisterWaiting)
             ++registrations;
         stamp.bindValue(0, m_run.sendTime.toString("yyyy-MM-dd HH:mm:ss"));
         stamp.bindValue(1, w.rowId);
@@ -173,11 +173,14 @@ bool ConsentWriter::writeAll()
 {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT rowid, Giganid, Bankcd, Bankno, NapbuNO, Status, Autoichedate, "
-                "BanksubCD, RequestDate, JuminNO\n"
-                "FROM TongRegister\n"
-                "WHERE Status = 0 or Status = 4\n"
-                "ORDER BY Giganid, Bankcd, Bankno, NapbuNO"))
+    q.prepare("SELECT rowid, Giganid, Bankcd, Bankno, NapbuNO, Status, Autoichedate, "
+              "BanksubCD, RequestDate, JuminNO\n"
+              "FROM TongRegister\n"
+              "WHERE Status = :registerWaiting or Status = :cancelWaiting\n"
+              "ORDER BY Giganid, Bankcd, Bankno, NapbuNO");
+    q.bindValue(":registerWaiting", store::StoredValue(ConsentStatus::RegisterWaiting));
+    q.bindValue(":cancelWaiting", store::StoredValue(ConsentStatus::CancelWaiting));
+    if (!q.exec())
         return tableError(q);
     QStringList order;
     QHash<QString, QList<Waiting>> byInstitution;
@@ -186,7 +189,7 @@ bool ConsentWriter::writeAll()
         w.rowId = q.value(0).toLongLong();
         w.key = {q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
                  q.value(4).toString()};
-        w.status = q.value(5).toInt();
+        w.status = store::ConsentStatusFrom(q.value(5));
         w.autoIcheDate = q.value(6);
         w.branch = q.value(7).toString();
         w.requestDate = q.value(8).toString();

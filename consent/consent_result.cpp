@@ -173,11 +173,13 @@ bool ConsentFile::data(const edi::RecordView& rec)
         if (!bankMatches(q.value(1).toString(), bank) ||
             !accountMatches(q.value(2).toString(), q.value(3).toString().trimmed(), account))
             continue;
-        const int status = q.value(4).toInt();
+        const std::optional<ConsentStatus> status = store::ConsentStatusFrom(q.value(4));
+        const bool atBank =
+            status == ConsentStatus::Registering || status == ConsentStatus::Cancelling;
         // A request in progress is the one this answers.
-        if (rowId < 0 || status == Registering || status == Cancelling)
+        if (rowId < 0 || atBank)
             rowId = q.value(0).toLongLong();
-        if (status == Registering || status == Cancelling)
+        if (atBank)
             break;
     }
     q.finish();
@@ -191,7 +193,7 @@ bool ConsentFile::data(const edi::RecordView& rec)
     QSqlQuery u(m_db);
     u.prepare("UPDATE TongRegister SET Status = ?, ResultYN = ?, ResultCD = ?, Receivedate = ? "
               "WHERE rowid = ?");
-    u.addBindValue(int(AnsweredStatus(registration, accepted)));
+    u.addBindValue(store::StoredValue(AnsweredStatus(registration, accepted)));
     u.addBindValue(accepted ? 1 : 0);
     u.addBindValue(code);
     u.addBindValue(m_now);

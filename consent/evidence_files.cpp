@@ -8,6 +8,7 @@
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/database.h"
+#include "store/states.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,15 +82,14 @@ QString AuthTempDir()
 
 QString SendStateText(const QString& sendState, const QString& sendDate, const QDateTime& now)
 {
-    const QString state = sendState.trimmed();
-    if (state.isEmpty() || state == "0")
-        return QStringLiteral("전송전");
-    QString text = state == "1"   ? QStringLiteral("사용전")
-                   : state == "2" ? QStringLiteral("사용후")
-                                  : QString();
+    const std::optional<store::EvidenceSendState> state =
+        store::EvidenceSendStateFrom(sendState.trimmed());
+    if (state == store::EvidenceSendState::NotSent)
+        return store::EvidenceSendStateText(*state);
+    QString text = state ? store::EvidenceSendStateText(*state) : QString();
     const QDate sent = QDate::fromString(sendDate.trimmed(), "yyyyMMdd");
     if (!sent.isValid() || now.addDays(-7) > QDateTime(sent, QTime(0, 0)))
-        text = QStringLiteral("전송전");
+        text = store::EvidenceSendStateText(store::EvidenceSendState::NotSent);
     return text;
 }
 
@@ -323,7 +323,8 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
             q.bindValue(":a", store::StripHyphens(a));
         } else {
             q.prepare("Insert into EVIDENTIAL (BANKCD,CUSTNO,CMSSerialNo,ACCTNO,AUTHTYPE,AUTHFILE,"
-                      "SENDSTATE) values (:b, :c, :p, :a, :t, :f, '0')");
+                      "SENDSTATE) values (:b, :c, :p, :a, :t, :f, :s)");
+            q.bindValue(":s", store::StoredValue(store::EvidenceSendState::NotSent));
             q.bindValue(":p", p);
             q.bindValue(":a", a);
         }

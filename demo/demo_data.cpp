@@ -2,7 +2,6 @@
 
 #include "calendar/business_calendar.h"
 #include "codes/institution.h"
-#include "consent/consent_status.h"
 #include "demo/evidence_samples.h"
 #include "demo/korean_names.h"
 #include "demo/weighted_pick.h"
@@ -13,6 +12,7 @@
 #include "store/account_numbers.h"
 #include "store/database.h"
 #include "store/migration.h"
+#include "store/states.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
@@ -29,7 +29,10 @@
 namespace demo {
 namespace {
 
-using consent::ConsentStatus;
+using store::BatchState;
+using store::ConsentStatus;
+using store::EvidenceSendState;
+using store::LineOutcome;
 
 struct Complex
 {
@@ -163,14 +166,14 @@ struct Household
     bool arrears = false; // often short of money
     int firstMonth = 0;
     int lastMonth = kMonths - 1;
-    int consent = -1; // status, -1 for none
+    std::optional<ConsentStatus> consent; // none on record
 };
 
 struct Plan
 {
     int complex;
     int month;
-    int state;
+    BatchState state;
     QDate date;
 };
 
@@ -234,7 +237,7 @@ private:
     bool storeBatch(int aptId, const Plan& plan, const QList<Household>& list);
     bool storeConsent(const Complex& c, const Household& h);
     bool storeEvidence(const Complex& c, const Household& h, const QDateTime& signedAt,
-                       const QString& state, const QDate& sent);
+                       EvidenceSendState state, const QDate& sent);
     bool writeEvidenceFiles();
     // One transaction: the batches and consents that `stage` picks.
     template <typename Batches, typename Consents>
@@ -332,7 +335,7 @@ void Generator::assignConsents(QList<Household>& list)
     });
     // Paying by transfer without a consent on record: in the large branch
     // most households signed up before consents were kept.
-    take(share(m_size == DemoSize::Large ? 72 : 2), [](Household& h, int) { h.consent = -1; });
+    take(share(m_size == DemoSize::Large ? 72 : 2), [](Household& h, int) { h.consent.reset(); });
     while (next < n)
         list[order[next++]].consent = ConsentStatus::Registered;
 }
@@ -356,8 +359,8 @@ QList<Plan> Generator::largePlans() const
     QList<Plan> list;
     for (int c = 0; c < m_complexes.size(); ++c) {
         for (int month = 1; month < kMonths - 1; ++month)
-            list.append({c, month, 3, transferDate(c, month)});
-        list.append({c, kMonths - 1, c % 2 == 0 ? 2 : 1,
+            list.append({c, month, BatchState::Received, transferDate(c, month)});
+        list.append({c, kMonths - 1, c % 2 == 0 ? BatchState::Sent : BatchState::Waiting,
                      businessDayFrom(m_calendar, m_today.addDays(c % 2 == 0 ? 1 : 3))});
     }
     std::stable_sort(list.begin(), list.end(),
@@ -374,13 +377,17 @@ QList<Plan> Generator::plans() const
         for (int month = 0; month < kMonths - 1; ++month) {
             // Last month's batch of the small complex was held back.
             const bool held = c == 2 && month == kMonths - 2;
-            list.append({c, month, held ? 0 : 3, transferDate(c, month)});
+            list.append({c, month, held ? BatchState::Blocked : BatchState::Received,
+                         transferDate(c, month)});
         }
     }
     // This month: two batches wait to be sent, one has been sent.
-    list.append({0, kMonths - 1, 1, businessDayFrom(m_calendar, m_today.addDays(3))});
-    list.append({1, kMonths - 1, 2, businessDayFrom(m_calendar, m_today.addDays(1))});
-    list.append({2, kMonths - 1, 1, businessDayFrom(m_calendar, m_today.addDays(6))});
+    list.append(
+        {0, kMonths - 1, BatchState::Waiting, businessDayFrom(m_calendar, m_today.addDays(3))});
+    list.append(
+        {1, kMonths - 1, BatchState::Sent, businessDayFrom(m_calendar, m_today.addDays(1))});
+    list.append(
+        {2, kMonths - 1, BatchState::Waiting, businessDayFrom(m_calendar, m_today.addDays(6))});
     std::stable_sort(list.begin(), list.end(),
                      [](const Plan& a, const Plan& b) { return a.date < b.date; });
     return list;
@@ -412,9 +419,9 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
     const Complex& c = m_complexes[plan.complex];
     // This month's sent batch is stored waiting: the demo's first send, a
     // real one, makes it sent with the key its answer carries.
-    const int state = plan.state == 2 ? 1 : plan.state;
-    const bool sent = state >= 2;
-    const bool answered = state == 3;
+    const BatchState state = plan.state == BatchState::Sent ? BatchState::Waiting : plan.state;
+    const bool sent = state >= BatchState::Sent;
+    const bool answered = state == BatchState::Received;
     const QDate sendDate = !sent      ? QDate()
                            : answered ? businessDayBefore(m_calendar, plan.date)
                                       : businessDayBefore(m_calendar, m_today);
@@ -436,18 +443,18 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
         if (plan.month < h.firstMonth || plan.month > h.lastMonth)
             continue;
         const qint64 amount = h.fee * (100 + season + m_rng.bounded(9) - 4) / 1000 * 10;
-        QString outcome = "Z";
+        QString outcome = store::StoredValue(LineOutcome::Pending);
         QVariant result{QMetaType(QMetaType::QString)};
         if (answered) {
             const bool failed = int(m_rng.bounded(100)) < (h.arrears ? 35 : 2);
-            outcome = failed ? "X" : "Y";
+            outcome = store::StoredValue(failed ? LineOutcome::Failed : LineOutcome::Transferred);
             result =
                 failed ? QString::fromLatin1(PickWeighted(m_rng, kFailures).code) : QString("0000");
         }
         ++count;
         total += amount;
         // Before the answer the groups count what was requested, after it what was collected.
-        if (!answered || outcome == "Y") {
+        if (!answered || store::LineOutcomeFrom(outcome) == LineOutcome::Transferred) {
             const int g = int(edi::GroupOf(h.bank));
             ++groupCount[g];
             groupSum[g] += amount;
@@ -465,7 +472,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
                                      result,
                                      h.dong + h.ho,
                                      dateOrNull(resultDate),
-                                     state,
+                                     store::StoredValue(state),
                                      dateOrNull(sendDate),
                                      sent ? QVariant(time.toString("HH:mm:ss")) : QVariant(),
                                      sent ? QVariant(count) : QVariant(),
@@ -481,7 +488,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
     const QDate billed = plan.date.addMonths(-1);
     QString remark =
         QString("%1년 %2월분 관리비").arg(billed.year()).arg(billed.month(), 2, 10, QChar('0'));
-    if (plan.state == 0)
+    if (plan.state == BatchState::Blocked)
         remark += QStringLiteral(" (부과내역 확인 후 송신)");
     QSqlQuery batch(m_db);
     if (!batch.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, "
@@ -506,7 +513,7 @@ bool Generator::storeBatch(int aptId, const Plan& plan, const QList<Household>& 
                                  groupCount[2],
                                  groupSum[2],
                                  dateOrNull(resultDate),
-                                 state,
+                                 store::StoredValue(state),
                                  sent ? QVariant(time.toString("HH:mm:ss")) : QVariant(),
                                  count,
                                  total,
@@ -524,9 +531,11 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
 {
     // Consents being registered or cancelled are stored waiting: the demo's
     // first send carries them, and the answer waiting in the mailbox is theirs.
-    int status = h.consent;
-    if (status == ConsentStatus::Registering || status == ConsentStatus::Cancelling)
-        --status;
+    ConsentStatus status = *h.consent;
+    if (status == ConsentStatus::Registering)
+        status = ConsentStatus::RegisterWaiting;
+    else if (status == ConsentStatus::Cancelling)
+        status = ConsentStatus::CancelWaiting;
     // The household's first transfer date fixes when it signed up.
     const QDate firstTransfer = m_today.addMonths(h.firstMonth - (kMonths - 1));
     QDateTime requested(firstTransfer.addDays(-7 - m_rng.bounded(24)),
@@ -574,7 +583,7 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
                                  h.bank,
                                  h.account,
                                  h.dong + h.ho,
-                                 status,
+                                 store::StoredValue(status),
                                  h.resident,
                                  when(requested),
                                  when(sent),
@@ -594,29 +603,31 @@ bool Generator::storeConsent(const Complex& c, const Household& h)
     if (kind == QStringLiteral("면제"))
         return true;
     const bool partly = kind == QStringLiteral("일부면제");
-    switch (h.consent) {
+    switch (*h.consent) {
     case ConsentStatus::RegisterWaiting:
         if (partly && m_rng.bounded(2) == 0)
             return true;
         // Mostly transmitted in the last days, so that the request may go.
         if (m_summary.consents % 5 == 0)
-            return storeEvidence(c, h, requested, "0", {});
-        return storeEvidence(c, h, requested, "1", m_today.addDays(-m_rng.bounded(6)));
+            return storeEvidence(c, h, requested, EvidenceSendState::NotSent, {});
+        return storeEvidence(c, h, requested, EvidenceSendState::Sent,
+                             m_today.addDays(-m_rng.bounded(6)));
     case ConsentStatus::Registering:
     case ConsentStatus::Cancelling:
         if (partly && m_rng.bounded(2) == 0)
             return true;
-        return storeEvidence(c, h, requested, "2", businessDayBefore(m_calendar, m_today));
+        return storeEvidence(c, h, requested, EvidenceSendState::Used,
+                             businessDayBefore(m_calendar, m_today));
     default:
         if (int(m_rng.bounded(100)) >= (partly ? 15 : 30))
             return true;
-        return storeEvidence(c, h, requested, "2",
+        return storeEvidence(c, h, requested, EvidenceSendState::Used,
                              businessDayFrom(m_calendar, requested.date().addDays(1)));
     }
 }
 
 bool Generator::storeEvidence(const Complex& c, const Household& h, const QDateTime& signedAt,
-                              const QString& state, const QDate& sent)
+                              EvidenceSendState state, const QDate& sent)
 {
     const EvidenceKind* kind = &PickWeighted(m_rng, kKinds);
     const EvidenceSubject subject{c.code, h.dong + h.ho, h.resident, h.bank, h.account, signedAt};
@@ -643,9 +654,9 @@ bool Generator::storeEvidence(const Complex& c, const Household& h, const QDateT
                    "AUTHFILE, SENDDATE, SENDSTATE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
         return fail(q);
     int i = 0;
-    for (const QVariant& v :
-         QVariantList{h.bank, c.code, subject.payer, h.account, kind->code, file,
-                      sent.isValid() ? sent.toString("yyyyMMdd") : QVariant(), state})
+    for (const QVariant& v : QVariantList{
+             h.bank, c.code, subject.payer, h.account, kind->code, file,
+             sent.isValid() ? sent.toString("yyyyMMdd") : QVariant(), store::StoredValue(state)})
         q.bindValue(i++, v);
     if (!q.exec())
         return fail(q);
@@ -686,7 +697,7 @@ bool Generator::storeStage(const QList<Plan>& plans, const QList<QList<Household
             return false;
     for (int c = 0; c < m_complexes.size(); ++c)
         for (const Household& h : residents[c])
-            if (h.consent >= 0 && consents(h.consent) && !storeConsent(m_complexes[c], h))
+            if (h.consent && consents(*h.consent) && !storeConsent(m_complexes[c], h))
                 return false;
     if (!guard.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(m_db.lastError()));
@@ -705,17 +716,18 @@ bool Generator::run(DemoSummary& summary, const std::function<bool()>& firstSend
     const QList<Plan> batches = plans();
     // What waits after the demo's first send is stored after it, so that the
     // send carries exactly what the demo then shows as sent.
-    const auto waitsAfterSend = [](int consent) {
+    const auto waitsAfterSend = [](ConsentStatus consent) {
         return consent == ConsentStatus::RegisterWaiting || consent == ConsentStatus::CancelWaiting;
     };
     if (!storeStage(
-            batches, residents, [](const Plan& p) { return p.state != 1; },
-            [&](int consent) { return !waitsAfterSend(consent); }))
+            batches, residents, [](const Plan& p) { return p.state != BatchState::Waiting; },
+            [&](ConsentStatus consent) { return !waitsAfterSend(consent); }))
         return false;
     if (firstSend && !firstSend())
         return false;
     if (!storeStage(
-            batches, residents, [](const Plan& p) { return p.state == 1; }, waitsAfterSend))
+            batches, residents, [](const Plan& p) { return p.state == BatchState::Waiting; },
+            waitsAfterSend))
         return false;
     summary = m_summary;
     return true;

@@ -2,6 +2,7 @@
 
 #include "shell/ui.h"
 #include "store/consent_key.h"
+#include "store/states.h"
 
 #include <QSet>
 #include <QSqlError>
@@ -14,18 +15,22 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
     rows.clear();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister WHERE Status = 2")) {
+    q.prepare("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister WHERE Status = ?");
+    q.addBindValue(store::StoredValue(store::ConsentStatus::Registered));
+    if (!q.exec()) {
         ui.ShowError(q.lastError().text());
         return false;
     }
     const QSet<QString> registered = store::ConsentMatchKeys(q);
     q.finish();
 
-    if (!q.exec("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
-                "COALESCE(a.Ho, '')\n"
-                "FROM Apt2 a JOIN Apt1 b ON b.AptID = a.AptID\n"
-                "WHERE b.State = 1\n"
-                "ORDER BY b.AptID, a.Apt2ID")) {
+    q.prepare("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
+              "COALESCE(a.Ho, '')\n"
+              "FROM Apt2 a JOIN Apt1 b ON b.AptID = a.AptID\n"
+              "WHERE b.State = ?\n"
+              "ORDER BY b.AptID, a.Apt2ID");
+    q.addBindValue(store::StoredValue(store::BatchState::Waiting));
+    if (!q.exec()) {
         ui.ShowError(q.lastError().text());
         return false;
     }

@@ -6,6 +6,7 @@
 #include "edi/transfer_result.h"
 #include "shell/kept_files.h"
 #include "shell/workspace.h"
+#include "store/states.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
@@ -58,28 +59,43 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files)
     if (!tx.active())
         return QStringLiteral("Apt1");
     QSqlQuery q(db);
-    if (!q.prepare("UPDATE Apt1 SET State = 2 WHERE AptID = ? AND State = 1"))
+    using store::BatchState;
+    using store::ConsentStatus;
+    if (!q.prepare("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?"))
         return QStringLiteral("Apt1");
     for (int id : files.batchIds) {
+        q.addBindValue(store::StoredValue(BatchState::Sent));
         q.addBindValue(id);
+        q.addBindValue(store::StoredValue(BatchState::Waiting));
         if (!q.exec())
             return QStringLiteral("Apt1");
     }
     // The lines the files carry, not the batch's lines of now: a line
     // added after the build did not go.
-    if (!q.prepare("UPDATE Apt2 SET State = 2 WHERE Apt2ID = ?"))
+    if (!q.prepare("UPDATE Apt2 SET State = ? WHERE Apt2ID = ?"))
         return QStringLiteral("Apt2");
     for (qint64 id : files.lineIds) {
+        q.addBindValue(store::StoredValue(BatchState::Sent));
         q.addBindValue(id);
         if (!q.exec())
             return QStringLiteral("Apt2");
     }
-    if (!q.prepare("UPDATE TongRegister SET Status = Status + 1 WHERE Giganid = ? AND "
-                   "Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND Status IN (0, 4)"))
+    // A waiting consent goes to sending: registration or cancellation.
+    if (!q.prepare("UPDATE TongRegister SET Status = CASE Status WHEN ? THEN ? WHEN ? THEN ? END "
+                   "WHERE Giganid = ? AND Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND "
+                   "Status IN (?, ?)"))
         return QStringLiteral("TongRegister");
+    const QList<ConsentStatus> waiting{ConsentStatus::RegisterWaiting,
+                                       ConsentStatus::CancelWaiting};
     for (const consent::ConsentKey& k : files.consents) {
+        for (ConsentStatus w : waiting) {
+            q.addBindValue(store::StoredValue(w));
+            q.addBindValue(store::StoredValue(*store::SendingStatus(w)));
+        }
         for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
             q.addBindValue(v);
+        for (ConsentStatus w : waiting)
+            q.addBindValue(store::StoredValue(w));
         if (!q.exec())
             return QStringLiteral("TongRegister");
     }

@@ -106,7 +106,8 @@ QList<TransferItem> FilterLines(const QList<TransferItem>& lines, int dataChoice
         return lines;
     QList<TransferItem> kept;
     for (const TransferItem& l : lines)
-        if ((l.IcheYebu == QLatin1String("Y")) == (dataChoice == 1))
+        if ((store::LineOutcomeFrom(l.IcheYebu) == store::LineOutcome::Transferred) ==
+            (dataChoice == 1))
             kept.append(l);
     return kept;
 }

@@ -30,16 +30,6 @@ const char* const kBatchColumns =
     "Pass, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, E1SucNo, E1SucMon, Rdate, "
     "State, Stime, TotNo, TotMoney, DataNo, Bigo";
 
-int stateOf(const QVariant& v)
-{
-    return v.isNull() ? kNoState : v.toInt();
-}
-
-QVariant stateValue(int state)
-{
-    return state == kNoState ? QVariant() : QVariant(state);
-}
-
 TransferBatch batchFrom(const QSqlQuery& q)
 {
     TransferBatch b;
@@ -62,7 +52,7 @@ TransferBatch batchFrom(const QSqlQuery& q)
     b.E1.sucNo = q.value(16).toInt();
     b.E1.sucMon = q.value(17).toLongLong();
     b.Rdate = toDate(q.value(18));
-    b.State = stateOf(q.value(19));
+    b.State = store::BatchStateFrom(q.value(19));
     b.Stime = toTime(q.value(20));
     b.TotNo = q.value(21).toInt();
     b.TotMoney = q.value(22).toLongLong();
@@ -111,22 +101,9 @@ QString valueText(const QVariant& v)
 
 } // namespace
 
-QString StateText(int state)
+bool Switchable(BatchState state)
 {
-    switch (state) {
-    case -1:
-        return QStringLiteral("이체자료없음");
-    case 0:
-        return QStringLiteral("송신불가");
-    case 1:
-        return QStringLiteral("송신대기");
-    case 2:
-        return QStringLiteral("송신완료");
-    case 3:
-        return QStringLiteral("수신완료");
-    default:
-        return {};
-    }
+    return state == BatchState::Blocked || state == BatchState::Waiting;
 }
 
 void GroupTotals::add(const QString& bankCode, qint64 amount)
@@ -251,7 +228,7 @@ std::optional<TransferBatch> Batches::NewBatch() const
         b.MoBankNo = list.first().BankNoApt;
     }
     b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
-    b.State = -1;
+    b.State = BatchState::NoData;
     return b;
 }
 
@@ -320,7 +297,7 @@ std::optional<int> Batches::appendBatch(TransferBatch& b)
                 {":IcheEDate", dateValue(b.IcheEDate)},
                 {":SendDate", dateValue(b.SendDate)},
                 {":Pass", b.Pass},
-                {":State", stateValue(b.State)},
+                {":State", store::StoredValue(b.State)},
                 {":TotNo", b.TotNo},
                 {":TotMoney", b.TotMoney},
                 {":Bigo", store::TrimRight(b.Bigo)}});
@@ -407,7 +384,8 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
     return true;
 }
 
-bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state)
+bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
+                  BatchState state)
 {
     store::TransactionGuard tx(dm.db());
     QSqlQuery lines(dm.db());
@@ -415,7 +393,7 @@ bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int 
     lines.prepare("UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id");
     head.prepare("UPDATE " + tables.head + " SET State = :s WHERE AptID = :id");
     for (QSqlQuery* q : {&lines, &head}) {
-        q->bindValue(":s", state);
+        q->bindValue(":s", store::StoredValue(state));
         q->bindValue(":id", aptId);
         if (!tx.active() || !q->exec()) {
             ui.ShowError(store::WriteErrorMessage(q->lastError()));
@@ -434,38 +412,40 @@ bool Batches::Delete(const QList<int>& aptIds, const QString& caption)
     return DeleteHeads(m_dm, m_ui, kBatchTables, aptIds, caption);
 }
 
-bool Batches::setState(int aptId, int state)
+bool Batches::setState(int aptId, BatchState state)
 {
     return SetHeadState(m_dm, m_ui, kBatchTables, aptId, state);
 }
 
-bool AskStateSwitch(shell::Ui& ui, int from, int to)
+bool AskStateSwitch(shell::Ui& ui, BatchState from, BatchState to)
 {
-    return ui.Confirm(
-        QString("\"%1\"를 \"%2\"로 변환하시겠습니까?").arg(StateText(from), StateText(to)), false);
+    return ui.Confirm(QString("\"%1\"를 \"%2\"로 변환하시겠습니까?")
+                          .arg(store::BatchStateText(from), store::BatchStateText(to)),
+                      false);
 }
 
 bool Batches::ToggleState(int aptId)
 {
     const std::optional<TransferBatch> b = Find(aptId);
-    if (!b || (b->State != 0 && b->State != 1))
+    if (!b || !Switchable(b->State))
         return false;
-    const int to = b->State == 1 ? 0 : 1;
+    const BatchState to =
+        b->State == BatchState::Waiting ? BatchState::Blocked : BatchState::Waiting;
     return AskStateSwitch(m_ui, b->State, to) && setState(aptId, to);
 }
 
-bool Batches::SwitchState(int aptId, int state)
+bool Batches::SwitchState(int aptId, BatchState state)
 {
     const std::optional<TransferBatch> b = Find(aptId);
     if (!b) {
         m_ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(aptId));
         return false;
     }
-    if (b->State != 0 && b->State != 1) {
+    if (!Switchable(b->State)) {
         m_ui.ShowError(QString("\"%1\" 상태의 자료는 변환할 수 없습니다.").arg(b->STAT()));
         return false;
     }
-    if (state != 0 && state != 1)
+    if (!Switchable(state))
         return false;
     return b->State == state || setState(aptId, state);
 }
@@ -488,7 +468,7 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     b.Bigo = src->Bigo;
     b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     b.SendDate = shell::Today();
-    b.State = src->State == -1 ? -1 : 1;
+    b.State = src->State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
     if (!tx.active() || !appendBatch(b)) {
         m_ui.CloseWait();
         return std::nullopt;
@@ -499,12 +479,15 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     read.prepare(
         QString("SELECT Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, "
                 "BankNo\nFrom Apt2\nWHERE AptID = :id%1 ORDER BY Apt2ID")
-            .arg(failedOnly ? "\nAND IcheYebu = 'X'" : ""));
+            .arg(failedOnly ? "\nAND IcheYebu = :failed" : ""));
     read.bindValue(":id", aptId);
     QSqlQuery count(m_dm.db());
     count.prepare(QString("SELECT Count(*) FROM Apt2 WHERE AptID = :id%1")
-                      .arg(failedOnly ? " AND IcheYebu = 'X'" : ""));
+                      .arg(failedOnly ? " AND IcheYebu = :failed" : ""));
     count.bindValue(":id", aptId);
+    if (failedOnly)
+        for (QSqlQuery* q : {&read, &count})
+            q->bindValue(":failed", store::StoredValue(store::LineOutcome::Failed));
     if (!count.exec() || !count.next() || !read.exec()) {
         m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
         return std::nullopt;
@@ -516,7 +499,7 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
         "INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
         "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
         ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
-        ":IcheDate, 'Z', :NapbuNo, 1)");
+        ":IcheDate, :IcheYebu, :NapbuNo, :State)");
     // The copy's totals come from the lines it got, not from the source's
     // results.
     GroupTotals totals;
@@ -536,7 +519,9 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
                         {":Kita", read.value(8)},
                         {":BankNo", store::StripHyphens(read.value(9).toString())},
                         {":IcheDate", dateValue(b.IcheDate)},
-                        {":NapbuNo", dong + ho}});
+                        {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
+                        {":NapbuNo", dong + ho},
+                        {":State", store::StoredValue(BatchState::Waiting)}});
         if (!write.exec()) {
             m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
             return std::nullopt;
@@ -587,7 +572,8 @@ std::optional<int> Batches::CopyGroup(int groupId)
     b.Bigo = g.value(6).toString();
     b.BankCode = "35";
     b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
-    b.State = !g.value(7).isNull() && g.value(7).toInt() == -1 ? -1 : 1;
+    b.State = store::BatchStateFrom(g.value(7)) == BatchState::NoData ? BatchState::NoData
+                                                                      : BatchState::Waiting;
     if (!tx.active() || !appendBatch(b)) {
         m_ui.CloseWait();
         return std::nullopt;
@@ -611,7 +597,7 @@ std::optional<int> Batches::CopyGroup(int groupId)
     write.prepare("INSERT INTO Apt2 (AptID, DataNo, BankCode, Bigo, DongInt, Dong, HoInt, Ho, "
                   "BankNo, IcheMoney, NapbuNo, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, "
                   ":DataNo, :BankCode, :Bigo, :DongInt, :Dong, :HoInt, :Ho, :BankNo, :IcheMoney, "
-                  ":NapbuNo, :Kita, :IcheDate, 'Z', 1)");
+                  ":NapbuNo, :Kita, :IcheDate, :IcheYebu, :State)");
     GroupTotals totals;
     int dataNo = 0;
     while (read.next()) {
@@ -627,7 +613,9 @@ std::optional<int> Batches::CopyGroup(int groupId)
                         {":IcheMoney", read.value(7)},
                         {":NapbuNo", read.value(8)},
                         {":Kita", read.value(9)},
-                        {":IcheDate", dateValue(b.IcheDate)}});
+                        {":IcheDate", dateValue(b.IcheDate)},
+                        {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
+                        {":State", store::StoredValue(BatchState::Waiting)}});
         if (!write.exec()) {
             m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
             return std::nullopt;
@@ -637,7 +625,7 @@ std::optional<int> Batches::CopyGroup(int groupId)
     }
 
     QSqlError error;
-    const QVariant state = totals.totNo > 0 ? 1 : b.State;
+    const QVariant state = store::StoredValue(totals.totNo > 0 ? BatchState::Waiting : b.State);
     if (!writeTotals(m_dm.db(), b.AptID, totals, state, &error) || !tx.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
         return std::nullopt;
@@ -677,16 +665,16 @@ bool Batches::RecomputeTotals(int aptId)
         counts[i] = q.value(1).toInt();
         sums[i] = q.value(2).isNull() ? 0 : q.value(2).toLongLong();
     }
-    int state = b->State;
-    if (counts[0] > 0 && state != kNoState && state < 0)
-        state = 1;
+    BatchState state = b->State;
+    if (counts[0] > 0 && state != BatchState::Unset && state <= BatchState::NoData)
+        state = BatchState::Waiting;
     else if (counts[0] == 0)
-        state = -1;
+        state = BatchState::NoData;
 
     const GroupTotals t{counts[0], counts[1], counts[2], counts[3],
                         sums[0],   sums[1],   sums[2],   sums[3]};
     QSqlError error;
-    const bool ok = writeTotals(m_dm.db(), aptId, t, stateValue(state), &error);
+    const bool ok = writeTotals(m_dm.db(), aptId, t, store::StoredValue(state), &error);
     if (!ok)
         m_ui.ShowError(store::WriteErrorMessage(error));
     else

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "codes/institution.h"
+#include "store/states.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QTime>
-#include <climits>
 #include <optional>
 
 class QSqlRecord;
@@ -20,13 +20,11 @@ class TDM1;
 
 namespace transfer {
 
-// A State read as NULL from an older row; it shows no text and is never
-// written back as a number.
-inline constexpr int kNoState = INT_MIN;
+using store::BatchState;
 
-// The display text of a batch or line State ("이체자료없음" … "수신완료");
-// empty for any other value.
-QString StateText(int state);
+// Only a batch or group not yet sent switches between "송신불가" and
+// "송신대기".
+bool Switchable(BatchState state);
 
 // Count and sum of the lines in each bank group, as the batch keeps them:
 // all lines, 10-11 (중앙회), 12-15 (회원조합), every other code (타행).
@@ -55,20 +53,20 @@ struct TransferBatch
     QString Pass;
     GroupTotals E1;
     QDate Rdate;
-    int State = -1;
+    BatchState State = BatchState::NoData;
     QTime Stime;
     int TotNo = 0;
     qint64 TotMoney = 0;
     std::optional<int> DataNo;
     QString Bigo;
 
-    QString STAT() const { return StateText(State); }
+    QString STAT() const { return store::BatchStateText(State); }
     // The send date is shown only once the batch has gone.
-    QDate SDATE() const { return State != kNoState && State > 1 ? SendDate : QDate(); }
+    QDate SDATE() const { return State >= BatchState::Sent ? SendDate : QDate(); }
     int E1ErrNo() const { return E1.totNo - E1.junNo - E1.joNo - E1.sucNo; }
     qint64 E1ErrMon() const { return E1.totMon - E1.junMon - E1.joMon - E1.sucMon; }
     // Sent or answered batches are read-only.
-    bool editable() const { return State == kNoState || State < 2; }
+    bool editable() const { return State < BatchState::Sent; }
 };
 
 enum class BatchOrder { None, GiganID10, IcheDate, SendDate, State };
@@ -131,9 +129,10 @@ public:
     // Double-click: 1 ⇄ 0 for the batch and its lines after the question.
     // False when nothing changed (other states, No, or an error).
     bool ToggleState(int aptId);
-    // The same switch without the question, to the given 0 or 1; a batch
-    // already there is left alone. False (with a message) for other states.
-    bool SwitchState(int aptId, int state);
+    // The same switch without the question, to the given Blocked or
+    // Waiting; a batch already there is left alone. False (with a message)
+    // for other states.
+    bool SwitchState(int aptId, BatchState state);
 
     // Copies a batch (all lines, or only the failed ones) into a new one.
     std::optional<int> Copy(int aptId, bool failedOnly);
@@ -149,7 +148,7 @@ public:
     static QString DeleteLogText(const QString& caption, const QSqlRecord& row);
 
 private:
-    bool setState(int aptId, int state);
+    bool setState(int aptId, BatchState state);
     // Inserts the head row under the next free number, which it sets in `b`.
     std::optional<int> appendBatch(TransferBatch& b);
 
@@ -172,9 +171,10 @@ inline const HeadTables kGroupTables{QStringLiteral("GroupAp1"), QStringLiteral(
 bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
                  const QList<int>& aptIds, const QString& caption);
 // Sets State on a head and all its lines.
-bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId, int state);
+bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
+                  BatchState state);
 // The double-click question: "from" to "to".
-bool AskStateSwitch(shell::Ui& ui, int from, int to);
+bool AskStateSwitch(shell::Ui& ui, BatchState from, BatchState to);
 
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);

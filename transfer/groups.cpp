@@ -36,7 +36,7 @@ TransferGroup groupFrom(const QSqlQuery& q)
     g.IcheEDate = toDate(q.value(8));
     g.SendDate = toDate(q.value(9));
     g.Pass = q.value(10).toString();
-    g.State = q.value(11).isNull() ? kNoState : q.value(11).toInt();
+    g.State = store::BatchStateFrom(q.value(11));
     g.TotNo = q.value(12).toInt();
     g.TotMoney = q.value(13).toLongLong();
     g.Bigo = q.value(14).toString();
@@ -107,7 +107,7 @@ std::optional<TransferGroup> Groups::NewGroup() const
     g.GiganID = b->GiganID10.left(8);
     g.MoBankNo = b->MoBankNo;
     g.IcheDate = g.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
-    g.State = -1;
+    g.State = BatchState::NoData;
     return g;
 }
 
@@ -171,7 +171,7 @@ bool Groups::insertHead(TransferGroup& g)
                 {":IcheEDate", dateValue(g.IcheEDate)},
                 {":SendDate", dateValue(g.SendDate)},
                 {":Pass", g.Pass},
-                {":State", g.State == kNoState ? QVariant() : QVariant(g.State)},
+                {":State", store::StoredValue(g.State)},
                 {":TotNo", g.TotNo},
                 {":TotMoney", g.TotMoney},
                 {":Bigo", store::TrimRight(g.Bigo)}});
@@ -196,9 +196,10 @@ bool Groups::Delete(const QList<int>& aptIds, const QString& caption)
 bool Groups::ToggleState(int aptId)
 {
     const std::optional<TransferGroup> g = Find(aptId);
-    if (!g || (g->State != 0 && g->State != 1))
+    if (!g || !Switchable(g->State))
         return false;
-    const int to = g->State == 1 ? 0 : 1;
+    const BatchState to =
+        g->State == BatchState::Waiting ? BatchState::Blocked : BatchState::Waiting;
     return AskStateSwitch(m_ui, g->State, to) && SetHeadState(m_dm, m_ui, kGroupTables, aptId, to);
 }
 
@@ -214,7 +215,7 @@ std::optional<int> Groups::Copy(int aptId)
     g->GroupName = QStringLiteral("이름없음");
     g->IcheDate = g->IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     g->SendDate = shell::Today();
-    g->State = kNoState;
+    g->State = BatchState::Unset;
     if (!tx.active() || !insertHead(*g)) {
         m_ui.CloseWait();
         return std::nullopt;
@@ -227,9 +228,14 @@ std::optional<int> Groups::Copy(int aptId)
     QSqlQuery copy(m_dm.db());
     copy.prepare("INSERT INTO GroupAp2 (AptID, IcheDate, IcheYebu, State, Bigo, DongInt, Dong, "
                  "HoInt, Ho, BankCode, BankNo, IcheMoney, NapbuNo, DataNo, Kita) SELECT :new, "
-                 ":date, 'Z', 1, Bigo, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheMoney, "
-                 "NapbuNo, DataNo, Kita FROM GroupAp2 WHERE AptID = :old ORDER BY Apt2ID");
-    bindAll(copy, {{":new", g->AptID}, {":date", dateValue(g->IcheDate)}, {":old", aptId}});
+                 ":date, :pending, :waiting, Bigo, DongInt, Dong, HoInt, Ho, BankCode, BankNo, "
+                 "IcheMoney, NapbuNo, DataNo, Kita FROM GroupAp2 WHERE AptID = :old ORDER BY "
+                 "Apt2ID");
+    bindAll(copy, {{":new", g->AptID},
+                   {":date", dateValue(g->IcheDate)},
+                   {":pending", store::StoredValue(store::LineOutcome::Pending)},
+                   {":waiting", store::StoredValue(BatchState::Waiting)},
+                   {":old", aptId}});
     if (!copy.exec() || !tx.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(
             copy.lastError().isValid() ? copy.lastError() : m_dm.db().lastError()));

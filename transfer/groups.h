@@ -31,13 +31,13 @@ struct TransferGroup
     QDate IcheEDate;
     QDate SendDate;
     QString Pass;
-    int State = kNoState;
+    BatchState State = BatchState::Unset;
     int TotNo = 0;
     qint64 TotMoney = 0;
     QString Bigo;
     QString GiganName; // of the institution GiganID10 names
 
-    bool editable() const { return State == kNoState || State < 2; }
+    bool editable() const { return State < BatchState::Sent; }
     // The number and date the line operations need.
     TransferBatch lineHead() const;
 };

@@ -60,7 +60,7 @@ TransferItem lineFrom(const QSqlQuery& q)
     l.ResultID = q.value(11).toString();
     l.NapbuNo = q.value(12).toString();
     l.Rdate = toDate(q.value(13));
-    l.State = q.value(14).isNull() ? kNoState : q.value(14).toInt();
+    l.State = store::BatchStateFrom(q.value(14));
     l.Sdate = toDate(q.value(15));
     l.Stime = toTime(q.value(16));
     l.DataNo = toOptionalInt(q.value(17));
@@ -141,11 +141,7 @@ QString FormatMoney(qint64 amount)
 
 QString ConsentStatusText(std::optional<int> status)
 {
-    static const char* const kTexts[] = {"등록대기", "등록진행중", "등록완료", "등록오류",
-                                         "해지대기", "해지진행중", "해지완료", "해지오류"};
-    if (status && *status >= 0 && *status <= 7)
-        return QString::fromUtf8(kTexts[*status]);
-    return QStringLiteral("미등록");
+    return store::ConsentStatusLineText(status ? store::ConsentStatusFrom(*status) : std::nullopt);
 }
 
 QString LinesCaption(const QString& institutionName)
@@ -161,7 +157,7 @@ void Describe(TransferItem& l, const store::TDM1& dm)
     l.BankName = dm.BankName(l.BankCode);
     l.YebuName = leftBytes(dm.OutcomeText(l.IcheYebu), 6);
     l.ResultName = leftBytes(dm.ResultText(l.ResultID4), 40);
-    l.Stat = l.State == kNoState || l.State < 2 ? QStringLiteral("미송신") : l.YebuName;
+    l.Stat = l.State < BatchState::Sent ? QStringLiteral("미송신") : l.YebuName;
 }
 
 bool LineSearch::matches(const TransferItem& l) const
@@ -240,8 +236,8 @@ TransferItem TransferLines::NewLine(const TransferBatch& batch) const
     l.BankCode = m_group ? "35" : "11";
     l.IcheDate = batch.IcheDate;
     l.IcheMoney = 0;
-    l.IcheYebu = "Z";
-    l.State = 1;
+    l.IcheYebu = store::StoredValue(store::LineOutcome::Pending);
+    l.State = BatchState::Waiting;
     Describe(l, m_dm);
     return l;
 }
@@ -335,7 +331,7 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
         bindAll(q, {{":AptID", l.AptID},
                     {":IcheDate", dateValue(l.IcheDate)},
                     {":IcheYebu", l.IcheYebu},
-                    {":State", l.State == kNoState ? QVariant() : QVariant(l.State)}});
+                    {":State", store::StoredValue(l.State)}});
     else
         q.bindValue(":Apt2ID", l.Apt2ID);
     if (!q.exec())
@@ -391,11 +387,13 @@ std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batc
     const int dataNo = next.exec() && next.next() ? next.value(0).toInt() + 1 : 1;
 
     QSqlQuery q(m_dm.db());
-    q.prepare(
-        "INSERT INTO " + m_table +
-        " (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
-        "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
-        ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, 'Z', :State, :DataNo)");
+    // A copy of a line of a batch without data stays without data.
+    const BatchState state =
+        src->State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
+    q.prepare("INSERT INTO " + m_table +
+              " (AptID, IcheDate, BankCode, BankNo, IcheMoney, NapbuNo, Bigo, Dong, "
+              "Ho, Kita, IcheYebu, State, DataNo) VALUES (:AptID, :IcheDate, :BankCode, :BankNo, "
+              ":IcheMoney, :NapbuNo, :Bigo, :Dong, :Ho, :Kita, :IcheYebu, :State, :DataNo)");
     bindAll(q, {{":AptID", batch.AptID},
                 {":IcheDate", dateValue(batch.IcheDate)},
                 {":BankCode", src->BankCode},
@@ -406,7 +404,8 @@ std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batc
                 {":Dong", src->Dong},
                 {":Ho", src->Ho},
                 {":Kita", src->Kita},
-                {":State", src->State == -1 ? -1 : 1},
+                {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
+                {":State", store::StoredValue(state)},
                 {":DataNo", dataNo}});
     if (!q.exec()) {
         m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
@@ -481,17 +480,15 @@ bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& gigan
                     {":BANKCD", l.BankCode.trimmed()},
                     {":BANKNO", number},
                     {":NAPBUNO", l.cNapbuNo().trimmed()}});
-        std::optional<int> status;
-        bool found = false;
+        std::optional<store::ConsentStatus> status; // none found, or none stored
         if (q.exec()) {
             // The last row decides.
-            while (q.next()) {
-                found = true;
-                status = q.value(0).isNull() ? std::optional<int>(-1) : q.value(0).toInt();
-            }
+            while (q.next())
+                status = q.value(0).isNull() ? std::nullopt
+                                             : store::ConsentStatusFrom(q.value(0).toInt());
         }
-        l.cStatus = found ? ConsentStatusText(status) : ConsentStatusText(std::nullopt);
-        if (!found || status != 2)
+        l.cStatus = store::ConsentStatusLineText(status);
+        if (status != store::ConsentStatus::Registered)
             missing = true;
     }
     return missing;
@@ -503,9 +500,12 @@ bool TransferLines::MissingConsent() const
     // text lets one field's end pass for the next one's start.
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    q.prepare("SELECT t.Giganid, t.Bankcd, t.Bankno, t.NapbuNO FROM TongRegister t, Apt1 b "
-              "WHERE b.AptID = :APTID AND t.Status = 2 AND t.Giganid = b.GiganID10 COLLATE NOCASE");
+    q.prepare(
+        "SELECT t.Giganid, t.Bankcd, t.Bankno, t.NapbuNO FROM TongRegister t, Apt1 b "
+        "WHERE b.AptID = :APTID AND t.Status = :registered AND t.Giganid = b.GiganID10 COLLATE "
+        "NOCASE");
     q.bindValue(":APTID", m_aptId);
+    q.bindValue(":registered", store::StoredValue(store::ConsentStatus::Registered));
     if (!q.exec())
         return false;
     const QSet<QString> registered = store::ConsentMatchKeys(q);

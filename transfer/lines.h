@@ -30,11 +30,11 @@ struct TransferItem
     QString BankNo;
     QDate IcheDate;
     qint64 IcheMoney = 0;
-    QString IcheYebu = QStringLiteral("Z");
+    QString IcheYebu = store::StoredValue(store::LineOutcome::Pending);
     QString ResultID;
     QString NapbuNo;
     QDate Rdate;
-    int State = 1;
+    BatchState State = BatchState::Waiting;
     QDate Sdate;
     QTime Stime;
     std::optional<int> DataNo;

@@ -50,16 +50,19 @@ int setState(ToolContext& ctx, const QStringList& args)
     if (!ReadToolOptions(args, {"batch", "state"}, o))
         return 2;
     const std::optional<int> batch = number(o.value("batch"));
-    const std::optional<int> state = number(o.value("state"));
-    if (!batch || !state || (*state != 0 && *state != 1))
+    // The state is given as stored: 0 or 1.
+    const std::optional<int> stored = number(o.value("state"));
+    const store::BatchState state =
+        stored ? store::BatchStateFrom(*stored) : store::BatchState::Unset;
+    if (!batch || !transfer::Switchable(state))
         return 2;
     store::TDM1 dm(ctx.ui);
     if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
-    if (!batches.SwitchState(*batch, *state))
+    if (!batches.SwitchState(*batch, state))
         return 1;
-    ctx.out << *batch << "\t" << transfer::StateText(*state) << "\n";
+    ctx.out << *batch << "\t" << store::BatchStateText(state) << "\n";
     return 0;
 }
 

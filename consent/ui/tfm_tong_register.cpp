@@ -1,15 +1,15 @@
 #include "consent/ui/tfm_tong_register.h"
 
 #include "codes/bank_code.h"
+#include "codes/code_lists.h"
 #include "codes/institution.h"
-#include "consent/evidence_transfer.h"
 #include "consent/consent_import.h"
+#include "consent/evidence_transfer.h"
 #include "consent/ui/fm_evidential_file.h"
 #include "consent/ui/fm_find_register.h"
 #include "platform/securelink.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -44,8 +45,9 @@
 namespace consent {
 namespace {
 
-const char* const kStatusLabels[8] = {"등록대기(", "등록  중(", "등록완료(", "등록오류(",
-                                      "해지대기(", "해지  중(", "해지완료(", "해지오류("};
+const char* const kStatusLabels[store::kConsentStatusCount] = {
+    "등록대기(", "등록  중(", "등록완료(", "등록오류(",
+    "해지대기(", "해지  중(", "해지완료(", "해지오류("};
 
 QString dateText(const QDateTime& t)
 {
@@ -135,7 +137,8 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent
         this);
     auto* filterLayout = new QGridLayout(filterBox);
     m_statusGroup = new QButtonGroup(this);
-    for (int i = 0; i < 8; ++i) {
+    // A button's id is the stored value of the status it filters.
+    for (int i = 0; i < store::kConsentStatusCount; ++i) {
         m_status[i] = new QRadioButton(QString::fromUtf8(kStatusLabels[i]) + "0)", filterBox);
         m_statusGroup->addButton(m_status[i], i);
         filterLayout->addWidget(m_status[i], i / 4, i % 4);
@@ -143,10 +146,11 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent
     m_all = new QCheckBox(QStringLiteral("전체(0)"), filterBox);
     m_all->setChecked(true);
     filterLayout->addWidget(m_all, 0, 4, 2, 1);
-    connect(m_statusGroup, &QButtonGroup::idClicked, this, [this](int id) { FilterStatus(id); });
+    connect(m_statusGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { FilterStatus(store::ConsentStatusFrom(id)); });
     connect(m_all, &QCheckBox::clicked, this, [this](bool on) {
         if (on)
-            FilterStatus(-1);
+            FilterStatus(std::nullopt);
         else
             m_all->setChecked(!m_filter.has_value());
     });
@@ -340,7 +344,7 @@ void TfmTongRegister::refreshCounts()
 {
     const StatusCounts counts = m_register.Counts();
     m_all->setText(QString("전체(%1)").arg(counts.total));
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < store::kConsentStatusCount; ++i)
         m_status[i]->setText(QString::fromUtf8(kStatusLabels[i]) +
                              QString::number(counts.perStatus[size_t(i)]) + ")");
 }
@@ -451,8 +455,8 @@ transfer::LayoutKind TfmTongRegister::ImportKind(std::shared_ptr<shell::Grid> ap
     k.remove = [this](const QString& name) { return DeleteConsentLayout(m_db, name); };
     k.preview = [this, applied](const transfer::EditorLayout&, const QString& file,
                                 QWidget* parent) {
-        shell::CodeLists codes;
-        shell::ReloadCodeLists(m_db, codes);
+        codes::CodeLists codes;
+        codes::ReloadCodeLists(m_db, codes);
         transfer::TfmCatcPreview preview(m_ui, ImportColumnNames(), parent);
         if (!preview.LoadSpreadsheet(
                 file, [&codes](const shell::Grid& rows) { return CheckConsentRows(rows, codes); }))
@@ -474,15 +478,11 @@ void TfmTongRegister::ImportClick()
     if (editor.exec() != QDialog::Accepted || applied->isEmpty())
         return;
     const QString layout = editor.current() ? editor.current()->name : QString();
-    FilterStatus(0);
+    FilterStatus(ConsentStatus::RegisterWaiting);
     {
         // The toolbar comes back however the import ends.
         QToolBar* bar = m_commands->toolBar();
-        struct Restore
-        {
-            QToolBar* bar;
-            ~Restore() { bar->setEnabled(true); }
-        } restore{bar};
+        const auto restore = qScopeGuard([bar] { bar->setEnabled(true); });
         bar->setEnabled(false);
         ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName());
     }
@@ -504,9 +504,9 @@ void TfmTongRegister::BtnFindClick()
     find.exec();
 }
 
-void TfmTongRegister::FilterStatus(int status)
+void TfmTongRegister::FilterStatus(std::optional<ConsentStatus> status)
 {
-    if (status < 0) {
+    if (!status) {
         m_filter.reset();
         m_statusGroup->setExclusive(false);
         for (QRadioButton* r : m_status)
@@ -515,7 +515,7 @@ void TfmTongRegister::FilterStatus(int status)
         m_all->setChecked(true);
     } else {
         m_filter = status;
-        m_status[status]->setChecked(true);
+        m_status[store::StoredValue(*status)]->setChecked(true);
         m_all->setChecked(false);
     }
     reload();
@@ -528,7 +528,7 @@ void TfmTongRegister::BtnInsertClick()
     m_grid->clearSelection();
     showRow(-1);
     m_requestDate->setDate(shell::Today());
-    m_statusText->setText(StatusText(RegisterWaiting));
+    m_statusText->setText(store::ConsentStatusText(ConsentStatus::RegisterWaiting));
     setEditing(true);
     m_name->setFocus();
     m_name->selectAll();
@@ -546,7 +546,7 @@ void TfmTongRegister::BtnSaveClick()
     row.Giganid = m_institutionCode->text();
     row.JuminNO = m_jumin->text();
     row.NapbuNO = m_payer->text();
-    row.Status = RegisterWaiting;
+    row.Status = store::StoredValue(ConsentStatus::RegisterWaiting);
     row.RequestDate = QDateTime(m_requestDate->date(), shell::Now().time());
     const ConsentSave r = m_register.Save(row);
     if (!r.saved) {
@@ -628,7 +628,7 @@ void TfmTongRegister::BtnSelectAllClick()
 void TfmTongRegister::BtnJuminClick()
 {
     if (m_register.ConvertJumin())
-        FilterStatus(-1);
+        FilterStatus(std::nullopt);
 }
 
 void TfmTongRegister::BtnEvidenceFilesClick()

@@ -67,7 +67,7 @@ public:
     void BtnEvidenceFilesClick();
     void BtnEvidenceSendClick();
     void ExportClick();
-    void FilterStatus(int status); // -1: all
+    void FilterStatus(std::optional<ConsentStatus> status); // nullopt: all
     // 자료변환 ▸ 데이타 읽기: the layout screen, the spreadsheet preview, then
     // the import of the applied rows.
     void ImportClick();
@@ -102,7 +102,7 @@ private:
     QTableWidget* m_grid;
     QLabel* m_selectionLabel;
     QCheckBox* m_all;
-    QRadioButton* m_status[8];
+    QRadioButton* m_status[store::kConsentStatusCount];
     QButtonGroup* m_statusGroup;
     QLineEdit* m_bankCode;
     QComboBox* m_bankName;
@@ -120,7 +120,7 @@ private:
     QLineEdit* m_receiveDate;
     QList<QPushButton*> m_rowButtons;
     QList<ConsentRecord> m_rows;
-    std::optional<int> m_filter;
+    std::optional<ConsentStatus> m_filter;
     ConsentOrder m_order = ConsentOrder::None;
     bool m_editing = false;
 };

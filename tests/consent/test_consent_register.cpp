@@ -299,7 +299,9 @@ TEST_F(Register, CountsPerStatus)
     EXPECT_EQ(c.perStatus[1], 1);
     EXPECT_EQ(c.perStatus[7], 1);
     EXPECT_EQ(c.total, 5); // every row that has a status
-    EXPECT_EQ(reg->List(0, consent::ConsentOrder::StatusAccount).size(), 2);
+    EXPECT_EQ(reg->List(store::ConsentStatus::RegisterWaiting, consent::ConsentOrder::StatusAccount)
+                  .size(),
+              2);
 }
 
 TEST(ConsentTexts, ResultAndStatus)

@@ -69,10 +69,10 @@ TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
     EXPECT_TRUE(ui.saw("plain", QStringLiteral("홍길동:상태가 '등록중/해지중' 데이타 입니다.")));
     EXPECT_FALSE(screen.commands()->editing());
 
-    screen.FilterStatus(0);
+    screen.FilterStatus(store::ConsentStatus::RegisterWaiting);
     EXPECT_EQ(screen.rows().size(), 1);
     EXPECT_FALSE(screen.allCheck()->isChecked());
-    screen.FilterStatus(-1);
+    screen.FilterStatus(std::nullopt);
     EXPECT_EQ(screen.rows().size(), 3);
 }
 

@@ -105,7 +105,7 @@ TEST_F(Batch, NewBatchDefaultsAndRefusalWithoutInstitutions)
     EXPECT_EQ(row->MoBankNo, "301-1234-5678-91");
     // Friday the 15th: the next business day is Monday, not Saturday.
     EXPECT_EQ(row->IcheDate, QDate(2024, 3, 18));
-    EXPECT_EQ(row->State, -1);
+    EXPECT_EQ(row->State, BatchState::NoData);
     // A day the branch closed is passed over too.
     ASSERT_TRUE(calendar::SetBranchDay(dm->db(), ui, QDate(2024, 3, 18), true, "지점 휴무"));
     EXPECT_EQ(b.NewBatch()->IcheDate, QDate(2024, 3, 19));
@@ -169,20 +169,24 @@ TEST_F(Batch, SaveChecksInstitutionAndPasswordInOrder)
 
 TEST_F(Batch, StateTextsAndDerivedColumns)
 {
-    const QList<QPair<int, QString>> texts = {
-        {-1, "이체자료없음"}, {0, "송신불가"}, {1, "송신대기"}, {2, "송신완료"},
-        {3, "수신완료"},      {4, ""},         {kNoState, ""}};
+    const QList<QPair<BatchState, QString>> texts = {{BatchState::NoData, "이체자료없음"},
+                                                     {BatchState::Blocked, "송신불가"},
+                                                     {BatchState::Waiting, "송신대기"},
+                                                     {BatchState::Sent, "송신완료"},
+                                                     {BatchState::Received, "수신완료"},
+                                                     {BatchState(4), ""},
+                                                     {BatchState::Unset, ""}};
     for (const auto& [state, text] : texts)
-        EXPECT_EQ(StateText(state), text) << state;
+        EXPECT_EQ(store::BatchStateText(state), text) << int(state);
 
     TransferBatch b;
     b.SendDate = QDate(2024, 3, 1);
     b.E1 = {10, 4, 3, 2, 1000, 400, 300, 200};
-    for (int state : {-1, 0, 1}) {
+    for (BatchState state : {BatchState::NoData, BatchState::Blocked, BatchState::Waiting}) {
         b.State = state;
         EXPECT_FALSE(b.SDATE().isValid());
     }
-    b.State = 2;
+    b.State = BatchState::Sent;
     EXPECT_EQ(b.SDATE(), QDate(2024, 3, 1));
     EXPECT_EQ(b.E1ErrNo(), 1);
     EXPECT_EQ(b.E1ErrMon(), 100);
@@ -235,7 +239,7 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     const TransferBatch copy = *b.Find(*all);
     EXPECT_EQ(copy.TotNo, 3);
     EXPECT_EQ(copy.TotMoney, 7000);
-    EXPECT_EQ(copy.State, 1);
+    EXPECT_EQ(copy.State, BatchState::Waiting);
     EXPECT_EQ(copy.SendDate, QDate(2024, 3, 15));
     EXPECT_EQ(copy.IcheDate, QDate(2024, 3, 18));
     EXPECT_EQ(copy.Bigo, "원본");
@@ -257,7 +261,7 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     EXPECT_EQ(copied[2].NapbuNo, "AB1");
     for (const TransferItem& l : copied) {
         EXPECT_EQ(l.IcheYebu, "Z");
-        EXPECT_EQ(l.State, 1);
+        EXPECT_EQ(l.State, BatchState::Waiting);
         EXPECT_EQ(l.IcheDate, QDate(2024, 3, 18));
         EXPECT_EQ(l.DataNo, 7);
         EXPECT_TRUE(l.ResultID4.isEmpty());
@@ -278,9 +282,9 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     addLine(20, "11", 500, "Y");
     const TransferBatch none = *b.Find(*b.Copy(20, true));
     EXPECT_EQ(none.TotNo, 0);
-    EXPECT_EQ(none.State, 1);
+    EXPECT_EQ(none.State, BatchState::Waiting);
     addBatch(30, -1);
-    EXPECT_EQ(b.Find(*b.Copy(30, false))->State, -1);
+    EXPECT_EQ(b.Find(*b.Copy(30, false))->State, BatchState::NoData);
 }
 
 TEST_F(Batch, DeleteRemovesExactlyItsLinesAfterBothQuestions)
@@ -334,24 +338,24 @@ TEST_F(Batch, DoubleClickSwitchesBatchAndLines)
     EXPECT_TRUE(b.ToggleState(1));
     EXPECT_EQ(ui.texts("confirm"), QStringList{"\"송신대기\"를 \"송신불가\"로 변환하시겠습니까?"});
     EXPECT_EQ(count("SELECT Count(*) FROM Apt2 WHERE AptID = 1 AND State = 0"), 2);
-    EXPECT_EQ(b.Find(1)->State, 0);
+    EXPECT_EQ(b.Find(1)->State, BatchState::Blocked);
 
     ui.clear();
     ui.answerConfirm(false);
     EXPECT_FALSE(b.ToggleState(1));
     EXPECT_EQ(ui.texts("confirm"), QStringList{"\"송신불가\"를 \"송신대기\"로 변환하시겠습니까?"});
-    EXPECT_EQ(b.Find(1)->State, 0);
+    EXPECT_EQ(b.Find(1)->State, BatchState::Blocked);
 
     // Sent batches are left alone without a question.
     EXPECT_FALSE(b.ToggleState(2));
-    EXPECT_EQ(b.Find(2)->State, 2);
+    EXPECT_EQ(b.Find(2)->State, BatchState::Sent);
 
     // The tool's switch: no question, same effect, other states refused.
-    EXPECT_TRUE(b.SwitchState(1, 1));
+    EXPECT_TRUE(b.SwitchState(1, BatchState::Waiting));
     EXPECT_EQ(count("SELECT Count(*) FROM Apt2 WHERE AptID = 1 AND State = 1"), 2);
-    EXPECT_TRUE(b.SwitchState(1, 1));
-    EXPECT_FALSE(b.SwitchState(2, 1));
-    EXPECT_FALSE(b.SwitchState(99, 1));
+    EXPECT_TRUE(b.SwitchState(1, BatchState::Waiting));
+    EXPECT_FALSE(b.SwitchState(2, BatchState::Waiting));
+    EXPECT_FALSE(b.SwitchState(99, BatchState::Waiting));
     EXPECT_EQ(ui.pendingAnswers(), 0);
 }
 
@@ -377,16 +381,16 @@ TEST_F(Batch, TotalsByBankGroup)
     EXPECT_EQ(t.E1.joMon, 1200);
     EXPECT_EQ(t.E1.sucNo, 2);
     EXPECT_EQ(t.E1.sucMon, 4800);
-    EXPECT_EQ(t.State, 1);
+    EXPECT_EQ(t.State, BatchState::Waiting);
 
     // A held batch stays held; emptied, it has zero totals and no lines.
     exec("UPDATE Apt1 SET State = 0 WHERE AptID = 1");
     ASSERT_TRUE(b.RecomputeTotals(1));
-    EXPECT_EQ(b.Find(1)->State, 0);
+    EXPECT_EQ(b.Find(1)->State, BatchState::Blocked);
     exec("DELETE FROM Apt2 WHERE AptID = 1");
     ASSERT_TRUE(b.RecomputeTotals(1));
     t = *b.Find(1);
-    EXPECT_EQ(t.State, -1);
+    EXPECT_EQ(t.State, BatchState::NoData);
     EXPECT_EQ(t.TotNo, 0);
     EXPECT_EQ(t.TotMoney, 0);
     EXPECT_EQ(t.E1.junMon, 0);
@@ -422,7 +426,7 @@ TEST_F(Batch, GroupCopyCountsByBankGroup)
     EXPECT_EQ(t.E1.joMon, 200);
     EXPECT_EQ(t.E1.sucMon, 400);
     EXPECT_EQ(t.E1.totNo, 3);
-    EXPECT_EQ(t.State, 1);
+    EXPECT_EQ(t.State, BatchState::Waiting);
     EXPECT_EQ(t.BankCode, "35");
     TransferLines lines(*dm, ui, t.AptID);
     const QList<TransferItem> l = lines.List();
@@ -433,5 +437,5 @@ TEST_F(Batch, GroupCopyCountsByBankGroup)
 
     const TransferBatch empty = *b.Find(*b.CopyGroup(5));
     EXPECT_EQ(empty.TotNo, 0);
-    EXPECT_EQ(empty.State, -1);
+    EXPECT_EQ(empty.State, BatchState::NoData);
 }

@@ -26,7 +26,7 @@ TEST_F(GroupsTest, NewGroupsAreSavedWithoutDateChecks)
     EXPECT_EQ(g.GroupName, "이름없음");
     EXPECT_EQ(g.GiganID, "A1234567");
     EXPECT_EQ(g.MoBankNo, "301-1234-5678-91");
-    EXPECT_EQ(g.State, -1);
+    EXPECT_EQ(g.State, BatchState::NoData);
     struct Case
     {
         QString name, institution, pass, message;
@@ -116,7 +116,7 @@ TEST_F(GroupsTest, CopiedGroupsHaveNoStateAndAllTheLines)
     ASSERT_TRUE(copy);
     const TransferGroup c = *groups.Find(*copy);
     EXPECT_EQ(c.GroupName, "이름없음");
-    EXPECT_EQ(c.State, kNoState);
+    EXPECT_EQ(c.State, BatchState::Unset);
     EXPECT_EQ(c.TotMoney, 700);
     EXPECT_EQ(c.Bigo, "메모");
     EXPECT_EQ(c.SendDate, QDate(2024, 3, 15));
@@ -127,7 +127,7 @@ TEST_F(GroupsTest, CopiedGroupsHaveNoStateAndAllTheLines)
               "301-1234-5678-91/4/1/2024-03-18");
     // Made into a batch, a group without State gives a batch waiting to be sent.
     Batches batches(*dm, ui);
-    EXPECT_EQ(batches.Find(*batches.CopyGroup(*copy))->State, 1);
+    EXPECT_EQ(batches.Find(*batches.CopyGroup(*copy))->State, BatchState::Waiting);
 
     ui.answerConfirm(true);
     ui.answerConfirm(true);

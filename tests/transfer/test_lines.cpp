@@ -91,7 +91,7 @@ TEST_F(Lines, SavedLineGetsItsSortValuesAndPayerNumber)
     EXPECT_EQ(stored.BankName, "Tervo중앙회");
     EXPECT_EQ(stored.IcheDate, QDate(2024, 3, 20));
     EXPECT_EQ(stored.IcheYebu, "Z");
-    EXPECT_EQ(stored.State, 1);
+    EXPECT_EQ(stored.State, BatchState::Waiting);
     EXPECT_EQ(stored.Stat, "미송신");
     EXPECT_EQ(stored.YebuName, "미처리");
     EXPECT_EQ(stored.cNapbuNo(), "1011203");
@@ -204,7 +204,7 @@ TEST_F(Lines, CopyLineAndSortOrders)
     const std::optional<int> copy = l.CopyLine(a, batch);
     ASSERT_TRUE(copy);
     const TransferItem c = *l.Find(*copy);
-    EXPECT_EQ(c.State, -1);
+    EXPECT_EQ(c.State, BatchState::NoData);
     EXPECT_EQ(c.IcheYebu, "Z");
     EXPECT_EQ(c.BankNo, "1002123456789");
     EXPECT_EQ(c.MBankNo, "1002-123-456789");

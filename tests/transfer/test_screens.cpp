@@ -293,7 +293,7 @@ TEST_F(Screens, BatchDoubleClickCopyAndSort)
     s.BtnCopyClick(true);
     ASSERT_EQ(s.batches().size(), 3);
     EXPECT_EQ(s.batches()[2].TotNo, 1);
-    EXPECT_EQ(s.batches()[2].State, 1);
+    EXPECT_EQ(s.batches()[2].State, BatchState::Waiting);
     EXPECT_EQ(s.grid()->currentIndex().row(), 2);
 
     s.SortBy(BatchOrder::GiganID10);
@@ -543,7 +543,7 @@ TEST_F(Screens, LinesScreenOpenedFromTheBatchScreenRefreshesItsRow)
     s.BtnLinesClick();
     EXPECT_TRUE(*opened);
     ASSERT_EQ(s.batches().size(), 1);
-    EXPECT_EQ(s.batches()[0].State, 1);
+    EXPECT_EQ(s.batches()[0].State, BatchState::Waiting);
     EXPECT_EQ(s.batches()[0].TotMoney, 1000);
     EXPECT_EQ(s.batches()[0].E1.joMon, 700);
     EXPECT_EQ(s.lineOrder(), LineOrder::Account);
@@ -574,7 +574,7 @@ TEST_F(Screens, GroupListMakesABatch)
     EXPECT_EQ(s.groupMenu()->actions()[0]->text(), "관리비" + QString(5, ' ') + "     1건");
     s.groupMenu()->actions()[0]->trigger();
     ASSERT_EQ(s.batches().size(), 1);
-    EXPECT_EQ(s.batches()[0].State, 1);
+    EXPECT_EQ(s.batches()[0].State, BatchState::Waiting);
     EXPECT_EQ(s.batches()[0].E1.joMon, 500);
     EXPECT_EQ(s.password()->text(), "pw1234");
 }

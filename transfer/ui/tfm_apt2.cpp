@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -437,8 +438,7 @@ void TfmApt2::updateCommands()
         m_commands->setBrowse(empty);
         const TransferItem* l = current();
         m_commands->action(C::Insert)->setEnabled(open);
-        m_commands->action(C::Edit)->setEnabled(open && l &&
-                                                (l->State == kNoState || l->State < 2));
+        m_commands->action(C::Edit)->setEnabled(open && l && l->State < BatchState::Sent);
         m_commands->action(C::Delete)->setEnabled(open && !empty);
         m_extras[Continuous]->setEnabled(true);
         m_extras[Copy]->setEnabled(open && !empty && l);
@@ -446,8 +446,7 @@ void TfmApt2::updateCommands()
         m_import->setEnabled(open);
         m_extras[Find]->setEnabled(!empty);
         m_extras[Sort]->setEnabled(!empty);
-        m_extras[Failed]->setEnabled(!m_group && !empty && l && l->State != kNoState &&
-                                     l->State > 2);
+        m_extras[Failed]->setEnabled(!m_group && !empty && l && l->State > BatchState::Sent);
         m_extras[BadAccount]->setEnabled(!empty);
     }
     m_extras[SelectAll]->setEnabled(m_commands->action(C::Delete)->isEnabled());
@@ -636,15 +635,10 @@ void TfmApt2::ImportClick()
     {
         // The toolbar, the grid and the consent marks come back however the
         // import ends, also after a read error.
-        struct Restore
-        {
-            TfmApt2* screen;
-            ~Restore()
-            {
-                screen->m_commands->toolBar()->setEnabled(true);
-                screen->m_grid->setUpdatesEnabled(true);
-            }
-        } restore{this};
+        const auto restore = qScopeGuard([this] {
+            m_commands->toolBar()->setEnabled(true);
+            m_grid->setUpdatesEnabled(true);
+        });
         m_commands->toolBar()->setEnabled(false);
         m_grid->setUpdatesEnabled(false);
         m_consent->setChecked(false);

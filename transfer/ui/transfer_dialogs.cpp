@@ -88,7 +88,7 @@ TfmTongMic2::TfmTongMic2(const QList<TransferItem>& lines, QWidget* parent) : QD
     setObjectName("TfmTongMic2");
     QList<TransferItem> failed;
     for (const TransferItem& l : lines)
-        if (l.IcheYebu != "Y")
+        if (store::LineOutcomeFrom(l.IcheYebu) != store::LineOutcome::Transferred)
             failed.append(l);
     m_requested = int(lines.size());
     m_failed = int(failed.size());
