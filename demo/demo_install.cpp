@@ -77,8 +77,7 @@ bool setEvidenceKey(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws)
     return true;
 }
 
-bool runCentre(shell::Ui& ui, const shell::Workspace& ws, const QString& program,
-               QString& output)
+bool runCentre(shell::Ui& ui, const shell::Workspace& ws, const QString& program, QString& output)
 {
     QProcess centre;
     centre.start(program, {"--home", ws.programDir});
@@ -108,8 +107,7 @@ bool IsFreshFolder(const QString& dir)
 }
 
 DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
-                                      const QString& clearingCentre,
-                                      quint32 seed, DemoSize size)
+                                      const QString& clearingCentre, quint32 seed, DemoSize size)
 {
     DemoInstallation result;
     if (!QDir().mkpath(ws.programDir)) {

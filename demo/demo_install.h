@@ -46,7 +46,7 @@ bool IsFreshFolder(const QString& dir);
 // `link`, `clearingCentre` is the clearing-sim executable. Every failure is
 // shown through `ui`.
 DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
-                                      const QString& clearingCentre,
-                                      quint32 seed = kDemoSeed, DemoSize size = DemoSize::Ordinary);
+                                      const QString& clearingCentre, quint32 seed = kDemoSeed,
+                                      DemoSize size = DemoSize::Ordinary);
 
 } // namespace demo

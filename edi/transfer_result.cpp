@@ -739,8 +739,7 @@ bool FileApplier::apply()
 
 } // namespace
 
-ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir,
-                               const QString& keptSendDir)
+ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir, const QString& keptSendDir)
 {
     return ApplyTransferResults(dm, NamedByCode(ReceivedFiles(dm.db(), "APIN", recvDir)),
                                 keptSendDir);

@@ -29,8 +29,7 @@ namespace edi {
 // file again gives the same values. An answer under a batch key that no
 // batch carries is looked up in the request files kept in `keptSendDir`
 // (shell::KeptSendDir).
-ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir,
-                               const QString& keptSendDir);
+ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir, const QString& keptSendDir);
 // The same for files given one by one (a kept answer applied later), each
 // under its receive file code.
 ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files,

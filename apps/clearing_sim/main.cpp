@@ -152,7 +152,8 @@ int main(int argc, char** argv)
             QDir().mkpath(rejected);
             const bool moved = QFile::rename(path, rejected + kept);
             appendTo(rejected + kept + ".reason", shell::ToCp949(parsed.reason + "\r\n"));
-            edi::MailboxLink::RecordFetch(settings, ws.programDir, name, shell::Now(), parsed.reason);
+            edi::MailboxLink::RecordFetch(settings, ws.programDir, name, shell::Now(),
+                                          parsed.reason);
             out << "rejected\t" << name << '\t' << parsed.reason << (moved ? "" : " (not moved)")
                 << '\n';
             continue;

@@ -39,8 +39,7 @@
 namespace {
 
 // The screens of the other subsystems, registered here as they arrive.
-void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link,
-                     const shell::Workspace& ws)
+void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const shell::Workspace& ws)
 {
     using shell::ui::Screen;
     using shell::ui::ScreenRequest;

@@ -51,8 +51,8 @@ int sendEvidence(ToolContext& ctx, const QStringList& args)
     if (!dm.Connect(ctx.ws.dataDir) || !dm.OpenTables())
         return 1;
     platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath());
-    const bool ok = consent::SendEvidence(dm.db(), ctx.ui, library,
-                                          {ctx.ws.programDir, library.path()}, *keys);
+    const bool ok =
+        consent::SendEvidence(dm.db(), ctx.ui, library, {ctx.ws.programDir, library.path()}, *keys);
     return ok ? 0 : 1;
 }
 

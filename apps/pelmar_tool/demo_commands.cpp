@@ -44,8 +44,8 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
     // One moment for the whole installation, so that the same seed gives the
     // same data however long the generation takes.
     shell::FreezeNow(shell::Now());
-    const demo::DemoInstallation made =
-        demo::MakeDemoInstallation(ctx.ui, ws, ctx.link, ws.shippedDir + "clearing-sim", seed, size);
+    const demo::DemoInstallation made = demo::MakeDemoInstallation(
+        ctx.ui, ws, ctx.link, ws.shippedDir + "clearing-sim", seed, size);
     if (!made.ok)
         return 1;
     const demo::DemoSummary& s = made.summary;

@@ -93,7 +93,9 @@ int linkShow(ToolContext& ctx)
     for (const SettingField& f : kSettingFields)
         if (f.field != &shell::TEdiConfig::Password)
             ctx.out << f.name << " " << cfg.*f.field << "\n";
-    ctx.out << "Mailbox " << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg, ctx.ws.programDir)) << "\n";
+    ctx.out << "Mailbox "
+            << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg, ctx.ws.programDir))
+            << "\n";
     return 0;
 }
 

@@ -34,7 +34,8 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir))
         return 1;
 
-    const exchange::SendFiles built = exchange::BuildSendFiles(dm.db(), ctx.ui, ctx.ws, shell::Now());
+    const exchange::SendFiles built =
+        exchange::BuildSendFiles(dm.db(), ctx.ui, ctx.ws, shell::Now());
     if (!built.ok)
         return 1; // nothing of a failed build is left to be sent
     const edi::TEdiInfoList& items = built.items;
@@ -56,9 +57,8 @@ int applyResults(ToolContext& ctx, const QStringList& args)
     for (const QString& a : args)
         files.append(QFileInfo(a).absoluteFilePath());
     // Without files: the receive folder, as a receive applies it.
-    const edi::ResultRun all = files.isEmpty()
-                                   ? exchange::ApplyReceivedFiles(dm, ctx.ws)
-                                   : exchange::ApplyResultFiles(dm, ctx.ws, files);
+    const edi::ResultRun all = files.isEmpty() ? exchange::ApplyReceivedFiles(dm, ctx.ws)
+                                               : exchange::ApplyResultFiles(dm, ctx.ws, files);
     printItems(ctx, all.items);
     if (!all.ok())
         return 1; // the files are named in the error shown

@@ -86,8 +86,8 @@ int restore(ToolContext& ctx, const QStringList& args)
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "restored "
-            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir)) << "\n";
+    ctx.out << "restored " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
+            << "\n";
     return 0;
 }
 
@@ -102,8 +102,8 @@ int reorganise(ToolContext& ctx, const QStringList& args)
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "reorganised "
-            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir)) << "\n";
+    ctx.out << "reorganised " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
+            << "\n";
     return 0;
 }
 

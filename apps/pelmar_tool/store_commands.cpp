@@ -38,8 +38,8 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
     shell::InitialiseLinkSettings();
     shell::PrepareTransferDirectories();
     out << "link settings " << shell::LinkKey() << "\n";
-    out << "directories " << ctx.ws.sendDir << " " << ctx.ws.recvDir << " "
-        << ctx.ws.resultDir << "\n";
+    out << "directories " << ctx.ws.sendDir << " " << ctx.ws.recvDir << " " << ctx.ws.resultDir
+        << "\n";
 
     const QString file = store::TDM1::DatabaseFile(ws.dataDir);
     const bool existed = QFileInfo::exists(file);

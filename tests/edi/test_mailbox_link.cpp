@@ -12,10 +12,10 @@
 
 #include <QDir>
 
-#include <optional>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "tests/maintenance/maintenance_fixture.h"
 
 #include <QDir>
-#include <optional>
 #include <QFile>
+#include <optional>
 
 using maintenance::Program;
 using testing_support::MaintenanceTest;

@@ -8,11 +8,11 @@
 #include "tests/support/qt_app.h"
 
 #include <QDir>
-#include <optional>
 #include <QFileInfo>
 #include <QMenu>
 #include <QToolButton>
 #include <QWidget>
+#include <optional>
 
 using testing_support::MaintenanceTest;
 
