@@ -735,9 +735,9 @@ bool Generator::run(DemoSummary& summary, const std::function<bool()>& firstSend
 
 } // namespace
 
-QString EvidenceFolder()
+QString EvidenceFolder(const shell::Workspace& ws)
 {
-    return shell::Paths().programDir + "AUTHFILE/";
+    return ws.programDir + "AUTHFILE/";
 }
 
 bool FillDemoData(store::TDM1& dm, const QString& evidenceDir, quint32 seed, DemoSummary* summary,

@@ -5,6 +5,9 @@
 
 #include <functional>
 
+namespace shell {
+struct Workspace;
+}
 namespace store {
 class TDM1;
 }
@@ -33,7 +36,7 @@ struct DemoSummary
 };
 
 // The folder in which the evidence screen keeps the saved evidence files.
-QString EvidenceFolder();
+QString EvidenceFolder(const shell::Workspace& ws);
 
 // Fills the empty tables of a freshly prepared workspace as of today: the
 // institutions, a dozen batches (answered, sent, waiting and held back)

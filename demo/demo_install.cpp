@@ -35,26 +35,25 @@ void prepareLink()
 // The demo's first send, as the transmission screen makes one: the request
 // files of everything waiting, kept under Send/Old, handed to the link and
 // recorded, so that what went shows as sent with the keys its answer carries.
-bool firstSend(store::TDM1& dm, shell::Ui& ui, QStringList& files)
+bool firstSend(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
+               QStringList& files)
 {
-    const shell::Workspace& ws = shell::Paths();
     if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir))
         return false;
     const exchange::SendFiles built =
-        exchange::BuildSendFiles(dm.db(), ui, shell::Now(), kDemoDivisor);
+        exchange::BuildSendFiles(dm.db(), ui, ws, shell::Now(), kDemoDivisor);
     if (!built.ok)
         return false;
     files = built.files;
     if (files.isEmpty())
         return true;
-    const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir());
+    const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir(ws));
     if (!kept.ok) {
         ui.ShowError(kept.error);
         return false;
     }
-    edi::ResetLinkCall();
-    if (!edi::LinkSend()) {
-        ui.ShowError(edi::LinkMessage());
+    if (const edi::LinkOutcome sent = edi::LinkSend(link); !sent.ok) {
+        ui.ShowError(sent.message);
         return false;
     }
     const QString failed = exchange::RecordSend(dm.db(), built);
@@ -66,22 +65,22 @@ bool firstSend(store::TDM1& dm, shell::Ui& ui, QStringList& files)
 }
 
 // The evidence transmission's ID and key, so that the demo can send evidence.
-bool setEvidenceKey(store::TDM1& dm, shell::Ui& ui)
+bool setEvidenceKey(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws)
 {
     const consent::EvidenceAuthKey key{kDemoSenderId, kDemoEvidenceKey};
     if (!consent::StoreEvidenceAuthKey(dm.db(), ui, key))
         return false;
-    if (!consent::WriteSecureClientConfig(shell::Paths().programDir, key)) {
+    if (!consent::WriteSecureClientConfig(ws.programDir, key)) {
         ui.ShowError(QStringLiteral("증빙자료 전송 설정을 저장할 수 없습니다."));
         return false;
     }
     return true;
 }
 
-bool runCentre(shell::Ui& ui, const QString& program, QString& output)
+bool runCentre(shell::Ui& ui, const shell::Workspace& ws, const QString& program, QString& output)
 {
     QProcess centre;
-    centre.start(program, {"--home", shell::Paths().programDir});
+    centre.start(program, {"--home", ws.programDir});
     const bool finished = centre.waitForFinished(600000);
     output = QString::fromLocal8Bit(centre.readAllStandardOutput());
     if (finished && centre.exitStatus() == QProcess::NormalExit && centre.exitCode() == 0)
@@ -107,11 +106,10 @@ bool IsFreshFolder(const QString& dir)
                .isEmpty();
 }
 
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre, quint32 seed,
-                                      DemoSize size)
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
+                                      const QString& clearingCentre, quint32 seed, DemoSize size)
 {
     DemoInstallation result;
-    const shell::Workspace& ws = shell::Paths();
     if (!QDir().mkpath(ws.programDir)) {
         ui.ShowError(QStringLiteral("폴더를 만들 수 없습니다.\r") + ws.programDir);
         return result;
@@ -124,18 +122,18 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCent
     {
         shell::WaitScope wait(ui, QStringLiteral("데모 자료 생성 중..."));
         if (!FillDemoData(
-                dm, EvidenceFolder(), seed, &result.summary,
-                [&] { return firstSend(dm, ui, result.sent); }, size))
+                dm, EvidenceFolder(ws), seed, &result.summary,
+                [&] { return firstSend(dm, ui, ws, link, result.sent); }, size))
             return result;
     }
-    if (!setEvidenceKey(dm, ui))
+    if (!setEvidenceKey(dm, ui, ws))
         return result;
     dm.Close();
     if (result.sent.isEmpty()) {
         result.ok = true;
         return result;
     }
-    result.ok = runCentre(ui, clearingCentre, result.centreOutput);
+    result.ok = runCentre(ui, ws, clearingCentre, result.centreOutput);
     return result;
 }
 

@@ -8,6 +8,12 @@
 namespace shell {
 class Ui;
 }
+namespace shell {
+struct Workspace;
+}
+namespace edi {
+class Link;
+}
 
 // A demo installation: a fresh workspace filled with the demo data and
 // the evidence key, whose first send (this month's sent batch, the consents
@@ -36,10 +42,11 @@ struct DemoInstallation
 // only place a demo is made, so that no installation is ever overwritten.
 bool IsFreshFolder(const QString& dir);
 
-// Makes the workspace of the loaded paths (shell::Paths) a demo
-// installation; `clearingCentre` is the clearing-sim executable. Every
-// failure is shown through `ui`.
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const QString& clearingCentre,
-                                      quint32 seed = kDemoSeed, DemoSize size = DemoSize::Ordinary);
+// Makes the workspace `ws` a demo installation; its first send goes through
+// `link`, `clearingCentre` is the clearing-sim executable. Every failure is
+// shown through `ui`.
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
+                                      const QString& clearingCentre, quint32 seed = kDemoSeed,
+                                      DemoSize size = DemoSize::Ordinary);
 
 } // namespace demo

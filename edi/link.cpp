@@ -1,93 +1,63 @@
 #include "edi/link.h"
 
-#include "edi/mailbox_link.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
 
 namespace edi {
 namespace {
 
-std::unique_ptr<Link> g_link;
-LinkCall g_lastCall;
-
-bool remember(LinkKind kind, qint32 code)
+LinkOutcome outcome(LinkKind kind, qint32 code)
 {
-    g_lastCall = {kind, code};
-    return code > 0;
+    return {code > 0, code, LinkMessage(kind, code), kind};
 }
 
 } // namespace
 
-Link& BoundLink()
+LinkOutcome LinkSetup(Link& link)
 {
-    if (!g_link)
-        g_link = std::make_unique<MailboxLink>();
-    return *g_link;
-}
-
-void BindLink(std::unique_ptr<Link> link)
-{
-    g_link = std::move(link);
-}
-
-LinkCall LastLinkCall()
-{
-    return g_lastCall;
-}
-
-void ResetLinkCall()
-{
-    g_lastCall = {};
-}
-
-bool LinkSetup(Link& link)
-{
-    const bool ok = remember(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
-    if (ok)
+    const LinkOutcome o = outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
+    if (o.ok)
         shell::ApplyLinkDirectories();
-    return ok;
+    return o;
 }
 
-bool LinkSend(Link& link)
+LinkOutcome LinkSend(Link& link)
 {
-    return remember(LinkKind::Send, link.Send(shell::LinkKey()));
+    return outcome(LinkKind::Send, link.Send(shell::LinkKey()));
 }
 
-bool LinkReceive(Link& link)
+LinkOutcome LinkReceive(Link& link)
 {
-    return remember(LinkKind::Receive, link.Receive(shell::LinkKey()));
+    return outcome(LinkKind::Receive, link.Receive(shell::LinkKey()));
 }
 
-bool LinkReReceive(Link& link)
+LinkOutcome LinkReReceive(Link& link)
 {
-    return remember(LinkKind::ReReceive, link.ReReceive(shell::LinkKey()));
+    return outcome(LinkKind::ReReceive, link.ReReceive(shell::LinkKey()));
 }
 
-bool LinkResultReceive(Link& link)
+LinkOutcome LinkResultReceive(Link& link)
 {
-    return remember(LinkKind::ResultReceive, link.ResultReceiveNoDlg(shell::LinkKey()));
+    return outcome(LinkKind::ResultReceive, link.ResultReceiveNoDlg(shell::LinkKey()));
 }
 
-bool LinkSendReceive(bool& sent, bool& received, Link& link)
+SendReceiveOutcome LinkSendReceive(Link& link)
 {
     qint32 sendCode = -1;
     qint32 receiveCode = -1;
     const qint32 code = link.SendReceive(shell::LinkKey(), sendCode, receiveCode);
+    SendReceiveOutcome o;
     // A send part that found nothing to send (0) did not send: the caller
     // would otherwise record batches as sent that never left.
-    sent = sendCode > 0;
-    received = receiveCode >= 0;
-    g_lastCall = {LinkKind::SendReceive, code};
-    if (!sent)
-        g_lastCall = {LinkKind::Send, sendCode};
-    if (!received)
-        g_lastCall = {LinkKind::Receive, receiveCode};
-    return code >= 1 && (sent || received);
-}
-
-QString LinkMessage()
-{
-    return LinkMessage(g_lastCall.kind, g_lastCall.code);
+    o.sent = sendCode > 0;
+    o.received = receiveCode >= 0;
+    static_cast<LinkOutcome&>(o) = outcome(LinkKind::SendReceive, code);
+    if (!o.sent)
+        static_cast<LinkOutcome&>(o) = outcome(LinkKind::Send, sendCode);
+    if (!o.received)
+        static_cast<LinkOutcome&>(o) = outcome(LinkKind::Receive, receiveCode);
+    o.ok = code >= 1 && (o.sent || o.received);
+    return o;
 }
 
 QString LinkMessage(LinkKind kind, qint32 code)

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <memory>
-
 // The EDI link: the outside library that carries files between the send,
 // receive and result directories and the clearing centre. Every call takes
 // the link key (shell::LinkKey()) and answers with the library's code; the
@@ -32,7 +30,7 @@ public:
     virtual qint32 ResultReceiveNoDlg(const QString& key) = 0;
 };
 
-// The kind of the remembered call, numbered as LinkMessage's table counts them.
+// The kind of a call, numbered as LinkMessage's table counts them.
 enum class LinkKind : int {
     None = 0,
     Send = 1,
@@ -43,38 +41,40 @@ enum class LinkKind : int {
     Setup = 6,
 };
 
-struct LinkCall
+// What a link call came to: success, the library's code and the text the
+// user is shown for it. `kind` is the call the code belongs to (for a
+// send-receive, the part that failed). A default outcome is "no call yet".
+struct LinkOutcome
 {
-    LinkKind kind = LinkKind::None;
+    bool ok = false;
     qint32 code = 0;
+    QString message = QStringLiteral("오류없음");
+    LinkKind kind = LinkKind::None;
 };
 
-// The link this program is bound to: the mailbox link until BindLink
-// replaces it. BindLink(nullptr) goes back to a fresh mailbox link.
-Link& BoundLink();
-void BindLink(std::unique_ptr<Link> link);
-
-// The remembered call; reset at program start (kind none, code 0).
-LinkCall LastLinkCall();
-void ResetLinkCall();
-
-// Each wrapper calls the link with shell::LinkKey() and remembers kind and
-// code. Success is code > 0. LinkSetup also re-applies the link directories
-// to the workspace after a saved dialog.
-bool LinkSetup(Link& link = BoundLink());
-bool LinkSend(Link& link = BoundLink());
-bool LinkReceive(Link& link = BoundLink());
-bool LinkReReceive(Link& link = BoundLink());
-bool LinkResultReceive(Link& link = BoundLink());
-
 // `sent` when the send part handed over at least one file, `received` when
-// the receive part did not fail. Succeeds when the session code is >= 1 and
-// either flag is set. A failed part is what gets remembered: the send part
-// as kind Send, then the receive part as kind Receive.
-bool LinkSendReceive(bool& sent, bool& received, Link& link = BoundLink());
+// the receive part did not fail.
+struct SendReceiveOutcome : LinkOutcome
+{
+    bool sent = false;
+    bool received = false;
+};
 
-// The text for the remembered call ("오류없음" before any call).
-QString LinkMessage();
+// Each wrapper calls the link with shell::LinkKey(). Success is code > 0.
+// LinkSetup also re-applies the link directories to the workspace after a
+// saved dialog.
+LinkOutcome LinkSetup(Link& link);
+LinkOutcome LinkSend(Link& link);
+LinkOutcome LinkReceive(Link& link);
+LinkOutcome LinkReReceive(Link& link);
+LinkOutcome LinkResultReceive(Link& link);
+
+// Succeeds when the session code is >= 1 and either part went. A failed
+// part is what the outcome tells: the send part as kind Send, then the
+// receive part as kind Receive.
+SendReceiveOutcome LinkSendReceive(Link& link);
+
+// The text for a call's code ("오류없음" for kind None).
 QString LinkMessage(LinkKind kind, qint32 code);
 
 } // namespace edi

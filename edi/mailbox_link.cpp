@@ -18,8 +18,6 @@ constexpr qint32 kFailed = -1;
 constexpr qint32 kNoDirectory = -20;
 constexpr qint32 kRegistryError = -777;
 
-MailboxLink::SettingsDialog g_settingsDialog;
-
 const char* const kJournal = "Journal.txt";
 const char* const kReport = "RptEDI";
 const char* const kStamp = "yyyyMMddHHmmss";
@@ -46,7 +44,7 @@ struct Session
     QString mailbox;
 };
 
-Session openSession(const QString& key)
+Session openSession(const QString& key, const QString& programDir)
 {
     Session s;
     if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0) {
@@ -60,7 +58,7 @@ Session openSession(const QString& key)
         return s;
     }
     shell::ReadSettings(s.settings);
-    s.mailbox = MailboxLink::MailboxDir(s.settings);
+    s.mailbox = MailboxLink::MailboxDir(s.settings, programDir);
     return s;
 }
 
@@ -267,11 +265,6 @@ QString reportLine(const Entry& e)
 
 } // namespace
 
-void MailboxLink::SetSettingsDialog(SettingsDialog dialog)
-{
-    g_settingsDialog = std::move(dialog);
-}
-
 QString MailboxLink::FreeName(const QString& dir, const QString& name)
 {
     QString candidate = name;
@@ -280,21 +273,21 @@ QString MailboxLink::FreeName(const QString& dir, const QString& name)
     return candidate;
 }
 
-QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings)
+QString MailboxLink::MailboxDir(const shell::TEdiConfig& settings, const QString& programDir)
 {
     const QString dir = shell::WithBackslash(settings.MailboxDir);
-    return dir.isEmpty() ? shell::Paths().programDir + "Mailbox/" : dir;
+    return dir.isEmpty() ? programDir + "Mailbox/" : dir;
 }
 
 qint32 MailboxLink::EnvSetup(const QString& key)
 {
     if (key.compare(shell::LinkKey(), Qt::CaseInsensitive) != 0)
         return kRegistryError;
-    if (!g_settingsDialog)
+    if (!m_settingsDialog)
         return kFailed;
     shell::TEdiConfig settings;
     shell::ReadSettings(settings);
-    if (!g_settingsDialog(settings))
+    if (!m_settingsDialog(settings))
         return 0;
     if (!shell::WriteSettings(settings))
         return kRegistryError;
@@ -306,19 +299,19 @@ qint32 MailboxLink::EnvSetup(const QString& key)
 
 qint32 MailboxLink::Send(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     return s.failure ? s.failure : sendFiles(s);
 }
 
 qint32 MailboxLink::Receive(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     return s.failure ? s.failure : receiveFiles(s);
 }
 
 qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& receiveCode)
 {
-    Session s = openSession(key);
+    Session s = openSession(key, m_ws.programDir);
     if (!s.failure && (directory(s.settings.SendDir).isEmpty()
                        || directory(s.settings.RecvDir).isEmpty()))
         s.failure = kNoDirectory;
@@ -334,7 +327,7 @@ qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& re
 
 qint32 MailboxLink::ReReceive(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     if (s.failure)
         return s.failure;
     const QString recvDir = directory(s.settings.RecvDir);
@@ -366,7 +359,7 @@ qint32 MailboxLink::ReReceive(const QString& key)
 
 qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
 {
-    const Session s = openSession(key);
+    const Session s = openSession(key, m_ws.programDir);
     if (s.failure)
         return s.failure;
     const QString resultDir = directory(s.settings.ResultDir);
@@ -389,10 +382,11 @@ qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
     return qint32(entries.size());
 }
 
-bool MailboxLink::RecordFetch(const shell::TEdiConfig& settings, const QString& outboxName,
-                              const QDateTime& when, const QString& errorText)
+bool MailboxLink::RecordFetch(const shell::TEdiConfig& settings, const QString& programDir,
+                              const QString& outboxName, const QDateTime& when,
+                              const QString& errorText)
 {
-    const QString mailbox = MailboxDir(settings);
+    const QString mailbox = MailboxDir(settings, programDir);
     QList<Entry> entries = readJournal(mailbox);
     for (qsizetype i = entries.size() - 1; i >= 0; --i) {
         Entry& e = entries[i];

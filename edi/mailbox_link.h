@@ -2,6 +2,7 @@
 
 #include "edi/link.h"
 #include "shell/link_settings.h"
+#include "shell/workspace.h"
 
 #include <QDateTime>
 #include <QString>
@@ -24,10 +25,14 @@ class MailboxLink : public Link
 {
 public:
     // Shows the settings to the user; true when they were confirmed (and
-    // `settings` holds the edited values). Set by the screen layer; without
-    // one EnvSetup cannot ask and answers -1.
+    // `settings` holds the edited values). Given by whoever makes the link
+    // (the screen layer's dialog, the tool's arguments); without one
+    // EnvSetup cannot ask and answers -1.
     using SettingsDialog = std::function<bool(shell::TEdiConfig& settings)>;
-    static void SetSettingsDialog(SettingsDialog dialog);
+    explicit MailboxLink(const shell::Workspace& ws, SettingsDialog dialog = {})
+        : m_ws(ws), m_settingsDialog(std::move(dialog))
+    {
+    }
 
     qint32 EnvSetup(const QString& key) override;
     qint32 Send(const QString& key) override;
@@ -36,8 +41,9 @@ public:
     qint32 ReReceive(const QString& key) override;
     qint32 ResultReceiveNoDlg(const QString& key) override;
 
-    // The mailbox folder for these settings, ending in the separator.
-    static QString MailboxDir(const shell::TEdiConfig& settings);
+    // The mailbox folder for these settings (by default under the workspace
+    // `programDir`), ending in the separator.
+    static QString MailboxDir(const shell::TEdiConfig& settings, const QString& programDir);
 
     // A name in `dir` that no file has yet: the name itself, else name.1,
     // name.2 … so that a file not yet fetched is never overwritten.
@@ -47,8 +53,13 @@ public:
     // noted as fetched at `when` (first fetch time kept, count raised), with
     // the centre's error text when it could not process it. False when no
     // sent file of that name is in the journal or the journal cannot be written.
-    static bool RecordFetch(const shell::TEdiConfig& settings, const QString& outboxName,
-                            const QDateTime& when, const QString& errorText = {});
+    static bool RecordFetch(const shell::TEdiConfig& settings, const QString& programDir,
+                            const QString& outboxName, const QDateTime& when,
+                            const QString& errorText = {});
+
+private:
+    const shell::Workspace& m_ws;
+    SettingsDialog m_settingsDialog;
 };
 
 } // namespace edi

@@ -739,12 +739,14 @@ bool FileApplier::apply()
 
 } // namespace
 
-ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir)
+ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir, const QString& keptSendDir)
 {
-    return ApplyTransferResults(dm, NamedByCode(ReceivedFiles(dm.db(), "APIN", recvDir)));
+    return ApplyTransferResults(dm, NamedByCode(ReceivedFiles(dm.db(), "APIN", recvDir)),
+                                keptSendDir);
 }
 
-ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files)
+ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files,
+                               const QString& keptSendDir)
 {
     ResultRun run;
     shell::Ui& ui = dm.ui();
@@ -752,7 +754,7 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files)
     if (!run.found)
         return run;
     // Read once for the whole run, and only when an answer needs it.
-    KeptRequests kept(shell::KeptSendDir());
+    KeptRequests kept(keptSendDir);
     {
         shell::WaitScope wait(
             ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));

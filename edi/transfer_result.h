@@ -26,10 +26,13 @@ namespace edi {
 // read or applied changes nothing and is named in the error shown; the
 // other files are applied. A block whose header names an institution not
 // registered under that file code is left out and noted. Applying the same
-// file again gives the same values.
-ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir);
+// file again gives the same values. An answer under a batch key that no
+// batch carries is looked up in the request files kept in `keptSendDir`
+// (shell::KeptSendDir).
+ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir, const QString& keptSendDir);
 // The same for files given one by one (a kept answer applied later), each
 // under its receive file code.
-ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files);
+ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files,
+                               const QString& keptSendDir);
 
 } // namespace edi

@@ -113,8 +113,9 @@ QString EdiFlow::RecordFailure(const QString& table)
     return QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
 }
 
-EdiFlow::EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode, edi::Link& link)
-    : m_dm(dm), m_ui(ui), m_view(view), m_link(link), m_mode(mode)
+EdiFlow::EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode, edi::Link& link,
+                 const shell::Workspace& ws)
+    : m_dm(dm), m_ui(ui), m_view(view), m_link(link), m_ws(ws), m_mode(mode)
 {
     m_listLabel = isSendMode(mode) ? kSendLabel : kReceiveLabel;
     m_sendCaption = mode == ModeSendReceive ? QStringLiteral(" 송수신") : QStringLiteral(" 송 신");
@@ -183,7 +184,7 @@ void EdiFlow::sendFlow()
     m_buttons.closeVisible = false;
     changed();
 
-    const QString sendDir = shell::Paths().sendDir;
+    const QString sendDir = m_ws.sendDir;
     QDir().mkpath(sendDir);
     if (!shell::DeleteAllFiles(m_ui, sendDir)) {
         finish(Outcome::Failed);
@@ -225,7 +226,7 @@ void EdiFlow::prepare()
     QSqlDatabase db = m_dm.db();
     const QDateTime prepared = shell::Now();
     say(QStringLiteral("송신 자료를 생성중입니다."));
-    m_files = BuildSendFiles(db, m_ui, prepared);
+    m_files = BuildSendFiles(db, m_ui, m_ws, prepared);
     if (!m_files.ok) {
         m_items.clear();
         finish(Outcome::Failed);
@@ -311,7 +312,7 @@ void EdiFlow::receiveFlow()
 
 bool EdiFlow::transmit()
 {
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = m_ws;
     const QString name = ModeName(m_mode);
     QDir().mkpath(ws.recvDir);
     if (m_mode != ModeSend && !ws.testMode && !shell::DeleteAllFiles(m_ui, ws.recvDir)) {
@@ -325,6 +326,7 @@ bool EdiFlow::transmit()
     bool linked = true;
     bool sent = false;
     bool received = false;
+    edi::LinkOutcome call;
     if (ws.testMode && m_mode != ModeSendReceive) {
         const bool offline = m_ui.Confirm(testModeQuestion(), false);
         if (refused())
@@ -340,7 +342,7 @@ bool EdiFlow::transmit()
     }
     // Every request file is kept before it leaves, whatever the link makes of it.
     if (isSendMode(m_mode)) {
-        const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir());
+        const shell::KeptFiles kept = shell::KeepFiles(ws.sendDir, shell::KeptSendDir(ws));
         if (!kept.ok) {
             finish(Outcome::Failed);
             say(keepFailedMessage(QStringLiteral("송신"), kept.error), true);
@@ -351,16 +353,21 @@ bool EdiFlow::transmit()
         shell::WaitScope wait(m_ui, working);
         switch (m_mode) {
         case ModeSend:
-            sent = edi::LinkSend(m_link);
+            call = edi::LinkSend(m_link);
+            sent = call.ok;
             break;
-        case ModeSendReceive:
-            edi::LinkSendReceive(sent, received, m_link);
+        case ModeSendReceive: {
+            const edi::SendReceiveOutcome both = edi::LinkSendReceive(m_link);
+            call = both;
+            sent = both.sent;
+            received = both.received;
             break;
+        }
         case ModeReceive:
-            edi::LinkReceive(m_link);
+            call = edi::LinkReceive(m_link);
             break;
         default:
-            edi::LinkReReceive(m_link);
+            call = edi::LinkReReceive(m_link);
             break;
         }
     }
@@ -376,14 +383,14 @@ bool EdiFlow::transmit()
             logRows();
         } else {
             finish(Outcome::Failed);
-            say(edi::LinkMessage(), true);
+            say(call.message, true);
         }
     }
     if (m_mode == ModeSendReceive) {
         // "송수신 성공." must not stand for a receive that failed.
         if (sent && !received && !m_messageError) {
             finish(Outcome::Failed);
-            say(edi::LinkMessage(), true);
+            say(call.message, true);
         }
         return received;
     }
@@ -392,7 +399,7 @@ bool EdiFlow::transmit()
     if (shell::CountFiles(ws.recvDir) > 0)
         return true;
     finish(Outcome::Failed);
-    say(linked ? edi::LinkMessage() : QStringLiteral("수신 처리할 파일이 없습니다."), true);
+    say(linked ? call.message : QStringLiteral("수신 처리할 파일이 없습니다."), true);
     return false;
 }
 
@@ -409,10 +416,10 @@ bool EdiFlow::recordSend()
 
 void EdiFlow::processReceived()
 {
-    const QString recvDir = shell::Paths().recvDir;
+    const QString recvDir = m_ws.recvDir;
     // Kept before anything else happens to them: a refused answer stays at
     // hand after the next receive empties the folder.
-    const shell::KeptFiles kept = shell::KeepFiles(recvDir, shell::KeptReceiveDir());
+    const shell::KeptFiles kept = shell::KeepFiles(recvDir, shell::KeptReceiveDir(m_ws));
     if (!kept.ok) {
         finish(Outcome::Failed);
         say(keepFailedMessage(QStringLiteral("수신"), kept.error), true);
@@ -434,7 +441,7 @@ void EdiFlow::processReceived()
     edi::ResultRun run;
     {
         shell::WaitScope wait(m_ui, working);
-        run = ApplyReceivedFiles(m_dm, recvDir);
+        run = ApplyReceivedFiles(m_dm, m_ws);
     }
     m_items += run.items;
     if (!run.ok()) {

@@ -83,8 +83,9 @@ public:
         Failed,  // a red message
     };
 
-    EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode,
-            edi::Link& link = edi::BoundLink());
+    // `link` carries the files; `ws` names the folders they pass through.
+    EdiFlow(store::TDM1& dm, shell::Ui& ui, EdiFlowView& view, int mode, edi::Link& link,
+            const shell::Workspace& ws);
 
     // The activation flow; runs once however often it is called.
     void Activate();
@@ -124,6 +125,7 @@ private:
     shell::Ui& m_ui;
     EdiFlowView& m_view;
     edi::Link& m_link;
+    const shell::Workspace& m_ws;
     int m_mode;
     bool m_activated = false;
     bool m_ready = false;

@@ -16,9 +16,9 @@
 
 namespace exchange {
 
-SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared, int divisor)
+SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                         const QDateTime& prepared, int divisor)
 {
-    const shell::Workspace& ws = shell::Paths();
     SendFiles out;
     if (consent::ConsentSendingOn(db) && calendar::CheckConsentCutoff(db, ui)) {
         const consent::ConsentRequestResult consents =
@@ -109,16 +109,17 @@ void add(edi::ResultRun& all, const edi::ResultRun& run)
 
 } // namespace
 
-edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const QString& recvDir)
+edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const shell::Workspace& ws)
 {
     edi::ResultRun all;
     if (consent::ConsentSendingOn(dm.db()))
-        add(all, consent::ApplyConsentResults(dm, recvDir));
-    add(all, edi::ApplyTransferResults(dm, recvDir));
+        add(all, consent::ApplyConsentResults(dm, ws.recvDir));
+    add(all, edi::ApplyTransferResults(dm, ws.recvDir, shell::KeptSendDir(ws)));
     return all;
 }
 
-edi::ResultRun ApplyResultFiles(store::TDM1& dm, const QStringList& paths)
+edi::ResultRun ApplyResultFiles(store::TDM1& dm, const shell::Workspace& ws,
+                                const QStringList& paths)
 {
     QSqlDatabase db = dm.db();
     const bool consents = consent::ConsentSendingOn(db);
@@ -147,7 +148,7 @@ edi::ResultRun ApplyResultFiles(store::TDM1& dm, const QStringList& paths)
     if (!consentFiles.isEmpty())
         add(all, consent::ApplyConsentResults(dm, consentFiles));
     if (!transferFiles.isEmpty())
-        add(all, edi::ApplyTransferResults(dm, transferFiles));
+        add(all, edi::ApplyTransferResults(dm, transferFiles, shell::KeptSendDir(ws)));
     return all;
 }
 

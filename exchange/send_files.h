@@ -12,6 +12,7 @@
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 namespace store {
 class TDM1;
@@ -38,8 +39,8 @@ struct SendFiles
 // send directory. A failure shows the build error and removes every file
 // this run wrote, so that nothing half-built can be sent. `divisor` is the
 // transfer files' check divisor, 0 to draw one.
-SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const QDateTime& prepared,
-                         int divisor = 0);
+SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                         const QDateTime& prepared, int divisor = 0);
 void RemoveSendFiles(const SendFiles& files);
 
 // Records a send that the link took: the batches and exactly the lines the
@@ -49,14 +50,15 @@ void RemoveSendFiles(const SendFiles& files);
 QString RecordSend(QSqlDatabase db, const SendFiles& files);
 
 // Applies the consent results (when consent sending is on) and then the
-// transfer results of the receive directory; each reader shows its own
-// errors.
-edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const QString& recvDir);
+// transfer results of the workspace's receive directory; each reader shows
+// its own errors.
+edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const shell::Workspace& ws);
 // The same for files given one by one (a kept answer, repaired or not):
 // each is read under the receive file code its name gives, the name itself
 // or the name without the ".N" that keeping added; a name that is no
 // institution's receive file code is named in the error and changes nothing.
-edi::ResultRun ApplyResultFiles(store::TDM1& dm, const QStringList& paths);
+edi::ResultRun ApplyResultFiles(store::TDM1& dm, const shell::Workspace& ws,
+                                const QStringList& paths);
 
 // True when some item would show as a row (an item without lines adds none).
 bool HasShownRows(const edi::TEdiInfoList& items);

@@ -53,9 +53,9 @@ QString lookup(QSqlDatabase db, const char* sql, const QString& value)
 
 } // namespace
 
-QString ReportPath()
+QString ReportPath(const shell::Workspace& ws)
 {
-    return shell::Paths().resultDir + QStringLiteral("RptEDI");
+    return ws.resultDir + QStringLiteral("RptEDI");
 }
 
 TResultRecord ParseResultLine(const QString& line)

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
+struct Workspace;
+}
+
 // The link's report on recent transmissions, "RptEDI" in the result
 // directory: one entry per line at fixed character positions.
 namespace exchange {
@@ -21,7 +25,7 @@ struct TResultRecord
     QString errorText; // empty: processed normally
 };
 
-QString ReportPath(); // ResultDir + "RptEDI"
+QString ReportPath(const shell::Workspace& ws); // ResultDir + "RptEDI"
 
 // One entry from one report line; missing or bad fields give their empty
 // values (times 1990-01-01 00:00, numbers 0).

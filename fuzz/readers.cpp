@@ -9,6 +9,7 @@
 #include "reports/spreadsheet_reader.h"
 #include "shell/firm_ini.h"
 #include "shell/import_helpers.h"
+#include "shell/kept_files.h"
 #include "shell/workspace.h"
 
 #include <cstring>
@@ -37,7 +38,7 @@ void transferFeed(Workspace& w, const QByteArray& input)
     w.addLine(1, "101", "1204", "03", "12345678901012", 20000);
     w.addLine(2, "102", "301", "11", "352-1234-5678-93", 30000);
     w.put("Recv/AB200", input);
-    edi::ApplyTransferResults(*w.dm, shell::Paths().recvDir);
+    edi::ApplyTransferResults(*w.dm, shell::Paths().recvDir, shell::KeptSendDir(shell::Paths()));
     w.ui.clear();
 }
 
@@ -71,7 +72,7 @@ void reportSetup(Workspace& w)
 void reportFeed(Workspace& w, const QByteArray& input)
 {
     QList<exchange::TResultRecord> records;
-    if (!exchange::ReadResultReport(w.put(exchange::ReportPath(), input), records))
+    if (!exchange::ReadResultReport(w.put(exchange::ReportPath(shell::Paths()), input), records))
         return;
     for (const exchange::TResultRecord& r : records) {
         exchange::ResultRow(r);

@@ -45,12 +45,13 @@ bool emptySendDir(shell::Ui& ui)
     return shell::CountFiles(sendDir) == 0 || shell::DeleteAllFiles(ui, sendDir);
 }
 
-SendOutcome callLink(shell::Ui& ui)
+SendOutcome callLink(shell::Ui& ui, edi::Link& link)
 {
     ui.CloseWait();
     SendOutcome o;
     o.linkCalled = true;
-    o.sent = edi::LinkSend();
+    o.link = edi::LinkSend(link);
+    o.sent = o.link.ok;
     return o;
 }
 
@@ -89,7 +90,7 @@ void PrepareTransferDirectoriesFor(Program program)
         shell::ApplyLinkDirectories();
 }
 
-SendOutcome SendDataToHelpDesk(Context& ctx)
+SendOutcome SendDataToHelpDesk(Context& ctx, edi::Link& link)
 {
     PrepareTransferDirectoriesFor(ctx.program);
     if (!emptySendDir(ctx.ui))
@@ -101,10 +102,10 @@ SendOutcome SendDataToHelpDesk(Context& ctx)
     if (!writeEnvelope(ctx.ui, shell::Paths().sendDir + "FAZIP", archive, "FAZIP"))
         return {};
     QFile::remove(archive);
-    return callLink(ctx.ui);
+    return callLink(ctx.ui, link);
 }
 
-SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen)
+SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& chosen)
 {
     shell::Ui& ui = ctx.ui;
     QString file = chosen;
@@ -131,7 +132,7 @@ SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen)
         return {};
     if (!writeEnvelope(ui, shell::Paths().sendDir + "FATXT", copy, "FATXT"))
         return {};
-    return callLink(ui);
+    return callLink(ui, link);
 }
 
 } // namespace maintenance

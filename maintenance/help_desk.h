@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edi/link.h"
 #include "maintenance/maintenance_context.h"
 
 #include <QByteArray>
@@ -17,13 +18,14 @@ struct SendOutcome
 {
     bool sent = false;       // the link reported success
     bool linkCalled = false; // the link was asked at all (its status text means something)
+    edi::LinkOutcome link;   // what the link said, when it was asked
 };
 
 // The data archive as SendDir + "FAZIP" through the link. The caller has
 // closed the tables.
-SendOutcome SendDataToHelpDesk(Context& ctx);
+SendOutcome SendDataToHelpDesk(Context& ctx, edi::Link& link);
 // A file the user chooses (or `chosen`) as SendDir + "FATXT".
-SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen = {});
+SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& chosen = {});
 
 // The send, receive and result folders as the program that runs knows them:
 // Pelmar keeps the configured ones, Vandry puts them back under ProgramDir.

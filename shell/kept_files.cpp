@@ -32,14 +32,14 @@ bool sameBytes(const QString& a, const QString& b)
 
 } // namespace
 
-QString KeptSendDir()
+QString KeptSendDir(const Workspace& ws)
 {
-    return Paths().programDir + "Send/Old/";
+    return ws.programDir + "Send/Old/";
 }
 
-QString KeptReceiveDir()
+QString KeptReceiveDir(const Workspace& ws)
 {
-    return Paths().programDir + "Recv/Old/";
+    return ws.programDir + "Recv/Old/";
 }
 
 KeptFiles KeepFiles(const QString& dir, const QString& keptDir)

@@ -11,8 +11,10 @@
 // The program never deletes a kept copy.
 namespace shell {
 
-QString KeptSendDir();    // ProgramDir/Send/Old/
-QString KeptReceiveDir(); // ProgramDir/Recv/Old/
+struct Workspace;
+
+QString KeptSendDir(const Workspace& ws);    // ProgramDir/Send/Old/
+QString KeptReceiveDir(const Workspace& ws); // ProgramDir/Recv/Old/
 
 struct KeptFiles
 {

@@ -77,7 +77,7 @@ void FollowUserUmask(const QString& path)
     chmod(name.constData(), (S_ISDIR(st.st_mode) ? 0777 : 0666) & ~g_userUmask);
 }
 
-void LoadWorkspacePaths(const QString& programDir)
+const Workspace& LoadWorkspacePaths(const QString& programDir)
 {
     KeepWorkspacePrivate();
     QString dir = programDir;
@@ -99,6 +99,7 @@ void LoadWorkspacePaths(const QString& programDir)
     g_ws.scriptDir = dir + "Script/";
     platform::Registry::SetMachineRootDir(dir);
     ApplyLinkDirectories();
+    return g_ws;
 }
 
 const Workspace& Paths()

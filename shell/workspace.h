@@ -29,8 +29,10 @@ QString DefaultWorkspaceDir();
 
 // Sets the defaults under `programDir` (empty: PELMAR_HOME, else
 // DefaultWorkspaceDir), then ApplyLinkDirectories. Makes the workspace
-// private first (KeepWorkspacePrivate).
-void LoadWorkspacePaths(const QString& programDir = {});
+// private first (KeepWorkspacePrivate). Returns the loaded workspace, which
+// the program hands to the code that uses it (as it hands TDM1); a later
+// ApplyLinkDirectories updates it in place.
+const Workspace& LoadWorkspacePaths(const QString& programDir = {});
 
 // Residents' names and accounts are for this account only: from the first
 // call on, everything the process creates is 600 (folders 700), whatever

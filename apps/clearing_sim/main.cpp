@@ -107,17 +107,17 @@ int main(int argc, char** argv)
     if (home.isEmpty())
         return usage(err);
 
-    shell::LoadWorkspacePaths(home);
+    const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
     shell::TEdiConfig settings;
     shell::ReadSettings(settings);
-    const QString mailbox = edi::MailboxLink::MailboxDir(settings);
+    const QString mailbox = edi::MailboxLink::MailboxDir(settings, ws.programDir);
     const QString outbox = mailbox + "Outbox/";
     const QString inbox = mailbox + "Inbox/";
     const QString answered = mailbox + "Answered/";
     const QString rejected = mailbox + "Rejected/";
 
     const platform::Result<> db =
-        store::OpenDatabase(kConnection, store::TDM1::DatabaseFile(shell::Paths().dataDir));
+        store::OpenDatabase(kConnection, store::TDM1::DatabaseFile(ws.dataDir));
     if (!db) {
         err << "clearing-sim: " << db.error().replace('\r', ' ') << "\n";
         return 1;
@@ -152,7 +152,8 @@ int main(int argc, char** argv)
             QDir().mkpath(rejected);
             const bool moved = QFile::rename(path, rejected + kept);
             appendTo(rejected + kept + ".reason", shell::ToCp949(parsed.reason + "\r\n"));
-            edi::MailboxLink::RecordFetch(settings, name, shell::Now(), parsed.reason);
+            edi::MailboxLink::RecordFetch(settings, ws.programDir, name, shell::Now(),
+                                          parsed.reason);
             out << "rejected\t" << name << '\t' << parsed.reason << (moved ? "" : " (not moved)")
                 << '\n';
             continue;
@@ -163,7 +164,7 @@ int main(int argc, char** argv)
             err << "clearing-sim: cannot write the answer to " << name << "\n";
             continue;
         }
-        edi::MailboxLink::RecordFetch(settings, name, shell::Now());
+        edi::MailboxLink::RecordFetch(settings, ws.programDir, name, shell::Now());
         out << "answered\t" << name << '\t' << code << '\t' << answer.lines << '\t' << answer.failed
             << '\n';
     }

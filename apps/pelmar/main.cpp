@@ -7,7 +7,7 @@
 #include "codes/ui/tfm_code1.h"
 #include "consent/ui/fm_evidential_authkey.h"
 #include "consent/ui/tfm_tong_register.h"
-#include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "exchange/ui/tfm_edi.h"
 #include "exchange/ui/tfm_send_result.h"
@@ -39,7 +39,7 @@
 namespace {
 
 // The screens of the other subsystems, registered here as they arrive.
-void registerScreens(shell::ui::ScreenCatalog& catalog)
+void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const shell::Workspace& ws)
 {
     using shell::ui::Screen;
     using shell::ui::ScreenRequest;
@@ -93,18 +93,18 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
     catalog.add(Screen::Reorganise, [](const ScreenRequest& r) {
         maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm);
     });
-    catalog.add(Screen::HelpDeskDataSend, [password](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, password);
+    catalog.add(Screen::HelpDeskDataSend, [password, &link](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, link, password);
     });
-    catalog.add(Screen::HelpDeskFileSend, [password](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, password);
+    catalog.add(Screen::HelpDeskFileSend, [password, &link](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, link, password);
     });
-    catalog.add(Screen::Transmission, [](const ScreenRequest& r) {
-        exchange::TfmEdi screen(*r.dm, *r.ui, r.mode, r.parent);
+    catalog.add(Screen::Transmission, [&link, &ws](const ScreenRequest& r) {
+        exchange::TfmEdi screen(*r.dm, *r.ui, link, ws, r.mode, r.parent);
         screen.exec();
     });
-    catalog.add(Screen::TransmissionResults, [](const ScreenRequest& r) {
-        exchange::TfmSendResult screen(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::TransmissionResults, [&link, &ws](const ScreenRequest& r) {
+        exchange::TfmSendResult screen(r.dm->db(), *r.ui, link, ws, r.parent);
         screen.exec();
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
@@ -136,7 +136,7 @@ void registerScreens(shell::ui::ScreenCatalog& catalog)
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::LoadWorkspacePaths();
+    const shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
 
@@ -179,10 +179,9 @@ int main(int argc, char** argv)
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
-    edi::InstallLinkSettingsDialog(ui);
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
     shell::ui::ScreenCatalog catalog;
-    registerScreens(catalog);
+    registerScreens(catalog, link, ws);
 
     store::TDM1 dm(ui);
     shell::ui::MainWindowHooks hooks;
@@ -190,6 +189,7 @@ int main(int argc, char** argv)
         return maintenance::ui::UnattendedBackup(ui, folder);
     };
     hooks.interactiveBackup = [&ui] { return maintenance::ui::InteractiveBackup(ui); };
+    hooks.link = &link;
     shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;

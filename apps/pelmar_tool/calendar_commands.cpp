@@ -18,7 +18,7 @@ int holiday(ToolContext& ctx, const QStringList& args)
     if (args.value(0) == "--fixed")
         return calendar::RunHolidayCommand(args.mid(1), ctx.out, ctx.err);
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     QSqlDatabase db = dm.db();
     const calendar::BusinessCalendar cal = calendar::LoadBusinessCalendar(db, ctx.ui);
@@ -49,7 +49,7 @@ int calendarCommand(ToolContext& ctx, const QStringList& args)
         }
     }
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     QSqlDatabase db = dm.db();
     if (verb == "list") {

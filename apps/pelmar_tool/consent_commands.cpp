@@ -48,11 +48,11 @@ int sendEvidence(ToolContext& ctx, const QStringList& args)
     if (!keys)
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!dm.Connect(shell::Paths().dataDir) || !dm.OpenTables())
+    if (!dm.Connect(ctx.ws.dataDir) || !dm.OpenTables())
         return 1;
     platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath());
-    const bool ok = consent::SendEvidence(dm.db(), ctx.ui, library,
-                                          {shell::Paths().programDir, library.path()}, *keys);
+    const bool ok =
+        consent::SendEvidence(dm.db(), ctx.ui, library, {ctx.ws.programDir, library.path()}, *keys);
     return ok ? 0 : 1;
 }
 

@@ -28,7 +28,7 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
         if (!ok)
             return 2;
     }
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = ctx.ws;
     const QString shown = QDir::toNativeSeparators(ws.programDir);
     if (!demo::IsFreshFolder(ws.programDir)) {
         ctx.ui.ShowError(QStringLiteral("이미 자료가 있는 폴더에는 데모 설치를 만들 수 없습니다.\r"
@@ -44,8 +44,8 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
     // One moment for the whole installation, so that the same seed gives the
     // same data however long the generation takes.
     shell::FreezeNow(shell::Now());
-    const demo::DemoInstallation made =
-        demo::MakeDemoInstallation(ctx.ui, ws.shippedDir + "clearing-sim", seed, size);
+    const demo::DemoInstallation made = demo::MakeDemoInstallation(
+        ctx.ui, ws, ctx.link, ws.shippedDir + "clearing-sim", seed, size);
     if (!made.ok)
         return 1;
     const demo::DemoSummary& s = made.summary;

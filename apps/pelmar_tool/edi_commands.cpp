@@ -53,9 +53,9 @@ bool keep(ToolContext& ctx, const QString& dir, const QString& keptDir)
     return kept.ok;
 }
 
-void printCall(ToolContext& ctx)
+void printCall(ToolContext& ctx, const edi::LinkOutcome& call)
 {
-    ctx.out << edi::LastLinkCall().code << " " << edi::LinkMessage() << "\n";
+    ctx.out << call.code << " " << call.message << "\n";
 }
 
 int linkSetup(ToolContext& ctx, const QStringList& pairs)
@@ -74,15 +74,15 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
         ctx.ui.ShowError(problem.message);
         return 1;
     }
-    edi::MailboxLink::SetSettingsDialog([&pairs](shell::TEdiConfig& cfg) {
+    // The arguments stand in for the settings dialog.
+    edi::MailboxLink link(ctx.ws, [&pairs](shell::TEdiConfig& cfg) {
         for (const QString& p : pairs)
             applySetting(cfg, p);
         return !pairs.isEmpty(); // nothing given: as if cancelled
     });
-    const bool ok = edi::LinkSetup();
-    edi::MailboxLink::SetSettingsDialog({});
-    printCall(ctx);
-    return ok ? 0 : 1;
+    const edi::LinkOutcome call = edi::LinkSetup(link);
+    printCall(ctx, call);
+    return call.ok ? 0 : 1;
 }
 
 int linkShow(ToolContext& ctx)
@@ -93,7 +93,9 @@ int linkShow(ToolContext& ctx)
     for (const SettingField& f : kSettingFields)
         if (f.field != &shell::TEdiConfig::Password)
             ctx.out << f.name << " " << cfg.*f.field << "\n";
-    ctx.out << "Mailbox " << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg)) << "\n";
+    ctx.out << "Mailbox "
+            << QDir::toNativeSeparators(edi::MailboxLink::MailboxDir(cfg, ctx.ws.programDir))
+            << "\n";
     return 0;
 }
 
@@ -109,38 +111,37 @@ int link(ToolContext& ctx, const QStringList& args)
     // What the program does at start before any link call.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
 
     if (what == "setup")
         return linkSetup(ctx, rest);
     if (what == "show")
         return linkShow(ctx);
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = ctx.ws;
     const bool sends = what == "send" || what == "send-receive";
-    if (sends && !keep(ctx, ws.sendDir, shell::KeptSendDir()))
+    if (sends && !keep(ctx, ws.sendDir, shell::KeptSendDir(ws)))
         return 1;
-    bool ok = false;
+    edi::LinkOutcome call;
     if (what == "send") {
-        ok = edi::LinkSend();
+        call = edi::LinkSend(ctx.link);
     } else if (what == "receive") {
-        ok = edi::LinkReceive();
+        call = edi::LinkReceive(ctx.link);
     } else if (what == "re-receive") {
-        ok = edi::LinkReReceive();
+        call = edi::LinkReReceive(ctx.link);
     } else if (what == "result") {
-        ok = edi::LinkResultReceive();
+        call = edi::LinkResultReceive(ctx.link);
     } else if (what == "send-receive") {
-        bool sent = false, received = false;
-        ok = edi::LinkSendReceive(sent, received);
-        ctx.out << "sent " << (sent ? "yes" : "no") << ", received "
-                << (received ? "yes" : "no") << "\n";
+        const edi::SendReceiveOutcome both = edi::LinkSendReceive(ctx.link);
+        call = both;
+        ctx.out << "sent " << (both.sent ? "yes" : "no") << ", received "
+                << (both.received ? "yes" : "no") << "\n";
     } else {
         return 2;
     }
-    printCall(ctx);
+    printCall(ctx, call);
     const bool fetches = what == "receive" || what == "re-receive" || what == "send-receive";
-    if (ok && fetches && !keep(ctx, ws.recvDir, shell::KeptReceiveDir()))
+    if (call.ok && fetches && !keep(ctx, ws.recvDir, shell::KeptReceiveDir(ws)))
         return 1;
-    return ok ? 0 : 1;
+    return call.ok ? 0 : 1;
 }
 
 } // namespace

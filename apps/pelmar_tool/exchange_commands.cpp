@@ -53,7 +53,6 @@ void prepareLink()
 {
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
 }
 
 int unanswered(ToolContext& ctx)
@@ -72,7 +71,7 @@ int runExchange(ToolContext& ctx, const QStringList& args, int mode)
         shell::SetTestMode(true);
     }
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     prepareLink();
     if (mode == exchange::ModeSend || mode == exchange::ModeSendReceive) {
@@ -82,7 +81,7 @@ int runExchange(ToolContext& ctx, const QStringList& args, int mode)
     }
 
     ConsoleEdiView view(ctx);
-    exchange::EdiFlow flow(dm, ctx.ui, view, mode);
+    exchange::EdiFlow flow(dm, ctx.ui, view, mode, ctx.link, ctx.ws);
     flow.Activate();
     if (flow.ready() && !view.QuestionRefused())
         flow.SendClick();
@@ -124,16 +123,16 @@ int results(ToolContext& ctx, const QStringList& args)
     if (args.size() > 1 || (args.size() == 1 && args.first() != "--fetch"))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     if (!args.isEmpty()) {
         prepareLink();
-        if (!edi::LinkResultReceive()) {
+        if (!edi::LinkResultReceive(ctx.link).ok) {
             ctx.ui.ShowInfo(exchange::ReReceiveFailedMessage());
             return 1;
         }
     }
-    const QString path = exchange::ReportPath();
+    const QString path = exchange::ReportPath(ctx.ws);
     QList<exchange::TResultRecord> records;
     if (!QFileInfo::exists(path)) {
         ctx.ui.ShowInfo(exchange::NoReportMessage());

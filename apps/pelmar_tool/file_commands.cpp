@@ -27,14 +27,15 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     if (!args.isEmpty())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = ctx.ws;
     QDir().mkpath(ws.sendDir);
     if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir))
         return 1;
 
-    const exchange::SendFiles built = exchange::BuildSendFiles(dm.db(), ctx.ui, shell::Now());
+    const exchange::SendFiles built =
+        exchange::BuildSendFiles(dm.db(), ctx.ui, ctx.ws, shell::Now());
     if (!built.ok)
         return 1; // nothing of a failed build is left to be sent
     const edi::TEdiInfoList& items = built.items;
@@ -50,15 +51,14 @@ int applyResults(ToolContext& ctx, const QStringList& args)
         if (a.isEmpty() || a.startsWith('-'))
             return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     QStringList files;
     for (const QString& a : args)
         files.append(QFileInfo(a).absoluteFilePath());
     // Without files: the receive folder, as a receive applies it.
-    const edi::ResultRun all = files.isEmpty()
-                                   ? exchange::ApplyReceivedFiles(dm, shell::Paths().recvDir)
-                                   : exchange::ApplyResultFiles(dm, files);
+    const edi::ResultRun all = files.isEmpty() ? exchange::ApplyReceivedFiles(dm, ctx.ws)
+                                               : exchange::ApplyResultFiles(dm, ctx.ws, files);
     printItems(ctx, all.items);
     if (!all.ok())
         return 1; // the files are named in the error shown

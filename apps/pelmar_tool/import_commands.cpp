@@ -37,7 +37,7 @@ int importLines(ToolContext& ctx, const QStringList& args)
     if (!ok)
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     const std::optional<transfer::TransferBatch> batch = batches.Find(batchId);
@@ -77,7 +77,7 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     if (!splitArgs(args, {"layout"}, o, file))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     QString error;
     const std::optional<reports::SheetRows> sheet = reports::ReadFirstSheet(file, &error);

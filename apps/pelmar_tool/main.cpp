@@ -2,6 +2,7 @@
 // scripts and tests.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "edi/mailbox_link.h"
 #include "shell/workspace.h"
 #include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
@@ -106,7 +107,7 @@ int main(int argc, char** argv)
     for (const ToolCommand& c : commands) {
         if (command != QLatin1String(c.name))
             continue;
-        shell::LoadWorkspacePaths(home);
+        const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
         shell::ConsoleUi ui(answer);
         ui.setQuiet(quiet);
         // Held until the command has ended, so that no other program
@@ -117,7 +118,8 @@ int main(int argc, char** argv)
             return 1;
         }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
-        ToolContext ctx{ui, out, err, home};
+        edi::MailboxLink link(ws);
+        ToolContext ctx{ui, out, err, home, ws, link};
         const int rc = c.run(ctx, rest);
         out.flush();
         if (rc == 2)

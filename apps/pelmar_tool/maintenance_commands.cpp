@@ -81,13 +81,13 @@ int restore(ToolContext& ctx, const QStringList& args)
     maintenance::Context mc{noRetry};
     store::TDM1 dm(ctx.ui);
     const bool ok = maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
-                    maintenance::Reorganise(mc) && dm.PrepareDatabase(shell::Paths().dataDir);
+                    maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
     dm.Close();
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "restored "
-            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
+    ctx.out << "restored " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
+            << "\n";
     return 0;
 }
 
@@ -97,13 +97,13 @@ int reorganise(ToolContext& ctx, const QStringList& args)
         return 2;
     maintenance::Context mc{ctx.ui};
     store::TDM1 dm(ctx.ui);
-    const bool ok = maintenance::Reorganise(mc) && dm.PrepareDatabase(shell::Paths().dataDir);
+    const bool ok = maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
     dm.Close();
     ctx.ui.CloseWait();
     if (!ok)
         return 1;
-    ctx.out << "reorganised "
-            << QDir::toNativeSeparators(store::TDM1::DatabaseFile(shell::Paths().dataDir)) << "\n";
+    ctx.out << "reorganised " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
+            << "\n";
     return 0;
 }
 

@@ -28,7 +28,7 @@ std::optional<BatchLines> loadBatch(ToolContext& ctx, store::TDM1& dm, const QSt
 {
     bool ok = false;
     const int aptId = number.toInt(&ok);
-    if (!ok || !OpenToolData(dm))
+    if (!ok || !OpenToolData(ctx, dm))
         return std::nullopt;
     const auto batch = transfer::Batches(dm, ctx.ui).Find(aptId);
     if (!batch) {
@@ -84,7 +84,7 @@ int exportConsents(ToolContext& ctx, const QStringList& args)
     if (args.size() != 1)
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     reports::SheetRows rows;
     for (const consent::ConsentRecord& c :
@@ -106,7 +106,7 @@ int textOutput(ToolContext& ctx, const QStringList& args)
     if (!batchAndFile(args, number, file))
         return 2;
     if (file.isEmpty())
-        file = shell::Paths().programDir + "Rendal.txt";
+        file = ctx.ws.programDir + "Rendal.txt";
     store::TDM1 dm(ctx.ui);
     const auto b = loadBatch(ctx, dm, number, false);
     if (!b)

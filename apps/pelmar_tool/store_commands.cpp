@@ -22,7 +22,7 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
-    const shell::Workspace& ws = shell::Paths();
+    const shell::Workspace& ws = ctx.ws;
     if (!QDir().mkpath(ws.programDir)) {
         ctx.ui.ShowError("폴더를 만들 수 없습니다.\r" + ws.programDir);
         return 1;
@@ -38,8 +38,8 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
     shell::InitialiseLinkSettings();
     shell::PrepareTransferDirectories();
     out << "link settings " << shell::LinkKey() << "\n";
-    out << "directories " << shell::Paths().sendDir << " " << shell::Paths().recvDir << " "
-        << shell::Paths().resultDir << "\n";
+    out << "directories " << ctx.ws.sendDir << " " << ctx.ws.recvDir << " " << ctx.ws.resultDir
+        << "\n";
 
     const QString file = store::TDM1::DatabaseFile(ws.dataDir);
     const bool existed = QFileInfo::exists(file);
@@ -57,7 +57,7 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
 int makeBlank(ToolContext& ctx, const QStringList& args)
 {
     QString target;
-    QString reference = shell::Paths().shippedDir + "data/reference";
+    QString reference = ctx.ws.shippedDir + "data/reference";
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == "--reference" && i + 1 < args.size())
             reference = args[++i];
@@ -85,12 +85,12 @@ int check(ToolContext& ctx, const QStringList& args)
     // Putting back the data of a killed restore is the one change a check
     // makes, and only when no other program holds the workspace: a
     // restore under way looks the same.
-    if (QFileInfo::exists(store::SwappedOutDataDir(shell::Paths().dataDir))) {
+    if (QFileInfo::exists(store::SwappedOutDataDir(ctx.ws.dataDir))) {
         shell::WorkspaceLock lock;
         if (lock.Take(QStringLiteral("pelmar-tool")))
-            store::RecoverSwappedOutData(shell::Paths().dataDir);
+            store::RecoverSwappedOutData(ctx.ws.dataDir);
     }
-    const QString file = store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    const QString file = store::TDM1::DatabaseFile(ctx.ws.dataDir);
     if (!QFileInfo(file).isFile()) {
         ctx.ui.ShowError("자료 파일이 없습니다.\r" + QDir::toNativeSeparators(file));
         return 1;

@@ -30,7 +30,7 @@ bool ReadToolOptions(const QStringList& args, const QStringList& known,
     return true;
 }
 
-bool OpenToolData(store::TDM1& dm)
+bool OpenToolData(const ToolContext& ctx, store::TDM1& dm)
 {
-    return dm.Connect(shell::Paths().dataDir) && dm.OpenTables();
+    return dm.Connect(ctx.ws.dataDir) && dm.OpenTables();
 }

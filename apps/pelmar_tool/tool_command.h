@@ -1,9 +1,13 @@
 #pragma once
 
 #include "shell/console_ui.h"
+#include "shell/workspace.h"
 
 namespace store {
 class TDM1;
+}
+namespace edi {
+class Link;
 }
 
 #include <QHash>
@@ -20,6 +24,8 @@ struct ToolContext
     QTextStream& out;
     QTextStream& err;
     QString home; // --home, or empty for PELMAR_HOME / the user's workspace
+    const shell::Workspace& ws; // loaded once from `home` before the command runs
+    edi::Link& link;            // the mailbox link every link call goes through
 };
 
 // Whether a command changes the workspace when given these arguments. A
@@ -47,7 +53,7 @@ bool ReadToolOptions(const QStringList& args, const QStringList& known,
                      QHash<QString, QString>& out);
 // Opens the workspace's database and its shared tables; false after the
 // data module has shown why not.
-bool OpenToolData(store::TDM1& dm);
+bool OpenToolData(const ToolContext& ctx, store::TDM1& dm);
 
 // Commands grouped by subsystem; each file adds its own list.
 QList<ToolCommand> StoreCommands();

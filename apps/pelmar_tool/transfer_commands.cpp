@@ -28,7 +28,7 @@ int newBatch(ToolContext& ctx, const QStringList& args)
     if (!date.isValid())
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     std::optional<transfer::TransferBatch> row = batches.NewBatch();
@@ -57,7 +57,7 @@ int setState(ToolContext& ctx, const QStringList& args)
     if (!batch || !transfer::Switchable(state))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
     if (!batches.SwitchState(*batch, state))
@@ -81,7 +81,7 @@ int lines(ToolContext& ctx, const QStringList& args)
     if (!batch || !orders.contains(order))
         return 2;
     store::TDM1 dm(ctx.ui);
-    if (!OpenToolData(dm))
+    if (!OpenToolData(ctx, dm))
         return 1;
     const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
     if (!b) {

@@ -1,7 +1,7 @@
 // Vandry: the maintenance program beside Pelmar. Backup, restore,
 // reorganise, the help-desk sends and the step after an upgrade.
 
-#include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "maintenance/ui/tfm_vandry.h"
 #include "maintenance/vandry_setup.h"
@@ -18,16 +18,17 @@
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::LoadWorkspacePaths();
+    const shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetApplicationTitle(maintenance::kVandryTitle);
     const QStringList arguments = app.arguments().mid(1);
 
     shell::ui::QtUi ui;
     app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
 
-    maintenance::ui::TfmVandry window(ui, arguments);
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
+    maintenance::ui::TfmVandry window(ui, link, arguments);
     // Both programs share the link settings of the main program's path.
-    shell::SetLinkProgramPath(shell::Paths().programDir + "Pelmar");
+    shell::SetLinkProgramPath(ws.programDir + "Pelmar");
     window.placeWindow();
 
     // An outside end request answers an open question with its safe answer.
@@ -52,8 +53,6 @@ int main(int argc, char** argv)
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories();
-    edi::ResetLinkCall();
-    edi::InstallLinkSettingsDialog(ui);
     window.show();
     return app.exec();
 }

@@ -113,11 +113,11 @@ bool LinkSettingsDialog::Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidge
     return true;
 }
 
-void InstallLinkSettingsDialog(shell::Ui& ui)
+MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui)
 {
-    MailboxLink::SetSettingsDialog([&ui](shell::TEdiConfig& settings) {
+    return [&ui](shell::TEdiConfig& settings) {
         return LinkSettingsDialog::Edit(ui, settings, QApplication::activeWindow());
-    });
+    };
 }
 
 } // namespace edi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edi/mailbox_link.h"
 #include "shell/link_settings.h"
 
 #include <QDialog>
@@ -49,8 +50,8 @@ private:
     QLineEdit* m_password = nullptr;
 };
 
-// Lets the mailbox link's EnvSetup show this dialog over the active window;
+// The mailbox link's settings dialog: this dialog over the active window;
 // `ui` answers the folder choosers and must outlive every link call.
-void InstallLinkSettingsDialog(shell::Ui& ui);
+MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui);
 
 } // namespace edi

@@ -11,7 +11,8 @@
 
 namespace exchange {
 
-TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, int mode, QWidget* parent, edi::Link& link)
+TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, edi::Link& link, const shell::Workspace& ws,
+               int mode, QWidget* parent)
     : QDialog(parent), m_ui(ui)
 {
     setObjectName("TfmEdi");
@@ -62,7 +63,7 @@ TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, int mode, QWidget* parent, edi::L
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_grid, &QTableWidget::currentCellChanged, this, [this] { updateCounter(); });
 
-    m_flow = std::make_unique<EdiFlow>(dm, ui, static_cast<EdiFlowView&>(*this), mode, link);
+    m_flow = std::make_unique<EdiFlow>(dm, ui, static_cast<EdiFlowView&>(*this), mode, link, ws);
     FlowChanged(*m_flow);
 }
 

@@ -29,8 +29,8 @@ class TfmEdi : public QDialog, private EdiFlowView
 public:
     using MissingConsentPreview = std::function<bool(const MissingConsentList&)>;
 
-    TfmEdi(store::TDM1& dm, shell::Ui& ui, int mode, QWidget* parent = nullptr,
-           edi::Link& link = edi::BoundLink());
+    TfmEdi(store::TDM1& dm, shell::Ui& ui, edi::Link& link, const shell::Workspace& ws, int mode,
+           QWidget* parent = nullptr);
     ~TfmEdi() override;
 
     // The list of lines without consent; fmRegisterPreview unless replaced.

@@ -26,8 +26,9 @@ QLabel* value(QWidget* parent)
 
 } // namespace
 
-TfmSendResult::TfmSendResult(QSqlDatabase db, shell::Ui& ui, QWidget* parent, edi::Link& link)
-    : QDialog(parent), m_db(std::move(db)), m_ui(ui), m_link(link)
+TfmSendResult::TfmSendResult(QSqlDatabase db, shell::Ui& ui, edi::Link& link,
+                             const shell::Workspace& ws, QWidget* parent)
+    : QDialog(parent), m_db(std::move(db)), m_ui(ui), m_link(link), m_ws(ws)
 {
     setObjectName("TfmSendResult");
     setWindowTitle(QStringLiteral("송신 결과 조회"));
@@ -114,7 +115,7 @@ void TfmSendResult::FormActivate()
 
 void TfmSendResult::report()
 {
-    const QString path = ReportPath();
+    const QString path = ReportPath(m_ws);
     if (!QFileInfo::exists(path)) {
         m_ui.ShowInfo(NoReportMessage());
         return;
@@ -174,7 +175,7 @@ QStringList TfmSendResult::detailTexts() const
 
 void TfmSendResult::BtnReReceiveClick()
 {
-    if (!edi::LinkResultReceive(m_link)) {
+    if (!edi::LinkResultReceive(m_link).ok) {
         m_ui.ShowInfo(ReReceiveFailedMessage());
         return;
     }

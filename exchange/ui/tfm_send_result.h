@@ -22,8 +22,8 @@ class TfmSendResult : public QDialog
 {
     Q_OBJECT
 public:
-    TfmSendResult(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr,
-                  edi::Link& link = edi::BoundLink());
+    TfmSendResult(QSqlDatabase db, shell::Ui& ui, edi::Link& link, const shell::Workspace& ws,
+                  QWidget* parent = nullptr);
 
     // Reads and shows the report; runs once when the window is first shown.
     void FormActivate();
@@ -46,6 +46,7 @@ private:
     QSqlDatabase m_db;
     shell::Ui& m_ui;
     edi::Link& m_link;
+    const shell::Workspace& m_ws;
     QList<TResultRecord> m_records;
     QTableWidget* m_grid;
     QLabel* m_counter;

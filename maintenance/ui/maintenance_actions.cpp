@@ -114,7 +114,7 @@ bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
     return ok;
 }
 
-bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
+bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::Link& link,
                           const PasswordPrompt& askPassword)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
@@ -123,7 +123,7 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
     {
         TablesClosed closed(window, ui, &dm);
         Context ctx{ui};
-        sent = SendDataToHelpDesk(ctx);
+        sent = SendDataToHelpDesk(ctx, link);
     }
     if (sent.sent)
         ui.ShowInfo(QStringLiteral(
@@ -131,7 +131,8 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
     return sent.sent;
 }
 
-bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const PasswordPrompt& askPassword)
+bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
+                          const PasswordPrompt& askPassword)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
         return false;
@@ -139,7 +140,7 @@ bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const PasswordPrompt& 
     {
         TablesClosed closed(window, ui, nullptr);
         Context ctx{ui};
-        sent = SendFileToHelpDesk(ctx);
+        sent = SendFileToHelpDesk(ctx, link);
     }
     if (sent.sent)
         ui.ShowInfo(QStringLiteral(

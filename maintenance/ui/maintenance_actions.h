@@ -12,6 +12,9 @@ class Ui;
 namespace store {
 class TDM1;
 }
+namespace edi {
+class Link;
+}
 
 // The 자료관리 entries of the main program. Each disables the window,
 // closes the tables for the work and always opens them again afterwards.
@@ -28,9 +31,10 @@ bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm);
 // wanted or the wanted one was stored.
 bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm);
 // "DB 자료보내기" and "파일보내기": warning, password, send.
-bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
+bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::Link& link,
                           const PasswordPrompt& askPassword);
-bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const PasswordPrompt& askPassword);
+bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
+                          const PasswordPrompt& askPassword);
 
 // The two backups after an upgrade, as the main window runs them.
 bool UnattendedBackup(shell::Ui& ui, const QString& folder);

@@ -20,10 +20,10 @@
 
 namespace maintenance::ui {
 
-TfmVandry::TfmVandry(shell::Ui& ui, QStringList arguments, QWidget* parent)
+TfmVandry::TfmVandry(shell::Ui& ui, edi::Link& link, QStringList arguments, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint),
-      m_ui(ui), m_arguments(std::move(arguments))
+      m_ui(ui), m_link(link), m_arguments(std::move(arguments))
 {
     setWindowTitle(kVandryCaption);
     auto* layout = new QHBoxLayout(this);
@@ -132,28 +132,28 @@ bool TfmVandry::BtnReorganiseClick()
 bool TfmVandry::MnuSendDataClick()
 {
     Context ctx{m_ui, Program::Vandry};
-    const SendOutcome o = whileDisabled([&] { return SendDataToHelpDesk(ctx); });
+    const SendOutcome o = whileDisabled([&] { return SendDataToHelpDesk(ctx, m_link); });
     if (o.sent)
         m_ui.ShowInfo(QStringLiteral("DB 자료 보내기가 완료되었습니다."));
     else if (o.linkCalled)
-        m_ui.ShowInfo(edi::LinkMessage());
+        m_ui.ShowInfo(o.link.message);
     return o.sent;
 }
 
 bool TfmVandry::MnuSendFileClick()
 {
     Context ctx{m_ui, Program::Vandry};
-    const SendOutcome o = whileDisabled([&] { return SendFileToHelpDesk(ctx); });
+    const SendOutcome o = whileDisabled([&] { return SendFileToHelpDesk(ctx, m_link); });
     if (o.sent)
         m_ui.ShowInfo(QStringLiteral("파일 보내기가 완료되었습니다."));
     else if (o.linkCalled)
-        m_ui.ShowInfo(edi::LinkMessage());
+        m_ui.ShowInfo(o.link.message);
     return o.sent;
 }
 
 void TfmVandry::MnuLinkSettingsClick()
 {
-    edi::LinkSetup();
+    edi::LinkSetup(m_link);
 }
 
 void TfmVandry::RunUpgradeStep()

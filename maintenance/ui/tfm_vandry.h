@@ -9,6 +9,9 @@ class QMenu;
 namespace shell {
 class Ui;
 }
+namespace edi {
+class Link;
+}
 
 namespace maintenance::ui {
 
@@ -19,7 +22,7 @@ class TfmVandry : public QWidget
 {
     Q_OBJECT
 public:
-    TfmVandry(shell::Ui& ui, QStringList arguments, QWidget* parent = nullptr);
+    TfmVandry(shell::Ui& ui, edi::Link& link, QStringList arguments, QWidget* parent = nullptr);
 
     // Off-screen when started with any argument, centred otherwise.
     void placeWindow();
@@ -46,6 +49,7 @@ private:
     template <typename Work> auto whileDisabled(Work work);
 
     shell::Ui& m_ui;
+    edi::Link& m_link;
     QStringList m_arguments;
     QMenu* m_sendMenu;
     QList<QToolButton*> m_buttons;

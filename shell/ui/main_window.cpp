@@ -684,7 +684,7 @@ void TfmMain::openSettings(int page)
 
 void TfmMain::openCommSettings()
 {
-    if (!edi::LinkSetup())
+    if (!m_hooks.link || !edi::LinkSetup(*m_hooks.link).ok)
         return;
     TEdiConfig settings;
     if (!ReadSettings(settings))

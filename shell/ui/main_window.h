@@ -21,6 +21,9 @@ class QStackedWidget;
 namespace platform {
 class WindowBeacon;
 }
+namespace edi {
+class Link;
+}
 
 namespace shell::ui {
 
@@ -39,6 +42,8 @@ struct MainWindowHooks
     // then one where the user chooses the medium. True when it was made.
     std::function<bool(const QString& folder)> unattendedBackup;
     std::function<bool()> interactiveBackup;
+    // The program's link, for 통신 환경 설정; without one the entry does nothing.
+    edi::Link* link = nullptr;
 };
 
 // The main window: both menus, the background area with the picture

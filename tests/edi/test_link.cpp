@@ -1,4 +1,4 @@
-// The wrappers' success rules, the remembered call and its message.
+// The wrappers' success rules, the outcome of a call and its message.
 
 #include "edi/link.h"
 #include "shell/link_settings.h"
@@ -94,7 +94,6 @@ protected:
     {
         WorkspaceTest::SetUp();
         shell::SetLinkProgramPath(home() + "Pelmar");
-        edi::ResetLinkCall();
     }
     FakeLink link;
 };
@@ -103,7 +102,7 @@ TEST_F(LinkWrappers, SingleCallsSucceedAboveZeroAndRememberKindAndCode)
 {
     struct Wrapper
     {
-        bool (*call)(edi::Link&);
+        edi::LinkOutcome (*call)(edi::Link&);
         LinkKind kind;
     };
     const Wrapper wrappers[] = {
@@ -117,23 +116,24 @@ TEST_F(LinkWrappers, SingleCallsSucceedAboveZeroAndRememberKindAndCode)
         for (const qint32 code : {3, 1, 0, -1, -20}) {
             link.code = code;
             link.lastKey.clear();
-            EXPECT_EQ(w.call(link), code > 0) << int(w.kind) << " " << code;
+            const edi::LinkOutcome o = w.call(link);
+            EXPECT_EQ(o.ok, code > 0) << int(w.kind) << " " << code;
             EXPECT_EQ(link.lastKey, shell::LinkKey());
-            EXPECT_EQ(edi::LastLinkCall().kind, w.kind);
-            EXPECT_EQ(edi::LastLinkCall().code, code);
+            EXPECT_EQ(o.kind, w.kind);
+            EXPECT_EQ(o.code, code);
+            EXPECT_EQ(o.message, edi::LinkMessage(w.kind, code));
         }
     }
 }
 
-TEST_F(LinkWrappers, ResetForgetsTheLastCall)
+TEST_F(LinkWrappers, AnOutcomeBeforeAnyCallSaysNoError)
 {
     link.code = -20;
-    edi::LinkSend(link);
-    EXPECT_EQ(edi::LinkMessage(), "디렉토리 설정이 되어 있지 않습니다");
-    edi::ResetLinkCall();
-    EXPECT_EQ(edi::LastLinkCall().kind, LinkKind::None);
-    EXPECT_EQ(edi::LastLinkCall().code, 0);
-    EXPECT_EQ(edi::LinkMessage(), "오류없음");
+    EXPECT_EQ(edi::LinkSend(link).message, "디렉토리 설정이 되어 있지 않습니다");
+    const edi::LinkOutcome none;
+    EXPECT_EQ(none.kind, LinkKind::None);
+    EXPECT_EQ(none.code, 0);
+    EXPECT_EQ(none.message, "오류없음");
 }
 
 TEST_F(LinkWrappers, SendReceiveFlagsSuccessAndRememberedPart)
@@ -163,20 +163,17 @@ TEST_F(LinkWrappers, SendReceiveFlagsSuccessAndRememberedPart)
         link.code = r.code;
         link.sendCode = r.sendCode;
         link.receiveCode = r.receiveCode;
-        bool sent = !r.sent;
-        bool received = !r.received;
-        EXPECT_EQ(edi::LinkSendReceive(sent, received, link), r.ok) << r.name;
-        EXPECT_EQ(sent, r.sent) << r.name;
-        EXPECT_EQ(received, r.received) << r.name;
-        EXPECT_EQ(edi::LastLinkCall().kind, r.kind) << r.name;
-        EXPECT_EQ(edi::LastLinkCall().code, r.remembered) << r.name;
+        const edi::SendReceiveOutcome o = edi::LinkSendReceive(link);
+        EXPECT_EQ(o.ok, r.ok) << r.name;
+        EXPECT_EQ(o.sent, r.sent) << r.name;
+        EXPECT_EQ(o.received, r.received) << r.name;
+        EXPECT_EQ(o.kind, r.kind) << r.name;
+        EXPECT_EQ(o.code, r.remembered) << r.name;
     }
     link.code = 1;
     link.sendCode = 0;
     link.receiveCode = 1;
-    bool sent, received;
-    edi::LinkSendReceive(sent, received, link);
-    EXPECT_EQ(edi::LinkMessage(), "송신할 파일이 없습니다");
+    EXPECT_EQ(edi::LinkSendReceive(link).message, "송신할 파일이 없습니다");
 }
 
 TEST_F(LinkWrappers, SavedSetupReappliesTheLinkDirectories)
@@ -188,11 +185,11 @@ TEST_F(LinkWrappers, SavedSetupReappliesTheLinkDirectories)
     ASSERT_TRUE(shell::WriteSettings(cfg));
 
     link.code = 0; // cancelled: the workspace stays as it was
-    EXPECT_FALSE(edi::LinkSetup(link));
+    EXPECT_FALSE(edi::LinkSetup(link).ok);
     EXPECT_EQ(shell::Paths().recvDir, home() + "Recv/");
 
     link.code = 1;
-    EXPECT_TRUE(edi::LinkSetup(link));
+    EXPECT_TRUE(edi::LinkSetup(link).ok);
     EXPECT_EQ(shell::Paths().recvDir, home() + "Elsewhere/");
 }
 

@@ -35,11 +35,6 @@ protected:
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
     }
-    void TearDown() override
-    {
-        edi::MailboxLink::SetSettingsDialog({});
-        WorkspaceTest::TearDown();
-    }
     static QLineEdit* field(QWidget& dialog, const char* name)
     {
         auto* edit = dialog.findChild<QLineEdit*>(name);
@@ -93,13 +88,14 @@ TEST_F(LinkSettingsDialogTest, ShowsTheSettingsAndHandsBackTheEdits)
 
 TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
 {
-    edi::InstallLinkSettingsDialog(ui);
+    edi::MailboxLink link(workspace(), edi::LinkSettingsDialogFor(ui));
     QDialog* shown = nullptr;
 
     pressLater(shown, "취 소");
-    EXPECT_FALSE(edi::LinkSetup());
+    const edi::LinkOutcome cancelled = edi::LinkSetup(link);
+    EXPECT_FALSE(cancelled.ok);
     EXPECT_NE(shown, nullptr);
-    EXPECT_EQ(edi::LinkMessage(), "취소되었습니다.");
+    EXPECT_EQ(cancelled.message, "취소되었습니다.");
 
     QTimer::singleShot(0, [] {
         auto* dialog = QApplication::activeModalWidget();
@@ -107,8 +103,9 @@ TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
         dialog->findChild<QLineEdit*>("LoginID")->setText("BR0009");
     });
     pressLater(shown, "확 인");
-    EXPECT_TRUE(edi::LinkSetup());
-    EXPECT_EQ(edi::LinkMessage(), "정상 처리 되었습니다.");
+    const edi::LinkOutcome saved = edi::LinkSetup(link);
+    EXPECT_TRUE(saved.ok);
+    EXPECT_EQ(saved.message, "정상 처리 되었습니다.");
     EXPECT_EQ(shell::ReadLoginID(), "BR0009");
 }
 

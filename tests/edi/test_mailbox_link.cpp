@@ -11,9 +11,11 @@
 #include "tests/support/workspace_fixture.h"
 
 #include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -46,13 +48,6 @@ protected:
         WorkspaceTest::SetUp();
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
-        edi::ResetLinkCall();
-        MailboxLink::SetSettingsDialog({});
-    }
-    void TearDown() override
-    {
-        MailboxLink::SetSettingsDialog({});
-        WorkspaceTest::TearDown();
     }
 
     shell::TEdiConfig settings() const
@@ -79,18 +74,24 @@ protected:
         return rows;
     }
 
-    MailboxLink link;
+    MailboxLink& link()
+    {
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
+    }
+    std::optional<MailboxLink> m_link;
     const QString key = shell::LinkKey();
 };
 
 TEST_F(MailboxLinkTest, SendMovesEverySendFileIntoTheOutbox)
 {
-    EXPECT_EQ(link.Send(shell::LinkKey()), 0);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 0);
 
     writeFile("Send/Apt_1", envelope("AB123", "0260") + "S999...");
     writeFile("Send/Apt_2", "plain");
     QDir().mkpath(path("Send/Old")); // folders stay where they are
-    EXPECT_EQ(link.Send(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 2);
     EXPECT_EQ(filesIn(path("Send")), QStringList());
     EXPECT_TRUE(QFileInfo(path("Send/Old")).isDir());
     EXPECT_EQ(filesIn(path("Mailbox/Outbox")), QStringList({"Apt_1", "Apt_2"}));
@@ -98,20 +99,20 @@ TEST_F(MailboxLinkTest, SendMovesEverySendFileIntoTheOutbox)
 
     // The centre has not fetched Apt_1 yet: the next one must not replace it.
     writeFile("Send/Apt_1", "second");
-    EXPECT_EQ(link.Send(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 1);
     EXPECT_EQ(readFile("Mailbox/Outbox/Apt_1").left(10), "<<NEHEAD>>");
     EXPECT_EQ(readFile("Mailbox/Outbox/Apt_1.1"), "second");
 }
 
 TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
 {
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 0);
-    EXPECT_EQ(link.ReReceive(shell::LinkKey()), 0);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 0);
+    EXPECT_EQ(link().ReReceive(shell::LinkKey()), 0);
 
     writeFile("Mailbox/Inbox/AB9IN", "result one");
     writeFile("Mailbox/Inbox/CD9IN", "result two");
     writeFile("Recv/AB9IN", "stale");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 2);
     EXPECT_EQ(filesIn(path("Mailbox/Inbox")), QStringList());
     EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
@@ -120,14 +121,14 @@ TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
     // The receive directory is emptied before a receive; a re-receive refills it.
     QFile::remove(path("Recv/AB9IN"));
     QFile::remove(path("Recv/CD9IN"));
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 0); // nothing new: the kept set stays
-    EXPECT_EQ(link.ReReceive(shell::LinkKey()), 2);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 0); // nothing new: the kept set stays
+    EXPECT_EQ(link().ReReceive(shell::LinkKey()), 2);
     EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
 
     // A new receive replaces the kept set.
     writeFile("Mailbox/Inbox/EF9IN", "result three");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 1);
     EXPECT_EQ(filesIn(path("Mailbox/Received")), QStringList({"EF9IN"}));
 }
 
@@ -135,32 +136,32 @@ TEST_F(MailboxLinkTest, SendReceiveDoesBothParts)
 {
     writeFile("Send/Apt_1", "request");
     qint32 sendCode = -1, receiveCode = -1;
-    EXPECT_EQ(link.SendReceive(shell::LinkKey(), sendCode, receiveCode), 1);
+    EXPECT_EQ(link().SendReceive(shell::LinkKey(), sendCode, receiveCode), 1);
     EXPECT_EQ(sendCode, 1);
     EXPECT_EQ(receiveCode, 0);
 
     writeFile("Mailbox/Inbox/AB9IN", "result");
-    bool sent = true, received = false;
-    EXPECT_TRUE(edi::LinkSendReceive(sent, received, link));
-    EXPECT_FALSE(sent);
-    EXPECT_TRUE(received);
-    EXPECT_EQ(edi::LinkMessage(), "송신할 파일이 없습니다");
+    const edi::SendReceiveOutcome o = edi::LinkSendReceive(link());
+    EXPECT_TRUE(o.ok);
+    EXPECT_FALSE(o.sent);
+    EXPECT_TRUE(o.received);
+    EXPECT_EQ(o.message, "송신할 파일이 없습니다");
     EXPECT_EQ(readFile("Recv/AB9IN"), "result");
 }
 
 TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
 {
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 0);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 0);
     EXPECT_FALSE(QFileInfo::exists(path("Result/RptEDI")));
 
     change([](shell::TEdiConfig& c, const QString&) { c.LoginID = "BR0001"; });
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(9, 5)));
     writeFile("Send/Apt_1", envelope("AB123", "0260") + QByteArray(1040 - 63, 'x'));
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
 
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(11, 40)));
     writeFile("Send/FAZIP", "zip"); // no envelope: it goes under its own name
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
 
     writeFile("Mailbox/Inbox/AB9IN", QByteArray(160, 'r'));
     QFile inboxFile(path("Mailbox/Inbox/AB9IN"));
@@ -169,20 +170,20 @@ TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
                                       QFileDevice::FileModificationTime));
     inboxFile.close();
     shell::FreezeNow(QDateTime(QDate(2024, 3, 16), QTime(8, 15)));
-    ASSERT_EQ(link.Receive(shell::LinkKey()), 1);
-    ASSERT_EQ(link.ReReceive(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Receive(shell::LinkKey()), 1);
+    ASSERT_EQ(link().ReReceive(shell::LinkKey()), 1);
 
     // The centre fetches the request and reports an error on the archive.
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "Apt_1",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "Apt_1",
                                          QDateTime(QDate(2024, 3, 15), QTime(9, 30))));
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "FAZIP",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "FAZIP",
                                          QDateTime(QDate(2024, 3, 15), QTime(12, 0)),
                                          "압축 해제 실패"));
-    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), "FAZIP",
+    ASSERT_TRUE(MailboxLink::RecordFetch(settings(), home(), "FAZIP",
                                          QDateTime(QDate(2024, 3, 15), QTime(13, 0))));
-    EXPECT_FALSE(MailboxLink::RecordFetch(settings(), "Apt_9", shell::Now()));
+    EXPECT_FALSE(MailboxLink::RecordFetch(settings(), home(), "Apt_9", shell::Now()));
 
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 3);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 3);
     const QList<ReportRow> rows = report();
     ASSERT_EQ(rows.size(), 3);
     const ReportRow& recv = rows[0];
@@ -212,8 +213,8 @@ TEST_F(MailboxLinkTest, ReportListsEveryFileNewestFirst)
 TEST_F(MailboxLinkTest, UnfetchedSendLeavesReceiveTimeBlank)
 {
     writeFile("Send/Apt_1", envelope("AB123", "0260"));
-    ASSERT_EQ(link.Send(shell::LinkKey()), 1);
-    ASSERT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), 1);
+    ASSERT_EQ(link().Send(shell::LinkKey()), 1);
+    ASSERT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), 1);
     const QByteArray line = readFile("Result/RptEDI");
     EXPECT_EQ(line.mid(42, 10), QByteArray(10, ' '));
     EXPECT_EQ(line.mid(53, 5).trimmed(), "0");
@@ -223,9 +224,9 @@ TEST_F(MailboxLinkTest, UnfetchedSendLeavesReceiveTimeBlank)
 TEST_F(MailboxLinkTest, MailboxDirSettingMovesTheMailbox)
 {
     change([](shell::TEdiConfig& c, const QString& h) { c.MailboxDir = h + "Shared/Box"; });
-    EXPECT_EQ(MailboxLink::MailboxDir(settings()), home() + "Shared/Box/");
+    EXPECT_EQ(MailboxLink::MailboxDir(settings(), home()), home() + "Shared/Box/");
     writeFile("Send/Apt_1", "request");
-    EXPECT_EQ(link.Send(shell::LinkKey()), 1);
+    EXPECT_EQ(link().Send(shell::LinkKey()), 1);
     EXPECT_EQ(filesIn(path("Shared/Box/Outbox")), QStringList({"Apt_1"}));
     EXPECT_FALSE(QFileInfo::exists(path("Mailbox")));
 }
@@ -279,7 +280,7 @@ TEST_F(MailboxLinkTest, FoldersThatAreNotSetOrUnusableGiveTheFailureCodes)
         ASSERT_TRUE(shell::WriteSettings(cfg));
         writeFile("Send/Apt_1", "request");
         writeFile("Mailbox/Received/AB9IN", "kept"); // something to re-receive
-        EXPECT_EQ(r.call(link, shell::LinkKey()), r.code) << r.name;
+        EXPECT_EQ(r.call(link(), shell::LinkKey()), r.code) << r.name;
         // A failed send keeps the file where the next attempt finds it.
         EXPECT_EQ(readFile("Send/Apt_1"), "request") << r.name;
     }
@@ -288,40 +289,41 @@ TEST_F(MailboxLinkTest, FoldersThatAreNotSetOrUnusableGiveTheFailureCodes)
 
 TEST_F(MailboxLinkTest, KeyOrSettingsThatAreNotThereGiveTheirCodes)
 {
-    EXPECT_EQ(link.Send("Parlx.other.Pelmar"), -777);
-    EXPECT_EQ(link.EnvSetup(""), -777);
-    EXPECT_EQ(link.Send(shell::LinkKey().toUpper()), 0); // keys ignore case
+    EXPECT_EQ(link().Send("Parlx.other.Pelmar"), -777);
+    EXPECT_EQ(link().EnvSetup(""), -777);
+    EXPECT_EQ(link().Send(shell::LinkKey().toUpper()), 0); // keys ignore case
 
     // A registry without the link's settings knows no directory at all.
     shell::SetLinkProgramPath(home() + "Other/Pelmar");
-    EXPECT_EQ(link.Receive(shell::LinkKey()), -20);
-    EXPECT_EQ(link.ResultReceiveNoDlg(shell::LinkKey()), -20);
+    EXPECT_EQ(link().Receive(shell::LinkKey()), -20);
+    EXPECT_EQ(link().ResultReceiveNoDlg(shell::LinkKey()), -20);
 }
 
 TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
 {
-    EXPECT_EQ(link.EnvSetup(shell::LinkKey()), -1); // no dialog to show
+    EXPECT_EQ(link().EnvSetup(shell::LinkKey()), -1); // no dialog to show
 
     QString shownLogin = "unset";
-    MailboxLink::SetSettingsDialog([&](shell::TEdiConfig& c) {
+    MailboxLink cancelling(workspace(), [&](shell::TEdiConfig& c) {
         shownLogin = c.LoginID;
         c.LoginID = "CHANGED";
         return false;
     });
     change([](shell::TEdiConfig& c, const QString&) { c.LoginID = "BR0001"; });
-    EXPECT_EQ(link.EnvSetup(shell::LinkKey()), 0);
+    EXPECT_EQ(cancelling.EnvSetup(shell::LinkKey()), 0);
     EXPECT_EQ(shownLogin, "BR0001");
     EXPECT_EQ(settings().LoginID, "BR0001");
 
-    MailboxLink::SetSettingsDialog([&](shell::TEdiConfig& c) {
+    MailboxLink confirming(workspace(), [&](shell::TEdiConfig& c) {
         c.LoginID = "BR0002";
         c.Password = shell::EncodeLinkPassword("pw12");
         c.RecvDir = home() + "In/Coming";
         c.MailboxDir = home() + "Box";
         return true;
     });
-    EXPECT_TRUE(edi::LinkSetup(link));
-    EXPECT_EQ(edi::LinkMessage(), "정상 처리 되었습니다.");
+    const edi::LinkOutcome o = edi::LinkSetup(confirming);
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ(o.message, "정상 처리 되었습니다.");
     const shell::TEdiConfig saved = settings();
     EXPECT_EQ(saved.LoginID, "BR0002");
     EXPECT_EQ(shell::DecodeLinkPassword(saved.Password), "pw12");

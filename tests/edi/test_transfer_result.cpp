@@ -5,6 +5,7 @@
 #include "edi/transfer_request.h"
 #include "edi/transfer_result.h"
 #include "shell/codec.h"
+#include "shell/kept_files.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "tests/support/data_fixture.h"
@@ -66,7 +67,7 @@ protected:
     edi::ResultRun apply()
     {
         ui.clear();
-        return edi::ApplyTransferResults(*dm, shell::Paths().recvDir);
+        return edi::ApplyTransferResults(*dm, workspace().recvDir, shell::KeptSendDir(workspace()));
     }
 
     QString lines()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "exchange/edi_flow.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QStringList>
+
+#include <optional>
 
 namespace exchange_tests {
 
@@ -66,7 +69,7 @@ protected:
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
         shell::ApplyLinkDirectories();
-        edi::ResetLinkCall();
+        m_mailbox.emplace(workspace());
         addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
     }
 
@@ -74,6 +77,12 @@ protected:
     {
         return QDir(path(relative)).entryList(QDir::Files, QDir::Name);
     }
+
+    // The program's link, as Pelmar makes it.
+    edi::MailboxLink& mailbox() { return *m_mailbox; }
+
+private:
+    std::optional<edi::MailboxLink> m_mailbox;
 };
 
 } // namespace exchange_tests

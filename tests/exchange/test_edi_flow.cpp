@@ -37,9 +37,10 @@ protected:
         addConsent("A123456789", "04", "12345678901", "103101", 4, "800101");
     }
 
-    std::unique_ptr<EdiFlow> flow(int mode, edi::Link& link = edi::BoundLink())
+    std::unique_ptr<EdiFlow> flow(int mode) { return flow(mode, mailbox()); }
+    std::unique_ptr<EdiFlow> flow(int mode, edi::Link& link)
     {
-        return std::make_unique<EdiFlow>(*dm, ui, view, mode, link);
+        return std::make_unique<EdiFlow>(*dm, ui, view, mode, link, workspace());
     }
 
     QString states() { return dump("SELECT AptID, State FROM Apt1 ORDER BY AptID"); }

@@ -43,7 +43,7 @@ TEST_F(Screens, TheTransmissionWindowSendsOnceShown)
     addConsent("A123456789", "13", "3010123456781", "1011203", 2, "800101");
     addConsent("A123456789", "04", "12345678901", "103101", 0, "800101");
 
-    exchange::TfmEdi screen(*dm, ui, exchange::ModeSend);
+    exchange::TfmEdi screen(*dm, ui, mailbox(), workspace(), exchange::ModeSend);
     int previews = 0;
     screen.setMissingConsentPreview([&](const exchange::MissingConsentList& rows) {
         ++previews;
@@ -88,7 +88,7 @@ TEST_F(Screens, AFailedReceiveIsRedAndTheCounterSaysNoData)
 {
     FakeLink link;
     link.receiveCode = -10;
-    exchange::TfmEdi screen(*dm, ui, exchange::ModeReReceive, nullptr, link);
+    exchange::TfmEdi screen(*dm, ui, link, workspace(), exchange::ModeReReceive);
     screen.FormActivate();
     EXPECT_EQ(screen.windowTitle(), QStringLiteral("재수신"));
     EXPECT_EQ(screen.listLabel()->text(), QStringLiteral("수신 자료 내역 : "));
@@ -120,8 +120,8 @@ TEST_F(Screens, TheResultsViewReadsTheMailboxReport)
 {
     // One send through the mailbox, then its report.
     writeFile("Send/Apt_1", "plain file without an envelope");
-    ASSERT_TRUE(edi::LinkSend());
-    exchange::TfmSendResult view(db(), ui);
+    ASSERT_TRUE(edi::LinkSend(mailbox()).ok);
+    exchange::TfmSendResult view(db(), ui, mailbox(), workspace());
     view.show();
     QApplication::processEvents();
     EXPECT_TRUE(ui.saw("info", exchange::NoReportMessage()));
@@ -142,7 +142,7 @@ TEST_F(Screens, TheResultsViewReadsTheMailboxReport)
 
     FakeLink failing;
     failing.receiveCode = 0;
-    exchange::TfmSendResult again(db(), ui, nullptr, failing);
+    exchange::TfmSendResult again(db(), ui, failing, workspace());
     ui.clear();
     again.reReceiveButton()->click();
     EXPECT_TRUE(ui.saw("info", exchange::ReReceiveFailedMessage()));

@@ -147,7 +147,7 @@ TEST_F(MonthlyCycle, ThroughTheTransmissionWindow)
     addMonth();
     ASSERT_EQ(tool({"link", "setup", "LoginID=BR0001"}).exitCode, 0);
     {
-        exchange::TfmEdi send(*dm, ui, exchange::ModeSend);
+        exchange::TfmEdi send(*dm, ui, mailbox(), workspace(), exchange::ModeSend);
         send.setMissingConsentPreview([](const exchange::MissingConsentList& rows) {
             EXPECT_EQ(rows.size(), 4);
             return true;
@@ -163,7 +163,7 @@ TEST_F(MonthlyCycle, ThroughTheTransmissionWindow)
     const ProgramRun r = sim({"--fail-every", "3"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 
-    exchange::TfmEdi receive(*dm, ui, exchange::ModeReceive);
+    exchange::TfmEdi receive(*dm, ui, mailbox(), workspace(), exchange::ModeReceive);
     receive.show();
     QApplication::processEvents();
     EXPECT_EQ(receive.messageLine()->text(),

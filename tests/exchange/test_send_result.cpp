@@ -111,7 +111,7 @@ TEST_F(ResultDetails, TheReportIsReadLineByLineInFileOrder)
                reportLine("FAZIP", "KEVLO01", "2403141030", "", "1", "0") + "\r\n")
                   .toLatin1());
     QList<exchange::TResultRecord> records;
-    ASSERT_TRUE(exchange::ReadResultReport(exchange::ReportPath(), records));
+    ASSERT_TRUE(exchange::ReadResultReport(exchange::ReportPath(workspace()), records));
     ASSERT_EQ(records.size(), 2);
     EXPECT_EQ(records[0].infoName, "AB100");
     EXPECT_EQ(records[1].infoName, "FAZIP");

@@ -1,4 +1,5 @@
 #include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "maintenance/help_desk.h"
 #include "platform/zip_archive.h"
 #include "shell/link_settings.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <optional>
 
 using maintenance::Program;
 using testing_support::MaintenanceTest;
@@ -32,9 +34,15 @@ protected:
         cfg.LoginID = "BR0001";
         ASSERT_TRUE(shell::WriteSettings(cfg));
         shell::ApplyLinkDirectories();
-        edi::BindLink(nullptr);
-        edi::ResetLinkCall();
     }
+
+    edi::MailboxLink& link()
+    {
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
+    }
+    std::optional<edi::MailboxLink> m_link;
 
     QByteArray outbox(const QString& name) { return readFile("Mailbox/Outbox/" + name); }
 };
@@ -44,7 +52,7 @@ TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnve
     makeDatabase();
     writeFile("Send/Apt_1", "waiting request");
     auto ctx = context();
-    const maintenance::SendOutcome o = maintenance::SendDataToHelpDesk(ctx);
+    const maintenance::SendOutcome o = maintenance::SendDataToHelpDesk(ctx, link());
     ASSERT_TRUE(o.sent);
     EXPECT_TRUE(o.linkCalled);
     EXPECT_FALSE(QFile::exists(path("Mailbox/Outbox/Apt_1")));
@@ -68,7 +76,7 @@ TEST_F(HelpDeskSendTest, FileSendReadsAChosenFileInTheSendFolderBeforeEmptyingIt
     writeFile("Send/report.txt", "the file the help desk asked for");
     auto ctx = context(Program::Vandry);
     ui.answerChooser(path("Send/report.txt"));
-    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx);
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link());
     ASSERT_TRUE(o.sent);
     EXPECT_EQ(outbox("FATXT"), maintenance::HelpDeskEnvelopeHeader(32, "FATXT", "BR0001") + "\r\n" +
                                    "the file the help desk asked for");
@@ -79,7 +87,7 @@ TEST_F(HelpDeskSendTest, FileSendLeavesTheChosenFileElsewhereInPlace)
     writeFile("notes.txt", "abc");
     auto ctx = context();
     ui.answerChooser(path("notes.txt"));
-    ASSERT_TRUE(maintenance::SendFileToHelpDesk(ctx).sent);
+    ASSERT_TRUE(maintenance::SendFileToHelpDesk(ctx, link()).sent);
     EXPECT_EQ(readFile("notes.txt"), "abc");
 }
 
@@ -88,7 +96,7 @@ TEST_F(HelpDeskSendTest, CancelledChooserTouchesNothingAndCallsNoLink)
     writeFile("Send/Apt_1", "waiting request");
     auto ctx = context();
     ui.answerPromptCancel();
-    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx);
+    const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link());
     EXPECT_FALSE(o.sent);
     EXPECT_FALSE(o.linkCalled);
     EXPECT_EQ(readFile("Send/Apt_1"), "waiting request");

@@ -1,4 +1,5 @@
 #include "edi/link.h"
+#include "edi/mailbox_link.h"
 #include "maintenance/ui/maintenance_actions.h"
 #include "maintenance/ui/tfm_vandry.h"
 #include "shell/workspace.h"
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QToolButton>
 #include <QWidget>
+#include <optional>
 
 using testing_support::MaintenanceTest;
 
@@ -41,19 +43,20 @@ protected:
     {
         testing_support::QtApp();
         MaintenanceTest::SetUp();
-        edi::BindLink(nullptr);
-        edi::ResetLinkCall();
     }
-    void TearDown() override
+
+    edi::MailboxLink& link()
     {
-        edi::BindLink(nullptr);
-        MaintenanceTest::TearDown();
+        if (!m_link)
+            m_link.emplace(workspace());
+        return *m_link;
     }
+    std::optional<edi::MailboxLink> m_link;
 };
 
 TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
 {
-    maintenance::ui::TfmVandry w(ui, {});
+    maintenance::ui::TfmVandry w(ui, link(), {});
     EXPECT_EQ(w.windowTitle(), "단위Tervo Veltrin 자료 관리");
     for (const char* text : {"자료 백업", "자료 복구", "자료재정리", "자료보내기", "종  료"})
         EXPECT_NE(w.button(QString::fromUtf8(text)), nullptr) << text;
@@ -66,16 +69,17 @@ TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
     EXPECT_EQ(w.size(), QSize(377, 63));
 
     // Any argument puts the window off the screen; only UPGRADE runs the step.
-    maintenance::ui::TfmVandry other(ui, {"something"});
+    maintenance::ui::TfmVandry other(ui, link(), {"something"});
     other.placeWindow();
     EXPECT_EQ(other.x(), 4096);
     EXPECT_FALSE(other.upgradeMode());
-    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, {"Upgrade"}).upgradeMode());
+    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, link(), {"Upgrade"}).upgradeMode());
 }
 
 TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
 {
-    maintenance::ui::TfmVandry w(ui, {});
+    FailingLink failing(-20);
+    maintenance::ui::TfmVandry w(ui, failing, {});
     // A cancelled chooser: no link call, so no stale status text.
     ui.answerPromptCancel();
     EXPECT_FALSE(w.MnuSendFileClick());
@@ -83,7 +87,6 @@ TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
     EXPECT_TRUE(w.isEnabled());
 
     // A failed send: the link's own text.
-    edi::BindLink(std::make_unique<FailingLink>(-20));
     writeFile("a.txt", "x");
     ui.answerChooser(path("a.txt"));
     EXPECT_FALSE(w.MnuSendFileClick());
@@ -94,7 +97,7 @@ TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
 TEST_F(MaintenanceScreens, VandryRestoreReorganisesOnlyAfterASuccessfulRestore)
 {
     makeDatabase();
-    maintenance::ui::TfmVandry w(ui, {});
+    maintenance::ui::TfmVandry w(ui, link(), {});
     writeFile("FA240101.zip", "not an archive");
     ui.answerChooser(path("FA240101.zip"));
     EXPECT_FALSE(w.BtnRestoreClick());
@@ -151,10 +154,10 @@ TEST_F(MaintenanceScreens, HelpDeskEntriesNeedTheWarningAndThePassword)
         return false;
     };
     ui.answerConfirm(false);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, refuse));
+    EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, link(), refuse));
     EXPECT_EQ(asked, 0);
     ui.answerConfirm(true);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, refuse));
+    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, link(), refuse));
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ui.texts("confirm")[0].startsWith("이 기능은 장애 발생시 Miradel 주식회사에"));
 }

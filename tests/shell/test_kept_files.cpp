@@ -44,7 +44,7 @@ TEST_F(KeptFilesTest, EveryFileIsKeptUnderItsOwnNameInTodaysFolder)
     writeFile("Recv/FAZIP", "PK");
     for (const Step& step : steps) {
         writeFile("Recv/AB200", step.ab200);
-        const shell::KeptFiles k = shell::KeepFiles(recv, shell::KeptReceiveDir());
+        const shell::KeptFiles k = shell::KeepFiles(recv, shell::KeptReceiveDir(workspace()));
         ASSERT_TRUE(k.ok) << k.error.toStdString();
         EXPECT_EQ(kept("20240315"), step.after) << step.ab200.constData();
         EXPECT_EQ(k.copies.value("AB200"), path("Recv/Old/20240315/" + step.copy));
@@ -54,14 +54,14 @@ TEST_F(KeptFilesTest, EveryFileIsKeptUnderItsOwnNameInTodaysFolder)
 
     // Another day, another folder.
     shell::FreezeNow(QDateTime(QDate(2024, 3, 16), QTime(9, 0)));
-    ASSERT_TRUE(shell::KeepFiles(recv, shell::KeptReceiveDir()).ok);
+    ASSERT_TRUE(shell::KeepFiles(recv, shell::KeptReceiveDir(workspace())).ok);
     EXPECT_EQ(kept("20240316"), (QStringList{"AB200", "FAZIP"}));
 }
 
 TEST_F(KeptFilesTest, AKeptCopyGivesBackItsFileCode)
 {
-    EXPECT_EQ(shell::KeptSendDir(), home() + "Send/Old/");
-    EXPECT_EQ(shell::KeptReceiveDir(), home() + "Recv/Old/");
+    EXPECT_EQ(shell::KeptSendDir(workspace()), home() + "Send/Old/");
+    EXPECT_EQ(shell::KeptReceiveDir(workspace()), home() + "Recv/Old/");
     const QStringList codes[] = {{"AB200", "AB200"}, {"AB200.1", "AB200"}, {"AB200.12", "AB200"},
                                  {"Apt_1", "Apt_1"}, {"x.txt", "x.txt"},   {".5", ".5"},
                                  {"AB.1.2", "AB.1"}};

@@ -19,7 +19,7 @@ void WorkspaceTest::SetUp()
     qputenv("XDG_DATA_HOME", (m_registry.path() + "/data").toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)));
     shell::SetTestMode(false);
-    shell::LoadWorkspacePaths(m_home.path());
+    m_ws = &shell::LoadWorkspacePaths(m_home.path());
 }
 
 void WorkspaceTest::TearDown()

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+namespace shell {
+struct Workspace;
+}
+
 namespace testing_support {
 
 // A fresh ProgramDir and registry folder per test; the workspace paths
@@ -17,6 +21,8 @@ protected:
     void TearDown() override;
 
     QString home() const { return m_home.path() + "/"; }
+    // The workspace loaded on home(), as a program hands it down.
+    const shell::Workspace& workspace() const { return *m_ws; }
     QString path(const QString& relative) const { return home() + relative; }
     void writeFile(const QString& relative, const QByteArray& bytes) const;
     QByteArray readFile(const QString& relative) const;
@@ -24,6 +30,7 @@ protected:
     ScriptedUi ui;
 
 private:
+    const shell::Workspace* m_ws = nullptr;
     QTemporaryDir m_home;
     QTemporaryDir m_registry;
 };
