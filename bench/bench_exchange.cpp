@@ -6,6 +6,8 @@
 // without its CHECK constraints.
 //
 // usage: bench_exchange [--keep DIR]   (exit 1 when a limit is exceeded)
+// --keep leaves the workspace in DIR, with the database as it was before
+// each measured step (Data/Pelmar.db.before-build, .before-apply).
 
 #include "bench/bench_result.h"
 #include "shell/workspace.h"
@@ -31,6 +33,7 @@ constexpr int kBatches = 50;
 constexpr int kLinesPerBatch = 2000;
 
 QString g_home;
+bool g_keep = false;
 
 double runTimed(const QString& program, const QStringList& args, const QByteArray& input = {})
 {
@@ -123,6 +126,16 @@ double reference(const QString& dbFile, const QString& update)
     return t;
 }
 
+// With --keep, the database as it stands before a step, so that the step
+// can be run again under a profiler.
+void snapshot(const QString& dbFile, const QString& step)
+{
+    if (!g_keep)
+        return;
+    QFile::remove(dbFile + '.' + step);
+    QFile::copy(dbFile, dbFile + '.' + step);
+}
+
 bool report(const char* what, double seconds, double limit, double ref)
 {
     PrintResult(what, seconds, limit, "sqlite3 UPDATE", ref);
@@ -140,6 +153,7 @@ int main(int argc, char** argv)
     if (args.size() == 3 && args[1] == "--keep")
         keep = args[2];
     g_home = keep.isEmpty() ? temp.path() + "/home" : keep;
+    g_keep = !keep.isEmpty();
     QDir(g_home).removeRecursively();
     qputenv("PELMAR_REGISTRY_DIR", (g_home + "/registry").toLocal8Bit());
     qputenv("PELMAR_NOW", "2024-03-15 10:30:00");
@@ -152,10 +166,12 @@ int main(int argc, char** argv)
 
     const double refBuild =
         reference(dbFile, "UPDATE Apt2 SET DataNo = Apt2ID, IcheDate = IcheDate");
+    snapshot(dbFile, "before-build");
     const double build = tool({"build-requests"});
     tool({"link", "send"});
     const double centre = runTimed(CLEARING_SIM, {"--home", g_home, "--fail-every", "7"});
     tool({"link", "receive"});
+    snapshot(dbFile, "before-apply");
     const double refApply = reference(
         dbFile,
         "UPDATE Apt2 SET IcheYebu = 'Y', ResultID4 = '0000', Rdate = '2024-03-15', State = 3");

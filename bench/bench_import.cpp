@@ -3,10 +3,10 @@
 // 20,000-row consent spreadsheet (read, checked and stored), under 3 s.
 
 #include "bench/bench_result.h"
+#include "codes/code_lists.h"
 #include "consent/consent_import.h"
 #include "reports/spreadsheet_reader.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
 #include "shell/ui/qt_ui.h"
@@ -126,8 +126,8 @@ int main(int argc, char** argv)
         const auto rows = reports::ReadFirstSheet(sheet);
         if (!rows)
             return;
-        shell::CodeLists codes;
-        shell::ReloadCodeLists(dm->db(), codes);
+        codes::CodeLists codes;
+        codes::ReloadCodeLists(dm->db(), codes);
         const consent::ConsentPreview p =
             consent::CheckConsentRows(reports::PreviewRows(*rows, 10), codes);
         if (p.blocked())

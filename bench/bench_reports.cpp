@@ -2,8 +2,8 @@
 // and the PDF of a 20,000-line list (target under 5 s), with the lines as
 // the lines screen reads them.
 
+#include "reports/print/print_layouts.h"
 #include "reports/spreadsheet_writer.h"
-#include "reports/ui/print_layouts.h"
 #include "shell/console_ui.h"
 #include "transfer/lines.h"
 

@@ -1,5 +1,6 @@
 #include "consent/consent_import.h"
 
+#include "codes/import_layouts.h"
 #include "consent/consent_register.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
@@ -108,8 +109,7 @@ bool SaveConsentLayout(const QSqlDatabase& db, shell::Ui& ui, const ConsentLayou
     for (int i = 0; i < kColumns; ++i)
         values << qMakePair(QString("FIELD%1S").arg(i + 1), QVariant(layout.start[i]))
                << qMakePair(QString("FIELD%1N").arg(i + 1), QVariant(layout.size[i]));
-    return shell::SaveLayoutRow(db, ui, "TongRegisterConv", "NAME", oldName, values,
-                                store::WriteErrorMessage);
+    return codes::SaveLayoutRow(db, ui, "TongRegisterConv", "NAME", oldName, values);
 }
 
 bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name)
@@ -120,7 +120,7 @@ bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name)
     return q.exec();
 }
 
-ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const shell::CodeLists& codes)
+ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const codes::CodeLists& codes)
 {
     ConsentPreview out;
     if (rows.isEmpty())
@@ -138,7 +138,7 @@ ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const shell::Cod
                 row.append(text);
                 continue;
             }
-            shell::FieldCheck check = shell::CheckTemplateField(false, c, text, codes);
+            codes::FieldCheck check = codes::CheckTemplateField(false, c, text, codes);
             if (c == kJumin && check.accepted &&
                 shell::RefusesResidentNumber("11", today, check.value))
                 check.accepted = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codes/code_lists.h"
 #include "shell/import_helpers.h"
 
 #include <QList>
@@ -41,7 +42,7 @@ bool DeleteConsentLayout(const QSqlDatabase& db, const QString& name);
 // every cell checked and normalised, the blocking errors, and the account
 // numbers to look at again (which do not block).
 using ConsentPreview = shell::ImportPreview;
-ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const shell::CodeLists& codes);
+ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const codes::CodeLists& codes);
 
 struct ConsentImportOutcome
 {

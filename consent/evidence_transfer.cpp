@@ -22,6 +22,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <optional>
+
 namespace consent {
 namespace {
 
@@ -263,46 +265,54 @@ QString DefaultSecurelinkPath()
     return QFileInfo::exists(own) ? own : shell::Paths().shippedDir + platform::kSecurelinkFileName;
 }
 
-bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uploader,
-                  const EvidenceSendRun& run, const QList<ConsentKey>& selected)
+namespace {
+
+// What must be there before anything is built: a selection, an empty
+// AUTHTEMP/, the stored key and the secure client with its two
+// configuration files. Shows the first thing missing; the key otherwise.
+std::optional<EvidenceAuthKey> checkReadyToSend(QSqlDatabase db, shell::Ui& ui,
+                                                const EvidenceSendRun& run,
+                                                const QList<ConsentKey>& selected)
 {
     if (selected.isEmpty()) {
         ui.ShowPlain(
             QStringLiteral("키보드(Shift)+방향키, 마우스+키보드(CTRL)키를 이용하여 선택하세요"));
-        return false;
+        return std::nullopt;
     }
     const QString home = shell::WithBackslash(run.programDir);
-    const QString tempDir = home + "AUTHTEMP/";
-    const QString fileDir = home + "AUTHFILE/";
-    if (!emptyTemp(tempDir, home))
-        return false;
+    if (!emptyTemp(home + "AUTHTEMP/", home))
+        return std::nullopt;
     const EvidenceAuthKey key = ReadEvidenceAuthKey(db);
     if (key.AuthKey.trimmed().isEmpty()) {
         ui.ShowInfo(
             QStringLiteral("기관의 증빙키가 등록 되어 있지 않습니다.\r\n환경설정에서 증빙키를 "
                            "입력하여 주시기 바랍니다."));
-        return false;
+        return std::nullopt;
     }
     if (!QFileInfo(run.libraryPath).isFile()) {
         ui.ShowInfo(
             QStringLiteral("송신 관련 Securelink.dll 파일이 존재 하지 않습니다.\r\n고객센터에 "
                            "문의하십시오."));
-        return false;
+        return std::nullopt;
     }
     if (!QFileInfo(home + "conf/Kavol.conf").isFile()) {
         ui.ShowInfo(
             QStringLiteral("송신 관련 Kavol.conf 파일이 정상 생성 되지 않았습니다.\r\n환경설정에서 "
                            "증빙자료 암호화키 등록을 확인해 주시기 바랍니다."));
-        return false;
+        return std::nullopt;
     }
     if (!QFileInfo(home + "conf/org.conf").isFile()) {
         ui.ShowInfo(
             QStringLiteral("송신 관련 org.conf 파일이 정상 생성 되지 않았습니다.\r\n환경설정에서 "
                            "증빙자료 암호화키 등록을 확인해 주시기 바랍니다."));
-        return false;
+        return std::nullopt;
     }
+    return key;
+}
 
-    shell::WaitScope wait(ui, QStringLiteral("증빙자료 전송 중 입니다."));
+// The selection by institution, each in the order it was first selected.
+QList<Group> groupByInstitution(const QList<ConsentKey>& selected)
+{
     QList<Group> groups;
     for (const ConsentKey& k : selected) {
         auto it = std::find_if(groups.begin(), groups.end(),
@@ -312,10 +322,71 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
         else
             it->consents.append(k);
     }
+    return groups;
+}
 
-    const QDateTime now = shell::Now();
-    QStringList files;
+// One consent's data record; with its file's content for class "0". Shows
+// why a consent cannot go (no evidence kind, no readable file).
+std::optional<EvidenceItem> evidenceItem(QSqlDatabase db, shell::Ui& ui, const ConsentKey& k,
+                                         const QString& submission, const QString& fileDir)
+{
+    QSqlQuery e(db);
+    e.prepare(QString("select AUTHTYPE, AUTHFILE from EVIDENTIAL") + kEvidenceMatch);
+    bindEvidence(e, k);
+    const bool found = e.exec() && e.next();
+    const QString kind = found ? e.value(0).toString().trimmed() : QString();
+    const QString file = found ? e.value(1).toString().trimmed() : QString();
+    if (kind.isEmpty()) {
+        ui.ShowInfo(QStringLiteral("증빙 파일 종류가 선택이 안된 자료가 확인 되었습니다.\r\n증빙 "
+                                   "자료 파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
+        return std::nullopt;
+    }
+    EvidenceItem item;
+    item.AUTHTYPE = kind;
+    item.NapbuNO = k.NapbuNO;
+    item.Bankcd = k.Bankcd;
+    item.Bankno = k.Bankno;
+    QSqlQuery c(db);
+    c.prepare("SELECT JuminNO FROM TongRegister WHERE Giganid = :g AND Bankcd = :b AND "
+              "Bankno = :n AND NapbuNO = :p");
+    c.bindValue(":g", k.Giganid);
+    c.bindValue(":b", k.Bankcd);
+    c.bindValue(":n", k.Bankno);
+    c.bindValue(":p", k.NapbuNO);
+    if (c.exec() && c.next())
+        item.JuminNO = c.value(0).toString();
+    if (submission == "0") {
+        // A stored name that leads out of AUTHFILE/ is no file of ours.
+        const bool named = IsAuthFileName(file);
+        if (!file.isEmpty() && !named)
+            shell::WriteLog("증빙파일 이름 거부, " + file, true);
+        QFile f(fileDir + file);
+        if (!named || !f.open(QIODevice::ReadOnly)) {
+            ui.ShowInfo(QStringLiteral("파일이 존재하지 않는 자료가 확인 되었습니다.\r\n증빙 자료 "
+                                       "파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
+            return std::nullopt;
+        }
+        item.content = f.readAll();
+        item.extension = QFileInfo(file).suffix();
+    }
+    return item;
+}
+
+// The transfer files written into AUTHTEMP/ and the consents they carry.
+struct TransferFiles
+{
+    QStringList paths;
     QList<ConsentKey> written;
+};
+
+// One transfer file per institution that is not exempt (an exempt one is
+// said and passed over). Shows why when one cannot be built.
+std::optional<TransferFiles> buildTransferFiles(QSqlDatabase db, shell::Ui& ui,
+                                                const QList<Group>& groups,
+                                                const EvidenceAuthKey& key, const QDateTime& now,
+                                                const QString& home)
+{
+    TransferFiles out;
     for (const Group& g : groups) {
         QSqlQuery cls(db);
         cls.prepare("select AUTHSENDTYPE from USERCODE where apid10 = :CorCode1 ");
@@ -330,60 +401,29 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
         }
         QList<EvidenceItem> items;
         for (const ConsentKey& k : g.consents) {
-            QSqlQuery e(db);
-            e.prepare(QString("select AUTHTYPE, AUTHFILE from EVIDENTIAL") + kEvidenceMatch);
-            bindEvidence(e, k);
-            const bool found = e.exec() && e.next();
-            const QString kind = found ? e.value(0).toString().trimmed() : QString();
-            const QString file = found ? e.value(1).toString().trimmed() : QString();
-            if (kind.isEmpty()) {
-                ui.ShowInfo(
-                    QStringLiteral("증빙 파일 종류가 선택이 안된 자료가 확인 되었습니다.\r\n증빙 "
-                                   "자료 파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
-                return false;
-            }
-            EvidenceItem item;
-            item.AUTHTYPE = kind;
-            item.NapbuNO = k.NapbuNO;
-            item.Bankcd = k.Bankcd;
-            item.Bankno = k.Bankno;
-            QSqlQuery c(db);
-            c.prepare("SELECT JuminNO FROM TongRegister WHERE Giganid = :g AND Bankcd = :b AND "
-                      "Bankno = :n AND NapbuNO = :p");
-            c.bindValue(":g", k.Giganid);
-            c.bindValue(":b", k.Bankcd);
-            c.bindValue(":n", k.Bankno);
-            c.bindValue(":p", k.NapbuNO);
-            if (c.exec() && c.next())
-                item.JuminNO = c.value(0).toString();
-            if (submission == "0") {
-                // A stored name that leads out of AUTHFILE/ is no file of ours.
-                const bool named = IsAuthFileName(file);
-                if (!file.isEmpty() && !named)
-                    shell::WriteLog("증빙파일 이름 거부, " + file, true);
-                QFile f(fileDir + file);
-                if (!named || !f.open(QIODevice::ReadOnly)) {
-                    ui.ShowInfo(
-                        QStringLiteral("파일이 존재하지 않는 자료가 확인 되었습니다.\r\n증빙 자료 "
-                                       "파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
-                    return false;
-                }
-                item.content = f.readAll();
-                item.extension = QFileInfo(file).suffix();
-            }
-            items.append(item);
+            std::optional<EvidenceItem> item =
+                evidenceItem(db, ui, k, submission, home + "AUTHFILE/");
+            if (!item)
+                return std::nullopt;
+            items.append(std::move(*item));
         }
-        const QString path = tempDir + EvidenceTransferFileName(g.institution, now);
+        const QString path = home + "AUTHTEMP/" + EvidenceTransferFileName(g.institution, now);
         if (!saveFile(path, EvidenceTransferBytes(g.institution, now.date(), key.SendId, submission,
                                                   items))) {
             ui.ShowInfo(QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
-            return false;
+            return std::nullopt;
         }
-        files.append(path);
-        written.append(g.consents);
+        out.paths.append(path);
+        out.written.append(g.consents);
     }
+    return out;
+}
 
-    for (const QString& path : files) {
+// Hands each file to the secure client; stops at the first refusal.
+bool uploadFiles(shell::Ui& ui, platform::SecureUploader& uploader, const QString& home,
+                 const EvidenceAuthKey& key, const QStringList& paths)
+{
+    for (const QString& path : paths) {
         const QString code = uploader.Upload(home, key.SendId.trimmed(), path);
         if (code != "0000") {
             shell::WriteLog("증빙자료 전송 실패, " + QFileInfo(path).fileName() + ", 결과 " + code,
@@ -394,26 +434,49 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
         }
         shell::WriteLog("증빙자료 전송, " + QFileInfo(path).fileName());
     }
+    return true;
+}
 
-    if (!written.isEmpty()) {
-        store::TransactionGuard guard(db);
-        QSqlQuery u(db);
-        u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s ") +
-                  kEvidenceMatch);
-        for (const ConsentKey& k : written) {
-            u.bindValue(":d", now.date().toString("yyyyMMdd"));
-            u.bindValue(":s", store::StoredValue(store::EvidenceSendState::Sent));
-            bindEvidence(u, k);
-            if (!u.exec()) {
-                ui.ShowError(u.lastError().text());
-                return false;
-            }
-        }
-        if (!guard.commit()) {
-            ui.ShowError(db.lastError().text());
+// Marks the evidence of `written` sent on `day`, all or none.
+bool recordSent(QSqlDatabase db, shell::Ui& ui, const QList<ConsentKey>& written, const QDate& day)
+{
+    if (written.isEmpty())
+        return true;
+    store::TransactionGuard guard(db);
+    QSqlQuery u(db);
+    u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s ") + kEvidenceMatch);
+    for (const ConsentKey& k : written) {
+        u.bindValue(":d", day.toString("yyyyMMdd"));
+        u.bindValue(":s", store::StoredValue(store::EvidenceSendState::Sent));
+        bindEvidence(u, k);
+        if (!u.exec()) {
+            ui.ShowError(u.lastError().text());
             return false;
         }
     }
+    if (!guard.commit()) {
+        ui.ShowError(db.lastError().text());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uploader,
+                  const EvidenceSendRun& run, const QList<ConsentKey>& selected)
+{
+    const std::optional<EvidenceAuthKey> key = checkReadyToSend(db, ui, run, selected);
+    if (!key)
+        return false;
+    const QString home = shell::WithBackslash(run.programDir);
+    shell::WaitScope wait(ui, QStringLiteral("증빙자료 전송 중 입니다."));
+    const QDateTime now = shell::Now();
+    const std::optional<TransferFiles> files =
+        buildTransferFiles(db, ui, groupByInstitution(selected), *key, now, home);
+    if (!files || !uploadFiles(ui, uploader, home, *key, files->paths) ||
+        !recordSent(db, ui, files->written, now.date()))
+        return false;
     ui.ShowInfo(QString::fromUtf8(kDone));
     return true;
 }

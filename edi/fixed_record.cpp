@@ -3,6 +3,7 @@
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace edi {
@@ -85,24 +86,24 @@ QString Field(const QByteArray& record, int offset, int width)
     return shell::FromCp949(shell::MidBytes(record, offset, width));
 }
 
-RecordView::RecordView(const QByteArray& record) : m_bytes(record)
-{
-    for (char c : record) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            m_plain = false;
-            break;
-        }
-    }
-}
+RecordView::RecordView(const QByteArray& record) : m_bytes(record) {}
 
 QString RecordView::field(int offset, int width) const
 {
-    if (!m_plain)
-        return Field(m_bytes, offset, width);
     if (offset < 0 || width <= 0 || offset >= m_bytes.size())
         return {};
-    return QString::fromLatin1(m_bytes.constData() + offset,
-                               qMin<qsizetype>(width, m_bytes.size() - offset));
+    const qsizetype size = qMin<qsizetype>(width, m_bytes.size() - offset);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_bytes.constData());
+    const bool plain = std::all_of(bytes + offset, bytes + offset + size,
+                                   [](unsigned char b) { return b < 0x80; });
+    // The field begins a character unless the run of possible lead bytes
+    // just before it is odd: its last byte then pairs with the field's first.
+    qsizetype leads = 0;
+    while (leads < offset && shell::IsLeadByte(bytes[offset - leads - 1]))
+        ++leads;
+    if (!plain || leads % 2 != 0)
+        return Field(m_bytes, offset, width);
+    return QString::fromLatin1(m_bytes.constData() + offset, size);
 }
 
 QString RecordView::byteAt(int offset) const

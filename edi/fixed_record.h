@@ -45,8 +45,9 @@ inline QString TrimmedField(const QByteArray& record, int offset, int width)
     return Field(record, offset, width).trimmed();
 }
 
-// One received record, read field by field. Records of plain characters
-// (the common case) are cut without searching for character edges.
+// One received record, read field by field. Fields of plain characters
+// (the common case, also in records that carry a Korean name elsewhere)
+// are cut without converting or searching the record for character edges.
 class RecordView
 {
 public:
@@ -61,7 +62,6 @@ public:
 
 private:
     QByteArray m_bytes;
-    bool m_plain = true;
 };
 
 // A file cut into records of `width` bytes, each followed by CR LF. The

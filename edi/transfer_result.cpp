@@ -19,7 +19,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace edi {
 namespace {
@@ -88,6 +90,25 @@ bool validTime(const QString& hhmmss)
     return part(0) < 24 && part(2) < 60 && part(4) < 60;
 }
 
+// A line's outcome and result code, and which of them is missing: a missing
+// field is written as NULL, an empty one as ''.
+struct Answer
+{
+    QString outcome;
+    QString resultCode;
+    bool operator==(const Answer& o) const
+    {
+        return outcome == o.outcome && resultCode == o.resultCode &&
+               outcome.isNull() == o.outcome.isNull() &&
+               resultCode.isNull() == o.resultCode.isNull();
+    }
+};
+
+size_t qHash(const Answer& a, size_t seed = 0)
+{
+    return qHashMulti(seed, a.outcome, a.resultCode, a.outcome.isNull(), a.resultCode.isNull());
+}
+
 class FileApplier
 {
 public:
@@ -139,13 +160,17 @@ private:
     TEdiInfoList m_items;
     QStringList m_notes;
 
-    // The answer for each line found, the last one read when a line is
-    // answered twice; written at the end of the file by one statement per
-    // distinct answer, not one per line: a statement per line and the
-    // byte-limit trigger per line cost several times the line's write.
-    QHash<qint64, std::pair<QString, QString>> m_answers; // outcome, result code
+    // The answer for each line found, in the order read (a line answered
+    // twice keeps the later answer); written at the end of the file by a few
+    // statements over many lines, not one per line: a statement per line and
+    // the byte-limit trigger per line cost several times the line's write.
+    void noteAnswer(qint64 apt2Id, const DataRecord& d);
+    QList<Answer> m_answerKinds;                   // the distinct answers
+    QHash<Answer, int> m_answerIndex;              // their places in m_answerKinds
+    std::vector<std::pair<qint64, int>> m_answers; // line id, answer
     QString m_resultColumn;
     std::unique_ptr<store::Statement> m_updateLines;
+    std::unique_ptr<store::Statement> m_updateRange;
     std::unique_ptr<store::Statement> m_batchLines;
     QSqlQuery m_insertLine{m_db};
 };
@@ -178,8 +203,16 @@ bool FileApplier::prepare()
     if (!m_updateLines->isValid())
         return tableError(*m_updateLines);
     m_updateLines->bind(3, m_today);
-    const QVariant received = store::StoredValue(store::BatchState::Received);
-    m_updateLines->bind(5, received.toLongLong());
+    const qint64 received = store::StoredValue(store::BatchState::Received).toLongLong();
+    m_updateLines->bind(5, received);
+    m_updateRange =
+        std::make_unique<store::Statement>(m_db, "UPDATE Apt2 SET IcheYebu = ?1, " + resultColumn +
+                                                     " = ?2, Rdate = ?3, State = ?6 "
+                                                     "WHERE Apt2ID BETWEEN ?4 AND ?5");
+    if (!m_updateRange->isValid())
+        return tableError(*m_updateRange);
+    m_updateRange->bind(3, m_today);
+    m_updateRange->bind(6, received);
     // The index over AptID is case-insensitive, like every index of the
     // tables; naming its collation lets the lookup use it.
     m_batchLines = std::make_unique<store::Statement>(
@@ -260,13 +293,13 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
         key = rec.trimmed(114, 5);
         d.outcome = rec.byteAt(154);
         d.resultCode = rec.trimmed(155, 4);
-        d.collected = d.outcome == "Y";
+        d.collected = d.outcome == u'Y';
     } else {
         d.outcome = rec.byteAt(39);
         d.resultCode = rec.trimmed(40, 2);
         if (d.resultCode.startsWith('0') && d.resultCode.size() > 1)
             d.resultCode.remove(0, 1);
-        d.collected = d.outcome == "Y" || d.outcome == "1";
+        d.collected = d.outcome == u'Y' || d.outcome == u'1';
         if (m_header.keyed) {
             key = rec.trimmed(59, 5);
         } else {
@@ -300,12 +333,13 @@ bool FileApplier::parseData(const RecordView& rec, DataRecord& d, bool& ignored)
             m_lastBatchNumber = d.batchNumber;
         }
     }
-    if (d.outcome == "N" && wide)
-        d.outcome = "X";
-    else if (d.outcome == "Y" || (!wide && d.outcome == "1"))
-        d.outcome = "Y";
-    else if (!wide && d.outcome == "0")
-        d.outcome = "X";
+    // Literals, not texts made anew for each of a month's lines.
+    if (d.outcome == u'N' && wide)
+        d.outcome = QStringLiteral("X");
+    else if (!wide && d.outcome == u'1')
+        d.outcome = QStringLiteral("Y");
+    else if (!wide && d.outcome == u'0')
+        d.outcome = QStringLiteral("X");
     return true;
 }
 
@@ -481,7 +515,7 @@ bool FileApplier::applyLine(const RecordView& rec, DataRecord& d)
     const auto it = m_batch.lines.constFind(d.sequence);
     if (it != m_batch.lines.constEnd()) {
         line = *it;
-        m_answers.insert(line.apt2Id, {d.outcome, d.resultCode});
+        noteAnswer(line.apt2Id, d);
     } else {
         // A line deleted after sending comes back from the answer.
         parseDetails(rec, d);
@@ -522,29 +556,76 @@ bool FileApplier::applyLine(const RecordView& rec, DataRecord& d)
     return true;
 }
 
+void FileApplier::noteAnswer(qint64 apt2Id, const DataRecord& d)
+{
+    const Answer answer{d.outcome, d.resultCode};
+    auto it = m_answerIndex.constFind(answer);
+    if (it == m_answerIndex.constEnd()) {
+        it = m_answerIndex.insert(answer, int(m_answerKinds.size()));
+        m_answerKinds.append(answer);
+    }
+    m_answers.emplace_back(apt2Id, *it);
+}
+
 bool FileApplier::writeAnswers()
 {
-    // A missing field is written as NULL, an empty one as '', as before.
-    using Answer = std::pair<QString, QString>;
-    using Key = std::pair<Answer, int>; // the answer and which of it is NULL
-    QHash<Key, QByteArray> groups;      // line ids as a JSON array
-    for (auto it = m_answers.cbegin(); it != m_answers.cend(); ++it) {
-        const Answer& a = it.value();
-        QByteArray& ids = groups[{a, (a.first.isNull() ? 1 : 0) | (a.second.isNull() ? 2 : 0)}];
-        ids += ids.isEmpty() ? '[' : ',';
-        ids += QByteArray::number(it.key());
-    }
+    if (m_answers.empty())
+        return true;
+    // By line, the later answer last; then only each line's last answer.
+    std::stable_sort(m_answers.begin(), m_answers.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto sameLine = [](const auto& a, const auto& b) { return a.first == b.first; };
+    std::reverse(m_answers.begin(), m_answers.end());
+    m_answers.erase(std::unique(m_answers.begin(), m_answers.end(), sameLine), m_answers.end());
+    std::reverse(m_answers.begin(), m_answers.end());
+
+    QList<int> count(m_answerKinds.size(), 0);
+    for (const auto& [id, answer] : m_answers)
+        ++count[answer];
+
     // Each value is bound once for many lines, so it is checked once.
     store::TextLimitsSetAside limits(m_db, "Apt2", {"IcheYebu", m_resultColumn});
     if (!limits.ok())
         return fail("이체자료를 기록할 수 없습니다. " + limits.error().text());
-    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
-        const Answer& a = it.key().first;
-        if (!limits.check("IcheYebu", a.first) || !limits.check(m_resultColumn, a.second))
+    for (int answer = 0; answer < count.size(); ++answer) {
+        const Answer& a = m_answerKinds[answer];
+        if (count[answer] > 0 &&
+            (!limits.check("IcheYebu", a.outcome) || !limits.check(m_resultColumn, a.resultCode)))
             return fail("이체자료를 기록할 수 없습니다. " + limits.error().text());
-        m_updateLines->bind(1, a.first);
-        m_updateLines->bind(2, a.second);
-        m_updateLines->bindUtf8(4, it.value() + ']');
+    }
+    const auto bindAnswer = [](store::Statement& s, const Answer& a) {
+        s.bind(1, a.outcome);
+        s.bind(2, a.resultCode);
+    };
+
+    // The answer most lines have goes over each run of consecutive line ids,
+    // as a range that SQLite walks like a plain UPDATE of the table; the
+    // lines of the other answers in those runs are then written again with
+    // their own, each answer's lines as one JSON array.
+    const int common = int(std::max_element(count.cbegin(), count.cend()) - count.cbegin());
+    bindAnswer(*m_updateRange, m_answerKinds[common]);
+    for (size_t i = 0; i < m_answers.size();) {
+        size_t end = i + 1;
+        while (end < m_answers.size() && m_answers[end].first == m_answers[end - 1].first + 1)
+            ++end;
+        m_updateRange->bind(4, m_answers[i].first);
+        m_updateRange->bind(5, m_answers[end - 1].first);
+        if (!m_updateRange->exec())
+            return tableError(*m_updateRange);
+        i = end;
+    }
+    QList<QByteArray> ids(m_answerKinds.size());
+    for (const auto& [id, answer] : m_answers) {
+        if (answer == common)
+            continue;
+        ids[answer] += ids[answer].isEmpty() ? '[' : ',';
+        ids[answer] += QByteArray::number(id);
+    }
+    for (int answer = 0; answer < ids.size(); ++answer) {
+        if (ids[answer].isEmpty())
+            continue;
+        bindAnswer(*m_updateLines, m_answerKinds[answer]);
+        m_updateLines->bindUtf8(4, ids[answer] + ']');
         if (!m_updateLines->exec())
             return tableError(*m_updateLines);
     }

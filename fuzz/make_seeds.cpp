@@ -206,7 +206,7 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
     w.put("Seeds/mimetype", "application/vnd.oasis.opendocument.spreadsheet");
     w.put("Seeds/content.xml", content);
     const QString ods = w.path("Seeds/sheet.ods");
-    if (!platform::CreateZip(ods, {w.path("Seeds/mimetype"), w.path("Seeds/content.xml")}).ok) {
+    if (!platform::CreateZip(ods, {w.path("Seeds/mimetype"), w.path("Seeds/content.xml")}).ok()) {
         fprintf(stderr, "make_seeds: no ods\n");
         std::exit(1);
     }
@@ -255,7 +255,7 @@ void restoreSeeds(fuzzing::Workspace& w)
     const QString data = shell::Paths().dataDir;
     const QString archive = w.path("Seeds/FA2403151030.zip");
     QFile::remove(archive);
-    if (!platform::CreateZip(archive, {data + "Pelmar.db"}).ok) {
+    if (!platform::CreateZip(archive, {data + "Pelmar.db"}).ok()) {
         fprintf(stderr, "make_seeds: no backup\n");
         std::exit(1);
     }

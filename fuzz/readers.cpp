@@ -94,9 +94,8 @@ void fixedColumnsFeed(Workspace& w, const QByteArray& input)
     QList<shell::LayoutRow> layout;
     for (int c = 0; c < columns; ++c)
         layout.append({QString("col%1").arg(c), byte(1 + 2 * c), byte(2 + 2 * c)});
-    shell::Grid grid;
-    shell::ReadFixedColumns(mode, w.put("Import/fixed.txt", input.mid(1 + 2 * columns)), layout,
-                            grid);
+    (void)shell::ReadFixedColumns(mode, w.put("Import/fixed.txt", input.mid(1 + 2 * columns)),
+                                  layout);
 }
 
 // Spreadsheet import: the same bytes as each kind of workbook, told apart

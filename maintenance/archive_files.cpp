@@ -22,12 +22,6 @@ QString TemporaryArchivePath()
     return path;
 }
 
-RemoveOnExit::~RemoveOnExit()
-{
-    if (!m_path.isEmpty())
-        QFile::remove(m_path);
-}
-
 bool CopyBytes(QIODevice& in, QIODevice& out, qint64 length)
 {
     QByteArray buffer(1 << 20, Qt::Uninitialized);

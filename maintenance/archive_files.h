@@ -11,20 +11,6 @@ namespace maintenance {
 // started + ".zip".
 QString TemporaryArchivePath();
 
-// Removes a file when the scope ends, unless released.
-class RemoveOnExit
-{
-public:
-    explicit RemoveOnExit(QString path) : m_path(std::move(path)) {}
-    ~RemoveOnExit();
-    RemoveOnExit(const RemoveOnExit&) = delete;
-    RemoveOnExit& operator=(const RemoveOnExit&) = delete;
-    void release() { m_path.clear(); }
-
-private:
-    QString m_path;
-};
-
 // Copies `length` bytes from `in`'s current position to `out`; false on
 // any short read or write.
 bool CopyBytes(QIODevice& in, QIODevice& out, qint64 length);

@@ -12,12 +12,12 @@
 #include "store/database.h"
 #include "store/integrity.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -123,16 +123,15 @@ bool buildArchive(shell::Ui& ui, const QString& temp)
                 return false;
             }
         }
-        const platform::ZipResult z = platform::CreateZip(temp, files);
-        if (!z.ok) {
-            ui.ShowError(z.error);
+        const platform::Result<> z = platform::CreateZip(temp, files);
+        if (!z) {
+            ui.ShowError(z.error());
             return false;
         }
     }
-    QList<platform::ZipEntry> entries;
-    const platform::ZipResult r = platform::ReadZipDirectory(temp, entries);
-    if (!r.ok || entries.size() != files.size()) {
-        ui.ShowError(r.ok ? temp + ": 압축 파일이 올바르지 않습니다." : r.error);
+    const auto entries = platform::ReadZipDirectory(temp);
+    if (!entries || entries->size() != files.size()) {
+        ui.ShowError(entries ? temp + ": 압축 파일이 올바르지 않습니다." : entries.error());
         return false;
     }
     return true;
@@ -239,21 +238,19 @@ bool storeVolumes(Context& ctx, const QString& temp, const QString& folder, cons
         lastName = name;
         if (remaining == 0)
             break;
-        QString error;
-        if (!shell::ReplaceFile(part, name, &error)) {
+        if (const platform::Result<> renamed = shell::ReplaceFile(part, name); !renamed) {
             QFile::remove(part);
             dropUnchangedVolume();
-            ui.ShowError(error);
+            ui.ShowError(renamed.error());
             return false;
         }
         lastWritten = QFileInfo(name).lastModified();
     }
     const QString finalName =
         written == 1 ? folder + "FA" + stamp + ".zip" : folder + "FA" + stamp + ".end";
-    QString error;
-    if (!shell::ReplaceFile(lastPart, finalName, &error)) {
+    if (const platform::Result<> renamed = shell::ReplaceFile(lastPart, finalName); !renamed) {
         QFile::remove(lastPart);
-        ui.ShowError(error);
+        ui.ShowError(renamed.error());
         return false;
     }
     return true;
@@ -332,9 +329,9 @@ QString checkDatabase(const QString& file)
     const QString conn = "PelmarRestoreCheck";
     QString problem;
     {
-        const store::OpenResult r = store::OpenDatabase(conn, file);
-        if (!r.ok) {
-            problem = r.message;
+        const platform::Result<> r = store::OpenDatabase(conn, file);
+        if (!r) {
+            problem = r.error();
         } else {
             // The archive's checksums vouch for every byte; what is left to
             // know is that the engine reads the file and that it is ours.
@@ -414,10 +411,9 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
     if (!ResolveMedium(ctx, dest, medium, folder))
         return false;
 
-    QCoreApplication::processEvents();
     ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
     const QString temp = TemporaryArchivePath();
-    RemoveOnExit removeTemp(temp);
+    const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
     if (!buildArchive(ui, temp))
         return false;
 
@@ -459,15 +455,14 @@ QString BackupStamp(Program program, const QString& fileName)
 bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
 {
     ui.ShowWaitMessage(QStringLiteral("기존 자료를 삭제하고 있습니다"));
-    QList<platform::ZipEntry> entries;
-    const platform::ZipResult listed = platform::ReadZipDirectory(archive, entries);
-    if (!listed.ok) {
-        ui.ShowError(listed.error);
+    const auto entries = platform::ReadZipDirectory(archive);
+    if (!entries) {
+        ui.ShowError(entries.error());
         return false;
     }
     qint64 total = 0;
     bool hasDatabase = false;
-    for (const platform::ZipEntry& e : entries) {
+    for (const platform::ZipEntry& e : *entries) {
         if (!isSafeEntryName(e.name)) {
             ui.ShowError("백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다.\r" + e.name);
             return false;
@@ -503,10 +498,10 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
     }
 
     ui.ShowWaitMessage(QStringLiteral("압축을 해제하고 있습니다"));
-    const platform::ZipResult z = platform::ExtractZip(archive, stage);
-    if (!z.ok) {
+    const platform::Result<> z = platform::ExtractZip(archive, stage);
+    if (!z) {
         shell::RemoveFolder(stage);
-        ui.ShowError(z.error);
+        ui.ShowError(z.error());
         return false;
     }
     const QString dbName = QFileInfo(FindFileNoCase(stage + "/", "Pelmar.db")).fileName();
@@ -567,7 +562,7 @@ bool Restore(Context& ctx, const QString& chosen)
         return ReplaceDataFromArchive(ui, FindFileNoCase(source, zipName));
 
     const QString temp = TemporaryArchivePath();
-    RemoveOnExit removeTemp(temp);
+    const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
     // A disk may hold an earlier single archive of the same stamp beside
     // volume 001 of a later set; the name the user chose says which is meant.
     const QString single = FindFileNoCase(source, zipName);

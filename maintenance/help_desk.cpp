@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 namespace maintenance {
 namespace {
@@ -96,7 +97,7 @@ SendOutcome SendDataToHelpDesk(Context& ctx)
     QString archive;
     if (!Backup(ctx, shell::Paths().sendDir, &archive))
         return {};
-    RemoveOnExit removeArchive(archive);
+    const auto removeArchive = qScopeGuard([&archive] { QFile::remove(archive); });
     if (!writeEnvelope(ctx.ui, shell::Paths().sendDir + "FAZIP", archive, "FAZIP"))
         return {};
     QFile::remove(archive);
@@ -119,7 +120,7 @@ SendOutcome SendFileToHelpDesk(Context& ctx, const QString& chosen)
     // Taken aside first: the chosen file may itself lie in the send folder
     // that is emptied next.
     const QString copy = TemporaryArchivePath();
-    RemoveOnExit removeCopy(copy);
+    const auto removeCopy = qScopeGuard([&copy] { QFile::remove(copy); });
     QFile source(file);
     if (!source.copy(copy)) {
         ui.ShowError(QDir::toNativeSeparators(file) + "\r" + source.errorString());

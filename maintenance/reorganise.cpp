@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -81,9 +82,9 @@ bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
     bool ok = false;
     QString failure;
     {
-        const store::OpenResult r = store::OpenDatabase(kConnection, newFile);
-        if (!r.ok) {
-            failure = r.message;
+        const platform::Result<> r = store::OpenDatabase(kConnection, newFile);
+        if (!r) {
+            failure = r.error();
         } else {
             QSqlDatabase db = QSqlDatabase::database(kConnection, false);
             QSqlQuery q(db);
@@ -144,11 +145,11 @@ bool settle(shell::Ui& ui, const QString& file)
 {
     if (!QFileInfo::exists(file))
         return true;
-    const store::OpenResult r = store::OpenDatabase(kConnection, file);
+    const platform::Result<> r = store::OpenDatabase(kConnection, file);
     store::CloseDatabase(kConnection);
-    if (!r.ok)
-        ui.ShowError(r.message);
-    return r.ok;
+    if (!r)
+        ui.ShowError(r.error());
+    return r.ok();
 }
 
 } // namespace
@@ -174,17 +175,11 @@ bool Reorganise(Context& ctx)
     const QString live = store::TDM1::DatabaseFile(dataDir);
     const QString reorg = ReorganisationFolder();
     const QString build = dataDir + "New/";
-    struct Cleanup
-    {
-        QString build, reorg;
-        bool vandry;
-        ~Cleanup()
-        {
-            shell::RemoveFolder(build);
-            if (vandry)
-                shell::RemoveFolder(reorg);
-        }
-    } cleanup{build, reorg, vandry};
+    const auto cleanup = qScopeGuard([build, reorg, vandry] {
+        shell::RemoveFolder(build);
+        if (vandry)
+            shell::RemoveFolder(reorg);
+    });
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 준비중입니다."));
     QDir().mkpath(reorg);
@@ -194,10 +189,10 @@ bool Reorganise(Context& ctx)
 
     ui.ShowWaitMessage(QStringLiteral("초기 자료를 생성중입니다."));
     shell::RemoveFolder(build);
-    const platform::ZipResult z = platform::ExtractZip(blank, build);
+    const platform::Result<> z = platform::ExtractZip(blank, build);
     const QString fresh = store::TDM1::DatabaseFile(build);
-    if (!z.ok || !QFileInfo::exists(fresh)) {
-        ui.ShowError(z.ok ? blank + "\rPelmar.db" : z.error);
+    if (!z || !QFileInfo::exists(fresh)) {
+        ui.ShowError(z ? blank + "\rPelmar.db" : z.error());
         return false;
     }
 
@@ -216,9 +211,8 @@ bool Reorganise(Context& ctx)
     }
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 마무리중입니다."));
-    QString error;
-    if (!shell::ReplaceFile(fresh, live, &error)) {
-        ui.ShowError(error);
+    if (const platform::Result<> replaced = shell::ReplaceFile(fresh, live); !replaced) {
+        ui.ShowError(replaced.error());
         return false;
     }
     return true;

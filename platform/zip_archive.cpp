@@ -45,19 +45,19 @@ CopyResult copyEntry(zip_t* zip, zip_uint64_t index, zip_file_t* entry, QIODevic
 
 } // namespace
 
-ZipResult CreateZip(const QString& archive, const QStringList& files)
+Result<> CreateZip(const QString& archive, const QStringList& files)
 {
     QFile::remove(archive);
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!zip)
-        return {false, archive + ": " + zipErrorText(code)};
+        return Fail(archive + ": " + zipErrorText(code));
     for (const QString& file : files) {
         zip_source_t* src = zip_source_file(zip, QFile::encodeName(file).constData(), 0, -1);
         if (!src) {
             const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
-            return {false, err};
+            return Fail(err);
         }
         const QByteArray name = QFileInfo(file).fileName().toUtf8();
         const zip_int64_t index = zip_file_add(zip, name.constData(), src,
@@ -66,7 +66,7 @@ ZipResult CreateZip(const QString& archive, const QStringList& files)
             zip_source_free(src);
             const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
-            return {false, err};
+            return Fail(err);
         }
         zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 9);
     }
@@ -74,18 +74,18 @@ ZipResult CreateZip(const QString& archive, const QStringList& files)
         const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
         zip_discard(zip);
         QFile::remove(archive);
-        return {false, err};
+        return Fail(err);
     }
-    return {true, {}};
+    return {};
 }
 
-ZipResult ListZip(const QString& archive, QStringList& names)
+Result<QStringList> ListZip(const QString& archive)
 {
-    names.clear();
+    QStringList names;
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
     if (!zip)
-        return {false, archive + ": " + zipErrorText(code)};
+        return Fail(archive + ": " + zipErrorText(code));
     const zip_int64_t count = zip_get_num_entries(zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
@@ -93,16 +93,16 @@ ZipResult ListZip(const QString& archive, QStringList& names)
             names.append(QString::fromUtf8(name));
     }
     zip_discard(zip);
-    return {true, {}};
+    return names;
 }
 
-ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries)
+Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive)
 {
-    entries.clear();
+    QList<ZipEntry> entries;
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!zip)
-        return {false, archive + ": " + zipErrorText(code)};
+        return Fail(archive + ": " + zipErrorText(code));
     const zip_int64_t count = zip_get_num_entries(zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
@@ -110,7 +110,7 @@ ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries)
         if (zip_stat_index(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name) {
             const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
-            return {false, err};
+            return Fail(err);
         }
         ZipEntry e;
         e.name = QString::fromUtf8(st.name);
@@ -119,18 +119,18 @@ ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries)
         entries.append(e);
     }
     zip_discard(zip);
-    return {true, {}};
+    return entries;
 }
 
-ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList* extracted)
+Result<> ExtractZip(const QString& archive, const QString& folder, QStringList* extracted)
 {
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
     if (!zip)
-        return {false, archive + ": " + zipErrorText(code)};
+        return Fail(archive + ": " + zipErrorText(code));
     if (!QDir().mkpath(folder)) {
         zip_discard(zip);
-        return {false, folder + ": cannot create folder"};
+        return Fail(folder + ": cannot create folder");
     }
     const zip_int64_t count = zip_get_num_entries(zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -146,13 +146,13 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
         if (!entry) {
             const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
-            return {false, err};
+            return Fail(err);
         }
         QSaveFile out(QDir(folder).filePath(name));
         if (!out.open(QIODevice::WriteOnly)) {
             zip_fclose(entry);
             zip_discard(zip);
-            return {false, out.fileName() + ": " + out.errorString()};
+            return Fail(out.fileName() + ": " + out.errorString());
         }
         const CopyResult copied = copyEntry(zip, zip_uint64_t(i), entry, out);
         const bool readError = copied == CopyResult::ReadError;
@@ -163,22 +163,22 @@ ZipResult ExtractZip(const QString& archive, const QString& folder, QStringList*
                                 (readError ? QStringLiteral("damaged archive entry")
                                            : out.errorString());
             zip_discard(zip);
-            return {false, err};
+            return Fail(err);
         }
         if (extracted)
             extracted->append(out.fileName());
     }
     zip_discard(zip);
-    return {true, {}};
+    return {};
 }
 
-ZipResult ReadZipEntries(const QString& archive,
-                         const std::function<bool(const QString&, const QByteArray&)>& visit)
+Result<> ReadZipEntries(const QString& archive,
+                        const std::function<bool(const QString&, const QByteArray&)>& visit)
 {
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
     if (!zip)
-        return {false, archive + ": " + zipErrorText(code)};
+        return Fail(archive + ": " + zipErrorText(code));
     const zip_int64_t count = zip_get_num_entries(zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* rawName = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
@@ -194,15 +194,15 @@ ZipResult ReadZipEntries(const QString& archive,
         const QString name = QString::fromUtf8(rawName);
         if (copied != CopyResult::Ok) {
             zip_discard(zip);
-            return {false, archive + ": " + name + ": damaged archive entry"};
+            return Fail(archive + ": " + name + ": damaged archive entry");
         }
         if (!visit(name, bytes.data())) {
             zip_discard(zip);
-            return {false, archive + ": " + name};
+            return Fail(archive + ": " + name);
         }
     }
     zip_discard(zip);
-    return {true, {}};
+    return {};
 }
 
 } // namespace platform

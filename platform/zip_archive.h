@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,25 +11,20 @@
 namespace platform {
 
 // PKZIP archives through libzip: entries are stored without folder names,
-// deflated at level 9.
-struct ZipResult
-{
-    bool ok = false;
-    QString error;
-};
+// deflated at level 9. A failure names the archive or entry and why.
 
 // Creates (replacing) `archive` holding `files` (full paths), each stored
 // under its file name only.
-ZipResult CreateZip(const QString& archive, const QStringList& files);
+Result<> CreateZip(const QString& archive, const QStringList& files);
 
 // Extracts every entry of `archive` into `folder` (created when missing);
 // entries with folder parts are written under their file name only, so an
 // archive cannot write outside `folder`.
-ZipResult ExtractZip(const QString& archive, const QString& folder,
-                     QStringList* extracted = nullptr);
+Result<> ExtractZip(const QString& archive, const QString& folder,
+                    QStringList* extracted = nullptr);
 
-// Names of the entries, or an error.
-ZipResult ListZip(const QString& archive, QStringList& names);
+// Names of the entries.
+Result<QStringList> ListZip(const QString& archive);
 
 struct ZipEntry
 {
@@ -38,13 +35,13 @@ struct ZipEntry
 
 // The central directory, checked for consistency (a truncated or damaged
 // archive fails here, before anything is extracted).
-ZipResult ReadZipDirectory(const QString& archive, QList<ZipEntry>& entries);
+Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive);
 
 // Hands every file entry, read whole and checked against its checksum, to
 // `visit` in archive order; stops with an error at a damaged entry or when
 // `visit` answers false. Check the declared sizes first: each entry is held
 // in memory.
-ZipResult ReadZipEntries(const QString& archive,
-                         const std::function<bool(const QString&, const QByteArray&)>& visit);
+Result<> ReadZipEntries(const QString& archive,
+                        const std::function<bool(const QString&, const QByteArray&)>& visit);
 
 } // namespace platform

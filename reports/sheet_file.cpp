@@ -959,14 +959,13 @@ std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
     if (suffix == "xls")
         return readXls(path, error);
     if (suffix == "xlsx" || suffix == "ods") {
-        QList<platform::ZipEntry> entries;
-        const platform::ZipResult listed = platform::ReadZipDirectory(path, entries);
-        if (!listed.ok) {
-            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + listed.error);
+        const auto entries = platform::ReadZipDirectory(path);
+        if (!entries) {
+            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + entries.error());
             return std::nullopt;
         }
         qint64 total = 0;
-        for (const platform::ZipEntry& e : entries) {
+        for (const platform::ZipEntry& e : *entries) {
             // No part of a real archive is bigger packed than the archive.
             if (e.compressedSize < 0 || e.compressedSize > info.size()) {
                 setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
@@ -980,7 +979,7 @@ std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
         }
         // The parser trusts its parts: a damaged one (a wrong checksum,
         // XML that is not well formed) can stop the program inside it.
-        const platform::ZipResult checked =
+        const platform::Result<> checked =
             platform::ReadZipEntries(path, [](const QString& name, const QByteArray& bytes) {
                 if (!name.endsWith(".xml", Qt::CaseInsensitive) &&
                     !name.endsWith(".rels", Qt::CaseInsensitive))
@@ -990,7 +989,7 @@ std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
                     xml.readNext();
                 return !xml.hasError();
             });
-        if (!checked.ok) {
+        if (!checked) {
             setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
             return std::nullopt;
         }

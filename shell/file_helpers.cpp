@@ -5,7 +5,6 @@
 #include "shell/ui.h"
 #include "shell/workspace.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -222,7 +221,7 @@ void SetInputDiscarder(void (*discard)())
     g_discardInput = discard;
 }
 
-bool RunProgramAndWait(const QString& path, const QString& parameters)
+bool RunProgramAndWait(Ui& ui, const QString& path, const QString& parameters)
 {
     const QString what = path + " " + parameters;
     WriteLog("실행시작 " + what);
@@ -236,7 +235,7 @@ bool RunProgramAndWait(const QString& path, const QString& parameters)
     // so wait on the path, not on the pid.
     QThread::msleep(50);
     while (IsProcessRunning(path)) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ui.KeepResponsive();
         QThread::msleep(50);
     }
     WriteLog("실행완료 " + what);

@@ -43,9 +43,9 @@ bool CopyFiles(Ui& ui, const QString& fromDir, const QString& toDir, const QStri
 // A folder named outside `home` (chosen so by the user) is not redirected.
 bool LeadsOutOf(const QString& dir, const QString& home);
 
-// Starts `path` with `parameters` in its own folder and waits, letting
-// events run, until no process of that path is left. Logged.
-bool RunProgramAndWait(const QString& path, const QString& parameters);
+// Starts `path` with `parameters` in its own folder and waits, keeping `ui`
+// responsive, until no process of that path is left. Logged.
+bool RunProgramAndWait(Ui& ui, const QString& path, const QString& parameters);
 // The screens drop the input that queued up while an outside program ran.
 void SetInputDiscarder(void (*discard)());
 

@@ -1,26 +1,13 @@
 #include "shell/import_helpers.h"
 
-#include "codes/bank_groups.h"
-#include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
-#include "shell/ui.h"
 
 #include <QDate>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace shell {
 namespace {
-
-bool containsCode(const QStringList& sorted, const QString& code)
-{
-    for (const QString& c : sorted)
-        if (c.compare(code, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
 
 int bytes(const QString& text)
 {
@@ -36,69 +23,6 @@ bool inRanges(int code, std::initializer_list<std::pair<int, int>> ranges)
 }
 
 } // namespace
-
-FieldCheck CheckTemplateField(bool accept, int column, const QString& raw, const CodeLists& codes)
-{
-    const QString text = raw.trimmed();
-    if (accept)
-        return {true, text, false};
-    switch (column) {
-    case 0:
-        return {bytes(text) >= 1 && bytes(text) <= 50, text, false};
-    case 1:
-        return {bytes(text) >= 1 && bytes(text) <= 10 && containsCode(codes.institutions, text),
-                text, false};
-    case 2: {
-        if (bytes(text) < 1 || bytes(text) > 2)
-            return {false, text, false};
-        const QString code = text.size() == 1 ? "0" + text : text;
-        bool ok = false;
-        const int n = code.toInt(&ok);
-        if (!ok || n <= 0 || !containsCode(codes.banks, code))
-            return {false, code, false};
-        return {true, codes::ConsentBankCode(code), false};
-    }
-    case 3: {
-        QString v = RemoveChar(RemoveChar(text, '-'), ' ');
-        return {IsDigitText(v), v, false};
-    }
-    case 4:
-        return {bytes(text) >= 1 && bytes(text) <= 13 && !HasDoubleByte(text), text, false};
-    case 5: {
-        const QString noHyphen = RemoveChar(text, '-');
-        const QString v = RemoveChar(noHyphen, ' ');
-        return {!text.isEmpty() && bytes(noHyphen) <= 13 && IsDigitText(v), v, false};
-    }
-    case 6: {
-        const QString v = RemoveChar(text, '-');
-        if (v.isEmpty())
-            return {true, Today().toString("yyyy-MM-dd"), false};
-        if (bytes(v) != 8)
-            return {false, v, false};
-        const QDate date = QDate::fromString(v, "yyyyMMdd");
-        if (!date.isValid() || !IsDigitText(v))
-            return {false, v, true};
-        return {true, date.toString("yyyy-MM-dd"), false};
-    }
-    case 7: {
-        if (bytes(text) > 2)
-            return {false, text, false};
-        if (text.isEmpty())
-            return {true, DigitsOnly(text), false};
-        bool ok = false;
-        const int day = text.toInt(&ok);
-        if (!ok)
-            return {false, text, true};
-        return {day <= 31, DigitsOnly(text), false};
-    }
-    case 8:
-        return {bytes(text) <= 3, text, false};
-    case 9:
-        return {true, text.toUpper(), false};
-    default:
-        return {false, text, false};
-    }
-}
 
 int DateNumber(const QDate& date)
 {
@@ -139,55 +63,6 @@ QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& co
     return (bytes(head) < 30 ? PadText(head, 30, true) : head) + "= " + values.join(",");
 }
 
-bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table, const QString& nameColumn,
-                   const QString& oldName, const QList<QPair<QString, QVariant>>& values,
-                   const std::function<QString(const QSqlError&)>& errorText)
-{
-    QString name;
-    QStringList columns, marks;
-    for (const auto& [column, value] : values) {
-        if (column == nameColumn)
-            name = value.toString();
-        columns << column;
-        marks << "?";
-    }
-    QSqlQuery dup(db);
-    dup.prepare("SELECT Count(*) FROM " + table + " WHERE " + nameColumn + " = ? AND " +
-                nameColumn + " <> ?");
-    dup.addBindValue(name);
-    dup.addBindValue(oldName);
-    if (dup.exec() && dup.next() && dup.value(0).toInt() > 0) {
-        ui.ShowInfo(QStringLiteral("자료명칭이 중복됩니다."));
-        return false;
-    }
-    QSqlDatabase connection = db;
-    const bool began = connection.transaction();
-    QSqlQuery del(db);
-    del.prepare("DELETE FROM " + table + " WHERE " + nameColumn + " = ?");
-    del.addBindValue(oldName);
-    QSqlQuery insert(db);
-    insert.prepare("INSERT INTO " + table + " (" + columns.join(", ") + ") VALUES (" +
-                   marks.join(", ") + ")");
-    for (const auto& [column, value] : values)
-        insert.addBindValue(column == nameColumn && name.trimmed().isEmpty() ? QVariant()
-                                                                             : value);
-    QSqlError error;
-    if (!began)
-        error = connection.lastError();
-    else if (!oldName.isEmpty() && !del.exec())
-        error = del.lastError();
-    else if (!insert.exec())
-        error = insert.lastError();
-    else if (!connection.commit())
-        error = connection.lastError();
-    else
-        return true;
-    if (began)
-        connection.rollback();
-    ui.ShowError(errorText(error));
-    return false;
-}
-
 bool IsTitleLine(const QByteArray& line)
 {
     const QByteArray t = line.trimmed();
@@ -198,51 +73,42 @@ bool IsTitleLine(const QByteArray& line)
     return four == name || four == bank || t.left(2) == dong;
 }
 
-std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error)
+platform::Result<QByteArray> ReadCp949File(const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return platform::Fail(QStringLiteral("파일을 읽을 수 없습니다: ") + fileName);
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("파일을 읽을 수 없습니다: ") + fileName;
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return platform::Fail(QStringLiteral("파일을 읽을 수 없습니다: ") + fileName);
     if (IsMultiByteUtf8(bytes)) {
         const QString text = QString::fromUtf8(bytes);
         QByteArray converted = ToCp949(text);
-        if (FromCp949(converted) != text) {
-            if (error)
-                *error = QStringLiteral("CP949(완성형)로 바꿀 수 없는 글자가 있는 파일입니다: ") +
-                         fileName;
-            return std::nullopt;
-        }
+        if (FromCp949(converted) != text)
+            return platform::Fail(
+                QStringLiteral("CP949(완성형)로 바꿀 수 없는 글자가 있는 파일입니다: ") + fileName);
         bytes = std::move(converted);
     }
     return bytes;
 }
 
-bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid, QString* error)
+platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
+                                        const QList<LayoutRow>& layout)
 {
     QList<LayoutRow> used;
     for (const LayoutRow& row : layout)
         if (mode != 2 || (row.start != 0 && row.length != 0))
             used.append(row);
 
-    grid.clear();
+    Grid grid;
     QStringList headings;
     for (const LayoutRow& row : used)
         headings.append(row.heading);
     grid.append(headings);
 
-    const std::optional<QByteArray> bytes = ReadCp949File(fileName, error);
+    const platform::Result<QByteArray> bytes = ReadCp949File(fileName);
     if (!bytes)
-        return false;
+        return platform::Fail(bytes.error());
     QList<QByteArray> lines = bytes->split('\n');
     for (QByteArray& l : lines)
         if (l.endsWith('\r'))
@@ -266,7 +132,7 @@ bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>&
             cells.append(FromCp949(MidBytes(line, row.start - 1, row.length)).trimmed());
         grid.append(cells);
     }
-    return true;
+    return grid;
 }
 
 } // namespace shell

@@ -1,38 +1,13 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QDate>
 #include <QList>
-#include <QPair>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-#include <functional>
-#include <optional>
 
 namespace shell {
-
-class Ui;
-
-// The two sorted code lists of the main window, which the import checks
-// look codes up in.
-struct CodeLists
-{
-    QStringList institutions; // UserCode.APID10
-    QStringList banks;        // BankCode.Id
-};
-
-struct FieldCheck
-{
-    bool accepted = false;
-    QString value;
-    bool conversionError = false; // a date or number that does not convert
-};
-
-// Checks one cell of the consent-request template (columns 0..9).
-FieldCheck CheckTemplateField(bool accept, int column, const QString& text,
-                              const CodeLists& codes);
 
 struct LayoutRow
 {
@@ -46,10 +21,10 @@ using Grid = QList<QStringList>;
 // Reads a fixed-column CP949 text file into `grid` (row 0: headings), from
 // after the title line among the first ten (see IsTitleLine) or from the
 // top. Mode 1 uses every layout row, mode 2 only rows whose start and
-// length are both non-zero. Returns false (with `error`) when the file
-// cannot be read.
-bool ReadFixedColumns(int mode, const QString& fileName, const QList<LayoutRow>& layout,
-                      Grid& grid, QString* error = nullptr);
+// length are both non-zero. Fails with the reason when the file cannot be
+// read.
+platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
+                                        const QList<LayoutRow>& layout);
 
 // What an import preview shows: the rows (titles first), the errors that
 // block the import, and the account numbers to look at again.
@@ -63,9 +38,9 @@ struct ImportPreview
 
 // The bytes of an import file in CP949. A file saved as UTF-8 is converted,
 // so that positions still count CP949 bytes; characters CP949 cannot hold
-// make the file unreadable rather than storing "?" in their place. nullopt
-// with `error` set when the file cannot be read.
-std::optional<QByteArray> ReadCp949File(const QString& fileName, QString* error = nullptr);
+// make the file unreadable rather than storing "?" in their place. Fails
+// with the reason when the file cannot be read.
+platform::Result<QByteArray> ReadCp949File(const QString& fileName);
 
 // True when the bank refuses a resident registration number on `date`
 // (YYYYMMDD as a number): the code is in the set that applies and the
@@ -78,15 +53,6 @@ int DateNumber(const QDate& date);
 // the failing values.
 QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
                          const QStringList& values);
-
-// Stores a layout row of `table` in place of the one named `oldName` (empty
-// for a new layout), in one transaction. `values` are column and value
-// pairs, the name column `nameColumn` among them. A name another layout
-// has shows "자료명칭이 중복됩니다.", any other table error the text
-// `errorText` makes of it (the store's write-error message).
-bool SaveLayoutRow(const QSqlDatabase& db, Ui& ui, const QString& table, const QString& nameColumn,
-                   const QString& oldName, const QList<QPair<QString, QVariant>>& values,
-                   const std::function<QString(const QSqlError&)>& errorText);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

@@ -8,14 +8,12 @@
 
 namespace shell {
 
-bool ReplaceFile(const QString& from, const QString& to, QString* error)
+platform::Result<> ReplaceFile(const QString& from, const QString& to)
 {
     // QFile::rename refuses an existing target; POSIX rename replaces it.
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    if (error)
-        *error = to + ": " + QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+        return {};
+    return platform::Fail(to + ": " + QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 } // namespace shell

@@ -54,7 +54,7 @@ bool WriteTerminalProfile(int screenWidth, int screenHeight)
 bool StartTerminal(Ui& ui, int screenWidth, int screenHeight)
 {
     WriteTerminalProfile(screenWidth, screenHeight);
-    if (RunProgramAndWait(TerminalProgram(), QString()))
+    if (RunProgramAndWait(ui, TerminalProgram(), QString()))
         return true;
     ui.ShowInfo(QStringLiteral("PC뱅킹 모듈 호출에 실패했습니다."));
     return false;

@@ -45,6 +45,10 @@ public:
     virtual void HideWait() = 0;
     virtual void ReshowWait() = 0;
     virtual void CloseWait() = 0;
+    // Called again and again while the core waits for something that shows
+    // no progress (another program to end): the screens repaint and take
+    // input meanwhile. Nothing to do without a window.
+    virtual void KeepResponsive() {}
 
     // Choosers; nullopt when cancelled. `filter` uses Qt's "Name (*.ext)" form.
     virtual std::optional<QString> ChooseOpenFile(const QString& caption, const QString& dir,

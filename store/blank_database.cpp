@@ -61,17 +61,18 @@ bool loadReference(QSqlDatabase& db, const QString& referenceDir, QString* error
 
 } // namespace
 
-bool BuildBlankDatabase(const QString& dbFile, const QString& referenceDir, QString* error)
+platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& referenceDir)
 {
     QFile::remove(dbFile);
     const QString name = "PelmarBlank_" + QString::number(quintptr(&dbFile));
     bool ok = false;
+    QString why;
+    QString* error = &why;
     {
-        const OpenResult r = OpenDatabase(name, dbFile, false);
-        if (!r.ok) {
-            *error = r.message;
+        const platform::Result<> r = OpenDatabase(name, dbFile, false);
+        if (!r) {
             CloseDatabase(name);
-            return false;
+            return r;
         }
         QSqlDatabase db = QSqlDatabase::database(name, false);
         // The oldest layout plus the reference rows, brought up to date by the
@@ -91,47 +92,40 @@ bool BuildBlankDatabase(const QString& dbFile, const QString& referenceDir, QStr
         ok = ok && tx.commit();
     }
     CloseDatabase(name);
-    if (!ok)
-        QFile::remove(dbFile);
-    return ok;
+    if (ok)
+        return {};
+    QFile::remove(dbFile);
+    return platform::Fail(why);
 }
 
-bool WriteBlankArchive(const QString& archive, const QString& referenceDir, QString* error)
+platform::Result<> WriteBlankArchive(const QString& archive, const QString& referenceDir)
 {
     QTemporaryDir tmp;
-    if (!tmp.isValid()) {
-        *error = "cannot create a temporary folder";
-        return false;
-    }
+    if (!tmp.isValid())
+        return platform::Fail("cannot create a temporary folder");
     const QString db = tmp.filePath("Pelmar.db");
-    if (!BuildBlankDatabase(db, referenceDir, error))
-        return false;
-    const platform::ZipResult z = platform::CreateZip(archive, {db});
-    if (!z.ok)
-        *error = z.error;
-    return z.ok;
+    if (platform::Result<> built = BuildBlankDatabase(db, referenceDir); !built)
+        return built;
+    return platform::CreateZip(archive, {db});
 }
 
-bool FillFromBlank(const QString& dataDir, QString* error)
+platform::Result<> FillFromBlank(const QString& dataDir)
 {
-    if (!QDir().mkpath(dataDir)) {
-        *error = dataDir;
-        return false;
-    }
+    if (!QDir().mkpath(dataDir))
+        return platform::Fail(dataDir);
     const QString target = QDir(dataDir).filePath("Pelmar.db");
     const QString archive = shell::BlankDatabasePath();
     if (QFileInfo::exists(archive)) {
         QTemporaryDir tmp(QDir(dataDir).filePath(".blank-XXXXXX"));
         QStringList extracted;
-        const platform::ZipResult z = platform::ExtractZip(archive, tmp.path(), &extracted);
+        const platform::Result<> z = platform::ExtractZip(archive, tmp.path(), &extracted);
         const QString db = tmp.filePath("Pelmar.db");
-        if (z.ok && QFileInfo::exists(db))
-            return QFile::rename(db, target) || (*error = target, false);
-        *error = z.ok ? archive + ": Pelmar.db missing" : z.error;
-        return false;
+        if (z && QFileInfo::exists(db))
+            return QFile::rename(db, target) ? platform::Result<>() : platform::Fail(target);
+        return platform::Fail(z ? archive + ": Pelmar.db missing" : z.error());
     }
     // No blank archive shipped: build the same database in place.
-    return BuildBlankDatabase(target, shell::Paths().shippedDir + "data/reference", error);
+    return BuildBlankDatabase(target, shell::Paths().shippedDir + "data/reference");
 }
 
 } // namespace store

@@ -64,11 +64,11 @@ bool InstallByteLimits(QSqlDatabase& db, QString* error)
     return true;
 }
 
-OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool mustExist)
+platform::Result<> OpenDatabase(const QString& connectionName, const QString& file, bool mustExist)
 {
     const QString shown = QFileInfo(file).absoluteFilePath();
     if (mustExist && !QFileInfo::exists(file))
-        return {false, "자료 파일이 없습니다.\r" + shown};
+        return platform::Fail("자료 파일이 없습니다.\r" + shown);
 
     QSqlDatabase db = QSqlDatabase::contains(connectionName)
                           ? QSqlDatabase::database(connectionName, false)
@@ -77,10 +77,11 @@ OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool
     db.setDatabaseName(file);
     db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
     if (!db.open())
-        return {false, "자료 파일을 열 수 없습니다.\r" + shown + "\r" + db.lastError().text()};
+        return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown + "\r" +
+                              db.lastError().text());
     if (!RegisterFunctions(db)) {
         db.close();
-        return {false, "자료 파일을 열 수 없습니다.\r" + shown};
+        return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown);
     }
 
     // Reading the schema tells a foreign file; taking the write lock for a
@@ -104,7 +105,7 @@ OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool
     if (!message.isEmpty()) {
         q.finish();
         db.close();
-        return {false, message};
+        return platform::Fail(message);
     }
     // Rollback journal: nothing but the database file stays behind.
     q.exec("PRAGMA journal_mode=DELETE");
@@ -113,9 +114,9 @@ OpenResult OpenDatabase(const QString& connectionName, const QString& file, bool
     if (!InstallByteLimits(db, &error)) {
         q.finish();
         db.close();
-        return {false, "자료 파일을 열 수 없습니다.\r" + shown + "\r" + error};
+        return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown + "\r" + error);
     }
-    return {true, {}};
+    return {};
 }
 
 void CloseDatabase(const QString& connectionName)

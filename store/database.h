@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -8,14 +10,9 @@ namespace store {
 
 // Opens (creating when missing) an SQLite file under `connectionName` with
 // the engine functions our tables' checks use. The caller owns the name.
-struct OpenResult
-{
-    bool ok = false;
-    QString message; // the user's message when not ok
-};
 
-OpenResult OpenDatabase(const QString& connectionName, const QString& file,
-                        bool mustExist = true);
+platform::Result<> OpenDatabase(const QString& connectionName, const QString& file,
+                                bool mustExist = true);
 void CloseDatabase(const QString& connectionName);
 
 // Registers cp949_len() on an open connection (done by OpenDatabase).

@@ -35,25 +35,44 @@ QList<TableDef> buildTables()
     QList<TableDef> t;
 
     t.append({"Apt1",
-              {F("AptID", T::Integer), S("GiganID", 8), S("FileGubun", 2), S("BankCode", 2),
-               S("MoBankNo", 16), F("IcheDate", T::Date), F("IcheEDate", T::Date),
-               F("SendDate", T::Date), S("Pass", 8), F("E1TotNo", T::Integer),
-               F("E1TotMon", T::Currency), F("E1JunNo", T::Integer), F("E1JunMon", T::Currency),
-               F("E1JoNo", T::Integer), F("E1JoMon", T::Currency), F("E1SucNo", T::Integer),
-               F("E1SucMon", T::Currency), F("Rdate", T::Date), F("State", T::SmallInt),
-               F("Stime", T::Time), F("TotNo", T::Integer), F("TotMoney", T::Currency),
-               F("DataNo", T::Integer), S("Bigo", 80), Added(S("GiganID10", 10))},
+              {F("AptID", T::Integer),
+               S("GiganID", 8),
+               S("FileGubun", 2),
+               S("BankCode", 2),
+               S("MoBankNo", 16),
+               F("IcheDate", T::Date),
+               F("IcheEDate", T::Date),
+               F("SendDate", T::Date),
+               S("Pass", 8),
+               F("E1TotNo", T::Integer),
+               F("E1TotMon", T::Currency),
+               F("E1JunNo", T::Integer),
+               F("E1JunMon", T::Currency),
+               F("E1JoNo", T::Integer),
+               F("E1JoMon", T::Currency),
+               F("E1SucNo", T::Integer),
+               F("E1SucMon", T::Currency),
+               F("Rdate", T::Date),
+               F("State", T::SmallInt),
+               F("Stime", T::Time),
+               F("TotNo", T::Integer),
+               F("TotMoney", T::Currency),
+               F("DataNo", T::Integer),
+               S("Bigo", 80),
+               Added(S("GiganID10", 10))},
               {{"Apt1_AptID", {"AptID"}},
                {"Apt1_GiganID10", {"GiganID10"}, false, true},
                {"Apt1_IcheDate", {"IcheDate"}},
                {"Apt1_SendDate", {"SendDate"}},
                {"Apt1_State", {"State"}}}});
 
-    const QList<FieldDef> lineFields = {
-        F("Apt2ID", T::AutoInc), F("AptID", T::Integer), F("DongInt", T::Float), S("Dong", 4),
-        F("HoInt", T::Float), S("Ho", 4), S("BankCode", 2), S("BankNo", 16),
-        F("IcheDate", T::Date), F("IcheMoney", T::Currency), S("IcheYebu", 1),
-        S("ResultID", 2), S("NapbuNo", 24)};
+    const QList<FieldDef> lineFields = {F("Apt2ID", T::AutoInc), F("AptID", T::Integer),
+                                        F("DongInt", T::Float),  S("Dong", 4),
+                                        F("HoInt", T::Float),    S("Ho", 4),
+                                        S("BankCode", 2),        S("BankNo", 16),
+                                        F("IcheDate", T::Date),  F("IcheMoney", T::Currency),
+                                        S("IcheYebu", 1),        S("ResultID", 2),
+                                        S("NapbuNo", 24)};
 
     QList<FieldDef> apt2 = lineFields;
     apt2 << F("Rdate", T::Date) << F("State", T::SmallInt) << F("Sdate", T::Date)
@@ -67,15 +86,15 @@ QList<TableDef> buildTables()
                {"AptBID2", {"AptID", "BankCode", "BankNo"}, false, true},
                {"AptID2", {"AptID"}, false, true}}});
 
-    t.append({"GroupAp1",
-              {S("GroupName", 20), F("AptID", T::Integer), S("GiganID", 8), S("FileGubun", 2),
-               S("BankCode", 2), S("MoBankNo", 16), F("IcheDate", T::Date),
-               F("IcheEDate", T::Date), F("SendDate", T::Date), S("Pass", 8),
-               F("State", T::SmallInt), F("TotNo", T::Integer), F("TotMoney", T::Currency),
-               S("Bigo", 80), Added(S("GiganID10", 10))},
-              {{"GroupAp1_AptID", {"AptID"}},
-               {"GroupAp1_GroupName", {"GroupName"}, false, true},
-               {"GroupAp1_GiganID10", {"GiganID10"}, false, true}}});
+    t.append(
+        {"GroupAp1",
+         {S("GroupName", 20), F("AptID", T::Integer), S("GiganID", 8), S("FileGubun", 2),
+          S("BankCode", 2), S("MoBankNo", 16), F("IcheDate", T::Date), F("IcheEDate", T::Date),
+          F("SendDate", T::Date), S("Pass", 8), F("State", T::SmallInt), F("TotNo", T::Integer),
+          F("TotMoney", T::Currency), S("Bigo", 80), Added(S("GiganID10", 10))},
+         {{"GroupAp1_AptID", {"AptID"}},
+          {"GroupAp1_GroupName", {"GroupName"}, false, true},
+          {"GroupAp1_GiganID10", {"GiganID10"}, false, true}}});
 
     QList<FieldDef> groupLines = lineFields;
     groupLines << F("State", T::SmallInt) << F("DataNo", T::Integer) << S("Bigo", 20)
@@ -90,11 +109,10 @@ QList<TableDef> buildTables()
          << strings({"JAPASS", "SIPASS"}, 4) << S("SIID", 7)
          << strings({"JABCODE", "SIBCODE", "CHBCODE", "TOBCODE", "TO2BCODE"}, 8)
          << strings({"CHPASS", "TOPASS", "TO2PASS"}, 8) << strings({"BankNoT1", "BankNoT2"}, 15)
-         << S("APIN", 5) << S("APOUT", 5) << S("APPASS", 8) << S("APBCODE", 8)
-         << S("BankNoApt", 18) << strings({"HY1", "HY2", "HY3"}, 5) << S("Mask", 30)
-         << F("Rec", T::AutoInc) << F("TOIO", T::Integer) << Added(S("TREGISTERIN", 5))
-         << Added(S("TREGISTEROUT", 5)) << Added(S("APID10", 10))
-         << Added(S("AUTHSENDTYPE", 10));
+         << S("APIN", 5) << S("APOUT", 5) << S("APPASS", 8) << S("APBCODE", 8) << S("BankNoApt", 18)
+         << strings({"HY1", "HY2", "HY3"}, 5) << S("Mask", 30) << F("Rec", T::AutoInc)
+         << F("TOIO", T::Integer) << Added(S("TREGISTERIN", 5)) << Added(S("TREGISTEROUT", 5))
+         << Added(S("APID10", 10)) << Added(S("AUTHSENDTYPE", 10));
     t.append({"UserCode",
               user,
               {{"UserCode_PK", {"Name"}, true},
@@ -125,9 +143,9 @@ QList<TableDef> buildTables()
               {S("Giganid", 10, true), S("Bankcd", 2, true), S("Bankno", 16, true),
                S("NapbuNO", 20, true), F("Status", T::Integer), S("NAME", 20),
                F("Autoichedate", T::SmallInt), S("BanksubCD", 3), F("RequestDate", T::DateTime),
-               F("Senddate", T::DateTime), F("Receivedate", T::DateTime),
-               F("ResultCD", T::Integer), F("CheckJumin", T::Boolean), S("JuminNO", 13),
-               F("ResultYN", T::Boolean), S("FileGubun", 2), Added(S("DisplayBankno", 16))},
+               F("Senddate", T::DateTime), F("Receivedate", T::DateTime), F("ResultCD", T::Integer),
+               F("CheckJumin", T::Boolean), S("JuminNO", 13), F("ResultYN", T::Boolean),
+               S("FileGubun", 2), Added(S("DisplayBankno", 16))},
               {{"TongRegister_PK", {"Giganid", "Bankcd", "Bankno", "NapbuNO"}, true},
                {"TongRegister_PK_IDX1", {"Status", "Bankcd", "Bankno"}},
                {"TongRegister_PK_IDX2", {"Status", "Senddate"}}},
@@ -155,11 +173,11 @@ QList<TableDef> buildTables()
     // The branch's business calendar: closures announced by the government
     // (Source "공고", shipped in data/closures.txt) and the branch's own
     // closed or re-opened days (Source "지점"), one row per date and source.
-    t.append({"BizCalendar",
-              {F("CalDate", T::Date, true), S("Kind", 4, true), S("Name", 40),
-               S("Source", 4, true)},
-              {{"BizCalendar_PK", {"CalDate", "Source"}, true}},
-              true});
+    t.append(
+        {"BizCalendar",
+         {F("CalDate", T::Date, true), S("Kind", 4, true), S("Name", 40), S("Source", 4, true)},
+         {{"BizCalendar_PK", {"CalDate", "Source"}, true}},
+         true});
     return t;
 }
 
@@ -190,6 +208,20 @@ const TableDef* FindTable(const QString& name)
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
     return nullptr;
+}
+
+QString IndexedMatch(const QString& table, const QString& column, const QString& value)
+{
+    const TableDef* t = FindTable(table);
+    bool noCase = false;
+    for (const IndexDef& index : t ? t->indexes : QList<IndexDef>{}) {
+        if (!index.fields.isEmpty() &&
+            index.fields.first().compare(column, Qt::CaseInsensitive) == 0) {
+            noCase = index.noCase;
+            break;
+        }
+    }
+    return column + " = " + value + (noCase ? " COLLATE NOCASE" : "");
 }
 
 QString ColumnSql(const QString& table, const FieldDef& f)

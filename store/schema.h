@@ -10,7 +10,18 @@
 // name and columns.
 namespace store {
 
-enum class FieldType { String, Integer, SmallInt, Float, Currency, Date, Time, DateTime, Boolean, AutoInc };
+enum class FieldType {
+    String,
+    Integer,
+    SmallInt,
+    Float,
+    Currency,
+    Date,
+    Time,
+    DateTime,
+    Boolean,
+    AutoInc
+};
 
 struct FieldDef
 {
@@ -44,6 +55,12 @@ enum class Layout { Current, Oldest };
 
 const QList<TableDef>& Tables();
 const TableDef* FindTable(const QString& name);
+
+// `column = value` (value a placeholder or expression) as the table's index
+// over the column can answer it: a case-insensitive index serves only a
+// comparison that names its collation, and without the index SQLite reads
+// the whole table, a month of lines for each batch looked up.
+QString IndexedMatch(const QString& table, const QString& column, const QString& value);
 
 // SQL for one column, as CREATE TABLE and ALTER TABLE ADD COLUMN use it.
 // Required fields are checked by the engine; the byte limits of text fields

@@ -68,10 +68,10 @@ bool TDM1::ensureDatabaseFile(const QString& dataDir)
     RecoverSwappedOutData(dataDir);
     if (QFileInfo::exists(DatabaseFile(dataDir)))
         return true;
-    QString error;
-    if (!FillFromBlank(dataDir, &error)) {
-        m_ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + error);
-        shell::WriteLog("빈 자료 파일 생성 실패 " + error, true);
+    const platform::Result<> filled = FillFromBlank(dataDir);
+    if (!filled) {
+        m_ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + filled.error());
+        shell::WriteLog("빈 자료 파일 생성 실패 " + filled.error(), true);
         return false;
     }
     return true;
@@ -83,9 +83,9 @@ bool TDM1::Connect(const QString& dataDir)
     m_dataDir = dataDir;
     if (!ensureDatabaseFile(dataDir))
         return false;
-    const OpenResult r = OpenDatabase(m_mainName, DatabaseFile(dataDir));
-    if (!r.ok) {
-        m_ui.ShowError(r.message);
+    const platform::Result<> r = OpenDatabase(m_mainName, DatabaseFile(dataDir));
+    if (!r) {
+        m_ui.ShowError(r.error());
         CloseDatabase(m_mainName);
         return false;
     }
@@ -99,11 +99,11 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
     if (!ensureDatabaseFile(dataDir))
         return false;
     const QString file = DatabaseFile(dataDir);
-    OpenResult r = OpenDatabase(m_updateName, file);
-    if (r.ok)
+    platform::Result<> r = OpenDatabase(m_updateName, file);
+    if (r)
         r = OpenDatabase(m_mainName, file);
-    if (!r.ok) {
-        m_ui.ShowError(r.message);
+    if (!r) {
+        m_ui.ShowError(r.error());
         Close();
         return false;
     }

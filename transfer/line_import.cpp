@@ -1,5 +1,6 @@
 #include "transfer/line_import.h"
 
+#include "codes/import_layouts.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/log.h"
@@ -122,8 +123,7 @@ bool SaveLayout(store::TDM1& dm, shell::Ui& ui, const ImportLayout& layout, cons
     for (int i = 0; i < ItemCount; ++i)
         values << qMakePair(QString(kColumns[i]) + "S", QVariant(layout.start[i]))
                << qMakePair(QString(kColumns[i]) + "N", QVariant(layout.size[i]));
-    return shell::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values,
-                                store::WriteErrorMessage);
+    return codes::SaveLayoutRow(dm.db(), ui, "APTCONV", "Name", oldName, values);
 }
 
 bool DeleteLayout(store::TDM1& dm, const QString& name)
@@ -151,12 +151,14 @@ QList<QByteArray> SplitRecords(const QByteArray& bytes, int len)
     return out;
 }
 
-std::optional<shell::ImportPreview> PreviewLines(const ImportLayout& layout,
-                                                 const QString& fileName, QString* error)
+platform::Result<shell::ImportPreview> PreviewLines(const ImportLayout& layout,
+                                                    const QString& fileName)
 {
+    platform::Result<shell::Grid> rows = shell::ReadFixedColumns(2, fileName, layout.rows());
+    if (!rows)
+        return platform::Fail(rows.error());
     shell::ImportPreview out;
-    if (!shell::ReadFixedColumns(2, fileName, layout.rows(), out.rows, error))
-        return std::nullopt;
+    out.rows = std::move(rows).value();
     // The real-name column is found by its item: its place depends on which
     // items the layout uses.
     int column = -1, used = 0;
@@ -264,10 +266,9 @@ QString LineImport::CheckRecord(const ImportLayout& layout, const QByteArray& re
 ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileName)
 {
     ImportOutcome out;
-    QString error;
-    const std::optional<QByteArray> bytes = shell::ReadCp949File(fileName, &error);
+    const platform::Result<QByteArray> bytes = shell::ReadCp949File(fileName);
     if (!bytes) {
-        m_ui.ShowError(error);
+        m_ui.ShowError(bytes.error());
         return out;
     }
     const QList<QByteArray> records = SplitRecords(*bytes, layout.Len);

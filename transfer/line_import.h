@@ -53,9 +53,9 @@ QList<QByteArray> SplitRecords(const QByteArray& bytes, int len);
 
 // The preview of a file by a layout: the columns of the items whose start
 // and size are set, and every row whose 실명번호 the bank would refuse today
-// as an error. nullopt (with `error`) when the file cannot be read.
-std::optional<shell::ImportPreview> PreviewLines(const ImportLayout& layout,
-                                                 const QString& fileName, QString* error = nullptr);
+// as an error. Fails with the reason when the file cannot be read.
+platform::Result<shell::ImportPreview> PreviewLines(const ImportLayout& layout,
+                                                    const QString& fileName);
 
 enum class ImportTarget { Batch, Group };
 

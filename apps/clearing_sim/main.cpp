@@ -116,10 +116,10 @@ int main(int argc, char** argv)
     const QString answered = mailbox + "Answered/";
     const QString rejected = mailbox + "Rejected/";
 
-    const store::OpenResult db =
+    const platform::Result<> db =
         store::OpenDatabase(kConnection, store::TDM1::DatabaseFile(shell::Paths().dataDir));
-    if (!db.ok) {
-        err << "clearing-sim: " << QString(db.message).replace('\r', ' ') << "\n";
+    if (!db) {
+        err << "clearing-sim: " << db.error().replace('\r', ' ') << "\n";
         return 1;
     }
     if (!QDir().mkpath(inbox)) {

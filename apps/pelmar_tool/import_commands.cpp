@@ -2,10 +2,10 @@
 // batch, and consents from a spreadsheet, as the two screens import them.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "codes/code_lists.h"
 #include "consent/consent_import.h"
 #include "reports/spreadsheet_reader.h"
 #include "reports/spreadsheet_writer.h"
-#include "shell/code_lists.h"
 #include "shell/firm_ini.h"
 #include "store/tdm1.h"
 #include "transfer/batches.h"
@@ -88,8 +88,8 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     reports::SheetRows rows = reports::PreviewRows(*sheet, 10);
     if (rows.first().isEmpty())
         rows.first() = consent::ImportColumnNames();
-    shell::CodeLists codes;
-    shell::ReloadCodeLists(dm.db(), codes);
+    codes::CodeLists codes;
+    codes::ReloadCodeLists(dm.db(), codes);
     const consent::ConsentPreview preview = consent::CheckConsentRows(rows, codes);
     for (const QString& line : preview.accountErrors)
         ctx.err << "계좌 재확인 필요: " << line << "\n";

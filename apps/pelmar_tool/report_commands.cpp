@@ -4,15 +4,15 @@
 #include "apps/pelmar_tool/tool_command.h"
 #include "consent/consent_register.h"
 #include "reports/line_report.h"
+#include "reports/print/print_layouts.h"
 #include "reports/spreadsheet_writer.h"
-#include "reports/ui/print_layouts.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "transfer/batches.h"
 #include "transfer/lines.h"
 
 #include <QFileInfo>
-#include <QPrinter>
+#include <QPdfWriter>
 
 namespace {
 
@@ -147,10 +147,11 @@ int printPdf(ToolContext& ctx, const QStringList& args)
     const auto b = loadBatch(ctx, dm, number, false);
     if (!b)
         return 1;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    reports::PaintLineList(&printer, b->lines);
+    {
+        QPdfWriter writer(file);
+        writer.setTitle(reports::TransferListDocName());
+        reports::PaintLineList(&writer, b->lines);
+    }
     if (!QFileInfo(file).isFile()) {
         ctx.ui.ShowError(QStringLiteral("파일 저장에 실패했습니다."));
         return 1;

@@ -68,9 +68,9 @@ int makeBlank(ToolContext& ctx, const QStringList& args)
     }
     if (target.isEmpty())
         return 2;
-    QString error;
-    if (!store::WriteBlankArchive(target, reference, &error)) {
-        ctx.ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + error);
+    const platform::Result<> written = store::WriteBlankArchive(target, reference);
+    if (!written) {
+        ctx.ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + written.error());
         return 1;
     }
     ctx.out << "blank database " << QDir::toNativeSeparators(target) << "\n";
@@ -95,9 +95,9 @@ int check(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError("자료 파일이 없습니다.\r" + QDir::toNativeSeparators(file));
         return 1;
     }
-    const store::OpenResult r = store::OpenDatabase("PelmarCheck", file);
-    if (!r.ok) {
-        ctx.ui.ShowError(r.message);
+    const platform::Result<> r = store::OpenDatabase("PelmarCheck", file);
+    if (!r) {
+        ctx.ui.ShowError(r.error());
         store::CloseDatabase("PelmarCheck");
         return 1;
     }

@@ -1,15 +1,15 @@
 #include "consent/ui/tfm_tong_register.h"
 
 #include "codes/bank_code.h"
+#include "codes/code_lists.h"
 #include "codes/institution.h"
-#include "consent/evidence_transfer.h"
 #include "consent/consent_import.h"
+#include "consent/evidence_transfer.h"
 #include "consent/ui/fm_evidential_file.h"
 #include "consent/ui/fm_find_register.h"
 #include "platform/securelink.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -454,8 +455,8 @@ transfer::LayoutKind TfmTongRegister::ImportKind(std::shared_ptr<shell::Grid> ap
     k.remove = [this](const QString& name) { return DeleteConsentLayout(m_db, name); };
     k.preview = [this, applied](const transfer::EditorLayout&, const QString& file,
                                 QWidget* parent) {
-        shell::CodeLists codes;
-        shell::ReloadCodeLists(m_db, codes);
+        codes::CodeLists codes;
+        codes::ReloadCodeLists(m_db, codes);
         transfer::TfmCatcPreview preview(m_ui, ImportColumnNames(), parent);
         if (!preview.LoadSpreadsheet(
                 file, [&codes](const shell::Grid& rows) { return CheckConsentRows(rows, codes); }))
@@ -481,11 +482,7 @@ void TfmTongRegister::ImportClick()
     {
         // The toolbar comes back however the import ends.
         QToolBar* bar = m_commands->toolBar();
-        struct Restore
-        {
-            QToolBar* bar;
-            ~Restore() { bar->setEnabled(true); }
-        } restore{bar};
+        const auto restore = qScopeGuard([bar] { bar->setEnabled(true); });
         bar->setEnabled(false);
         ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName());
     }

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -93,15 +94,10 @@ void TfmVandry::placeWindow()
 
 template <typename Work> auto TfmVandry::whileDisabled(Work work)
 {
-    struct Enable
-    {
-        TfmVandry* w;
-        ~Enable()
-        {
-            w->m_ui.CloseWait();
-            w->setEnabled(true);
-        }
-    } enable{this};
+    const auto enable = qScopeGuard([this] {
+        m_ui.CloseWait();
+        setEnabled(true);
+    });
     setEnabled(false);
     return work();
 }

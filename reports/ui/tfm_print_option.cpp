@@ -1,7 +1,7 @@
 #include "reports/ui/tfm_print_option.h"
 
 #include "reports/line_report.h"
-#include "reports/ui/print_layouts.h"
+#include "reports/print/print_layouts.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -168,6 +168,7 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
     }
     if (!o.toFile) {
         output(o.preview, parent, [&](QPrinter* p) {
+            p->setDocName(TransferListDocName());
             if (o.style == 2)
                 PaintLineList(p, lines);
             else
@@ -182,7 +183,10 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
 void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent)
 {
     const QList<TransferBatch> batches = transfer::Batches(dm, ui).List();
-    output(false, parent, [&](QPrinter* p) { PaintBatchList(p, batches); });
+    output(false, parent, [&](QPrinter* p) {
+        p->setDocName(BatchListDocName());
+        PaintBatchList(p, batches);
+    });
 }
 
 } // namespace reports

@@ -1,12 +1,12 @@
 #include "shell/ui/main_window.h"
 
+#include "codes/code_lists.h"
 #include "edi/link.h"
 #include "platform/process_list.h"
 #include "platform/riseway.h"
 #include "platform/window_beacon.h"
 #include "shell/app_info.h"
 #include "shell/clock.h"
-#include "shell/code_lists.h"
 #include "shell/file_version.h"
 #include "shell/firm_ini.h"
 #include "shell/link_settings.h"
@@ -25,6 +25,7 @@
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
+#include "widgets/child_screen.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +41,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -506,7 +508,7 @@ void TfmMain::FormShow()
 
 void TfmMain::ReloadCodeLists()
 {
-    shell::ReloadCodeLists(m_dm.db(), m_codeLists);
+    codes::ReloadCodeLists(m_dm.db(), m_codeLists);
 }
 
 void TfmMain::applyScreenSettings()
@@ -536,20 +538,14 @@ void TfmMain::postUpgradeBackup()
     setEnabled(false);
     m_dm.Close();
     bool userCopy = false;
-    // Reopen whatever happens, also when a backup throws.
-    struct Reopen
     {
-        TfmMain* w;
-        ~Reopen()
-        {
-            w->m_ui.ShowWaitMessage(QStringLiteral("자료를 열고 있습니다."));
-            w->m_dm.OpenTables();
-            w->m_ui.CloseWait();
-            w->setEnabled(true);
-        }
-    };
-    {
-        Reopen reopen{this};
+        // Reopen whatever happens, also when a backup throws.
+        const auto reopen = qScopeGuard([this] {
+            m_ui.ShowWaitMessage(QStringLiteral("자료를 열고 있습니다."));
+            m_dm.OpenTables();
+            m_ui.CloseWait();
+            setEnabled(true);
+        });
         const QString root = AutoBackupDir();
         if (m_hooks.unattendedBackup && QDir().mkpath(root)) {
             const QString folder = root + Now().toString("yyyyMMddHHmmss") + "/";
@@ -765,7 +761,7 @@ bool TfmMain::OpenChildScreen(ChildKind kind)
     };
     bool opened = false;
     if (activeChild()) {
-        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
         if (!screen || screen->CloseQuery()) {
             QPointer<QMdiSubWindow> old = m_child;
             m_stack->setCurrentWidget(m_background);
@@ -789,7 +785,7 @@ void TfmMain::closeChildNow(bool cancelEdits)
     if (!m_child)
         return;
     if (cancelEdits)
-        if (auto* screen = dynamic_cast<ChildScreen*>(m_child->widget()))
+        if (auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget()))
             screen->CancelEdits();
     m_forceChildClose = true;
     m_child->close();
@@ -800,7 +796,7 @@ bool TfmMain::CloseChildScreen()
 {
     if (!activeChild())
         return true;
-    auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+    auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
     const bool allowed = !screen || screen->CloseQuery();
     if (allowed) {
         closeChildNow(false);
@@ -813,7 +809,7 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // The child's own close box asks the screen first, as "닫기" does.
     if (event->type() == QEvent::Close && !m_forceChildClose && watched == m_child.data()) {
-        auto* screen = dynamic_cast<ChildScreen*>(m_child->widget());
+        auto* screen = dynamic_cast<widgets::ChildScreen*>(m_child->widget());
         if (screen && !(m_ending ? (screen->CancelEdits(), true) : screen->CloseQuery())) {
             event->ignore();
             return true;
@@ -875,7 +871,7 @@ void TfmMain::FormClose()
     WriteLog(ApplicationTitle() + " 종료");
     if (m_hooks.releaseHolidays)
         m_hooks.releaseHolidays();
-    m_codeLists = CodeLists{};
+    m_codeLists = codes::CodeLists{};
     m_dm.Close();
     m_beacon->Lower();
     m_closed = true;

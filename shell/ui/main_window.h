@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/import_helpers.h"
+#include "codes/code_lists.h"
 #include "shell/ui/screen_catalog.h"
 #include "shell/upgrade.h"
 
@@ -101,7 +101,7 @@ public:
     bool CloseChildScreen();
     void UpdateMenusForChildren();
     void ReloadCodeLists();
-    const CodeLists& codeLists() const { return m_codeLists; }
+    const codes::CodeLists& codeLists() const { return m_codeLists; }
 
     void run(Command command);
 
@@ -153,7 +153,7 @@ private:
     const ScreenCatalog& m_catalog;
     QStringList m_arguments;
     MainWindowHooks m_hooks;
-    CodeLists m_codeLists;
+    codes::CodeLists m_codeLists;
 
     MenuSet m_main;
     MenuSet m_sub;

@@ -222,6 +222,11 @@ void QtUi::CloseWait()
     letEventsRun();
 }
 
+void QtUi::KeepResponsive()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 std::optional<QString> QtUi::ChooseOpenFile(const QString& caption, const QString& dir,
                                             const QString& filter)
 {

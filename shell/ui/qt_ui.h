@@ -33,6 +33,7 @@ public:
     void HideWait() override;
     void ReshowWait() override;
     void CloseWait() override;
+    void KeepResponsive() override;
 
     std::optional<QString> ChooseOpenFile(const QString& caption, const QString& dir,
                                           const QString& filter) override;

@@ -7,9 +7,11 @@
 
 class QWidget;
 
+namespace codes {
+struct CodeLists;
+}
 namespace shell {
 class Ui;
-struct CodeLists;
 }
 namespace store {
 class TDM1;
@@ -51,27 +53,14 @@ struct ScreenRequest
     int mode = 0;
     int codeKind = 0;
     QString file;
-    const CodeLists* codes = nullptr; // the main window's institution and bank lists
-};
-
-// A child screen's widget implements this so that the main window can ask
-// before it closes it and, when the program is ended from outside, drop an
-// edit in progress without saving half of it.
-class ChildScreen
-{
-public:
-    virtual ~ChildScreen() = default;
-    // May ask the user; false keeps the screen open.
-    virtual bool CloseQuery() = 0;
-    // Cancels whatever is being edited; the screen closes right after.
-    virtual void CancelEdits() = 0;
+    const codes::CodeLists* codes = nullptr; // the main window's institution and bank lists
 };
 
 class ScreenCatalog
 {
 public:
     using Opener = std::function<void(const ScreenRequest&)>;
-    // Builds the child screen's widget (which should implement ChildScreen).
+    // Builds the child screen's widget (which should implement widgets::ChildScreen).
     using ChildFactory = std::function<QWidget*(const ScreenRequest&)>;
     // The guard before a send; shows its own message when it says no.
     using SendTimeCheck = std::function<bool(Ui&, store::TDM1&)>;

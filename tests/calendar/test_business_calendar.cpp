@@ -227,7 +227,7 @@ TEST_F(CalendarTool, WeekdaysOf2024To2026AgainstTheAnnouncedClosures)
 TEST_F(CalendarTool, EmptyBranchCalendarAnswersAsTheFixedRules)
 {
     {
-        ASSERT_TRUE(store::OpenDatabase("CalTest", ws + "/Data/Pelmar.db").ok);
+        ASSERT_TRUE(store::OpenDatabase("CalTest", ws + "/Data/Pelmar.db").ok());
         QSqlQuery q(QSqlDatabase::database("CalTest"));
         ASSERT_TRUE(q.exec("DELETE FROM BizCalendar"));
     }

@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         // The store's own table definitions, so the rules meet the real columns.
-        ASSERT_TRUE(store::OpenDatabase("send_rules", dir.filePath("Pelmar.db"), false).ok);
+        ASSERT_TRUE(store::OpenDatabase("send_rules", dir.filePath("Pelmar.db"), false).ok());
         db = QSqlDatabase::database("send_rules");
         for (const char* table : {"Apt1", "UserCode", "TongRegister", "BizCalendar"})
             ASSERT_TRUE(store::CreateTable(db, *store::FindTable(table), store::Layout::Current));

@@ -1,11 +1,11 @@
 // The consent import: the preview's checks, the duplicate and completeness
 // rules, the report, and real spreadsheets as the screen reads them.
 
+#include "codes/code_lists.h"
 #include "consent/consent_import.h"
 #include "consent/consent_register.h"
 #include "platform/zip_archive.h"
 #include "reports/spreadsheet_reader.h"
-#include "shell/code_lists.h"
 #include "shell/codec.h"
 #include "shell/workspace.h"
 #include "tests/support/data_fixture.h"
@@ -25,7 +25,7 @@ protected:
     {
         DataTest::SetUp();
         addInstitution(QStringLiteral("제출단지"), "B000000002", "BB100", "BB200");
-        ASSERT_TRUE(shell::ReloadCodeLists(db(), codes));
+        ASSERT_TRUE(codes::ReloadCodeLists(db(), codes));
     }
 
     static QStringList row(const QString& name, const QString& bank, const QString& account,
@@ -57,7 +57,7 @@ protected:
         return file;
     }
 
-    shell::CodeLists codes;
+    codes::CodeLists codes;
 };
 
 } // namespace
@@ -187,7 +187,7 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
 <table:table-row><table:table-cell office:value-type="string"><text:p>박영수</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>B000000002</text:p></table:table-cell><table:table-cell table:formula="of:=10+1" office:value-type="float" office:value="11"><text:p>11</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>4444444444</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>p4</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="800101"><text:p>800101</text:p></table:table-cell></table:table-row>
 </table:table></office:spreadsheet></office:body></office:document-content>)");
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
-    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok);
+    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok());
     QString error;
     const auto ods = reports::ReadFirstSheet(path("a.ods"), &error);
     ASSERT_TRUE(ods) << error.toStdString();

@@ -35,7 +35,7 @@ protected:
     {
         QStringList rows;
         {
-            EXPECT_TRUE(store::OpenDatabase("Sheets", path("Data/Pelmar.db")).ok);
+            EXPECT_TRUE(store::OpenDatabase("Sheets", path("Data/Pelmar.db")).ok());
             QSqlQuery q(QSqlDatabase::database("Sheets"));
             EXPECT_TRUE(q.exec(statement)) << statement.toStdString();
             while (q.next()) {

@@ -148,6 +148,36 @@ TEST_F(TransferRequest, LinesOfAnotherDateAmongTheirBatchKeepTheRecordNumbers)
         EXPECT_EQ(records[2 + i].mid(1, 7), QByteArray::number(i + 1).rightJustified(7, '0'));
 }
 
+TEST_F(TransferRequest, LinesNumberedInRunsAndOneByOneAllCarryTheirRecordNumbers)
+{
+    // Long runs of consecutive lines, short ones cut by another batch's
+    // lines and a line of another date inside a run: each line's number is
+    // the record number its record was written under.
+    addBatch(1, "A123456789", "2024-03-20");
+    addBatch(2, "A123456789", "2024-03-20");
+    int ho = 1000;
+    const auto add = [&](int batch, int count) {
+        for (int i = 0; i < count; ++i)
+            addLine(batch, "101", QString::number(++ho), "13", "301-0123-4567-81", 1000);
+    };
+    add(1, 10);
+    add(2, 1);
+    add(1, 3);
+    add(2, 9);
+    add(1, 12);
+    exec("UPDATE Apt2 SET IcheDate = CASE WHEN Ho IN ('1005', '1030') THEN '2024-03-01' "
+         "ELSE '2024-03-20' END");
+
+    ASSERT_TRUE(build().ok);
+    QStringList written;
+    for (const QByteArray& r : readFile("Send/Apt_1").split('\n'))
+        if (r.startsWith('D'))
+            written << r.mid(124, 5).trimmed() + '|' + QByteArray::number(r.mid(1, 7).toInt());
+    written.sort();
+    EXPECT_EQ(written.size(), 35);
+    EXPECT_EQ(dump("SELECT Ho, DataNo FROM Apt2 ORDER BY Ho").split('\n'), written);
+}
+
 TEST_F(TransferRequest, FilesSplitByInstitutionAndDateAndSkipUnknownInstitutions)
 {
     addInstitution(QStringLiteral("햇살아파트"), "B000000002", "BB100", "BB200");

@@ -1,8 +1,10 @@
 // Transfer results: answers made here from the request files, in both
 // layouts, applied file by file.
 
+#include "edi/fixed_record.h"
 #include "edi/transfer_request.h"
 #include "edi/transfer_result.h"
+#include "shell/codec.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "tests/support/data_fixture.h"
@@ -137,6 +139,30 @@ TEST_F(TransferResult, ALineAnsweredTwiceKeepsTheLaterAnswer)
     EXPECT_EQ(lines(), "1|1|X|9999||3|2024-03-15\n"
                        "1|2|Y|0000||3|2024-03-15\n"
                        "2|3|Y|0000||3|2024-03-15");
+}
+
+TEST_F(TransferResult, OnlyTheAnsweredLinesAmongAnotherBatchsLinesAreWritten)
+{
+    // Batch 2's lines (3 and 5, still waiting) lie among batch 1's; the
+    // answer carries batch 1 only, most lines collected, every third not.
+    addLine(1, "101", "1205", "13", "301-0123-4567-81", 10000);
+    addLine(2, "102", "302", "11", "352-1234-5678-93", 30000);
+    for (int i = 0; i < 7; ++i)
+        addLine(1, "103", QString::number(1301 + i), "13", "301-0123-4567-81", 10000);
+    const QByteArray otherKey = edi::BatchKey(QTime(9, 5, 7), 2).toLatin1();
+    QByteArray answer;
+    for (const QByteArray& record : answerOf(request(), [](int seq) {
+             return seq % 3 == 0 ? QByteArray("N1000") : QByteArray("Y0000");
+         }).split('\n'))
+        if (!record.isEmpty() && record.mid(114, 5) != otherKey)
+            answer += record + '\n';
+    writeFile("Recv/AB200", answer);
+
+    ASSERT_TRUE(apply().ok());
+    EXPECT_EQ(dump("SELECT Apt2ID, AptID, IcheYebu, ResultID4, State FROM Apt2 ORDER BY Apt2ID"),
+              "1|1|Y|0000|3\n2|1|Y|0000|3\n3|2|Z||1\n4|1|X|1000|3\n5|2|Z||1\n"
+              "6|1|Y|0000|3\n7|1|Y|0000|3\n8|1|X|1000|3\n9|1|Y|0000|3\n10|1|Y|0000|3\n"
+              "11|1|X|1000|3\n12|1|Y|0000|3");
 }
 
 TEST_F(TransferResult, UnknownBatchesAreCreatedOnReceipt)
@@ -348,3 +374,23 @@ TEST_F(TransferResult, BadBytesAreReportedAndApplyNothingOfTheirFile)
 }
 
 } // namespace
+
+// The record reader's shortcut for plain fields must cut every field as the
+// character-aware cut does, also where a double-byte character (whose second
+// byte may be a plain letter) stands just before, across or inside it.
+TEST(RecordViewTest, EveryFieldOfAMixedRecordIsCutAsTheCharacterAwareCut)
+{
+    const QList<QByteArray> records = {
+        shell::ToCp949(QStringLiteral("D0000001홍길동A1234 가B  ")),
+        shell::ToCp949(QStringLiteral("뷁AZ 99 한글xyz")) + QByteArray("\x81"),
+        QByteArray("AB\xB0\x41\xB0\x42" "CD\xFF\x80" "EF"), // trail bytes that read as 'A', 'B'
+        QByteArray("plain record 0123"),
+    };
+    for (const QByteArray& record : records) {
+        const edi::RecordView view(record);
+        for (int offset = -1; offset <= record.size(); ++offset)
+            for (int width = 0; width <= record.size() + 1; ++width)
+                ASSERT_EQ(view.field(offset, width), edi::Field(record, offset, width))
+                    << record.toHex().constData() << " at " << offset << " width " << width;
+    }
+}

@@ -176,7 +176,7 @@ TEST_F(CrashSafety, RestoreKilledAnywhereLeavesTheOldDataOrTheBackup)
 
     // The data moves on after the backup: half the batches go.
     {
-        ASSERT_TRUE(store::OpenDatabase("change", dbFile()).ok);
+        ASSERT_TRUE(store::OpenDatabase("change", dbFile()).ok());
         QSqlQuery q(QSqlDatabase::database("change"));
         ASSERT_TRUE(q.exec("DELETE FROM Apt2 WHERE AptID > 5"));
         ASSERT_TRUE(q.exec("DELETE FROM Apt1 WHERE AptID > 5"));

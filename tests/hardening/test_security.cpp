@@ -215,7 +215,7 @@ TEST(Secrets, AMonthOfWorkLeavesNoPasswordOutsideItsFilesAndKeepsTheWorkspacePri
     QStringList secrets = {"LkSecret77", "EVKEY5SECRET"};
     QString consents;
     {
-        ASSERT_TRUE(store::OpenDatabase("secrets", home + "/Data/Pelmar.db").ok);
+        ASSERT_TRUE(store::OpenDatabase("secrets", home + "/Data/Pelmar.db").ok());
         QSqlQuery q(QSqlDatabase::database("secrets"));
         // The demo brings a key of its own; it must not leak either.
         ASSERT_TRUE(q.exec("SELECT AuthKey FROM EvidentialAuthKey"));

@@ -68,9 +68,9 @@ TEST_F(BackupTest, BackupThenChangeThenRestoreGivesBackTheRows)
     QString archive;
     ASSERT_TRUE(maintenance::Backup(ctx, backupDir(), &archive));
     EXPECT_EQ(archive, path("bk/FA2403151030.zip"));
-    QStringList names;
-    ASSERT_TRUE(platform::ListZip(archive, names).ok);
-    EXPECT_EQ(names, QStringList{"Pelmar.db"});
+    const auto names = platform::ListZip(archive);
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(*names, QStringList{"Pelmar.db"});
     EXPECT_EQ(ui.texts("wait"), (QStringList{"자료 백업을 준비중입니다", "자료 압축 처리중...",
                                              "압축된 자료를 저장하고 있습니다"}));
     // The temporary archive in ProgramDir is gone.
@@ -134,8 +134,7 @@ TEST_F(BackupTest, AnEarlierArchiveOfTheSameStampIsReplacedWhole)
     writeFile("bk/FA2403151030.zip", "old backup");
     auto ctx = context();
     ASSERT_TRUE(maintenance::Backup(ctx, backupDir()));
-    QStringList names;
-    EXPECT_TRUE(platform::ListZip(path("bk/FA2403151030.zip"), names).ok);
+    EXPECT_TRUE(platform::ListZip(path("bk/FA2403151030.zip")).ok());
     EXPECT_EQ(filesIn(path("bk")), QStringList{"FA2403151030.zip"});
 }
 

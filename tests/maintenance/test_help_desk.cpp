@@ -57,9 +57,9 @@ TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnve
     ASSERT_TRUE(zip.open(QIODevice::WriteOnly));
     zip.write(payload);
     zip.close();
-    QStringList names;
-    ASSERT_TRUE(platform::ListZip(zip.fileName(), names).ok);
-    EXPECT_EQ(names, QStringList{"Pelmar.db"});
+    const auto names = platform::ListZip(zip.fileName());
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(*names, QStringList{"Pelmar.db"});
     EXPECT_TRUE(QDir(path("Send")).entryList(QDir::Files).isEmpty());
 }
 

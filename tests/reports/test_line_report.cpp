@@ -1,5 +1,5 @@
 #include "reports/line_report.h"
-#include "reports/ui/print_layouts.h"
+#include "reports/print/print_layouts.h"
 #include "reports/ui/tfm_print_option.h"
 #include "shell/codec.h"
 #include "shell/workspace.h"

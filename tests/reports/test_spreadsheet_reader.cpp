@@ -69,7 +69,7 @@ TEST_F(SpreadsheetReader, FirstSheetOfEachFormatAsTexts)
 <table:table-cell office:value-type="float" office:value="42"><text:p>42</text:p></table:table-cell></table:table-row>
 </table:table></office:spreadsheet></office:body></office:document-content>)");
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
-    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok);
+    ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok());
     const auto ods = ReadFirstSheet(path("a.ods"), &error);
     ASSERT_TRUE(ods) << error.toStdString();
     EXPECT_EQ(*ods, SheetRows({{"이름", "42"}}));
@@ -269,7 +269,8 @@ TEST_F(SpreadsheetReader, RaggedRowsAsTheyAreAndOversizedSheetsRefused)
 <table:table-row><table:table-cell office:value-type="float" office:value="1"/></table:table-row>
 </table:table></office:spreadsheet></office:body></office:document-content>)");
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
-    ASSERT_TRUE(platform::CreateZip(path("rows.ods"), {path("mimetype"), path("content.xml")}).ok);
+    ASSERT_TRUE(
+        platform::CreateZip(path("rows.ods"), {path("mimetype"), path("content.xml")}).ok());
     for (const char* name : {"rows.csv", "columns.csv", "cells.csv", "rows.ods"}) {
         error.clear();
         EXPECT_FALSE(ReadFirstSheet(path(name), &error)) << name;

@@ -1,3 +1,4 @@
+#include "codes/code_lists.h"
 #include "reports/spreadsheet_reader.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/import_helpers.h"
@@ -33,11 +34,11 @@ TEST_F(SpreadsheetWriter, TemplateReadsBackAsTheImportExpectsIt)
     EXPECT_EQ(ConsentTemplateNotes().mid(81, 10), "<자료 작성 방법>");
 
     // The example passes the import's per-column checks.
-    shell::CodeLists codes;
+    codes::CodeLists codes;
     codes.institutions = {"000001"};
     codes.banks = {"11"};
     for (int c = 0; c < 10; ++c)
-        EXPECT_TRUE(shell::CheckTemplateField(true, c, (*rows)[2][c], codes).accepted) << c;
+        EXPECT_TRUE(codes::CheckTemplateField(true, c, (*rows)[2][c], codes).accepted) << c;
 }
 
 TEST_F(SpreadsheetWriter, ExportKeepsTextsUnderTheKindsHeadings)

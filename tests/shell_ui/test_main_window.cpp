@@ -10,6 +10,7 @@
 #include "store/tdm1.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/workspace_fixture.h"
+#include "widgets/child_screen.h"
 
 #include <QAction>
 #include <QFile>
@@ -27,7 +28,7 @@ using shell::ui::TfmMain;
 namespace {
 
 // A working screen that can refuse to close, as one with unsaved edits does.
-class TestChild : public QWidget, public shell::ui::ChildScreen
+class TestChild : public QWidget, public widgets::ChildScreen
 {
 public:
     bool allowClose = true;

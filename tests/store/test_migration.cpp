@@ -104,7 +104,7 @@ protected:
     void makeOldest(bool withConsents = false, bool functionChecks = false)
     {
         QDir().mkpath(shell::Paths().dataDir);
-        ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok);
+        ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok());
         {
             QSqlDatabase db = QSqlDatabase::database("legacy");
             for (const TableDef& t : Tables())
@@ -206,7 +206,7 @@ TEST_F(Migration, ConsentsTakeTheInstitutionCodeAsRegistered)
 {
     makeOldest(true);
     {
-        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok());
         QSqlQuery q(QSqlDatabase::database("x"));
         // Imported as typed: one new consent, one the register already holds
         // under the registered code (left alone), one of no institution.
@@ -230,7 +230,7 @@ TEST_F(Migration, ResultCodesWithZeroRowAreLeftAlone)
 {
     makeOldest();
     {
-        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok());
         QSqlQuery q(QSqlDatabase::database("x"));
         ASSERT_TRUE(q.exec("INSERT INTO CodeP (id, Name) VALUES ('0000', 'ok')"));
     }
@@ -259,7 +259,7 @@ TEST_F(Migration, FunctionChecksOfAnEarlierReleaseGoAndEveryRowStays)
     makeOldest(true, true);
     {
         // The last line was deleted: its number must not be handed out again.
-        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok());
         QSqlQuery q(QSqlDatabase::database("x"));
         ASSERT_TRUE(q.exec("INSERT INTO Apt2 (Apt2ID, AptID, Dong) VALUES (40, 1, '999')"));
         ASSERT_TRUE(q.exec("DELETE FROM Apt2 WHERE Apt2ID = 40"));
@@ -320,7 +320,7 @@ TEST_F(Migration, FailureLeavesFileAsItWas)
 {
     makeOldest(true);
     {
-        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok);
+        ASSERT_TRUE(OpenDatabase("x", dbFile()).ok());
         QSqlQuery q(QSqlDatabase::database("x"));
         // The last step fails: every earlier step must be undone with it.
         ASSERT_TRUE(q.exec("CREATE TRIGGER refuse BEFORE UPDATE ON GroupAp2 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
@@ -363,7 +363,7 @@ TEST_F(Migration, BadFilesAreReportedAndUntouched)
 TEST_F(Migration, LockedFileIsReported)
 {
     makeOldest();
-    ASSERT_TRUE(OpenDatabase("holder", dbFile()).ok);
+    ASSERT_TRUE(OpenDatabase("holder", dbFile()).ok());
     QSqlQuery hold(QSqlDatabase::database("holder"));
     ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
     {
@@ -407,4 +407,37 @@ TEST_F(Migration, WritesAreCheckedByTheEngine)
     EXPECT_EQ(column(db, "SELECT count(*) FROM Apt2"), QStringList{"1"});
     EXPECT_EQ(DisplayBankno("123-45-678901234").toStdString(), "12345678901234");
     EXPECT_EQ(DisplayBankno("1234-56").toStdString(), "00000000123456");
+}
+
+// A look-up of a batch's lines must be answered by the table's index, not by
+// reading every line of the month, whatever collation the index has.
+TEST(IndexedMatch, EveryIndexedColumnIsFoundThroughItsIndex)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "plans");
+        db.setDatabaseName(":memory:");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        int checked = 0;
+        for (const TableDef& t : Tables()) {
+            ASSERT_TRUE(q.exec(CreateTableSql(t, Layout::Current))) << t.name.toStdString();
+            for (const QString& sql : CreateIndexSql(t, Layout::Current))
+                ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
+            for (const IndexDef& index : t.indexes) {
+                const QString where = IndexedMatch(t.name, index.fields.first(), "?");
+                ASSERT_TRUE(
+                    q.prepare("EXPLAIN QUERY PLAN SELECT * FROM " + t.name + " WHERE " + where));
+                q.addBindValue(1);
+                ASSERT_TRUE(q.exec()) << (where + " " + q.lastError().text()).toStdString();
+                QString plan;
+                while (q.next())
+                    plan += q.value(3).toString();
+                EXPECT_TRUE(plan.contains("INDEX") || plan.contains("PRIMARY KEY"))
+                    << (t.name + ": " + where + ": " + plan).toStdString();
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 10);
+    }
+    QSqlDatabase::removeDatabase("plans");
 }

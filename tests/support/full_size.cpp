@@ -12,9 +12,9 @@ namespace testing_support {
 QString FillFullSizeBatches(const QString& dbFile, int batches, int linesPerBatch)
 {
     const QString connection = QStringLiteral("full_size");
-    const store::OpenResult r = store::OpenDatabase(connection, dbFile);
-    if (!r.ok)
-        return r.message;
+    const platform::Result<> r = store::OpenDatabase(connection, dbFile);
+    if (!r)
+        return r.error();
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::database(connection, false);

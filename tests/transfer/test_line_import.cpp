@@ -149,10 +149,11 @@ TEST_F(LineImportTest, FieldsBeyondByte255AreRead)
 
     // The same for the preview's reader.
     writeFile("long.txt", line);
-    shell::Grid grid;
-    ASSERT_TRUE(shell::ReadFixedColumns(2, path("long.txt"), l.rows(), grid));
-    ASSERT_EQ(grid.size(), 2);
-    EXPECT_EQ(grid[1].last(), "예금주");
+    const platform::Result<shell::Grid> grid =
+        shell::ReadFixedColumns(2, path("long.txt"), l.rows());
+    ASSERT_TRUE(grid.ok());
+    ASSERT_EQ(grid->size(), 2);
+    EXPECT_EQ((*grid)[1].last(), "예금주");
 }
 
 TEST_F(LineImportTest, Utf8FilesAreReadAsTextNeverAsMojibake)

@@ -57,7 +57,7 @@ protected:
     void sql(const QString& statement)
     {
         {
-            ASSERT_TRUE(store::OpenDatabase("ToolTest", ws + "/Data/Pelmar.db").ok);
+            ASSERT_TRUE(store::OpenDatabase("ToolTest", ws + "/Data/Pelmar.db").ok());
             QSqlQuery q(QSqlDatabase::database("ToolTest"));
             ASSERT_TRUE(q.exec(statement)) << statement.toStdString();
         }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "calendar/business_calendar.h"
-#include "shell/ui/screen_catalog.h"
 #include "transfer/batches.h"
 #include "transfer/lines.h"
+#include "widgets/child_screen.h"
 
 #include <QWidget>
 
@@ -31,7 +31,7 @@ template <typename Row> class RowTableModel;
 
 // "Veltrin-관리사무소정보": the transfer batches, a child window of the main
 // window. The lines of a batch are edited in TfmApt2.
-class TfmApt1 : public QWidget, public shell::ui::ChildScreen
+class TfmApt1 : public QWidget, public widgets::ChildScreen
 {
     Q_OBJECT
 public:

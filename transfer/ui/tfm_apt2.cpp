@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -633,15 +634,10 @@ void TfmApt2::ImportClick()
     {
         // The toolbar, the grid and the consent marks come back however the
         // import ends, also after a read error.
-        struct Restore
-        {
-            TfmApt2* screen;
-            ~Restore()
-            {
-                screen->m_commands->toolBar()->setEnabled(true);
-                screen->m_grid->setUpdatesEnabled(true);
-            }
-        } restore{this};
+        const auto restore = qScopeGuard([this] {
+            m_commands->toolBar()->setEnabled(true);
+            m_grid->setUpdatesEnabled(true);
+        });
         m_commands->toolBar()->setEnabled(false);
         m_grid->setUpdatesEnabled(false);
         m_consent->setChecked(false);

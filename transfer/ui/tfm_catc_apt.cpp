@@ -117,11 +117,10 @@ LayoutKind TfmCatcApt::LineKind(store::TDM1& dm, shell::Ui& ui)
     k.remove = [&dm](const QString& name) { return DeleteLayout(dm, name); };
     k.preview = [&ui, fromEditor, items = k.items](const EditorLayout& e, const QString& file,
                                                    QWidget* parent) {
-        QString error;
         const ImportLayout layout = fromEditor(e);
-        const std::optional<shell::ImportPreview> p = PreviewLines(layout, file, &error);
+        const platform::Result<shell::ImportPreview> p = PreviewLines(layout, file);
         if (!p) {
-            ui.ShowError(error);
+            ui.ShowError(p.error());
             return false;
         }
         QStringList headings;
@@ -414,7 +413,7 @@ bool TfmCatcApt::ChooseFileClick()
 
 void TfmCatcApt::readSample()
 {
-    const std::optional<QByteArray> bytes = shell::ReadCp949File(m_file);
+    const platform::Result<QByteArray> bytes = shell::ReadCp949File(m_file);
     const int len = m_editing ? m_len->text().toInt() : (current() ? current()->len : 0);
     const QList<QByteArray> records =
         bytes ? SampleRecords(*bytes, len, m_kind.sampleWidth) : QList<QByteArray>();

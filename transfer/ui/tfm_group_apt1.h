@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/ui/screen_catalog.h"
 #include "transfer/groups.h"
+#include "widgets/child_screen.h"
 
 #include <QWidget>
 
@@ -27,7 +27,7 @@ template <typename Row> class RowTableModel;
 
 // "Veltrin그룹관리-관리사무소정보": the saved groups, a child window of the
 // main window. The lines of a group are edited in TfmGroupApt2.
-class TfmGroupApt1 : public QWidget, public shell::ui::ChildScreen
+class TfmGroupApt1 : public QWidget, public widgets::ChildScreen
 {
     Q_OBJECT
 public:

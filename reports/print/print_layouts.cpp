@@ -1,12 +1,12 @@
-#include "reports/ui/print_layouts.h"
+#include "reports/print/print_layouts.h"
 
 #include "shell/app_info.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 
 #include <functional>
 
@@ -61,14 +61,14 @@ class PageWriter
 public:
     using Band = std::function<void(PageWriter&)>;
 
-    PageWriter(QPrinter* printer, Band header, std::function<QString(int)> footer)
-        : m_printer(printer), m_header(std::move(header)), m_footer(std::move(footer))
+    PageWriter(QPagedPaintDevice* device, Band header, std::function<QString(int)> footer)
+        : m_device(device), m_header(std::move(header)), m_footer(std::move(footer))
     {
-        m_printer->setPageSize(QPageSize(QPageSize::A4));
-        m_printer->setPageOrientation(QPageLayout::Portrait);
-        m_printer->setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-        m_painter.begin(m_printer);
-        const QRectF page = m_printer->pageLayout().paintRectPixels(m_printer->resolution());
+        m_device->setPageSize(QPageSize(QPageSize::A4));
+        m_device->setPageOrientation(QPageLayout::Portrait);
+        m_device->setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+        m_painter.begin(m_device);
+        const QRectF page = m_device->pageLayout().paintRectPixels(m_device->logicalDpiX());
         m_width = page.width();
         m_height = page.height();
         m_body = QFont(QStringLiteral("NanumGothic"), 9);
@@ -82,16 +82,16 @@ public:
 
     QPainter& painter() { return m_painter; }
     double width() const { return m_width; }
-    double mm(double v) const { return v * m_printer->resolution() / 25.4; }
+    double mm(double v) const { return v * m_device->logicalDpiX() / 25.4; }
     const QFont& body() const { return m_body; }
-    double lineHeight(const QFont& f) const { return QFontMetricsF(f, m_printer).height() * 1.35; }
+    double lineHeight(const QFont& f) const { return QFontMetricsF(f, m_device).height() * 1.35; }
 
     // Makes room for `height`, breaking the page when needed.
     void need(double height)
     {
         if (m_y + height > m_height - mm(10)) {
             drawFooter();
-            m_printer->newPage();
+            m_device->newPage();
             ++m_page;
             startPage();
         }
@@ -147,7 +147,7 @@ private:
                  m_footer(m_page));
     }
 
-    QPrinter* m_printer;
+    QPagedPaintDevice* m_device;
     QPainter m_painter;
     Band m_header;
     std::function<QString(int)> m_footer;
@@ -248,18 +248,27 @@ QString pageLabel(int page)
 
 } // namespace
 
+QString TransferListDocName()
+{
+    return QStringLiteral("Veltrin - Veltrin 이체자료");
+}
+
+QString BatchListDocName()
+{
+    return QStringLiteral("Veltrin 목록");
+}
+
 QString Grouped(qint64 value)
 {
     return QLocale(QLocale::English).toString(value);
 }
 
-void PaintBatchDetail(QPrinter* printer, const TransferBatch& batch, const QString& institution,
-                      const QList<TransferItem>& lines, bool withLines)
+void PaintBatchDetail(QPagedPaintDevice* device, const TransferBatch& batch,
+                      const QString& institution, const QList<TransferItem>& lines, bool withLines)
 {
-    printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
     bool first = true;
     PageWriter w(
-        printer,
+        device,
         [&](PageWriter& pw) {
             titleBand(pw, kDetailTitle, true);
             if (first) {
@@ -282,15 +291,14 @@ void PaintBatchDetail(QPrinter* printer, const TransferBatch& batch, const QStri
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
-void PaintLineList(QPrinter* printer, const QList<TransferItem>& lines)
+void PaintLineList(QPagedPaintDevice* device, const QList<TransferItem>& lines)
 {
-    printer->setDocName(QStringLiteral("Veltrin - Veltrin 이체자료"));
     const QList<Column> columns = {{0.07, Qt::AlignLeft},  {0.07, Qt::AlignLeft},
                                    {0.14, Qt::AlignLeft},  {0.14, Qt::AlignLeft},
                                    {0.14, Qt::AlignLeft},  {0.22, Qt::AlignLeft},
                                    {0.13, Qt::AlignRight}, {0.09, Qt::AlignHCenter}};
     PageWriter w(
-        printer,
+        device,
         [&](PageWriter& pw) {
             const QFont title = bold(pw.body(), 14);
             const double top = pw.y();
@@ -319,15 +327,14 @@ void PaintLineList(QPrinter* printer, const QList<TransferItem>& lines)
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
-void PaintBatchList(QPrinter* printer, const QList<TransferBatch>& batches)
+void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batches)
 {
-    printer->setDocName(QStringLiteral("Veltrin 목록"));
     const QList<Column> columns = {{0.16, Qt::AlignHCenter}, {0.11, Qt::AlignRight},
                                    {0.17, Qt::AlignRight},  {0.15, Qt::AlignHCenter},
                                    {0.12, Qt::AlignHCenter}, {0.29, Qt::AlignLeft}};
     bool first = true;
     PageWriter w(
-        printer,
+        device,
         [&](PageWriter& pw) {
             if (first) {
                 first = false;
