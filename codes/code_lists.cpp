@@ -1,5 +1,6 @@
 #include "codes/code_lists.h"
 
+#include "codes/bank_groups.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/text_helpers.h"
@@ -71,11 +72,7 @@ FieldCheck CheckTemplateField(bool accept, int column, const QString& raw, const
         const int n = code.toInt(&ok);
         if (!ok || n <= 0 || !containsCode(codes.banks, code))
             return {false, code, false};
-        if (n == 10 || n == 11)
-            return {true, "11", false};
-        if (n >= 12 && n <= 15)
-            return {true, "12", false};
-        return {true, code, false};
+        return {true, ConsentBankCode(code), false};
     }
     case 3: {
         QString v = shell::RemoveChar(shell::RemoveChar(text, '-'), ' ');

@@ -158,11 +158,6 @@ QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code)
     return trimmed;
 }
 
-QString DisplayBankno(const QString& bankno)
-{
-    return bankno.rightJustified(14, '0', true);
-}
-
 QString ResultCodeText(const QVariant& resultCd)
 {
     if (resultCd.isNull() || resultCd.toString().trimmed().isEmpty())

@@ -2,6 +2,7 @@
 
 #include "consent/consent_request.h"
 #include "consent/consent_status.h"
+#include "store/migration.h"
 
 #include <QDateTime>
 #include <QList>
@@ -45,8 +46,9 @@ struct ConsentRecord
     bool AtBank() const;
 };
 
-// The account number zero-filled to 14 characters, or its first 14.
-QString DisplayBankno(const QString& bankno);
+// The account number zero-filled to 14 digits, as the migration fills
+// the older rows.
+using store::DisplayBankno;
 
 // True when a consent with this institution and payer number (case
 // ignored), bank and account (hyphens ignored) is registered.

@@ -256,42 +256,16 @@ edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QString& recvDir)
 
 edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QList<edi::ResultFile>& files)
 {
-    edi::ResultRun run;
-    run.found = !files.isEmpty();
-    if (!run.found)
-        return run;
-    {
-        shell::WaitScope wait(
-            dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
-        for (const edi::ResultFile& file : files) {
-            QSqlDatabase db = dm.db();
-            store::TransactionGuard tx(db);
-            bool ok = tx.active();
-            bool recognised = true;
-            QString reason = ok ? QString() : db.lastError().text();
-            edi::TEdiInfoList items;
-            QStringList notes;
-            if (ok) {
-                ConsentFile consentFile(db, file);
-                ok = consentFile.apply(recognised);
-                reason = consentFile.reason();
-                items = consentFile.items();
-                notes = consentFile.notes();
-            }
-            if (ok && recognised && !tx.commit()) {
-                ok = false;
-                reason = "출금동의 자료를 기록할 수 없습니다. " + db.lastError().text();
-            }
-            if (!ok) {
-                run.fileFailed(file.path, reason);
-                continue;
-            }
-            run.items += items;
-            run.notes += notes;
-        }
-    }
-    run.report(dm.ui());
-    return run;
+    return edi::ApplyEachFile(dm, files, QStringLiteral("출금동의 자료를 기록할 수 없습니다. "),
+                              [](QSqlDatabase& db, const edi::ResultFile& file) {
+                                  ConsentFile consentFile(db, file);
+                                  edi::FileApplied applied;
+                                  applied.ok = consentFile.apply(applied.recognised);
+                                  applied.reason = consentFile.reason();
+                                  applied.items = consentFile.items();
+                                  applied.notes = consentFile.notes();
+                                  return applied;
+                              });
 }
 
 } // namespace consent

@@ -2,9 +2,13 @@
 
 #include "shell/codec.h"
 #include "shell/ui.h"
+#include "shell/wait_scope.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace edi {
@@ -62,6 +66,41 @@ void ResultRun::report(shell::Ui& ui) const
                      failures.join("\r\r"));
     if (!notes.isEmpty())
         ui.ShowInfo("수신 자료 중 반영하지 않은 자료가 있습니다.\r\r" + notes.join('\r'));
+}
+
+ResultRun
+ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& writeFailure,
+              const std::function<FileApplied(QSqlDatabase& db, const ResultFile& file)>& apply)
+{
+    ResultRun run;
+    run.found = !files.isEmpty();
+    if (!run.found)
+        return run;
+    {
+        shell::WaitScope wait(
+            dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
+        for (const ResultFile& file : files) {
+            QSqlDatabase db = dm.db();
+            store::TransactionGuard tx(db);
+            FileApplied applied;
+            if (tx.active())
+                applied = apply(db, file);
+            else
+                applied.reason = db.lastError().text();
+            if (applied.ok && applied.recognised && !tx.commit()) {
+                applied.ok = false;
+                applied.reason = writeFailure + db.lastError().text();
+            }
+            if (!applied.ok) {
+                run.fileFailed(file.path, applied.reason);
+                continue;
+            }
+            run.items += applied.items;
+            run.notes += applied.notes;
+        }
+    }
+    run.report(dm.ui());
+    return run;
 }
 
 QString ReceiveErrorMessage()

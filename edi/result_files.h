@@ -7,8 +7,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace shell {
 class Ui;
+}
+namespace store {
+class TDM1;
 }
 
 // What the result readers share: finding the files the link received
@@ -47,6 +52,26 @@ struct ResultRun
     void report(shell::Ui& ui) const;
     void fileFailed(const QString& path, const QString& reason);
 };
+
+// What applying one received file gave. A file that is not of the kind
+// being applied (`recognised` false) is left unread: nothing is kept.
+struct FileApplied
+{
+    bool ok = false;
+    bool recognised = true;
+    QString reason; // when not ok
+    TEdiInfoList items;
+    QStringList notes;
+};
+
+// The one driver of every apply run: under the wait window, each file in
+// its own transaction (committed only when the file applied and was
+// recognised), the failures, items and notes gathered and reported at the
+// end. `apply` runs inside the open transaction; `writeFailure` begins the
+// reason of a commit that failed.
+ResultRun
+ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& writeFailure,
+              const std::function<FileApplied(QSqlDatabase& db, const ResultFile& file)>& apply);
 
 QString ReceiveErrorMessage(); // "수신 자료 처리중 오류가 발생하였습니다."
 

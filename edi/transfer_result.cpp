@@ -748,45 +748,21 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QString& recvDir, const QS
 ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files,
                                const QString& keptSendDir)
 {
-    ResultRun run;
-    shell::Ui& ui = dm.ui();
-    run.found = !files.isEmpty();
-    if (!run.found)
-        return run;
+    if (files.isEmpty())
+        return {};
     // Read once for the whole run, and only when an answer needs it.
     KeptRequests kept(keptSendDir);
-    {
-        shell::WaitScope wait(
-            ui, QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
-        for (const ResultFile& file : files) {
-            QSqlDatabase db = dm.db();
-            store::TransactionGuard tx(db);
-            bool ok = tx.active();
-            QString reason = ok ? QString() : db.lastError().text();
-            TEdiInfoList items;
-            QStringList notes;
-            if (ok) {
-                // The applier's statements end before the commit.
-                FileApplier applier(dm, file, kept);
-                ok = applier.apply();
-                reason = applier.reason();
-                items = applier.items();
-                notes = applier.notes();
-            }
-            if (ok && !tx.commit()) {
-                ok = false;
-                reason = "이체자료를 기록할 수 없습니다. " + db.lastError().text();
-            }
-            if (!ok) {
-                run.fileFailed(file.path, reason);
-                continue;
-            }
-            run.items += items;
-            run.notes += notes;
-        }
-    }
-    run.report(ui);
-    return run;
+    return ApplyEachFile(dm, files, QStringLiteral("이체자료를 기록할 수 없습니다. "),
+                         [&](QSqlDatabase&, const ResultFile& file) {
+                             // The applier's statements end before the commit.
+                             FileApplier applier(dm, file, kept);
+                             FileApplied applied;
+                             applied.ok = applier.apply();
+                             applied.reason = applier.reason();
+                             applied.items = applier.items();
+                             applied.notes = applier.notes();
+                             return applied;
+                         });
 }
 
 } // namespace edi

@@ -1,5 +1,6 @@
 #include "store/consent_key.h"
 
+#include "codes/bank_groups.h"
 #include "shell/text_helpers.h"
 
 #include <QSqlQuery>
@@ -7,25 +8,12 @@
 #include <QVariant>
 
 namespace store {
-namespace {
-
-QString consentBank(const QString& bankCode)
-{
-    const QString code = bankCode.trimmed();
-    if (code == QLatin1String("10") || code == QLatin1String("11"))
-        return QStringLiteral("11");
-    if (code.size() == 2 && code >= QLatin1String("12") && code <= QLatin1String("15"))
-        return QStringLiteral("12");
-    return shell::PadZeros(code, 2, false);
-}
-
-} // namespace
 
 QString ConsentMatchKey(const QString& giganId, const QString& bank, const QString& account,
                         const QString& payer)
 {
-    return QStringList{giganId.trimmed().toUpper(), consentBank(bank), shell::DigitsOnly(account),
-                       payer.trimmed().toUpper()}
+    return QStringList{giganId.trimmed().toUpper(), codes::ConsentBankCode(bank),
+                       shell::DigitsOnly(account), payer.trimmed().toUpper()}
         .join(QChar(0x1f));
 }
 

@@ -1,8 +1,9 @@
 #include "store/migration.h"
 
+#include "codes/bank_groups.h"
 #include "shell/log.h"
-#include "store/account_numbers.h"
 #include "shell/text_helpers.h"
+#include "store/account_numbers.h"
 #include "store/layout_repair.h"
 #include "store/schema.h"
 #include "store/shipped_closures.h"
@@ -183,7 +184,7 @@ MigrationResult RunMigration(QSqlDatabase& db)
         !s.addColumn("BankCode", "JUMINCHECK", " UPDATE  BANKCODE SET JUMINCHECK = 0 ") ||
         !s.addColumn("BankCode", "SENDVERSION", " UPDATE  BANKCODE SET SENDVERSION = '0' "))
         return result;
-    const QString ownBanks = "  WHERE ID IN ('10','11','12','13','14','15') ";
+    const QString ownBanks = "  WHERE " + codes::OwnBankSql("ID") + " ";
     if (!s.exec("BANKCODE", "UPDATE BANKCODE SET SENDVERSION = '1'" + ownBanks) ||
         !s.exec("BANKCODE", "UPDATE BANKCODE SET MONEYLAW = 1" + ownBanks) ||
         !s.exec("BANKCODE", "UPDATE BANKCODE SET JUMINCHECK = 1" + ownBanks))

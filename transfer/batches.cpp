@@ -2,6 +2,7 @@
 
 #include "calendar/business_calendar.h"
 #include "calendar/holidays.h"
+#include "codes/bank_groups.h"
 #include "shell/clock.h"
 #include "shell/log.h"
 #include "shell/ui.h"
@@ -126,19 +127,19 @@ bool Switchable(BatchState state)
 
 void GroupTotals::add(const QString& bankCode, qint64 amount)
 {
-    bool ok = false;
-    int code = bankCode.trimmed().toInt(&ok);
-    if (!ok)
-        code = 0;
-    if (code == 10 || code == 11) {
+    switch (codes::GroupOf(bankCode)) {
+    case codes::BankGroup::Central:
         ++junNo;
         junMon += amount;
-    } else if (code >= 12 && code <= 15) {
+        break;
+    case codes::BankGroup::Member:
         ++joNo;
         joMon += amount;
-    } else {
+        break;
+    case codes::BankGroup::Other:
         ++sucNo;
         sucMon += amount;
+        break;
     }
     totNo = junNo + joNo + sucNo;
     totMon = junMon + joMon + sucMon;
@@ -636,20 +637,30 @@ bool Batches::RecomputeTotals(int aptId)
     if (!b || !b->editable())
         return false;
     m_ui.ShowWaitMessage(QStringLiteral("자료 집계 처리 중..."));
-    // Bank codes compare as two-character texts, as the request files group them.
+    // Bank codes group as the request files group them; a line without a
+    // bank code counts in the total only.
+    const QString group = codes::BankGroupSql("BankCode");
     QSqlQuery q(m_dm.db());
-    q.prepare("SELECT 1 Part, Count(*) Cnt, Sum(IcheMoney) Won FROM Apt2 WHERE AptID = :a1\n"
-              "UNION ALL\n"
-              "SELECT 2, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a2\n"
-              "  AND BankCode >= '10'\n  AND BankCode <= '11'\n"
-              "UNION ALL\n"
-              "SELECT 3, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a3\n"
-              "  AND BankCode >= '12'\n  AND BankCode <= '15'\n"
-              "UNION ALL\n"
-              "SELECT 4, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a4\n"
-              "  AND (BankCode < '10' OR BankCode > '15')\n"
-              "ORDER BY 1");
-    bindAll(q, {{":a1", aptId}, {":a2", aptId}, {":a3", aptId}, {":a4", aptId}});
+    q.prepare(
+        QString("SELECT 1 Part, Count(*) Cnt, Sum(IcheMoney) Won FROM Apt2 WHERE AptID = :a1\n"
+                "UNION ALL\n"
+                "SELECT 2, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a2\n"
+                "  AND %1 = :central\n"
+                "UNION ALL\n"
+                "SELECT 3, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a3\n"
+                "  AND %1 = :member\n"
+                "UNION ALL\n"
+                "SELECT 4, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a4\n"
+                "  AND %1 = :other\n"
+                "ORDER BY 1")
+            .arg(group));
+    bindAll(q, {{":a1", aptId},
+                {":a2", aptId},
+                {":a3", aptId},
+                {":a4", aptId},
+                {":central", int(codes::BankGroup::Central)},
+                {":member", int(codes::BankGroup::Member)},
+                {":other", int(codes::BankGroup::Other)}});
     if (!q.exec()) {
         m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
         return false;

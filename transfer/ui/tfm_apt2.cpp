@@ -1,5 +1,6 @@
 #include "transfer/ui/tfm_apt2.h"
 
+#include "codes/bank_groups.h"
 #include "reports/spreadsheet_writer.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
@@ -111,12 +112,10 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, const TransferGroup*
     m_banks = codes::BankCodes(dm.db(), ui, QString()).List();
     // Groups are kept for the own bank groups only (codes 10 to 15).
     if (m_group)
-        m_banks.erase(std::remove_if(m_banks.begin(), m_banks.end(),
-                                     [](const codes::BankCodeEntry& b) {
-                                         return b.Id < QLatin1String("10") ||
-                                                b.Id > QLatin1String("15");
-                                     }),
-                      m_banks.end());
+        m_banks.erase(
+            std::remove_if(m_banks.begin(), m_banks.end(),
+                           [](const codes::BankCodeEntry& b) { return !codes::IsOwnBank(b.Id); }),
+            m_banks.end());
 
     m_model = new Model(
         {{"출금동의", [](const TransferItem& l) { return l.cStatus; }},
