@@ -8,6 +8,7 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
+#include "store/schema.h"
 #include "store/statement.h"
 #include "store/states.h"
 #include "store/tdm1.h"
@@ -213,11 +214,9 @@ bool FileApplier::prepare()
         return tableError(*m_updateRange);
     m_updateRange->bind(3, m_today);
     m_updateRange->bind(6, received);
-    // The index over AptID is case-insensitive, like every index of the
-    // tables; naming its collation lets the lookup use it.
     m_batchLines = std::make_unique<store::Statement>(
-        m_db, "SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 "
-              "WHERE AptID = ? COLLATE NOCASE ORDER BY Apt2ID");
+        m_db, "SELECT Apt2ID, DataNo, IcheMoney, BankCode FROM Apt2 WHERE " +
+                  store::IndexedMatch("Apt2", "AptID", "?") + " ORDER BY Apt2ID");
     if (!m_batchLines->isValid())
         return tableError(*m_batchLines);
     if (!m_insertLine.prepare("INSERT INTO Apt2 (AptID, BankCode, BankNo, IcheDate, IcheMoney, "

@@ -340,8 +340,8 @@ QString Batches::DeleteLogText(const QString& caption, const QSqlRecord& row)
     return text;
 }
 
-bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
-                 const QList<int>& aptIds, const QString& caption)
+bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, const QList<int>& aptIds,
+                 const QString& caption)
 {
     if (aptIds.isEmpty())
         return false;
@@ -367,7 +367,8 @@ bool DeleteHeads(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables,
         store::BulkWrite bulk(dm.db());
         bulk.showProgress(ui, QStringLiteral("자료 삭제 처리 중..."), n);
         const bool ok =
-            bulk.run({"DELETE FROM " + tables.lines + " WHERE AptID = :id",
+            bulk.run({"DELETE FROM " + tables.lines + " WHERE " +
+                          store::IndexedMatch(tables.lines, "AptID", ":id"),
                       "DELETE FROM " + tables.head + " WHERE AptID = :id"},
                      n, [&](QSqlQuery& q, int row) { q.bindValue(":id", aptIds[row]); });
         if (!ok || !bulk.commit()) {
@@ -386,7 +387,8 @@ bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int 
                   BatchState state)
 {
     store::BulkWrite bulk(dm.db());
-    const bool ok = bulk.run({"UPDATE " + tables.lines + " SET State = :s WHERE AptID = :id",
+    const bool ok = bulk.run({"UPDATE " + tables.lines + " SET State = :s WHERE " +
+                                  store::IndexedMatch(tables.lines, "AptID", ":id"),
                               "UPDATE " + tables.head + " SET State = :s WHERE AptID = :id"},
                              1, [&](QSqlQuery& q, int) {
                                  q.bindValue(":s", store::StoredValue(state));
@@ -475,12 +477,14 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     read.setForwardOnly(true);
     read.prepare(
         QString("SELECT Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, "
-                "BankNo\nFrom Apt2\nWHERE AptID = :id%1 ORDER BY Apt2ID")
-            .arg(failedOnly ? "\nAND IcheYebu = :failed" : ""));
+                "BankNo\nFrom Apt2\nWHERE %1%2 ORDER BY Apt2ID")
+            .arg(store::IndexedMatch("Apt2", "AptID", ":id"),
+                 failedOnly ? "\nAND IcheYebu = :failed" : ""));
     read.bindValue(":id", aptId);
     QSqlQuery count(m_dm.db());
-    count.prepare(QString("SELECT Count(*) FROM Apt2 WHERE AptID = :id%1")
-                      .arg(failedOnly ? " AND IcheYebu = :failed" : ""));
+    count.prepare(QString("SELECT Count(*) FROM Apt2 WHERE %1%2")
+                      .arg(store::IndexedMatch("Apt2", "AptID", ":id"),
+                           failedOnly ? " AND IcheYebu = :failed" : ""));
     count.bindValue(":id", aptId);
     if (failedOnly)
         for (QSqlQuery* q : {&read, &count})
@@ -641,19 +645,21 @@ bool Batches::RecomputeTotals(int aptId)
     // bank code counts in the total only.
     const QString group = codes::BankGroupSql("BankCode");
     QSqlQuery q(m_dm.db());
-    q.prepare(
-        QString("SELECT 1 Part, Count(*) Cnt, Sum(IcheMoney) Won FROM Apt2 WHERE AptID = :a1\n"
-                "UNION ALL\n"
-                "SELECT 2, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a2\n"
-                "  AND %1 = :central\n"
-                "UNION ALL\n"
-                "SELECT 3, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a3\n"
-                "  AND %1 = :member\n"
-                "UNION ALL\n"
-                "SELECT 4, Count(*), Sum(IcheMoney) FROM Apt2 WHERE AptID = :a4\n"
-                "  AND %1 = :other\n"
-                "ORDER BY 1")
-            .arg(group));
+    q.prepare(QString("SELECT 1 Part, Count(*) Cnt, Sum(IcheMoney) Won FROM Apt2 WHERE %2\n"
+                      "UNION ALL\n"
+                      "SELECT 2, Count(*), Sum(IcheMoney) FROM Apt2 WHERE %3\n"
+                      "  AND %1 = :central\n"
+                      "UNION ALL\n"
+                      "SELECT 3, Count(*), Sum(IcheMoney) FROM Apt2 WHERE %4\n"
+                      "  AND %1 = :member\n"
+                      "UNION ALL\n"
+                      "SELECT 4, Count(*), Sum(IcheMoney) FROM Apt2 WHERE %5\n"
+                      "  AND %1 = :other\n"
+                      "ORDER BY 1")
+                  .arg(group, store::IndexedMatch("Apt2", "AptID", ":a1"),
+                       store::IndexedMatch("Apt2", "AptID", ":a2"),
+                       store::IndexedMatch("Apt2", "AptID", ":a3"),
+                       store::IndexedMatch("Apt2", "AptID", ":a4")));
     bindAll(q, {{":a1", aptId},
                 {":a2", aptId},
                 {":a3", aptId},
@@ -689,8 +695,7 @@ bool Batches::RecomputeTotals(int aptId)
     return ok;
 }
 
-std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches,
-                                                              shell::Ui& ui,
+std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches, shell::Ui& ui,
                                                               const QString& code,
                                                               const QString& password,
                                                               bool& passwordRefused)

@@ -10,6 +10,7 @@
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/database.h"
+#include "store/schema.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 #include "transfer/lines.h"
@@ -279,7 +280,8 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
 
     shell::WaitScope wait(m_ui, progress.arg(0));
     QSqlQuery count(m_dm.db());
-    count.prepare("SELECT Coalesce(Max(DataNo), 0) FROM " + table + " WHERE AptID = :id");
+    count.prepare("SELECT Coalesce(Max(DataNo), 0) FROM " + table + " WHERE " +
+                  store::IndexedMatch(table, "AptID", ":id"));
     count.bindValue(":id", m_aptId);
     int dataNo = count.exec() && count.next() ? count.value(0).toInt() : 0;
 

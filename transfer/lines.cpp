@@ -10,6 +10,7 @@
 #include "store/bulk_write.h"
 #include "store/consent_key.h"
 #include "store/database.h"
+#include "store/schema.h"
 #include "store/tdm1.h"
 #include "transfer/row_values.h"
 
@@ -205,8 +206,8 @@ QList<TransferItem> TransferLines::List(LineOrder order) const
     QList<TransferItem> out;
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    q.prepare(
-        QString("SELECT %1 FROM %2 WHERE AptID = :id ORDER BY %3").arg(columns(), m_table, orderBy));
+    q.prepare(QString("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                  .arg(columns(), m_table, store::IndexedMatch(m_table, "AptID", ":id"), orderBy));
     q.bindValue(":id", m_aptId);
     if (q.exec()) {
         while (q.next()) {
@@ -309,12 +310,14 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
 
     QSqlQuery q(m_dm.db());
     if (isNew)
-        q.prepare("INSERT INTO " + m_table + " (AptID, Dong, DongInt, Ho, HoInt, Bigo, BankCode, BankNo, "
+        q.prepare("INSERT INTO " + m_table +
+                  " (AptID, Dong, DongInt, Ho, HoInt, Bigo, BankCode, BankNo, "
                   "NapbuNo, IcheMoney, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, :Dong, "
                   ":DongInt, :Ho, :HoInt, :Bigo, :BankCode, :BankNo, :NapbuNo, :IcheMoney, :Kita, "
                   ":IcheDate, :IcheYebu, :State)");
     else
-        q.prepare("UPDATE " + m_table + " SET Dong = :Dong, DongInt = :DongInt, Ho = :Ho, HoInt = :HoInt, "
+        q.prepare("UPDATE " + m_table +
+                  " SET Dong = :Dong, DongInt = :DongInt, Ho = :Ho, HoInt = :HoInt, "
                   "Bigo = :Bigo, BankCode = :BankCode, BankNo = :BankNo, NapbuNo = :NapbuNo, "
                   "IcheMoney = :IcheMoney, Kita = :Kita WHERE Apt2ID = :Apt2ID");
     bindAll(q, {{":Dong", l.Dong},
@@ -384,7 +387,8 @@ std::optional<int> TransferLines::CopyLine(int apt2Id, const TransferBatch& batc
     if (!src)
         return std::nullopt;
     QSqlQuery next(m_dm.db());
-    next.prepare("SELECT Max(DataNo) FROM " + m_table + " WHERE AptID = :id");
+    next.prepare("SELECT Max(DataNo) FROM " + m_table + " WHERE " +
+                 store::IndexedMatch(m_table, "AptID", ":id"));
     next.bindValue(":id", batch.AptID);
     const int dataNo = next.exec() && next.next() ? next.value(0).toInt() + 1 : 1;
 
@@ -493,9 +497,9 @@ bool TransferLines::MissingConsent() const
         return false;
     const QSet<QString> registered = store::ConsentMatchKeys(q);
     q.finish();
-    q.prepare(
-        "SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
-        "COALESCE(a.Ho, '') FROM Apt2 a, Apt1 b WHERE b.AptID = :APTID AND a.AptID = b.AptID");
+    q.prepare("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
+              "COALESCE(a.Ho, '') FROM Apt2 a, Apt1 b WHERE b.AptID = :APTID AND a." +
+              store::IndexedMatch("Apt2", "AptID", "b.AptID"));
     q.bindValue(":APTID", m_aptId);
     if (!q.exec())
         return false;
