@@ -201,12 +201,7 @@ void EdiFlow::sendFlow()
                                : QStringLiteral("\"송수신\" 버튼을 누르세요."));
         return;
     }
-    m_buttons.sendVisible = false;
-    m_buttons.cancelVisible = false;
-    m_buttons.closeVisible = true;
-    m_buttons.closeEnabled = true;
-    m_buttons.focus = EdiButtons::Close;
-    changed();
+    showCloseOnly(true);
     // Only a run that found nothing to send offers the receive: after a
     // build error or a cancelled send the question would not be true.
     if (m_mode != ModeSendReceive || m_outcome != Outcome::Nothing)
@@ -271,43 +266,40 @@ void EdiFlow::SendClick()
     if (!m_ready)
         return;
     m_ready = false;
-    m_buttons.sendVisible = false;
-    m_buttons.cancelVisible = false;
-    m_buttons.closeVisible = true;
-    m_buttons.closeEnabled = false;
-    m_buttons.focus = EdiButtons::None;
-    changed();
+    showCloseOnly(false);
 
     if (transmit() && m_mode == ModeSendReceive) {
         m_listLabel = kReceiveLabel;
-        m_items.clear();
-        changed();
-        processReceived();
-        logRows();
+        listReceived();
     }
-    m_buttons.closeEnabled = true;
-    m_buttons.focus = EdiButtons::Close;
-    changed();
+    showCloseOnly(true);
 }
 
 void EdiFlow::receiveFlow()
 {
     m_listLabel = kReceiveLabel;
+    showCloseOnly(false);
+    if (transmit())
+        listReceived();
+    showCloseOnly(true);
+}
+
+void EdiFlow::showCloseOnly(bool closeEnabled)
+{
     m_buttons.sendVisible = false;
     m_buttons.cancelVisible = false;
     m_buttons.closeVisible = true;
-    m_buttons.closeEnabled = false;
-    m_buttons.focus = EdiButtons::None;
+    m_buttons.closeEnabled = closeEnabled;
+    m_buttons.focus = closeEnabled ? EdiButtons::Close : EdiButtons::None;
     changed();
-    if (transmit()) {
-        m_items.clear();
-        changed();
-        processReceived();
-        logRows();
-    }
-    m_buttons.closeEnabled = true;
-    m_buttons.focus = EdiButtons::Close;
+}
+
+void EdiFlow::listReceived()
+{
+    m_items.clear();
     changed();
+    processReceived();
+    logRows();
 }
 
 bool EdiFlow::transmit()

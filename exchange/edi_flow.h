@@ -114,6 +114,10 @@ private:
     void sendFlow();
     void prepare();
     void receiveFlow();
+    // Only Close shows; disabled while a transfer runs, focused after it.
+    void showCloseOnly(bool closeEnabled);
+    // Replaces the list by what was received and logs it.
+    void listReceived();
     // Returns whether something was received (modes 1 to 3).
     bool transmit();
     bool recordSend();
