@@ -218,31 +218,19 @@ bool ConsentFile::apply(bool& recognised)
     if (!split.error.isEmpty())
         return fail(split.error);
     m_now = shell::Now().toString("yyyy-MM-dd HH:mm:ss");
-    for (const QByteArray& raw : split.records) {
-        ++m_recordNo;
-        const edi::RecordView rec(raw);
-        bool ok = true;
-        switch (raw.at(0)) {
-        case 'S':
-            ok = header(rec);
-            break;
-        case 'D':
-            ok = data(rec);
-            break;
-        case 'E':
+    const bool walked = edi::DispatchRecords(
+        split.records, edi::RecordMarks::Letters, m_recordNo,
+        [this](const edi::RecordView& rec) { return header(rec); },
+        [this](const edi::RecordView& rec) { return data(rec); },
+        [this] {
             if (m_block.open)
                 closeBlock();
-            break;
-        default:
-            break;
-        }
-        if (!ok)
-            return false;
-    }
-    m_recordNo = 0;
+            return true;
+        });
+    if (!walked)
+        return false;
     if (m_block.open)
-        return fail(
-            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+        return fail(edi::MissingTrailerMessage());
     return true;
 }
 

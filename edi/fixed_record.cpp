@@ -155,4 +155,9 @@ RecordSplit SplitRecords(const QByteArray& file, int width)
     return out;
 }
 
+QString MissingTrailerMessage()
+{
+    return QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다.");
+}
+
 } // namespace edi

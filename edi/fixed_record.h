@@ -77,4 +77,53 @@ struct RecordSplit
 
 RecordSplit SplitRecords(const QByteArray& file, int width);
 
+// How a result file marks its header, data and trailer records: by the
+// first letter (S, D, E) or by the first two digits (11, 22, 33).
+enum class RecordMarks { Letters, Digits };
+
+// Hands each record of a split result file, in order, to the handler of its
+// kind; records of any other kind are passed over. `recordNo` counts the
+// record being handled (for the handlers' messages) and is reset after the
+// last. Stops and returns false as soon as a handler does.
+template <typename OnHeader, typename OnData, typename OnTrailer>
+bool DispatchRecords(const QList<QByteArray>& records, RecordMarks marks, int& recordNo,
+                     OnHeader&& onHeader, OnData&& onData, OnTrailer&& onTrailer)
+{
+    for (const QByteArray& raw : records) {
+        ++recordNo;
+        const RecordView rec(raw);
+        bool ok = true;
+        if (marks == RecordMarks::Letters) {
+            switch (raw.at(0)) {
+            case 'S':
+                ok = onHeader(rec);
+                break;
+            case 'D':
+                ok = onData(rec);
+                break;
+            case 'E':
+                ok = onTrailer();
+                break;
+            default:
+                break;
+            }
+        } else {
+            const QByteArray kind = raw.left(2);
+            if (kind == "11")
+                ok = onHeader(rec);
+            else if (kind == "22")
+                ok = onData(rec);
+            else if (kind == "33")
+                ok = onTrailer();
+        }
+        if (!ok)
+            return false;
+    }
+    recordNo = 0;
+    return true;
+}
+
+// Said of a result file whose last block has no trailer.
+QString MissingTrailerMessage();
+
 } // namespace edi

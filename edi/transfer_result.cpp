@@ -699,40 +699,14 @@ bool FileApplier::apply()
     if (!prepare())
         return false;
 
-    for (const QByteArray& raw : split.records) {
-        ++m_recordNo;
-        const RecordView rec(raw);
-        bool ok = true;
-        if (m_layout == Layout::Wide) {
-            switch (raw.at(0)) {
-            case 'S':
-                ok = header(rec);
-                break;
-            case 'D':
-                ok = data(rec);
-                break;
-            case 'E':
-                ok = trailer();
-                break;
-            default:
-                break;
-            }
-        } else {
-            const QByteArray kind = raw.left(2);
-            if (kind == "11")
-                ok = header(rec);
-            else if (kind == "22")
-                ok = data(rec);
-            else if (kind == "33")
-                ok = trailer();
-        }
-        if (!ok)
-            return false;
-    }
-    m_recordNo = 0;
+    const bool walked = DispatchRecords(
+        split.records, m_layout == Layout::Wide ? RecordMarks::Letters : RecordMarks::Digits,
+        m_recordNo, [this](const RecordView& rec) { return header(rec); },
+        [this](const RecordView& rec) { return data(rec); }, [this] { return trailer(); });
+    if (!walked)
+        return false;
     if (m_header.open)
-        return fail(
-            QStringLiteral("마지막 블록에 종료 레코드가 없습니다. 파일이 잘렸을 수 있습니다."));
+        return fail(MissingTrailerMessage());
     return writeAnswers();
 }
 
