@@ -8,71 +8,14 @@
 #include "store/account_numbers.h"
 #include "store/bulk_write.h"
 #include "store/database.h"
+#include "store/result_codes.h"
 #include "store/transaction_guard.h"
 
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace consent {
 namespace {
-
-const QHash<int, const char*>& resultTexts()
-{
-    static const QHash<int, const char*> texts = {
-        {10, "해더식별코드"},
-        {11, "해더기관코드"},
-        {12, "해더의뢰일자"},
-        {15, "해더은행코드"},
-        {16, "해더화일구분/처리결과통보구분"},
-        {20, "데이타레코드식별코드"},
-        {23, "데이타처리순번"},
-        {25, "데이타은행코드"},
-        {26, "REC신청구분/주민번호체크여부"},
-        {33, "END전송레코드수/신규등록의뢰건수/해지등록의뢰건수"},
-        {101, "수취인계좌 없음"},
-        {102, "수취인계좌 부적"},
-        {103, "수취인계좌번호내의 점번호 틀림"},
-        {104, "수취인계좌 잔액증명서 발급"},
-        {105, "수취인계좌 통장정리후 거래가능"},
-        {106, "수취인계좌 입금한도 초과"},
-        {107, "주민등록번호 불일치"},
-        {108, "총금액 상위"},
-        {201, "통장분실 재발행계좌"},
-        {202, "법적제한계좌"},
-        {203, "가명계좌"},
-        {204, "해약계좌"},
-        {205, "잡좌"},
-        {300, "실명 미확인"},
-        {400, "기타 수취불가"},
-        {444, "입금상대은행 장애"},
-        {1000, "잔액부족"},
-        {1001, "예금주 성명 오류"},
-        {1002, "연체계좌,한도초과"},
-        {1003, "지급정지 계좌"},
-        {1004, "일부출금"},
-        {1005, "미처리"},
-        {1006, "이체일오류"},
-        {1008, "은행Systme Error"},
-        {1009, "거래일자 오류"},
-        {1010, "계정과목 오류"},
-        {1011, "이체금액 오류"},
-        {1012, "계좌번호 오류"},
-        {1013, "해당원장 없음"},
-        {1014, "계좌상태 오류"},
-        {2000, "신청구분 오류"},
-        {2001, "납부자번호 오류"},
-        {2002, "대상납부자 없음(자동이체 미등록)"},
-        {2003, "해지신청시 계좌번호 불일치"},
-        {2004, "신규신청 불가"},
-        {2005, "이중신청(동일 납부자번호&동일계좌)"},
-        {2006, "징수기관 임의해지"},
-        {2007, "자동이체 해지되었음(영업점해지)"},
-        {2008, "자동이체 해지되었음(업체 해지)"},
-        {2015, "이중신청(동일 납부자번호&상이계좌)"},
-    };
-    return texts;
-}
 
 QDateTime dateTimeOf(const QVariant& v)
 {
@@ -164,10 +107,10 @@ QString ResultCodeText(const QVariant& resultCd)
         return {};
     bool ok = false;
     const int code = resultCd.toInt(&ok);
+    const char* known = ok ? store::RegisterResultText(code) : nullptr;
     if (ok && code == 0)
-        return QStringLiteral("정상처리");
-    const QString text = ok && resultTexts().contains(code) ? QString::fromUtf8(resultTexts()[code])
-                                                            : QStringLiteral("은행에 문의필요");
+        return QString::fromUtf8(known);
+    const QString text = known ? QString::fromUtf8(known) : QStringLiteral("은행에 문의필요");
     return "[" + resultCd.toString().trimmed() + "]" + text;
 }
 

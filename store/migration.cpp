@@ -5,6 +5,7 @@
 #include "shell/text_helpers.h"
 #include "store/account_numbers.h"
 #include "store/layout_repair.h"
+#include "store/result_codes.h"
 #include "store/schema.h"
 #include "store/shipped_closures.h"
 
@@ -105,56 +106,6 @@ bool fillDisplayBankno(QSqlDatabase& db, MigrationResult& result)
 QString DisplayBankno(const QString& bankNo)
 {
     return shell::PadZeros(StripHyphens(bankNo), 14, false);
-}
-
-const QList<QPair<QString, QString>>& ResultCodeSeeds()
-{
-    static const QList<QPair<QString, QString>> seeds = {
-        {"0000", "정상처리"},
-        {"0101", "수취인계좌 없음"},
-        {"0102", "수취인계좌 부적"},
-        {"0103", "수취인계좌번호내의 점번호 틀림"},
-        {"0104", "수취인계좌 잔액증명서 발급"},
-        {"0105", "수취인계좌 통장정리후 거래가능"},
-        {"0106", "수취인계좌 입금한도 초과"},
-        {"0107", "주민등록번호 불일치"},
-        {"0108", "총금액 상위"},
-        {"0201", "통장분실 재발행계좌"},
-        {"0202", "법적제한계좌"},
-        {"0203", "가명계좌"},
-        {"0204", "해약계좌"},
-        {"0205", "잡좌"},
-        {"0300", "실명 미확인"},
-        {"0400", "기타 수취불가"},
-        {"0444", "입금 상대 은행 장애"},
-        {"1000", "잔액부족"},
-        {"1001", "예금주 성명 오류"},
-        {"1002", "연체계좌, 한도초과"},
-        {"1003", "지급정지 계좌"},
-        {"1004", "일부출금"},
-        {"1005", "미처리"},
-        {"1006", "이체일 오류"},
-        {"1007", " "},
-        {"1008", "은행 System Error"},
-        {"1009", "거래일자 오류"},
-        {"1010", "계정과목 오류"},
-        {"1011", "이체금액 오류"},
-        {"1012", "계좌번호 오류"},
-        {"1013", "해당원장 없음"},
-        {"1014", "계좌상태 오류"},
-        {"2000", "신청구분 오류"},
-        {"2001", "납부자번호 오류"},
-        {"2002", "대상 납부자 없음(자동이체미등록)"},
-        {"2003", "해지신청시 계좌번호 불일치"},
-        {"2004", "신규신청 불가"},
-        {"2005", "이중신청(동일 납부자번호&동일계좌)"},
-        {"2015", "이중신청(동일 납부자번호&상이계좌)"},
-        {"2006", "징수기관 임의 해지"},
-        {"2007", "자동이체 이미 해지(Tervo해지)"},
-        {"2008", "자동이체 이미 해지(업체해지)"},
-        {"2088", "기타오류(은행확인필요)"},
-    };
-    return seeds;
 }
 
 MigrationResult RunMigration(QSqlDatabase& db)

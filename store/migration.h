@@ -21,7 +21,4 @@ MigrationResult RunMigration(QSqlDatabase& db);
 // and zero-filled to 14, cut to the first 14 when longer.
 QString DisplayBankno(const QString& bankNo);
 
-// The 43 result codes (id, text) in their insert order.
-const QList<QPair<QString, QString>>& ResultCodeSeeds();
-
 } // namespace store
