@@ -1,6 +1,7 @@
 #include "exchange/ui/tfm_edi.h"
 
 #include "exchange/ui/fm_register_preview.h"
+#include "widgets/first_show.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,10 +75,7 @@ void TfmEdi::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Once: a message box or the preview handing the focus back must not
     // empty the send folder and build again.
-    if (m_shown)
-        return;
-    m_shown = true;
-    QMetaObject::invokeMethod(this, &TfmEdi::FormActivate, Qt::QueuedConnection);
+    widgets::ActivateOnFirstShow(this, m_shown, &TfmEdi::FormActivate);
 }
 
 void TfmEdi::FormActivate()

@@ -1,6 +1,7 @@
 #include "exchange/ui/tfm_send_result.h"
 
 #include "shell/ui.h"
+#include "widgets/first_show.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -99,10 +100,7 @@ void TfmSendResult::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Once: the report's own message box hands the focus back to this window.
-    if (m_shown)
-        return;
-    m_shown = true;
-    QMetaObject::invokeMethod(this, &TfmSendResult::FormActivate, Qt::QueuedConnection);
+    widgets::ActivateOnFirstShow(this, m_shown, &TfmSendResult::FormActivate);
 }
 
 void TfmSendResult::FormActivate()
