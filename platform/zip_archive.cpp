@@ -43,6 +43,28 @@ CopyResult copyEntry(zip_t* zip, zip_uint64_t index, zip_file_t* entry, QIODevic
     return n < 0 ? CopyResult::ReadError : CopyResult::Ok;
 }
 
+// Opens `archive` read-only and hands `visit` each entry that has a name, in
+// order, until it fails; the archive is closed after.
+template <typename Visit> Result<> eachNamedEntry(const QString& archive, Visit&& visit)
+{
+    int code = 0;
+    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
+    if (!zip)
+        return Fail(archive + ": " + zipErrorText(code));
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (!name)
+            continue;
+        if (Result<> visited = visit(zip, zip_uint64_t(i), name); !visited) {
+            zip_discard(zip);
+            return visited;
+        }
+    }
+    zip_discard(zip);
+    return {};
+}
+
 } // namespace
 
 Result<> CreateZip(const QString& archive, const QStringList& files)
@@ -82,17 +104,12 @@ Result<> CreateZip(const QString& archive, const QStringList& files)
 Result<QStringList> ListZip(const QString& archive)
 {
     QStringList names;
-    int code = 0;
-    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
-    if (!zip)
-        return Fail(archive + ": " + zipErrorText(code));
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* name = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
-        if (name)
-            names.append(QString::fromUtf8(name));
-    }
-    zip_discard(zip);
+    const Result<> listed = eachNamedEntry(archive, [&](zip_t*, zip_uint64_t, const char* name) {
+        names.append(QString::fromUtf8(name));
+        return Result<>{};
+    });
+    if (!listed)
+        return Fail(listed.error());
     return names;
 }
 
@@ -159,9 +176,9 @@ Result<> ExtractZip(const QString& archive, const QString& folder, QStringList* 
         const bool failed = copied == CopyResult::WriteError;
         zip_fclose(entry);
         if (readError || failed || !out.commit()) {
-            const QString err = out.fileName() + ": " +
-                                (readError ? QStringLiteral("damaged archive entry")
-                                           : out.errorString());
+            const QString err =
+                out.fileName() + ": " +
+                (readError ? QStringLiteral("damaged archive entry") : out.errorString());
             zip_discard(zip);
             return Fail(err);
         }
@@ -175,34 +192,24 @@ Result<> ExtractZip(const QString& archive, const QString& folder, QStringList* 
 Result<> ReadZipEntries(const QString& archive,
                         const std::function<bool(const QString&, const QByteArray&)>& visit)
 {
-    int code = 0;
-    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
-    if (!zip)
-        return Fail(archive + ": " + zipErrorText(code));
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* rawName = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
-        if (!rawName || QByteArray(rawName).endsWith('/'))
-            continue; // folder entries
-        zip_file_t* entry = zip_fopen_index(zip, zip_uint64_t(i), 0);
+    const auto readEntry = [&](zip_t* zip, zip_uint64_t index, const char* rawName) -> Result<> {
+        if (QByteArray(rawName).endsWith('/'))
+            return {}; // folder entries
+        zip_file_t* entry = zip_fopen_index(zip, index, 0);
         QBuffer bytes;
         bytes.open(QIODevice::WriteOnly);
         const CopyResult copied =
-            entry ? copyEntry(zip, zip_uint64_t(i), entry, bytes) : CopyResult::ReadError;
+            entry ? copyEntry(zip, index, entry, bytes) : CopyResult::ReadError;
         if (entry)
             zip_fclose(entry);
         const QString name = QString::fromUtf8(rawName);
-        if (copied != CopyResult::Ok) {
-            zip_discard(zip);
+        if (copied != CopyResult::Ok)
             return Fail(archive + ": " + name + ": damaged archive entry");
-        }
-        if (!visit(name, bytes.data())) {
-            zip_discard(zip);
+        if (!visit(name, bytes.data()))
             return Fail(archive + ": " + name);
-        }
-    }
-    zip_discard(zip);
-    return {};
+        return {};
+    };
+    return eachNamedEntry(archive, readEntry);
 }
 
 } // namespace platform
