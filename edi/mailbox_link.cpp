@@ -42,6 +42,7 @@ struct Session
     qint32 failure = 0;
     shell::TEdiConfig settings;
     QString mailbox;
+    QString folder; // the one folder the call works in, where it has one
 };
 
 Session openSession(const QString& key, const QString& programDir)
@@ -75,6 +76,22 @@ bool writableDir(const QString& dir)
         return false;
     const QFileInfo info(dir);
     return info.isDir() && info.isWritable();
+}
+
+// A session for a call that works in the folder of one setting, made when
+// missing: a folder not set or not writable is the call's failure.
+Session openSession(const QString& key, const QString& programDir,
+                    QString shell::TEdiConfig::*setting)
+{
+    Session s = openSession(key, programDir);
+    if (s.failure)
+        return s;
+    s.folder = directory(s.settings.*setting);
+    if (s.folder.isEmpty())
+        s.failure = kNoDirectory;
+    else if (!writableDir(s.folder))
+        s.failure = kFailed;
+    return s;
 }
 
 QStringList filesIn(const QString& dir)
@@ -327,15 +344,11 @@ qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& re
 
 qint32 MailboxLink::ReReceive(const QString& key)
 {
-    const Session s = openSession(key, m_ws.programDir);
+    const Session s = openSession(key, m_ws.programDir, &shell::TEdiConfig::RecvDir);
     if (s.failure)
         return s.failure;
-    const QString recvDir = directory(s.settings.RecvDir);
-    if (recvDir.isEmpty())
-        return kNoDirectory;
+    const QString& recvDir = s.folder;
     const QString kept = s.mailbox + "Received/";
-    if (!writableDir(recvDir))
-        return kFailed;
     const QStringList names = filesIn(kept);
     for (const QString& name : names)
         if (!replaceFile(kept + name, recvDir + name))
@@ -359,14 +372,10 @@ qint32 MailboxLink::ReReceive(const QString& key)
 
 qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
 {
-    const Session s = openSession(key, m_ws.programDir);
+    const Session s = openSession(key, m_ws.programDir, &shell::TEdiConfig::ResultDir);
     if (s.failure)
         return s.failure;
-    const QString resultDir = directory(s.settings.ResultDir);
-    if (resultDir.isEmpty())
-        return kNoDirectory;
-    if (!writableDir(resultDir))
-        return kFailed;
+    const QString& resultDir = s.folder;
     const QList<Entry> entries = readJournal(s.mailbox);
     if (entries.isEmpty())
         return 0;
