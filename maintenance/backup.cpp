@@ -267,11 +267,17 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
         ui.ShowError(temp + "\r" + out.errorString());
         return false;
     }
-    const auto cancelled = [&] {
+    // Whatever stops the joining leaves no half-joined file behind.
+    const auto stop = [&](const QString& message) {
         out.close();
         QFile::remove(temp);
-        ui.ShowInfo(QStringLiteral("자료 복구 작업이 취소되었습니다."));
+        ui.ShowInfo(message);
         return false;
+    };
+    const auto cancelled = [&] { return stop(QStringLiteral("자료 복구 작업이 취소되었습니다.")); };
+    const auto unreadable = [&] {
+        return stop(QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
+                                   "확인하여 주십시오."));
     };
     const auto append = [&](const QString& file) {
         QFile in(file);
@@ -284,14 +290,8 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
             if (ui.Ask(QStringLiteral("자료를 읽을 수 없습니다."),
                        shell::Ui::Ok | shell::Ui::Cancel, shell::Ui::Ok) != shell::Ui::Ok)
                 return cancelled();
-        if (!append(FindFileNoCase(source, volume))) {
-            out.close();
-            QFile::remove(temp);
-            ui.ShowInfo(
-                QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 "
-                               "확인하여 주십시오."));
-            return false;
-        }
+        if (!append(FindFileNoCase(source, volume)))
+            return unreadable();
         const QString next = QFileInfo(volumeName(source, stamp, n + 1)).fileName();
         const auto present = [&](const QString& f) {
             return QFileInfo(FindFileNoCase(source, f)).isFile();
@@ -304,14 +304,8 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
         if (present(endName) && !present(next))
             break;
     }
-    if (!append(FindFileNoCase(source, endName)) || !out.flush()) {
-        out.close();
-        QFile::remove(temp);
-        ui.ShowInfo(
-            QStringLiteral("자료를 읽을수가 없습니다.\r파일 또는 디스크에 이상이 있는지 확인하여 "
-                           "주십시오."));
-        return false;
-    }
+    if (!append(FindFileNoCase(source, endName)) || !out.flush())
+        return unreadable();
     return true;
 }
 

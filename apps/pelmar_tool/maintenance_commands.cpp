@@ -31,6 +31,20 @@ QString firstMissingFolder(const QString& path)
     return missing;
 }
 
+// Runs a rebuild of the database file, opens the result as the programs
+// will and says where it is.
+template <typename Rebuild> int rebuild(ToolContext& ctx, const char* done, Rebuild&& run)
+{
+    store::TDM1 dm(ctx.ui);
+    const bool ok = run() && dm.PrepareDatabase(ctx.ws.dataDir);
+    dm.Close();
+    ctx.ui.CloseWait();
+    if (!ok)
+        return 1;
+    ctx.out << done << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir)) << "\n";
+    return 0;
+}
+
 int backup(ToolContext& ctx, const QStringList& args)
 {
     QString folder;
@@ -79,16 +93,10 @@ int restore(ToolContext& ctx, const QStringList& args)
     // The go-ahead was the one question; a missing disk is not waited for.
     shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
     maintenance::Context mc{noRetry};
-    store::TDM1 dm(ctx.ui);
-    const bool ok = maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
-                    maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
-    dm.Close();
-    ctx.ui.CloseWait();
-    if (!ok)
-        return 1;
-    ctx.out << "restored " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
-            << "\n";
-    return 0;
+    return rebuild(ctx, "restored ", [&] {
+        return maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
+               maintenance::Reorganise(mc);
+    });
 }
 
 int reorganise(ToolContext& ctx, const QStringList& args)
@@ -96,15 +104,7 @@ int reorganise(ToolContext& ctx, const QStringList& args)
     if (!args.isEmpty())
         return 2;
     maintenance::Context mc{ctx.ui};
-    store::TDM1 dm(ctx.ui);
-    const bool ok = maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
-    dm.Close();
-    ctx.ui.CloseWait();
-    if (!ok)
-        return 1;
-    ctx.out << "reorganised " << QDir::toNativeSeparators(store::TDM1::DatabaseFile(ctx.ws.dataDir))
-            << "\n";
-    return 0;
+    return rebuild(ctx, "reorganised ", [&] { return maintenance::Reorganise(mc); });
 }
 
 } // namespace

@@ -71,6 +71,25 @@ bool askBackupFirst(shell::Ui& ui)
     return ui.Confirm(QStringLiteral("현재 자료를 먼저 백업 하시겠습니까?"), false);
 }
 
+// Sends something to the help desk after the warning and the password, with
+// the tables closed (`dm`'s too when given), and says so when it went.
+template <typename Send>
+bool sendToHelpDesk(QWidget* window, shell::Ui& ui, store::TDM1* dm,
+                    const PasswordPrompt& askPassword, Send&& send, const QString& doneText)
+{
+    if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
+        return false;
+    SendOutcome sent;
+    {
+        TablesClosed closed(window, ui, dm);
+        Context ctx{ui};
+        sent = send(ctx);
+    }
+    if (sent.sent)
+        ui.ShowInfo(doneText);
+    return sent.sent;
+}
+
 } // namespace
 
 bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
@@ -117,35 +136,19 @@ bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
 bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::Link& link,
                           const PasswordPrompt& askPassword)
 {
-    if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
-        return false;
-    SendOutcome sent;
-    {
-        TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
-        sent = SendDataToHelpDesk(ctx, link);
-    }
-    if (sent.sent)
-        ui.ShowInfo(QStringLiteral(
+    return sendToHelpDesk(
+        window, ui, &dm, askPassword, [&](Context& ctx) { return SendDataToHelpDesk(ctx, link); },
+        QStringLiteral(
             "DB 자료 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
-    return sent.sent;
 }
 
 bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
                           const PasswordPrompt& askPassword)
 {
-    if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
-        return false;
-    SendOutcome sent;
-    {
-        TablesClosed closed(window, ui, nullptr);
-        Context ctx{ui};
-        sent = SendFileToHelpDesk(ctx, link);
-    }
-    if (sent.sent)
-        ui.ShowInfo(QStringLiteral(
-            "파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
-    return sent.sent;
+    return sendToHelpDesk(
+        window, ui, nullptr, askPassword,
+        [&](Context& ctx) { return SendFileToHelpDesk(ctx, link); },
+        QStringLiteral("파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
 }
 
 bool UnattendedBackup(shell::Ui& ui, const QString& folder)
