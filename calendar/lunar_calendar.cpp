@@ -149,6 +149,24 @@ void SearchForward(double& m, double& o, double dayLimit)
     }
 }
 
+// The same backwards: by days while the elongation is above `dayLimit`,
+// by hours down to 1 degree, then by minutes back past the conjunction.
+void SearchBack(double& u, double& t, double dayLimit)
+{
+    while (t > dayLimit) {
+        u = u - 1;
+        t = MoonSunElongation(u);
+    }
+    while (t > 1) {
+        u = u - kHourStep;
+        t = MoonSunElongation(u);
+    }
+    while (t < 359.99) {
+        u = u - kMinuteStep;
+        t = MoonSunElongation(u);
+    }
+}
+
 // The searches exactly as the calendar describes them, with nothing
 // remembered. Kept as the reference the remembering converter must match.
 //
@@ -162,18 +180,7 @@ NewMoons SearchNewMoons(std::int64_t x0, const CivilDate& date)
 {
     double u = static_cast<double>(x0);
     double t = MoonSunElongation(u);
-    while (t > 13.5) {
-        u = u - 1;
-        t = MoonSunElongation(u);
-    }
-    while (t > 1) {
-        u = u - kHourStep;
-        t = MoonSunElongation(u);
-    }
-    while (t < 359.99) {
-        u = u - kMinuteStep;
-        t = MoonSunElongation(u);
-    }
+    SearchBack(u, t, 13.5);
     NewMoons moons;
     moons.nm1 = LocalMomentOf(u);
 
@@ -255,14 +262,7 @@ private:
         if (prev == previous_.end()) {
             double u = static_cast<double>(back);
             double t = ElongationAtDay(back);
-            while (t > 1) {
-                u = u - kHourStep;
-                t = MoonSunElongation(u);
-            }
-            while (t < 359.99) {
-                u = u - kMinuteStep;
-                t = MoonSunElongation(u);
-            }
+            SearchBack(u, t, 360); // the day stage is done above
             prev = previous_.emplace(back, Position{u, t}).first;
         }
         moons.nm1 = LocalMomentOf(prev->second.at);
