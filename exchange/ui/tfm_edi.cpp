@@ -2,9 +2,9 @@
 
 #include "exchange/ui/fm_register_preview.h"
 #include "widgets/first_show.h"
+#include "widgets/list_grid.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -17,18 +17,11 @@ TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, edi::Link& link, const shell::Wor
     : QDialog(parent), m_ui(ui)
 {
     setObjectName("TfmEdi");
-    const QStringList headings = ListHeadings();
-    m_grid = new QTableWidget(0, int(headings.size()), this);
-    m_grid->setHorizontalHeaderLabels(headings);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
+    m_grid = widgets::NewListGrid(ListHeadings(), this);
     m_grid->setColumnWidth(0, 170);
     m_grid->setColumnWidth(1, 100);
     m_grid->setColumnWidth(2, 90);
     m_grid->setColumnWidth(3, 70);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
 
     m_label = new QLabel(this);
     m_counter = new QLabel(this);

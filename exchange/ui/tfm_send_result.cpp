@@ -2,12 +2,12 @@
 
 #include "shell/ui.h"
 #include "widgets/first_show.h"
+#include "widgets/list_grid.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -34,14 +34,7 @@ TfmSendResult::TfmSendResult(QSqlDatabase db, shell::Ui& ui, edi::Link& link,
     setObjectName("TfmSendResult");
     setWindowTitle(QStringLiteral("송신 결과 조회"));
 
-    const QStringList headings = ResultHeadings();
-    m_grid = new QTableWidget(0, int(headings.size()), this);
-    m_grid->setHorizontalHeaderLabels(headings);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid = widgets::NewListGrid(ResultHeadings(), this);
     const int widths[] = {80, 100, 140, 140, 60};
     for (int c = 0; c < 5; ++c)
         m_grid->setColumnWidth(c, widths[c]);
