@@ -131,40 +131,33 @@ LunarDate NumberMonth(const CivilDate& date, const NewMoons& moons, Convert&& co
     return result;
 }
 
+// Moves the moment `x` by `step` (negative: back) while its elongation `e`
+// satisfies `go`. Adding the negated step gives the same doubles as
+// subtracting it.
+template <typename Go> void StepWhile(double& x, double& e, double step, Go&& go)
+{
+    while (go(e)) {
+        x = x + step;
+        e = MoonSunElongation(x);
+    }
+}
+
 // Steps forward by days while the elongation is below `dayLimit`, then by
 // hours up to 359 degrees, then by minutes past the conjunction.
 void SearchForward(double& m, double& o, double dayLimit)
 {
-    while (o < dayLimit) {
-        m = m + 1;
-        o = MoonSunElongation(m);
-    }
-    while (o < 359) {
-        m = m + kHourStep;
-        o = MoonSunElongation(m);
-    }
-    while (o > 0.01) {
-        m = m + kMinuteStep;
-        o = MoonSunElongation(m);
-    }
+    StepWhile(m, o, 1, [dayLimit](double e) { return e < dayLimit; });
+    StepWhile(m, o, kHourStep, [](double e) { return e < 359; });
+    StepWhile(m, o, kMinuteStep, [](double e) { return e > 0.01; });
 }
 
 // The same backwards: by days while the elongation is above `dayLimit`,
 // by hours down to 1 degree, then by minutes back past the conjunction.
 void SearchBack(double& u, double& t, double dayLimit)
 {
-    while (t > dayLimit) {
-        u = u - 1;
-        t = MoonSunElongation(u);
-    }
-    while (t > 1) {
-        u = u - kHourStep;
-        t = MoonSunElongation(u);
-    }
-    while (t < 359.99) {
-        u = u - kMinuteStep;
-        t = MoonSunElongation(u);
-    }
+    StepWhile(u, t, -1, [dayLimit](double e) { return e > dayLimit; });
+    StepWhile(u, t, -kHourStep, [](double e) { return e > 1; });
+    StepWhile(u, t, -kMinuteStep, [](double e) { return e < 359.99; });
 }
 
 // The searches exactly as the calendar describes them, with nothing
