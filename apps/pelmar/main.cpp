@@ -39,6 +39,22 @@
 namespace {
 
 // The screens of the other subsystems, registered here as they arrive.
+// The batch and group screens open inside the main window. Its own 닫기
+// entry answers Ctrl+F4 for its child and asks the screen the same way; the
+// screen's entry keeps showing the key but leaves it to the main window, as
+// two owners would cancel out.
+template <typename Screen>
+void addHeadScreen(shell::ui::ScreenCatalog& catalog, shell::ui::ChildKind kind)
+{
+    catalog.addChild(kind, [](const shell::ui::ScreenRequest& r) {
+        auto* screen = new Screen(*r.dm, *r.ui, r.parent);
+        screen->commands()
+            ->action(widgets::ScreenCommands::Close)
+            ->setShortcutContext(Qt::WidgetShortcut);
+        return screen;
+    });
+}
+
 void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const shell::Workspace& ws)
 {
     using shell::ui::Screen;
@@ -111,24 +127,8 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
         QSqlDatabase db = dm.db();
         return calendar::CheckSameDayCutoff(db, ui);
     });
-    catalog.addChild(shell::ui::ChildKind::TransferBatches, [](const shell::ui::ScreenRequest& r) {
-        auto* screen = new transfer::TfmApt1(*r.dm, *r.ui, r.parent);
-        // The main window's own 닫기 entry answers Ctrl+F4 for its child and
-        // asks the screen the same way; the screen's entry keeps showing the
-        // key but leaves it to the main window, as two owners would cancel out.
-        screen->commands()
-            ->action(widgets::ScreenCommands::Close)
-            ->setShortcutContext(Qt::WidgetShortcut);
-        return screen;
-    });
-    catalog.addChild(shell::ui::ChildKind::BatchGroups, [](const shell::ui::ScreenRequest& r) {
-        auto* screen = new transfer::TfmGroupApt1(*r.dm, *r.ui, r.parent);
-        // As for the batch screen: the main window answers Ctrl+F4.
-        screen->commands()
-            ->action(widgets::ScreenCommands::Close)
-            ->setShortcutContext(Qt::WidgetShortcut);
-        return screen;
-    });
+    addHeadScreen<transfer::TfmApt1>(catalog, shell::ui::ChildKind::TransferBatches);
+    addHeadScreen<transfer::TfmGroupApt1>(catalog, shell::ui::ChildKind::BatchGroups);
 }
 
 } // namespace
