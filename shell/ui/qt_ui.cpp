@@ -227,30 +227,40 @@ void QtUi::KeepResponsive()
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+namespace {
+
+// A file dialog's answer, none when it was cancelled or the program is
+// ending (then it is not even shown).
+template <typename Ask> std::optional<QString> chosenPath(bool ending, Ask&& ask)
+{
+    if (ending)
+        return std::nullopt;
+    const QString path = ask();
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+} // namespace
+
 std::optional<QString> QtUi::ChooseOpenFile(const QString& caption, const QString& dir,
                                             const QString& filter)
 {
-    if (m_ending)
-        return std::nullopt;
-    const QString f = QFileDialog::getOpenFileName(DialogParent(), caption, dir, filter);
-    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+    return chosenPath(m_ending, [&] {
+        return QFileDialog::getOpenFileName(DialogParent(), caption, dir, filter);
+    });
 }
 
 std::optional<QString> QtUi::ChooseSaveFile(const QString& caption, const QString& path,
                                             const QString& filter)
 {
-    if (m_ending)
-        return std::nullopt;
-    const QString f = QFileDialog::getSaveFileName(DialogParent(), caption, path, filter);
-    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+    return chosenPath(m_ending, [&] {
+        return QFileDialog::getSaveFileName(DialogParent(), caption, path, filter);
+    });
 }
 
 std::optional<QString> QtUi::ChooseDirectory(const QString& caption, const QString& dir)
 {
-    if (m_ending)
-        return std::nullopt;
-    const QString d = QFileDialog::getExistingDirectory(DialogParent(), caption, dir);
-    return d.isEmpty() ? std::nullopt : std::optional<QString>(d);
+    return chosenPath(
+        m_ending, [&] { return QFileDialog::getExistingDirectory(DialogParent(), caption, dir); });
 }
 
 std::optional<int> QtUi::ChooseColor(int initial)
