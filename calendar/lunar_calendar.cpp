@@ -244,6 +244,25 @@ private:
         return e;
     }
 
+    // A whole day, where the day stages of the searches stop.
+    Position AtDay(std::int64_t day)
+    {
+        return Position{static_cast<double>(day), ElongationAtDay(day)};
+    }
+
+    // What `search` finds from `start`, remembered in `seen` under the day
+    // the search depends on.
+    template <typename Search>
+    static Position remembered(std::unordered_map<std::int64_t, Position>& seen, std::int64_t day,
+                               Position start, Search&& search)
+    {
+        if (const auto it = seen.find(day); it != seen.end())
+            return it->second;
+        search(start.at, start.elongation);
+        seen.emplace(day, start);
+        return start;
+    }
+
     NewMoons SearchNewMoons(std::int64_t x0, const CivilDate& date)
     {
         NewMoons moons;
@@ -251,39 +270,25 @@ private:
         std::int64_t back = x0;
         while (ElongationAtDay(back) > 13.5)
             --back;
-        auto prev = previous_.find(back);
-        if (prev == previous_.end()) {
-            double u = static_cast<double>(back);
-            double t = ElongationAtDay(back);
-            SearchBack(u, t, 360); // the day stage is done above
-            prev = previous_.emplace(back, Position{u, t}).first;
-        }
-        moons.nm1 = LocalMomentOf(prev->second.at);
+        // The day stages are done above.
+        const Position prev = remembered(previous_, back, AtDay(back),
+                                         [](double& u, double& t) { SearchBack(u, t, 360); });
+        moons.nm1 = LocalMomentOf(prev.at);
 
         std::int64_t ahead = x0;
         while (ElongationAtDay(ahead) < 346.5)
             ++ahead;
-        auto next = next_.find(ahead);
-        if (next == next_.end()) {
-            double m = static_cast<double>(ahead);
-            double o = ElongationAtDay(ahead);
-            SearchForward(m, o, 0); // the day stage is done above
-            next = next_.emplace(ahead, Position{m, o}).first;
-        }
-        moons.nm2 = LocalMomentOf(next->second.at);
+        const Position next = remembered(next_, ahead, AtDay(ahead),
+                                         [](double& m, double& o) { SearchForward(m, o, 0); });
+        moons.nm2 = LocalMomentOf(next.at);
 
         if (SameMonthDay(DateOf(moons.nm2), date)) {
             moons.nm1 = moons.nm2;
             // Goes on from where the search above ended, so it too depends
             // only on that search's stopping day.
-            auto follow = following_.find(ahead);
-            if (follow == following_.end()) {
-                double m = next->second.at;
-                double o = next->second.elongation;
-                SearchForward(m, o, 347);
-                follow = following_.emplace(ahead, Position{m, o}).first;
-            }
-            moons.nm2 = LocalMomentOf(follow->second.at);
+            const Position follow = remembered(
+                following_, ahead, next, [](double& m, double& o) { SearchForward(m, o, 347); });
+            moons.nm2 = LocalMomentOf(follow.at);
         }
         return moons;
     }
