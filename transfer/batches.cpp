@@ -12,6 +12,7 @@
 #include "store/schema.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
+#include "transfer/groups.h"
 #include "transfer/row_values.h"
 
 #include <QSqlError>
@@ -91,6 +92,21 @@ bool writeTotals(QSqlDatabase db, int aptId, const GroupTotals& t,
 QString valueText(const QVariant& v)
 {
     return v.isNull() ? QString() : v.toString();
+}
+
+// The head of a copy of batch or group `src`; its number comes with the
+// insert. It waits for a send unless the source had no lines.
+template <typename Head>
+TransferBatch copiedHead(const Head& src)
+{
+    TransferBatch b;
+    b.GiganID10 = src.GiganID10;
+    b.FileGubun = src.FileGubun;
+    b.MoBankNo = src.MoBankNo;
+    b.Pass = src.Pass;
+    b.Bigo = src.Bigo;
+    b.State = src.State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
+    return b;
 }
 
 } // namespace
@@ -500,15 +516,9 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
         m_ui.CloseWait();
         return std::nullopt;
     }
-    TransferBatch b; // its number comes with the insert
-    b.GiganID10 = src->GiganID10;
-    b.FileGubun = src->FileGubun;
+    TransferBatch b = copiedHead(*src);
     b.BankCode = src->BankCode;
-    b.MoBankNo = src->MoBankNo;
-    b.Pass = src->Pass;
-    b.Bigo = src->Bigo;
     b.SendDate = shell::Today();
-    b.State = src->State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
 
     QSqlQuery read(m_dm.db());
     read.setForwardOnly(true);
@@ -558,25 +568,15 @@ QList<GroupEntry> Batches::Groups() const
 std::optional<int> Batches::CopyGroup(int groupId)
 {
     m_ui.ShowWaitMessage(QStringLiteral("그룹 자료 복사 준비 중..."));
-    QSqlQuery g(m_dm.db());
-    g.prepare("SELECT GiganID10, FileGubun, MoBankNo, TotNo, TotMoney, Pass, Bigo, State\n"
-              "FROM GroupAp1\nWHERE AptID = :id ORDER BY rowid");
-    g.bindValue(":id", groupId);
-    if (!g.exec() || !g.next()) {
+    const std::optional<TransferGroup> g = transfer::Groups(m_dm, m_ui).Find(groupId);
+    if (!g) {
         m_ui.CloseWait();
         return std::nullopt;
     }
-    TransferBatch b; // its number comes with the insert
-    b.GiganID10 = g.value(0).toString();
-    b.FileGubun = g.value(1).toString();
-    b.MoBankNo = g.value(2).toString();
-    b.TotNo = g.value(3).toInt();
-    b.TotMoney = g.value(4).toLongLong();
-    b.Pass = g.value(5).toString();
-    b.Bigo = g.value(6).toString();
+    TransferBatch b = copiedHead(*g);
+    b.TotNo = g->TotNo;
+    b.TotMoney = g->TotMoney;
     b.BankCode = "35";
-    b.State = store::BatchStateFrom(g.value(7)) == BatchState::NoData ? BatchState::NoData
-                                                                      : BatchState::Waiting;
 
     QSqlQuery count(m_dm.db());
     count.prepare("SELECT Count(*) FROM GroupAp2 WHERE AptID = :id");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "calendar/business_calendar.h"
-
 #include "widgets/code_screen.h"
 
 #include <QList>
@@ -11,10 +10,6 @@ class QComboBox;
 class QDateEdit;
 class QLineEdit;
 class QSpinBox;
-
-namespace shell {
-class Ui;
-}
 
 namespace calendar {
 

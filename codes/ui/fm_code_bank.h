@@ -1,7 +1,6 @@
 #pragma once
 
 #include "codes/bank_code.h"
-
 #include "widgets/code_screen.h"
 
 #include <QDialog>
@@ -12,13 +11,6 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QTableWidget;
-
-namespace shell {
-class Ui;
-}
-namespace widgets {
-class ScreenCommands;
-}
 
 namespace codes {
 

@@ -1,17 +1,12 @@
 #pragma once
 
 #include "codes/institution.h"
-
 #include "widgets/code_screen.h"
 
 #include <QSqlDatabase>
 
 class QComboBox;
 class QLineEdit;
-
-namespace shell {
-class Ui;
-}
 
 namespace codes {
 
