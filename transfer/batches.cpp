@@ -96,8 +96,7 @@ QString valueText(const QVariant& v)
 
 // The head of a copy of batch or group `src`; its number comes with the
 // insert. It waits for a send unless the source had no lines.
-template <typename Head>
-TransferBatch copiedHead(const Head& src)
+template <typename Head> TransferBatch copiedHead(const Head& src)
 {
     TransferBatch b;
     b.GiganID10 = src.GiganID10;

@@ -66,8 +66,7 @@ inline void bindAll(QSqlQuery& q, std::initializer_list<std::pair<const char*, Q
 }
 
 // Binds the columns a new batch and a new group head row share.
-template <typename Head>
-void bindHeadColumns(QSqlQuery& q, const Head& h)
+template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
 {
     bindAll(q, {{":GiganID", h.GiganID.isEmpty() ? QVariant() : QVariant(h.GiganID)},
                 {":GiganID10", h.GiganID10},
@@ -86,8 +85,7 @@ void bindHeadColumns(QSqlQuery& q, const Head& h)
 
 // Binds what saving an edited batch or group head writes in both, and the
 // row's :AptID.
-template <typename Head>
-void bindHeadEdits(QSqlQuery& q, const Head& h)
+template <typename Head> void bindHeadEdits(QSqlQuery& q, const Head& h)
 {
     bindAll(q, {{":GiganID10", h.GiganID10},
                 {":Pass", h.Pass},
