@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     const double zipTime = seconds([&] { return tool("zip", {"-9", "-j", "-q", zipped, db}); }, ok);
     if (!ok)
         return 2;
-    maintenance::Context ctx{ui, maintenance::Program::Pelmar, {}};
+    maintenance::Context ctx{ui, shell::Paths(), maintenance::Program::Pelmar, {}};
     QString archive;
     const double backupTime =
         seconds([&] { return maintenance::Backup(ctx, out.path() + "/", &archive); }, ok);
@@ -114,8 +114,8 @@ int main(int argc, char** argv)
         ok);
     if (!ok)
         return 2;
-    const double restoreTime =
-        seconds([&] { return maintenance::ReplaceDataFromArchive(ui, archive); }, ok);
+    const double restoreTime = seconds(
+        [&] { return maintenance::ReplaceDataFromArchive(ui, shell::Paths(), archive); }, ok);
     if (!ok)
         return 2;
 

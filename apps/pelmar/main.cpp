@@ -84,20 +84,20 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
     const PasswordPrompt password = [](shell::Ui& ui, QWidget* parent) {
         return shell::ui::AskPassword(ui, parent);
     };
-    catalog.add(Screen::Backup, [](const ScreenRequest& r) {
-        maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Backup, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::Restore, [](const ScreenRequest& r) {
-        maintenance::ui::RunRestoreEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Restore, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunRestoreEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::Reorganise, [](const ScreenRequest& r) {
-        maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Reorganise, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::HelpDeskDataSend, [password, &link](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, link, password);
+    catalog.add(Screen::HelpDeskDataSend, [password, &link, &ws](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, ws, link, password);
     });
-    catalog.add(Screen::HelpDeskFileSend, [password, &link](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, link, password);
+    catalog.add(Screen::HelpDeskFileSend, [password, &link, &ws](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, ws, link, password);
     });
     catalog.add(Screen::Transmission, [&link, &ws](const ScreenRequest& r) {
         exchange::TfmEdi screen(*r.dm, *r.ui, link, ws, r.mode, r.parent);
@@ -185,10 +185,10 @@ int main(int argc, char** argv)
 
     store::TDM1 dm(ui);
     shell::ui::MainWindowHooks hooks;
-    hooks.unattendedBackup = [&ui](const QString& folder) {
-        return maintenance::ui::UnattendedBackup(ui, folder);
+    hooks.unattendedBackup = [&ui, &ws](const QString& folder) {
+        return maintenance::ui::UnattendedBackup(ui, ws, folder);
     };
-    hooks.interactiveBackup = [&ui] { return maintenance::ui::InteractiveBackup(ui); };
+    hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
     shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
     if (!window.FormCreate()) {

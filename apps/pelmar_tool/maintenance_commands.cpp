@@ -54,7 +54,7 @@ int backup(ToolContext& ctx, const QStringList& args)
     // never end: every question of a backup is answered with Cancel,
     // whatever --yes says.
     shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
-    maintenance::Context mc{noRetry};
+    maintenance::Context mc{noRetry, ctx.ws};
     QString archive;
     const QString destination =
         isDrive ? folder : shell::WithBackslash(QFileInfo(folder).absoluteFilePath());
@@ -78,7 +78,7 @@ int restore(ToolContext& ctx, const QStringList& args)
     }
     // The go-ahead was the one question; a missing disk is not waited for.
     shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
-    maintenance::Context mc{noRetry};
+    maintenance::Context mc{noRetry, ctx.ws};
     store::TDM1 dm(ctx.ui);
     const bool ok = maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
                     maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
@@ -95,7 +95,7 @@ int reorganise(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
-    maintenance::Context mc{ctx.ui};
+    maintenance::Context mc{ctx.ui, ctx.ws};
     store::TDM1 dm(ctx.ui);
     const bool ok = maintenance::Reorganise(mc) && dm.PrepareDatabase(ctx.ws.dataDir);
     dm.Close();

@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
 
     edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
-    maintenance::ui::TfmVandry window(ui, link, arguments);
+    maintenance::ui::TfmVandry window(ui, link, ws, arguments);
     // Both programs share the link settings of the main program's path.
     shell::SetLinkProgramPath(ws.programDir + "Pelmar");
     window.placeWindow();
@@ -41,7 +41,7 @@ int main(int argc, char** argv)
         window.close();
     });
 
-    if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes()) || ui.IsEnding())
+    if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes(ws)) || ui.IsEnding())
         return 0;
     // Held for the whole run: a restore or reorganisation never replaces
     // the database under another program.

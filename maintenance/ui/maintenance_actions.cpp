@@ -73,12 +73,12 @@ bool askBackupFirst(shell::Ui& ui)
 
 } // namespace
 
-bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
+        Context ctx{ui, ws};
         ok = Backup(ctx, {});
     }
     if (ok)
@@ -86,35 +86,36 @@ bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
     return ok;
 }
 
-bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
-        ok = Restore(ctx) && Reorganise(ctx) && dm.PrepareDatabase(shell::Paths().dataDir);
+        Context ctx{ui, ws};
+        ok = Restore(ctx) && Reorganise(ctx) && dm.PrepareDatabase(ws.dataDir);
     }
     if (ok)
         ui.ShowInfo(QStringLiteral("자료 복구가 완료되었습니다."));
     return ok;
 }
 
-bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
-    if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm))
+    if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm, ws))
         return false; // the backup that was asked for is not there: leave the data alone
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
-        ok = Reorganise(ctx) && dm.PrepareDatabase(shell::Paths().dataDir);
+        Context ctx{ui, ws};
+        ok = Reorganise(ctx) && dm.PrepareDatabase(ws.dataDir);
     }
     if (ok)
         ui.ShowInfo(QStringLiteral("자료 재정리가 완료되었습니다."));
     return ok;
 }
 
-bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::Link& link,
+bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
+                          const shell::Workspace& ws, edi::Link& link,
                           const PasswordPrompt& askPassword)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
@@ -122,7 +123,7 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::
     SendOutcome sent;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
+        Context ctx{ui, ws};
         sent = SendDataToHelpDesk(ctx, link);
     }
     if (sent.sent)
@@ -131,15 +132,15 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::
     return sent.sent;
 }
 
-bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
-                          const PasswordPrompt& askPassword)
+bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const shell::Workspace& ws,
+                          edi::Link& link, const PasswordPrompt& askPassword)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
         return false;
     SendOutcome sent;
     {
         TablesClosed closed(window, ui, nullptr);
-        Context ctx{ui};
+        Context ctx{ui, ws};
         sent = SendFileToHelpDesk(ctx, link);
     }
     if (sent.sent)
@@ -148,15 +149,15 @@ bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
     return sent.sent;
 }
 
-bool UnattendedBackup(shell::Ui& ui, const QString& folder)
+bool UnattendedBackup(shell::Ui& ui, const shell::Workspace& ws, const QString& folder)
 {
-    Context ctx{ui};
+    Context ctx{ui, ws};
     return Backup(ctx, folder);
 }
 
-bool InteractiveBackup(shell::Ui& ui)
+bool InteractiveBackup(shell::Ui& ui, const shell::Workspace& ws)
 {
-    Context ctx{ui};
+    Context ctx{ui, ws};
     return Backup(ctx, {});
 }
 
