@@ -64,12 +64,12 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
         reports::TfmFileView view(*r.ui, r.file, r.readOnly, r.parent);
         view.exec();
     });
-    catalog.add(Screen::ConsentRegister, [](const ScreenRequest& r) {
-        consent::TfmTongRegister screen(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::ConsentRegister, [&ws](const ScreenRequest& r) {
+        consent::TfmTongRegister screen(r.dm->db(), *r.ui, ws, r.parent);
         screen.exec();
     });
-    catalog.add(Screen::EvidenceKey, [](const ScreenRequest& r) {
-        consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::EvidenceKey, [&ws](const ScreenRequest& r) {
+        consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, ws, r.parent);
         dialog.exec();
     });
     catalog.add(Screen::Holidays, [](const ScreenRequest& r) {
