@@ -60,8 +60,8 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
         reports::WriteConsentTemplate(*r.ui); // a failure shows its own message
         QApplication::restoreOverrideCursor();
     });
-    catalog.add(Screen::MemoEditor, [](const ScreenRequest& r) {
-        reports::TfmFileView view(*r.ui, r.file, r.readOnly, r.parent);
+    catalog.add(Screen::MemoEditor, [&ws](const ScreenRequest& r) {
+        reports::TfmFileView view(*r.ui, ws, r.file, r.readOnly, r.parent);
         view.exec();
     });
     catalog.add(Screen::ConsentRegister, [&ws](const ScreenRequest& r) {
