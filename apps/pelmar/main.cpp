@@ -18,6 +18,7 @@
 #include "reports/ui/tfm_file_view.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
+#include "shell/log.h"
 #include "shell/startup.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_window.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
     const shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
 
@@ -160,7 +162,7 @@ int main(int argc, char** argv)
         return 0;
     // The daily program holds the workspace from here to its end: sends,
     // receives, backups, restores and reorganisations all run under it.
-    shell::WorkspaceLock workspace;
+    shell::WorkspaceLock workspace(ws);
     if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
         return 1;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui))
