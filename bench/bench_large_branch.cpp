@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     shell::ui::ScreenCatalog catalog;
     const double mainWindow = Seconds([&] {
         store::TDM1 dm(console);
-        shell::ui::TfmMain window(console, dm, catalog, {"TEST"});
+        shell::ui::TfmMain window(console, dm, shell::Paths(), catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
     });

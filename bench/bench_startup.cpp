@@ -89,7 +89,7 @@ void BM_MainWindowWith100kLines(benchmark::State& state)
     shell::ui::ScreenCatalog catalog;
     for (auto _ : state) {
         store::TDM1 dm(ui);
-        shell::ui::TfmMain window(ui, dm, catalog, {"TEST"});
+        shell::ui::TfmMain window(ui, dm, shell::Paths(), catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
         benchmark::DoNotOptimize(window.codeLists());

@@ -158,7 +158,7 @@ int main(int argc, char** argv)
     // the front and ends without a word.
     if (platform::WindowBeacon::AskToRaise(shell::kAppTitle))
         return 0;
-    if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
+    if (!shell::PassStartupGuards(ui, shell::SystemProbes(ws)))
         return 0;
     // The daily program holds the workspace from here to its end: sends,
     // receives, backups, restores and reorganisations all run under it.
@@ -192,7 +192,7 @@ int main(int argc, char** argv)
     };
     hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
-    shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
+    shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;
         return 0;
