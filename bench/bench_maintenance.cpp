@@ -7,6 +7,7 @@
 #include "maintenance/backup.h"
 #include "shell/clock.h"
 #include "shell/console_ui.h"
+#include "shell/log.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
     const qint64 megabytes = argc > 1 ? QString(argv[1]).toLongLong() : 200;
     QTemporaryDir registry, home, out;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
-    shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);
     {
