@@ -12,6 +12,7 @@
 #include "store/schema.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
+#include "transfer/groups.h"
 #include "transfer/row_values.h"
 
 #include <QSqlError>
@@ -36,15 +37,7 @@ TransferBatch batchFrom(const QSqlQuery& q)
 {
     TransferBatch b;
     b.AptID = q.value(0).toInt();
-    b.GiganID = q.value(1).toString();
-    b.GiganID10 = q.value(2).toString();
-    b.FileGubun = q.value(3).toString();
-    b.BankCode = q.value(4).toString();
-    b.MoBankNo = q.value(5).toString();
-    b.IcheDate = toDate(q.value(6));
-    b.IcheEDate = toDate(q.value(7));
-    b.SendDate = toDate(q.value(8));
-    b.Pass = q.value(9).toString();
+    readHeadColumns(b, q, 1);
     b.E1.totNo = q.value(10).toInt();
     b.E1.totMon = q.value(11).toLongLong();
     b.E1.junNo = q.value(12).toInt();
@@ -101,17 +94,37 @@ QString valueText(const QVariant& v)
     return v.isNull() ? QString() : v.toString();
 }
 
+// The head of a copy of batch or group `src`; its number comes with the
+// insert. It waits for a send unless the source had no lines.
+template <typename Head> TransferBatch copiedHead(const Head& src)
+{
+    TransferBatch b;
+    b.GiganID10 = src.GiganID10;
+    b.FileGubun = src.FileGubun;
+    b.MoBankNo = src.MoBankNo;
+    b.Pass = src.Pass;
+    b.Bigo = src.Bigo;
+    b.State = src.State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
+    return b;
+}
+
 } // namespace
 
 namespace detail {
 
+bool execTelling(shell::Ui& ui, QSqlQuery& q)
+{
+    if (q.exec())
+        return true;
+    ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+    return false;
+}
+
 std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
                               const QString& table)
 {
-    if (!insert.exec()) {
-        ui.ShowInfo(store::WriteErrorMessage(insert.lastError()));
+    if (!execTelling(ui, insert))
         return std::nullopt;
-    }
     const std::optional<int> number = insertedNumber(db, insert, table);
     if (!number)
         ui.ShowInfo(store::WriteErrorMessage(db.lastError()));
@@ -261,14 +274,8 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     if (row.IcheDate > today.addDays(kTransferWindowDays))
         return refuse("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.", F::IcheDate);
     bool passwordRefused = false;
-    const std::optional<codes::Institution> chosen =
-        CheckInstitutionAndPassword(*this, m_ui, row.GiganID10, row.Pass, passwordRefused);
-    if (!chosen)
+    if (!TakeInstitution(*this, m_ui, row, passwordRefused))
         return {false, passwordRefused ? F::Password : F::Institution};
-
-    row.GiganID10 = row.GiganID10.trimmed();
-    row.IcheEDate = row.IcheDate;
-    row.MoBankNo = chosen->BankNoApt;
     if (isNew) {
         if (!appendBatch(row))
             return {false, F::Institution};
@@ -277,17 +284,10 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
               "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindAll(q, {{":GiganID10", row.GiganID10},
-                {":Pass", row.Pass},
-                {":IcheDate", dateValue(row.IcheDate)},
-                {":IcheEDate", dateValue(row.IcheEDate)},
-                {":MoBankNo", row.MoBankNo},
-                {":Bigo", store::TrimRight(row.Bigo)},
-                {":AptID", row.AptID}});
-    if (!q.exec()) {
-        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+    bindHeadEdits(q, row);
+    q.bindValue(":IcheDate", dateValue(row.IcheDate));
+    if (!execTelling(m_ui, q))
         return {false, F::Institution};
-    }
     return {true, F::None};
 }
 
@@ -302,19 +302,7 @@ std::optional<int> Batches::appendBatch(TransferBatch& b)
               ":MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :E1TotNo, :E1TotMon, :E1JunNo, "
               ":E1JunMon, :E1JoNo, :E1JoMon, :E1SucNo, :E1SucMon, :State, :TotNo, :TotMoney, "
               ":Bigo FROM Apt1");
-    bindAll(q, {{":GiganID", b.GiganID.isEmpty() ? QVariant() : QVariant(b.GiganID)},
-                {":GiganID10", b.GiganID10},
-                {":FileGubun", b.FileGubun},
-                {":BankCode", b.BankCode},
-                {":MoBankNo", b.MoBankNo},
-                {":IcheDate", dateValue(b.IcheDate)},
-                {":IcheEDate", dateValue(b.IcheEDate)},
-                {":SendDate", dateValue(b.SendDate)},
-                {":Pass", b.Pass},
-                {":State", store::StoredValue(b.State)},
-                {":TotNo", b.TotNo},
-                {":TotMoney", b.TotMoney},
-                {":Bigo", store::TrimRight(b.Bigo)}});
+    bindHeadColumns(q, b);
     bindTotals(q, b.E1);
     const std::optional<int> number = insertHead(m_ui, m_dm.db(), q, "Apt1");
     if (number)
@@ -449,6 +437,76 @@ bool Batches::SwitchState(int aptId, BatchState state)
     return b->State == state || setState(aptId, state);
 }
 
+// One line as a copy writes it into the new batch.
+struct Batches::CopiedLine
+{
+    QVariant Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, DataNo, Kita, BankNo, NapbuNo;
+};
+
+std::optional<int> Batches::copyBatch(TransferBatch b, QSqlQuery& count, QSqlQuery& read,
+                                      const QString& progress,
+                                      const std::function<CopiedLine(const QSqlQuery&)>& lineOf,
+                                      bool settleState)
+{
+    store::TransactionGuard tx(m_dm.db());
+    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    if (!tx.active() || !appendBatch(b)) {
+        m_ui.CloseWait();
+        return std::nullopt;
+    }
+    if (!count.exec() || !count.next() || !read.exec()) {
+        m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
+        return std::nullopt;
+    }
+    m_ui.ShowProgress(progress, 0, count.value(0).toInt(), true);
+
+    QSqlQuery write(m_dm.db());
+    write.prepare(
+        "INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
+        "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
+        ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
+        ":IcheDate, :IcheYebu, :NapbuNo, :State)");
+    // The copy's totals come from the lines it got, not from the source's
+    // results.
+    GroupTotals totals;
+    while (read.next()) {
+        const CopiedLine l = lineOf(read);
+        bindAll(write, {{":AptID", b.AptID},
+                        {":Bigo", l.Bigo},
+                        {":DongInt", l.DongInt},
+                        {":Dong", l.Dong},
+                        {":HoInt", l.HoInt},
+                        {":Ho", l.Ho},
+                        {":BankCode", l.BankCode},
+                        {":IcheMoney", l.IcheMoney},
+                        {":DataNo", l.DataNo},
+                        {":Kita", l.Kita},
+                        {":BankNo", l.BankNo},
+                        {":IcheDate", dateValue(b.IcheDate)},
+                        {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
+                        {":NapbuNo", l.NapbuNo},
+                        {":State", store::StoredValue(BatchState::Waiting)}});
+        if (!write.exec()) {
+            m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
+            return std::nullopt;
+        }
+        totals.add(l.BankCode.toString(), l.IcheMoney.toLongLong());
+        m_ui.StepProgress();
+    }
+
+    QSqlError error;
+    const std::optional<QVariant> state =
+        settleState
+            ? std::optional(store::StoredValue(totals.totNo > 0 ? BatchState::Waiting : b.State))
+            : std::nullopt;
+    if (!writeTotals(m_dm.db(), b.AptID, totals, state, &error) || !tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
+        return std::nullopt;
+    }
+    m_ui.CloseWait();
+    return b.AptID;
+}
+
 std::optional<int> Batches::Copy(int aptId, bool failedOnly)
 {
     m_ui.ShowWaitMessage(QStringLiteral("자료 복사 준비 중..."));
@@ -457,21 +515,9 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
         m_ui.CloseWait();
         return std::nullopt;
     }
-    store::TransactionGuard tx(m_dm.db());
-    TransferBatch b; // its number comes with the insert
-    b.GiganID10 = src->GiganID10;
-    b.FileGubun = src->FileGubun;
+    TransferBatch b = copiedHead(*src);
     b.BankCode = src->BankCode;
-    b.MoBankNo = src->MoBankNo;
-    b.Pass = src->Pass;
-    b.Bigo = src->Bigo;
-    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
     b.SendDate = shell::Today();
-    b.State = src->State == BatchState::NoData ? BatchState::NoData : BatchState::Waiting;
-    if (!tx.active() || !appendBatch(b)) {
-        m_ui.CloseWait();
-        return std::nullopt;
-    }
 
     QSqlQuery read(m_dm.db());
     read.setForwardOnly(true);
@@ -489,55 +535,22 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
     if (failedOnly)
         for (QSqlQuery* q : {&read, &count})
             q->bindValue(":failed", store::StoredValue(store::LineOutcome::Failed));
-    if (!count.exec() || !count.next() || !read.exec()) {
-        m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
-        return std::nullopt;
-    }
-    m_ui.ShowProgress(QStringLiteral("자료 복사 처리 중..."), 0, count.value(0).toInt(), true);
-
-    QSqlQuery write(m_dm.db());
-    write.prepare(
-        "INSERT INTO Apt2 (AptID, Bigo, DongInt, Dong, HoInt, Ho, BankCode, IcheMoney, "
-        "DataNo, Kita, BankNo, IcheDate, IcheYebu, NapbuNo, State) VALUES (:AptID, :Bigo, "
-        ":DongInt, :Dong, :HoInt, :Ho, :BankCode, :IcheMoney, :DataNo, :Kita, :BankNo, "
-        ":IcheDate, :IcheYebu, :NapbuNo, :State)");
-    // The copy's totals come from the lines it got, not from the source's
-    // results.
-    GroupTotals totals;
-    while (read.next()) {
-        const QString dong = read.value(2).toString();
-        const QString ho = read.value(4).toString();
-        const qint64 money = read.value(6).toLongLong();
-        bindAll(write, {{":AptID", b.AptID},
-                        {":Bigo", read.value(0)},
-                        {":DongInt", read.value(1)},
-                        {":Dong", read.value(2)},
-                        {":HoInt", read.value(3)},
-                        {":Ho", read.value(4)},
-                        {":BankCode", read.value(5)},
-                        {":IcheMoney", read.value(6)},
-                        {":DataNo", read.value(7)},
-                        {":Kita", read.value(8)},
-                        {":BankNo", store::StripHyphens(read.value(9).toString())},
-                        {":IcheDate", dateValue(b.IcheDate)},
-                        {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
-                        {":NapbuNo", dong + ho},
-                        {":State", store::StoredValue(BatchState::Waiting)}});
-        if (!write.exec()) {
-            m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
-            return std::nullopt;
-        }
-        totals.add(read.value(5).toString(), money);
-        m_ui.StepProgress();
-    }
-
-    QSqlError error;
-    if (!writeTotals(m_dm.db(), b.AptID, totals, std::nullopt, &error) || !tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
-        return std::nullopt;
-    }
-    m_ui.CloseWait();
-    return b.AptID;
+    return copyBatch(
+        b, count, read, QStringLiteral("자료 복사 처리 중..."),
+        [](const QSqlQuery& r) {
+            return CopiedLine{r.value(0),
+                              r.value(1),
+                              r.value(2),
+                              r.value(3),
+                              r.value(4),
+                              r.value(5),
+                              r.value(6),
+                              r.value(7),
+                              r.value(8),
+                              store::StripHyphens(r.value(9).toString()),
+                              r.value(2).toString() + r.value(4).toString()};
+        },
+        false);
 }
 
 QList<GroupEntry> Batches::Groups() const
@@ -554,31 +567,15 @@ QList<GroupEntry> Batches::Groups() const
 std::optional<int> Batches::CopyGroup(int groupId)
 {
     m_ui.ShowWaitMessage(QStringLiteral("그룹 자료 복사 준비 중..."));
-    QSqlQuery g(m_dm.db());
-    g.prepare("SELECT GiganID10, FileGubun, MoBankNo, TotNo, TotMoney, Pass, Bigo, State\n"
-              "FROM GroupAp1\nWHERE AptID = :id ORDER BY rowid");
-    g.bindValue(":id", groupId);
-    if (!g.exec() || !g.next()) {
+    const std::optional<TransferGroup> g = transfer::Groups(m_dm, m_ui).Find(groupId);
+    if (!g) {
         m_ui.CloseWait();
         return std::nullopt;
     }
-    store::TransactionGuard tx(m_dm.db());
-    TransferBatch b; // its number comes with the insert
-    b.GiganID10 = g.value(0).toString();
-    b.FileGubun = g.value(1).toString();
-    b.MoBankNo = g.value(2).toString();
-    b.TotNo = g.value(3).toInt();
-    b.TotMoney = g.value(4).toLongLong();
-    b.Pass = g.value(5).toString();
-    b.Bigo = g.value(6).toString();
+    TransferBatch b = copiedHead(*g);
+    b.TotNo = g->TotNo;
+    b.TotMoney = g->TotMoney;
     b.BankCode = "35";
-    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
-    b.State = store::BatchStateFrom(g.value(7)) == BatchState::NoData ? BatchState::NoData
-                                                                      : BatchState::Waiting;
-    if (!tx.active() || !appendBatch(b)) {
-        m_ui.CloseWait();
-        return std::nullopt;
-    }
 
     QSqlQuery count(m_dm.db());
     count.prepare("SELECT Count(*) FROM GroupAp2 WHERE AptID = :id");
@@ -589,50 +586,16 @@ std::optional<int> Batches::CopyGroup(int groupId)
         "SELECT BankCode, Bigo, DongInt, Dong, HoInt, Ho, BankNo, IcheMoney, NapbuNo, Kita\n"
         "FROM GroupAp2\nWHERE AptID = :id ORDER BY Apt2ID");
     read.bindValue(":id", groupId);
-    if (!count.exec() || !count.next() || !read.exec()) {
-        m_ui.ShowError(store::WriteErrorMessage(read.lastError()));
-        return std::nullopt;
-    }
-    m_ui.ShowProgress(QStringLiteral("그룹 자료 복사 처리 중..."), 0, count.value(0).toInt(), true);
-    QSqlQuery write(m_dm.db());
-    write.prepare("INSERT INTO Apt2 (AptID, DataNo, BankCode, Bigo, DongInt, Dong, HoInt, Ho, "
-                  "BankNo, IcheMoney, NapbuNo, Kita, IcheDate, IcheYebu, State) VALUES (:AptID, "
-                  ":DataNo, :BankCode, :Bigo, :DongInt, :Dong, :HoInt, :Ho, :BankNo, :IcheMoney, "
-                  ":NapbuNo, :Kita, :IcheDate, :IcheYebu, :State)");
-    GroupTotals totals;
+    // A group's lines are numbered afresh in the batch.
     int dataNo = 0;
-    while (read.next()) {
-        bindAll(write, {{":AptID", b.AptID},
-                        {":DataNo", ++dataNo},
-                        {":BankCode", read.value(0)},
-                        {":Bigo", read.value(1)},
-                        {":DongInt", read.value(2)},
-                        {":Dong", read.value(3)},
-                        {":HoInt", read.value(4)},
-                        {":Ho", read.value(5)},
-                        {":BankNo", read.value(6)},
-                        {":IcheMoney", read.value(7)},
-                        {":NapbuNo", read.value(8)},
-                        {":Kita", read.value(9)},
-                        {":IcheDate", dateValue(b.IcheDate)},
-                        {":IcheYebu", store::StoredValue(store::LineOutcome::Pending)},
-                        {":State", store::StoredValue(BatchState::Waiting)}});
-        if (!write.exec()) {
-            m_ui.ShowError(store::WriteErrorMessage(write.lastError()));
-            return std::nullopt;
-        }
-        totals.add(read.value(0).toString(), read.value(7).toLongLong());
-        m_ui.StepProgress();
-    }
-
-    QSqlError error;
-    const QVariant state = store::StoredValue(totals.totNo > 0 ? BatchState::Waiting : b.State);
-    if (!writeTotals(m_dm.db(), b.AptID, totals, state, &error) || !tx.commit()) {
-        m_ui.ShowError(store::WriteErrorMessage(error.isValid() ? error : m_dm.db().lastError()));
-        return std::nullopt;
-    }
-    m_ui.CloseWait();
-    return b.AptID;
+    return copyBatch(
+        b, count, read, QStringLiteral("그룹 자료 복사 처리 중..."),
+        [&dataNo](const QSqlQuery& r) {
+            return CopiedLine{r.value(1), r.value(2), r.value(3), r.value(4),
+                              r.value(5), r.value(0), r.value(7), ++dataNo,
+                              r.value(9), r.value(6), r.value(8)};
+        },
+        true);
 }
 
 bool Batches::RecomputeTotals(int aptId)

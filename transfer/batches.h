@@ -7,8 +7,10 @@
 #include <QList>
 #include <QString>
 #include <QTime>
+#include <functional>
 #include <optional>
 
+class QSqlQuery;
 class QSqlRecord;
 
 namespace shell {
@@ -151,6 +153,15 @@ private:
     bool setState(int aptId, BatchState state);
     // Inserts the head row under the next free number, which it sets in `b`.
     std::optional<int> appendBatch(TransferBatch& b);
+    // What Copy and CopyGroup share: `b` is appended as a new batch dated
+    // the next business day, the `count` lines `read` selects are written
+    // into it (`lineOf` reads one), then its totals; one transaction. With
+    // `settleState` the batch waits for a send once it got lines.
+    struct CopiedLine;
+    std::optional<int> copyBatch(TransferBatch b, QSqlQuery& count, QSqlQuery& read,
+                                 const QString& progress,
+                                 const std::function<CopiedLine(const QSqlQuery&)>& lineOf,
+                                 bool settleState);
 
     store::TDM1& m_dm;
     shell::Ui& m_ui;
@@ -193,5 +204,22 @@ std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& bat
                                                               const QString& code,
                                                               const QString& password,
                                                               bool& passwordRefused);
+
+// CheckInstitutionAndPassword for a batch or group `row` being saved; when
+// they hold, the row takes the institution's account and its trimmed code,
+// and its end date follows its transfer date.
+template <typename Head>
+std::optional<codes::Institution> TakeInstitution(const Batches& batches, shell::Ui& ui, Head& row,
+                                                  bool& passwordRefused)
+{
+    std::optional<codes::Institution> chosen =
+        CheckInstitutionAndPassword(batches, ui, row.GiganID10, row.Pass, passwordRefused);
+    if (chosen) {
+        row.GiganID10 = row.GiganID10.trimmed();
+        row.IcheEDate = row.IcheDate;
+        row.MoBankNo = chosen->BankNoApt;
+    }
+    return chosen;
+}
 
 } // namespace transfer

@@ -27,15 +27,7 @@ TransferGroup groupFrom(const QSqlQuery& q)
     TransferGroup g;
     g.AptID = q.value(0).toInt();
     g.GroupName = q.value(1).toString();
-    g.GiganID = q.value(2).toString();
-    g.GiganID10 = q.value(3).toString();
-    g.FileGubun = q.value(4).toString();
-    g.BankCode = q.value(5).toString();
-    g.MoBankNo = q.value(6).toString();
-    g.IcheDate = toDate(q.value(7));
-    g.IcheEDate = toDate(q.value(8));
-    g.SendDate = toDate(q.value(9));
-    g.Pass = q.value(10).toString();
+    readHeadColumns(g, q, 2);
     g.State = store::BatchStateFrom(q.value(11));
     g.TotNo = q.value(12).toInt();
     g.TotMoney = q.value(13).toLongLong();
@@ -115,14 +107,10 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     if (row.GroupName.trimmed().isEmpty())
         return refuse("그룹명 항목이 누락되었습니다.", F::Name);
     bool passwordRefused = false;
-    const std::optional<codes::Institution> chosen = CheckInstitutionAndPassword(
-        Batches(m_dm, m_ui), m_ui, row.GiganID10, row.Pass, passwordRefused);
+    const std::optional<codes::Institution> chosen =
+        TakeInstitution(Batches(m_dm, m_ui), m_ui, row, passwordRefused);
     if (!chosen)
         return {false, passwordRefused ? F::Password : F::Institution};
-
-    row.GiganID10 = row.GiganID10.trimmed();
-    row.IcheEDate = row.IcheDate;
-    row.MoBankNo = chosen->BankNoApt;
     row.GiganName = chosen->Name;
     if (isNew) {
         if (!insertHead(row))
@@ -132,17 +120,10 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE GroupAp1 SET GroupName = :GroupName, GiganID10 = :GiganID10, Pass = :Pass, "
               "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindAll(q, {{":GroupName", row.GroupName.trimmed()},
-                {":GiganID10", row.GiganID10},
-                {":Pass", row.Pass},
-                {":IcheEDate", dateValue(row.IcheEDate)},
-                {":MoBankNo", row.MoBankNo},
-                {":Bigo", store::TrimRight(row.Bigo)},
-                {":AptID", row.AptID}});
-    if (!q.exec()) {
-        m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
+    bindHeadEdits(q, row);
+    q.bindValue(":GroupName", row.GroupName.trimmed());
+    if (!execTelling(m_ui, q))
         return {false, F::Name};
-    }
     return {true, F::None};
 }
 
@@ -155,20 +136,8 @@ bool Groups::insertHead(TransferGroup& g)
               "SELECT :GroupName, Coalesce(Max(AptID), 0) + 1, :GiganID, :GiganID10, :FileGubun, "
               ":BankCode, :MoBankNo, :IcheDate, :IcheEDate, :SendDate, :Pass, :State, :TotNo, "
               ":TotMoney, :Bigo FROM GroupAp1");
-    bindAll(q, {{":GroupName", g.GroupName.trimmed()},
-                {":GiganID", g.GiganID.isEmpty() ? QVariant() : QVariant(g.GiganID)},
-                {":GiganID10", g.GiganID10},
-                {":FileGubun", g.FileGubun},
-                {":BankCode", g.BankCode},
-                {":MoBankNo", g.MoBankNo},
-                {":IcheDate", dateValue(g.IcheDate)},
-                {":IcheEDate", dateValue(g.IcheEDate)},
-                {":SendDate", dateValue(g.SendDate)},
-                {":Pass", g.Pass},
-                {":State", store::StoredValue(g.State)},
-                {":TotNo", g.TotNo},
-                {":TotMoney", g.TotMoney},
-                {":Bigo", store::TrimRight(g.Bigo)}});
+    bindHeadColumns(q, g);
+    q.bindValue(":GroupName", g.GroupName.trimmed());
     const std::optional<int> number = detail::insertHead(m_ui, m_dm.db(), q, "GroupAp1");
     if (number)
         g.AptID = *number;

@@ -7,13 +7,6 @@
 #include <QString>
 #include <optional>
 
-namespace shell {
-class Ui;
-}
-namespace store {
-class TDM1;
-}
-
 namespace transfer {
 
 // A saved group (row of GroupAp1): the template a batch is made from each

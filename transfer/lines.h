@@ -9,13 +9,6 @@
 #include <QVariantMap>
 #include <optional>
 
-namespace shell {
-class Ui;
-}
-namespace store {
-class TDM1;
-}
-
 namespace transfer {
 
 // One transfer line (row of Apt2) with the texts the lines screen shows.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/database.h"
+#include "store/states.h"
+
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
@@ -39,12 +42,61 @@ inline std::optional<int> toOptionalInt(const QVariant& v)
     return v.isNull() ? std::nullopt : std::optional<int>(v.toInt());
 }
 
+// Reads the columns a batch and a group head share, GiganID, GiganID10,
+// FileGubun, BankCode, MoBankNo, IcheDate, IcheEDate, SendDate and Pass, in
+// that order from column `first`.
+template <typename Head> void readHeadColumns(Head& h, const QSqlQuery& q, int first)
+{
+    h.GiganID = q.value(first).toString();
+    h.GiganID10 = q.value(first + 1).toString();
+    h.FileGubun = q.value(first + 2).toString();
+    h.BankCode = q.value(first + 3).toString();
+    h.MoBankNo = q.value(first + 4).toString();
+    h.IcheDate = toDate(q.value(first + 5));
+    h.IcheEDate = toDate(q.value(first + 6));
+    h.SendDate = toDate(q.value(first + 7));
+    h.Pass = q.value(first + 8).toString();
+}
+
 // Binds each (name, value) pair of a prepared statement.
 inline void bindAll(QSqlQuery& q, std::initializer_list<std::pair<const char*, QVariant>> values)
 {
     for (const auto& [name, value] : values)
         q.bindValue(QString::fromLatin1(name), value);
 }
+
+// Binds the columns a new batch and a new group head row share.
+template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
+{
+    bindAll(q, {{":GiganID", h.GiganID.isEmpty() ? QVariant() : QVariant(h.GiganID)},
+                {":GiganID10", h.GiganID10},
+                {":FileGubun", h.FileGubun},
+                {":BankCode", h.BankCode},
+                {":MoBankNo", h.MoBankNo},
+                {":IcheDate", dateValue(h.IcheDate)},
+                {":IcheEDate", dateValue(h.IcheEDate)},
+                {":SendDate", dateValue(h.SendDate)},
+                {":Pass", h.Pass},
+                {":State", store::StoredValue(h.State)},
+                {":TotNo", h.TotNo},
+                {":TotMoney", h.TotMoney},
+                {":Bigo", store::TrimRight(h.Bigo)}});
+}
+
+// Binds what saving an edited batch or group head writes in both, and the
+// row's :AptID.
+template <typename Head> void bindHeadEdits(QSqlQuery& q, const Head& h)
+{
+    bindAll(q, {{":GiganID10", h.GiganID10},
+                {":Pass", h.Pass},
+                {":IcheEDate", dateValue(h.IcheEDate)},
+                {":MoBankNo", h.MoBankNo},
+                {":Bigo", store::TrimRight(h.Bigo)},
+                {":AptID", h.AptID}});
+}
+
+// Runs `q`; a refusal is told through `ui` as a write error.
+bool execTelling(shell::Ui& ui, QSqlQuery& q);
 
 // The number (AptID) of the head row that `insert` has just added to
 // `table`. Head rows take the highest number plus one inside their INSERT

@@ -38,29 +38,18 @@ QString WeekdayText(const QDate& date)
 
 FmHoliday::FmHoliday(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                      QWidget* parent)
-    : QDialog(parent), m_db(std::move(db)), m_ui(ui)
+    : CodeScreen(title, "fmHoliday", viewOnly, kHints, parent), m_db(std::move(db)), m_ui(ui)
 {
-    setWindowTitle(title);
-    setObjectName("fmHoliday");
-    m_commands = new widgets::ScreenCommands(this, kHints);
-    m_commands->setViewOnly(viewOnly);
 
     m_year = new QSpinBox(this);
     m_year->setRange(1900, 2100);
     m_year->setValue(shell::Today().year());
 
-    m_grid = new QTableWidget(0, 5, this);
-    m_grid->setHorizontalHeaderLabels({"날    짜", "요일", "구  분", "출  처", "이       름"});
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setColumnWidth(0, 100);
-    m_grid->setColumnWidth(1, 40);
-    m_grid->setColumnWidth(2, 60);
-    m_grid->setColumnWidth(3, 60);
-    m_commands->attachContextMenu(m_grid);
+    QTableWidget* grid = makeGrid({"날    짜", "요일", "구  분", "출  처", "이       름"});
+    grid->setColumnWidth(0, 100);
+    grid->setColumnWidth(1, 40);
+    grid->setColumnWidth(2, 60);
+    grid->setColumnWidth(3, 60);
 
     m_date = new QDateEdit(this);
     m_date->setDisplayFormat("yyyy-MM-dd");
@@ -87,21 +76,15 @@ FmHoliday::FmHoliday(QSqlDatabase db, shell::Ui& ui, const QString& title, bool 
     form->addRow("이    름", m_name);
 
     auto* top = new QVBoxLayout(this);
-    top->addWidget(m_commands->toolBar());
+    top->addWidget(commands()->toolBar());
     top->addLayout(yearRow);
     top->addLayout(form);
-    top->addWidget(m_grid, 1);
+    top->addWidget(grid, 1);
     resize(600, 560);
 
-    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
-                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
-                             [this] { BtnCancelClick(); }, [this] { reject(); }});
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (!m_commands->editing())
-            showRow(row);
-    });
+    wire();
     connect(m_year, &QSpinBox::valueChanged, this, [this] {
-        if (!m_commands->editing())
+        if (!commands()->editing())
             reload();
     });
     reload();
@@ -111,8 +94,7 @@ FmHoliday::~FmHoliday() = default;
 
 const CalendarDay* FmHoliday::current() const
 {
-    const int row = m_grid->currentRow();
-    return row >= 0 && row < m_days.size() ? &m_days[row] : nullptr;
+    return currentOf(m_days);
 }
 
 void FmHoliday::reload(const QDate& select)
@@ -120,7 +102,7 @@ void FmHoliday::reload(const QDate& select)
     QSqlDatabase db = m_db;
     const BusinessCalendar calendar = LoadBusinessCalendar(db, m_ui);
     m_days = calendar.yearList(m_year->value());
-    m_grid->setRowCount(int(m_days.size()));
+    grid()->setRowCount(int(m_days.size()));
     int selectRow = m_days.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_days.size(); ++i) {
         const CalendarDay& d = m_days[i];
@@ -140,14 +122,12 @@ void FmHoliday::reload(const QDate& select)
             } else if (!d.closed) {
                 item->setForeground(QColor(Qt::darkGreen));
             }
-            m_grid->setItem(i, c, item);
+            grid()->setItem(i, c, item);
         }
         if (d.date == select)
             selectRow = i;
     }
-    m_grid->setCurrentCell(selectRow, 0);
-    showRow(selectRow);
-    setEditing(false);
+    browseFrom(selectRow);
 }
 
 void FmHoliday::showRow(int row)
@@ -164,27 +144,24 @@ void FmHoliday::setEditing(bool on)
     m_date->setEnabled(on && m_isNew);
     m_kind->setEnabled(on);
     m_name->setEnabled(on);
-    m_grid->setEnabled(!on);
+    grid()->setEnabled(!on);
     m_year->setEnabled(!on);
-    if (on) {
-        m_commands->setEditing();
-        (m_isNew ? static_cast<QWidget*>(m_date) : m_kind)->setFocus();
+    setCommandsEditing(on, m_isNew ? static_cast<QWidget*>(m_date) : m_kind, m_days.isEmpty());
+    if (on)
         return;
-    }
-    m_commands->setBrowse(m_days.isEmpty());
     // Only the branch's own rows can go.
-    m_commands->action(widgets::ScreenCommands::Delete)
-        ->setEnabled(!m_commands->viewOnly() && current() &&
+    commands()
+        ->action(widgets::ScreenCommands::Delete)
+        ->setEnabled(!commands()->viewOnly() && current() &&
                      current()->source == DaySource::Branch);
-    m_grid->setFocus();
 }
 
 void FmHoliday::BtnInsertClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Insert)->isEnabled())
+    if (!allowed(widgets::ScreenCommands::Insert))
         return;
     m_isNew = true;
-    m_grid->clearSelection();
+    grid()->clearSelection();
     m_date->setDate(current() ? current()->date : QDate(m_year->value(), 1, 1));
     m_kind->setCurrentIndex(0);
     m_name->clear();
@@ -193,7 +170,7 @@ void FmHoliday::BtnInsertClick()
 
 void FmHoliday::BtnEditClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Edit)->isEnabled() || !current())
+    if (!allowed(widgets::ScreenCommands::Edit) || !current())
         return;
     m_isNew = false;
     setEditing(true);
@@ -201,7 +178,7 @@ void FmHoliday::BtnEditClick()
 
 void FmHoliday::BtnSaveClick()
 {
-    if (!m_commands->editing())
+    if (!commands()->editing())
         return;
     const QDate date = m_isNew ? m_date->date() : current()->date;
     if (!SetBranchDay(m_db, m_ui, date, m_kind->currentIndex() == 0, m_name->text())) {
@@ -216,19 +193,10 @@ void FmHoliday::BtnSaveClick()
     reload(date);
 }
 
-void FmHoliday::BtnCancelClick()
-{
-    if (!m_commands->editing())
-        return;
-    m_isNew = false;
-    showRow(m_grid->currentRow());
-    setEditing(false);
-}
-
 void FmHoliday::BtnDeleteClick()
 {
     const CalendarDay* d = current();
-    if (!m_commands->action(widgets::ScreenCommands::Delete)->isEnabled() || !d)
+    if (!allowed(widgets::ScreenCommands::Delete) || !d)
         return;
     if (!m_ui.Confirm(d->date.toString(Qt::ISODate) +
                           " 지점 등록을 삭제하시겠습니까?\r삭제하면 원래의 휴일 규정을 따릅니다.",
@@ -237,12 +205,6 @@ void FmHoliday::BtnDeleteClick()
     const QDate date = d->date;
     if (RemoveBranchDay(m_db, m_ui, date))
         reload(date);
-}
-
-void FmHoliday::reject()
-{
-    BtnCancelClick();
-    QDialog::reject();
 }
 
 } // namespace calendar

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "calendar/business_calendar.h"
+#include "widgets/code_screen.h"
 
-#include <QDialog>
 #include <QList>
 #include <QSqlDatabase>
 
@@ -10,14 +10,6 @@ class QComboBox;
 class QDateEdit;
 class QLineEdit;
 class QSpinBox;
-class QTableWidget;
-
-namespace shell {
-class Ui;
-}
-namespace widgets {
-class ScreenCommands;
-}
 
 namespace calendar {
 
@@ -26,7 +18,7 @@ namespace calendar {
 // editing a day writes the branch's row for that date (so a computed or
 // announced day is confirmed, re-opened or renamed); only the branch's own
 // rows can be deleted.
-class FmHoliday : public QDialog
+class FmHoliday : public widgets::CodeScreen
 {
     Q_OBJECT
 public:
@@ -34,39 +26,30 @@ public:
               QWidget* parent = nullptr);
     ~FmHoliday() override;
 
-    widgets::ScreenCommands* commands() const { return m_commands; }
     QSpinBox* year() const { return m_year; }
-    QTableWidget* grid() const { return m_grid; }
     QDateEdit* dateEdit() const { return m_date; }
     QComboBox* kindEdit() const { return m_kind; }
     QLineEdit* nameEdit() const { return m_name; }
     const QList<CalendarDay>& days() const { return m_days; }
 
-    void BtnInsertClick();
-    void BtnEditClick();
-    void BtnDeleteClick();
-    void BtnSaveClick();
-    void BtnCancelClick();
-
-protected:
-    void reject() override;
+    void BtnInsertClick() override;
+    void BtnEditClick() override;
+    void BtnDeleteClick() override;
+    void BtnSaveClick() override;
 
 private:
     void reload(const QDate& select = {});
-    void showRow(int row);
-    void setEditing(bool on);
+    void showRow(int row) override;
+    void setEditing(bool on) override;
     const CalendarDay* current() const;
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
-    widgets::ScreenCommands* m_commands;
     QSpinBox* m_year;
-    QTableWidget* m_grid;
     QDateEdit* m_date;
     QComboBox* m_kind;
     QLineEdit* m_name;
     QList<CalendarDay> m_days;
-    bool m_isNew = false;
 };
 
 } // namespace calendar

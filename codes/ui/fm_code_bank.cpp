@@ -27,17 +27,6 @@ const QStringList kHints = {
     "입력 또는 수정한 내용 취소[Esc]",       "화면 닫기[Ctrl-F4]",
 };
 
-QTableWidget* makeGrid(QWidget* parent, const QStringList& headings)
-{
-    auto* grid = new QTableWidget(0, int(headings.size()), parent);
-    grid->setHorizontalHeaderLabels(headings);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setStretchLastSection(true);
-    return grid;
-}
-
 QLabel* note(const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);
@@ -49,18 +38,12 @@ QLabel* note(const QString& text, QWidget* parent)
 
 fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                          QWidget* parent)
-    : QDialog(parent), m_store(db, ui, title), m_ui(ui)
+    : CodeScreen(title, "fmCode_Bank", viewOnly, kHints, parent), m_store(db, ui, title), m_ui(ui)
 {
-    setWindowTitle(title);
-    setObjectName("fmCode_Bank");
-    m_commands = new widgets::ScreenCommands(this, kHints);
-    m_commands->setViewOnly(viewOnly);
-
-    m_grid = makeGrid(this, {"코  드", "내       용", "은행전문", "출금동의신청", "실명번호"});
-    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->setColumnWidth(0, 60);
-    m_grid->setColumnWidth(1, 180);
-    m_commands->attachContextMenu(m_grid);
+    QTableWidget* grid = makeGrid({"코  드", "내       용", "은행전문", "출금동의신청", "실명번호"},
+                                  QAbstractItemView::ExtendedSelection);
+    grid->setColumnWidth(0, 60);
+    grid->setColumnWidth(1, 180);
 
     m_code = new QLineEdit(this);
     m_code->setValidator(new widgets::FieldValidator(2, true, m_code));
@@ -90,18 +73,14 @@ fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, b
     form->addRow("은행전문", versionRow);
 
     auto* top = new QVBoxLayout(this);
-    top->addWidget(m_commands->toolBar());
+    top->addWidget(commands()->toolBar());
     top->addLayout(form);
     top->addWidget(m_lawGroup);
-    top->addWidget(m_grid, 1);
+    top->addWidget(grid, 1);
     resize(560, 520);
 
-    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
-                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
-                             [this] { BtnCancelClick(); }, [this] { reject(); }});
-    connect(m_grid, &QTableWidget::currentCellChanged, this,
-            [this](int row) { if (!m_commands->editing()) showRow(row); });
-    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row) {
+    wire();
+    connect(grid, &QTableWidget::cellClicked, this, [this](int row) {
         if (const BankCodeEntry* r = row < m_rows.size() ? &m_rows[row] : nullptr)
             m_lawGroup->setVisible(r->SENDVERSION == "1");
     });
@@ -112,27 +91,25 @@ fmCode_Bank::~fmCode_Bank() = default;
 
 const BankCodeEntry* fmCode_Bank::current() const
 {
-    const int row = m_grid->currentRow();
-    return row >= 0 && row < m_rows.size() ? &m_rows[row] : nullptr;
+    return currentOf(m_rows);
 }
 
 void fmCode_Bank::reload(const QString& selectId)
 {
     m_rows = m_store.List();
-    m_grid->setRowCount(int(m_rows.size()));
+    grid()->setRowCount(int(m_rows.size()));
     int select = m_rows.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         const BankCodeEntry& r = m_rows[i];
-        const QStringList cells = {r.Id, r.Name, r.SendVersionText(), r.cMONEYLAW(), r.cJUMINCHECK()};
+        const QStringList cells = {r.Id, r.Name, r.SendVersionText(), r.cMONEYLAW(),
+                                   r.cJUMINCHECK()};
         for (int c = 0; c < cells.size(); ++c)
-            m_grid->setItem(i, c, new QTableWidgetItem(cells[c]));
+            grid()->setItem(i, c, new QTableWidgetItem(cells[c]));
         if (r.Id == selectId)
             select = i;
     }
-    m_grid->setCurrentCell(select, 0);
-    showRow(select);
+    browseFrom(select);
     m_lawGroup->setVisible(current() && current()->SENDVERSION == "1");
-    setEditing(false);
 }
 
 void fmCode_Bank::showRow(int row)
@@ -150,30 +127,24 @@ void fmCode_Bank::setEditing(bool on)
 {
     m_code->setEnabled(on);
     m_name->setEnabled(on);
-    m_grid->setEnabled(!on);
-    if (on) {
-        m_commands->setEditing();
-        m_code->setFocus();
-    } else {
-        m_commands->setBrowse(m_rows.isEmpty());
-        m_grid->setFocus();
-    }
+    grid()->setEnabled(!on);
+    setCommandsEditing(on, m_code, m_rows.isEmpty());
 }
 
 void fmCode_Bank::BtnInsertClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Insert)->isEnabled() || !m_store.MayInsert())
+    if (!allowed(widgets::ScreenCommands::Insert) || !m_store.MayInsert())
         return;
     m_isNew = true;
     m_editingId.clear();
-    m_grid->clearSelection();
+    grid()->clearSelection();
     showRow(-1);
     setEditing(true);
 }
 
 void fmCode_Bank::BtnEditClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Edit)->isEnabled() || !current())
+    if (!allowed(widgets::ScreenCommands::Edit) || !current())
         return;
     if (!m_store.ConfirmEdit())
         return;
@@ -184,7 +155,7 @@ void fmCode_Bank::BtnEditClick()
 
 void fmCode_Bank::BtnSaveClick()
 {
-    if (!m_commands->editing())
+    if (!commands()->editing())
         return;
     BankCodeEntry row;
     if (!m_isNew && current())
@@ -200,10 +171,18 @@ void fmCode_Bank::BtnSaveClick()
     const BankSave r = m_store.Save(row, m_isNew ? QString() : m_editingId);
     if (!r.saved) {
         switch (r.focus) {
-        case BankField::Id: m_code->setFocus(); break;
-        case BankField::JuminCheck: m_juminCheck->setFocus(); break;
-        case BankField::SendVersion: m_sendVersion->setFocus(); break;
-        default: m_name->setFocus(); break;
+        case BankField::Id:
+            m_code->setFocus();
+            break;
+        case BankField::JuminCheck:
+            m_juminCheck->setFocus();
+            break;
+        case BankField::SendVersion:
+            m_sendVersion->setFocus();
+            break;
+        default:
+            m_name->setFocus();
+            break;
         }
         return;
     }
@@ -212,32 +191,17 @@ void fmCode_Bank::BtnSaveClick()
     reload(row.Id);
 }
 
-void fmCode_Bank::BtnCancelClick()
-{
-    if (!m_commands->editing())
-        return;
-    m_isNew = false;
-    showRow(m_grid->currentRow());
-    setEditing(false);
-}
-
 void fmCode_Bank::BtnDeleteClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Delete)->isEnabled() || !current())
+    if (!allowed(widgets::ScreenCommands::Delete) || !current())
         return;
     QStringList selected;
-    for (const QModelIndex& ix : m_grid->selectionModel()->selectedRows())
+    for (const QModelIndex& ix : grid()->selectionModel()->selectedRows())
         selected.append(m_rows[ix.row()].Id);
     if (m_store.Delete(*current(), selected)) {
         m_changed = true;
         reload();
     }
-}
-
-void fmCode_Bank::reject()
-{
-    BtnCancelClick();
-    QDialog::reject();
 }
 
 fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* parent)
@@ -248,7 +212,8 @@ fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* p
     m_commands = new widgets::ScreenCommands(this, kHints);
     // These lists never change here, whichever menu opened them.
     m_commands->setViewOnly(true);
-    m_grid = makeGrid(this, {"코  드", "내             용"});
+    m_grid = widgets::MakeCodeGrid(this, {"코  드", "내             용"},
+                                   QAbstractItemView::ExtendedSelection);
     m_grid->setColumnWidth(0, 70);
     widgets::RestoreColumns(m_grid->horizontalHeader(), "Code2");
     m_commands->attachContextMenu(m_grid);

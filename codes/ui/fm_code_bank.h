@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codes/bank_code.h"
+#include "widgets/code_screen.h"
 
 #include <QDialog>
 #include <QSqlDatabase>
@@ -11,17 +12,10 @@ class QGroupBox;
 class QLineEdit;
 class QTableWidget;
 
-namespace shell {
-class Ui;
-}
-namespace widgets {
-class ScreenCommands;
-}
-
 namespace codes {
 
 // The bank-code screen. The consent switches are shown, never edited.
-class fmCode_Bank : public QDialog
+class fmCode_Bank : public widgets::CodeScreen
 {
     Q_OBJECT
 public:
@@ -29,8 +23,6 @@ public:
                 QWidget* parent = nullptr);
     ~fmCode_Bank() override;
 
-    widgets::ScreenCommands* commands() const { return m_commands; }
-    QTableWidget* grid() const { return m_grid; }
     QLineEdit* codeEdit() const { return m_code; }
     QLineEdit* nameEdit() const { return m_name; }
     QComboBox* sendVersion() const { return m_sendVersion; }
@@ -40,25 +32,19 @@ public:
     // the shared tables and its code lists.
     bool changed() const { return m_changed; }
 
-    void BtnInsertClick();
-    void BtnEditClick();
-    void BtnDeleteClick();
-    void BtnSaveClick();
-    void BtnCancelClick();
-
-protected:
-    void reject() override;
+    void BtnInsertClick() override;
+    void BtnEditClick() override;
+    void BtnDeleteClick() override;
+    void BtnSaveClick() override;
 
 private:
     void reload(const QString& selectId = {});
-    void showRow(int row);
-    void setEditing(bool on);
+    void showRow(int row) override;
+    void setEditing(bool on) override;
     const BankCodeEntry* current() const;
 
     BankCodes m_store;
     shell::Ui& m_ui;
-    widgets::ScreenCommands* m_commands;
-    QTableWidget* m_grid;
     QLineEdit* m_code;
     QLineEdit* m_name;
     QComboBox* m_sendVersion;
@@ -67,7 +53,6 @@ private:
     QCheckBox* m_juminCheck;
     QList<BankCodeEntry> m_rows;
     QString m_editingId; // stored code of the row being edited; empty for a new row
-    bool m_isNew = false;
     bool m_changed = false;
 };
 

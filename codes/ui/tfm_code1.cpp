@@ -31,24 +31,12 @@ QLineEdit* makeEdit(QWidget* parent, int maxBytes, bool upper)
 
 TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                    QWidget* parent)
-    : QDialog(parent), m_store(db, ui), m_ui(ui)
+    : CodeScreen(title, "TfmCode1", viewOnly, {}, parent), m_store(db, ui), m_ui(ui)
 {
-    setWindowTitle(title);
-    setObjectName("TfmCode1");
-    m_commands = new widgets::ScreenCommands(this);
-    m_commands->setViewOnly(viewOnly);
-
-    m_list = new QTableWidget(0, 3, this);
-    m_list->setHorizontalHeaderLabels({"기관명칭", "기관코드", "모계좌번호"});
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setColumnWidth(0, 200);
-    m_list->setColumnWidth(1, 110);
-    widgets::RestoreColumns(m_list->horizontalHeader(), "Code1");
-    m_commands->attachContextMenu(m_list);
+    QTableWidget* grid = makeGrid({"기관명칭", "기관코드", "모계좌번호"});
+    grid->setColumnWidth(0, 200);
+    grid->setColumnWidth(1, 110);
+    widgets::RestoreColumns(grid->horizontalHeader(), "Code1");
 
     m_name = makeEdit(this, 40, false);
     m_apOut = makeEdit(this, 5, true);
@@ -89,62 +77,63 @@ TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool vi
     right->addStretch();
 
     auto* body = new QHBoxLayout;
-    body->addWidget(m_list, 3);
+    body->addWidget(grid, 3);
     body->addLayout(right, 2);
     auto* top = new QVBoxLayout(this);
-    top->addWidget(m_commands->toolBar());
+    top->addWidget(commands()->toolBar());
     top->addLayout(body);
     resize(760, 420);
 
-    m_commands->setHandlers({[this] { BtnInsertClick(); }, [this] { BtnEditClick(); },
-                             [this] { BtnDeleteClick(); }, [this] { BtnSaveClick(); },
-                             [this] { BtnCancelClick(); }, [this] { reject(); }});
-    connect(m_list, &QTableWidget::currentCellChanged, this,
-            [this](int row) { if (!m_commands->editing()) showRow(row); });
+    wire();
     reload();
 }
 
 TfmCode1::~TfmCode1()
 {
-    widgets::SaveColumns(m_list->horizontalHeader(), "Code1");
+    widgets::SaveColumns(grid()->horizontalHeader(), "Code1");
 }
 
 QLineEdit* TfmCode1::field(InstitutionField f) const
 {
     switch (f) {
-    case InstitutionField::Name: return m_name;
-    case InstitutionField::APOUT: return m_apOut;
-    case InstitutionField::APIN: return m_apIn;
-    case InstitutionField::APPASS: return m_apPass;
-    case InstitutionField::APID10: return m_apId10;
-    case InstitutionField::APBCODE: return m_apBCode;
-    case InstitutionField::BankNoApt: return m_bankNoApt;
-    default: return nullptr;
+    case InstitutionField::Name:
+        return m_name;
+    case InstitutionField::APOUT:
+        return m_apOut;
+    case InstitutionField::APIN:
+        return m_apIn;
+    case InstitutionField::APPASS:
+        return m_apPass;
+    case InstitutionField::APID10:
+        return m_apId10;
+    case InstitutionField::APBCODE:
+        return m_apBCode;
+    case InstitutionField::BankNoApt:
+        return m_bankNoApt;
+    default:
+        return nullptr;
     }
 }
 
 const Institution* TfmCode1::current() const
 {
-    const int row = m_list->currentRow();
-    return row >= 0 && row < m_rows.size() ? &m_rows[row] : nullptr;
+    return currentOf(m_rows);
 }
 
 void TfmCode1::reload(qint64 selectRec)
 {
     m_rows = m_store.List();
-    m_list->setRowCount(int(m_rows.size()));
+    grid()->setRowCount(int(m_rows.size()));
     int select = m_rows.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         const Institution& r = m_rows[i];
-        m_list->setItem(i, 0, new QTableWidgetItem(r.Name));
-        m_list->setItem(i, 1, new QTableWidgetItem(r.APID10));
-        m_list->setItem(i, 2, new QTableWidgetItem(r.BankNoApt));
+        grid()->setItem(i, 0, new QTableWidgetItem(r.Name));
+        grid()->setItem(i, 1, new QTableWidgetItem(r.APID10));
+        grid()->setItem(i, 2, new QTableWidgetItem(r.BankNoApt));
         if (r.Rec == selectRec)
             select = i;
     }
-    m_list->setCurrentCell(select, 0);
-    showRow(select);
-    setEditing(false);
+    browseFrom(select);
 }
 
 void TfmCode1::showRow(int row)
@@ -172,14 +161,8 @@ void TfmCode1::setEditing(bool on)
         w->setEnabled(on);
     m_tregOut->setEnabled(false);
     m_tregIn->setEnabled(false);
-    m_list->setEnabled(!on);
-    if (on) {
-        m_commands->setEditing();
-        m_name->setFocus();
-    } else {
-        m_commands->setBrowse(m_rows.isEmpty());
-        m_list->setFocus();
-    }
+    grid()->setEnabled(!on);
+    setCommandsEditing(on, m_name, m_rows.isEmpty());
 }
 
 Institution TfmCode1::fromFields() const
@@ -200,7 +183,7 @@ Institution TfmCode1::fromFields() const
 
 void TfmCode1::BtnInsertClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Insert)->isEnabled())
+    if (!allowed(widgets::ScreenCommands::Insert))
         return;
     m_isNew = true;
     showRow(-1);
@@ -211,7 +194,7 @@ void TfmCode1::BtnInsertClick()
 
 void TfmCode1::BtnEditClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Edit)->isEnabled() || !current())
+    if (!allowed(widgets::ScreenCommands::Edit) || !current())
         return;
     if (!m_store.ConfirmInUse(*current()))
         return;
@@ -224,7 +207,7 @@ void TfmCode1::BtnEditClick()
 
 void TfmCode1::BtnSaveClick()
 {
-    if (!m_commands->editing())
+    if (!commands()->editing())
         return;
     Institution row = fromFields();
     const InstitutionSave r = m_store.Save(row, m_isNew);
@@ -239,29 +222,13 @@ void TfmCode1::BtnSaveClick()
     reload(row.Rec);
 }
 
-void TfmCode1::BtnCancelClick()
-{
-    if (!m_commands->editing())
-        return;
-    m_isNew = false;
-    showRow(m_list->currentRow());
-    setEditing(false);
-}
-
 void TfmCode1::BtnDeleteClick()
 {
-    if (!m_commands->action(widgets::ScreenCommands::Delete)->isEnabled() || !current())
+    if (!allowed(widgets::ScreenCommands::Delete) || !current())
         return;
-    const int selected = int(m_list->selectionModel()->selectedRows().size());
+    const int selected = int(grid()->selectionModel()->selectedRows().size());
     if (m_store.Delete(*current(), selected))
         reload();
-}
-
-void TfmCode1::reject()
-{
-    // Closing discards a pending edit.
-    BtnCancelClick();
-    QDialog::reject();
 }
 
 } // namespace codes

@@ -1,26 +1,18 @@
 #pragma once
 
 #include "codes/institution.h"
+#include "widgets/code_screen.h"
 
-#include <QDialog>
 #include <QSqlDatabase>
 
 class QComboBox;
 class QLineEdit;
-class QTableWidget;
-
-namespace shell {
-class Ui;
-}
-namespace widgets {
-class ScreenCommands;
-}
 
 namespace codes {
 
 // "이용자설정": the institutions screen, for editing or (view-only) for
 // looking only.
-class TfmCode1 : public QDialog
+class TfmCode1 : public widgets::CodeScreen
 {
     Q_OBJECT
 public:
@@ -28,31 +20,24 @@ public:
              QWidget* parent = nullptr);
     ~TfmCode1() override;
 
-    widgets::ScreenCommands* commands() const { return m_commands; }
-    QTableWidget* list() const { return m_list; }
+    QTableWidget* list() const { return grid(); }
     QLineEdit* field(InstitutionField f) const;
     QComboBox* evidenceKind() const { return m_authSendType; }
 
-    void BtnInsertClick();
-    void BtnEditClick();
-    void BtnDeleteClick();
-    void BtnSaveClick();
-    void BtnCancelClick();
-
-protected:
-    void reject() override;
+    void BtnInsertClick() override;
+    void BtnEditClick() override;
+    void BtnDeleteClick() override;
+    void BtnSaveClick() override;
 
 private:
     void reload(qint64 selectRec = 0);
-    void showRow(int row);
-    void setEditing(bool on);
+    void showRow(int row) override;
+    void setEditing(bool on) override;
     Institution fromFields() const;
     const Institution* current() const;
 
     Institutions m_store;
     shell::Ui& m_ui;
-    widgets::ScreenCommands* m_commands;
-    QTableWidget* m_list;
     QLineEdit* m_name;
     QLineEdit* m_apOut;
     QLineEdit* m_apIn;
@@ -64,7 +49,6 @@ private:
     QLineEdit* m_tregIn;
     QComboBox* m_authSendType;
     QList<Institution> m_rows;
-    bool m_isNew = false;
 };
 
 } // namespace codes

@@ -9,9 +9,6 @@
 #include <QWidget>
 #include <optional>
 
-namespace shell {
-class Ui;
-}
 namespace store {
 class TDM1;
 }

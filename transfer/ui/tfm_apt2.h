@@ -15,12 +15,6 @@ class QLabel;
 class QLineEdit;
 class QTableView;
 
-namespace shell {
-class Ui;
-}
-namespace store {
-class TDM1;
-}
 namespace widgets {
 class ScreenCommands;
 }
