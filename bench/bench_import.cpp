@@ -8,6 +8,7 @@
 #include "reports/spreadsheet_reader.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/workspace.h"
@@ -89,7 +90,7 @@ int main(int argc, char** argv)
     QTemporaryDir home, registry;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
     shell::ui::QtUi ui;
     auto dm = std::make_unique<store::TDM1>(ui);
     const QString lines = home.filePath("lines.prn");

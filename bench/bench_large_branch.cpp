@@ -7,6 +7,7 @@
 
 #include "bench/bench_result.h"
 #include "shell/console_ui.h"
+#include "shell/log.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/ui/screen_catalog.h"
@@ -79,14 +80,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_large_branch: make-demo --size large failed\n");
         return 2;
     }
-    shell::LoadWorkspacePaths(home);
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home));
 
     shell::ConsoleUi console(shell::ConsoleUi::AlwaysYes);
     console.setQuiet(true);
     shell::ui::ScreenCatalog catalog;
     const double mainWindow = Seconds([&] {
         store::TDM1 dm(console);
-        shell::ui::TfmMain window(console, dm, catalog, {"TEST"});
+        shell::ui::TfmMain window(console, dm, shell::Paths(), catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
     });

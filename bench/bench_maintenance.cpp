@@ -7,6 +7,7 @@
 #include "maintenance/backup.h"
 #include "shell/clock.h"
 #include "shell/console_ui.h"
+#include "shell/log.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
     const qint64 megabytes = argc > 1 ? QString(argv[1]).toLongLong() : 200;
     QTemporaryDir registry, home, out;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
-    shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);
     {
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
     const double zipTime = seconds([&] { return tool("zip", {"-9", "-j", "-q", zipped, db}); }, ok);
     if (!ok)
         return 2;
-    maintenance::Context ctx{ui, maintenance::Program::Pelmar, {}};
+    maintenance::Context ctx{ui, shell::Paths(), maintenance::Program::Pelmar, {}};
     QString archive;
     const double backupTime =
         seconds([&] { return maintenance::Backup(ctx, out.path() + "/", &archive); }, ok);
@@ -114,8 +115,8 @@ int main(int argc, char** argv)
         ok);
     if (!ok)
         return 2;
-    const double restoreTime =
-        seconds([&] { return maintenance::ReplaceDataFromArchive(ui, archive); }, ok);
+    const double restoreTime = seconds(
+        [&] { return maintenance::ReplaceDataFromArchive(ui, shell::Paths(), archive); }, ok);
     if (!ok)
         return 2;
 

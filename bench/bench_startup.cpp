@@ -4,6 +4,7 @@
 
 #include "shell/app_info.h"
 #include "shell/console_ui.h"
+#include "shell/log.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/screen_catalog.h"
 #include "shell/workspace.h"
@@ -76,7 +77,7 @@ void BM_MainWindowWith100kLines(benchmark::State& state)
     QProcess p;
     p.start(toolPath(), {"--home", home.path(), "--quiet", "prepare-db"});
     p.waitForFinished(60000);
-    shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);
     {
@@ -89,7 +90,7 @@ void BM_MainWindowWith100kLines(benchmark::State& state)
     shell::ui::ScreenCatalog catalog;
     for (auto _ : state) {
         store::TDM1 dm(ui);
-        shell::ui::TfmMain window(ui, dm, catalog, {"TEST"});
+        shell::ui::TfmMain window(ui, dm, shell::Paths(), catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
         benchmark::DoNotOptimize(window.codeLists());

@@ -5,6 +5,7 @@
 // window (offscreen), which lets events run at every progress step.
 
 #include "shell/clock.h"
+#include "shell/log.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -164,7 +165,7 @@ int main(int argc, char** argv)
     g_ws = &ws;
     qputenv("PELMAR_REGISTRY_DIR", ws.registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    shell::LoadWorkspacePaths(ws.home.path());
+    shell::SetLogWorkspace(shell::LoadWorkspacePaths(ws.home.path()));
     ws.dm = std::make_unique<store::TDM1>(ws.ui);
     if (!ws.dm->PrepareDatabase(shell::Paths().dataDir) || !ws.dm->OpenTables() || !Fill(*ws.dm)) {
         std::fprintf(stderr, "bench_transfer: the workspace could not be prepared\n");

@@ -70,14 +70,14 @@ QString QtFilter(const EvidenceKind& kind)
            ")";
 }
 
-QString AuthFileDir()
+QString AuthFileDir(const shell::Workspace& ws)
 {
-    return shell::Paths().programDir + "AUTHFILE/";
+    return ws.programDir + "AUTHFILE/";
 }
 
-QString AuthTempDir()
+QString AuthTempDir(const shell::Workspace& ws)
 {
-    return shell::Paths().programDir + "AUTHTEMP/";
+    return ws.programDir + "AUTHTEMP/";
 }
 
 QString SendStateText(const QString& sendState, const QString& sendDate, const QDateTime& now)
@@ -109,27 +109,30 @@ QString AuthFileNamePart(const QString& text)
     return out;
 }
 
-QString FileCheckText(const QString& authFile)
+QString FileCheckText(const shell::Workspace& ws, const QString& authFile)
 {
     const QString name = authFile.trimmed();
     if (name.isEmpty())
         return {};
-    return IsAuthFileName(name) && QFileInfo(AuthFileDir() + name).isFile()
+    return IsAuthFileName(name) && QFileInfo(AuthFileDir(ws) + name).isFile()
                ? QStringLiteral("파일정상")
                : QStringLiteral("파일없음");
 }
 
-EvidenceFiles::EvidenceFiles(QSqlDatabase db, shell::Ui& ui) : m_db(std::move(db)), m_ui(ui) {}
+EvidenceFiles::EvidenceFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws)
+    : m_db(std::move(db)), m_ui(ui), m_ws(ws)
+{
+}
 
 bool EvidenceFiles::Open()
 {
-    for (const QString& dir : {AuthTempDir(), AuthFileDir()}) {
+    for (const QString& dir : {AuthTempDir(m_ws), AuthFileDir(m_ws)}) {
         if (!QDir().mkpath(dir)) {
             m_ui.ShowError(dir + "\r" + QStringLiteral("폴더를 만들 수 없습니다."));
             return false;
         }
     }
-    return shell::DeleteAllFiles(m_ui, AuthTempDir());
+    return shell::DeleteAllFiles(m_ui, AuthTempDir(m_ws));
 }
 
 QList<EvidenceRow> EvidenceFiles::Query(const QString& institution, EvidenceFilter filter,
@@ -258,8 +261,8 @@ bool EvidenceFiles::Attach(QList<EvidenceRow>& rows, int index, const QString& p
     }
     const QString name = storedName(
         rows, index, info.suffix().isEmpty() ? QString() : "." + AuthFileNamePart(info.suffix()));
-    const QString target = AuthTempDir() + name;
-    QDir().mkpath(AuthTempDir());
+    const QString target = AuthTempDir(m_ws) + name;
+    QDir().mkpath(AuthTempDir(m_ws));
     QFile::remove(target);
     if (!QFile::copy(path, target)) {
         m_ui.ShowError(target + "\r" + source.errorString());
@@ -283,9 +286,9 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
                            QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
             return false;
         }
-        const QString chosen = AuthTempDir() + name;
+        const QString chosen = AuthTempDir(m_ws) + name;
         if (!name.isEmpty() && QFileInfo(chosen).isFile()) {
-            const QString target = AuthFileDir() + name;
+            const QString target = AuthFileDir(m_ws) + name;
             const QString partial = target + ".part";
             QFile::remove(partial);
             QFile source(chosen);

@@ -7,6 +7,7 @@
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 // Evidence of the residents' consents: one file per consent, kept under
@@ -28,8 +29,8 @@ const EvidenceKind* EvidenceKindByName(const QString& name);
 // The open dialog's filter in Qt's form: "서면파일 (*.jpg *.jpeg *.gif *.tif)".
 QString QtFilter(const EvidenceKind& kind);
 
-QString AuthFileDir(); // ProgramDir + "AUTHFILE/"
-QString AuthTempDir(); // ProgramDir + "AUTHTEMP/"
+QString AuthFileDir(const shell::Workspace& ws); // ProgramDir + "AUTHFILE/"
+QString AuthTempDir(const shell::Workspace& ws); // ProgramDir + "AUTHTEMP/"
 
 // "전송전", "사용전" or "사용후": evidence older than seven days counts as
 // not sent.
@@ -43,7 +44,7 @@ bool IsAuthFileName(const QString& name);
 QString AuthFileNamePart(const QString& text);
 
 // "" without a file, "파일정상" when it lies in AUTHFILE/, else "파일없음".
-QString FileCheckText(const QString& authFile);
+QString FileCheckText(const shell::Workspace& ws, const QString& authFile);
 
 // One consent with its evidence, as the evidence screen lists it.
 struct EvidenceRow
@@ -69,7 +70,7 @@ enum class EvidenceSearch { Name, Payer, Account };
 class EvidenceFiles
 {
 public:
-    EvidenceFiles(QSqlDatabase db, shell::Ui& ui);
+    EvidenceFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws);
 
     // Makes both folders and empties AUTHTEMP/. False (with the message)
     // when that fails.
@@ -89,6 +90,7 @@ private:
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
 };
 
 } // namespace consent

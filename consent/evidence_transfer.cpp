@@ -259,10 +259,10 @@ bool WriteSecureClientConfig(const QString& programDir, const EvidenceAuthKey& k
     return saveFile(org, shell::ToCp949(lines.join("\r\n") + "\r\n"));
 }
 
-QString DefaultSecurelinkPath()
+QString DefaultSecurelinkPath(const shell::Workspace& ws)
 {
-    const QString own = shell::Paths().programDir + platform::kSecurelinkFileName;
-    return QFileInfo::exists(own) ? own : shell::Paths().shippedDir + platform::kSecurelinkFileName;
+    const QString own = ws.programDir + platform::kSecurelinkFileName;
+    return QFileInfo::exists(own) ? own : ws.shippedDir + platform::kSecurelinkFileName;
 }
 
 namespace {

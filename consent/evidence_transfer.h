@@ -13,6 +13,7 @@ class SecureUploader;
 }
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 // Sending consent evidence to the secure-transfer server: one evidence
@@ -68,7 +69,7 @@ struct EvidenceSendRun
 };
 // The library beside the programs: in ProgramDir when it carries one, else
 // beside the running executable.
-QString DefaultSecurelinkPath();
+QString DefaultSecurelinkPath(const shell::Workspace& ws);
 
 // Sends the evidence of `selected` (in selection order). True when the
 // transmission completed (every institution exempt included).

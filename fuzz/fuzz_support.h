@@ -33,6 +33,7 @@ public:
     using DataTest::home;
     using DataTest::path;
     using DataTest::ui;
+    using DataTest::workspace;
 
     // Writes `bytes` to `relative` under the workspace (or to an absolute
     // path), replacing what was there; returns the absolute path.

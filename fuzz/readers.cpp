@@ -121,7 +121,8 @@ void restoreSetup(Workspace& w)
 
 void restoreFeed(Workspace& w, const QByteArray& input)
 {
-    maintenance::ReplaceDataFromArchive(w.ui, w.put("Backup/FA2403151030.ZIP", input));
+    maintenance::ReplaceDataFromArchive(w.ui, w.workspace(),
+                                        w.put("Backup/FA2403151030.ZIP", input));
     w.ui.clear();
 }
 

@@ -10,14 +10,14 @@
 
 namespace maintenance {
 
-QString TemporaryArchivePath()
+QString TemporaryArchivePath(const shell::Workspace& ws)
 {
     QElapsedTimer clock;
     clock.start(); // the monotonic clock counts from the system's start
     qint64 ms = clock.msecsSinceReference();
     QString path;
     do
-        path = shell::Paths().programDir + QString::number(ms++) + ".zip";
+        path = ws.programDir + QString::number(ms++) + ".zip";
     while (QFileInfo::exists(path));
     return path;
 }

@@ -4,12 +4,16 @@
 
 class QIODevice;
 
+namespace shell {
+struct Workspace;
+}
+
 // Small file steps the maintenance operations share.
 namespace maintenance {
 
 // A fresh archive name in ProgramDir: the milliseconds since the system
 // started + ".zip".
-QString TemporaryArchivePath();
+QString TemporaryArchivePath(const shell::Workspace& ws);
 
 // Copies `length` bytes from `in`'s current position to `out`; false on
 // any short read or write.

@@ -102,9 +102,8 @@ private:
 
 // Builds the archive of DataDir's *.db under a temporary name and checks
 // that it reads back whole.
-bool buildArchive(shell::Ui& ui, const QString& temp)
+bool buildArchive(shell::Ui& ui, const QString& dataDir, const QString& temp)
 {
-    const QString dataDir = shell::Paths().dataDir;
     QStringList names;
     shell::ListFiles(dataDir, "*.db", names);
     if (names.isEmpty()) {
@@ -390,8 +389,8 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
     shell::Ui& ui = ctx.ui;
     QString dest = destination;
     if (dest.trimmed().isEmpty()) {
-        const auto chosen = ui.ChooseDirectory(QStringLiteral("자료를 저장할 폴더 선택"),
-                                               shell::Paths().programDir);
+        const auto chosen =
+            ui.ChooseDirectory(QStringLiteral("자료를 저장할 폴더 선택"), ctx.ws.programDir);
         if (!chosen || chosen->trimmed().isEmpty())
             return false;
         dest = shell::WithBackslash(*chosen);
@@ -406,9 +405,9 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
         return false;
 
     ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
-    const QString temp = TemporaryArchivePath();
+    const QString temp = TemporaryArchivePath(ctx.ws);
     const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
-    if (!buildArchive(ui, temp))
+    if (!buildArchive(ui, ctx.ws.dataDir, temp))
         return false;
 
     ui.ShowWaitMessage(QStringLiteral("압축된 자료를 저장하고 있습니다"));
@@ -446,7 +445,7 @@ QString BackupStamp(Program program, const QString& fileName)
     return digits;
 }
 
-bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
+bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QString& archive)
 {
     ui.ShowWaitMessage(QStringLiteral("기존 자료를 삭제하고 있습니다"));
     const auto entries = platform::ReadZipDirectory(archive);
@@ -480,7 +479,7 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive)
         return false;
     }
 
-    const QString dataDir = QDir::cleanPath(QFileInfo(shell::Paths().dataDir).absoluteFilePath());
+    const QString dataDir = QDir::cleanPath(QFileInfo(ws.dataDir).absoluteFilePath());
     const QString stage = store::StagedDataDir(dataDir);
     const QString old = store::SwappedOutDataDir(dataDir);
     shell::RemoveFolder(stage);
@@ -538,7 +537,7 @@ bool Restore(Context& ctx, const QString& chosen)
                                   ? QStringLiteral("Tervo Veltrin 백업 파일 (FA*.*)")
                                   : QStringLiteral("펌뱅킹 백업 파일 (FA*.*)");
         const auto picked =
-            ui.ChooseOpenFile(QStringLiteral("백업 파일 선택"), shell::Paths().programDir,
+            ui.ChooseOpenFile(QStringLiteral("백업 파일 선택"), ctx.ws.programDir,
                               first + ";;일반 백업 파일 (FA*.zip);;다중 백업 파일 (FA*.001)");
         if (!picked || picked->isEmpty())
             return false;
@@ -553,9 +552,9 @@ bool Restore(Context& ctx, const QString& chosen)
     const QString zipName = "FA" + stamp + ".zip";
     const bool floppy = isInside(source, ctx.media.driveA) || isInside(source, ctx.media.driveB);
     if (!floppy)
-        return ReplaceDataFromArchive(ui, FindFileNoCase(source, zipName));
+        return ReplaceDataFromArchive(ui, ctx.ws, FindFileNoCase(source, zipName));
 
-    const QString temp = TemporaryArchivePath();
+    const QString temp = TemporaryArchivePath(ctx.ws);
     const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
     // A disk may hold an earlier single archive of the same stamp beside
     // volume 001 of a later set; the name the user chose says which is meant.
@@ -571,7 +570,7 @@ bool Restore(Context& ctx, const QString& chosen)
     } else if (!assembleVolumes(ui, source, stamp, temp)) {
         return false;
     }
-    return ReplaceDataFromArchive(ui, temp);
+    return ReplaceDataFromArchive(ui, ctx.ws, temp);
 }
 
 } // namespace maintenance

@@ -36,6 +36,6 @@ QString BackupStamp(Program program, const QString& fileName);
 // Replaces DataDir's content with the database in `archive` after checking
 // every entry name, the declared sizes and the database itself. Shows the
 // reason and leaves DataDir exactly as it was on any failure.
-bool ReplaceDataFromArchive(shell::Ui& ui, const QString& archive);
+bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QString& archive);
 
 } // namespace maintenance

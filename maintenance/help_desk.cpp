@@ -39,9 +39,8 @@ bool writeEnvelope(shell::Ui& ui, const QString& target, const QString& payload,
     return ok;
 }
 
-bool emptySendDir(shell::Ui& ui)
+bool emptySendDir(shell::Ui& ui, const QString& sendDir)
 {
-    const QString sendDir = shell::Paths().sendDir;
     return shell::CountFiles(sendDir) == 0 || shell::DeleteAllFiles(ui, sendDir);
 }
 
@@ -71,7 +70,7 @@ QByteArray HelpDeskEnvelopeHeader(qint64 payloadLength, const QString& documentC
     return h;
 }
 
-void PrepareTransferDirectoriesFor(Program program)
+void PrepareTransferDirectoriesFor(Program program, const shell::Workspace& ws)
 {
     if (program == Program::Pelmar) {
         shell::PrepareTransferDirectories();
@@ -80,7 +79,7 @@ void PrepareTransferDirectoriesFor(Program program)
     shell::TEdiConfig cfg;
     if (!shell::ReadSettings(cfg))
         return;
-    const QString p = shell::Paths().programDir;
+    const QString p = ws.programDir;
     cfg.SendDir = p + "Send";
     cfg.RecvDir = p + "Recv";
     cfg.ResultDir = p + "Result";
@@ -92,14 +91,14 @@ void PrepareTransferDirectoriesFor(Program program)
 
 SendOutcome SendDataToHelpDesk(Context& ctx, edi::Link& link)
 {
-    PrepareTransferDirectoriesFor(ctx.program);
-    if (!emptySendDir(ctx.ui))
+    PrepareTransferDirectoriesFor(ctx.program, ctx.ws);
+    if (!emptySendDir(ctx.ui, ctx.ws.sendDir))
         return {};
     QString archive;
-    if (!Backup(ctx, shell::Paths().sendDir, &archive))
+    if (!Backup(ctx, ctx.ws.sendDir, &archive))
         return {};
     const auto removeArchive = qScopeGuard([&archive] { QFile::remove(archive); });
-    if (!writeEnvelope(ctx.ui, shell::Paths().sendDir + "FAZIP", archive, "FAZIP"))
+    if (!writeEnvelope(ctx.ui, ctx.ws.sendDir + "FAZIP", archive, "FAZIP"))
         return {};
     QFile::remove(archive);
     return callLink(ctx.ui, link);
@@ -110,9 +109,8 @@ SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& cho
     shell::Ui& ui = ctx.ui;
     QString file = chosen;
     if (file.isEmpty()) {
-        const auto picked =
-            ui.ChooseOpenFile(QStringLiteral("보낼 파일 선택"), shell::Paths().programDir,
-                              QStringLiteral("모든 파일 (*)"));
+        const auto picked = ui.ChooseOpenFile(QStringLiteral("보낼 파일 선택"), ctx.ws.programDir,
+                                              QStringLiteral("모든 파일 (*)"));
         if (!picked || picked->isEmpty())
             return {};
         file = *picked;
@@ -120,17 +118,17 @@ SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& cho
     ui.ShowWaitMessage(QStringLiteral("파일보내기 준비입니다."));
     // Taken aside first: the chosen file may itself lie in the send folder
     // that is emptied next.
-    const QString copy = TemporaryArchivePath();
+    const QString copy = TemporaryArchivePath(ctx.ws);
     const auto removeCopy = qScopeGuard([&copy] { QFile::remove(copy); });
     QFile source(file);
     if (!source.copy(copy)) {
         ui.ShowError(QDir::toNativeSeparators(file) + "\r" + source.errorString());
         return {};
     }
-    PrepareTransferDirectoriesFor(ctx.program);
-    if (!emptySendDir(ui))
+    PrepareTransferDirectoriesFor(ctx.program, ctx.ws);
+    if (!emptySendDir(ui, ctx.ws.sendDir))
         return {};
-    if (!writeEnvelope(ui, shell::Paths().sendDir + "FATXT", copy, "FATXT"))
+    if (!writeEnvelope(ui, ctx.ws.sendDir + "FATXT", copy, "FATXT"))
         return {};
     return callLink(ui, link);
 }

@@ -29,6 +29,6 @@ SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& cho
 
 // The send, receive and result folders as the program that runs knows them:
 // Pelmar keeps the configured ones, Vandry puts them back under ProgramDir.
-void PrepareTransferDirectoriesFor(Program program);
+void PrepareTransferDirectoriesFor(Program program, const shell::Workspace& ws);
 
 } // namespace maintenance

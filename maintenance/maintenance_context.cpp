@@ -5,9 +5,9 @@
 
 namespace maintenance {
 
-Media ReadMedia()
+Media ReadMedia(const shell::Workspace& ws)
 {
-    platform::IniFile ini(shell::FirmIniPath());
+    platform::IniFile ini(ws.firmIniPath());
     ini.load();
     Media m;
     m.driveA = shell::WithBackslash(QString::fromUtf8(ini.value("Backup", "DriveA")));

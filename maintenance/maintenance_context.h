@@ -4,6 +4,7 @@
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 // What the backup, restore, reorganise and help-desk operations share:
@@ -24,13 +25,14 @@ struct Media
     qint64 diskSize = 1457664;
 };
 
-Media ReadMedia();
+Media ReadMedia(const shell::Workspace& ws);
 
 struct Context
 {
     shell::Ui& ui;
+    const shell::Workspace& ws;
     Program program = Program::Pelmar;
-    Media media = ReadMedia();
+    Media media = ReadMedia(ws);
 };
 
 } // namespace maintenance

@@ -154,16 +154,16 @@ bool settle(shell::Ui& ui, const QString& file)
 
 } // namespace
 
-QString ReorganisationFolder()
+QString ReorganisationFolder(const shell::Workspace& ws)
 {
-    return shell::Paths().dataDir + "Temp/";
+    return ws.dataDir + "Temp/";
 }
 
 bool Reorganise(Context& ctx)
 {
     shell::Ui& ui = ctx.ui;
     const bool vandry = ctx.program == Program::Vandry;
-    const QString blank = shell::BlankDatabasePath();
+    const QString blank = ctx.ws.blankDatabasePath();
     if (!QFileInfo::exists(blank)) {
         // Both programs say why; a silent refusal left Pelmar's users with a
         // restore that seemed to do nothing.
@@ -171,9 +171,9 @@ bool Reorganise(Context& ctx)
             QString("파일 \"%1\"를 찾을수 없습니다.\r\r").arg(QDir::toNativeSeparators(blank)));
         return false;
     }
-    const QString dataDir = shell::Paths().dataDir;
+    const QString dataDir = ctx.ws.dataDir;
     const QString live = store::TDM1::DatabaseFile(dataDir);
-    const QString reorg = ReorganisationFolder();
+    const QString reorg = ReorganisationFolder(ctx.ws);
     const QString build = dataDir + "New/";
     const auto cleanup = qScopeGuard([build, reorg, vandry] {
         shell::RemoveFolder(build);

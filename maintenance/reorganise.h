@@ -5,7 +5,7 @@
 namespace maintenance {
 
 // DataDir + "Temp/": the copies of the data a reorganisation reads from.
-QString ReorganisationFolder();
+QString ReorganisationFolder(const shell::Workspace& ws);
 
 // Rebuilds the database from the blank one and moves every table's rows
 // back in (added, or updating the row of the same key). The new file is

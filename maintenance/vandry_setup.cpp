@@ -31,14 +31,14 @@ QString textValue(const platform::IniFile& ini, const char* section, const char*
 
 } // namespace
 
-QString MainProgramPath()
+QString MainProgramPath(const shell::Workspace& ws)
 {
-    return shell::Paths().shippedDir + "Pelmar";
+    return ws.shippedDir + "Pelmar";
 }
 
-shell::StartupProbes VandryProbes()
+shell::StartupProbes VandryProbes(const shell::Workspace& ws)
 {
-    return {[] { return shell::IsProcessRunning(MainProgramPath()); },
+    return {[&ws] { return shell::IsProcessRunning(MainProgramPath(ws)); },
             [] { return shell::IsDuplicateInstance(); }};
 }
 
@@ -121,7 +121,7 @@ QString UninstallCommand(const QString& systemDir, const QString& programDir)
 bool FinishUpgrade(Context& ctx)
 {
     shell::Ui& ui = ctx.ui;
-    const QString programDir = shell::Paths().programDir;
+    const QString programDir = ctx.ws.programDir;
 
     ui.ShowWaitMessage(QStringLiteral("환경 설정 내용을 복사중..."));
     const QString oldConfig = programDir + "Parlnk.ini";
@@ -130,7 +130,7 @@ bool FinishUpgrade(Context& ctx)
         shell::ReadSettings(current);
         shell::WriteSettings(ConvertOldLinkConfig(oldConfig, programDir, current));
     }
-    PrepareTransferDirectoriesFor(Program::Vandry);
+    PrepareTransferDirectoriesFor(Program::Vandry, ctx.ws);
 
     // Controls that a Windows installation moves into the system folder do
     // not exist here; the step keeps its message so the order stays the same.

@@ -16,8 +16,8 @@ inline const QString kUninstallKey =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelmar");
 
 // The main program beside this one.
-QString MainProgramPath();
-shell::StartupProbes VandryProbes();
+QString MainProgramPath(const shell::Workspace& ws);
+shell::StartupProbes VandryProbes(const shell::Workspace& ws);
 // Refuses to run beside Pelmar or a second copy of itself; false ends it.
 bool PassVandryStartupGuards(shell::Ui& ui, const shell::StartupProbes& probes);
 

@@ -14,16 +14,32 @@
 #include <system_error>
 
 namespace shell {
+namespace {
+
+// The one process-wide sink: every layer logs, none is handed the workspace
+// for that alone.
+const Workspace* g_logWorkspace = nullptr;
+
+} // namespace
+
+void SetLogWorkspace(const Workspace& ws)
+{
+    g_logWorkspace = &ws;
+}
 
 QString LogFilePath()
 {
-    return Paths().programDir + Now().toString("yyyyMM") + ".log";
+    if (!g_logWorkspace)
+        return {};
+    return g_logWorkspace->programDir + Now().toString("yyyyMM") + ".log";
 }
 
 void WriteLog(const QString& text, bool isError)
 {
+    if (!g_logWorkspace)
+        return;
     const QDateTime now = Now();
-    QFile file(Paths().programDir + now.toString("yyyyMM") + ".log");
+    QFile file(g_logWorkspace->programDir + now.toString("yyyyMM") + ".log");
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     const QString marker = isError ? QStringLiteral(" 에러 ") : QStringLiteral("      ");

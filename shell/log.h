@@ -6,6 +6,11 @@
 namespace shell {
 
 class Ui;
+struct Workspace;
+
+// Each program names its workspace to the log once, right after loading
+// it; until then nothing is written.
+void SetLogWorkspace(const Workspace& ws);
 
 // Appends "DD hh:nn:ss" + marker + text to ProgramDir/YYYYMM.log (CP949,
 // CRLF). Failures are ignored.

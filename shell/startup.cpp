@@ -23,14 +23,14 @@ bool WaitUntilGone(Ui& ui, const std::function<bool()>& running, const QString& 
     return true;
 }
 
-QString MaintenanceProgramPath()
+QString MaintenanceProgramPath(const Workspace& ws)
 {
-    return Paths().shippedDir + "Vandry";
+    return ws.shippedDir + "Vandry";
 }
 
-StartupProbes SystemProbes()
+StartupProbes SystemProbes(const Workspace& ws)
 {
-    return {[] { return IsProcessRunning(MaintenanceProgramPath()); },
+    return {[&ws] { return IsProcessRunning(MaintenanceProgramPath(ws)); },
             [] { return IsDuplicateInstance(); }};
 }
 

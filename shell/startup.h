@@ -8,6 +8,7 @@
 namespace shell {
 
 class Ui;
+struct Workspace;
 
 // What the start-up guards look at; the tests put in their own.
 struct StartupProbes
@@ -17,8 +18,8 @@ struct StartupProbes
 };
 
 // The maintenance program beside this one.
-QString MaintenanceProgramPath();
-StartupProbes SystemProbes();
+QString MaintenanceProgramPath(const Workspace& ws);
+StartupProbes SystemProbes(const Workspace& ws);
 
 // Asks the user to end the maintenance program, then the other copies of
 // this one, again after every OK, until they are gone. False (end the

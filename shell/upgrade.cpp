@@ -43,21 +43,21 @@ bool CheckForUpgrade(Ui& ui, const UpgradeCall& call, const UpgraderStart& start
     return false;
 }
 
-bool CheckForUpgrade(Ui& ui)
+bool CheckForUpgrade(Ui& ui, const Workspace& ws)
 {
-    return CheckForUpgrade(ui, platform::StartUpgrade, StartUpgrader);
+    return CheckForUpgrade(ui, platform::StartUpgrade, [&ws] { return StartUpgrader(ws); });
 }
 
-bool StartUpgrader()
+bool StartUpgrader(const Workspace& ws)
 {
     const QString own = QFileInfo(platform::OwnExecutable()).fileName();
-    return QProcess::startDetached(Paths().shippedDir + "Sorvan", {"QV", own}, QString());
+    return QProcess::startDetached(ws.shippedDir + "Sorvan", {"QV", own}, QString());
 }
 
-bool RegisterComponentVersions()
+bool RegisterComponentVersions(const Workspace& ws)
 {
-    const QString dir = Paths().programDir;
-    const QString shipped = Paths().shippedDir;
+    const QString dir = ws.programDir;
+    const QString shipped = ws.shippedDir;
     const struct
     {
         const char* key;

@@ -8,6 +8,7 @@
 namespace shell {
 
 class Ui;
+struct Workspace;
 
 // The upgrade library's call: application code and user ID in, result out.
 using UpgradeCall = std::function<qint32(const QByteArray& appCode, const QByteArray& userId)>;
@@ -22,12 +23,12 @@ QString UpgradeResultMessage(qint32 result);
 // other result lets start-up go on, after its message where it has one.
 bool CheckForUpgrade(Ui& ui, const UpgradeCall& call, const UpgraderStart& start);
 // The library of this installation and the upgrader beside the program.
-bool CheckForUpgrade(Ui& ui);
-bool StartUpgrader();
+bool CheckForUpgrade(Ui& ui, const Workspace& ws);
+bool StartUpgrader(const Workspace& ws);
 
 // Writes Dir and Ver of the program and its two libraries under
 // Software\SORVANGRADE\QV. Stops at the first key that cannot be opened.
-bool RegisterComponentVersions();
+bool RegisterComponentVersions(const Workspace& ws);
 
 // Marks the link's user key with AppTypeCode "TVA" when the key exists and
 // the value is missing; never creates the key, never changes another text.

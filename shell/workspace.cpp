@@ -112,29 +112,60 @@ void SetTestMode(bool on)
     g_ws.testMode = on;
 }
 
-QString FirmIniPath() { return g_ws.programDir + "Firm.ini"; }
-QString PicturesDir() { return g_ws.shippedDir + "Bmps/"; }
-QString TerminalProgram() { return g_ws.programDir + "Tessrun/Tessrun"; }
-QString TerminalSettings() { return g_ws.programDir + "Tessrun/Tessrun.ini"; }
-QString TempDir() { return g_ws.programDir + "Temp/"; }
-QString NoticeFilePath() { return g_ws.programDir + "Result/Notice.inf"; }
-QString AutoBackupDir() { return g_ws.programDir + "AUTODB_BACKUP/"; }
+QString FirmIniPath()
+{
+    return g_ws.firmIniPath();
+}
+
+QString PicturesDir()
+{
+    return g_ws.picturesDir();
+}
+
+QString TerminalProgram()
+{
+    return g_ws.terminalProgram();
+}
+
+QString TerminalSettings()
+{
+    return g_ws.terminalSettings();
+}
+
+QString TempDir()
+{
+    return g_ws.tempDir();
+}
+
+QString NoticeFilePath()
+{
+    return g_ws.noticeFilePath();
+}
+
+QString AutoBackupDir()
+{
+    return g_ws.autoBackupDir();
+}
 
 void SetShippedDir(const QString& dir)
 {
     g_ws.shippedDir = withSeparator(dir);
 }
 
+QString Workspace::blankDatabasePath() const
+{
+    const QString own = programDir + "BlankDB.bin";
+    return QFileInfo::exists(own) ? own : shippedDir + "BlankDB.bin";
+}
+
 QString BlankDatabasePath()
 {
-    // An installation may carry its own blank database; else the shipped one.
-    const QString own = g_ws.programDir + "BlankDB.bin";
-    return QFileInfo::exists(own) ? own : g_ws.shippedDir + "BlankDB.bin";
+    return g_ws.blankDatabasePath();
 }
 
 QString AccountRulesPath()
 {
-    return g_ws.shippedDir + "data/account_rules.ini";
+    return g_ws.accountRulesPath();
 }
 
 QString WithBackslash(const QString& path)

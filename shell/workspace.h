@@ -17,6 +17,18 @@ struct Workspace
     QString scriptDir;
     QString senderId; // the link's LoginID
     bool testMode = false;
+
+    // Settings file, pictures, terminal program, temp folder, notice file…
+    QString firmIniPath() const { return programDir + "Firm.ini"; }
+    QString picturesDir() const { return shippedDir + "Bmps/"; }
+    QString terminalProgram() const { return programDir + "Tessrun/Tessrun"; }
+    QString terminalSettings() const { return programDir + "Tessrun/Tessrun.ini"; }
+    QString tempDir() const { return programDir + "Temp/"; }
+    QString noticeFilePath() const { return programDir + "Result/Notice.inf"; }
+    QString autoBackupDir() const { return programDir + "AUTODB_BACKUP/"; }
+    // An installation may carry its own blank database; else the shipped one.
+    QString blankDatabasePath() const;
+    QString accountRulesPath() const { return shippedDir + "data/account_rules.ini"; }
 };
 
 // The folder of the running executable, with trailing separator.
@@ -49,7 +61,7 @@ const Workspace& Paths();
 void SetShippedDir(const QString& dir);
 void SetTestMode(bool on);
 
-// Settings file, pictures, terminal program, temp folder, notice file…
+// The loaded workspace's paths, for code not yet handed the workspace.
 QString FirmIniPath();
 QString PicturesDir();
 QString TerminalProgram();

@@ -11,12 +11,12 @@ QString WorkspaceLockFileName()
     return QStringLiteral("Pelmar.lock");
 }
 
-QString WorkspaceLockPath()
+QString WorkspaceLockPath(const Workspace& ws)
 {
-    return Paths().programDir + WorkspaceLockFileName();
+    return ws.programDir + WorkspaceLockFileName();
 }
 
-QString WorkspaceBusyMessage(const platform::LockHolder& holder)
+QString WorkspaceBusyMessage(const platform::LockHolder& holder, const QString& programDir)
 {
     const QString who = holder.program.isEmpty()
                             ? QStringLiteral("다른 프로그램이")
@@ -26,20 +26,23 @@ QString WorkspaceBusyMessage(const platform::LockHolder& holder)
     return who +
            QStringLiteral(" 작업 폴더를 사용 중입니다.\r\r그 프로그램이 끝난 후 다시 "
                           "실행하여 주십시오.\r") +
-           QDir::toNativeSeparators(Paths().programDir);
+           QDir::toNativeSeparators(programDir);
 }
 
-WorkspaceLock::WorkspaceLock() : m_lock(WorkspaceLockPath()) {}
+WorkspaceLock::WorkspaceLock(const Workspace& ws)
+    : m_programDir(ws.programDir), m_lock(WorkspaceLockPath(ws))
+{
+}
 
 bool WorkspaceLock::Take(const QString& program)
 {
     m_refusal.clear();
-    QDir().mkpath(Paths().programDir);
+    QDir().mkpath(m_programDir);
     switch (m_lock.take(program)) {
     case platform::ProcessLock::Result::Taken:
         return true;
     case platform::ProcessLock::Result::Busy:
-        m_refusal = WorkspaceBusyMessage(m_lock.holder());
+        m_refusal = WorkspaceBusyMessage(m_lock.holder(), m_programDir);
         return false;
     case platform::ProcessLock::Result::Failed:
         break;

@@ -10,6 +10,7 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/link_settings.h"
+#include "shell/log.h"
 #include "shell/workspace.h"
 #include "store/database.h"
 #include "store/tdm1.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv)
         return usage(err);
 
     const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+    shell::SetLogWorkspace(ws);
     shell::TEdiConfig settings;
     shell::ReadSettings(settings);
     const QString mailbox = edi::MailboxLink::MailboxDir(settings, ws.programDir);

@@ -18,6 +18,7 @@
 #include "reports/ui/tfm_file_view.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
+#include "shell/log.h"
 #include "shell/startup.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_window.h"
@@ -76,16 +77,16 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
         reports::WriteConsentTemplate(*r.ui); // a failure shows its own message
         QApplication::restoreOverrideCursor();
     });
-    catalog.add(Screen::MemoEditor, [](const ScreenRequest& r) {
-        reports::TfmFileView view(*r.ui, r.file, r.readOnly, r.parent);
+    catalog.add(Screen::MemoEditor, [&ws](const ScreenRequest& r) {
+        reports::TfmFileView view(*r.ui, ws, r.file, r.readOnly, r.parent);
         view.exec();
     });
-    catalog.add(Screen::ConsentRegister, [](const ScreenRequest& r) {
-        consent::TfmTongRegister screen(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::ConsentRegister, [&ws](const ScreenRequest& r) {
+        consent::TfmTongRegister screen(r.dm->db(), *r.ui, ws, r.parent);
         screen.exec();
     });
-    catalog.add(Screen::EvidenceKey, [](const ScreenRequest& r) {
-        consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, r.parent);
+    catalog.add(Screen::EvidenceKey, [&ws](const ScreenRequest& r) {
+        consent::fmEvidentialAuthkey dialog(r.dm->db(), *r.ui, ws, r.parent);
         dialog.exec();
     });
     catalog.add(Screen::Holidays, [](const ScreenRequest& r) {
@@ -100,20 +101,20 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
     const PasswordPrompt password = [](shell::Ui& ui, QWidget* parent) {
         return shell::ui::AskPassword(ui, parent);
     };
-    catalog.add(Screen::Backup, [](const ScreenRequest& r) {
-        maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Backup, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::Restore, [](const ScreenRequest& r) {
-        maintenance::ui::RunRestoreEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Restore, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunRestoreEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::Reorganise, [](const ScreenRequest& r) {
-        maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm);
+    catalog.add(Screen::Reorganise, [&ws](const ScreenRequest& r) {
+        maintenance::ui::RunReorganiseEntry(r.parent, *r.ui, *r.dm, ws);
     });
-    catalog.add(Screen::HelpDeskDataSend, [password, &link](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, link, password);
+    catalog.add(Screen::HelpDeskDataSend, [password, &link, &ws](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskDataEntry(r.parent, *r.ui, *r.dm, ws, link, password);
     });
-    catalog.add(Screen::HelpDeskFileSend, [password, &link](const ScreenRequest& r) {
-        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, link, password);
+    catalog.add(Screen::HelpDeskFileSend, [password, &link, &ws](const ScreenRequest& r) {
+        maintenance::ui::RunHelpDeskFileEntry(r.parent, *r.ui, ws, link, password);
     });
     catalog.add(Screen::Transmission, [&link, &ws](const ScreenRequest& r) {
         exchange::TfmEdi screen(*r.dm, *r.ui, link, ws, r.mode, r.parent);
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
     const shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
 
@@ -156,11 +158,11 @@ int main(int argc, char** argv)
     // the front and ends without a word.
     if (platform::WindowBeacon::AskToRaise(shell::kAppTitle))
         return 0;
-    if (!shell::PassStartupGuards(ui, shell::SystemProbes()))
+    if (!shell::PassStartupGuards(ui, shell::SystemProbes(ws)))
         return 0;
     // The daily program holds the workspace from here to its end: sends,
     // receives, backups, restores and reorganisations all run under it.
-    shell::WorkspaceLock workspace;
+    shell::WorkspaceLock workspace(ws);
     if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
         return 1;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui))
@@ -185,12 +187,12 @@ int main(int argc, char** argv)
 
     store::TDM1 dm(ui);
     shell::ui::MainWindowHooks hooks;
-    hooks.unattendedBackup = [&ui](const QString& folder) {
-        return maintenance::ui::UnattendedBackup(ui, folder);
+    hooks.unattendedBackup = [&ui, &ws](const QString& folder) {
+        return maintenance::ui::UnattendedBackup(ui, ws, folder);
     };
-    hooks.interactiveBackup = [&ui] { return maintenance::ui::InteractiveBackup(ui); };
+    hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
-    shell::ui::TfmMain window(ui, dm, catalog, arguments, hooks);
+    shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;
         return 0;

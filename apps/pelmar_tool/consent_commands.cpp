@@ -50,7 +50,7 @@ int sendEvidence(ToolContext& ctx, const QStringList& args)
     store::TDM1 dm(ctx.ui);
     if (!dm.Connect(ctx.ws.dataDir) || !dm.OpenTables())
         return 1;
-    platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath());
+    platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath(ctx.ws));
     const bool ok =
         consent::SendEvidence(dm.db(), ctx.ui, library, {ctx.ws.programDir, library.path()}, *keys);
     return ok ? 0 : 1;

@@ -36,7 +36,7 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
                          shown);
         return 1;
     }
-    shell::WorkspaceLock lock;
+    shell::WorkspaceLock lock(ws);
     if (!lock.Take(QStringLiteral("pelmar-tool"))) {
         ctx.ui.ShowError(lock.refusal());
         return 1;

@@ -3,6 +3,7 @@
 
 #include "apps/pelmar_tool/tool_command.h"
 #include "edi/mailbox_link.h"
+#include "shell/log.h"
 #include "shell/workspace.h"
 #include "shell/workspace_lock.h"
 #include "store/account_numbers.h"
@@ -108,11 +109,12 @@ int main(int argc, char** argv)
         if (command != QLatin1String(c.name))
             continue;
         const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+        shell::SetLogWorkspace(ws);
         shell::ConsoleUi ui(answer);
         ui.setQuiet(quiet);
         // Held until the command has ended, so that no other program
         // writes between its reading and its writing.
-        shell::WorkspaceLock lock;
+        shell::WorkspaceLock lock(ws);
         if (c.writes(rest) && !lock.Take(QStringLiteral("pelmar-tool"))) {
             ui.ShowError(lock.refusal());
             return 1;

@@ -68,7 +68,7 @@ int backup(ToolContext& ctx, const QStringList& args)
     // never end: every question of a backup is answered with Cancel,
     // whatever --yes says.
     shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
-    maintenance::Context mc{noRetry};
+    maintenance::Context mc{noRetry, ctx.ws};
     QString archive;
     const QString destination =
         isDrive ? folder : shell::WithBackslash(QFileInfo(folder).absoluteFilePath());
@@ -92,7 +92,7 @@ int restore(ToolContext& ctx, const QStringList& args)
     }
     // The go-ahead was the one question; a missing disk is not waited for.
     shell::ConsoleUi noRetry(shell::ConsoleUi::Refuse);
-    maintenance::Context mc{noRetry};
+    maintenance::Context mc{noRetry, ctx.ws};
     return rebuild(ctx, "restored ", [&] {
         return maintenance::Restore(mc, QFileInfo(archive).absoluteFilePath()) &&
                maintenance::Reorganise(mc);
@@ -103,7 +103,7 @@ int reorganise(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
-    maintenance::Context mc{ctx.ui};
+    maintenance::Context mc{ctx.ui, ctx.ws};
     return rebuild(ctx, "reorganised ", [&] { return maintenance::Reorganise(mc); });
 }
 

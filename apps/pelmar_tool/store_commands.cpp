@@ -86,7 +86,7 @@ int check(ToolContext& ctx, const QStringList& args)
     // makes, and only when no other program holds the workspace: a
     // restore under way looks the same.
     if (QFileInfo::exists(store::SwappedOutDataDir(ctx.ws.dataDir))) {
-        shell::WorkspaceLock lock;
+        shell::WorkspaceLock lock(ctx.ws);
         if (lock.Take(QStringLiteral("pelmar-tool")))
             store::RecoverSwappedOutData(ctx.ws.dataDir);
     }

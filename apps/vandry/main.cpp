@@ -8,6 +8,7 @@
 #include "platform/termination_watcher.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
+#include "shell/log.h"
 #include "shell/ui/application.h"
 #include "shell/ui/qt_ui.h"
 #include "shell/workspace.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
     const shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(maintenance::kVandryTitle);
     const QStringList arguments = app.arguments().mid(1);
 
@@ -26,7 +28,7 @@ int main(int argc, char** argv)
     app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
 
     edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
-    maintenance::ui::TfmVandry window(ui, link, arguments);
+    maintenance::ui::TfmVandry window(ui, link, ws, arguments);
     // Both programs share the link settings of the main program's path.
     shell::SetLinkProgramPath(ws.programDir + "Pelmar");
     window.placeWindow();
@@ -41,11 +43,11 @@ int main(int argc, char** argv)
         window.close();
     });
 
-    if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes()) || ui.IsEnding())
+    if (!maintenance::PassVandryStartupGuards(ui, maintenance::VandryProbes(ws)) || ui.IsEnding())
         return 0;
     // Held for the whole run: a restore or reorganisation never replaces
     // the database under another program.
-    shell::WorkspaceLock workspace;
+    shell::WorkspaceLock workspace(ws);
     if (!shell::ui::HoldWorkspace(workspace, QStringLiteral("Vandry"), ui))
         return 1;
 

@@ -15,8 +15,9 @@
 
 namespace consent {
 
-fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, QWidget* parent)
-    : QDialog(parent), m_db(db), m_ui(ui)
+fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                                         QWidget* parent)
+    : QDialog(parent), m_db(db), m_ui(ui), m_ws(ws)
 {
     setWindowTitle(QStringLiteral("증빙자료 암호화키 등록"));
     setObjectName("fmEvidentialAuthkey");
@@ -72,7 +73,7 @@ void fmEvidentialAuthkey::done(int result)
     // key never reaches the secure client while the table keeps another.
     const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
     if (!m_key->text().trimmed().isEmpty() && !stored.AuthKey.trimmed().isEmpty())
-        WriteSecureClientConfig(shell::Paths().programDir, stored);
+        WriteSecureClientConfig(m_ws.programDir, stored);
     QDialog::done(result);
 }
 

@@ -7,6 +7,7 @@ class QLineEdit;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 namespace consent {
@@ -17,7 +18,8 @@ class fmEvidentialAuthkey : public QDialog
 {
     Q_OBJECT
 public:
-    fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr);
+    fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                        QWidget* parent = nullptr);
 
     QLineEdit* sendIdEdit() const { return m_sendId; }
     QLineEdit* keyEdit() const { return m_key; }
@@ -29,6 +31,7 @@ public:
 private:
     QSqlDatabase m_db;
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
     QLineEdit* m_sendId;
     QLineEdit* m_key;
 };

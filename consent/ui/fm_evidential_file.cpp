@@ -19,8 +19,9 @@
 
 namespace consent {
 
-fmEvidentialFile::fmEvidentialFile(QSqlDatabase db, shell::Ui& ui, QWidget* parent)
-    : QDialog(parent), m_files(db, ui), m_ui(ui)
+fmEvidentialFile::fmEvidentialFile(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                                   QWidget* parent)
+    : QDialog(parent), m_files(db, ui, ws), m_ui(ui), m_ws(ws)
 {
     setWindowTitle(QStringLiteral("증빙파일관리"));
     setObjectName("fmEvidentialFile");
@@ -148,7 +149,7 @@ void fmEvidentialFile::showRows()
                                    r.SENDDATE,
                                    r.changed ? "1" : "",
                                    SendStateText(r.SENDSTATE, r.SENDDATE, now),
-                                   FileCheckText(r.AUTHFILE)};
+                                   FileCheckText(m_ws, r.AUTHFILE)};
         for (int c = 0; c < cells.size(); ++c) {
             if (m_grid->cellWidget(i, c))
                 m_grid->removeCellWidget(i, c);

@@ -13,6 +13,7 @@ class QTableWidget;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 namespace consent {
@@ -39,7 +40,8 @@ public:
         ColumnCount
     };
 
-    fmEvidentialFile(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr);
+    fmEvidentialFile(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                     QWidget* parent = nullptr);
     ~fmEvidentialFile() override;
 
     QTableWidget* grid() const { return m_grid; }
@@ -62,6 +64,7 @@ private:
 
     EvidenceFiles m_files;
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
     QComboBox* m_institution;
     QLabel* m_code;
     QButtonGroup* m_filter;

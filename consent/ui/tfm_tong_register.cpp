@@ -82,8 +82,9 @@ QAction* menuAction(QToolBar* bar, QAction* before, const QString& text, QMenu* 
 
 } // namespace
 
-TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent)
-    : QDialog(parent), m_db(db), m_ui(ui), m_register(db, ui)
+TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                                 QWidget* parent)
+    : QDialog(parent), m_db(db), m_ui(ui), m_ws(ws), m_register(db, ui)
 {
     setWindowTitle(QString::fromUtf8(kConsentRegisterTitle));
     setObjectName("fmTongRegister");
@@ -633,7 +634,7 @@ void TfmTongRegister::BtnJuminClick()
 
 void TfmTongRegister::BtnEvidenceFilesClick()
 {
-    fmEvidentialFile screen(m_db, m_ui, this);
+    fmEvidentialFile screen(m_db, m_ui, m_ws, this);
     screen.exec();
 }
 
@@ -642,8 +643,8 @@ void TfmTongRegister::BtnEvidenceSendClick()
     QList<ConsentKey> keys;
     for (const ConsentRecord& r : selectedRows())
         keys.append(r.key());
-    platform::SecurelinkLibrary library(DefaultSecurelinkPath());
-    SendEvidence(m_db, m_ui, library, {shell::Paths().programDir, library.path()}, keys);
+    platform::SecurelinkLibrary library(DefaultSecurelinkPath(m_ws));
+    SendEvidence(m_db, m_ui, library, {m_ws.programDir, library.path()}, keys);
 }
 
 void TfmTongRegister::ExportClick()

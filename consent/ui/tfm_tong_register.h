@@ -21,6 +21,7 @@ class QTableWidget;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 namespace widgets {
 class ScreenCommands;
@@ -34,7 +35,8 @@ class TfmTongRegister : public QDialog
 {
     Q_OBJECT
 public:
-    TfmTongRegister(QSqlDatabase db, shell::Ui& ui, QWidget* parent = nullptr);
+    TfmTongRegister(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& ws,
+                    QWidget* parent = nullptr);
     ~TfmTongRegister() override;
 
     // Widgets the tests drive.
@@ -90,6 +92,7 @@ private:
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
     ConsentRegister m_register;
     widgets::ScreenCommands* m_commands;
     QAction* m_continuous;

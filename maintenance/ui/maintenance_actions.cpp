@@ -74,7 +74,7 @@ bool askBackupFirst(shell::Ui& ui)
 // Sends something to the help desk after the warning and the password, with
 // the tables closed (`dm`'s too when given), and says so when it went.
 template <typename Send>
-bool sendToHelpDesk(QWidget* window, shell::Ui& ui, store::TDM1* dm,
+bool sendToHelpDesk(QWidget* window, shell::Ui& ui, const shell::Workspace& ws, store::TDM1* dm,
                     const PasswordPrompt& askPassword, Send&& send, const QString& doneText)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
@@ -82,7 +82,7 @@ bool sendToHelpDesk(QWidget* window, shell::Ui& ui, store::TDM1* dm,
     SendOutcome sent;
     {
         TablesClosed closed(window, ui, dm);
-        Context ctx{ui};
+        Context ctx{ui, ws};
         sent = send(ctx);
     }
     if (sent.sent)
@@ -92,12 +92,12 @@ bool sendToHelpDesk(QWidget* window, shell::Ui& ui, store::TDM1* dm,
 
 } // namespace
 
-bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
+        Context ctx{ui, ws};
         ok = Backup(ctx, {});
     }
     if (ok)
@@ -105,61 +105,63 @@ bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
     return ok;
 }
 
-bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
-        ok = Restore(ctx) && Reorganise(ctx) && dm.PrepareDatabase(shell::Paths().dataDir);
+        Context ctx{ui, ws};
+        ok = Restore(ctx) && Reorganise(ctx) && dm.PrepareDatabase(ws.dataDir);
     }
     if (ok)
         ui.ShowInfo(QStringLiteral("자료 복구가 완료되었습니다."));
     return ok;
 }
 
-bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm)
+bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
 {
-    if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm))
+    if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm, ws))
         return false; // the backup that was asked for is not there: leave the data alone
     bool ok = false;
     {
         TablesClosed closed(window, ui, &dm);
-        Context ctx{ui};
-        ok = Reorganise(ctx) && dm.PrepareDatabase(shell::Paths().dataDir);
+        Context ctx{ui, ws};
+        ok = Reorganise(ctx) && dm.PrepareDatabase(ws.dataDir);
     }
     if (ok)
         ui.ShowInfo(QStringLiteral("자료 재정리가 완료되었습니다."));
     return ok;
 }
 
-bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, edi::Link& link,
+bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
+                          const shell::Workspace& ws, edi::Link& link,
                           const PasswordPrompt& askPassword)
 {
     return sendToHelpDesk(
-        window, ui, &dm, askPassword, [&](Context& ctx) { return SendDataToHelpDesk(ctx, link); },
+        window, ui, ws, &dm, askPassword,
+        [&](Context& ctx) { return SendDataToHelpDesk(ctx, link); },
         QStringLiteral(
             "DB 자료 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
 }
 
-bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, edi::Link& link,
-                          const PasswordPrompt& askPassword)
+bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const shell::Workspace& ws,
+                          edi::Link& link, const PasswordPrompt& askPassword)
 {
     return sendToHelpDesk(
-        window, ui, nullptr, askPassword,
+        window, ui, ws, nullptr, askPassword,
         [&](Context& ctx) { return SendFileToHelpDesk(ctx, link); },
         QStringLiteral("파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
 }
 
-bool UnattendedBackup(shell::Ui& ui, const QString& folder)
+bool UnattendedBackup(shell::Ui& ui, const shell::Workspace& ws, const QString& folder)
 {
-    Context ctx{ui};
+    Context ctx{ui, ws};
     return Backup(ctx, folder);
 }
 
-bool InteractiveBackup(shell::Ui& ui)
+bool InteractiveBackup(shell::Ui& ui, const shell::Workspace& ws)
 {
-    Context ctx{ui};
+    Context ctx{ui, ws};
     return Backup(ctx, {});
 }
 

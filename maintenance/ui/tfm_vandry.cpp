@@ -20,10 +20,11 @@
 
 namespace maintenance::ui {
 
-TfmVandry::TfmVandry(shell::Ui& ui, edi::Link& link, QStringList arguments, QWidget* parent)
+TfmVandry::TfmVandry(shell::Ui& ui, edi::Link& link, const shell::Workspace& ws,
+                     QStringList arguments, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint),
-      m_ui(ui), m_link(link), m_arguments(std::move(arguments))
+      m_ui(ui), m_link(link), m_ws(ws), m_arguments(std::move(arguments))
 {
     setWindowTitle(kVandryCaption);
     auto* layout = new QHBoxLayout(this);
@@ -104,7 +105,7 @@ template <typename Work> auto TfmVandry::whileDisabled(Work work)
 
 bool TfmVandry::BtnBackupClick()
 {
-    Context ctx{m_ui, Program::Vandry};
+    Context ctx{m_ui, m_ws, Program::Vandry};
     if (!whileDisabled([&] { return Backup(ctx, {}); }))
         return false;
     m_ui.ShowInfo(QStringLiteral("자료 백업이 완료되었습니다."));
@@ -113,7 +114,7 @@ bool TfmVandry::BtnBackupClick()
 
 bool TfmVandry::BtnRestoreClick()
 {
-    Context ctx{m_ui, Program::Vandry};
+    Context ctx{m_ui, m_ws, Program::Vandry};
     if (!whileDisabled([&] { return Restore(ctx) && Reorganise(ctx); }))
         return false;
     m_ui.ShowInfo(QStringLiteral("자료 복구가 완료되었습니다."));
@@ -122,7 +123,7 @@ bool TfmVandry::BtnRestoreClick()
 
 bool TfmVandry::BtnReorganiseClick()
 {
-    Context ctx{m_ui, Program::Vandry};
+    Context ctx{m_ui, m_ws, Program::Vandry};
     if (!whileDisabled([&] { return Reorganise(ctx); }))
         return false;
     m_ui.ShowInfo(QStringLiteral("자료 재정리가 완료되었습니다."));
@@ -131,7 +132,7 @@ bool TfmVandry::BtnReorganiseClick()
 
 bool TfmVandry::MnuSendDataClick()
 {
-    Context ctx{m_ui, Program::Vandry};
+    Context ctx{m_ui, m_ws, Program::Vandry};
     const SendOutcome o = whileDisabled([&] { return SendDataToHelpDesk(ctx, m_link); });
     if (o.sent)
         m_ui.ShowInfo(QStringLiteral("DB 자료 보내기가 완료되었습니다."));
@@ -142,7 +143,7 @@ bool TfmVandry::MnuSendDataClick()
 
 bool TfmVandry::MnuSendFileClick()
 {
-    Context ctx{m_ui, Program::Vandry};
+    Context ctx{m_ui, m_ws, Program::Vandry};
     const SendOutcome o = whileDisabled([&] { return SendFileToHelpDesk(ctx, m_link); });
     if (o.sent)
         m_ui.ShowInfo(QStringLiteral("파일 보내기가 완료되었습니다."));
@@ -160,7 +161,7 @@ void TfmVandry::RunUpgradeStep()
 {
     m_upgradeStarted = true;
     {
-        Context ctx{m_ui, Program::Vandry};
+        Context ctx{m_ui, m_ws, Program::Vandry};
         whileDisabled([&] { return FinishUpgrade(ctx); });
     }
     close();

@@ -8,6 +8,7 @@ class QMenu;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 namespace edi {
 class Link;
@@ -22,7 +23,8 @@ class TfmVandry : public QWidget
 {
     Q_OBJECT
 public:
-    TfmVandry(shell::Ui& ui, edi::Link& link, QStringList arguments, QWidget* parent = nullptr);
+    TfmVandry(shell::Ui& ui, edi::Link& link, const shell::Workspace& ws, QStringList arguments,
+              QWidget* parent = nullptr);
 
     // Off-screen when started with any argument, centred otherwise.
     void placeWindow();
@@ -50,6 +52,7 @@ private:
 
     shell::Ui& m_ui;
     edi::Link& m_link;
+    const shell::Workspace& m_ws;
     QStringList m_arguments;
     QMenu* m_sendMenu;
     QList<QToolButton*> m_buttons;

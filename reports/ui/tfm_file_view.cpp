@@ -27,8 +27,9 @@ const QString kDiscardQuestion = QStringLiteral(
 
 } // namespace
 
-TfmFileView::TfmFileView(shell::Ui& ui, const QString& file, bool readOnly, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_file(file), m_readOnly(readOnly),
+TfmFileView::TfmFileView(shell::Ui& ui, const shell::Workspace& ws, const QString& file,
+                         bool readOnly, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_ws(ws), m_file(file), m_readOnly(readOnly),
       m_printer(new QPrinter(QPrinter::HighResolution))
 {
     setObjectName("fmFileView");
@@ -117,7 +118,7 @@ void TfmFileView::BtnOpenClick()
 {
     if (m_readOnly || !mayDiscard())
         return;
-    const auto chosen = m_ui.ChooseOpenFile(kCaption, shell::Paths().programDir, "*.*");
+    const auto chosen = m_ui.ChooseOpenFile(kCaption, m_ws.programDir, "*.*");
     if (chosen && !LoadFile(*chosen))
         m_ui.ShowError(QStringLiteral("파일을 읽을 수 없습니다: ") + *chosen);
 }
@@ -150,7 +151,7 @@ bool TfmFileView::BtnSaveClick()
 {
     if (!m_text->document()->isModified())
         return false;
-    const QString suggested = m_file.isEmpty() ? shell::Paths().programDir : m_file;
+    const QString suggested = m_file.isEmpty() ? m_ws.programDir : m_file;
     const auto chosen = m_ui.ChooseSaveFile(kCaption, suggested, "*.*");
     return chosen && SaveTo(*chosen);
 }

@@ -8,6 +8,7 @@ class QPrinter;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 namespace reports {
@@ -20,7 +21,8 @@ class TfmFileView : public QDialog
 {
     Q_OBJECT
 public:
-    TfmFileView(shell::Ui& ui, const QString& file, bool readOnly, QWidget* parent = nullptr);
+    TfmFileView(shell::Ui& ui, const shell::Workspace& ws, const QString& file, bool readOnly,
+                QWidget* parent = nullptr);
     ~TfmFileView() override;
 
     QPlainTextEdit* editor() const { return m_text; }
@@ -47,6 +49,7 @@ private:
     void updateActions();
 
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
     QString m_file;
     bool m_readOnly;
     bool m_loaded = false;

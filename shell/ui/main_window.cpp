@@ -174,18 +174,18 @@ bool blockedInSubMenu(Command c)
 
 } // namespace
 
-TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringList arguments,
-                 MainWindowHooks hooks)
+TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const Workspace& ws, const ScreenCatalog& catalog,
+                 QStringList arguments, MainWindowHooks hooks)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                                Qt::CustomizeWindowHint),
-      m_ui(ui), m_dm(dm), m_catalog(catalog), m_arguments(std::move(arguments)),
+      m_ui(ui), m_dm(dm), m_ws(ws), m_catalog(catalog), m_arguments(std::move(arguments)),
       m_hooks(std::move(hooks)), m_beacon(std::make_unique<platform::WindowBeacon>())
 {
     if (!m_hooks.upgradeCall)
         m_hooks.upgradeCall = platform::StartUpgrade;
     if (!m_hooks.startUpgrader)
-        m_hooks.startUpgrader = StartUpgrader;
+        m_hooks.startUpgrader = [this] { return StartUpgrader(m_ws); };
 
     setObjectName("fmMain");
     setWindowIcon(AppIcon());
@@ -445,7 +445,7 @@ bool TfmMain::FormCreate()
         if (m_menusAttached)
             UpdateMenusForChildren();
     });
-    if (!Paths().testMode && RegisterComponentVersions() &&
+    if (!m_ws.testMode && RegisterComponentVersions(m_ws) &&
         CheckForUpgrade(m_ui, m_hooks.upgradeCall, m_hooks.startUpgrader))
         return false;
     PrepareTransferDirectories();
@@ -467,7 +467,7 @@ void TfmMain::FormShow()
 {
     // A migration that failed leaves a half-ready file: the tables stay
     // closed rather than let the branch work on it.
-    if (!m_dm.PrepareDatabase(Paths().dataDir)) {
+    if (!m_dm.PrepareDatabase(m_ws.dataDir)) {
         m_ui.ShowError(store::TDM1::kUnusableMessage);
         m_dm.Close();
     } else {
@@ -489,7 +489,7 @@ void TfmMain::ReloadCodeLists()
 
 void TfmMain::applyScreenSettings()
 {
-    const QString picture = PicturesDir() + ReadBackgroundPicture();
+    const QString picture = m_ws.picturesDir() + ReadBackgroundPicture();
     m_background->setPicture(QFileInfo(picture).isFile() ? picture : QString());
     noticePanel()->applyColors(ReadNoticeTextColor(), ReadNoticeBackColor());
 }
@@ -522,7 +522,7 @@ void TfmMain::postUpgradeBackup()
             m_ui.CloseWait();
             setEnabled(true);
         });
-        const QString root = AutoBackupDir();
+        const QString root = m_ws.autoBackupDir();
         if (m_hooks.unattendedBackup && QDir().mkpath(root)) {
             const QString folder = root + Now().toString("yyyyMMddHHmmss") + "/";
             if (!QFileInfo::exists(folder) && QDir().mkdir(folder))
@@ -695,7 +695,7 @@ void TfmMain::openCommSettings()
 
 void TfmMain::openNotice()
 {
-    const QString path = NoticeFilePath();
+    const QString path = m_ws.noticeFilePath();
     if (!QFileInfo(path).isFile()) {
         m_ui.ShowInfo(QStringLiteral("공지사항 파일이 없습니다."));
         return;

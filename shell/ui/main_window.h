@@ -86,8 +86,8 @@ public:
         About,
     };
 
-    TfmMain(Ui& ui, store::TDM1& dm, const ScreenCatalog& catalog, QStringList arguments,
-            MainWindowHooks hooks = {});
+    TfmMain(Ui& ui, store::TDM1& dm, const Workspace& ws, const ScreenCatalog& catalog,
+            QStringList arguments, MainWindowHooks hooks = {});
     ~TfmMain() override;
 
     // The creation steps. False when an upgrade has started and the
@@ -155,6 +155,7 @@ private:
 
     Ui& m_ui;
     store::TDM1& m_dm;
+    const Workspace& m_ws;
     const ScreenCatalog& m_catalog;
     QStringList m_arguments;
     MainWindowHooks m_hooks;

@@ -87,7 +87,7 @@ protected:
         ASSERT_TRUE(pelmar.waitForStarted());
         platform::LockHolder h;
         for (int i = 0; i < kSteps && pelmar.state() == QProcess::Running; ++i) {
-            h = platform::ProcessLock::ReadHolder(shell::WorkspaceLockPath());
+            h = platform::ProcessLock::ReadHolder(shell::WorkspaceLockPath(workspace()));
             if (h.program == "Pelmar" && h.pid == pelmar.processId())
                 return;
             pelmar.waitForFinished(kStepMsecs);
@@ -231,7 +231,7 @@ TEST_F(WorkspaceLockTest, DesktopProgramsBesideAHolderSayWhoAndWriteNothing)
     ASSERT_EQ(tool({"prepare-db"}).exitCode, 0);
     addMonth();
     // This test holds the workspace as a command of the tool would.
-    shell::WorkspaceLock holder;
+    shell::WorkspaceLock holder(workspace());
     ASSERT_TRUE(holder.Take("pelmar-tool"));
     const QString expected = busyText("pelmar-tool", qint64(::getpid()));
     const QStringList before = QDir(home()).entryList(QDir::Files | QDir::Dirs, QDir::Name);

@@ -46,7 +46,7 @@ protected:
 
 TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
 {
-    consent::TfmTongRegister screen(db(), ui);
+    consent::TfmTongRegister screen(db(), ui, workspace());
     EXPECT_TRUE(screen.importAction()->isEnabled());
     EXPECT_TRUE(screen.searchAction()->isEnabled());
     EXPECT_TRUE(screen.exportAction()->isEnabled());
@@ -78,7 +78,7 @@ TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
 
 TEST_F(ConsentScreens, RegisterEntryAndContinuousMode)
 {
-    consent::TfmTongRegister screen(db(), ui);
+    consent::TfmTongRegister screen(db(), ui, workspace());
     screen.continuousAction()->setChecked(true);
     EXPECT_EQ(screen.continuousAction()->text(), QStringLiteral("연속입력"));
     screen.grid()->clearSelection();
@@ -105,7 +105,7 @@ TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
 {
     exec("INSERT INTO EvidentialAuthKey (SendId, AuthKey) VALUES ('BR0001', 'OLDKEY')");
     {
-        consent::fmEvidentialAuthkey dialog(db(), ui);
+        consent::fmEvidentialAuthkey dialog(db(), ui, workspace());
         EXPECT_EQ(dialog.keyEdit()->text(), "OLDKEY");
         dialog.keyEdit()->setText("NEWKEY");
         dialog.reject();
@@ -113,7 +113,7 @@ TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
     EXPECT_TRUE(readFile("conf/org.conf").endsWith("BR0001=OLDKEY\r\n"));
     EXPECT_EQ(value("SELECT AuthKey FROM EvidentialAuthKey").toString(), "OLDKEY");
     {
-        consent::fmEvidentialAuthkey dialog(db(), ui);
+        consent::fmEvidentialAuthkey dialog(db(), ui, workspace());
         dialog.keyEdit()->setText("newkey");
         dialog.BtnOkClick();
     }
@@ -122,7 +122,7 @@ TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
 
     // A table error is shown and the dialog stays open.
     exec("DROP TABLE EvidentialAuthKey");
-    consent::fmEvidentialAuthkey dialog(db(), ui);
+    consent::fmEvidentialAuthkey dialog(db(), ui, workspace());
     dialog.sendIdEdit()->setText("BR0001");
     dialog.keyEdit()->setText("K");
     dialog.BtnOkClick();
@@ -132,7 +132,7 @@ TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
 
 TEST_F(ConsentScreens, EvidenceScreenMarksChangedKinds)
 {
-    consent::fmEvidentialFile screen(db(), ui);
+    consent::fmEvidentialFile screen(db(), ui, workspace());
     screen.BtnQueryClick();
     ASSERT_EQ(screen.rows().size(), 3);
     screen.AttachFile(0);
@@ -165,7 +165,7 @@ void onNextDialog(std::function<void(QDialog*)> inside)
 
 TEST_F(ConsentScreens, SearchAndSpreadsheetImport)
 {
-    consent::TfmTongRegister screen(db(), ui);
+    consent::TfmTongRegister screen(db(), ui, workspace());
     screen.show();
     onNextDialog([&](QDialog* d) {
         auto* find = qobject_cast<consent::FmFindRegister*>(d);

@@ -58,7 +58,8 @@ protected:
     bool send(platform::SecureUploader& up, const QList<ConsentKey>& keys,
               const QString& library = {})
     {
-        const QString lib = library.isEmpty() ? consent::DefaultSecurelinkPath() : library;
+        const QString lib =
+            library.isEmpty() ? consent::DefaultSecurelinkPath(workspace()) : library;
         return consent::SendEvidence(db(), ui, up, {home(), lib}, keys);
     }
 
@@ -146,7 +147,7 @@ TEST(EvidenceTransferFile, ByteLayout)
 TEST_F(Evidence, AttachChecksKindSizeAndExtension)
 {
     addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     QList<consent::EvidenceRow> rows =
         files.Query({}, consent::EvidenceFilter::All, consent::EvidenceSearch::Name, {});
@@ -199,7 +200,7 @@ TEST_F(Evidence, NewResidentOfTheSameUnitKeepsThePreviousFile)
     writeFile("AUTHFILE/B000000002_0101-0203.jpg", "old resident");
     writeFile("in/new.jpg", "new resident");
 
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     QList<consent::EvidenceRow> rows =
         files.Query({}, consent::EvidenceFilter::WithoutFile, consent::EvidenceSearch::Name, {});
@@ -220,7 +221,7 @@ TEST_F(Evidence, ChangingTheKindKeepsTheSendState)
     addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
     addEvidence("B000000002", "11", "101", "1234567890123", "1", "B000000002_101.jpg", "1",
                 "20240314");
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     QList<consent::EvidenceRow> rows = files.Query("B000000002", consent::EvidenceFilter::WithFile,
                                                    consent::EvidenceSearch::Payer, "10");
@@ -230,7 +231,7 @@ TEST_F(Evidence, ChangingTheKindKeepsTheSendState)
     ASSERT_TRUE(files.Save(rows));
     EXPECT_EQ(dump("SELECT AUTHTYPE, AUTHFILE, SENDSTATE, SENDDATE FROM Evidential"),
               "3|B000000002_101.jpg|1|20240314");
-    EXPECT_EQ(consent::FileCheckText(rows[0].AUTHFILE), QStringLiteral("파일없음"));
+    EXPECT_EQ(consent::FileCheckText(workspace(), rows[0].AUTHFILE), QStringLiteral("파일없음"));
 }
 
 TEST_F(Evidence, StoredNamesLeadingOutOfTheFolderAreNeverSent)
@@ -251,7 +252,8 @@ TEST_F(Evidence, StoredNamesLeadingOutOfTheFolderAreNeverSent)
         EXPECT_TRUE(
             ui.texts("info").value(0).startsWith(QStringLiteral("파일이 존재하지 않는 자료가")))
             << name.toStdString();
-        EXPECT_EQ(consent::FileCheckText(name), QStringLiteral("파일없음")) << name.toStdString();
+        EXPECT_EQ(consent::FileCheckText(workspace(), name), QStringLiteral("파일없음"))
+            << name.toStdString();
     }
     for (const QString& f : QDir(path("AUTHTEMP")).entryList(QDir::Files))
         EXPECT_FALSE(readFile("AUTHTEMP/" + f).contains("SECRET")) << f.toStdString();
@@ -265,7 +267,7 @@ TEST_F(Evidence, NewNamesKeepOnlyLettersDigitsHyphenAndUnderscore)
                 "20240314");
     writeFile("AUTHFILE/B000000002_101.jpg", "old");
     writeFile("in/a.jpg", "new");
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     QList<consent::EvidenceRow> rows =
         files.Query({}, consent::EvidenceFilter::All, consent::EvidenceSearch::Name, {});
@@ -293,7 +295,7 @@ TEST_F(Evidence, NewNamesKeepOnlyLettersDigitsHyphenAndUnderscore)
 TEST_F(Evidence, OpenEmptiesTheChosenFiles)
 {
     writeFile("AUTHTEMP/left.jpg", "x");
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     EXPECT_TRUE(QDir(path("AUTHTEMP")).isEmpty());
     EXPECT_TRUE(QDir(path("AUTHFILE")).exists());
@@ -403,7 +405,7 @@ TEST_F(Evidence, TheStandInLibraryUploadsAndFailsOnRequest)
     addEvidence("B000000002", "11", "101", "1234567890123", "1", "B_1.jpg");
     writeFile("AUTHFILE/B_1.jpg", "a");
     const QList<ConsentKey> keys = {{"B000000002", "11", "1234567890123", "101"}};
-    platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath());
+    platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath(workspace()));
     ASSERT_TRUE(QFileInfo::exists(library.path())) << library.path().toStdString();
 
     for (const char* step : {"2", "5", "7"}) {
@@ -465,7 +467,7 @@ TEST_F(Evidence, ASecondAccountUnderTheSameKeyIsRefusedAndTheFileStays)
     addConsent("B000000002", "11", "9999999999999", "101", 0, "800101");
     addEvidence("B000000002", "11", "101", "1234567890123", "1", "B000000002_101.jpg");
     writeFile("in/other.jpg", "other");
-    consent::EvidenceFiles files(db(), ui);
+    consent::EvidenceFiles files(db(), ui, workspace());
     ASSERT_TRUE(files.Open());
     QList<consent::EvidenceRow> rows = files.Query({}, consent::EvidenceFilter::WithoutFile,
                                                    consent::EvidenceSearch::Account, "9999");

@@ -147,7 +147,7 @@ TEST_F(QuotedValues, EveryTypedTextIsStoredAsTypedAndRunsNothing)
     EXPECT_EQ(consents[0].NAME, c.NAME);
     EXPECT_EQ(consents[0].NapbuNO, c.NapbuNO);
     EXPECT_EQ(consents[0].Giganid, inst.APID10);
-    consent::EvidenceFiles evidence(db(), ui);
+    consent::EvidenceFiles evidence(db(), ui, workspace());
     using consent::EvidenceFilter, consent::EvidenceSearch;
     EXPECT_EQ(evidence.Query(inst.APID10, EvidenceFilter::All, EvidenceSearch::Name, "';DROP").size(), 1);
     EXPECT_EQ(evidence.Query({}, EvidenceFilter::All, EvidenceSearch::Payer, c.NapbuNO).size(), 1);

@@ -52,7 +52,7 @@ QString MaintenanceTest::dbFile() const
 
 maintenance::Context MaintenanceTest::context(maintenance::Program program)
 {
-    return maintenance::Context{ui, program, maintenance::Media{}};
+    return maintenance::Context{ui, workspace(), program, maintenance::Media{}};
 }
 
 void MaintenanceTest::makeDatabase(int batches)

@@ -174,7 +174,7 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
     swap.drive = path("floppy/");
     swap.shelf = path("disks/");
     QDir().mkpath(swap.drive);
-    maintenance::Context ctx{swap, Program::Pelmar, {}};
+    maintenance::Context ctx{swap, workspace(), Program::Pelmar, {}};
     ctx.media.driveA = swap.drive;
     ctx.media.diskSize = 6000;
     for (int i = 0; i < 50; ++i)
@@ -206,7 +206,7 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
     reader.answerChooser(swap.drive + "FA2403151030.001");
     for (int i = 0; i < swap.taken; ++i)
         reader.answerAsk(shell::Ui::Ok);
-    maintenance::Context rctx{reader, Program::Pelmar, ctx.media};
+    maintenance::Context rctx{reader, workspace(), Program::Pelmar, ctx.media};
     ASSERT_TRUE(maintenance::Restore(rctx)) << reader.texts("error").join("/").toStdString()
                                             << reader.texts("ask").join("/").toStdString()
                                             << reader.texts("info").join("/").toStdString();

@@ -109,7 +109,7 @@ TEST_F(HelpDeskSendTest, VandryPutsTheTransferFoldersBackUnderProgramDir)
     ASSERT_TRUE(shell::ReadSettings(cfg));
     cfg.SendDir = path("elsewhere/Send");
     ASSERT_TRUE(shell::WriteSettings(cfg));
-    maintenance::PrepareTransferDirectoriesFor(Program::Vandry);
+    maintenance::PrepareTransferDirectoriesFor(Program::Vandry, workspace());
     ASSERT_TRUE(shell::ReadSettings(cfg));
     EXPECT_EQ(cfg.SendDir, path("Send"));
     EXPECT_EQ(shell::Paths().sendDir, path("Send/"));

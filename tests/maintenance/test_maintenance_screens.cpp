@@ -56,7 +56,7 @@ protected:
 
 TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
 {
-    maintenance::ui::TfmVandry w(ui, link(), {});
+    maintenance::ui::TfmVandry w(ui, link(), workspace(), {});
     EXPECT_EQ(w.windowTitle(), "단위Tervo Veltrin 자료 관리");
     for (const char* text : {"자료 백업", "자료 복구", "자료재정리", "자료보내기", "종  료"})
         EXPECT_NE(w.button(QString::fromUtf8(text)), nullptr) << text;
@@ -69,17 +69,17 @@ TEST_F(MaintenanceScreens, VandryWindowHasItsButtonsAndSendMenu)
     EXPECT_EQ(w.size(), QSize(377, 63));
 
     // Any argument puts the window off the screen; only UPGRADE runs the step.
-    maintenance::ui::TfmVandry other(ui, link(), {"something"});
+    maintenance::ui::TfmVandry other(ui, link(), workspace(), {"something"});
     other.placeWindow();
     EXPECT_EQ(other.x(), 4096);
     EXPECT_FALSE(other.upgradeMode());
-    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, link(), {"Upgrade"}).upgradeMode());
+    EXPECT_TRUE(maintenance::ui::TfmVandry(ui, link(), workspace(), {"Upgrade"}).upgradeMode());
 }
 
 TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
 {
     FailingLink failing(-20);
-    maintenance::ui::TfmVandry w(ui, failing, {});
+    maintenance::ui::TfmVandry w(ui, failing, workspace(), {});
     // A cancelled chooser: no link call, so no stale status text.
     ui.answerPromptCancel();
     EXPECT_FALSE(w.MnuSendFileClick());
@@ -97,7 +97,7 @@ TEST_F(MaintenanceScreens, VandryShowsTheLinkTextOnlyAfterALinkCall)
 TEST_F(MaintenanceScreens, VandryRestoreReorganisesOnlyAfterASuccessfulRestore)
 {
     makeDatabase();
-    maintenance::ui::TfmVandry w(ui, link(), {});
+    maintenance::ui::TfmVandry w(ui, link(), workspace(), {});
     writeFile("FA240101.zip", "not an archive");
     ui.answerChooser(path("FA240101.zip"));
     EXPECT_FALSE(w.BtnRestoreClick());
@@ -113,7 +113,7 @@ TEST_F(MaintenanceScreens, ReorganiseEntryStopsWhenTheWantedBackupIsNotMade)
     QWidget window;
     ui.answerConfirm(true);  // back up first
     ui.answerPromptCancel(); // … but no folder chosen
-    EXPECT_FALSE(maintenance::ui::RunReorganiseEntry(&window, ui, dm));
+    EXPECT_FALSE(maintenance::ui::RunReorganiseEntry(&window, ui, dm, workspace()));
     EXPECT_FALSE(QFileInfo::exists(path("Data/Temp")));
     EXPECT_TRUE(ui.texts("info").isEmpty());
     EXPECT_TRUE(window.isEnabled());
@@ -129,13 +129,13 @@ TEST_F(MaintenanceScreens, RestoreEntryRestoresReorganisesAndReopens)
     QWidget window;
     QDir().mkpath(path("bk"));
     ui.answerChooser(path("bk"));
-    ASSERT_TRUE(maintenance::ui::RunBackupEntry(&window, ui, dm));
+    ASSERT_TRUE(maintenance::ui::RunBackupEntry(&window, ui, dm, workspace()));
     EXPECT_EQ(ui.texts("info"), QStringList{"자료 받기가 완료되었습니다."});
     exec({"DELETE FROM Apt1"});
 
     ui.clear();
     ui.answerChooser(path("bk/FA2403151030.zip"));
-    ASSERT_TRUE(maintenance::ui::RunRestoreEntry(&window, ui, dm));
+    ASSERT_TRUE(maintenance::ui::RunRestoreEntry(&window, ui, dm, workspace()));
     EXPECT_EQ(ui.texts("info"), QStringList{"자료 복구가 완료되었습니다."});
     EXPECT_TRUE(ui.texts("wait").contains("자료를 열고 있습니다."));
     EXPECT_TRUE(dm.IsOpen());
@@ -154,10 +154,11 @@ TEST_F(MaintenanceScreens, HelpDeskEntriesNeedTheWarningAndThePassword)
         return false;
     };
     ui.answerConfirm(false);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, link(), refuse));
+    EXPECT_FALSE(
+        maintenance::ui::RunHelpDeskDataEntry(&window, ui, dm, workspace(), link(), refuse));
     EXPECT_EQ(asked, 0);
     ui.answerConfirm(true);
-    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, link(), refuse));
+    EXPECT_FALSE(maintenance::ui::RunHelpDeskFileEntry(&window, ui, workspace(), link(), refuse));
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(ui.texts("confirm")[0].startsWith("이 기능은 장애 발생시 Miradel 주식회사에"));
 }

@@ -37,13 +37,13 @@ TEST_F(ReorganiseTest, PelmarKeepsEveryRowOfEveryTableAndTheTableTheBlankLacks)
                            "자료 재정리를 마무리중입니다."}));
     EXPECT_EQ(ui.texts("progress"), QStringList{"자료 복사중..."});
     // The copies stay in the reorganisation folder; the rebuild folder is gone.
-    EXPECT_TRUE(QFileInfo::exists(maintenance::ReorganisationFolder() + "Pelmar.db"));
+    EXPECT_TRUE(QFileInfo::exists(maintenance::ReorganisationFolder(workspace()) + "Pelmar.db"));
     EXPECT_FALSE(QFileInfo::exists(path("Data/New")));
 
     // Once more: still one set of copies, still every row.
     ASSERT_TRUE(maintenance::Reorganise(ctx));
     EXPECT_EQ(dump(), before);
-    EXPECT_EQ(QDir(maintenance::ReorganisationFolder()).entryList(QDir::Files),
+    EXPECT_EQ(QDir(maintenance::ReorganisationFolder(workspace())).entryList(QDir::Files),
               QStringList{"Pelmar.db"});
 }
 
@@ -54,7 +54,7 @@ TEST_F(ReorganiseTest, VandryDropsTheTableTheBlankLacksAndRemovesItsCopies)
     EXPECT_FALSE(tables().contains("Extra"));
     EXPECT_EQ(dump({}, "Apt1").size(), 6);
     EXPECT_EQ(dump({}, "CodeS").filter("사용자 코드").size(), 1);
-    EXPECT_FALSE(QFileInfo::exists(maintenance::ReorganisationFolder()));
+    EXPECT_FALSE(QFileInfo::exists(maintenance::ReorganisationFolder(workspace())));
 }
 
 TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
@@ -102,7 +102,7 @@ TEST_F(ReorganiseTest, VandryNeverRemovesWhatALinkedCopiesFolderPointsAt)
     QFile keep(mine.filePath("keep.txt"));
     ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
     keep.close();
-    const QString copies = QDir::cleanPath(maintenance::ReorganisationFolder());
+    const QString copies = QDir::cleanPath(maintenance::ReorganisationFolder(workspace()));
     QDir(copies).removeRecursively();
     ASSERT_TRUE(QFile::link(mine.path(), copies));
     auto ctx = context(Program::Vandry);

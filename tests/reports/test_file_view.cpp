@@ -22,7 +22,7 @@ protected:
 TEST_F(FileView, EditsAndSavesInTheFilesOwnEncoding)
 {
     writeFile("memo.txt", shell::ToCp949(QStringLiteral("관리비 메모\r\n")));
-    TfmFileView view(ui, path("memo.txt"), false);
+    TfmFileView view(ui, workspace(), path("memo.txt"), false);
     view.show();
     EXPECT_EQ(view.windowTitle(), "메모 파일 편집 - memo.txt");
     EXPECT_EQ(view.editor()->toPlainText(), "관리비 메모\n");
@@ -55,13 +55,13 @@ TEST_F(FileView, EditsAndSavesInTheFilesOwnEncoding)
 TEST_F(FileView, ReadOnlyViewerAndMissingFile)
 {
     writeFile("Notice.inf", "notice in utf-8 \xEA\xB3\xB5\xEC\xA7\x80\n");
-    TfmFileView viewer(ui, path("Notice.inf"), true);
+    TfmFileView viewer(ui, workspace(), path("Notice.inf"), true);
     viewer.show();
     EXPECT_TRUE(viewer.editor()->isReadOnly());
     EXPECT_FALSE(viewer.action("화일선택")->isEnabled());
     EXPECT_EQ(viewer.editor()->toPlainText(), "notice in utf-8 공지\n");
 
-    TfmFileView missing(ui, path("gone.txt"), false);
+    TfmFileView missing(ui, workspace(), path("gone.txt"), false);
     missing.show();
     EXPECT_EQ(missing.windowTitle(), "메모 파일 편집");
     EXPECT_TRUE(missing.editor()->toPlainText().isEmpty());

@@ -84,7 +84,7 @@ protected:
     }
     TfmMain& makeWindow()
     {
-        window = std::make_unique<TfmMain>(ui, *dm, catalog, QStringList{"test"});
+        window = std::make_unique<TfmMain>(ui, *dm, workspace(), catalog, QStringList{"test"});
         EXPECT_TRUE(window->FormCreate());
         return *window;
     }

@@ -1,6 +1,7 @@
 #include "tests/support/workspace_fixture.h"
 
 #include "shell/clock.h"
+#include "shell/log.h"
 #include "shell/workspace.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@ void WorkspaceTest::SetUp()
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)));
     shell::SetTestMode(false);
     m_ws = &shell::LoadWorkspacePaths(m_home.path());
+    shell::SetLogWorkspace(*m_ws);
 }
 
 void WorkspaceTest::TearDown()
