@@ -318,8 +318,9 @@ TEST_F(Tool, MissingAccountRulesAreSaidOnceAndNumbersStillAccepted)
         EXPECT_EQ(p.exitCode(), 0) << c.program.toStdString();
         EXPECT_EQ(err.count(QStringLiteral("계좌번호 검사 규칙 파일을 읽을 수 없습니다.")), c.said)
             << c.program.toStdString() << ": " << err.toStdString();
-        if (c.said)
+        if (c.said) {
             EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), "valid 1234567890\n");
+        }
     }
 }
 

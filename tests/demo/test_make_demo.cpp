@@ -34,7 +34,7 @@ protected:
     {
         s_root = new QTemporaryDir;
         s_first = make("first");
-        store::OpenDatabase("DemoFirst", dir("first") + "Data/Pelmar.db");
+        ASSERT_TRUE(store::OpenDatabase("DemoFirst", dir("first") + "Data/Pelmar.db").ok());
     }
     static void TearDownTestSuite()
     {
@@ -87,7 +87,7 @@ protected:
     static QString everything(const QString& name)
     {
         const QString connection = "Demo" + name;
-        store::OpenDatabase(connection, dir(name) + "Data/Pelmar.db");
+        EXPECT_TRUE(store::OpenDatabase(connection, dir(name) + "Data/Pelmar.db").ok());
         QSqlDatabase d = QSqlDatabase::database(connection, false);
         QString all;
         for (const QString& table :
@@ -390,7 +390,7 @@ TEST_F(MakeDemo, TheGuidesMonthCreatesNoBatchOnReceipt)
     EXPECT_EQ(results.exitCode, 0) << results.err.toStdString();
 
     const QString connection = "DemoMonth";
-    store::OpenDatabase(connection, home + "Data/Pelmar.db");
+    ASSERT_TRUE(store::OpenDatabase(connection, home + "Data/Pelmar.db").ok());
     QSqlDatabase d = QSqlDatabase::database(connection, false);
     EXPECT_EQ(dump(d, QStringLiteral("SELECT Count(*) FROM Apt1 WHERE Bigo = '수신시 생성'")), "0");
     // Every batch that went out, the demo's and the user's, has its answer now.

@@ -246,8 +246,9 @@ TEST_F(ShellWorkspace, EmptyingRefusesFoldersThatAreNotTheProgramsToEmpty)
         ui.clear();
         EXPECT_EQ(DangerOfEmptying(c.dir), c.danger);
         EXPECT_FALSE(DeleteAllFiles(ui, c.dir));
-        if (!c.kept.isEmpty())
+        if (!c.kept.isEmpty()) {
             EXPECT_TRUE(QFileInfo::exists(c.kept));
+        }
         ASSERT_EQ(ui.texts("error").size(), 1);
         EXPECT_TRUE(ui.texts("error")[0].endsWith(FolderDangerText(c.danger)));
         EXPECT_TRUE(FromCp949(readFile(QFileInfo(LogFilePath()).fileName()))

@@ -49,8 +49,9 @@ TEST(ResultCodes, EachSideKeepsItsSpelling)
                 stored = text;
             }
         EXPECT_EQ(seeded, r.stored != nullptr) << r.code;
-        if (r.stored)
+        if (r.stored) {
             EXPECT_EQ(stored, QString::fromUtf8(r.stored)) << r.code;
+        }
         const char* shown = RegisterResultText(r.code);
         if (r.registered)
             EXPECT_EQ(QString::fromUtf8(shown), QString::fromUtf8(r.registered)) << r.code;
