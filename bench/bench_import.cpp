@@ -90,12 +90,13 @@ int main(int argc, char** argv)
     QTemporaryDir home, registry;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
+    const shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(ws);
     shell::ui::QtUi ui;
-    auto dm = std::make_unique<store::TDM1>(ui);
+    auto dm = std::make_unique<store::TDM1>(ui, ws);
     const QString lines = home.filePath("lines.prn");
     const QString sheet = home.filePath("consents.xlsx");
-    if (!dm->PrepareDatabase(shell::Paths().dataDir) || !dm->OpenTables() || !WriteLines(lines) ||
+    if (!dm->PrepareDatabase(ws.dataDir) || !dm->OpenTables() || !WriteLines(lines) ||
         !WriteConsents(sheet) ||
         !QSqlQuery(dm->db()).exec(
             "INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES ('벤치아파트', "

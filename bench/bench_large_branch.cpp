@@ -80,23 +80,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_large_branch: make-demo --size large failed\n");
         return 2;
     }
-    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home));
+    const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+    shell::SetLogWorkspace(ws);
 
     shell::ConsoleUi console(shell::ConsoleUi::AlwaysYes);
     console.setQuiet(true);
     shell::ui::ScreenCatalog catalog;
     const double mainWindow = Seconds([&] {
-        store::TDM1 dm(console);
-        shell::ui::TfmMain window(console, dm, shell::Paths(), catalog, {"TEST"});
+        store::TDM1 dm(console, ws);
+        shell::ui::TfmMain window(console, dm, ws, catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
     });
 
     shell::ui::QtUi ui;
-    store::TDM1 dm(ui);
+    store::TDM1 dm(ui, ws);
     QString error;
-    const int batch =
-        dm.Connect(shell::Paths().dataDir) && dm.OpenTables() ? AddLargeBatch(dm, error) : 0;
+    const int batch = dm.Connect(ws.dataDir) && dm.OpenTables() ? AddLargeBatch(dm, error) : 0;
     if (batch == 0) {
         std::fprintf(stderr, "bench_large_branch: the 20,000-line batch could not be added: %s\n",
                      qPrintable(error));

@@ -29,7 +29,7 @@ namespace {
 bool fill(store::TDM1& dm, qint64 megabytes)
 {
     QSqlDatabase db = dm.db();
-    const QString file = store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    const QString file = store::TDM1::DatabaseFile(dm.dataDir());
     QRandomGenerator random(42);
     QSqlQuery line(db);
     line.prepare("INSERT INTO Apt2 (AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, "
@@ -82,17 +82,18 @@ int main(int argc, char** argv)
     const qint64 megabytes = argc > 1 ? QString(argv[1]).toLongLong() : 200;
     QTemporaryDir registry, home, out;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
-    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
+    shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(ws);
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);
     {
-        store::TDM1 dm(ui);
-        if (!dm.PrepareDatabase(shell::Paths().dataDir) || !fill(dm, megabytes)) {
+        store::TDM1 dm(ui, ws);
+        if (!dm.PrepareDatabase(ws.dataDir) || !fill(dm, megabytes)) {
             std::fprintf(stderr, "could not fill the database\n");
             return 2;
         }
     }
-    const QString db = store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    const QString db = store::TDM1::DatabaseFile(ws.dataDir);
     std::printf("database %.0f MB\n", QFileInfo(db).size() / 1048576.0);
 
     bool ok = false;
@@ -100,7 +101,7 @@ int main(int argc, char** argv)
     const double zipTime = seconds([&] { return tool("zip", {"-9", "-j", "-q", zipped, db}); }, ok);
     if (!ok)
         return 2;
-    maintenance::Context ctx{ui, shell::Paths(), maintenance::Program::Pelmar, {}};
+    maintenance::Context ctx{ui, ws, maintenance::Program::Pelmar, {}};
     QString archive;
     const double backupTime =
         seconds([&] { return maintenance::Backup(ctx, out.path() + "/", &archive); }, ok);
@@ -115,8 +116,8 @@ int main(int argc, char** argv)
         ok);
     if (!ok)
         return 2;
-    const double restoreTime = seconds(
-        [&] { return maintenance::ReplaceDataFromArchive(ui, shell::Paths(), archive); }, ok);
+    const double restoreTime =
+        seconds([&] { return maintenance::ReplaceDataFromArchive(ui, ws, archive); }, ok);
     if (!ok)
         return 2;
 

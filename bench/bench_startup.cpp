@@ -77,20 +77,21 @@ void BM_MainWindowWith100kLines(benchmark::State& state)
     QProcess p;
     p.start(toolPath(), {"--home", home.path(), "--quiet", "prepare-db"});
     p.waitForFinished(60000);
-    shell::SetLogWorkspace(shell::LoadWorkspacePaths(home.path()));
+    const shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    shell::SetLogWorkspace(ws);
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);
     {
-        store::TDM1 dm(ui);
-        if (!dm.Connect(shell::Paths().dataDir) || !fillLines(dm)) {
+        store::TDM1 dm(ui, ws);
+        if (!dm.Connect(ws.dataDir) || !fillLines(dm)) {
             state.SkipWithError("could not fill the database");
             return;
         }
     }
     shell::ui::ScreenCatalog catalog;
     for (auto _ : state) {
-        store::TDM1 dm(ui);
-        shell::ui::TfmMain window(ui, dm, shell::Paths(), catalog, {"TEST"});
+        store::TDM1 dm(ui, ws);
+        shell::ui::TfmMain window(ui, dm, ws, catalog, {"TEST"});
         window.FormCreate();
         window.FormShow();
         benchmark::DoNotOptimize(window.codeLists());

@@ -165,9 +165,10 @@ int main(int argc, char** argv)
     g_ws = &ws;
     qputenv("PELMAR_REGISTRY_DIR", ws.registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    shell::SetLogWorkspace(shell::LoadWorkspacePaths(ws.home.path()));
-    ws.dm = std::make_unique<store::TDM1>(ws.ui);
-    if (!ws.dm->PrepareDatabase(shell::Paths().dataDir) || !ws.dm->OpenTables() || !Fill(*ws.dm)) {
+    const shell::Workspace& paths = shell::LoadWorkspacePaths(ws.home.path());
+    shell::SetLogWorkspace(paths);
+    ws.dm = std::make_unique<store::TDM1>(ws.ui, paths);
+    if (!ws.dm->PrepareDatabase(paths.dataDir) || !ws.dm->OpenTables() || !Fill(*ws.dm)) {
         std::fprintf(stderr, "bench_transfer: the workspace could not be prepared\n");
         return 1;
     }

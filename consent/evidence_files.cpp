@@ -132,7 +132,7 @@ bool EvidenceFiles::Open()
             return false;
         }
     }
-    return shell::DeleteAllFiles(m_ui, AuthTempDir(m_ws));
+    return shell::DeleteAllFiles(m_ui, AuthTempDir(m_ws), m_ws.programDir);
 }
 
 QList<EvidenceRow> EvidenceFiles::Query(const QString& institution, EvidenceFilter filter,

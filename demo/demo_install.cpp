@@ -21,7 +21,7 @@ namespace demo {
 namespace {
 
 // The link settings of a new installation, with the branch's login.
-void prepareLink()
+void prepareLink(shell::Workspace& ws)
 {
     shell::InitialiseLinkSettings();
     shell::TEdiConfig cfg;
@@ -29,7 +29,7 @@ void prepareLink()
         cfg.LoginID = kDemoSenderId;
         shell::WriteSettings(cfg);
     }
-    shell::PrepareTransferDirectories();
+    shell::PrepareTransferDirectories(ws);
 }
 
 // The demo's first send, as the transmission screen makes one: the request
@@ -38,7 +38,7 @@ void prepareLink()
 bool firstSend(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
                QStringList& files)
 {
-    if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir))
+    if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir, ws.programDir))
         return false;
     const exchange::SendFiles built =
         exchange::BuildSendFiles(dm.db(), ui, ws, shell::Now(), kDemoDivisor);
@@ -106,7 +106,7 @@ bool IsFreshFolder(const QString& dir)
                .isEmpty();
 }
 
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, shell::Workspace& ws, edi::Link& link,
                                       const QString& clearingCentre, quint32 seed, DemoSize size)
 {
     DemoInstallation result;
@@ -114,9 +114,9 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws,
         ui.ShowError(QStringLiteral("폴더를 만들 수 없습니다.\r") + ws.programDir);
         return result;
     }
-    prepareLink();
+    prepareLink(ws);
 
-    store::TDM1 dm(ui);
+    store::TDM1 dm(ui, ws);
     if (!dm.PrepareDatabase(ws.dataDir) || !dm.OpenTables())
         return result;
     {

@@ -45,7 +45,7 @@ bool IsFreshFolder(const QString& dir);
 // Makes the workspace `ws` a demo installation; its first send goes through
 // `link`, `clearingCentre` is the clearing-sim executable. Every failure is
 // shown through `ui`.
-DemoInstallation MakeDemoInstallation(shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
+DemoInstallation MakeDemoInstallation(shell::Ui& ui, shell::Workspace& ws, edi::Link& link,
                                       const QString& clearingCentre, quint32 seed = kDemoSeed,
                                       DemoSize size = DemoSize::Ordinary);
 

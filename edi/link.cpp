@@ -13,12 +13,17 @@ LinkOutcome outcome(LinkKind kind, qint32 code)
 
 } // namespace
 
+LinkOutcome LinkSetup(Link& link, shell::Workspace& ws)
+{
+    const LinkOutcome o = LinkSetup(link);
+    if (o.ok)
+        shell::ApplyLinkDirectories(ws);
+    return o;
+}
+
 LinkOutcome LinkSetup(Link& link)
 {
-    const LinkOutcome o = outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
-    if (o.ok)
-        shell::ApplyLinkDirectories();
-    return o;
+    return outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
 }
 
 LinkOutcome LinkSend(Link& link)

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QtGlobal>
 
+namespace shell {
+struct Workspace;
+}
+
 // The EDI link: the outside library that carries files between the send,
 // receive and result directories and the clearing centre. Every call takes
 // the link key (shell::LinkKey()) and answers with the library's code; the
@@ -61,8 +65,9 @@ struct SendReceiveOutcome : LinkOutcome
 };
 
 // Each wrapper calls the link with shell::LinkKey(). Success is code > 0.
-// LinkSetup also re-applies the link directories to the workspace after a
-// saved dialog.
+// LinkSetup with a workspace also re-applies the link directories to it
+// after a saved dialog; without one the caller does (the main window).
+LinkOutcome LinkSetup(Link& link, shell::Workspace& ws);
 LinkOutcome LinkSetup(Link& link);
 LinkOutcome LinkSend(Link& link);
 LinkOutcome LinkReceive(Link& link);

@@ -186,7 +186,7 @@ void EdiFlow::sendFlow()
 
     const QString sendDir = m_ws.sendDir;
     QDir().mkpath(sendDir);
-    if (!shell::DeleteAllFiles(m_ui, sendDir)) {
+    if (!shell::DeleteAllFiles(m_ui, sendDir, m_ws.programDir)) {
         finish(Outcome::Failed);
         say(edi::BuildErrorMessage(), true);
     } else {
@@ -307,7 +307,8 @@ bool EdiFlow::transmit()
     const shell::Workspace& ws = m_ws;
     const QString name = ModeName(m_mode);
     QDir().mkpath(ws.recvDir);
-    if (m_mode != ModeSend && !ws.testMode && !shell::DeleteAllFiles(m_ui, ws.recvDir)) {
+    if (m_mode != ModeSend && !ws.testMode &&
+        !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
         finish(Outcome::Failed);
         say(edi::ReceiveErrorMessage(), true);
         return false;
@@ -326,7 +327,7 @@ bool EdiFlow::transmit()
         if (offline) {
             linked = false;
             sent = m_mode == ModeSend;
-        } else if (m_mode != ModeSend && !shell::DeleteAllFiles(m_ui, ws.recvDir)) {
+        } else if (m_mode != ModeSend && !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
             finish(Outcome::Failed);
             say(edi::ReceiveErrorMessage(), true);
             return false;

@@ -77,12 +77,12 @@ void transferSeeds(fuzzing::Workspace& w)
     w.addLine(1, "101", "1204", "03", "12345678901012", 20000);
     w.addLine(2, "102", "301", "11", "352-1234-5678-93", 30000);
     const edi::TransferRequestRun run{QDateTime(QDate(2024, 3, 15), QTime(9, 5, 7)),
-                                      shell::Paths().sendDir, "BR0001", 1013};
+                                      w.workspace().sendDir, "BR0001", 1013};
     if (!edi::BuildTransferRequests(w.db(), w.ui, run).ok) {
         fprintf(stderr, "make_seeds: no transfer request\n");
         std::exit(1);
     }
-    const QByteArray request = fileBytes(shell::Paths().sendDir + "Apt_1");
+    const QByteArray request = fileBytes(w.workspace().sendDir + "Apt_1");
     const QByteArray allPaid = answerOf(request, [](QByteArray& line, int seq) {
         if (seq)
             line.replace(154, 5, "Y0000");
@@ -126,13 +126,13 @@ void consentSeeds(fuzzing::Workspace& w)
     w.addConsent("B000000002", "13", "3010123456781", "202", 0, "");
     w.addConsent("B000000002", "10", "1234567890123456", "203", 0, "7001011234");
     const consent::ConsentRequestRun run{QDateTime(QDate(2024, 3, 15), QTime(10, 30)),
-                                         shell::Paths().sendDir, "BR0001"};
+                                         w.workspace().sendDir, "BR0001"};
     if (!consent::BuildConsentRequests(w.db(), w.ui, run).ok) {
         fprintf(stderr, "make_seeds: no consent request\n");
         std::exit(1);
     }
     for (const char* file : {"Register_1", "Register_2"}) {
-        const QByteArray request = fileBytes(shell::Paths().sendDir + file);
+        const QByteArray request = fileBytes(w.workspace().sendDir + file);
         const auto answered = [&](const char* accepted, const char* refused) {
             return answerOf(request, [&](QByteArray& line, int seq) {
                 if (line.startsWith('S'))
@@ -252,7 +252,7 @@ void accountRuleSeeds()
 void restoreSeeds(fuzzing::Workspace& w)
 {
     w.dm.reset(); // a backup is taken of closed tables
-    const QString data = shell::Paths().dataDir;
+    const QString data = w.workspace().dataDir;
     const QString archive = w.path("Seeds/FA2403151030.zip");
     QFile::remove(archive);
     if (!platform::CreateZip(archive, {data + "Pelmar.db"}).ok()) {

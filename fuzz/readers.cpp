@@ -38,7 +38,7 @@ void transferFeed(Workspace& w, const QByteArray& input)
     w.addLine(1, "101", "1204", "03", "12345678901012", 20000);
     w.addLine(2, "102", "301", "11", "352-1234-5678-93", 30000);
     w.put("Recv/AB200", input);
-    edi::ApplyTransferResults(*w.dm, shell::Paths().recvDir, shell::KeptSendDir(shell::Paths()));
+    edi::ApplyTransferResults(*w.dm, w.workspace().recvDir, shell::KeptSendDir(w.workspace()));
     w.ui.clear();
 }
 
@@ -59,7 +59,7 @@ void consentFeed(Workspace& w, const QByteArray& input)
     w.addConsent("B000000002", "13", "3010123456781", "202", 1, "");
     w.addConsent("B000000002", "10", "1234567890123456", "203", 1, "7001011234");
     w.put("Recv/NA200", input);
-    consent::ApplyConsentResults(*w.dm, shell::Paths().recvDir);
+    consent::ApplyConsentResults(*w.dm, w.workspace().recvDir);
     w.ui.clear();
 }
 
@@ -72,7 +72,7 @@ void reportSetup(Workspace& w)
 void reportFeed(Workspace& w, const QByteArray& input)
 {
     QList<exchange::TResultRecord> records;
-    if (!exchange::ReadResultReport(w.put(exchange::ReportPath(shell::Paths()), input), records))
+    if (!exchange::ReadResultReport(w.put(exchange::ReportPath(w.workspace()), input), records))
         return;
     for (const exchange::TResultRecord& r : records) {
         exchange::ResultRow(r);

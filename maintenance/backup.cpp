@@ -482,8 +482,8 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     const QString dataDir = QDir::cleanPath(QFileInfo(ws.dataDir).absoluteFilePath());
     const QString stage = store::StagedDataDir(dataDir);
     const QString old = store::SwappedOutDataDir(dataDir);
-    shell::RemoveFolder(stage);
-    shell::RemoveFolder(old);
+    shell::RemoveFolder(stage, ws.programDir);
+    shell::RemoveFolder(old, ws.programDir);
     const QStorageInfo storage(QFileInfo(dataDir).absolutePath());
     if (storage.isValid() && storage.bytesAvailable() >= 0 && total > storage.bytesAvailable()) {
         ui.ShowError("자료를 풀어 놓을 디스크 공간이 부족합니다.\r" + storage.rootPath());
@@ -493,19 +493,19 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     ui.ShowWaitMessage(QStringLiteral("압축을 해제하고 있습니다"));
     const platform::Result<> z = platform::ExtractZip(archive, stage);
     if (!z) {
-        shell::RemoveFolder(stage);
+        shell::RemoveFolder(stage, ws.programDir);
         ui.ShowError(z.error());
         return false;
     }
     const QString dbName = QFileInfo(FindFileNoCase(stage + "/", "Pelmar.db")).fileName();
     if (dbName != "Pelmar.db" && !QFile::rename(stage + "/" + dbName, stage + "/Pelmar.db")) {
-        shell::RemoveFolder(stage);
+        shell::RemoveFolder(stage, ws.programDir);
         ui.ShowError(stage + "/" + dbName);
         return false;
     }
     const QString problem = checkDatabase(stage + "/Pelmar.db");
     if (!problem.isEmpty()) {
-        shell::RemoveFolder(stage);
+        shell::RemoveFolder(stage, ws.programDir);
         ui.ShowError("백업 파일의 자료를 사용할 수 없어 복구하지 않습니다.\r\r" + problem);
         return false;
     }
@@ -513,18 +513,18 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     // Both renames stay on one disk, so the data folder is never half there.
     const bool hadData = QFileInfo(dataDir).isDir();
     if (hadData && !QDir().rename(dataDir, old)) {
-        shell::RemoveFolder(stage);
+        shell::RemoveFolder(stage, ws.programDir);
         ui.ShowError("기존 자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
     if (!QDir().rename(stage, dataDir)) {
         if (hadData)
             QDir().rename(old, dataDir);
-        shell::RemoveFolder(stage);
+        shell::RemoveFolder(stage, ws.programDir);
         ui.ShowError("자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
-    shell::RemoveFolder(old);
+    shell::RemoveFolder(old, ws.programDir);
     return true;
 }
 

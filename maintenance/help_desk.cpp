@@ -39,9 +39,10 @@ bool writeEnvelope(shell::Ui& ui, const QString& target, const QString& payload,
     return ok;
 }
 
-bool emptySendDir(shell::Ui& ui, const QString& sendDir)
+bool emptySendDir(shell::Ui& ui, const shell::Workspace& ws)
 {
-    return shell::CountFiles(sendDir) == 0 || shell::DeleteAllFiles(ui, sendDir);
+    return shell::CountFiles(ws.sendDir) == 0 ||
+           shell::DeleteAllFiles(ui, ws.sendDir, ws.programDir);
 }
 
 SendOutcome callLink(shell::Ui& ui, edi::Link& link)
@@ -70,10 +71,10 @@ QByteArray HelpDeskEnvelopeHeader(qint64 payloadLength, const QString& documentC
     return h;
 }
 
-void PrepareTransferDirectoriesFor(Program program, const shell::Workspace& ws)
+void PrepareTransferDirectoriesFor(Program program, shell::Workspace& ws)
 {
     if (program == Program::Pelmar) {
-        shell::PrepareTransferDirectories();
+        shell::PrepareTransferDirectories(ws);
         return;
     }
     shell::TEdiConfig cfg;
@@ -86,13 +87,13 @@ void PrepareTransferDirectoriesFor(Program program, const shell::Workspace& ws)
     for (const char* sub : {"Send", "Send/Old", "Recv", "Recv/Old", "Result", "Result/Old"})
         QDir().mkpath(p + sub);
     if (shell::WriteSettings(cfg))
-        shell::ApplyLinkDirectories();
+        shell::ApplyLinkDirectories(ws);
 }
 
 SendOutcome SendDataToHelpDesk(Context& ctx, edi::Link& link)
 {
     PrepareTransferDirectoriesFor(ctx.program, ctx.ws);
-    if (!emptySendDir(ctx.ui, ctx.ws.sendDir))
+    if (!emptySendDir(ctx.ui, ctx.ws))
         return {};
     QString archive;
     if (!Backup(ctx, ctx.ws.sendDir, &archive))
@@ -126,7 +127,7 @@ SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& cho
         return {};
     }
     PrepareTransferDirectoriesFor(ctx.program, ctx.ws);
-    if (!emptySendDir(ui, ctx.ws.sendDir))
+    if (!emptySendDir(ui, ctx.ws))
         return {};
     if (!writeEnvelope(ui, ctx.ws.sendDir + "FATXT", copy, "FATXT"))
         return {};

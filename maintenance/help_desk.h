@@ -28,7 +28,8 @@ SendOutcome SendDataToHelpDesk(Context& ctx, edi::Link& link);
 SendOutcome SendFileToHelpDesk(Context& ctx, edi::Link& link, const QString& chosen = {});
 
 // The send, receive and result folders as the program that runs knows them:
-// Pelmar keeps the configured ones, Vandry puts them back under ProgramDir.
-void PrepareTransferDirectoriesFor(Program program, const shell::Workspace& ws);
+// Pelmar keeps the configured ones, Vandry puts them back under ProgramDir;
+// `ws` takes them.
+void PrepareTransferDirectoriesFor(Program program, shell::Workspace& ws);
 
 } // namespace maintenance

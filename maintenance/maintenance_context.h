@@ -30,7 +30,7 @@ Media ReadMedia(const shell::Workspace& ws);
 struct Context
 {
     shell::Ui& ui;
-    const shell::Workspace& ws;
+    shell::Workspace& ws; // a help-desk send moves its transfer folders
     Program program = Program::Pelmar;
     Media media = ReadMedia(ws);
 };

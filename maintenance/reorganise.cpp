@@ -175,20 +175,21 @@ bool Reorganise(Context& ctx)
     const QString live = store::TDM1::DatabaseFile(dataDir);
     const QString reorg = ReorganisationFolder(ctx.ws);
     const QString build = dataDir + "New/";
-    const auto cleanup = qScopeGuard([build, reorg, vandry] {
-        shell::RemoveFolder(build);
+    const QString home = ctx.ws.programDir;
+    const auto cleanup = qScopeGuard([build, reorg, vandry, home] {
+        shell::RemoveFolder(build, home);
         if (vandry)
-            shell::RemoveFolder(reorg);
+            shell::RemoveFolder(reorg, home);
     });
 
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 준비중입니다."));
     QDir().mkpath(reorg);
-    if (!shell::DeleteAllFiles(ui, reorg) || !settle(ui, live) ||
+    if (!shell::DeleteAllFiles(ui, reorg, home) || !settle(ui, live) ||
         !shell::CopyFiles(ui, dataDir, reorg, vandry ? "*.db" : "*.*"))
         return false;
 
     ui.ShowWaitMessage(QStringLiteral("초기 자료를 생성중입니다."));
-    shell::RemoveFolder(build);
+    shell::RemoveFolder(build, home);
     const platform::Result<> z = platform::ExtractZip(blank, build);
     const QString fresh = store::TDM1::DatabaseFile(build);
     if (!z || !QFileInfo::exists(fresh)) {
@@ -200,7 +201,7 @@ bool Reorganise(Context& ctx)
     if (QFileInfo::exists(oldCopy)) {
         if (!vandry) {
             // Both sides in the current layout, so that added columns and seeded codes line up.
-            store::TDM1 dm(ui);
+            store::TDM1 dm(ui, ctx.ws);
             const bool prepared = dm.PrepareDatabase(build) && dm.PrepareDatabase(reorg);
             dm.Close();
             if (!prepared)

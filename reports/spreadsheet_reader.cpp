@@ -18,16 +18,16 @@ QString unreadable()
 
 } // namespace
 
-QString SheetReaderProgram()
+QString SheetReaderProgram(const QString& shippedDir)
 {
-    const QString dir = shell::Paths().shippedDir;
-    return (dir.isEmpty() ? shell::ExecutableDir() : dir) + "pelmar-sheet";
+    return shippedDir + "pelmar-sheet";
 }
 
-std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error)
+std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error,
+                                        const QString& shippedDir)
 {
     QProcess reader;
-    reader.setProgram(SheetReaderProgram());
+    reader.setProgram(SheetReaderProgram(shippedDir));
     reader.setArguments({path});
     reader.setStandardInputFile(QProcess::nullDevice());
     reader.setProcessChannelMode(QProcess::SeparateChannels);

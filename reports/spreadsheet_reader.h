@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/sheet_file.h"
+#include "shell/workspace.h"
 
 #include <QList>
 #include <QString>
@@ -12,14 +13,16 @@ namespace reports {
 
 // The first sheet of a workbook (see ReadSheetFile for the formats and the
 // rows), read in a process of its own: the helper `pelmar-sheet` beside
-// the programs. A file that ends that process or keeps it past its time
-// gives nullopt with "파일을 읽을 수 없습니다."; no file takes the calling
-// program down. Any other file gives the rows or nullopt with `error` set
-// to a sentence the user can read.
-std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error = nullptr);
+// the programs (in `shippedDir`, by default the running executable's folder,
+// which is the workspace's shippedDir). A file that ends that process or
+// keeps it past its time gives nullopt with "파일을 읽을 수 없습니다."; no
+// file takes the calling program down. Any other file gives the rows or
+// nullopt with `error` set to a sentence the user can read.
+std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error = nullptr,
+                                        const QString& shippedDir = shell::ExecutableDir());
 
-// The helper that ReadFirstSheet runs: `pelmar-sheet` in the shipped folder.
-QString SheetReaderProgram();
+// The helper that ReadFirstSheet runs: `pelmar-sheet` in `shippedDir`.
+QString SheetReaderProgram(const QString& shippedDir);
 
 // The rows a preview grid of `columns` columns takes: the title row (the
 // first row whose first cell, trimmed, is "이름", or an empty row when the

@@ -60,14 +60,14 @@ void logRefusal(const QString& what, const QString& dir, const QString& reason)
 
 } // namespace
 
-FolderDanger DangerOfEmptying(const QString& dir)
+FolderDanger DangerOfEmptying(const QString& dir, const QString& programDir)
 {
     if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir))
         return FolderDanger::NotAbsolute;
     const QString named = QDir::cleanPath(dir);
     if (!QFileInfo(named).isDir())
         return FolderDanger::Missing;
-    const QStringList programDirs = namesOf(cleanAbsolute(Paths().programDir));
+    const QStringList programDirs = namesOf(cleanAbsolute(programDir));
     const QStringList homes = namesOf(cleanAbsolute(QDir::homePath()));
     for (const QString& name : namesOf(named)) {
         if (QDir(name).isRoot() || QStorageInfo(name).rootPath() == name)
@@ -102,7 +102,7 @@ QString FolderDangerText(FolderDanger danger)
     return {};
 }
 
-bool RemoveFolder(const QString& dir)
+bool RemoveFolder(const QString& dir, const QString& programDir)
 {
     if (dir.trimmed().isEmpty() || !QDir::isAbsolutePath(dir)) {
         logRefusal("폴더 지우기", dir, FolderDangerText(FolderDanger::NotAbsolute));
@@ -119,7 +119,7 @@ bool RemoveFolder(const QString& dir)
     }
     if (!info.exists())
         return true;
-    const FolderDanger danger = DangerOfEmptying(path);
+    const FolderDanger danger = DangerOfEmptying(path, programDir);
     if (danger != FolderDanger::None) {
         logRefusal("폴더 지우기", path, FolderDangerText(danger));
         return false;
@@ -158,15 +158,15 @@ int ListFiles(const QString& dir, const QString& mask, QStringList& list)
     return int(list.size());
 }
 
-bool DeleteAllFiles(Ui& ui, const QString& dir)
+bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir)
 {
-    const FolderDanger danger = DangerOfEmptying(dir);
+    const FolderDanger danger = DangerOfEmptying(dir, programDir);
     if (danger != FolderDanger::None) {
         ui.ShowError(dir + "\r" + FolderDangerText(danger));
         logRefusal("폴더 비우기", dir, FolderDangerText(danger));
         return false;
     }
-    if (LeadsOutOf(dir, Paths().programDir)) {
+    if (LeadsOutOf(dir, programDir)) {
         ui.ShowError(dir + "\r" +
                      QStringLiteral("프로그램 폴더 밖을 가리키는 폴더이므로 파일을 지우지 않습니다."));
         WriteLog("폴더 비우기 거부 " + dir + " -> " + QFileInfo(dir).canonicalFilePath(), true);

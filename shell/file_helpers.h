@@ -11,10 +11,10 @@ class Ui;
 // case-insensitively; only ordinary files match. "*.*" matches every file.
 int CountFiles(const QString& dir);
 int ListFiles(const QString& dir, const QString& mask, QStringList& list);
-// Refuses (with an error, logged) a folder that LeadsOutOf ProgramDir or
-// that FolderDanger names; a symbolic link among the files is removed
-// itself, never what it points to.
-bool DeleteAllFiles(Ui& ui, const QString& dir);
+// Refuses (with an error, logged) a folder that LeadsOutOf `programDir` (the
+// workspace's ProgramDir) or that FolderDanger names; a symbolic link among
+// the files is removed itself, never what it points to.
+bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir);
 
 // Why the program must never empty or remove `dir`. An empty or relative
 // name would be taken from the current folder, which after a desktop start
@@ -23,11 +23,11 @@ enum class FolderDanger {
     None,
     NotAbsolute,
     Missing,
-    ProgramFolder, // ProgramDir itself or a folder holding it
+    ProgramFolder, // `programDir` itself or a folder holding it
     HomeFolder,    // the user's home or a folder holding it
     Root,          // a file-system root
 };
-FolderDanger DangerOfEmptying(const QString& dir);
+FolderDanger DangerOfEmptying(const QString& dir, const QString& programDir);
 // The Korean reason shown and logged for a refusal; empty for None.
 QString FolderDangerText(FolderDanger danger);
 
@@ -35,7 +35,7 @@ QString FolderDangerText(FolderDanger danger);
 // included, is removed as a link: what it points to is never touched. A
 // folder that DangerOfEmptying refuses (other than a missing one, which
 // counts as removed) is left alone and the refusal logged.
-bool RemoveFolder(const QString& dir);
+bool RemoveFolder(const QString& dir, const QString& programDir);
 bool CopyFiles(Ui& ui, const QString& fromDir, const QString& toDir, const QString& mask);
 
 // True when `dir` lies under `home` by its name but a symbolic link on the

@@ -11,6 +11,7 @@ namespace {
 
 QString g_linkKey;
 QString g_programPath;
+QString g_workspaceDir;
 
 using platform::Registry;
 
@@ -77,7 +78,7 @@ LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings)
             return {f.name, QStringLiteral("%1 \"%2\"는 전체 경로가 아닙니다.\r"
                                            "폴더는 / 로 시작하는 전체 경로로 입력하십시오.")
                                 .arg(label, value)};
-        const FolderDanger danger = DangerOfEmptying(value);
+        const FolderDanger danger = DangerOfEmptying(value, g_workspaceDir);
         if (f.emptied && danger != FolderDanger::None && danger != FolderDanger::Missing)
             return {f.name,
                     QStringLiteral("%1 \"%2\"는 송수신 전에 파일을 모두 지우는 폴더이므로\r"
@@ -101,6 +102,11 @@ QString LinkKeyForPath(const QString& programPath)
     return "Parlx." + p;
 }
 
+void SetLinkWorkspaceDir(const QString& programDir)
+{
+    g_workspaceDir = programDir;
+}
+
 void SetLinkProgramPath(const QString& path)
 {
     g_programPath = path;
@@ -110,8 +116,7 @@ void SetLinkProgramPath(const QString& path)
 QString LinkKey()
 {
     if (g_linkKey.isEmpty()) {
-        const QString path =
-            g_programPath.isEmpty() ? Paths().programDir + "Pelmar" : g_programPath;
+        const QString path = g_programPath.isEmpty() ? g_workspaceDir + "Pelmar" : g_programPath;
         g_linkKey = LinkKeyForPath(path);
     }
     return g_linkKey;
@@ -152,7 +157,7 @@ bool ReadSettings(TEdiConfig& settings, bool* complete)
     const bool hasUser = reg.KeyExists(UserInfoKey());
     if (complete)
         *complete = hasComm && hasUser;
-    settings = DefaultEdiConfig(Paths().programDir);
+    settings = DefaultEdiConfig(g_workspaceDir);
     if (!hasComm && !hasUser)
         return false;
     // Values missing from a key that exists keep their defaults; so does a

@@ -42,6 +42,10 @@ inline constexpr const char* kDefaultPhone2 = "01421";
 
 // "Parlx." + the program path with separators as dots, blanks and colons dropped.
 QString LinkKeyForPath(const QString& programPath);
+// The link settings are the registry's and belong to the workspace: their
+// key is derived from ProgramDir + "Pelmar" and their default folders lie
+// under ProgramDir. LoadWorkspacePaths sets it, with the registry's root.
+void SetLinkWorkspaceDir(const QString& programDir);
 // The key of this program (computed once from ProgramDir + "Pelmar").
 QString LinkKey();
 // Overrides the program path the key is derived from (Vandry derives Pelmar's).

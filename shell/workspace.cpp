@@ -77,7 +77,7 @@ void FollowUserUmask(const QString& path)
     chmod(name.constData(), (S_ISDIR(st.st_mode) ? 0777 : 0666) & ~g_userUmask);
 }
 
-const Workspace& LoadWorkspacePaths(const QString& programDir)
+Workspace& LoadWorkspacePaths(const QString& programDir)
 {
     KeepWorkspacePrivate();
     QString dir = programDir;
@@ -98,12 +98,8 @@ const Workspace& LoadWorkspacePaths(const QString& programDir)
     g_ws.resultDir = dir + "Result/";
     g_ws.scriptDir = dir + "Script/";
     platform::Registry::SetMachineRootDir(dir);
-    ApplyLinkDirectories();
-    return g_ws;
-}
-
-const Workspace& Paths()
-{
+    SetLinkWorkspaceDir(dir);
+    ApplyLinkDirectories(g_ws);
     return g_ws;
 }
 
@@ -137,16 +133,6 @@ QString TempDir()
     return g_ws.tempDir();
 }
 
-QString NoticeFilePath()
-{
-    return g_ws.noticeFilePath();
-}
-
-QString AutoBackupDir()
-{
-    return g_ws.autoBackupDir();
-}
-
 void SetShippedDir(const QString& dir)
 {
     g_ws.shippedDir = withSeparator(dir);
@@ -156,11 +142,6 @@ QString Workspace::blankDatabasePath() const
 {
     const QString own = programDir + "BlankDB.bin";
     return QFileInfo::exists(own) ? own : shippedDir + "BlankDB.bin";
-}
-
-QString BlankDatabasePath()
-{
-    return g_ws.blankDatabasePath();
 }
 
 QString AccountRulesPath()
@@ -176,27 +157,37 @@ QString WithBackslash(const QString& path)
     return t.endsWith('/') ? t : t + '/';
 }
 
-void ApplyLinkDirectories()
+void ApplyLinkDirectories(Workspace& ws)
 {
     TEdiConfig cfg;
     if (!ReadSettings(cfg))
         return;
-    g_ws.sendDir = WithBackslash(cfg.SendDir);
-    g_ws.recvDir = WithBackslash(cfg.RecvDir);
-    g_ws.resultDir = WithBackslash(cfg.ResultDir);
-    g_ws.senderId = cfg.LoginID;
+    ws.sendDir = WithBackslash(cfg.SendDir);
+    ws.recvDir = WithBackslash(cfg.RecvDir);
+    ws.resultDir = WithBackslash(cfg.ResultDir);
+    ws.senderId = cfg.LoginID;
+}
+
+void PrepareTransferDirectories(Workspace& ws)
+{
+    TEdiConfig cfg;
+    if (!ReadSettings(cfg))
+        return;
+    const QString p = ws.programDir;
+    for (const char* sub : {"Send", "Send/Old", "Recv", "Recv/Old", "Result"})
+        QDir().mkdir(p + sub);
+    if (WriteSettings(cfg))
+        ApplyLinkDirectories(ws);
+}
+
+void ApplyLinkDirectories()
+{
+    ApplyLinkDirectories(g_ws);
 }
 
 void PrepareTransferDirectories()
 {
-    TEdiConfig cfg;
-    if (!ReadSettings(cfg))
-        return;
-    const QString p = g_ws.programDir;
-    for (const char* sub : {"Send", "Send/Old", "Recv", "Recv/Old", "Result"})
-        QDir().mkdir(p + sub);
-    if (WriteSettings(cfg))
-        ApplyLinkDirectories();
+    PrepareTransferDirectories(g_ws);
 }
 
 } // namespace shell

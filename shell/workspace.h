@@ -41,10 +41,11 @@ QString DefaultWorkspaceDir();
 
 // Sets the defaults under `programDir` (empty: PELMAR_HOME, else
 // DefaultWorkspaceDir), then ApplyLinkDirectories. Makes the workspace
-// private first (KeepWorkspacePrivate). Returns the loaded workspace, which
-// the program hands to the code that uses it (as it hands TDM1); a later
-// ApplyLinkDirectories updates it in place.
-const Workspace& LoadWorkspacePaths(const QString& programDir = {});
+// private first (KeepWorkspacePrivate). Returns the loaded workspace to its
+// owner (the program's main(), the tool before its command, the tests),
+// which hands it to the code that uses it (as it hands TDM1) and passes it
+// to ApplyLinkDirectories when the link settings change.
+Workspace& LoadWorkspacePaths(const QString& programDir = {});
 
 // Residents' names and accounts are for this account only: from the first
 // call on, everything the process creates is 600 (folders 700), whatever
@@ -55,28 +56,33 @@ void KeepWorkspacePrivate();
 // program's file would; inside the workspace it stays private.
 void FollowUserUmask(const QString& path);
 
-const Workspace& Paths();
 // Where the shipped files are looked for; tests point it at a folder of
 // their own.
 void SetShippedDir(const QString& dir);
+// The loaded workspace's test mode (the main window's switch; see below).
 void SetTestMode(bool on);
 
-// The loaded workspace's paths, for code not yet handed the workspace.
+// The loaded workspace's paths, for code not yet handed the workspace: the
+// Firm.ini readers, the settings dialog and the terminal that the main
+// window calls, the spreadsheet exports and the consent import's report
+// (the temporary folder), and the account-number rules read on first use.
 QString FirmIniPath();
 QString PicturesDir();
 QString TerminalProgram();
 QString TerminalSettings();
 QString TempDir();
-QString NoticeFilePath();
-QString AutoBackupDir();
-QString BlankDatabasePath();
 QString AccountRulesPath();
 
 // Takes the send, receive and result folders and the sender ID from the
-// link settings when they can be read.
+// link settings into `ws` when they can be read.
+void ApplyLinkDirectories(Workspace& ws);
+// Creates Send, Send/Old, Recv, Recv/Old, Result under ws.programDir when
+// the link settings can be read, writes them back and applies them to `ws`.
+void PrepareTransferDirectories(Workspace& ws);
+
+// The same for the loaded workspace, and its test mode: the forms the main
+// window still calls, as it holds the workspace only as const.
 void ApplyLinkDirectories();
-// Creates Send, Send/Old, Recv, Recv/Old, Result under ProgramDir when the
-// link settings can be read, writes them back and applies them.
 void PrepareTransferDirectories();
 
 // Trims blanks; empty stays empty; otherwise ensures a trailing separator.

@@ -5,6 +5,7 @@
 #include "store/database.h"
 #include "store/migration.h"
 #include "store/schema.h"
+#include "store/shipped_closures.h"
 #include "store/transaction_guard.h"
 
 #include <QDir>
@@ -61,7 +62,8 @@ bool loadReference(QSqlDatabase& db, const QString& referenceDir, QString* error
 
 } // namespace
 
-platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& referenceDir)
+platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& referenceDir,
+                                      const QString& closuresFile)
 {
     QFile::remove(dbFile);
     const QString name = "PelmarBlank_" + QString::number(quintptr(&dbFile));
@@ -84,7 +86,7 @@ platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& refe
                 ok = CreateTable(db, t, Layout::Oldest, error);
         ok = ok && loadReference(db, referenceDir, error);
         if (ok) {
-            const MigrationResult m = RunMigration(db);
+            const MigrationResult m = RunMigration(db, closuresFile);
             ok = m.ok;
             if (!ok)
                 *error = m.step + ": " + m.error;
@@ -98,23 +100,24 @@ platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& refe
     return platform::Fail(why);
 }
 
-platform::Result<> WriteBlankArchive(const QString& archive, const QString& referenceDir)
+platform::Result<> WriteBlankArchive(const QString& archive, const QString& referenceDir,
+                                     const QString& closuresFile)
 {
     QTemporaryDir tmp;
     if (!tmp.isValid())
         return platform::Fail("cannot create a temporary folder");
     const QString db = tmp.filePath("Pelmar.db");
-    if (platform::Result<> built = BuildBlankDatabase(db, referenceDir); !built)
+    if (platform::Result<> built = BuildBlankDatabase(db, referenceDir, closuresFile); !built)
         return built;
     return platform::CreateZip(archive, {db});
 }
 
-platform::Result<> FillFromBlank(const QString& dataDir)
+platform::Result<> FillFromBlank(const QString& dataDir, const shell::Workspace& ws)
 {
     if (!QDir().mkpath(dataDir))
         return platform::Fail(dataDir);
     const QString target = QDir(dataDir).filePath("Pelmar.db");
-    const QString archive = shell::BlankDatabasePath();
+    const QString archive = ws.blankDatabasePath();
     if (QFileInfo::exists(archive)) {
         QTemporaryDir tmp(QDir(dataDir).filePath(".blank-XXXXXX"));
         QStringList extracted;
@@ -125,7 +128,8 @@ platform::Result<> FillFromBlank(const QString& dataDir)
         return platform::Fail(z ? archive + ": Pelmar.db missing" : z.error());
     }
     // No blank archive shipped: build the same database in place.
-    return BuildBlankDatabase(target, shell::Paths().shippedDir + "data/reference");
+    return BuildBlankDatabase(target, ws.shippedDir + "data/reference",
+                              ShippedClosuresFile(ws.shippedDir));
 }
 
 } // namespace store

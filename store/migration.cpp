@@ -108,7 +108,7 @@ QString DisplayBankno(const QString& bankNo)
     return shell::PadZeros(StripHyphens(bankNo), 14, false);
 }
 
-MigrationResult RunMigration(QSqlDatabase& db)
+MigrationResult RunMigration(QSqlDatabase& db, const QString& closuresFile)
 {
     MigrationResult result;
     Step s{db, result};
@@ -198,7 +198,7 @@ MigrationResult RunMigration(QSqlDatabase& db)
     // The business calendar, and the closures this release knows of.
     if (!s.create("BizCalendar"))
         return result;
-    if (QString error; !LoadShippedClosures(db, ShippedClosuresFile(), &error)) {
+    if (QString error; !LoadShippedClosures(db, closuresFile, &error)) {
         result.step = "BizCalendar";
         result.error = error;
         return result;

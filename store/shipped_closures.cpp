@@ -1,7 +1,6 @@
 #include "store/shipped_closures.h"
 
 #include "shell/log.h"
-#include "shell/workspace.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -11,9 +10,9 @@
 
 namespace store {
 
-QString ShippedClosuresFile()
+QString ShippedClosuresFile(const QString& shippedDir)
 {
-    return shell::Paths().shippedDir + "data/closures.txt";
+    return shippedDir + "data/closures.txt";
 }
 
 QDate ParseCalendarDate(const QString& text)

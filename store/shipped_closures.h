@@ -21,8 +21,8 @@ struct ShippedClosure
     QString name;
 };
 
-// data/closures.txt beside the programs.
-QString ShippedClosuresFile();
+// data/closures.txt in the shipped folder (the workspace's shippedDir).
+QString ShippedClosuresFile(const QString& shippedDir);
 
 // A date written YYYY-MM-DD that exists and lies in 1900..2100; invalid
 // otherwise.

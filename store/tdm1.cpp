@@ -2,11 +2,13 @@
 
 #include "shell/log.h"
 #include "shell/ui.h"
+#include "shell/workspace.h"
 #include "store/blank_database.h"
 #include "store/data_folder.h"
 #include "store/database.h"
 #include "store/migration.h"
 #include "store/schema.h"
+#include "store/shipped_closures.h"
 #include "store/transaction_guard.h"
 
 #include <QDir>
@@ -29,7 +31,7 @@ const QString TDM1::kUnusableMessage = QStringLiteral(
     "주십시오.\r\r자료재정리 후에도 프로그램이 정상적으로 실행되지 않으면 \rMiradel 주식회사로 "
     "연락하여 주십시오.\r");
 
-TDM1::TDM1(shell::Ui& ui) : m_ui(ui)
+TDM1::TDM1(shell::Ui& ui, const shell::Workspace& ws) : m_ui(ui), m_ws(ws)
 {
     const int n = g_instances++;
     const QString suffix = n == 0 ? QString() : QString("#%1").arg(n);
@@ -68,7 +70,7 @@ bool TDM1::ensureDatabaseFile(const QString& dataDir)
     RecoverSwappedOutData(dataDir);
     if (QFileInfo::exists(DatabaseFile(dataDir)))
         return true;
-    const platform::Result<> filled = FillFromBlank(dataDir);
+    const platform::Result<> filled = FillFromBlank(dataDir, m_ws);
     if (!filled) {
         m_ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + filled.error());
         shell::WriteLog("빈 자료 파일 생성 실패 " + filled.error(), true);
@@ -113,7 +115,8 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
     {
         QSqlDatabase update = QSqlDatabase::database(m_updateName, false);
         TransactionGuard tx(update);
-        m = tx.active() ? RunMigration(update) : MigrationResult{false, "BEGIN", update.lastError().text()};
+        m = tx.active() ? RunMigration(update, ShippedClosuresFile(m_ws.shippedDir))
+                        : MigrationResult{false, "BEGIN", update.lastError().text()};
         committed = m.ok && tx.commit();
         if (m.ok && !committed)
             m = {false, "COMMIT", update.lastError().text()};

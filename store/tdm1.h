@@ -6,17 +6,19 @@
 
 namespace shell {
 class Ui;
-}
+struct Workspace;
+} // namespace shell
 
 namespace store {
 
 // The data module: owns the connection to Data/Pelmar.db for the life of
 // the program, brings an older file up to the current layout, hands out
-// batch numbers and looks up the shared code tables.
+// batch numbers and looks up the shared code tables. A new file is filled
+// from the workspace's blank database and shipped files.
 class TDM1
 {
 public:
-    explicit TDM1(shell::Ui& ui);
+    TDM1(shell::Ui& ui, const shell::Workspace& ws);
     ~TDM1();
     TDM1(const TDM1&) = delete;
     TDM1& operator=(const TDM1&) = delete;
@@ -49,6 +51,7 @@ public:
     QSqlDatabase db() const;
     shell::Ui& ui() const { return m_ui; }
     const QString& dataDir() const { return m_dataDir; }
+    const shell::Workspace& workspace() const { return m_ws; }
 
     static const QString kUnusableMessage;
 
@@ -56,6 +59,7 @@ private:
     bool ensureDatabaseFile(const QString& dataDir);
 
     shell::Ui& m_ui;
+    const shell::Workspace& m_ws;
     QString m_mainName;
     QString m_updateName;
     QString m_dataDir;

@@ -56,7 +56,7 @@ void addHeadScreen(shell::ui::ScreenCatalog& catalog, shell::ui::ChildKind kind)
     });
 }
 
-void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const shell::Workspace& ws)
+void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::Workspace& ws)
 {
     using shell::ui::Screen;
     using shell::ui::ScreenRequest;
@@ -137,7 +137,7 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, const s
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    const shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
@@ -147,12 +147,7 @@ int main(int argc, char** argv)
     // the open question with its safe answer, which ends the program.
     platform::TerminationWatcher termination;
     QObject::connect(&termination, &platform::TerminationWatcher::terminationRequested, &app,
-                     [&ui] {
-                         ui.SetEnding(true);
-                         for (QWidget* w : QApplication::topLevelWidgets())
-                             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
-                                 d->reject();
-                     });
+                     [&ui] { shell::ui::AnswerOpenQuestionsForEnd(ui); });
 
     // One Pelmar at a time: a second start brings the running window to
     // the front and ends without a word.
@@ -180,12 +175,12 @@ int main(int argc, char** argv)
     // A complete set of link settings exists before any link call, and the
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
-    shell::ApplyLinkDirectories();
+    shell::ApplyLinkDirectories(ws);
     edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
     shell::ui::ScreenCatalog catalog;
     registerScreens(catalog, link, ws);
 
-    store::TDM1 dm(ui);
+    store::TDM1 dm(ui, ws);
     shell::ui::MainWindowHooks hooks;
     hooks.unattendedBackup = [&ui, &ws](const QString& folder) {
         return maintenance::ui::UnattendedBackup(ui, ws, folder);

@@ -17,7 +17,7 @@ int holiday(ToolContext& ctx, const QStringList& args)
 {
     if (args.value(0) == "--fixed")
         return calendar::RunHolidayCommand(args.mid(1), ctx.out, ctx.err);
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     QSqlDatabase db = dm.db();
@@ -48,7 +48,7 @@ int calendarCommand(ToolContext& ctx, const QStringList& args)
             return 1;
         }
     }
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     QSqlDatabase db = dm.db();

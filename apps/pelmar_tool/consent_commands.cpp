@@ -47,7 +47,7 @@ int sendEvidence(ToolContext& ctx, const QStringList& args)
     const auto keys = readConsents(ctx, args[1]);
     if (!keys)
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!dm.Connect(ctx.ws.dataDir) || !dm.OpenTables())
         return 1;
     platform::SecurelinkLibrary library(consent::DefaultSecurelinkPath(ctx.ws));

@@ -28,7 +28,7 @@ int makeDemo(ToolContext& ctx, const QStringList& args)
         if (!ok)
             return 2;
     }
-    const shell::Workspace& ws = ctx.ws;
+    shell::Workspace& ws = ctx.ws;
     const QString shown = QDir::toNativeSeparators(ws.programDir);
     if (!demo::IsFreshFolder(ws.programDir)) {
         ctx.ui.ShowError(QStringLiteral("이미 자료가 있는 폴더에는 데모 설치를 만들 수 없습니다.\r"

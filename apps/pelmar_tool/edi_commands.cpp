@@ -80,7 +80,7 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
             applySetting(cfg, p);
         return !pairs.isEmpty(); // nothing given: as if cancelled
     });
-    const edi::LinkOutcome call = edi::LinkSetup(link);
+    const edi::LinkOutcome call = edi::LinkSetup(link, ctx.ws);
     printCall(ctx, call);
     return call.ok ? 0 : 1;
 }
@@ -110,7 +110,7 @@ int link(ToolContext& ctx, const QStringList& args)
 
     // What the program does at start before any link call.
     shell::InitialiseLinkSettings();
-    shell::ApplyLinkDirectories();
+    shell::ApplyLinkDirectories(ctx.ws);
 
     if (what == "setup")
         return linkSetup(ctx, rest);

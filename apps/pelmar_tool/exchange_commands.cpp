@@ -49,10 +49,10 @@ private:
 };
 
 // What the program does at start before any link call.
-void prepareLink()
+void prepareLink(shell::Workspace& ws)
 {
     shell::InitialiseLinkSettings();
-    shell::ApplyLinkDirectories();
+    shell::ApplyLinkDirectories(ws);
 }
 
 int unanswered(ToolContext& ctx)
@@ -68,12 +68,12 @@ int runExchange(ToolContext& ctx, const QStringList& args, int mode)
     for (const QString& a : args) {
         if (a != "--test")
             return 2;
-        shell::SetTestMode(true);
+        ctx.ws.testMode = true;
     }
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
-    prepareLink();
+    prepareLink(ctx.ws);
     if (mode == exchange::ModeSend || mode == exchange::ModeSendReceive) {
         QSqlDatabase db = dm.db();
         if (!calendar::CheckSameDayCutoff(db, ctx.ui))
@@ -122,11 +122,11 @@ int results(ToolContext& ctx, const QStringList& args)
 {
     if (args.size() > 1 || (args.size() == 1 && args.first() != "--fetch"))
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     if (!args.isEmpty()) {
-        prepareLink();
+        prepareLink(ctx.ws);
         if (!edi::LinkResultReceive(ctx.link).ok) {
             ctx.ui.ShowInfo(exchange::ReReceiveFailedMessage());
             return 1;

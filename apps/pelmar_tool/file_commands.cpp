@@ -26,12 +26,12 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
 {
     if (!args.isEmpty())
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     const shell::Workspace& ws = ctx.ws;
     QDir().mkpath(ws.sendDir);
-    if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir))
+    if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir, ws.programDir))
         return 1;
 
     const exchange::SendFiles built =
@@ -50,7 +50,7 @@ int applyResults(ToolContext& ctx, const QStringList& args)
     for (const QString& a : args)
         if (a.isEmpty() || a.startsWith('-'))
             return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     QStringList files;

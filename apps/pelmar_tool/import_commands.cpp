@@ -36,7 +36,7 @@ int importLines(ToolContext& ctx, const QStringList& args)
     const int batchId = o.value("batch").toInt(&ok);
     if (!ok)
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
@@ -76,7 +76,7 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     QString file;
     if (!splitArgs(args, {"layout"}, o, file))
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     QString error;

@@ -35,7 +35,7 @@ QString firstMissingFolder(const QString& path)
 // will and says where it is.
 template <typename Rebuild> int rebuild(ToolContext& ctx, const char* done, Rebuild&& run)
 {
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     const bool ok = run() && dm.PrepareDatabase(ctx.ws.dataDir);
     dm.Close();
     ctx.ui.CloseWait();

@@ -62,7 +62,7 @@ int exportLines(ToolContext& ctx, const QStringList& args)
     QString number, file;
     if (!batchAndFile(args, number, file) || file.isEmpty())
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     const auto b = loadBatch(ctx, dm, number, true);
     if (!b)
         return 1;
@@ -83,7 +83,7 @@ int exportConsents(ToolContext& ctx, const QStringList& args)
 {
     if (args.size() != 1)
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     reports::SheetRows rows;
@@ -107,7 +107,7 @@ int textOutput(ToolContext& ctx, const QStringList& args)
         return 2;
     if (file.isEmpty())
         file = ctx.ws.programDir + "Rendal.txt";
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     const auto b = loadBatch(ctx, dm, number, false);
     if (!b)
         return 1;
@@ -143,7 +143,7 @@ int printPdf(ToolContext& ctx, const QStringList& args)
     QString ignored;
     if (file.isEmpty() || !batchAndFile(rest, number, ignored) || !ignored.isEmpty())
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     const auto b = loadBatch(ctx, dm, number, false);
     if (!b)
         return 1;

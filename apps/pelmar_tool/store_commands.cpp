@@ -9,6 +9,7 @@
 #include "store/data_folder.h"
 #include "store/database.h"
 #include "store/integrity.h"
+#include "store/shipped_closures.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -36,14 +37,14 @@ int prepareDb(ToolContext& ctx, const QStringList& args)
     out << "workspace " << QDir::toNativeSeparators(ws.programDir) << "\n";
 
     shell::InitialiseLinkSettings();
-    shell::PrepareTransferDirectories();
+    shell::PrepareTransferDirectories(ctx.ws);
     out << "link settings " << shell::LinkKey() << "\n";
     out << "directories " << ctx.ws.sendDir << " " << ctx.ws.recvDir << " " << ctx.ws.resultDir
         << "\n";
 
     const QString file = store::TDM1::DatabaseFile(ws.dataDir);
     const bool existed = QFileInfo::exists(file);
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!dm.PrepareDatabase(ws.dataDir))
         return 1;
     out << (existed ? "database migrated " : "database created ") << QDir::toNativeSeparators(file)
@@ -68,7 +69,8 @@ int makeBlank(ToolContext& ctx, const QStringList& args)
     }
     if (target.isEmpty())
         return 2;
-    const platform::Result<> written = store::WriteBlankArchive(target, reference);
+    const platform::Result<> written =
+        store::WriteBlankArchive(target, reference, store::ShippedClosuresFile(ctx.ws.shippedDir));
     if (!written) {
         ctx.ui.ShowError("빈 자료 파일을 만들 수 없습니다.\r" + written.error());
         return 1;

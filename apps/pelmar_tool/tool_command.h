@@ -24,7 +24,7 @@ struct ToolContext
     QTextStream& out;
     QTextStream& err;
     QString home; // --home, or empty for PELMAR_HOME / the user's workspace
-    const shell::Workspace& ws; // loaded once from `home` before the command runs
+    shell::Workspace& ws;       // loaded once from `home` before the command runs
     edi::Link& link;            // the mailbox link every link call goes through
 };
 

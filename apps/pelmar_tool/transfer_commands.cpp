@@ -27,7 +27,7 @@ int newBatch(ToolContext& ctx, const QStringList& args)
     const QDate date = QDate::fromString(o["date"], Qt::ISODate);
     if (!date.isValid())
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
@@ -56,7 +56,7 @@ int setState(ToolContext& ctx, const QStringList& args)
         stored ? store::BatchStateFrom(*stored) : store::BatchState::Unset;
     if (!batch || !transfer::Switchable(state))
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     transfer::Batches batches(dm, ctx.ui);
@@ -80,7 +80,7 @@ int lines(ToolContext& ctx, const QStringList& args)
     const QString order = o.value("order", "none");
     if (!batch || !orders.contains(order))
         return 2;
-    store::TDM1 dm(ctx.ui);
+    store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
     const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);

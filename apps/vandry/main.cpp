@@ -14,12 +14,10 @@
 #include "shell/workspace.h"
 #include "shell/workspace_lock.h"
 
-#include <QDialog>
-
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    const shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::Workspace& ws = shell::LoadWorkspacePaths();
     shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(maintenance::kVandryTitle);
     const QStringList arguments = app.arguments().mid(1);
@@ -36,10 +34,7 @@ int main(int argc, char** argv)
     // An outside end request answers an open question with its safe answer.
     platform::TerminationWatcher termination;
     QObject::connect(&termination, &platform::TerminationWatcher::terminationRequested, &app, [&] {
-        ui.SetEnding(true);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
-                d->reject();
+        shell::ui::AnswerOpenQuestionsForEnd(ui);
         window.close();
     });
 
@@ -54,7 +49,7 @@ int main(int argc, char** argv)
     // A complete set of link settings exists before any link call, and the
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
-    shell::ApplyLinkDirectories();
+    shell::ApplyLinkDirectories(ws);
     window.show();
     return app.exec();
 }

@@ -74,7 +74,7 @@ bool askBackupFirst(shell::Ui& ui)
 // Sends something to the help desk after the warning and the password, with
 // the tables closed (`dm`'s too when given), and says so when it went.
 template <typename Send>
-bool sendToHelpDesk(QWidget* window, shell::Ui& ui, const shell::Workspace& ws, store::TDM1* dm,
+bool sendToHelpDesk(QWidget* window, shell::Ui& ui, shell::Workspace& ws, store::TDM1* dm,
                     const PasswordPrompt& askPassword, Send&& send, const QString& doneText)
 {
     if (!ui.Confirm(kHelpDeskWarning, false) || !askPassword || !askPassword(ui, window))
@@ -92,7 +92,7 @@ bool sendToHelpDesk(QWidget* window, shell::Ui& ui, const shell::Workspace& ws, 
 
 } // namespace
 
-bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
+bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, shell::Workspace& ws)
 {
     bool ok = false;
     {
@@ -105,7 +105,7 @@ bool RunBackupEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell
     return ok;
 }
 
-bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
+bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, shell::Workspace& ws)
 {
     bool ok = false;
     {
@@ -118,7 +118,7 @@ bool RunRestoreEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shel
     return ok;
 }
 
-bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const shell::Workspace& ws)
+bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, shell::Workspace& ws)
 {
     if (askBackupFirst(ui) && !RunBackupEntry(window, ui, dm, ws))
         return false; // the backup that was asked for is not there: leave the data alone
@@ -133,9 +133,8 @@ bool RunReorganiseEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, const s
     return ok;
 }
 
-bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
-                          const shell::Workspace& ws, edi::Link& link,
-                          const PasswordPrompt& askPassword)
+bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm, shell::Workspace& ws,
+                          edi::Link& link, const PasswordPrompt& askPassword)
 {
     return sendToHelpDesk(
         window, ui, ws, &dm, askPassword,
@@ -144,8 +143,8 @@ bool RunHelpDeskDataEntry(QWidget* window, shell::Ui& ui, store::TDM1& dm,
             "DB 자료 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
 }
 
-bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const shell::Workspace& ws,
-                          edi::Link& link, const PasswordPrompt& askPassword)
+bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, shell::Workspace& ws, edi::Link& link,
+                          const PasswordPrompt& askPassword)
 {
     return sendToHelpDesk(
         window, ui, ws, nullptr, askPassword,
@@ -153,13 +152,13 @@ bool RunHelpDeskFileEntry(QWidget* window, shell::Ui& ui, const shell::Workspace
         QStringLiteral("파일 보내기가 완료되었습니다.\r\rMiradel 주식회사에 연락하여 주십시오."));
 }
 
-bool UnattendedBackup(shell::Ui& ui, const shell::Workspace& ws, const QString& folder)
+bool UnattendedBackup(shell::Ui& ui, shell::Workspace& ws, const QString& folder)
 {
     Context ctx{ui, ws};
     return Backup(ctx, folder);
 }
 
-bool InteractiveBackup(shell::Ui& ui, const shell::Workspace& ws)
+bool InteractiveBackup(shell::Ui& ui, shell::Workspace& ws)
 {
     Context ctx{ui, ws};
     return Backup(ctx, {});

@@ -20,8 +20,8 @@
 
 namespace maintenance::ui {
 
-TfmVandry::TfmVandry(shell::Ui& ui, edi::Link& link, const shell::Workspace& ws,
-                     QStringList arguments, QWidget* parent)
+TfmVandry::TfmVandry(shell::Ui& ui, edi::Link& link, shell::Workspace& ws, QStringList arguments,
+                     QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint),
       m_ui(ui), m_link(link), m_ws(ws), m_arguments(std::move(arguments))
@@ -130,31 +130,32 @@ bool TfmVandry::BtnReorganiseClick()
     return true;
 }
 
-bool TfmVandry::MnuSendDataClick()
+template <typename Send> bool TfmVandry::sendToHelpDesk(Send send, const QString& doneText)
 {
     Context ctx{m_ui, m_ws, Program::Vandry};
-    const SendOutcome o = whileDisabled([&] { return SendDataToHelpDesk(ctx, m_link); });
+    const SendOutcome o = whileDisabled([&] { return send(ctx); });
     if (o.sent)
-        m_ui.ShowInfo(QStringLiteral("DB 자료 보내기가 완료되었습니다."));
+        m_ui.ShowInfo(doneText);
     else if (o.linkCalled)
         m_ui.ShowInfo(o.link.message);
     return o.sent;
+}
+
+bool TfmVandry::MnuSendDataClick()
+{
+    return sendToHelpDesk([this](Context& ctx) { return SendDataToHelpDesk(ctx, m_link); },
+                          QStringLiteral("DB 자료 보내기가 완료되었습니다."));
 }
 
 bool TfmVandry::MnuSendFileClick()
 {
-    Context ctx{m_ui, m_ws, Program::Vandry};
-    const SendOutcome o = whileDisabled([&] { return SendFileToHelpDesk(ctx, m_link); });
-    if (o.sent)
-        m_ui.ShowInfo(QStringLiteral("파일 보내기가 완료되었습니다."));
-    else if (o.linkCalled)
-        m_ui.ShowInfo(o.link.message);
-    return o.sent;
+    return sendToHelpDesk([this](Context& ctx) { return SendFileToHelpDesk(ctx, m_link); },
+                          QStringLiteral("파일 보내기가 완료되었습니다."));
 }
 
 void TfmVandry::MnuLinkSettingsClick()
 {
-    edi::LinkSetup(m_link);
+    edi::LinkSetup(m_link, m_ws);
 }
 
 void TfmVandry::RunUpgradeStep()

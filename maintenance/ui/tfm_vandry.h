@@ -23,7 +23,7 @@ class TfmVandry : public QWidget
 {
     Q_OBJECT
 public:
-    TfmVandry(shell::Ui& ui, edi::Link& link, const shell::Workspace& ws, QStringList arguments,
+    TfmVandry(shell::Ui& ui, edi::Link& link, shell::Workspace& ws, QStringList arguments,
               QWidget* parent = nullptr);
 
     // Off-screen when started with any argument, centred otherwise.
@@ -49,10 +49,13 @@ private:
     // Runs `work` with the window disabled; the wait window is closed and
     // the window enabled again afterwards, also after an error.
     template <typename Work> auto whileDisabled(Work work);
+    // Runs `send` (SendDataToHelpDesk, SendFileToHelpDesk) so and says
+    // `doneText` when it went, the link's message when the link refused it.
+    template <typename Send> bool sendToHelpDesk(Send send, const QString& doneText);
 
     shell::Ui& m_ui;
     edi::Link& m_link;
-    const shell::Workspace& m_ws;
+    shell::Workspace& m_ws;
     QStringList m_arguments;
     QMenu* m_sendMenu;
     QList<QToolButton*> m_buttons;

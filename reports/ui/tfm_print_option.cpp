@@ -36,7 +36,7 @@ bool PrinterAvailable()
 }
 
 TfmPrintOption::TfmPrintOption(shell::Ui& ui, const PrintOptions& o, bool printerAvailable,
-                               QWidget* parent)
+                               const QString& programDir, QWidget* parent)
     : QDialog(parent), m_ui(ui)
 {
     setWindowTitle(QStringLiteral("프린터 출력 설정"));
@@ -44,9 +44,8 @@ TfmPrintOption::TfmPrintOption(shell::Ui& ui, const PrintOptions& o, bool printe
     auto* target = new QGroupBox(QStringLiteral("출력 대상"), this);
     m_printer = new QRadioButton(QStringLiteral("프린터로 출력"), target);
     m_file = new QRadioButton(QStringLiteral("파일에 저장"), target);
-    m_fileName = new QLineEdit(o.fileName.isEmpty() ? shell::Paths().programDir + "Rendal.txt"
-                                                    : o.fileName,
-                               target);
+    m_fileName =
+        new QLineEdit(o.fileName.isEmpty() ? programDir + "Rendal.txt" : o.fileName, target);
     m_browse = new QPushButton("...", target);
     m_browse->setFixedWidth(28);
     auto* fileRow = new QHBoxLayout;
@@ -147,7 +146,8 @@ void output(bool preview, QWidget* parent, const std::function<void(QPrinter*)>&
 void PrintLines(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                 QWidget* parent)
 {
-    TfmPrintOption dialog(ui, LastPrintOptions(), PrinterAvailable(), parent);
+    TfmPrintOption dialog(ui, LastPrintOptions(), PrinterAvailable(), dm.workspace().programDir,
+                          parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
     LastPrintOptions() = dialog.options();

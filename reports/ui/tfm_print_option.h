@@ -38,8 +38,9 @@ class TfmPrintOption : public QDialog
 {
     Q_OBJECT
 public:
+    // An options' empty file name shows as `programDir` + "Rendal.txt".
     TfmPrintOption(shell::Ui& ui, const PrintOptions& options, bool printerAvailable,
-                   QWidget* parent = nullptr);
+                   const QString& programDir, QWidget* parent = nullptr);
 
     PrintOptions options() const;
     QRadioButton* printerChoice() const { return m_printer; }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -297,6 +298,14 @@ bool QtUi::OpenInTextEditor(const QString& path)
             return true;
     }
     return OpenDocument(path);
+}
+
+void AnswerOpenQuestionsForEnd(QtUi& ui)
+{
+    ui.SetEnding(true);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+            d->reject();
 }
 
 } // namespace shell::ui

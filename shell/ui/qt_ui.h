@@ -74,4 +74,8 @@ QString DisplayText(const QString& text);
 // The window message boxes and dialogs belong to.
 QWidget* DialogParent();
 
+// An outside end request while a program starts: every question from now on
+// takes its safe answer, and the dialogs open now are closed with theirs.
+void AnswerOpenQuestionsForEnd(QtUi& ui);
+
 } // namespace shell::ui

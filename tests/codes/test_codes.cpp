@@ -30,8 +30,8 @@ protected:
         WorkspaceTest::SetUp();
         testing_support::QtApp();
         store::ReloadAccountRules();
-        dm = std::make_unique<store::TDM1>(ui);
-        ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
+        dm = std::make_unique<store::TDM1>(ui, workspace());
+        ASSERT_TRUE(dm->PrepareDatabase(workspace().dataDir));
         ASSERT_TRUE(dm->OpenTables());
     }
     void TearDown() override

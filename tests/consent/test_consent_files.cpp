@@ -56,14 +56,14 @@ protected:
     consent::ConsentRequestResult build()
     {
         const consent::ConsentRequestRun run{QDateTime(QDate(2024, 3, 15), QTime(10, 30)),
-                                             shell::Paths().sendDir, "BR0001"};
+                                             workspace().sendDir, "BR0001"};
         return consent::BuildConsentRequests(db(), ui, run);
     }
 
     edi::ResultRun apply()
     {
         ui.clear();
-        return consent::ApplyConsentResults(*dm, shell::Paths().recvDir);
+        return consent::ApplyConsentResults(*dm, workspace().recvDir);
     }
 
     QString states()
@@ -155,7 +155,7 @@ TEST_F(ConsentFiles, AnUnknownInstitutionGetsNoFileAndItsConsentsNoStamp)
     addConsent("0000000001", "04", "12345678901", "301", 0); // sorts first
     const consent::ConsentRequestResult r = build();
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(QDir(shell::Paths().sendDir).entryList(QDir::Files),
+    EXPECT_EQ(QDir(workspace().sendDir).entryList(QDir::Files),
               (QStringList{"Register_1", "Register_2"}));
     EXPECT_TRUE(readFile("Send/Register_1").contains("SE1A123456789"));
     ASSERT_EQ(r.skipped.size(), 1);
@@ -166,7 +166,7 @@ TEST_F(ConsentFiles, AnUnknownInstitutionGetsNoFileAndItsConsentsNoStamp)
 
 TEST_F(ConsentFiles, AFailedBuildStampsNothingAndLeavesNoFile)
 {
-    QDir(shell::Paths().sendDir).removeRecursively();
+    QDir(workspace().sendDir).removeRecursively();
     const consent::ConsentRequestResult r = build();
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.anyWaiting);

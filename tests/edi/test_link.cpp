@@ -185,12 +185,12 @@ TEST_F(LinkWrappers, SavedSetupReappliesTheLinkDirectories)
     ASSERT_TRUE(shell::WriteSettings(cfg));
 
     link.code = 0; // cancelled: the workspace stays as it was
-    EXPECT_FALSE(edi::LinkSetup(link).ok);
-    EXPECT_EQ(shell::Paths().recvDir, home() + "Recv/");
+    EXPECT_FALSE(edi::LinkSetup(link, workspace()).ok);
+    EXPECT_EQ(workspace().recvDir, home() + "Recv/");
 
     link.code = 1;
-    EXPECT_TRUE(edi::LinkSetup(link).ok);
-    EXPECT_EQ(shell::Paths().recvDir, home() + "Elsewhere/");
+    EXPECT_TRUE(edi::LinkSetup(link, workspace()).ok);
+    EXPECT_EQ(workspace().recvDir, home() + "Elsewhere/");
 }
 
 } // namespace

@@ -92,7 +92,7 @@ TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
     QDialog* shown = nullptr;
 
     pressLater(shown, "취 소");
-    const edi::LinkOutcome cancelled = edi::LinkSetup(link);
+    const edi::LinkOutcome cancelled = edi::LinkSetup(link, workspace());
     EXPECT_FALSE(cancelled.ok);
     EXPECT_NE(shown, nullptr);
     EXPECT_EQ(cancelled.message, "취소되었습니다.");
@@ -103,7 +103,7 @@ TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
         dialog->findChild<QLineEdit*>("LoginID")->setText("BR0009");
     });
     pressLater(shown, "확 인");
-    const edi::LinkOutcome saved = edi::LinkSetup(link);
+    const edi::LinkOutcome saved = edi::LinkSetup(link, workspace());
     EXPECT_TRUE(saved.ok);
     EXPECT_EQ(saved.message, "정상 처리 되었습니다.");
     EXPECT_EQ(shell::ReadLoginID(), "BR0009");

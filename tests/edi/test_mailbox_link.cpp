@@ -321,7 +321,7 @@ TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
         c.MailboxDir = home() + "Box";
         return true;
     });
-    const edi::LinkOutcome o = edi::LinkSetup(confirming);
+    const edi::LinkOutcome o = edi::LinkSetup(confirming, workspace());
     EXPECT_TRUE(o.ok);
     EXPECT_EQ(o.message, "정상 처리 되었습니다.");
     const shell::TEdiConfig saved = settings();
@@ -330,8 +330,8 @@ TEST_F(MailboxLinkTest, EnvSetupSavesWhatTheDialogConfirms)
     EXPECT_EQ(saved.MailboxDir, home() + "Box");
     EXPECT_EQ(saved.SendDir, home() + "Send"); // untouched values stay
     EXPECT_TRUE(QFileInfo(path("In/Coming")).isDir());
-    EXPECT_EQ(shell::Paths().recvDir, home() + "In/Coming/");
-    EXPECT_EQ(shell::Paths().senderId, "BR0002");
+    EXPECT_EQ(workspace().recvDir, home() + "In/Coming/");
+    EXPECT_EQ(workspace().senderId, "BR0002");
 }
 
 } // namespace

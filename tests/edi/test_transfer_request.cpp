@@ -51,7 +51,7 @@ protected:
     edi::TransferRequestResult build(int divisor = 1013)
     {
         run.prepared = QDateTime(QDate(2024, 3, 15), QTime(9, 5, 7));
-        run.sendDir = shell::Paths().sendDir;
+        run.sendDir = workspace().sendDir;
         run.senderId = "BR0001";
         run.divisor = divisor;
         return edi::BuildTransferRequests(db(), ui, run);
@@ -59,7 +59,7 @@ protected:
 
     QStringList sentFiles() const
     {
-        return QDir(shell::Paths().sendDir).entryList(QDir::Files, QDir::Name);
+        return QDir(workspace().sendDir).entryList(QDir::Files, QDir::Name);
     }
 
     edi::TransferRequestRun run;
@@ -230,9 +230,9 @@ TEST_F(TransferRequest, AFailingRunChangesNothingAndLeavesNoFile)
         addBatch(2, "A123456789", "2024-03-22");
         addLine(1, "1", "1", "04", "12345678901", 1000);
         addLine(2, "1", "2", "04", c.account, c.amount);
-        QDir(shell::Paths().sendDir).removeRecursively();
+        QDir(workspace().sendDir).removeRecursively();
         if (!c.sendDirMissing)
-            QDir().mkpath(shell::Paths().sendDir);
+            QDir().mkpath(workspace().sendDir);
         ui.clear();
 
         const edi::TransferRequestResult r = build();

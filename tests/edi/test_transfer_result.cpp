@@ -59,7 +59,7 @@ protected:
     QByteArray request(const QString& file = "Apt_1")
     {
         edi::TransferRequestRun run{QDateTime(QDate(2024, 3, 15), QTime(9, 5, 7)),
-                                    shell::Paths().sendDir, "BR0001", 1013};
+                                    workspace().sendDir, "BR0001", 1013};
         EXPECT_TRUE(edi::BuildTransferRequests(db(), ui, run).ok);
         return readFile("Send/" + file);
     }

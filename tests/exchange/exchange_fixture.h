@@ -68,7 +68,7 @@ protected:
         DataTest::SetUp();
         shell::SetLinkProgramPath(home() + "Pelmar");
         shell::InitialiseLinkSettings();
-        shell::ApplyLinkDirectories();
+        shell::ApplyLinkDirectories(workspace());
         m_mailbox.emplace(workspace());
         addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
     }

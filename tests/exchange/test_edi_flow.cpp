@@ -382,7 +382,7 @@ TEST_F(Flow, AGarbageResultFileChangesNothingAndTheArchiveIsRenamed)
 
 TEST_F(Flow, TestModeCanWorkWithoutTheNetwork)
 {
-    shell::SetTestMode(true);
+    workspace().testMode = true;
     addMonth();
     FakeLink link;
     ui.answerConfirm(true);
@@ -400,7 +400,7 @@ TEST_F(Flow, TestModeCanWorkWithoutTheNetwork)
     EXPECT_EQ(link.calls, 0);
     EXPECT_EQ(r->message(), QStringLiteral("수신 처리할 파일이 없습니다."));
     EXPECT_TRUE(r->messageIsError());
-    shell::SetTestMode(false);
+    workspace().testMode = false;
 }
 
 TEST_F(Flow, ActivationRunsOnce)

@@ -37,7 +37,7 @@ void MaintenanceTest::SetUp()
     WorkspaceTest::SetUp();
     shell::SetLinkProgramPath({});
     shell::InitialiseLinkSettings();
-    shell::PrepareTransferDirectories();
+    shell::PrepareTransferDirectories(workspace());
 }
 
 void MaintenanceTest::TearDown()
@@ -47,7 +47,7 @@ void MaintenanceTest::TearDown()
 
 QString MaintenanceTest::dbFile() const
 {
-    return store::TDM1::DatabaseFile(shell::Paths().dataDir);
+    return store::TDM1::DatabaseFile(workspace().dataDir);
 }
 
 maintenance::Context MaintenanceTest::context(maintenance::Program program)
@@ -58,8 +58,8 @@ maintenance::Context MaintenanceTest::context(maintenance::Program program)
 void MaintenanceTest::makeDatabase(int batches)
 {
     {
-        store::TDM1 dm(ui);
-        ASSERT_TRUE(dm.PrepareDatabase(shell::Paths().dataDir));
+        store::TDM1 dm(ui, workspace());
+        ASSERT_TRUE(dm.PrepareDatabase(workspace().dataDir));
     }
     QStringList sql;
     for (int i = 1; i <= batches; ++i)

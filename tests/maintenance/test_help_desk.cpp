@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(shell::ReadSettings(cfg));
         cfg.LoginID = "BR0001";
         ASSERT_TRUE(shell::WriteSettings(cfg));
-        shell::ApplyLinkDirectories();
+        shell::ApplyLinkDirectories(workspace());
     }
 
     edi::MailboxLink& link()
@@ -112,6 +112,6 @@ TEST_F(HelpDeskSendTest, VandryPutsTheTransferFoldersBackUnderProgramDir)
     maintenance::PrepareTransferDirectoriesFor(Program::Vandry, workspace());
     ASSERT_TRUE(shell::ReadSettings(cfg));
     EXPECT_EQ(cfg.SendDir, path("Send"));
-    EXPECT_EQ(shell::Paths().sendDir, path("Send/"));
+    EXPECT_EQ(workspace().sendDir, path("Send/"));
     EXPECT_TRUE(QDir(path("Result/Old")).exists());
 }

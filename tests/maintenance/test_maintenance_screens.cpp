@@ -108,8 +108,8 @@ TEST_F(MaintenanceScreens, VandryRestoreReorganisesOnlyAfterASuccessfulRestore)
 TEST_F(MaintenanceScreens, ReorganiseEntryStopsWhenTheWantedBackupIsNotMade)
 {
     makeDatabase();
-    store::TDM1 dm(ui);
-    ASSERT_TRUE(dm.Connect(shell::Paths().dataDir));
+    store::TDM1 dm(ui, workspace());
+    ASSERT_TRUE(dm.Connect(workspace().dataDir));
     QWidget window;
     ui.answerConfirm(true);  // back up first
     ui.answerPromptCancel(); // … but no folder chosen
@@ -124,8 +124,8 @@ TEST_F(MaintenanceScreens, RestoreEntryRestoresReorganisesAndReopens)
 {
     makeDatabase(4);
     const QStringList before = dump({}, "Apt1");
-    store::TDM1 dm(ui);
-    ASSERT_TRUE(dm.Connect(shell::Paths().dataDir));
+    store::TDM1 dm(ui, workspace());
+    ASSERT_TRUE(dm.Connect(workspace().dataDir));
     QWidget window;
     QDir().mkpath(path("bk"));
     ui.answerChooser(path("bk"));
@@ -146,7 +146,7 @@ TEST_F(MaintenanceScreens, RestoreEntryRestoresReorganisesAndReopens)
 TEST_F(MaintenanceScreens, HelpDeskEntriesNeedTheWarningAndThePassword)
 {
     makeDatabase();
-    store::TDM1 dm(ui);
+    store::TDM1 dm(ui, workspace());
     QWidget window;
     int asked = 0;
     const maintenance::ui::PasswordPrompt refuse = [&](shell::Ui&, QWidget*) {

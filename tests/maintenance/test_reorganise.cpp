@@ -81,7 +81,7 @@ TEST_F(ReorganiseTest, AMissingBlankDatabaseIsNamedInBothPrograms)
 {
     const QStringList before = dump();
     shell::SetShippedDir(path("nothing-shipped"));
-    ASSERT_FALSE(QFileInfo::exists(shell::BlankDatabasePath()));
+    ASSERT_FALSE(QFileInfo::exists(workspace().blankDatabasePath()));
     for (const Program program : {Program::Pelmar, Program::Vandry}) {
         ui.clear();
         auto ctx = context(program);

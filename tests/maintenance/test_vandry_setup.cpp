@@ -82,7 +82,7 @@ TEST_F(VandrySetupTest, UpgradeStepConvertsRegistersBacksUpAndReorganises)
 
 TEST_F(VandrySetupTest, AFailedBackupStopsTheUpgradeStepWithoutCompletion)
 {
-    QDir().mkpath(shell::Paths().dataDir); // nothing to back up
+    QDir().mkpath(workspace().dataDir); // nothing to back up
     auto ctx = context(Program::Vandry);
     EXPECT_FALSE(maintenance::FinishUpgrade(ctx));
     EXPECT_FALSE(ui.texts("wait").contains("자료 재정리를 준비중입니다."));

@@ -22,8 +22,8 @@ protected:
     {
         WorkspaceTest::SetUp();
         testing_support::QtApp();
-        dm = std::make_unique<store::TDM1>(ui);
-        ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
+        dm = std::make_unique<store::TDM1>(ui, workspace());
+        ASSERT_TRUE(dm->PrepareDatabase(workspace().dataDir));
         ASSERT_TRUE(dm->OpenTables());
         exec("INSERT INTO UserCode (Name, APID10) VALUES ('푸른마을아파트', 'A123456789')");
         exec("INSERT INTO Apt1 (AptID, GiganID10, IcheDate, SendDate, State, TotNo, TotMoney, "

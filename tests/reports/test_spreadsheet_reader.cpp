@@ -194,7 +194,7 @@ TEST_F(SpreadsheetReader, AReaderThatDiesOrBabblesMeansAnUnreadableFile)
 {
     writeFile("a.csv", "이름,금액\n홍길동,100\n");
     QProcess real;
-    real.start(reports::SheetReaderProgram(), {path("a.csv")});
+    real.start(reports::SheetReaderProgram(workspace().shippedDir), {path("a.csv")});
     ASSERT_TRUE(real.waitForFinished(60000));
     const QByteArray answer = real.readAllStandardOutput();
     std::optional<SheetRows> rows;
@@ -228,12 +228,10 @@ TEST_F(SpreadsheetReader, AReaderThatDiesOrBabblesMeansAnUnreadableFile)
             f.close();
             f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        shell::SetShippedDir(dir);
         error.clear();
-        EXPECT_FALSE(ReadFirstSheet(path("a.csv"), &error));
+        EXPECT_FALSE(ReadFirstSheet(path("a.csv"), &error, dir));
         EXPECT_EQ(error, "파일을 읽을 수 없습니다.");
     }
-    shell::SetShippedDir(shell::ExecutableDir());
     EXPECT_TRUE(ReadFirstSheet(path("a.csv")));
 }
 

@@ -25,8 +25,8 @@ class ShellWorkspace : public testing_support::WorkspaceTest
 
 TEST_F(ShellWorkspace, PathsHangOffProgramDir)
 {
-    EXPECT_EQ(Paths().dataDir, home() + "Data/");
-    EXPECT_EQ(Paths().sendDir, home() + "Send/");
+    EXPECT_EQ(workspace().dataDir, home() + "Data/");
+    EXPECT_EQ(workspace().sendDir, home() + "Send/");
     EXPECT_EQ(FirmIniPath(), home() + "Firm.ini");
     EXPECT_EQ(WithBackslash("  /a/b "), "/a/b/");
     EXPECT_EQ(WithBackslash("/a/b/"), "/a/b/");
@@ -137,11 +137,11 @@ TEST_F(ShellWorkspace, LinkSettingsKeepWhatExistsAndDefaultTheRest)
     EXPECT_EQ(cfg.SendDir, home() + "Send");
     EXPECT_TRUE(QDir(home() + "In").exists());
 
-    ApplyLinkDirectories();
-    EXPECT_EQ(Paths().recvDir, home() + "In/");
-    EXPECT_EQ(Paths().senderId, "BR0042");
+    ApplyLinkDirectories(workspace());
+    EXPECT_EQ(workspace().recvDir, home() + "In/");
+    EXPECT_EQ(workspace().senderId, "BR0042");
 
-    PrepareTransferDirectories();
+    PrepareTransferDirectories(workspace());
     for (const char* d : {"Send/Old", "Recv/Old", "Result"})
         EXPECT_TRUE(QDir(home() + d).exists()) << d;
     EXPECT_EQ(DecodeLinkPassword(EncodeLinkPassword("pw12")), "pw12");
@@ -161,7 +161,7 @@ TEST_F(ShellWorkspace, FileHelpers)
     writeFile("dst/a.txt", "old");
     ASSERT_TRUE(CopyFiles(ui, path("src/"), path("dst/"), "*.txt"));
     EXPECT_EQ(readFile("dst/a.txt"), "a");
-    ASSERT_TRUE(DeleteAllFiles(ui, path("src/")));
+    ASSERT_TRUE(DeleteAllFiles(ui, path("src/"), workspace().programDir));
     EXPECT_EQ(CountFiles(path("src/")), 0);
     EXPECT_TRUE(QDir(path("src/sub")).exists());
     // Copying into a folder that does not exist reports the error.
@@ -181,7 +181,7 @@ TEST_F(ShellWorkspace, EmptyingAFolderNeverFollowsALinkOutOfProgramDir)
     // The folder itself leads elsewhere: refused, nothing there touched.
     ASSERT_TRUE(QFile::link(outside.path(), path("Send")));
     EXPECT_TRUE(LeadsOutOf(path("Send/"), home()));
-    EXPECT_FALSE(DeleteAllFiles(ui, path("Send/")));
+    EXPECT_FALSE(DeleteAllFiles(ui, path("Send/"), workspace().programDir));
     EXPECT_TRUE(QFileInfo::exists(kept));
     EXPECT_EQ(ui.texts("error").size(), 1);
 
@@ -189,14 +189,14 @@ TEST_F(ShellWorkspace, EmptyingAFolderNeverFollowsALinkOutOfProgramDir)
     writeFile("Recv/answer.txt", "x");
     ASSERT_TRUE(QFile::link(kept, path("Recv/link.txt")));
     ASSERT_TRUE(QFile::link(outside.path(), path("Recv/linkdir")));
-    ASSERT_TRUE(DeleteAllFiles(ui, path("Recv/")));
+    ASSERT_TRUE(DeleteAllFiles(ui, path("Recv/"), workspace().programDir));
     EXPECT_FALSE(QFileInfo::exists(path("Recv/answer.txt")));
     EXPECT_FALSE(QFileInfo(path("Recv/link.txt")).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(kept));
 
     // A folder the user named outside ProgramDir is the user's choice.
     EXPECT_FALSE(LeadsOutOf(outside.path() + "/", home()));
-    ASSERT_TRUE(DeleteAllFiles(ui, outside.path() + "/"));
+    ASSERT_TRUE(DeleteAllFiles(ui, outside.path() + "/", workspace().programDir));
     EXPECT_FALSE(QFileInfo::exists(kept));
 }
 
@@ -244,8 +244,8 @@ TEST_F(ShellWorkspace, EmptyingRefusesFoldersThatAreNotTheProgramsToEmpty)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dir.toStdString());
         ui.clear();
-        EXPECT_EQ(DangerOfEmptying(c.dir), c.danger);
-        EXPECT_FALSE(DeleteAllFiles(ui, c.dir));
+        EXPECT_EQ(DangerOfEmptying(c.dir, workspace().programDir), c.danger);
+        EXPECT_FALSE(DeleteAllFiles(ui, c.dir, workspace().programDir));
         if (!c.kept.isEmpty()) {
             EXPECT_TRUE(QFileInfo::exists(c.kept));
         }
@@ -255,12 +255,12 @@ TEST_F(ShellWorkspace, EmptyingRefusesFoldersThatAreNotTheProgramsToEmpty)
                         .contains("폴더 비우기 거부 " + c.dir));
     }
     // Roots only by name: nothing here ever tries to empty one.
-    EXPECT_EQ(DangerOfEmptying("/"), FolderDanger::Root);
-    EXPECT_EQ(DangerOfEmptying("/."), FolderDanger::Root);
+    EXPECT_EQ(DangerOfEmptying("/", workspace().programDir), FolderDanger::Root);
+    EXPECT_EQ(DangerOfEmptying("/.", workspace().programDir), FolderDanger::Root);
     // A folder of the program's own is still emptied.
     writeFile("Send/a.txt", "x");
-    EXPECT_EQ(DangerOfEmptying(path("Send/")), FolderDanger::None);
-    EXPECT_TRUE(DeleteAllFiles(ui, path("Send/")));
+    EXPECT_EQ(DangerOfEmptying(path("Send/"), workspace().programDir), FolderDanger::None);
+    EXPECT_TRUE(DeleteAllFiles(ui, path("Send/"), workspace().programDir));
     EXPECT_FALSE(QFileInfo::exists(path("Send/a.txt")));
 
     QDir::setCurrent(savedCurrent);
@@ -282,7 +282,7 @@ TEST_F(ShellWorkspace, RemovingAFolderNeverFollowsALink)
         SCOPED_TRACE(name.toStdString());
         QDir().mkpath(path("Data"));
         ASSERT_TRUE(QFile::link(mine, QDir::cleanPath(name)));
-        EXPECT_TRUE(RemoveFolder(name));
+        EXPECT_TRUE(RemoveFolder(name, workspace().programDir));
         EXPECT_FALSE(QFileInfo(QDir::cleanPath(name)).isSymLink());
         EXPECT_FALSE(QFileInfo::exists(name));
         EXPECT_TRUE(QFileInfo::exists(mine + "/sub/keep.txt"));
@@ -291,13 +291,13 @@ TEST_F(ShellWorkspace, RemovingAFolderNeverFollowsALink)
     writeFile("Data.old/Pelmar.db", "old");
     ASSERT_TRUE(QFile::link(mine, path("Data.old/link")));
     ASSERT_TRUE(QFile::link(mine + "/sub/keep.txt", path("Data.old/sub-link.txt")));
-    EXPECT_TRUE(RemoveFolder(path("Data.old")));
+    EXPECT_TRUE(RemoveFolder(path("Data.old"), workspace().programDir));
     EXPECT_FALSE(QFileInfo::exists(path("Data.old")));
     EXPECT_TRUE(QFileInfo::exists(mine + "/sub/keep.txt"));
 
-    EXPECT_TRUE(RemoveFolder(path("Nothing"))); // already gone
-    EXPECT_FALSE(RemoveFolder("Data"));         // relative
-    EXPECT_FALSE(RemoveFolder(home()));         // the program folder
+    EXPECT_TRUE(RemoveFolder(path("Nothing"), workspace().programDir)); // already gone
+    EXPECT_FALSE(RemoveFolder("Data", workspace().programDir));         // relative
+    EXPECT_FALSE(RemoveFolder(home(), workspace().programDir));         // the program folder
     EXPECT_TRUE(QDir(home()).exists());
 }
 

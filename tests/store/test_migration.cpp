@@ -58,7 +58,7 @@ QByteArray fileHash(const QString& path)
 class Migration : public testing_support::WorkspaceTest
 {
 protected:
-    QString dbFile() const { return TDM1::DatabaseFile(shell::Paths().dataDir); }
+    QString dbFile() const { return TDM1::DatabaseFile(workspace().dataDir); }
 
     // Statements as another SQLite tool runs them: none of the program's checks.
     void outside(const QStringList& statements)
@@ -103,7 +103,7 @@ protected:
     // A data directory as the oldest release left it, with real rows.
     void makeOldest(bool withConsents = false, bool functionChecks = false)
     {
-        QDir().mkpath(shell::Paths().dataDir);
+        QDir().mkpath(workspace().dataDir);
         ASSERT_TRUE(OpenDatabase("legacy", dbFile(), false).ok());
         {
             QSqlDatabase db = QSqlDatabase::database("legacy");
@@ -145,7 +145,7 @@ protected:
 
     QSqlDatabase prepared(TDM1& dm)
     {
-        EXPECT_TRUE(dm.PrepareDatabase(shell::Paths().dataDir));
+        EXPECT_TRUE(dm.PrepareDatabase(workspace().dataDir));
         return dm.db();
     }
 };
@@ -153,7 +153,7 @@ protected:
 TEST_F(Migration, OldestLayoutComesOutCurrentWithEveryRow)
 {
     makeOldest();
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     EXPECT_TRUE(ui.messages().isEmpty());
 
@@ -196,7 +196,7 @@ TEST_F(Migration, OldestLayoutComesOutCurrentWithEveryRow)
 TEST_F(Migration, SecondRunChangesNothing)
 {
     makeOldest(true);
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     const QStringList first = dump(prepared(dm));
     const QStringList second = dump(prepared(dm));
     EXPECT_EQ(first, second);
@@ -216,7 +216,7 @@ TEST_F(Migration, ConsentsTakeTheInstitutionCodeAsRegistered)
                            "('x9', '04', '1', 'P5', 0)"));
     }
     CloseDatabase("x");
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     const QStringList repaired = {"A0000001/P1", "a0000001/P1", "A0000001/P2",
                                   "A0000001/P3", "A0000001/P4", "x9/P5"};
@@ -235,7 +235,7 @@ TEST_F(Migration, ResultCodesWithZeroRowAreLeftAlone)
         ASSERT_TRUE(q.exec("INSERT INTO CodeP (id, Name) VALUES ('0000', 'ok')"));
     }
     CloseDatabase("x");
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     EXPECT_EQ(column(prepared(dm), "SELECT id FROM CodeP ORDER BY id"), (QStringList{"0000", "1000"}));
 }
 
@@ -248,7 +248,7 @@ TEST_F(Migration, OldRowsBeyondTodaysLimitsDoNotStopIt)
         outside({"INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, NAME) "
                  "VALUES ('A0000001', '04', '55-66', 'P0', '" + QString(30, 'n') + "')"});
     }
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     EXPECT_EQ(column(db, "SELECT NapbuNO || '=' || DisplayBankno FROM TongRegister ORDER BY NapbuNO"),
               (QStringList{"P0=00000000005566", "P1=12345678901234", "P2=00000000123456", "P3=12345678901234"}));
@@ -265,7 +265,7 @@ TEST_F(Migration, FunctionChecksOfAnEarlierReleaseGoAndEveryRowStays)
         ASSERT_TRUE(q.exec("DELETE FROM Apt2 WHERE Apt2ID = 40"));
     }
     CloseDatabase("x");
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     EXPECT_TRUE(ui.messages().isEmpty());
     EXPECT_EQ(column(db, "SELECT name FROM sqlite_master WHERE sql LIKE '%cp949_len%'"), QStringList{});
@@ -296,9 +296,9 @@ TEST_F(Migration, FunctionChecksOfAnEarlierReleaseGoAndEveryRowStays)
 
 TEST_F(Migration, RefusedDisplayBanknoRowIsSkippedAndTheRestFilled)
 {
-    QDir().mkpath(shell::Paths().dataDir);
+    QDir().mkpath(workspace().dataDir);
     {
-        TDM1 dm(ui);
+        TDM1 dm(ui, workspace());
         QSqlDatabase db = prepared(dm);
         QSqlQuery q(db);
         for (const char* napbu : {"P1", "P2", "P3"})
@@ -307,7 +307,7 @@ TEST_F(Migration, RefusedDisplayBanknoRowIsSkippedAndTheRestFilled)
         ASSERT_TRUE(q.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TongRegister WHEN OLD.NapbuNO = 'P2' "
                            "BEGIN SELECT RAISE(ABORT, 'row refused'); END"));
     }
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     EXPECT_EQ(column(db, "SELECT NapbuNO || '=' || DisplayBankno FROM TongRegister ORDER BY NapbuNO"),
               (QStringList{"P1=00000000001234", "P2=", "P3=00000000001234"}));
@@ -327,8 +327,8 @@ TEST_F(Migration, FailureLeavesFileAsItWas)
     }
     CloseDatabase("x");
     const QByteArray before = fileHash(dbFile());
-    TDM1 dm(ui);
-    EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+    TDM1 dm(ui, workspace());
+    EXPECT_FALSE(dm.PrepareDatabase(workspace().dataDir));
     dm.Close();
     EXPECT_EQ(fileHash(dbFile()), before);
     ASSERT_EQ(ui.texts("error").size(), 1);
@@ -337,7 +337,7 @@ TEST_F(Migration, FailureLeavesFileAsItWas)
 
 TEST_F(Migration, EmptyDataFolderFilledFromBlank)
 {
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     EXPECT_EQ(column(db, "SELECT count(*) FROM CodeP"), QStringList{"43"});
     EXPECT_EQ(dm.NextBatchNumber(), 1);
@@ -346,11 +346,11 @@ TEST_F(Migration, EmptyDataFolderFilledFromBlank)
 
 TEST_F(Migration, BadFilesAreReportedAndUntouched)
 {
-    QDir().mkpath(shell::Paths().dataDir);
+    QDir().mkpath(workspace().dataDir);
     writeFile("Data/Pelmar.db", QByteArray("this is no database, just some text that a user put here\n").repeated(100));
     const QByteArray before = fileHash(dbFile());
-    TDM1 dm(ui);
-    EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+    TDM1 dm(ui, workspace());
+    EXPECT_FALSE(dm.PrepareDatabase(workspace().dataDir));
     EXPECT_FALSE(dm.OpenTables());
     dm.Close();
     EXPECT_EQ(fileHash(dbFile()), before);
@@ -367,8 +367,8 @@ TEST_F(Migration, LockedFileIsReported)
     QSqlQuery hold(QSqlDatabase::database("holder"));
     ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
     {
-        TDM1 dm(ui);
-        EXPECT_FALSE(dm.PrepareDatabase(shell::Paths().dataDir));
+        TDM1 dm(ui, workspace());
+        EXPECT_FALSE(dm.PrepareDatabase(workspace().dataDir));
     }
     hold.exec("ROLLBACK");
     hold.finish();
@@ -379,7 +379,7 @@ TEST_F(Migration, LockedFileIsReported)
 
 TEST_F(Migration, WritesAreCheckedByTheEngine)
 {
-    TDM1 dm(ui);
+    TDM1 dm(ui, workspace());
     QSqlDatabase db = prepared(dm);
     QSqlQuery q(db);
     struct Case

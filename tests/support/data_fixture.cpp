@@ -14,11 +14,11 @@ namespace testing_support {
 void DataTest::SetUp()
 {
     WorkspaceTest::SetUp();
-    dm = std::make_unique<store::TDM1>(ui);
-    ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
+    dm = std::make_unique<store::TDM1>(ui, workspace());
+    ASSERT_TRUE(dm->PrepareDatabase(workspace().dataDir));
     ASSERT_TRUE(dm->OpenTables());
-    QDir().mkpath(shell::Paths().sendDir);
-    QDir().mkpath(shell::Paths().recvDir);
+    QDir().mkpath(workspace().sendDir);
+    QDir().mkpath(workspace().recvDir);
 }
 
 void DataTest::TearDown()

@@ -21,8 +21,9 @@ protected:
     void TearDown() override;
 
     QString home() const { return m_home.path() + "/"; }
-    // The workspace loaded on home(), as a program hands it down.
-    const shell::Workspace& workspace() const { return *m_ws; }
+    // The workspace loaded on home(), as a program hands it down; the test
+    // owns it as the program's main() does.
+    shell::Workspace& workspace() const { return *m_ws; }
     QString path(const QString& relative) const { return home() + relative; }
     void writeFile(const QString& relative, const QByteArray& bytes) const;
     QByteArray readFile(const QString& relative) const;
@@ -30,7 +31,7 @@ protected:
     ScriptedUi ui;
 
 private:
-    const shell::Workspace* m_ws = nullptr;
+    shell::Workspace* m_ws = nullptr;
     QTemporaryDir m_home;
     QTemporaryDir m_registry;
 };

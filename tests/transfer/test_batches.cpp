@@ -65,8 +65,8 @@ TEST_F(Batch, TwoProgramsCreatingAtOnceNeverShareANumber)
 {
     // A second program on the same database; both screens are entering a
     // new batch and a new group, and both show the same next number.
-    store::TDM1 other(ui);
-    ASSERT_TRUE(other.Connect(shell::Paths().dataDir));
+    store::TDM1 other(ui, workspace());
+    ASSERT_TRUE(other.Connect(workspace().dataDir));
     Batches mine(*dm, ui);
     Batches theirs(other, ui);
     TransferBatch a = validBatch(mine);

@@ -27,8 +27,8 @@ protected:
     {
         WorkspaceTest::SetUp();
         store::ReloadAccountRules();
-        dm = std::make_unique<store::TDM1>(ui);
-        ASSERT_TRUE(dm->PrepareDatabase(shell::Paths().dataDir));
+        dm = std::make_unique<store::TDM1>(ui, workspace());
+        ASSERT_TRUE(dm->PrepareDatabase(workspace().dataDir));
         ASSERT_TRUE(dm->OpenTables());
         exec("INSERT INTO UserCode (Name, APID10, APPASS, BankNoApt) VALUES "
              "('푸른마을아파트', 'A123456789', 'pw1234', '301-1234-5678-91')");
