@@ -1,27 +1,18 @@
 #include "edi/edi_info.h"
 
+#include <iterator>
+
 namespace edi {
 
 QString BusinessName(int kind)
 {
-    switch (kind) {
-    case 1:
-        return QStringLiteral("대량입금");
-    case 2:
-        return QStringLiteral("대량출금");
-    case 3:
-        return QStringLiteral("Veltrin");
-    case 4:
-        return QStringLiteral("CMS자금수납");
-    case 5:
-        return QStringLiteral("CMS받을어음");
-    case 6:
-        return QStringLiteral("통장거래내역");
-    case 7:
-        return QStringLiteral("출금동의신청");
-    default:
+    // Numbered from 1.
+    static const char* const kNames[] = {"대량입금",    "대량출금",    "Veltrin",
+                                         "CMS자금수납", "CMS받을어음", "통장거래내역",
+                                         "출금동의신청"};
+    if (kind < 1 || kind > int(std::size(kNames)))
         return QStringLiteral("알수없음");
-    }
+    return QString::fromUtf8(kNames[kind - 1]);
 }
 
 QString ShownName(const TEdiInfo& item)

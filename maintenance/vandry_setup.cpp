@@ -12,15 +12,10 @@
 
 #include <QFileInfo>
 
+#include <iterator>
+
 namespace maintenance {
 namespace {
-
-int intValue(const platform::IniFile& ini, const char* section, const char* key, int fallback)
-{
-    bool ok = false;
-    const int v = ini.value(section, key).trimmed().toInt(&ok);
-    return ok ? v : fallback;
-}
 
 QString textValue(const platform::IniFile& ini, const char* section, const char* key,
                   const char* fallback)
@@ -57,18 +52,10 @@ bool PassVandryStartupGuards(shell::Ui& ui, const shell::StartupProbes& probes)
 
 QString NetworkName(int number)
 {
-    switch (number) {
-    case 0:
-        return QStringLiteral("01421망");
-    case 1:
-        return QStringLiteral("DNS망");
-    case 2:
-        return QStringLiteral("고속망");
-    case 3:
-        return QStringLiteral("전용선");
-    default:
+    static const char* const kNames[] = {"01421망", "DNS망", "고속망", "전용선"};
+    if (number < 0 || number >= int(std::size(kNames)))
         return {};
-    }
+    return QString::fromUtf8(kNames[number]);
 }
 
 shell::TEdiConfig ConvertOldLinkConfig(const QString& iniPath, const QString& programDir,
@@ -77,16 +64,16 @@ shell::TEdiConfig ConvertOldLinkConfig(const QString& iniPath, const QString& pr
     platform::IniFile ini(iniPath);
     ini.load();
     shell::TEdiConfig c;
-    c.Port = "COM" + QString::number(qint64(intValue(ini, "COMM", "Port", 0)) + 1);
-    c.Connect1 = NetworkName(intValue(ini, "COMM", "Connect1", 0));
-    c.Connect2 = NetworkName(intValue(ini, "COMM", "Connect2", 1));
+    c.Port = "COM" + QString::number(qint64(ini.intValue("COMM", "Port", 0)) + 1);
+    c.Connect1 = NetworkName(ini.intValue("COMM", "Connect1", 0));
+    c.Connect2 = NetworkName(ini.intValue("COMM", "Connect2", 1));
     c.Phone1 = textValue(ini, "COMM", "Phone1", "01421");
     c.Phone2 = textValue(ini, "COMM", "Phone2", "01420");
     c.ModemInit = textValue(ini, "COMM", "MInit", "ATZ");
     c.LoginID = textValue(ini, "USER", "LoginID", "").toUpper();
     c.Password = textValue(ini, "USER", "Password", "");
-    c.CompressCheck = intValue(ini, "OPTION", "Compress", 0) == 1;
-    c.PasswordCheck = intValue(ini, "OPTION", "Password", 0) == 1;
+    c.CompressCheck = ini.intValue("OPTION", "Compress", 0) == 1;
+    c.PasswordCheck = ini.intValue("OPTION", "Password", 0) == 1;
     c.Protocol = "Zmodem";
     c.Speed = "38400";
     c.SendDir = programDir + "Send";

@@ -88,6 +88,13 @@ QByteArray IniFile::value(const QByteArray& section, const QByteArray& key,
     return fallback;
 }
 
+int IniFile::intValue(const QByteArray& section, const QByteArray& key, int fallback) const
+{
+    bool ok = false;
+    const int v = value(section, key).trimmed().toInt(&ok);
+    return ok ? v : fallback;
+}
+
 void IniFile::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
     ensureSection(section);

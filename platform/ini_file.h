@@ -24,6 +24,9 @@ public:
     bool hasValue(const QByteArray& section, const QByteArray& key) const;
     QByteArray value(const QByteArray& section, const QByteArray& key,
                      const QByteArray& fallback = {}) const;
+    // The value as a whole number (blanks around it allowed); `fallback`
+    // when the key is missing or holds anything else.
+    int intValue(const QByteArray& section, const QByteArray& key, int fallback) const;
     void setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
     // Creates an empty section when missing.
     void ensureSection(const QByteArray& section);

@@ -12,17 +12,6 @@
 #include <QFileInfo>
 
 namespace shell {
-namespace {
-
-int readInt(const platform::IniFile& ini, const char* section, const char* key, int fallback)
-{
-    bool ok = false;
-    const int v = ini.value(section, key).trimmed().toInt(&ok);
-    return ok ? v : fallback;
-}
-
-} // namespace
-
 TerminalPlacement PlaceTerminal(int cx, int cy, int screenWidth, int screenHeight)
 {
     // C++ division truncates toward zero, as the terminal expects.
@@ -38,8 +27,8 @@ bool WriteTerminalProfile(int screenWidth, int screenHeight)
 {
     platform::IniFile ini(TerminalProfilePath());
     ini.load();
-    const int cx = readInt(ini, "Preference", "cx", 669);
-    const int cy = readInt(ini, "Preference", "cy", 567);
+    const int cx = ini.intValue("Preference", "cx", 669);
+    const int cy = ini.intValue("Preference", "cy", 567);
     const TerminalPlacement p = PlaceTerminal(cx, cy, screenWidth, screenHeight);
     ini.setValue("BarState-Summary", "ScreenCX", QByteArray::number(screenWidth));
     ini.setValue("BarState-Summary", "ScreenCY", QByteArray::number(screenHeight));
