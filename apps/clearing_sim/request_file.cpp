@@ -1,5 +1,7 @@
 #include "apps/clearing_sim/request_file.h"
 
+#include "shell/text_helpers.h"
+
 #include <QDate>
 #include <cstdio>
 #include <cstring>
@@ -14,12 +16,7 @@ QByteArray at(const QByteArray& rec, int offset, int width)
 
 bool allDigits(const QByteArray& s)
 {
-    if (s.isEmpty())
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
+    return shell::IsDigitText(QString::fromLatin1(s));
 }
 
 bool allBlank(const QByteArray& s)
@@ -43,6 +40,17 @@ bool isPrime(int n)
 QString text(const QByteArray& bytes)
 {
     return QString::fromLatin1(bytes).trimmed();
+}
+
+// What every D record starts with: its width, its letter and its sequence
+// number (`seq`, from 1). Empty when those are right.
+QString recordStartProblem(const QByteArray& d, int width, qsizetype seq)
+{
+    if (d.size() != width || d.at(0) != 'D')
+        return QString("not a %1-byte D record").arg(width);
+    if (!allDigits(at(d, 1, 7)) || at(d, 1, 7).toLongLong() != seq)
+        return "sequence number out of order";
+    return {};
 }
 
 // Lines of a file that ends each line with CR LF.
@@ -112,10 +120,8 @@ ParsedRequest parseTransfer(const QList<QByteArray>& lines, Request r)
     for (qsizetype i = 2; i < last; ++i) {
         const QByteArray& d = lines[i];
         const QString where = QString("D record %1: ").arg(i - 1);
-        if (d.size() != 198 || d.at(0) != 'D')
-            return reject(where + "not a 198-byte D record");
-        if (!allDigits(at(d, 1, 7)) || at(d, 1, 7).toLongLong() != i - 1)
-            return reject(where + "sequence number out of order");
+        if (const QString problem = recordStartProblem(d, 198, i - 1); !problem.isEmpty())
+            return reject(where + problem);
         if (at(d, 8, 10) != at(s, 8, 10) || at(d, 18, 5) != "12999")
             return reject(where + "institution or fixed codes differ");
         const QByteArray bank = at(d, 23, 3);
@@ -179,10 +185,8 @@ ParsedRequest parseConsent(const QList<QByteArray>& lines, Request r, qint64 dec
     for (qsizetype i = 2; i < last; ++i) {
         const QByteArray& d = lines[i];
         const QString where = QString("consent D record %1: ").arg(i - 1);
-        if (d.size() != 98 || d.at(0) != 'D')
-            return reject(where + "not a 98-byte D record");
-        if (!allDigits(at(d, 1, 7)) || at(d, 1, 7).toLongLong() != i - 1)
-            return reject(where + "sequence number out of order");
+        if (const QString problem = recordStartProblem(d, 98, i - 1); !problem.isEmpty())
+            return reject(where + problem);
         if (!allDigits(at(d, 8, 2)) || !allDigits(at(d, 10, 16).trimmed()))
             return reject(where + "bank or account is not a number");
         if (d.at(26) != '1' && d.at(26) != '2')

@@ -42,16 +42,24 @@ std::optional<BatchLines> loadBatch(ToolContext& ctx, store::TDM1& dm, const QSt
     return b;
 }
 
-// "--batch N" plus one positional argument (the output file).
-bool batchAndFile(const QStringList& args, QString& batch, QString& file)
+// Takes each "`option` VALUE" out of `args` into `value` (the last one
+// wins); returns the other arguments in their order.
+QStringList takeOption(const QStringList& args, const QString& option, QString& value)
 {
     QStringList rest;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == "--batch" && i + 1 < args.size())
-            batch = args[++i];
+        if (args[i] == option && i + 1 < args.size())
+            value = args[++i];
         else
             rest.append(args[i]);
     }
+    return rest;
+}
+
+// "--batch N" plus one positional argument (the output file).
+bool batchAndFile(const QStringList& args, QString& batch, QString& file)
+{
+    const QStringList rest = takeOption(args, "--batch", batch);
     if (rest.size() == 1)
         file = rest.first();
     return !batch.isEmpty() && rest.size() <= 1;
@@ -133,13 +141,7 @@ int textOutput(ToolContext& ctx, const QStringList& args)
 int printPdf(ToolContext& ctx, const QStringList& args)
 {
     QString number, file;
-    QStringList rest;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == "--pdf" && i + 1 < args.size())
-            file = args[++i];
-        else
-            rest.append(args[i]);
-    }
+    const QStringList rest = takeOption(args, "--pdf", file);
     QString ignored;
     if (file.isEmpty() || !batchAndFile(rest, number, ignored) || !ignored.isEmpty())
         return 2;
