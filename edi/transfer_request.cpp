@@ -4,6 +4,7 @@
 #include "codes/institution.h"
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
+#include "edi/id_runs.h"
 #include "shell/envelope_line.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
@@ -415,31 +416,27 @@ bool RequestWriter::numberLines(const std::vector<NumberedLine>& lines, store::S
     QByteArray ids;
     qint64 first = 0;
     qint64 next = 0;
-    for (size_t i = 0; i < lines.size();) {
-        size_t end = i + 1;
-        while (end < lines.size() && lines[end].id == lines[end - 1].id + 1 &&
-               lines[end].number == lines[end - 1].number + 1)
-            ++end;
-        if (end - i >= kShortestRange) {
-            range.bind(1, lines[i].number);
-            range.bind(2, lines[i].id);
+    const auto write = [&](size_t begin, size_t end) {
+        if (end - begin >= kShortestRange) {
+            range.bind(1, lines[begin].number);
+            range.bind(2, lines[begin].id);
             range.bind(3, lines[end - 1].id);
-            if (!range.exec())
-                return tableError(range);
-        } else {
-            for (size_t k = i; k < end; ++k) {
-                if (ids.isEmpty()) {
-                    ids = "[";
-                    first = next = lines[k].number;
-                }
-                for (; next < lines[k].number; ++next)
-                    ids += "null,";
-                ids += QByteArray::number(lines[k].id) + ',';
-                ++next;
-            }
+            return range.exec() || tableError(range);
         }
-        i = end;
-    }
+        for (size_t k = begin; k < end; ++k) {
+            if (ids.isEmpty()) {
+                ids = "[";
+                first = next = lines[k].number;
+            }
+            for (; next < lines[k].number; ++next)
+                ids += "null,";
+            ids += QByteArray::number(lines[k].id) + ',';
+            ++next;
+        }
+        return true;
+    };
+    if (!ForEachIdRun(lines, write, &NumberedLine::id, &NumberedLine::number))
+        return false;
     if (ids.isEmpty())
         return true;
     ids.back() = ']';
