@@ -246,16 +246,13 @@ QList<CalendarDay> ComputedClosures(int year)
     return out;
 }
 
-bool BusinessCalendar::load(QSqlDatabase& db, QString* error)
+platform::Result<> BusinessCalendar::load(QSqlDatabase& db)
 {
     *this = BusinessCalendar();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT CalDate, Kind, Name, Source FROM BizCalendar")) {
-        if (error)
-            *error = q.lastError().text();
-        return false;
-    }
+    if (!q.exec("SELECT CalDate, Kind, Name, Source FROM BizCalendar"))
+        return platform::Fail(q.lastError().text());
     while (q.next()) {
         const QDate date = QDate::fromString(q.value(0).toString(), Qt::ISODate);
         if (!date.isValid())
@@ -264,7 +261,7 @@ bool BusinessCalendar::load(QSqlDatabase& db, QString* error)
                q.value(3).toString() == store::kBranchSource);
     }
     prepare();
-    return true;
+    return {};
 }
 
 void BusinessCalendar::addRow(const QDate& date, bool closed, const QString& name, bool branch)
@@ -410,9 +407,8 @@ QList<CalendarDay> BusinessCalendar::yearList(int year) const
 BusinessCalendar LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui)
 {
     BusinessCalendar calendar;
-    QString error;
-    if (!calendar.load(db, &error))
-        ui.ShowError(error);
+    if (const platform::Result<> loaded = calendar.load(db); !loaded)
+        ui.ShowError(loaded.error());
     return calendar;
 }
 

@@ -197,8 +197,8 @@ bool RequestWriter::loadBatches()
     // The calendar as it stands now: a day announced or closed by the branch
     // after the batch was saved must not reach a bank that does not work.
     calendar::BusinessCalendar closures;
-    if (QString error; !closures.load(m_db, &error))
-        return fail("휴일표를 읽을 수 없습니다.\r" + error);
+    if (const platform::Result<> loaded = closures.load(m_db); !loaded)
+        return fail("휴일표를 읽을 수 없습니다.\r" + loaded.error());
     codes::Institutions institutions(m_db, m_ui);
     QHash<QString, std::optional<codes::Institution>> known;
     while (q.next()) {

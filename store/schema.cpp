@@ -352,7 +352,7 @@ QStringList DropByteLimitTriggerSql(const TableDef& table)
     return out;
 }
 
-bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error)
+platform::Result<> CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout)
 {
     QStringList statements = {CreateTableSql(table, layout)};
     statements += CreateIndexSql(table, layout);
@@ -362,20 +362,16 @@ bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString
             columns.append(f.name);
     statements += DropByteLimitTriggerSql(table);
     statements += ByteLimitTriggerSql(table, columns);
-    return ExecStatements(db, statements, error);
+    return ExecStatements(db, statements);
 }
 
-bool ExecStatements(QSqlDatabase& db, const QStringList& statements, QString* error)
+platform::Result<> ExecStatements(QSqlDatabase& db, const QStringList& statements)
 {
     QSqlQuery q(db);
-    for (const QString& sql : statements) {
-        if (!q.exec(sql)) {
-            if (error)
-                *error = q.lastError().text();
-            return false;
-        }
-    }
-    return true;
+    for (const QString& sql : statements)
+        if (!q.exec(sql))
+            return platform::Fail(q.lastError().text());
+    return {};
 }
 
 bool TableExists(QSqlDatabase& db, const QString& table)
