@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace calendar {
 namespace {
@@ -104,22 +105,15 @@ Rule SolarRule(int mmdd, const QDate& date)
 
 QString SourceText(DaySource source)
 {
-    switch (source) {
-    case DaySource::Fixed:
-        return QStringLiteral("고정");
-    case DaySource::Lunar:
-        return QStringLiteral("음력");
-    case DaySource::Computed:
-        return QStringLiteral("계산");
-    case DaySource::Shipped:
-        return store::kShippedSource;
-    case DaySource::Branch:
-        return store::kBranchSource;
-    case DaySource::Weekend:
-        return QStringLiteral("주말");
-    case DaySource::None:
-        break;
-    }
+    // An ordinary day (None) has no text.
+    static const std::pair<DaySource, QString> texts[] = {
+        {DaySource::Weekend, QStringLiteral("주말")}, {DaySource::Fixed, QStringLiteral("고정")},
+        {DaySource::Lunar, QStringLiteral("음력")},   {DaySource::Computed, QStringLiteral("계산")},
+        {DaySource::Shipped, store::kShippedSource},  {DaySource::Branch, store::kBranchSource},
+    };
+    for (const auto& [s, text] : texts)
+        if (s == source)
+            return text;
     return {};
 }
 
