@@ -156,8 +156,11 @@ private:
                      store::Statement& list);
     bool flush(const QString& path, const QByteArray& bytes);
     bool fail(const QString& detail);
-    bool tableError(const QSqlQuery& q);
-    bool tableError(const store::Statement& s);
+    // A write the table refused, through a QSqlQuery or a store::Statement.
+    template <typename Query> bool tableError(const Query& q)
+    {
+        return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
+    }
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
@@ -170,16 +173,6 @@ bool RequestWriter::fail(const QString& detail)
 {
     m_ui.ShowError(BuildErrorMessage() + "\r\r" + detail);
     return false;
-}
-
-bool RequestWriter::tableError(const QSqlQuery& q)
-{
-    return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
-}
-
-bool RequestWriter::tableError(const store::Statement& s)
-{
-    return fail("이체자료를 기록할 수 없습니다.\r" + s.lastError().text());
 }
 
 bool RequestWriter::loadBatches()

@@ -140,8 +140,11 @@ private:
     bool closeBatch();
     bool trailer();
     bool fail(const QString& reason);
-    bool tableError(const QSqlQuery& q);
-    bool tableError(const store::Statement& s);
+    // A write the table refused, through a QSqlQuery or a store::Statement.
+    template <typename Query> bool tableError(const Query& q)
+    {
+        return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
+    }
     QString institutionName() const;
 
     store::TDM1& m_dm;
@@ -181,16 +184,6 @@ bool FileApplier::fail(const QString& reason)
 {
     m_reason = m_recordNo > 0 ? QString("%1번째 레코드: %2").arg(m_recordNo).arg(reason) : reason;
     return false;
-}
-
-bool FileApplier::tableError(const QSqlQuery& q)
-{
-    return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
-}
-
-bool FileApplier::tableError(const store::Statement& s)
-{
-    return fail("이체자료를 기록할 수 없습니다. " + s.lastError().text());
 }
 
 bool FileApplier::prepare()
