@@ -132,8 +132,7 @@ void FmHoliday::reload(const QDate& select)
 
 void FmHoliday::showRow(int row)
 {
-    const CalendarDay empty;
-    const CalendarDay& d = row >= 0 && row < m_days.size() ? m_days[row] : empty;
+    const CalendarDay& d = rowOrBlank(m_days, row);
     m_date->setDate(d.date.isValid() ? d.date : QDate(m_year->value(), 1, 1));
     m_kind->setCurrentIndex(d.date.isValid() && !d.closed ? 1 : 0);
     m_name->setText(d.name);
