@@ -73,8 +73,9 @@ protected:
     int currentRow() const;
     // After a reload: puts the cursor on `row` and browses.
     void browseFrom(int row);
-    // The commands' part of setEditing: on, focus goes to `first`; off, the
-    // commands follow whether there are rows and the grid takes the focus.
+    // The base's part of setEditing: the grid is locked while editing; on,
+    // focus goes to `first`; off, the commands follow whether there are rows
+    // and the grid takes the focus.
     void setCommandsEditing(bool on, QWidget* first, bool empty);
 
     virtual void showRow(int row) = 0;

@@ -143,7 +143,6 @@ void FmHoliday::setEditing(bool on)
     m_date->setEnabled(on && m_isNew);
     m_kind->setEnabled(on);
     m_name->setEnabled(on);
-    grid()->setEnabled(!on);
     m_year->setEnabled(!on);
     setCommandsEditing(on, m_isNew ? static_cast<QWidget*>(m_date) : m_kind, m_days.isEmpty());
     if (on)

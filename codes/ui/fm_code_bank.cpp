@@ -39,7 +39,7 @@ QLabel* note(const QString& text, QWidget* parent)
 
 fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                          QWidget* parent)
-    : CodeScreen(title, "fmCode_Bank", viewOnly, kHints, parent), m_store(db, ui, title), m_ui(ui)
+    : CodeScreen(title, "fmCode_Bank", viewOnly, kHints, parent), m_store(db, ui, title)
 {
     QTableWidget* grid = makeGrid({"코  드", "내       용", "은행전문", "출금동의신청", "실명번호"},
                                   QAbstractItemView::ExtendedSelection);
@@ -127,7 +127,6 @@ void fmCode_Bank::setEditing(bool on)
 {
     m_code->setEnabled(on);
     m_name->setEnabled(on);
-    grid()->setEnabled(!on);
     setCommandsEditing(on, m_code, m_rows.isEmpty());
 }
 

@@ -32,7 +32,7 @@ QLineEdit* makeEdit(QWidget* parent, int maxBytes, bool upper)
 
 TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                    QWidget* parent)
-    : CodeScreen(title, "TfmCode1", viewOnly, {}, parent), m_store(db, ui), m_ui(ui)
+    : CodeScreen(title, "TfmCode1", viewOnly, {}, parent), m_store(db, ui)
 {
     QTableWidget* grid = makeGrid({"기관명칭", "기관코드", "모계좌번호"});
     grid->setColumnWidth(0, 200);
@@ -150,7 +150,6 @@ void TfmCode1::setEditing(bool on)
         w->setEnabled(on);
     m_tregOut->setEnabled(false);
     m_tregIn->setEnabled(false);
-    grid()->setEnabled(!on);
     setCommandsEditing(on, m_name, m_rows.isEmpty());
 }
 
