@@ -64,11 +64,16 @@ bool IsOwnBank(const QString& bankCode)
     return ownGroupOf(bankCode) != nullptr;
 }
 
-QString ConsentBankCode(const QString& bankCode)
+QString GroupBankCode(const QString& bankCode)
 {
     const OwnGroup* own = ownGroupOf(bankCode);
+    return own ? own->fileCode : bankCode.trimmed();
+}
+
+QString ConsentBankCode(const QString& bankCode)
+{
     // Stored codes hold at most two bytes, so only a short one is filled.
-    const QString code = own ? own->fileCode : bankCode.trimmed();
+    const QString code = GroupBankCode(bankCode);
     return QString(qMax(0, 2 - storedWidth(code)), QChar('0')) + code;
 }
 

@@ -6,9 +6,7 @@ namespace edi {
 
 QString TransferBankCode(const QString& bankCode)
 {
-    // Filling the consent files' two digits to three fills any other code
-    // as filling it to three at once would.
-    return shell::PadZeros(ConsentBankCode(bankCode), 3, false);
+    return shell::PadZeros(codes::GroupBankCode(bankCode), 3, false);
 }
 
 } // namespace edi

@@ -12,8 +12,8 @@ using codes::BankGroup;
 using codes::ConsentBankCode;
 using codes::GroupOf;
 
-// The bank as a transfer request writes it: the consent files' code filled
-// to three digits, so "011", "012", or the code zero-filled to three digits.
+// The bank as a transfer request writes it: "011", "012", or the code
+// zero-filled to three digits.
 QString TransferBankCode(const QString& bankCode);
 
 } // namespace edi
