@@ -15,11 +15,11 @@ namespace reports {
 // rows), read in a process of its own: the helper `pelmar-sheet` beside
 // the programs (in `shippedDir`, by default the running executable's folder,
 // which is the workspace's shippedDir). A file that ends that process or
-// keeps it past its time gives nullopt with "파일을 읽을 수 없습니다."; no
-// file takes the calling program down. Any other file gives the rows or
-// nullopt with `error` set to a sentence the user can read.
-std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error = nullptr,
-                                        const QString& shippedDir = shell::ExecutableDir());
+// keeps it past its time fails with "파일을 읽을 수 없습니다."; no file takes
+// the calling program down. Any other file gives the rows or a sentence the
+// user can read.
+platform::Result<SheetRows> ReadFirstSheet(const QString& path,
+                                           const QString& shippedDir = shell::ExecutableDir());
 
 // The helper that ReadFirstSheet runs: `pelmar-sheet` in `shippedDir`.
 QString SheetReaderProgram(const QString& shippedDir);
