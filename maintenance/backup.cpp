@@ -316,22 +316,15 @@ bool isSafeEntryName(const QString& name)
 
 QString checkDatabase(const QString& file)
 {
-    const QString conn = "PelmarRestoreCheck";
-    QString problem;
-    {
-        const platform::Result<> r = store::OpenDatabase(conn, file);
-        if (!r) {
-            problem = r.error();
-        } else {
-            // The archive's checksums vouch for every byte; what is left to
-            // know is that the engine reads the file and that it is ours.
-            QSqlDatabase db = QSqlDatabase::database(conn, false);
+    // The archive's checksums vouch for every byte; what is left to know is
+    // that the engine reads the file and that it is ours.
+    const platform::Result<> checked =
+        store::WithDatabase("PelmarRestoreCheck", file, [](QSqlDatabase& db) -> platform::Result<> {
             if (!store::IsPelmarDatabase(db))
-                problem = "Pelmar 자료 파일이 아닙니다.";
-        }
-    }
-    store::CloseDatabase(conn);
-    return problem;
+                return platform::Fail("Pelmar 자료 파일이 아닙니다.");
+            return {};
+        });
+    return checked.error();
 }
 
 } // namespace

@@ -75,68 +75,63 @@ bool hasTable(QSqlDatabase& db, const QString& name)
     return q.exec() && q.next();
 }
 
+// Moves every row of the attached old copy into the main file in one
+// transaction.
+platform::Result<> moveRows(Context& ctx, QSqlDatabase& db)
+{
+    shell::Ui& ui = ctx.ui;
+    const QList<TableSql> tables = tablesOf(db, "old");
+    ui.ShowProgress(QStringLiteral("자료 복사중..."), 0, int(tables.size()), false);
+    store::TransactionGuard tx(db);
+    if (!tx.active())
+        return platform::Fail();
+    for (const TableSql& t : tables) {
+        ui.StepProgress();
+        QSqlQuery step(db);
+        bool ok = true;
+        if (hasTable(db, t.name)) {
+            const QStringList newColumns = columnsOf(db, "main", t.name);
+            QStringList common;
+            for (const QString& c : columnsOf(db, "old", t.name))
+                if (newColumns.contains(c, Qt::CaseInsensitive))
+                    common.append(quoted(c));
+            const QString list = common.join(", ");
+            ok = common.isEmpty() ||
+                 step.exec(QString("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM old.%1")
+                               .arg(quoted(t.name), list));
+        } else if (ctx.program == Program::Pelmar) {
+            // A table of a later or an add-on version: kept with its indexes.
+            ok = step.exec(t.create);
+            for (const QString& ix : t.indexes)
+                ok = ok && step.exec(ix);
+            ok = ok &&
+                 step.exec(QString("INSERT INTO main.%1 SELECT * FROM old.%1").arg(quoted(t.name)));
+        }
+        if (!ok)
+            return platform::Fail(t.name + "\r" + step.lastError().text());
+    }
+    if (!tx.commit())
+        return platform::Fail(db.lastError().text());
+    return {};
+}
+
 // Moves every row of the old copy into the new file in one transaction.
 bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
 {
-    shell::Ui& ui = ctx.ui;
-    bool ok = false;
-    QString failure;
-    {
-        const platform::Result<> r = store::OpenDatabase(kConnection, newFile);
-        if (!r) {
-            failure = r.error();
-        } else {
-            QSqlDatabase db = QSqlDatabase::database(kConnection, false);
+    const platform::Result<> copied =
+        store::WithDatabase(kConnection, newFile, [&](QSqlDatabase& db) -> platform::Result<> {
             QSqlQuery q(db);
             q.prepare("ATTACH DATABASE ? AS old");
             q.addBindValue(oldFile);
-            if (!q.exec()) {
-                failure = oldFile + "\r" + q.lastError().text();
-            } else {
-                const QList<TableSql> tables = tablesOf(db, "old");
-                ui.ShowProgress(QStringLiteral("자료 복사중..."), 0, int(tables.size()), false);
-                store::TransactionGuard tx(db);
-                ok = tx.active();
-                for (const TableSql& t : tables) {
-                    if (!ok)
-                        break;
-                    ui.StepProgress();
-                    QSqlQuery step(db);
-                    if (hasTable(db, t.name)) {
-                        const QStringList newColumns = columnsOf(db, "main", t.name);
-                        QStringList common;
-                        for (const QString& c : columnsOf(db, "old", t.name))
-                            if (newColumns.contains(c, Qt::CaseInsensitive))
-                                common.append(quoted(c));
-                        const QString list = common.join(", ");
-                        ok =
-                            common.isEmpty() ||
-                            step.exec(
-                                QString("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM old.%1")
-                                    .arg(quoted(t.name), list));
-                    } else if (ctx.program == Program::Pelmar) {
-                        // A table of a later or an add-on version: kept with its indexes.
-                        ok = step.exec(t.create);
-                        for (const QString& ix : t.indexes)
-                            ok = ok && step.exec(ix);
-                        ok = ok && step.exec(QString("INSERT INTO main.%1 SELECT * FROM old.%1")
-                                                 .arg(quoted(t.name)));
-                    }
-                    if (!ok)
-                        failure = t.name + "\r" + step.lastError().text();
-                }
-                if (ok && !tx.commit()) {
-                    ok = false;
-                    failure = db.lastError().text();
-                }
-            }
+            if (!q.exec())
+                return platform::Fail(oldFile + "\r" + q.lastError().text());
+            const platform::Result<> moved = moveRows(ctx, db);
             q.exec("DETACH DATABASE old");
-        }
-    }
-    store::CloseDatabase(kConnection);
-    if (!ok)
-        ui.ShowError("자료 재정리 중 오류가 발생하였습니다.\r\r" + failure);
-    return ok;
+            return moved;
+        });
+    if (!copied)
+        ctx.ui.ShowError("자료 재정리 중 오류가 발생하였습니다.\r\r" + copied.error());
+    return copied.ok();
 }
 
 // Opening the live file once finishes (rolls back) a transaction that a

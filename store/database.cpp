@@ -129,6 +129,18 @@ void CloseDatabase(const QString& connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+platform::Result<> WithDatabase(const QString& connectionName, const QString& file,
+                                const std::function<platform::Result<>(QSqlDatabase&)>& work)
+{
+    platform::Result<> result = OpenDatabase(connectionName, file);
+    if (result) {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        result = work(db);
+    }
+    CloseDatabase(connectionName);
+    return result;
+}
+
 WriteFault ClassifyError(const QSqlError& error, QString* field)
 {
     const QString text = error.databaseText();

@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QString>
 
+#include <functional>
+
 namespace store {
 
 // Opens (creating when missing) an SQLite file under `connectionName` with
@@ -14,6 +16,12 @@ namespace store {
 platform::Result<> OpenDatabase(const QString& connectionName, const QString& file,
                                 bool mustExist = true);
 void CloseDatabase(const QString& connectionName);
+// Opens `file` on `connectionName` as OpenDatabase does, hands it to `work`
+// and closes the connection again once `work` has ended (its handles gone).
+// Fails with OpenDatabase's message when the file does not open, else
+// returns what `work` returned.
+platform::Result<> WithDatabase(const QString& connectionName, const QString& file,
+                                const std::function<platform::Result<>(QSqlDatabase&)>& work);
 
 // Registers cp949_len() on an open connection (done by OpenDatabase).
 bool RegisterFunctions(QSqlDatabase& db);

@@ -74,4 +74,36 @@ TEST_F(Transactions, RefusedCommitIsRolledBackAndTheNextSavesLast)
     EXPECT_EQ(banksInFile(), (QStringList{"B1", "B2"}));
 }
 
+// A connection for one piece of work: the work sees the file open, its
+// outcome comes back, and the connection is gone afterwards either way.
+TEST_F(Transactions, WithDatabaseOpensForTheWorkAndClosesAfter)
+{
+    const QString file = db().databaseName();
+    int calls = 0;
+    const auto countBanks = [&](QSqlDatabase& d) -> platform::Result<> {
+        ++calls;
+        QSqlQuery q(d);
+        if (!q.exec("SELECT count(*) FROM BankCode") || !q.next())
+            return platform::Fail("no banks");
+        return {};
+    };
+    EXPECT_TRUE(store::WithDatabase("once", file, countBanks));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(QSqlDatabase::contains("once"));
+
+    const platform::Result<> refused =
+        store::WithDatabase("once", file, [](QSqlDatabase&) -> platform::Result<> {
+            return platform::Fail("refused");
+        });
+    EXPECT_EQ(refused.error(), "refused");
+    EXPECT_FALSE(QSqlDatabase::contains("once"));
+
+    const platform::Result<> missing =
+        store::WithDatabase("once", path("Nowhere/Pelmar.db"), countBanks);
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().isEmpty());
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(QSqlDatabase::contains("once"));
+}
+
 } // namespace
