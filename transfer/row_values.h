@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/states.h"
+#include "transfer/batches.h"
 
 #include <QDate>
 #include <QList>
@@ -45,7 +46,7 @@ inline std::optional<int> toOptionalInt(const QVariant& v)
 // Reads the columns a batch and a group head share, GiganID, GiganID10,
 // FileGubun, BankCode, MoBankNo, IcheDate, IcheEDate, SendDate and Pass, in
 // that order from column `first`.
-template <typename Head> void readHeadColumns(Head& h, const QSqlQuery& q, int first)
+inline void readHeadColumns(TransferHead& h, const QSqlQuery& q, int first)
 {
     h.GiganID = q.value(first).toString();
     h.GiganID10 = q.value(first + 1).toString();
@@ -66,7 +67,7 @@ inline void bindAll(QSqlQuery& q, std::initializer_list<std::pair<const char*, Q
 }
 
 // Binds the columns a new batch and a new group head row share.
-template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
+inline void bindHeadColumns(QSqlQuery& q, const TransferHead& h)
 {
     bindAll(q, {{":GiganID", h.GiganID.isEmpty() ? QVariant() : QVariant(h.GiganID)},
                 {":GiganID10", h.GiganID10},
@@ -85,7 +86,7 @@ template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
 
 // Binds what saving an edited batch or group head writes in both, and the
 // row's :AptID.
-template <typename Head> void bindHeadEdits(QSqlQuery& q, const Head& h)
+inline void bindHeadEdits(QSqlQuery& q, const TransferHead& h)
 {
     bindAll(q, {{":GiganID10", h.GiganID10},
                 {":Pass", h.Pass},

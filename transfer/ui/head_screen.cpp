@@ -149,6 +149,23 @@ void HeadScreen::sortBy(int order)
     reload();
 }
 
+void HeadScreen::showHeadFields(const TransferHead* head)
+{
+    m_institution->setCurrentIndex(
+        head
+            ? m_institution->findData(head->GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
+            : -1);
+    m_password->setText(head ? head->Pass : QString());
+    m_remark->setText(head ? head->Bigo : QString());
+}
+
+void HeadScreen::takeHeadFields(TransferHead& head) const
+{
+    head.GiganID10 = m_institution->currentData().toString();
+    head.Pass = m_password->text();
+    head.Bigo = m_remark->text();
+}
+
 int HeadScreen::currentRow() const
 {
     return CurrentRow(m_grid);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "codes/institution.h"
+#include "transfer/batches.h"
+#include "transfer/ui/row_table_model.h"
 #include "widgets/child_screen.h"
 
 #include <QList>
@@ -87,6 +89,11 @@ protected:
     void sortBy(int order);
     int order() const { return m_order; }
 
+    // The institution, password and remark fields show `head`, or stay empty
+    // without one; storing, `head` takes what they hold.
+    void showHeadFields(const TransferHead* head);
+    void takeHeadFields(TransferHead& head) const;
+
     void reload(int selectId = 0);
     void updateCommands();
     // After a copy: the new head, or the nearest row when there is none.
@@ -138,6 +145,47 @@ private:
     bool m_isNew = false;
     bool m_saveFailed = false;
     int m_order = 0;
+};
+
+// A head screen over its rows (TransferBatch or TransferGroup): the grid's
+// model, the head being entered or edited, and the hooks that only read
+// them. The screen shows a row in its fields and makes a new one.
+template <typename Row> class HeadRowsScreen : public HeadScreen
+{
+public:
+    // The heads in the grid, in its order.
+    const QList<Row>& rows() const { return m_model->rows(); }
+
+protected:
+    using HeadScreen::HeadScreen;
+
+    const Row* current() const { return m_model->rowAt(currentRow()); }
+    // The fields show `row`, or stay empty without one.
+    virtual void showRow(const Row* row) = 0;
+    // The defaults of a head to enter; nullopt (after the message) when
+    // none may be made.
+    virtual std::optional<Row> newRow() = 0;
+
+    int rowCount() const override { return int(rows().size()); }
+    Head headAt(int row) const override
+    {
+        const Row& r = rows()[row];
+        return {r.AptID, r.editable(), r.GiganID10};
+    }
+    void showCurrent() override { showRow(current()); }
+    bool takeNew() override
+    {
+        const std::optional<Row> row = newRow();
+        if (row)
+            m_row = *row;
+        return row.has_value();
+    }
+    void takeCurrent() override { m_row = *current(); }
+    void showEdited() override { showRow(&m_row); }
+    int editedId() const override { return m_row.AptID; }
+
+    RowTableModel<Row>* m_model = nullptr;
+    Row m_row; // the head being entered or edited
 };
 
 } // namespace transfer

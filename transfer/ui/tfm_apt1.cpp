@@ -48,7 +48,7 @@ QString TfmApt1::Caption()
 }
 
 TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
-    : HeadScreen(dm, ui, "TfmApt1", Caption(), parent), m_batches(dm, ui)
+    : HeadRowsScreen(dm, ui, "TfmApt1", Caption(), parent), m_batches(dm, ui)
 {
     m_model = new Model(
         {{"기관코드", [](const TransferBatch& b) { return b.GiganID10; }},
@@ -144,27 +144,6 @@ void TfmApt1::buildGroupMenu()
     }
 }
 
-const QList<TransferBatch>& TfmApt1::batches() const
-{
-    return m_model->rows();
-}
-
-const TransferBatch* TfmApt1::current() const
-{
-    return m_model->rowAt(currentRow());
-}
-
-int TfmApt1::rowCount() const
-{
-    return int(batches().size());
-}
-
-HeadScreen::Head TfmApt1::headAt(int row) const
-{
-    const TransferBatch& b = batches()[row];
-    return {b.AptID, b.editable(), b.GiganID10};
-}
-
 bool TfmApt1::closedDate(const TransferBatch& b) const
 {
     return b.editable() && b.IcheDate.isValid() && m_calendar.isHoliday(b.IcheDate);
@@ -182,16 +161,10 @@ void TfmApt1::loadRows()
     m_model->setRows(m_batches.List(BatchOrder(order())));
 }
 
-void TfmApt1::showBatch(const TransferBatch* b)
+void TfmApt1::showRow(const TransferBatch* b)
 {
-    const TransferBatch empty;
-    const TransferBatch& r = b ? *b : empty;
-    m_institution->setCurrentIndex(
-        b ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
-          : -1);
-    m_password->setText(r.Pass);
-    m_date->setDate(r.IcheDate.isValid() ? r.IcheDate : m_date->minimumDate());
-    m_remark->setText(r.Bigo);
+    showHeadFields(b);
+    m_date->setDate(b && b->IcheDate.isValid() ? b->IcheDate : m_date->minimumDate());
 }
 
 void TfmApt1::enableExtras(bool empty)
@@ -215,21 +188,10 @@ void TfmApt1::setBusy(bool busy)
     m_commands->toolBar()->setEnabled(!busy);
 }
 
-bool TfmApt1::takeNew()
-{
-    const std::optional<TransferBatch> row = m_batches.NewBatch();
-    if (!row)
-        return false;
-    m_row = *row;
-    return true;
-}
-
 QWidget* TfmApt1::storeEdited()
 {
-    m_row.GiganID10 = m_institution->currentData().toString();
-    m_row.Pass = m_password->text();
+    takeHeadFields(m_row);
     m_row.IcheDate = m_date->date();
-    m_row.Bigo = m_remark->text();
     const BatchSave r = m_batches.Save(m_row, isNew());
     if (r.saved)
         return nullptr;

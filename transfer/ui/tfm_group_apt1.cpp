@@ -36,7 +36,7 @@ QString TfmGroupApt1::Caption()
 }
 
 TfmGroupApt1::TfmGroupApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
-    : HeadScreen(dm, ui, "TfmGroupApt1", Caption(), parent), m_groups(dm, ui)
+    : HeadRowsScreen(dm, ui, "TfmGroupApt1", Caption(), parent), m_groups(dm, ui)
 {
     m_model = new Model(
         {{"그  룹  명", [](const TransferGroup& g) { return g.GroupName; }},
@@ -68,51 +68,15 @@ void TfmGroupApt1::addExtras()
     connect(m_extras[Copy], &QAction::triggered, this, &TfmGroupApt1::BtnCopyClick);
 }
 
-const QList<TransferGroup>& TfmGroupApt1::groups() const
-{
-    return m_model->rows();
-}
-
-const TransferGroup* TfmGroupApt1::current() const
-{
-    return m_model->rowAt(currentRow());
-}
-
-int TfmGroupApt1::rowCount() const
-{
-    return int(groups().size());
-}
-
-HeadScreen::Head TfmGroupApt1::headAt(int row) const
-{
-    const TransferGroup& g = groups()[row];
-    return {g.AptID, g.editable(), g.GiganID10};
-}
-
 void TfmGroupApt1::loadRows()
 {
     m_model->setRows(m_groups.List(GroupOrder(order())));
 }
 
-void TfmGroupApt1::showGroup(const TransferGroup* g)
+void TfmGroupApt1::showRow(const TransferGroup* g)
 {
-    const TransferGroup empty;
-    const TransferGroup& r = g ? *g : empty;
-    m_name->setText(r.GroupName);
-    m_institution->setCurrentIndex(
-        g ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
-          : -1);
-    m_password->setText(r.Pass);
-    m_remark->setText(r.Bigo);
-}
-
-bool TfmGroupApt1::takeNew()
-{
-    const std::optional<TransferGroup> row = m_groups.NewGroup();
-    if (!row)
-        return false;
-    m_row = *row;
-    return true;
+    m_name->setText(g ? g->GroupName : QString());
+    showHeadFields(g);
 }
 
 void TfmGroupApt1::focusNew()
@@ -124,9 +88,7 @@ void TfmGroupApt1::focusNew()
 QWidget* TfmGroupApt1::storeEdited()
 {
     m_row.GroupName = m_name->text();
-    m_row.GiganID10 = m_institution->currentData().toString();
-    m_row.Pass = m_password->text();
-    m_row.Bigo = m_remark->text();
+    takeHeadFields(m_row);
     const GroupSave r = m_groups.Save(m_row, isNew());
     if (r.saved)
         return nullptr;
