@@ -261,19 +261,18 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     const InstitutionCheck check = TakeInstitution(*this, m_ui, row);
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
-    if (isNew) {
-        if (!appendBatch(row))
-            return {false, F::Institution};
-        return {true, F::None};
-    }
+    const bool stored = isNew ? appendBatch(row).has_value() : updateBatch(row);
+    return {stored, stored ? F::None : F::Institution};
+}
+
+bool Batches::updateBatch(const TransferBatch& b)
+{
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
               "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, row);
-    q.bindValue(":IcheDate", dateValue(row.IcheDate));
-    if (!execTelling(m_ui, q))
-        return {false, F::Institution};
-    return {true, F::None};
+    bindHeadEdits(q, b);
+    q.bindValue(":IcheDate", dateValue(b.IcheDate));
+    return execTelling(m_ui, q);
 }
 
 std::optional<int> Batches::appendBatch(TransferBatch& b)

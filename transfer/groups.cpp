@@ -109,19 +109,18 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
     row.GiganName = check.chosen->Name;
-    if (isNew) {
-        if (!insertHead(row))
-            return {false, F::Name};
-        return {true, F::None};
-    }
+    const bool stored = isNew ? insertHead(row) : updateHead(row);
+    return {stored, stored ? F::None : F::Name};
+}
+
+bool Groups::updateHead(const TransferGroup& g)
+{
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE GroupAp1 SET GroupName = :GroupName, GiganID10 = :GiganID10, Pass = :Pass, "
               "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, row);
-    q.bindValue(":GroupName", row.GroupName.trimmed());
-    if (!execTelling(m_ui, q))
-        return {false, F::Name};
-    return {true, F::None};
+    bindHeadEdits(q, g);
+    q.bindValue(":GroupName", g.GroupName.trimmed());
+    return execTelling(m_ui, q);
 }
 
 bool Groups::insertHead(TransferGroup& g)

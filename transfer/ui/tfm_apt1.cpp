@@ -239,9 +239,7 @@ void TfmApt1::openFind()
 {
     m_commands->toolBar()->setEnabled(false);
     {
-        TfmFindTon1 dialog(
-            m_ui, m_institutions, batches(), [this] { return currentRow(); },
-            [this](int row) { MoveTo(m_grid, row); }, this);
+        TfmFindTon1 dialog(m_ui, m_institutions, batches(), m_grid, this);
         dialog.exec();
     }
     m_commands->toolBar()->setEnabled(true);

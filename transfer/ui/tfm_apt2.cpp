@@ -11,6 +11,7 @@
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -314,24 +315,13 @@ QAction* TfmApt2::sortAction(LineOrder order) const
 
 QLineEdit* TfmApt2::field(LineField f) const
 {
-    switch (f) {
-    case LineField::Dong:
-        return m_dong;
-    case LineField::Ho:
-        return m_ho;
-    case LineField::Bigo:
-        return m_bigo;
-    case LineField::BankCode:
-        return m_bankCode;
-    case LineField::BankNo:
-        return m_bankNo;
-    case LineField::IcheMoney:
-        return m_money;
-    case LineField::Kita:
-        return m_kita;
-    default:
-        return nullptr;
-    }
+    return widgets::WidgetFor<QLineEdit>(f, {{LineField::Dong, m_dong},
+                                             {LineField::Ho, m_ho},
+                                             {LineField::Bigo, m_bigo},
+                                             {LineField::BankCode, m_bankCode},
+                                             {LineField::BankNo, m_bankNo},
+                                             {LineField::IcheMoney, m_money},
+                                             {LineField::Kita, m_kita}});
 }
 
 void TfmApt2::BtnExportClick()
@@ -560,9 +550,7 @@ void TfmApt2::BtnFindClick()
 {
     if (m_editing || !m_extras[Find]->isEnabled())
         return;
-    TfmFindApt2 dialog(
-        m_ui, lines(), [this] { return currentRow(); }, [this](int row) { MoveTo(m_grid, row); },
-        this);
+    TfmFindApt2 dialog(m_ui, lines(), m_grid, this);
     dialog.exec();
 }
 

@@ -126,9 +126,7 @@ void TfmGroupApt1::openLines(int row)
 
 void TfmGroupApt1::openFind()
 {
-    TfmFindGroupTon1 dialog(
-        m_ui, m_institutions, groups(), [this] { return currentRow(); },
-        [this](int row) { MoveTo(m_grid, row); }, this);
+    TfmFindGroupTon1 dialog(m_ui, m_institutions, groups(), m_grid, this);
     dialog.exec();
 }
 
