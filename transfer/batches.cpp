@@ -125,6 +125,25 @@ bool execTelling(shell::Ui& ui, QSqlQuery& q)
     return false;
 }
 
+bool updateHead(shell::Ui& ui, const QSqlDatabase& db, const QString& table, const TransferHead& h,
+                const QString& column, const QVariant& value)
+{
+    // The table and column names are the module's own, never user input.
+    QSqlQuery q(db);
+    q.prepare(QString("UPDATE %1 SET %2 = :own, GiganID10 = :GiganID10, Pass = :Pass, "
+                      "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo "
+                      "WHERE AptID = :AptID")
+                  .arg(table, column));
+    bindAll(q, {{":own", value},
+                {":GiganID10", h.GiganID10},
+                {":Pass", h.Pass},
+                {":IcheEDate", dateValue(h.IcheEDate)},
+                {":MoBankNo", h.MoBankNo},
+                {":Bigo", store::TrimRight(h.Bigo)},
+                {":AptID", h.AptID}});
+    return execTelling(ui, q);
+}
+
 std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
                               const QString& table)
 {
@@ -261,18 +280,10 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     const InstitutionCheck check = TakeInstitution(*this, m_ui, row);
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
-    const bool stored = isNew ? appendBatch(row).has_value() : updateBatch(row);
+    const bool stored = isNew ? appendBatch(row).has_value()
+                              : updateHead(m_ui, m_dm.db(), kBatchTables.head, row, "IcheDate",
+                                           dateValue(row.IcheDate));
     return {stored, stored ? F::None : F::Institution};
-}
-
-bool Batches::updateBatch(const TransferBatch& b)
-{
-    QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
-              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, b);
-    q.bindValue(":IcheDate", dateValue(b.IcheDate));
-    return execTelling(m_ui, q);
 }
 
 std::optional<int> Batches::appendBatch(TransferBatch& b)

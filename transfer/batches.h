@@ -163,8 +163,6 @@ private:
     bool setState(int aptId, BatchState state);
     // Inserts the head row under the next free number, which it sets in `b`.
     std::optional<int> appendBatch(TransferBatch& b);
-    // Stores the edited head fields of a batch already saved.
-    bool updateBatch(const TransferBatch& b);
     // What Copy and CopyGroup share: `b` is appended as a new batch dated
     // the next business day, the `count` lines `read` selects are written
     // into it (`lineOf` reads one), then its totals; one transaction. With

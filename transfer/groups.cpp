@@ -109,18 +109,10 @@ GroupSave Groups::Save(TransferGroup& row, bool isNew)
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
     row.GiganName = check.chosen->Name;
-    const bool stored = isNew ? insertHead(row) : updateHead(row);
+    const bool stored = isNew ? insertHead(row)
+                              : updateHead(m_ui, m_dm.db(), kGroupTables.head, row, "GroupName",
+                                           row.GroupName.trimmed());
     return {stored, stored ? F::None : F::Name};
-}
-
-bool Groups::updateHead(const TransferGroup& g)
-{
-    QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE GroupAp1 SET GroupName = :GroupName, GiganID10 = :GiganID10, Pass = :Pass, "
-              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, g);
-    q.bindValue(":GroupName", g.GroupName.trimmed());
-    return execTelling(m_ui, q);
 }
 
 bool Groups::insertHead(TransferGroup& g)

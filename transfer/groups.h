@@ -64,8 +64,6 @@ public:
 private:
     // Inserts the head row under the next free number, which it sets in `g`.
     bool insertHead(TransferGroup& g);
-    // Stores the edited fields of a group already saved.
-    bool updateHead(const TransferGroup& g);
 
     store::TDM1& m_dm;
     shell::Ui& m_ui;

@@ -84,20 +84,14 @@ inline void bindHeadColumns(QSqlQuery& q, const TransferHead& h)
                 {":Bigo", store::TrimRight(h.Bigo)}});
 }
 
-// Binds what saving an edited batch or group head writes in both, and the
-// row's :AptID.
-inline void bindHeadEdits(QSqlQuery& q, const TransferHead& h)
-{
-    bindAll(q, {{":GiganID10", h.GiganID10},
-                {":Pass", h.Pass},
-                {":IcheEDate", dateValue(h.IcheEDate)},
-                {":MoBankNo", h.MoBankNo},
-                {":Bigo", store::TrimRight(h.Bigo)},
-                {":AptID", h.AptID}});
-}
-
 // Runs `q`; a refusal is told through `ui` as a write error.
 bool execTelling(shell::Ui& ui, QSqlQuery& q);
+
+// Stores the edits of a saved head row of `table` (Apt1 or GroupAp1): what
+// both tables keep, and the table's own `column` (the batch's transfer
+// date, the group's name) as `value`. A refusal is told through `ui`.
+bool updateHead(shell::Ui& ui, const QSqlDatabase& db, const QString& table, const TransferHead& h,
+                const QString& column, const QVariant& value);
 
 // The number (AptID) of the head row that `insert` has just added to
 // `table`. Head rows take the highest number plus one inside their INSERT

@@ -3,6 +3,7 @@
 #include "codes/institution.h"
 #include "transfer/batches.h"
 #include "transfer/ui/row_table_model.h"
+#include "transfer/ui/screen_helpers.h"
 #include "widgets/child_screen.h"
 
 #include <QList>
@@ -87,7 +88,7 @@ protected:
     QAction* addSortCommand(const QList<QPair<QString, int>>& choices);
     QAction* sortChoice(int order) const;
     void sortBy(int order);
-    int order() const { return m_order; }
+    int order() const { return m_sorting.order(); }
 
     // The institution, password and remark fields show `head`, or stay empty
     // without one; storing, `head` takes what they hold.
@@ -140,11 +141,10 @@ private:
 
     QString m_columnsKey;
     QList<QWidget*> m_fields;
-    QActionGroup* m_sortGroup = nullptr;
+    SortChoices m_sorting;
     bool m_editing = false;
     bool m_isNew = false;
     bool m_saveFailed = false;
-    int m_order = 0;
 };
 
 // A head screen over its rows (TransferBatch or TransferGroup): the grid's

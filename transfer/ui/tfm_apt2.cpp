@@ -262,8 +262,7 @@ void TfmApt2::buildCommands()
     QList<QPair<QString, int>> choices = sortChoices();
     if (m_group)
         choices.removeLast(); // groups are not sorted by name
-    m_sortGroup =
-        AddChoices(sortMenu, choices, int(m_order), [this](int o) { SortBy(LineOrder(o)); });
+    m_sorting = SortChoices(sortMenu, choices, [this](int o) { SortBy(LineOrder(o)); });
 
     m_extras[Continuous] =
         m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);
@@ -310,7 +309,7 @@ void TfmApt2::buildCommands()
 
 QAction* TfmApt2::sortAction(LineOrder order) const
 {
-    return ChoiceFor(m_sortGroup, int(order));
+    return m_sorting.choice(int(order));
 }
 
 QLineEdit* TfmApt2::field(LineField f) const
@@ -361,7 +360,7 @@ void TfmApt2::reload(int selectApt2Id)
 {
     const int keepRow = currentRow();
     const int want = selectApt2Id ? selectApt2Id : (current() ? current()->Apt2ID : 0);
-    QList<TransferItem> rows = m_lines.List(m_order);
+    QList<TransferItem> rows = m_lines.List(order());
     if (m_consentOn && m_lines.FillConsent(rows, m_batch.GiganID10))
         showConsentWarning();
     m_model->setRows(std::move(rows));
@@ -440,8 +439,7 @@ void TfmApt2::updateCommands()
     }
     m_extras[SelectAll]->setEnabled(m_commands->action(C::Delete)->isEnabled());
     m_extras[SetAmount]->setEnabled(m_commands->action(C::Edit)->isEnabled());
-    for (QAction* a : m_sortGroup->actions())
-        a->setEnabled(m_extras[Sort]->isEnabled());
+    m_sorting.setEnabled(m_extras[Sort]->isEnabled());
 }
 
 void TfmApt2::checkWholeBatch()
@@ -571,9 +569,7 @@ void TfmApt2::SortBy(LineOrder order)
 {
     if (m_editing)
         return;
-    m_order = order;
-    if (QAction* a = sortAction(order))
-        a->setChecked(true);
+    m_sorting.choose(int(order));
     reload();
 }
 
