@@ -2,6 +2,7 @@
 
 #include "codes/institution.h"
 #include "transfer/batches.h"
+#include "transfer/lines.h"
 #include "transfer/ui/row_table_model.h"
 #include "transfer/ui/screen_helpers.h"
 #include "widgets/child_screen.h"
@@ -158,6 +159,29 @@ public:
 
 protected:
     using HeadScreen::HeadScreen;
+    using Column = typename RowTableModel<Row>::Column;
+
+    // The grid over `columns` (see makeGrid); among them the columns every
+    // head has: its institution code, its line count and their sum.
+    void makeRowsGrid(QList<Column> columns, const QList<int>& widths, const QString& columnsKey)
+    {
+        m_model = new RowTableModel<Row>(std::move(columns), this);
+        makeGrid(m_model, widths, columnsKey);
+    }
+    static Column codeColumn()
+    {
+        return {QStringLiteral("기관코드"), [](const Row& r) { return r.GiganID10; }};
+    }
+    static Column countColumn()
+    {
+        return {QStringLiteral("의뢰건수"), [](const Row& r) { return FormatAmount(r.TotNo); },
+                true};
+    }
+    static Column amountColumn()
+    {
+        return {QStringLiteral("의뢰금액"), [](const Row& r) { return FormatAmount(r.TotMoney); },
+                true};
+    }
 
     const Row* current() const { return m_model->rowAt(currentRow()); }
     // The fields show `row`, or stay empty without one.

@@ -22,7 +22,6 @@
 namespace transfer {
 namespace {
 
-using Model = RowTableModel<TransferBatch>;
 using C = widgets::ScreenCommands;
 
 QString dateText(const QDate& d)
@@ -50,15 +49,14 @@ QString TfmApt1::Caption()
 TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
     : HeadRowsScreen(dm, ui, "TfmApt1", Caption(), parent), m_batches(dm, ui)
 {
-    m_model = new Model(
-        {{"기관코드", [](const TransferBatch& b) { return b.GiganID10; }},
-         {"의뢰건수", [](const TransferBatch& b) { return FormatAmount(b.TotNo); }, true},
-         {"의뢰금액", [](const TransferBatch& b) { return FormatAmount(b.TotMoney); }, true},
-         {"이체일자", [](const TransferBatch& b) { return dateText(b.IcheDate); }},
-         {"송신일자", [](const TransferBatch& b) { return dateText(b.SDATE()); }},
-         {"수신일자", [](const TransferBatch& b) { return dateText(b.Rdate); }},
-         {"상태", [](const TransferBatch& b) { return b.STAT(); }}},
-        this);
+    makeRowsGrid({codeColumn(),
+                  countColumn(),
+                  amountColumn(),
+                  {"이체일자", [](const TransferBatch& b) { return dateText(b.IcheDate); }},
+                  {"송신일자", [](const TransferBatch& b) { return dateText(b.SDATE()); }},
+                  {"수신일자", [](const TransferBatch& b) { return dateText(b.Rdate); }},
+                  {"상태", [](const TransferBatch& b) { return b.STAT(); }}},
+                 {120, 80, 130, 100, 100, 100}, "Apt1");
     m_model->setColours([this](const TransferBatch& b) -> std::pair<QVariant, QVariant> {
         if (!closedDate(b))
             return {};
@@ -72,8 +70,6 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
                (name.isEmpty() ? "" : " (" + name + ")") +
                QStringLiteral(". 이체일자를 바꾸십시오.");
     });
-    makeGrid(m_model, {120, 80, 130, 100, 100, 100}, "Apt1");
-
     makeInstitutionField();
     makePasswordField();
     m_date = new QDateEdit(this);

@@ -5,13 +5,10 @@
 #include "transfer/lines.h"
 #include "transfer/ui/head_screen.h"
 
-class QAction;
 class QDateEdit;
 class QMenu;
 
 namespace transfer {
-
-template <typename Row> class RowTableModel;
 
 // "Veltrin-관리사무소정보": the transfer batches, a child window of the main
 // window. The lines of a batch are edited in TfmApt2.

@@ -18,7 +18,6 @@
 namespace transfer {
 namespace {
 
-using Model = RowTableModel<TransferGroup>;
 using C = widgets::ScreenCommands;
 
 QList<QPair<QString, int>> sortChoices()
@@ -38,14 +37,12 @@ QString TfmGroupApt1::Caption()
 TfmGroupApt1::TfmGroupApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
     : HeadRowsScreen(dm, ui, "TfmGroupApt1", Caption(), parent), m_groups(dm, ui)
 {
-    m_model = new Model(
-        {{"그  룹  명", [](const TransferGroup& g) { return g.GroupName; }},
-         {"기관코드", [](const TransferGroup& g) { return g.GiganID10; }},
-         {"기 관 명", [](const TransferGroup& g) { return g.GiganName; }},
-         {"의뢰건수", [](const TransferGroup& g) { return FormatAmount(g.TotNo); }, true},
-         {"의뢰금액", [](const TransferGroup& g) { return FormatAmount(g.TotMoney); }, true}},
-        this);
-    makeGrid(m_model, {160, 110, 170, 80, 130}, "GroupApt1");
+    makeRowsGrid({{"그  룹  명", [](const TransferGroup& g) { return g.GroupName; }},
+                  codeColumn(),
+                  {"기 관 명", [](const TransferGroup& g) { return g.GiganName; }},
+                  countColumn(),
+                  amountColumn()},
+                 {160, 110, 170, 80, 130}, "GroupApt1");
 
     m_name = makeTextField(20);
     makeInstitutionField();

@@ -3,12 +3,9 @@
 #include "transfer/groups.h"
 #include "transfer/ui/head_screen.h"
 
-class QAction;
 class QLineEdit;
 
 namespace transfer {
-
-template <typename Row> class RowTableModel;
 
 // "Veltrin그룹관리-관리사무소정보": the saved groups, a child window of the
 // main window. The lines of a group are edited in TfmGroupApt2.
