@@ -71,6 +71,7 @@ void CodeScreen::browseFrom(int row)
 
 void CodeScreen::setCommandsEditing(bool on, QWidget* first, bool empty)
 {
+    m_grid->setEnabled(!on);
     if (on) {
         m_commands->setEditing();
         first->setFocus();

@@ -53,17 +53,29 @@ protected:
 
     // Whether command `c` may run now.
     bool allowed(int command) const;
+    // Row `row` of a screen's rows, or null.
+    template <typename Row> static const Row* rowAt(const QList<Row>& rows, int row)
+    {
+        return row >= 0 && row < rows.size() ? &rows[row] : nullptr;
+    }
+    // The same, or a blank row that clears the fields (showRow(-1)).
+    template <typename Row> static const Row& rowOrBlank(const QList<Row>& rows, int row)
+    {
+        static const Row blank;
+        const Row* r = rowAt(rows, row);
+        return r ? *r : blank;
+    }
     // The row under the cursor, or null.
     template <typename Row> const Row* currentOf(const QList<Row>& rows) const
     {
-        const int row = currentRow();
-        return row >= 0 && row < rows.size() ? &rows[row] : nullptr;
+        return rowAt(rows, currentRow());
     }
     int currentRow() const;
     // After a reload: puts the cursor on `row` and browses.
     void browseFrom(int row);
-    // The commands' part of setEditing: on, focus goes to `first`; off, the
-    // commands follow whether there are rows and the grid takes the focus.
+    // The base's part of setEditing: the grid is locked while editing; on,
+    // focus goes to `first`; off, the commands follow whether there are rows
+    // and the grid takes the focus.
     void setCommandsEditing(bool on, QWidget* first, bool empty);
 
     virtual void showRow(int row) = 0;

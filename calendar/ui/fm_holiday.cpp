@@ -132,8 +132,7 @@ void FmHoliday::reload(const QDate& select)
 
 void FmHoliday::showRow(int row)
 {
-    const CalendarDay empty;
-    const CalendarDay& d = row >= 0 && row < m_days.size() ? m_days[row] : empty;
+    const CalendarDay& d = rowOrBlank(m_days, row);
     m_date->setDate(d.date.isValid() ? d.date : QDate(m_year->value(), 1, 1));
     m_kind->setCurrentIndex(d.date.isValid() && !d.closed ? 1 : 0);
     m_name->setText(d.name);
@@ -144,7 +143,6 @@ void FmHoliday::setEditing(bool on)
     m_date->setEnabled(on && m_isNew);
     m_kind->setEnabled(on);
     m_name->setEnabled(on);
-    grid()->setEnabled(!on);
     m_year->setEnabled(!on);
     setCommandsEditing(on, m_isNew ? static_cast<QWidget*>(m_date) : m_kind, m_days.isEmpty());
     if (on)

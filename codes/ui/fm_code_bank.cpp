@@ -3,6 +3,7 @@
 #include "shell/ui.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -38,7 +39,7 @@ QLabel* note(const QString& text, QWidget* parent)
 
 fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                          QWidget* parent)
-    : CodeScreen(title, "fmCode_Bank", viewOnly, kHints, parent), m_store(db, ui, title), m_ui(ui)
+    : CodeScreen(title, "fmCode_Bank", viewOnly, kHints, parent), m_store(db, ui, title)
 {
     QTableWidget* grid = makeGrid({"코  드", "내       용", "은행전문", "출금동의신청", "실명번호"},
                                   QAbstractItemView::ExtendedSelection);
@@ -81,7 +82,7 @@ fmCode_Bank::fmCode_Bank(QSqlDatabase db, shell::Ui& ui, const QString& title, b
 
     wire();
     connect(grid, &QTableWidget::cellClicked, this, [this](int row) {
-        if (const BankCodeEntry* r = row < m_rows.size() ? &m_rows[row] : nullptr)
+        if (const BankCodeEntry* r = rowAt(m_rows, row))
             m_lawGroup->setVisible(r->SENDVERSION == "1");
     });
     reload();
@@ -114,8 +115,7 @@ void fmCode_Bank::reload(const QString& selectId)
 
 void fmCode_Bank::showRow(int row)
 {
-    const BankCodeEntry empty;
-    const BankCodeEntry& r = row >= 0 && row < m_rows.size() ? m_rows[row] : empty;
+    const BankCodeEntry& r = rowOrBlank(m_rows, row);
     m_code->setText(r.Id);
     m_name->setText(r.Name);
     m_sendVersion->setCurrentIndex(r.SendVersionIndex());
@@ -127,7 +127,6 @@ void fmCode_Bank::setEditing(bool on)
 {
     m_code->setEnabled(on);
     m_name->setEnabled(on);
-    grid()->setEnabled(!on);
     setCommandsEditing(on, m_code, m_rows.isEmpty());
 }
 
@@ -170,20 +169,12 @@ void fmCode_Bank::BtnSaveClick()
         row.SENDVERSION = current() ? current()->SENDVERSION : QString();
     const BankSave r = m_store.Save(row, m_isNew ? QString() : m_editingId);
     if (!r.saved) {
-        switch (r.focus) {
-        case BankField::Id:
-            m_code->setFocus();
-            break;
-        case BankField::JuminCheck:
-            m_juminCheck->setFocus();
-            break;
-        case BankField::SendVersion:
-            m_sendVersion->setFocus();
-            break;
-        default:
-            m_name->setFocus();
-            break;
-        }
+        widgets::WidgetFor<QWidget>(r.focus,
+                                    {{BankField::Id, m_code},
+                                     {BankField::JuminCheck, m_juminCheck},
+                                     {BankField::SendVersion, m_sendVersion}},
+                                    m_name)
+            ->setFocus();
         return;
     }
     m_changed = true;

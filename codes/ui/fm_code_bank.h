@@ -44,7 +44,6 @@ private:
     const BankCodeEntry* current() const;
 
     BankCodes m_store;
-    shell::Ui& m_ui;
     QLineEdit* m_code;
     QLineEdit* m_name;
     QComboBox* m_sendVersion;

@@ -3,6 +3,7 @@
 #include "shell/ui.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -31,7 +32,7 @@ QLineEdit* makeEdit(QWidget* parent, int maxBytes, bool upper)
 
 TfmCode1::TfmCode1(QSqlDatabase db, shell::Ui& ui, const QString& title, bool viewOnly,
                    QWidget* parent)
-    : CodeScreen(title, "TfmCode1", viewOnly, {}, parent), m_store(db, ui), m_ui(ui)
+    : CodeScreen(title, "TfmCode1", viewOnly, {}, parent), m_store(db, ui)
 {
     QTableWidget* grid = makeGrid({"기관명칭", "기관코드", "모계좌번호"});
     grid->setColumnWidth(0, 200);
@@ -95,24 +96,13 @@ TfmCode1::~TfmCode1()
 
 QLineEdit* TfmCode1::field(InstitutionField f) const
 {
-    switch (f) {
-    case InstitutionField::Name:
-        return m_name;
-    case InstitutionField::APOUT:
-        return m_apOut;
-    case InstitutionField::APIN:
-        return m_apIn;
-    case InstitutionField::APPASS:
-        return m_apPass;
-    case InstitutionField::APID10:
-        return m_apId10;
-    case InstitutionField::APBCODE:
-        return m_apBCode;
-    case InstitutionField::BankNoApt:
-        return m_bankNoApt;
-    default:
-        return nullptr;
-    }
+    return widgets::WidgetFor<QLineEdit>(f, {{InstitutionField::Name, m_name},
+                                             {InstitutionField::APOUT, m_apOut},
+                                             {InstitutionField::APIN, m_apIn},
+                                             {InstitutionField::APPASS, m_apPass},
+                                             {InstitutionField::APID10, m_apId10},
+                                             {InstitutionField::APBCODE, m_apBCode},
+                                             {InstitutionField::BankNoApt, m_bankNoApt}});
 }
 
 const Institution* TfmCode1::current() const
@@ -138,8 +128,7 @@ void TfmCode1::reload(qint64 selectRec)
 
 void TfmCode1::showRow(int row)
 {
-    const Institution empty;
-    const Institution& r = row >= 0 && row < m_rows.size() ? m_rows[row] : empty;
+    const Institution& r = rowOrBlank(m_rows, row);
     m_name->setText(r.Name);
     m_apOut->setText(r.APOUT);
     m_apIn->setText(r.APIN);
@@ -161,7 +150,6 @@ void TfmCode1::setEditing(bool on)
         w->setEnabled(on);
     m_tregOut->setEnabled(false);
     m_tregIn->setEnabled(false);
-    grid()->setEnabled(!on);
     setCommandsEditing(on, m_name, m_rows.isEmpty());
 }
 

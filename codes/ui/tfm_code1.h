@@ -37,7 +37,6 @@ private:
     const Institution* current() const;
 
     Institutions m_store;
-    shell::Ui& m_ui;
     QLineEdit* m_name;
     QLineEdit* m_apOut;
     QLineEdit* m_apIn;

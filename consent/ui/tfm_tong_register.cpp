@@ -16,6 +16,7 @@
 #include "transfer/ui/tfm_catc_apt.h"
 #include "transfer/ui/tfm_catc_preview.h"
 #include "widgets/column_memory.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -212,8 +213,11 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, const shell::Wo
     top->addLayout(buttons);
     resize(1100, 760);
 
-    m_commands->setHandlers({[this] { BtnInsertClick(); }, {}, [this] { BtnDeleteClick(); },
-                             [this] { BtnSaveClick(); }, [this] { BtnCancelClick(); },
+    m_commands->setHandlers({[this] { BtnInsertClick(); },
+                             {},
+                             [this] { BtnDeleteClick(); },
+                             [this] { BtnSaveClick(); },
+                             [this] { BtnCancelClick(); },
                              [this] { reject(); }});
     reload();
 }
@@ -551,25 +555,13 @@ void TfmTongRegister::BtnSaveClick()
     row.RequestDate = QDateTime(m_requestDate->date(), shell::Now().time());
     const ConsentSave r = m_register.Save(row);
     if (!r.saved) {
-        switch (r.focus) {
-        case ConsentField::Bank:
-            m_bankCode->setFocus();
-            break;
-        case ConsentField::Account:
-            m_account->setFocus();
-            break;
-        case ConsentField::Jumin:
-            m_jumin->setFocus();
-            break;
-        case ConsentField::Payer:
-            m_payer->setFocus();
-            break;
-        case ConsentField::Institution:
-            m_institution->setFocus();
-            break;
-        default:
-            break;
-        }
+        if (QWidget* w =
+                widgets::WidgetFor<QWidget>(r.focus, {{ConsentField::Bank, m_bankCode},
+                                                      {ConsentField::Account, m_account},
+                                                      {ConsentField::Jumin, m_jumin},
+                                                      {ConsentField::Payer, m_payer},
+                                                      {ConsentField::Institution, m_institution}}))
+            w->setFocus();
         return;
     }
     reload();

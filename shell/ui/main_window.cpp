@@ -49,6 +49,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <functional>
+
 namespace shell::ui {
 namespace {
 
@@ -149,27 +151,72 @@ bool shownIn(In in, bool sub)
     return in == In::Both || in == (sub ? In::Sub : In::Main);
 }
 
+// How a command's screen opens.
+enum OpenFlag : unsigned {
+    ViewOnlyBeside = 1, // beside a working screen it only shows, read-only
+    ReloadsCodes = 2,   // the window's code lists are reloaded after an edit
+    Sends = 4,          // the send-time guard must allow it first
+    Untitled = 8,       // the screen names itself, not after the entry
+};
+
+// The commands that open a screen of the catalogue. A command not listed
+// here has its own step in runFrom.
+struct ScreenCommand
+{
+    Command command;
+    Screen screen;
+    unsigned flags = 0;
+    int mode = 0;
+    int codeKind = 0;
+    const char* editSuffix = ""; // after the entry's caption
+    const char* viewSuffix = ""; // the same, read-only
+};
+
+const QList<ScreenCommand>& screenCommands()
+{
+    static const QList<ScreenCommand> table{
+        {Command::Send, Screen::Transmission, Sends | Untitled, 0},
+        {Command::SendReceive, Screen::Transmission, Sends | Untitled, 1},
+        {Command::Receive, Screen::Transmission, Untitled, 2},
+        {Command::ReReceive, Screen::Transmission, Untitled, 3},
+        {Command::SendResults, Screen::TransmissionResults},
+        {Command::Consent, Screen::ConsentRegister},
+        {Command::BankCodes, Screen::BankCodes, ViewOnlyBeside | ReloadsCodes, 0, 0, " 설정",
+         " 보기"},
+        {Command::OutcomeCodes, Screen::CodeTable, ViewOnlyBeside, 0, 21, " 설정", " 보기"},
+        {Command::ResultCodes, Screen::CodeTable, ViewOnlyBeside, 0, 16, " 설정", " 보기"},
+        {Command::Holidays, Screen::Holidays, ViewOnlyBeside, 0, 0, "", " 보기"},
+        {Command::Institutions, Screen::Institutions, ViewOnlyBeside | ReloadsCodes},
+        {Command::EvidenceKey, Screen::EvidenceKey},
+        {Command::Backup, Screen::Backup},
+        {Command::Restore, Screen::Restore},
+        {Command::Reorganise, Screen::Reorganise},
+        {Command::HelpDeskData, Screen::HelpDeskDataSend},
+        {Command::HelpDeskFile, Screen::HelpDeskFileSend},
+        {Command::MemoEdit, Screen::MemoEditor},
+        {Command::ConsentTemplate, Screen::ConsentTemplate},
+    };
+    return table;
+}
+
+const ScreenCommand* screenCommand(Command c)
+{
+    for (const ScreenCommand& row : screenCommands())
+        if (row.command == c)
+            return &row;
+    return nullptr;
+}
+
 // Screens that must not open beside a working screen, and the data
 // maintenance that closes the tables under it.
 bool blockedInSubMenu(Command c)
 {
-    switch (c) {
-    case Command::Batches:
-    case Command::Groups:
-    case Command::Send:
-    case Command::Receive:
-    case Command::SendReceive:
-    case Command::ReReceive:
-    case Command::Consent:
-    case Command::Backup:
-    case Command::Restore:
-    case Command::Reorganise:
-    case Command::HelpDeskData:
-    case Command::HelpDeskFile:
-        return true;
-    default:
-        return false;
-    }
+    static const QList<Command> blocked{
+        Command::Batches,     Command::Groups,     Command::Send,         Command::Receive,
+        Command::SendReceive, Command::ReReceive,  Command::Consent,      Command::Backup,
+        Command::Restore,     Command::Reorganise, Command::HelpDeskData, Command::HelpDeskFile,
+    };
+    return blocked.contains(c);
 }
 
 } // namespace
@@ -289,58 +336,19 @@ bool TfmMain::entryEnabled(Command c, bool sub) const
 {
     if (sub && blockedInSubMenu(c))
         return false;
+    if (const ScreenCommand* row = screenCommand(c))
+        return m_catalog.has(row->screen) &&
+               (!(row->flags & Sends) || bool(m_catalog.sendTimeCheck()));
     switch (c) {
     case Command::Batches:
         return m_catalog.hasChild(ChildKind::TransferBatches);
     case Command::Groups:
         return m_catalog.hasChild(ChildKind::BatchGroups);
-    case Command::Send:
-    case Command::SendReceive:
-        return m_catalog.has(Screen::Transmission) && bool(m_catalog.sendTimeCheck());
-    case Command::Receive:
-    case Command::ReReceive:
-        return m_catalog.has(Screen::Transmission);
-    case Command::SendResults:
-        return m_catalog.has(Screen::TransmissionResults);
-    case Command::Consent:
-        return m_catalog.has(Screen::ConsentRegister);
-    case Command::BankCodes:
-        return m_catalog.has(Screen::BankCodes);
-    case Command::OutcomeCodes:
-    case Command::ResultCodes:
-        return m_catalog.has(Screen::CodeTable);
-    case Command::Holidays:
-        return m_catalog.has(Screen::Holidays);
-    case Command::Institutions:
-        return m_catalog.has(Screen::Institutions);
-    case Command::EvidenceKey:
-        return m_catalog.has(Screen::EvidenceKey);
-    case Command::Backup:
-        return m_catalog.has(Screen::Backup);
-    case Command::Restore:
-        return m_catalog.has(Screen::Restore);
-    case Command::Reorganise:
-        return m_catalog.has(Screen::Reorganise);
-    case Command::HelpDeskData:
-        return m_catalog.has(Screen::HelpDeskDataSend);
-    case Command::HelpDeskFile:
-        return m_catalog.has(Screen::HelpDeskFileSend);
-    case Command::MemoEdit:
     case Command::NoticeView:
         return m_catalog.has(Screen::MemoEditor);
-    case Command::ConsentTemplate:
-        return m_catalog.has(Screen::ConsentTemplate);
-    case Command::PcBanking:
-    case Command::Exit:
-    case Command::CloseChild:
-    case Command::TransferStatus:
-    case Command::CommSettings:
-    case Command::PasswordSettings:
-    case Command::ScreenSettings:
-    case Command::About:
+    default:
         return true;
     }
-    return false;
 }
 
 void TfmMain::showMenuSet(bool sub)
@@ -546,107 +554,43 @@ void TfmMain::runFrom(Command c, bool sub)
         return;
     QAction* a = qobject_cast<QAction*>(sender());
     const QString caption = a ? a->text() : QString();
-    switch (c) {
-    case Command::Batches:
-        OpenChildScreen(ChildKind::TransferBatches);
-        break;
-    case Command::Groups:
-        OpenChildScreen(ChildKind::BatchGroups);
-        break;
-    case Command::PcBanking: {
-        const QRect g = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-        StartTerminal(m_ui, g.width(), g.height());
-        break;
-    }
-    case Command::Exit:
-        close();
-        break;
-    case Command::CloseChild:
-        CloseChildScreen();
-        UpdateMenusForChildren();
-        break;
-    case Command::Send:
-        openTransmission(0, true);
-        break;
-    case Command::SendReceive:
-        openTransmission(1, true);
-        break;
-    case Command::Receive:
-        openTransmission(2, false);
-        break;
-    case Command::ReReceive:
-        openTransmission(3, false);
-        break;
-    case Command::SendResults:
-        openScreen(Screen::TransmissionResults, caption);
-        break;
-    case Command::TransferStatus:
-        openTransferStatus();
-        break;
-    case Command::Consent:
-        openScreen(Screen::ConsentRegister, caption);
-        break;
-    case Command::BankCodes:
-        openScreen(Screen::BankCodes, caption + (sub ? " 보기" : " 설정"), sub);
-        if (!sub)
+    if (const ScreenCommand* row = screenCommand(c)) {
+        if ((row->flags & Sends) && !m_catalog.sendTimeCheck()(m_ui, m_dm))
+            return;
+        const bool view = sub && (row->flags & ViewOnlyBeside);
+        const QString title = (row->flags & Untitled)
+                                  ? QString()
+                                  : caption + (view ? row->viewSuffix : row->editSuffix);
+        openScreen(row->screen, title, view, row->mode, row->codeKind);
+        if ((row->flags & ReloadsCodes) && !view)
             ReloadCodeLists();
-        break;
-    case Command::OutcomeCodes:
-        openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 21);
-        break;
-    case Command::ResultCodes:
-        openScreen(Screen::CodeTable, caption + (sub ? " 보기" : " 설정"), sub, 0, 16);
-        break;
-    case Command::Holidays:
-        openScreen(Screen::Holidays, caption + (sub ? " 보기" : ""), sub);
-        break;
-    case Command::CommSettings:
-        openCommSettings();
-        break;
-    case Command::Institutions:
-        openScreen(Screen::Institutions, caption, sub);
-        if (!sub)
-            ReloadCodeLists();
-        break;
-    case Command::EvidenceKey:
-        openScreen(Screen::EvidenceKey, caption);
-        break;
-    case Command::PasswordSettings:
-        openSettings(TfmConfig::PasswordPage);
-        break;
-    case Command::ScreenSettings:
-        openSettings(TfmConfig::ScreenPage);
-        break;
-    case Command::Backup:
-        openScreen(Screen::Backup, caption);
-        break;
-    case Command::Restore:
-        openScreen(Screen::Restore, caption);
-        break;
-    case Command::Reorganise:
-        openScreen(Screen::Reorganise, caption);
-        break;
-    case Command::HelpDeskData:
-        openScreen(Screen::HelpDeskDataSend, caption);
-        break;
-    case Command::HelpDeskFile:
-        openScreen(Screen::HelpDeskFileSend, caption);
-        break;
-    case Command::MemoEdit:
-        openScreen(Screen::MemoEditor, caption);
-        break;
-    case Command::NoticeView:
-        openNotice();
-        break;
-    case Command::ConsentTemplate:
-        openScreen(Screen::ConsentTemplate, caption);
-        break;
-    case Command::About: {
-        TfmAbout about(this);
-        about.exec();
-        break;
+        return;
     }
-    }
+    // The commands with a step of their own.
+    const std::pair<Command, std::function<void()>> steps[] = {
+        {Command::Batches, [this] { OpenChildScreen(ChildKind::TransferBatches); }},
+        {Command::Groups, [this] { OpenChildScreen(ChildKind::BatchGroups); }},
+        {Command::PcBanking,
+         [this] {
+             const QRect g = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+             StartTerminal(m_ui, g.width(), g.height());
+         }},
+        {Command::Exit, [this] { close(); }},
+        {Command::CloseChild,
+         [this] {
+             CloseChildScreen();
+             UpdateMenusForChildren();
+         }},
+        {Command::TransferStatus, [this] { openTransferStatus(); }},
+        {Command::CommSettings, [this] { openCommSettings(); }},
+        {Command::PasswordSettings, [this] { openSettings(TfmConfig::PasswordPage); }},
+        {Command::ScreenSettings, [this] { openSettings(TfmConfig::ScreenPage); }},
+        {Command::NoticeView, [this] { openNotice(); }},
+        {Command::About, [this] { TfmAbout(this).exec(); }},
+    };
+    for (const auto& [command, step] : steps)
+        if (command == c)
+            step();
 }
 
 void TfmMain::openScreen(Screen screen, const QString& caption, bool readOnly, int mode,
@@ -666,13 +610,6 @@ void TfmMain::openScreen(Screen screen, const QString& caption, bool readOnly, i
     r.file = file;
     r.codes = &m_codeLists;
     (*open)(r);
-}
-
-void TfmMain::openTransmission(int mode, bool checkTime)
-{
-    if (checkTime && !(m_catalog.sendTimeCheck() && m_catalog.sendTimeCheck()(m_ui, m_dm)))
-        return;
-    openScreen(Screen::Transmission, QString(), false, mode);
 }
 
 void TfmMain::openSettings(int page)

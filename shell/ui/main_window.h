@@ -143,7 +143,6 @@ private:
     void openScreen(Screen screen, const QString& caption, bool readOnly = false, int mode = 0,
                     int codeKind = 0, const QString& file = {});
     void openSettings(int page);
-    void openTransmission(int mode, bool checkTime);
     void openTransferStatus();
     void openCommSettings();
     void openNotice();

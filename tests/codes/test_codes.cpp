@@ -274,3 +274,26 @@ TEST_F(Codes, BankScreenShowsSwitchesAndCodeListsStayReadOnly)
             EXPECT_FALSE(list.commands()->action(c)->isEnabled());
     }
 }
+
+TEST_F(Codes, BankScreenFocusesTheFieldAFailedSaveNames)
+{
+    struct Case
+    {
+        const char* code;
+        const char* name;
+        QLineEdit* (fmCode_Bank::*focused)() const;
+    };
+    const Case cases[] = {
+        {"", "새은행", &fmCode_Bank::codeEdit},
+        {"77", "", &fmCode_Bank::nameEdit},
+    };
+    for (const Case& c : cases) {
+        fmCode_Bank screen(dm->db(), ui, QStringLiteral("은행 코드 설정"), false);
+        screen.BtnInsertClick();
+        screen.codeEdit()->setText(c.code);
+        screen.nameEdit()->setText(QString::fromUtf8(c.name));
+        screen.BtnSaveClick();
+        EXPECT_TRUE(screen.commands()->editing()) << c.code;
+        EXPECT_EQ(screen.focusWidget(), (screen.*c.focused)()) << c.code;
+    }
+}
