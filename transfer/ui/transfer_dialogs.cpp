@@ -122,10 +122,17 @@ TfmTongMic2::TfmTongMic2(const QList<TransferItem>& lines, QWidget* parent) : QD
     resize(720, 420);
 }
 
-FindDialog::FindDialog(shell::Ui& ui, QTableView* grid, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_grid(grid)
+FindDialog::FindDialog(shell::Ui& ui, std::function<int()> current, std::function<void(int)> moveTo,
+                       QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_current(std::move(current)), m_moveTo(std::move(moveTo))
 {
     setWindowTitle("검색");
+}
+
+FindDialog::FindDialog(shell::Ui& ui, QTableView* grid, QWidget* parent)
+    : FindDialog(
+          ui, [grid] { return CurrentRow(grid); }, [grid](int row) { MoveTo(grid, row); }, parent)
+{
 }
 
 void FindDialog::finishLayout(QLayout* fields)
@@ -167,7 +174,7 @@ void FindDialog::search(int from, const QString& noneMessage)
         m_ui.ShowInfo(noneMessage);
         return;
     }
-    MoveTo(m_grid, found);
+    m_moveTo(found);
 }
 
 void FindDialog::BtnFirstClick()
@@ -177,7 +184,7 @@ void FindDialog::BtnFirstClick()
 
 void FindDialog::BtnNextClick()
 {
-    search(CurrentRow(m_grid) + 1, QStringLiteral("더이상 조건에 해당하는 자료가 없습니다."));
+    search(m_current() + 1, QStringLiteral("더이상 조건에 해당하는 자료가 없습니다."));
 }
 
 TfmFindTon1::TfmFindTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,

@@ -57,7 +57,10 @@ class FindDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // Searches the rows of `grid`, from its current row on.
+    // `current` gives the grid's current row, `moveTo` makes a row current.
+    FindDialog(shell::Ui& ui, std::function<int()> current, std::function<void(int)> moveTo,
+               QWidget* parent);
+    // Searches the rows of a grid of the transfer screens.
     FindDialog(shell::Ui& ui, QTableView* grid, QWidget* parent);
 
     void BtnFirstClick();
@@ -78,7 +81,8 @@ protected:
 private:
     void search(int from, const QString& noneMessage);
 
-    QTableView* m_grid;
+    std::function<int()> m_current;
+    std::function<void(int)> m_moveTo;
 };
 
 // "검색" of the batch screen: institution and a transfer-date range.
