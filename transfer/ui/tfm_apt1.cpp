@@ -8,6 +8,7 @@
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/business_days.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -191,14 +192,9 @@ QWidget* TfmApt1::storeEdited()
     const BatchSave r = m_batches.Save(m_row, isNew());
     if (r.saved)
         return nullptr;
-    switch (r.focus) {
-    case BatchField::Password:
-        return m_password;
-    case BatchField::IcheDate:
-        return m_date;
-    default:
-        return m_institution;
-    }
+    return widgets::WidgetFor<QWidget>(
+        r.focus, {{BatchField::Password, m_password}, {BatchField::IcheDate, m_date}},
+        m_institution);
 }
 
 bool TfmApt1::deleteHeads(const QList<int>& ids)

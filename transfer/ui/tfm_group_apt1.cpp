@@ -7,6 +7,7 @@
 #include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -89,14 +90,9 @@ QWidget* TfmGroupApt1::storeEdited()
     const GroupSave r = m_groups.Save(m_row, isNew());
     if (r.saved)
         return nullptr;
-    switch (r.focus) {
-    case GroupField::Password:
-        return m_password;
-    case GroupField::Institution:
-        return m_institution;
-    default:
-        return m_name;
-    }
+    return widgets::WidgetFor<QWidget>(
+        r.focus, {{GroupField::Password, m_password}, {GroupField::Institution, m_institution}},
+        m_name);
 }
 
 bool TfmGroupApt1::deleteHeads(const QList<int>& ids)
