@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 namespace calendar {
 namespace {
@@ -104,22 +105,15 @@ Rule SolarRule(int mmdd, const QDate& date)
 
 QString SourceText(DaySource source)
 {
-    switch (source) {
-    case DaySource::Fixed:
-        return QStringLiteral("고정");
-    case DaySource::Lunar:
-        return QStringLiteral("음력");
-    case DaySource::Computed:
-        return QStringLiteral("계산");
-    case DaySource::Shipped:
-        return store::kShippedSource;
-    case DaySource::Branch:
-        return store::kBranchSource;
-    case DaySource::Weekend:
-        return QStringLiteral("주말");
-    case DaySource::None:
-        break;
-    }
+    // An ordinary day (None) has no text.
+    static const std::pair<DaySource, QString> texts[] = {
+        {DaySource::Weekend, QStringLiteral("주말")}, {DaySource::Fixed, QStringLiteral("고정")},
+        {DaySource::Lunar, QStringLiteral("음력")},   {DaySource::Computed, QStringLiteral("계산")},
+        {DaySource::Shipped, store::kShippedSource},  {DaySource::Branch, store::kBranchSource},
+    };
+    for (const auto& [s, text] : texts)
+        if (s == source)
+            return text;
     return {};
 }
 
@@ -246,16 +240,13 @@ QList<CalendarDay> ComputedClosures(int year)
     return out;
 }
 
-bool BusinessCalendar::load(QSqlDatabase& db, QString* error)
+platform::Result<> BusinessCalendar::load(QSqlDatabase& db)
 {
     *this = BusinessCalendar();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT CalDate, Kind, Name, Source FROM BizCalendar")) {
-        if (error)
-            *error = q.lastError().text();
-        return false;
-    }
+    if (!q.exec("SELECT CalDate, Kind, Name, Source FROM BizCalendar"))
+        return platform::Fail(q.lastError().text());
     while (q.next()) {
         const QDate date = QDate::fromString(q.value(0).toString(), Qt::ISODate);
         if (!date.isValid())
@@ -264,7 +255,7 @@ bool BusinessCalendar::load(QSqlDatabase& db, QString* error)
                q.value(3).toString() == store::kBranchSource);
     }
     prepare();
-    return true;
+    return {};
 }
 
 void BusinessCalendar::addRow(const QDate& date, bool closed, const QString& name, bool branch)
@@ -410,9 +401,8 @@ QList<CalendarDay> BusinessCalendar::yearList(int year) const
 BusinessCalendar LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui)
 {
     BusinessCalendar calendar;
-    QString error;
-    if (!calendar.load(db, &error))
-        ui.ShowError(error);
+    if (const platform::Result<> loaded = calendar.load(db); !loaded)
+        ui.ShowError(loaded.error());
     return calendar;
 }
 

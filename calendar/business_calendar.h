@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
@@ -43,9 +45,9 @@ public:
     // An empty calendar: every answer is the fixed rules' answer.
     BusinessCalendar() = default;
 
-    // The rows of BizCalendar, prepared; false (and an empty calendar) when
-    // the table cannot be read.
-    bool load(QSqlDatabase& db, QString* error = nullptr);
+    // The rows of BizCalendar, prepared; the engine's text (and an empty
+    // calendar) when the table cannot be read.
+    platform::Result<> load(QSqlDatabase& db);
     // One row as BizCalendar holds it; `branch` false for a shipped row.
     void addRow(const QDate& date, bool closed, const QString& name, bool branch);
     // Sets out the answer of every day from 1900 to 2100 that is not the

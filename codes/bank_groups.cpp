@@ -1,21 +1,39 @@
 #include "codes/bank_groups.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace codes {
 namespace {
 
-const QStringList& centralCodes()
+// The own banks' groups: their codes, and the code that stands for the
+// whole group in the files. Every other code is a bank of its own.
+struct OwnGroup
 {
-    static const QStringList codes{QStringLiteral("10"), QStringLiteral("11")};
-    return codes;
+    BankGroup group;
+    QStringList codes;
+    QString fileCode;
+};
+
+const QList<OwnGroup>& ownGroups()
+{
+    static const QList<OwnGroup> groups = {
+        {BankGroup::Central, {QStringLiteral("10"), QStringLiteral("11")}, QStringLiteral("11")},
+        {BankGroup::Member,
+         {QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("14"), QStringLiteral("15")},
+         QStringLiteral("12")},
+    };
+    return groups;
 }
 
-const QStringList& memberCodes()
+// Nullptr for another bank.
+const OwnGroup* ownGroupOf(const QString& bankCode)
 {
-    static const QStringList codes{QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("14"),
-                                   QStringLiteral("15")};
-    return codes;
+    const QString code = bankCode.trimmed();
+    for (const OwnGroup& g : ownGroups())
+        if (g.codes.contains(code))
+            return &g;
+    return nullptr;
 }
 
 QString sqlList(const QStringList& codes)
@@ -37,48 +55,42 @@ int storedWidth(const QString& text)
 
 BankGroup GroupOf(const QString& bankCode)
 {
-    const QString code = bankCode.trimmed();
-    if (centralCodes().contains(code))
-        return BankGroup::Central;
-    if (memberCodes().contains(code))
-        return BankGroup::Member;
-    return BankGroup::Other;
+    const OwnGroup* own = ownGroupOf(bankCode);
+    return own ? own->group : BankGroup::Other;
 }
 
 bool IsOwnBank(const QString& bankCode)
 {
-    return GroupOf(bankCode) != BankGroup::Other;
+    return ownGroupOf(bankCode) != nullptr;
+}
+
+QString GroupBankCode(const QString& bankCode)
+{
+    const OwnGroup* own = ownGroupOf(bankCode);
+    return own ? own->fileCode : bankCode.trimmed();
 }
 
 QString ConsentBankCode(const QString& bankCode)
 {
-    switch (GroupOf(bankCode)) {
-    case BankGroup::Central:
-        return QStringLiteral("11");
-    case BankGroup::Member:
-        return QStringLiteral("12");
-    case BankGroup::Other:
-        break;
-    }
     // Stored codes hold at most two bytes, so only a short one is filled.
-    const QString code = bankCode.trimmed();
+    const QString code = GroupBankCode(bankCode);
     return QString(qMax(0, 2 - storedWidth(code)), QChar('0')) + code;
 }
 
 QString BankGroupSql(const QString& column)
 {
-    return QString("CASE WHEN %1 IN %2 THEN %3 WHEN %1 IN %4 THEN %5 WHEN %1 IS NOT NULL THEN %6 "
-                   "END")
-        .arg(column, sqlList(centralCodes()))
-        .arg(int(BankGroup::Central))
-        .arg(sqlList(memberCodes()))
-        .arg(int(BankGroup::Member))
-        .arg(int(BankGroup::Other));
+    QString sql = QStringLiteral("CASE");
+    for (const OwnGroup& g : ownGroups())
+        sql += QString(" WHEN %1 IN %2 THEN %3").arg(column, sqlList(g.codes)).arg(int(g.group));
+    return sql + QString(" WHEN %1 IS NOT NULL THEN %2 END").arg(column).arg(int(BankGroup::Other));
 }
 
 QString OwnBankSql(const QString& column)
 {
-    return column + " IN " + sqlList(centralCodes() + memberCodes());
+    QStringList codes;
+    for (const OwnGroup& g : ownGroups())
+        codes += g.codes;
+    return column + " IN " + sqlList(codes);
 }
 
 } // namespace codes

@@ -16,6 +16,11 @@ BankGroup GroupOf(const QString& bankCode);
 // The central bank or a member bank.
 bool IsOwnBank(const QString& bankCode);
 
+// The code that stands for the bank in the files: "11" for the central
+// bank, "12" for a member bank, the code itself (blanks around it dropped)
+// for any other bank.
+QString GroupBankCode(const QString& bankCode);
+
 // The bank as a consent file and a consent's match key name it: "11",
 // "12", or the code zero-filled to two digits.
 QString ConsentBankCode(const QString& bankCode);

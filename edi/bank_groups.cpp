@@ -6,14 +6,7 @@ namespace edi {
 
 QString TransferBankCode(const QString& bankCode)
 {
-    switch (GroupOf(bankCode)) {
-    case BankGroup::Central:
-        return QStringLiteral("011");
-    case BankGroup::Member:
-        return QStringLiteral("012");
-    default:
-        return shell::PadZeros(bankCode.trimmed(), 3, false);
-    }
+    return shell::PadZeros(codes::GroupBankCode(bankCode), 3, false);
 }
 
 } // namespace edi

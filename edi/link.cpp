@@ -3,8 +3,39 @@
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
 
+#include <utility>
+
 namespace edi {
 namespace {
+
+// What a call of each kind says when it did its work (a code of 1 or more)
+// and when it had nothing to do (0).
+struct KindTexts
+{
+    LinkKind kind;
+    const char* done;
+    const char* nothingToDo;
+};
+constexpr KindTexts kKindTexts[] = {
+    {LinkKind::Send, "송신 완료", "송신할 파일이 없습니다"},
+    {LinkKind::Receive, "수신 완료", "수신할 파일이 없습니다"},
+    {LinkKind::ReReceive, "수신 완료", "수신할 파일이 없습니다"},
+    {LinkKind::ResultReceive, "송수신 결과 파일 수신 완료", "수신할 파일이 없습니다"},
+    {LinkKind::Setup, "정상 처리 되었습니다.", "취소되었습니다."},
+};
+
+// What the failure codes say, whatever the call (-10 aside).
+constexpr std::pair<qint32, const char*> kFailureTexts[] = {
+    {-1, "처리가 중단되었습니다"},
+    {-999, "처리가 중단되었습니다"},
+    {-20, "디렉토리 설정이 되어 있지 않습니다"},
+    {-30, "헤더 생성 오류 발생"},
+    {-40, "헤더 검사 오류 발생"},
+    {-50, "송신 파일 Merge 오류 발생"},
+    {-60, "송신 파일 압축 오류 발생"},
+    {-777, "프로그램 오류 발생 (Registry 관련)"},
+    {-888, "비밀번호 기능 이용시 비밀번호 입력 실패"},
+};
 
 LinkOutcome outcome(LinkKind kind, qint32 code)
 {
@@ -64,58 +95,19 @@ QString LinkMessage(LinkKind kind, qint32 code)
 {
     if (kind == LinkKind::None)
         return QStringLiteral("오류없음");
-    if (code >= 1) {
-        switch (kind) {
-        case LinkKind::Send:
-            return QStringLiteral("송신 완료");
-        case LinkKind::Receive:
-        case LinkKind::ReReceive:
-            return QStringLiteral("수신 완료");
-        case LinkKind::ResultReceive:
-            return QStringLiteral("송수신 결과 파일 수신 완료");
-        case LinkKind::Setup:
-            return QStringLiteral("정상 처리 되었습니다.");
-        default:
-            return QStringLiteral("?????");
-        }
-    }
-    switch (code) {
-    case 0:
-        switch (kind) {
-        case LinkKind::Receive:
-        case LinkKind::ReReceive:
-        case LinkKind::ResultReceive:
-            return QStringLiteral("수신할 파일이 없습니다");
-        case LinkKind::Send:
-            return QStringLiteral("송신할 파일이 없습니다");
-        case LinkKind::Setup:
-            return QStringLiteral("취소되었습니다.");
-        default:
-            return QStringLiteral("?????");
-        }
-    case -1:
-    case -999:
-        return QStringLiteral("처리가 중단되었습니다");
-    case -10:
-        return kind == LinkKind::Receive ? QStringLiteral("수신 자료 처리중 오류 발생")
-                                         : QStringLiteral("사용자 ID가 등록되어 있지 않습니다");
-    case -20:
-        return QStringLiteral("디렉토리 설정이 되어 있지 않습니다");
-    case -30:
-        return QStringLiteral("헤더 생성 오류 발생");
-    case -40:
-        return QStringLiteral("헤더 검사 오류 발생");
-    case -50:
-        return QStringLiteral("송신 파일 Merge 오류 발생");
-    case -60:
-        return QStringLiteral("송신 파일 압축 오류 발생");
-    case -777:
-        return QStringLiteral("프로그램 오류 발생 (Registry 관련)");
-    case -888:
-        return QStringLiteral("비밀번호 기능 이용시 비밀번호 입력 실패");
-    default:
+    if (code >= 0) {
+        for (const KindTexts& t : kKindTexts)
+            if (t.kind == kind)
+                return QString::fromUtf8(code >= 1 ? t.done : t.nothingToDo);
         return QStringLiteral("?????");
     }
+    if (code == -10)
+        return kind == LinkKind::Receive ? QStringLiteral("수신 자료 처리중 오류 발생")
+                                         : QStringLiteral("사용자 ID가 등록되어 있지 않습니다");
+    for (const auto& [failure, text] : kFailureTexts)
+        if (failure == code)
+            return QString::fromUtf8(text);
+    return QStringLiteral("?????");
 }
 
 } // namespace edi

@@ -4,6 +4,7 @@
 #include "codes/institution.h"
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
+#include "edi/id_runs.h"
 #include "shell/envelope_line.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
@@ -155,8 +156,11 @@ private:
                      store::Statement& list);
     bool flush(const QString& path, const QByteArray& bytes);
     bool fail(const QString& detail);
-    bool tableError(const QSqlQuery& q);
-    bool tableError(const store::Statement& s);
+    // A write the table refused, through a QSqlQuery or a store::Statement.
+    template <typename Query> bool tableError(const Query& q)
+    {
+        return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
+    }
 
     QSqlDatabase m_db;
     shell::Ui& m_ui;
@@ -169,16 +173,6 @@ bool RequestWriter::fail(const QString& detail)
 {
     m_ui.ShowError(BuildErrorMessage() + "\r\r" + detail);
     return false;
-}
-
-bool RequestWriter::tableError(const QSqlQuery& q)
-{
-    return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
-}
-
-bool RequestWriter::tableError(const store::Statement& s)
-{
-    return fail("이체자료를 기록할 수 없습니다.\r" + s.lastError().text());
 }
 
 bool RequestWriter::loadBatches()
@@ -196,8 +190,8 @@ bool RequestWriter::loadBatches()
     // The calendar as it stands now: a day announced or closed by the branch
     // after the batch was saved must not reach a bank that does not work.
     calendar::BusinessCalendar closures;
-    if (QString error; !closures.load(m_db, &error))
-        return fail("휴일표를 읽을 수 없습니다.\r" + error);
+    if (const platform::Result<> loaded = closures.load(m_db); !loaded)
+        return fail("휴일표를 읽을 수 없습니다.\r" + loaded.error());
     codes::Institutions institutions(m_db, m_ui);
     QHash<QString, std::optional<codes::Institution>> known;
     while (q.next()) {
@@ -415,31 +409,27 @@ bool RequestWriter::numberLines(const std::vector<NumberedLine>& lines, store::S
     QByteArray ids;
     qint64 first = 0;
     qint64 next = 0;
-    for (size_t i = 0; i < lines.size();) {
-        size_t end = i + 1;
-        while (end < lines.size() && lines[end].id == lines[end - 1].id + 1 &&
-               lines[end].number == lines[end - 1].number + 1)
-            ++end;
-        if (end - i >= kShortestRange) {
-            range.bind(1, lines[i].number);
-            range.bind(2, lines[i].id);
+    const auto write = [&](size_t begin, size_t end) {
+        if (end - begin >= kShortestRange) {
+            range.bind(1, lines[begin].number);
+            range.bind(2, lines[begin].id);
             range.bind(3, lines[end - 1].id);
-            if (!range.exec())
-                return tableError(range);
-        } else {
-            for (size_t k = i; k < end; ++k) {
-                if (ids.isEmpty()) {
-                    ids = "[";
-                    first = next = lines[k].number;
-                }
-                for (; next < lines[k].number; ++next)
-                    ids += "null,";
-                ids += QByteArray::number(lines[k].id) + ',';
-                ++next;
-            }
+            return range.exec() || tableError(range);
         }
-        i = end;
-    }
+        for (size_t k = begin; k < end; ++k) {
+            if (ids.isEmpty()) {
+                ids = "[";
+                first = next = lines[k].number;
+            }
+            for (; next < lines[k].number; ++next)
+                ids += "null,";
+            ids += QByteArray::number(lines[k].id) + ',';
+            ++next;
+        }
+        return true;
+    };
+    if (!ForEachIdRun(lines, write, &NumberedLine::id, &NumberedLine::number))
+        return false;
     if (ids.isEmpty())
         return true;
     ids.back() = ']';

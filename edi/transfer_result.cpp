@@ -2,6 +2,7 @@
 
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
+#include "edi/id_runs.h"
 #include "edi/kept_requests.h"
 #include "shell/clock.h"
 #include "shell/kept_files.h"
@@ -139,8 +140,11 @@ private:
     bool closeBatch();
     bool trailer();
     bool fail(const QString& reason);
-    bool tableError(const QSqlQuery& q);
-    bool tableError(const store::Statement& s);
+    // A write the table refused, through a QSqlQuery or a store::Statement.
+    template <typename Query> bool tableError(const Query& q)
+    {
+        return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
+    }
     QString institutionName() const;
 
     store::TDM1& m_dm;
@@ -180,16 +184,6 @@ bool FileApplier::fail(const QString& reason)
 {
     m_reason = m_recordNo > 0 ? QString("%1번째 레코드: %2").arg(m_recordNo).arg(reason) : reason;
     return false;
-}
-
-bool FileApplier::tableError(const QSqlQuery& q)
-{
-    return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
-}
-
-bool FileApplier::tableError(const store::Statement& s)
-{
-    return fail("이체자료를 기록할 수 없습니다. " + s.lastError().text());
 }
 
 bool FileApplier::prepare()
@@ -603,16 +597,13 @@ bool FileApplier::writeAnswers()
     // their own, each answer's lines as one JSON array.
     const int common = int(std::max_element(count.cbegin(), count.cend()) - count.cbegin());
     bindAnswer(*m_updateRange, m_answerKinds[common]);
-    for (size_t i = 0; i < m_answers.size();) {
-        size_t end = i + 1;
-        while (end < m_answers.size() && m_answers[end].first == m_answers[end - 1].first + 1)
-            ++end;
-        m_updateRange->bind(4, m_answers[i].first);
+    const auto writeRun = [&](size_t begin, size_t end) {
+        m_updateRange->bind(4, m_answers[begin].first);
         m_updateRange->bind(5, m_answers[end - 1].first);
-        if (!m_updateRange->exec())
-            return tableError(*m_updateRange);
-        i = end;
-    }
+        return m_updateRange->exec() || tableError(*m_updateRange);
+    };
+    if (!ForEachIdRun(m_answers, writeRun, [](const auto& answer) { return answer.first; }))
+        return false;
     QList<QByteArray> ids(m_answerKinds.size());
     for (const auto& [id, answer] : m_answers) {
         if (answer == common)

@@ -105,9 +105,7 @@ void fixedColumnsFeed(Workspace& w, const QByteArray& input)
 void spreadsheetFeed(Workspace& w, const QByteArray& input)
 {
     for (const char* ext : {"xlsx", "ods", "xls", "csv"}) {
-        QString error;
-        const auto rows = reports::ReadSheetFile(w.put(QString("Import/sheet.") + ext, input),
-                                                  &error);
+        const auto rows = reports::ReadSheetFile(w.put(QString("Import/sheet.") + ext, input));
         if (rows)
             reports::PreviewRows(*rows, 10);
     }

@@ -72,28 +72,26 @@ public:
         }
     }
 
-    // False when another program is writing the file.
-    bool take(const QString& file, QString* error)
+    // Fails when another program is writing the file.
+    platform::Result<> take(const QString& file)
     {
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
-            return true; // not a database: archived as it is
+            return {}; // not a database: archived as it is
         const QString name = QString("PelmarBackupLock%1").arg(m_names.size());
         m_names.append(name);
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
         db.setDatabaseName(file);
         db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
         if (!db.open())
-            return true;
+            return {};
         QSqlQuery q(db);
         if (q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master"))
-            return true;
+            return {};
         const int code = q.lastError().nativeErrorCode().toInt() & 0xFF;
-        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
-            *error = "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file;
-            return false;
-        }
-        return true; // a damaged file is still worth keeping
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return platform::Fail("자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file);
+        return {}; // a damaged file is still worth keeping
     }
 
 private:
@@ -113,12 +111,11 @@ bool buildArchive(shell::Ui& ui, const QString& dataDir, const QString& temp)
     QStringList files;
     for (const QString& n : names)
         files.append(dataDir + n);
-    QString error;
     {
         ReadLocks locks;
         for (const QString& f : files) {
-            if (!locks.take(f, &error)) {
-                ui.ShowError(error);
+            if (const platform::Result<> taken = locks.take(f); !taken) {
+                ui.ShowError(taken.error());
                 return false;
             }
         }

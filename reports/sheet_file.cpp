@@ -35,12 +35,6 @@ constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
 // memory at the sizes they declare; a forged size would take gigabytes.
 constexpr qint64 kMaxUnpackedBytes = 256ll * 1024 * 1024;
 
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-}
-
 QString tooLargeText(const QString& path)
 {
     return QString("시트가 너무 큽니다: %1\n%2행, %3열, 셀 %4개까지 읽을 수 있습니다.")
@@ -652,7 +646,7 @@ private:
     std::vector<std::string> m_sheetNames;
 };
 
-std::optional<SheetRows> readModel(const QString& path, const QString& suffix, QString* error)
+platform::Result<SheetRows> readModel(const QString& path, const QString& suffix)
 {
     FirstSheetFactory factory;
     try {
@@ -664,10 +658,8 @@ std::optional<SheetRows> readModel(const QString& path, const QString& suffix, Q
             loader.read_file(QFile::encodeName(path).toStdString());
         } else {
             QFile f(path);
-            if (!f.open(QIODevice::ReadOnly)) {
-                setError(error, QStringLiteral("파일을 열 수 없습니다: ") + path);
-                return std::nullopt;
-            }
+            if (!f.open(QIODevice::ReadOnly))
+                return platform::Fail(QStringLiteral("파일을 열 수 없습니다: ") + path);
             QByteArray bytes = f.readAll();
             QStringDecoder utf8(QStringDecoder::Utf8);
             const QString asUtf8 = utf8(bytes);
@@ -684,17 +676,15 @@ std::optional<SheetRows> readModel(const QString& path, const QString& suffix, Q
             loader.read_stream(std::string_view(bytes.constData(), size_t(bytes.size())));
         }
     } catch (const SheetTooLarge&) {
-        setError(error, tooLargeText(path));
-        return std::nullopt;
+        return platform::Fail(tooLargeText(path));
     } catch (const std::exception& e) {
-        setError(error, factory.tooLarge() ? tooLargeText(path)
-                                           : QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") +
-                                                 QString::fromUtf8(e.what()));
-        return std::nullopt;
+        return platform::Fail(factory.tooLarge()
+                                  ? tooLargeText(path)
+                                  : QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") +
+                                        QString::fromUtf8(e.what()));
     }
     if (factory.tooLarge()) { // in case a filter caught the stop itself
-        setError(error, tooLargeText(path));
-        return std::nullopt;
+        return platform::Fail(tooLargeText(path));
     }
     SheetRows rows = factory.take();
     dropBlankTail(rows);
@@ -865,7 +855,7 @@ QList<FormulaCell> xlsFormulaResults(const QString& path)
     return out;
 }
 
-std::optional<SheetRows> readXls(const QString& path, QString* error)
+platform::Result<SheetRows> readXls(const QString& path)
 {
     const void* handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
@@ -879,15 +869,13 @@ std::optional<SheetRows> readXls(const QString& path, QString* error)
     if (opened != FREEXL_OK || freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
         freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK) {
         close();
-        setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
-        return std::nullopt;
+        return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
     }
     // The dimensions come first, so a sheet beyond the limits is refused
     // before a cell is read.
     if (rowCount > unsigned(kMaxSheetRows) || columnCount > kMaxSheetColumns) {
         close();
-        setError(error, tooLargeText(path));
-        return std::nullopt;
+        return platform::Fail(tooLargeText(path));
     }
     CellTable table;
     try {
@@ -922,8 +910,7 @@ std::optional<SheetRows> readXls(const QString& path, QString* error)
                 table.set(row_t(f.row), col_t(f.col), f.text);
     } catch (const SheetTooLarge&) {
         close();
-        setError(error, tooLargeText(path));
-        return std::nullopt;
+        return platform::Fail(tooLargeText(path));
     }
     close();
     SheetRows rows = table.take();
@@ -944,37 +931,28 @@ QString NumberText(double value)
     return QString::number(value, 'g', 15);
 }
 
-std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
+platform::Result<SheetRows> ReadSheetFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (!info.isFile()) {
-        setError(error, QStringLiteral("파일이 없습니다: ") + path);
-        return std::nullopt;
-    }
-    if (info.size() > kMaxFileBytes) {
-        setError(error, QStringLiteral("파일이 너무 큽니다: ") + path);
-        return std::nullopt;
-    }
+    if (!info.isFile())
+        return platform::Fail(QStringLiteral("파일이 없습니다: ") + path);
+    if (info.size() > kMaxFileBytes)
+        return platform::Fail(QStringLiteral("파일이 너무 큽니다: ") + path);
     const QString suffix = info.suffix().toLower();
     if (suffix == "xls")
-        return readXls(path, error);
+        return readXls(path);
     if (suffix == "xlsx" || suffix == "ods") {
         const auto entries = platform::ReadZipDirectory(path);
-        if (!entries) {
-            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + entries.error());
-            return std::nullopt;
-        }
+        if (!entries)
+            return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") +
+                                  entries.error());
         qint64 total = 0;
         for (const platform::ZipEntry& e : *entries) {
             // No part of a real archive is bigger packed than the archive.
-            if (e.compressedSize < 0 || e.compressedSize > info.size()) {
-                setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
-                return std::nullopt;
-            }
-            if (e.size < 0 || e.size > kMaxUnpackedBytes - total) {
-                setError(error, QStringLiteral("파일이 너무 큽니다: ") + path);
-                return std::nullopt;
-            }
+            if (e.compressedSize < 0 || e.compressedSize > info.size())
+                return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+            if (e.size < 0 || e.size > kMaxUnpackedBytes - total)
+                return platform::Fail(QStringLiteral("파일이 너무 큽니다: ") + path);
             total += e.size;
         }
         // The parser trusts its parts: a damaged one (a wrong checksum,
@@ -989,38 +967,35 @@ std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error)
                     xml.readNext();
                 return !xml.hasError();
             });
-        if (!checked) {
-            setError(error, QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
-            return std::nullopt;
-        }
+        if (!checked)
+            return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
     }
     if (suffix == "xlsx" || suffix == "ods" || suffix == "csv")
-        return readModel(path, suffix, error);
-    setError(error, QStringLiteral("읽을 수 없는 파일 형식입니다: ") + path);
-    return std::nullopt;
+        return readModel(path, suffix);
+    return platform::Fail(QStringLiteral("읽을 수 없는 파일 형식입니다: ") + path);
 }
 
-void WriteSheetAnswer(QIODevice& out, const std::optional<SheetRows>& rows, const QString& error)
+void WriteSheetAnswer(QIODevice& out, const platform::Result<SheetRows>& sheet)
 {
     QDataStream s(&out);
     s.writeRawData(kAnswerMagic, sizeof kAnswerMagic);
-    s << quint8(rows ? 1 : 0);
-    if (!rows) {
-        s << error.toUtf8();
+    s << quint8(sheet ? 1 : 0);
+    if (!sheet) {
+        s << sheet.error().toUtf8();
         return;
     }
-    s << quint32(rows->size());
-    for (const QStringList& row : *rows) {
+    s << quint32(sheet->size());
+    for (const QStringList& row : *sheet) {
         s << quint32(row.size());
         for (const QString& cell : row)
             s << cell.toUtf8();
     }
 }
 
-bool ReadSheetAnswer(const QByteArray& answer, std::optional<SheetRows>& rows, QString& error)
+std::optional<platform::Result<SheetRows>> ReadSheetAnswer(const QByteArray& answer)
 {
     if (!answer.startsWith(QByteArray(kAnswerMagic, sizeof kAnswerMagic)))
-        return false;
+        return std::nullopt;
     QDataStream s(answer);
     s.skipRawData(sizeof kAnswerMagic);
     quint8 ok = 0;
@@ -1031,22 +1006,20 @@ bool ReadSheetAnswer(const QByteArray& answer, std::optional<SheetRows>& rows, Q
         QByteArray text;
         s >> text;
         if (s.status() != QDataStream::Ok || !s.atEnd() || text.isEmpty())
-            return false;
-        rows.reset();
-        error = QString::fromUtf8(text);
-        return true;
+            return std::nullopt;
+        return platform::Result<SheetRows>(platform::Fail(QString::fromUtf8(text)));
     }
     quint32 count = 0;
     s >> count;
     if (ok != 1 || !plausible(count) || count > quint32(kMaxSheetRows))
-        return false;
+        return std::nullopt;
     SheetRows out;
     out.reserve(count);
     for (quint32 r = 0; r < count && s.status() == QDataStream::Ok; ++r) {
         quint32 cells = 0;
         s >> cells;
         if (!plausible(cells) || cells > quint32(kMaxSheetColumns))
-            return false;
+            return std::nullopt;
         QStringList row;
         row.reserve(cells);
         for (quint32 c = 0; c < cells && s.status() == QDataStream::Ok; ++c) {
@@ -1057,10 +1030,8 @@ bool ReadSheetAnswer(const QByteArray& answer, std::optional<SheetRows>& rows, Q
         out.append(std::move(row));
     }
     if (s.status() != QDataStream::Ok || !s.atEnd())
-        return false;
-    rows = std::move(out);
-    error.clear();
-    return true;
+        return std::nullopt;
+    return platform::Result<SheetRows>(std::move(out));
 }
 
 } // namespace reports

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -24,18 +26,18 @@ constexpr qint64 kMaxSheetCells = 1000000;
 
 // Reads the first sheet in this process. .xlsx and .ods are read through the
 // spreadsheet model, .xls (the old binary format) separately, .csv as UTF-8
-// or, when it is not valid UTF-8, as CP949. Gives the rows or nullopt with
-// `error` set to a sentence the user can read. The parsers trust more of a
+// or, when it is not valid UTF-8, as CP949. Gives the rows or a sentence the
+// user can read. The parsers trust more of a
 // file than they should: a hostile file can still end the process, so the
 // programs read through ReadFirstSheet (spreadsheet_reader.h), which runs
 // this in a process of its own; the fuzz targets call it directly.
-std::optional<SheetRows> ReadSheetFile(const QString& path, QString* error = nullptr);
+platform::Result<SheetRows> ReadSheetFile(const QString& path);
 
 // How the reading process hands its result to the program: rows as UTF-8
 // cells, each with its length, or the error sentence. ReadSheetAnswer
-// gives false for anything that is not a whole, well-formed answer.
-void WriteSheetAnswer(QIODevice& out, const std::optional<SheetRows>& rows, const QString& error);
-bool ReadSheetAnswer(const QByteArray& answer, std::optional<SheetRows>& rows, QString& error);
+// gives nullopt for anything that is not a whole, well-formed answer.
+void WriteSheetAnswer(QIODevice& out, const platform::Result<SheetRows>& sheet);
+std::optional<platform::Result<SheetRows>> ReadSheetAnswer(const QByteArray& answer);
 
 // How a number cell reads: integers without a fraction, others with up to 15
 // significant digits, never in exponent form for ordinary amounts.

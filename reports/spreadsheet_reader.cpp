@@ -24,7 +24,7 @@ QString SheetReaderProgram()
     return (dir.isEmpty() ? shell::ExecutableDir() : dir) + "pelmar-sheet";
 }
 
-std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error)
+platform::Result<SheetRows> ReadFirstSheet(const QString& path)
 {
     QProcess reader;
     reader.setProgram(SheetReaderProgram());
@@ -37,17 +37,13 @@ std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error)
         reader.kill();
         reader.waitForFinished();
     }
-    std::optional<SheetRows> rows;
-    QString message;
-    if (!finished || reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0 ||
-        !ReadSheetAnswer(reader.readAllStandardOutput(), rows, message)) {
-        if (error)
-            *error = unreadable();
-        return std::nullopt;
-    }
-    if (!rows && error)
-        *error = message;
-    return rows;
+    if (!finished || reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+        return platform::Fail(unreadable());
+    std::optional<platform::Result<SheetRows>> answer =
+        ReadSheetAnswer(reader.readAllStandardOutput());
+    if (!answer)
+        return platform::Fail(unreadable());
+    return std::move(*answer);
 }
 
 SheetRows PreviewRows(const SheetRows& sheet, int columns)

@@ -13,10 +13,9 @@ namespace reports {
 // The first sheet of a workbook (see ReadSheetFile for the formats and the
 // rows), read in a process of its own: the helper `pelmar-sheet` beside
 // the programs. A file that ends that process or keeps it past its time
-// gives nullopt with "파일을 읽을 수 없습니다."; no file takes the calling
-// program down. Any other file gives the rows or nullopt with `error` set
-// to a sentence the user can read.
-std::optional<SheetRows> ReadFirstSheet(const QString& path, QString* error = nullptr);
+// fails with "파일을 읽을 수 없습니다."; no file takes the calling program
+// down. Any other file gives the rows or a sentence the user can read.
+platform::Result<SheetRows> ReadFirstSheet(const QString& path);
 
 // The helper that ReadFirstSheet runs: `pelmar-sheet` in the shipped folder.
 QString SheetReaderProgram();

@@ -19,20 +19,16 @@ namespace {
 
 // Reference rows: one UTF-8 CSV file per table, named after it, the first
 // line naming the columns. Values hold no commas or quotes.
-bool loadReference(QSqlDatabase& db, const QString& referenceDir, QString* error)
+platform::Result<> loadReference(QSqlDatabase& db, const QString& referenceDir)
 {
     const QStringList files = QDir(referenceDir).entryList({"*.csv"}, QDir::Files, QDir::Name);
     for (const QString& name : files) {
         const QString table = QFileInfo(name).completeBaseName();
-        if (!FindTable(table)) {
-            *error = name + ": no such table";
-            return false;
-        }
+        if (!FindTable(table))
+            return platform::Fail(name + ": no such table");
         QFile file(QDir(referenceDir).filePath(name));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            *error = file.fileName() + ": " + file.errorString();
-            return false;
-        }
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return platform::Fail(file.fileName() + ": " + file.errorString());
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
         if (lines.isEmpty())
             continue;
@@ -50,13 +46,30 @@ bool loadReference(QSqlDatabase& db, const QString& referenceDir, QString* error
             const QStringList values = line.split(',');
             for (int c = 0; c < columns.size(); ++c)
                 q.bindValue(c, c < values.size() ? QVariant(values[c]) : QVariant());
-            if (!q.exec()) {
-                *error = QString("%1:%2: %3").arg(name).arg(i + 1).arg(q.lastError().text());
-                return false;
-            }
+            if (!q.exec())
+                return platform::Fail(
+                    QString("%1:%2: %3").arg(name).arg(i + 1).arg(q.lastError().text()));
         }
     }
-    return true;
+    return {};
+}
+
+// The oldest layout plus the reference rows, brought up to date by the same
+// steps that migrate a branch's file, so both come out alike.
+platform::Result<> fillBlank(QSqlDatabase& db, const QString& referenceDir)
+{
+    for (const TableDef& t : Tables()) {
+        if (t.createdByMigration)
+            continue;
+        if (platform::Result<> created = CreateTable(db, t, Layout::Oldest); !created)
+            return created;
+    }
+    if (platform::Result<> loaded = loadReference(db, referenceDir); !loaded)
+        return loaded;
+    const MigrationResult m = RunMigration(db);
+    if (!m.ok)
+        return platform::Fail(m.step + ": " + m.error);
+    return {};
 }
 
 } // namespace
@@ -65,9 +78,7 @@ platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& refe
 {
     QFile::remove(dbFile);
     const QString name = "PelmarBlank_" + QString::number(quintptr(&dbFile));
-    bool ok = false;
-    QString why;
-    QString* error = &why;
+    platform::Result<> built;
     {
         const platform::Result<> r = OpenDatabase(name, dbFile, false);
         if (!r) {
@@ -75,27 +86,15 @@ platform::Result<> BuildBlankDatabase(const QString& dbFile, const QString& refe
             return r;
         }
         QSqlDatabase db = QSqlDatabase::database(name, false);
-        // The oldest layout plus the reference rows, brought up to date by the
-        // same steps that migrate a branch's file, so both come out alike.
         TransactionGuard tx(db);
-        ok = true;
-        for (const TableDef& t : Tables())
-            if (ok && !t.createdByMigration)
-                ok = CreateTable(db, t, Layout::Oldest, error);
-        ok = ok && loadReference(db, referenceDir, error);
-        if (ok) {
-            const MigrationResult m = RunMigration(db);
-            ok = m.ok;
-            if (!ok)
-                *error = m.step + ": " + m.error;
-        }
-        ok = ok && tx.commit();
+        built = fillBlank(db, referenceDir);
+        if (built && !tx.commit())
+            built = platform::Fail();
     }
     CloseDatabase(name);
-    if (ok)
-        return {};
-    QFile::remove(dbFile);
-    return platform::Fail(why);
+    if (!built)
+        QFile::remove(dbFile);
+    return built;
 }
 
 platform::Result<> WriteBlankArchive(const QString& archive, const QString& referenceDir)

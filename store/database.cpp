@@ -43,7 +43,7 @@ bool RegisterFunctions(QSqlDatabase& db)
                                       nullptr, cp949Len, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool InstallByteLimits(QSqlDatabase& db, QString* error)
+platform::Result<> InstallByteLimits(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     for (const TableDef& t : Tables()) {
@@ -58,10 +58,10 @@ bool InstallByteLimits(QSqlDatabase& db, QString* error)
         QStringList statements = DropByteLimitTriggerSql(t);
         if (!present.isEmpty())
             statements += ByteLimitTriggerSql(t, present);
-        if (!ExecStatements(db, statements, error))
-            return false;
+        if (platform::Result<> done = ExecStatements(db, statements); !done)
+            return done;
     }
-    return true;
+    return {};
 }
 
 platform::Result<> OpenDatabase(const QString& connectionName, const QString& file, bool mustExist)
@@ -110,11 +110,10 @@ platform::Result<> OpenDatabase(const QString& connectionName, const QString& fi
     // Rollback journal: nothing but the database file stays behind.
     q.exec("PRAGMA journal_mode=DELETE");
     q.exec("PRAGMA foreign_keys=OFF");
-    QString error;
-    if (!InstallByteLimits(db, &error)) {
+    if (const platform::Result<> limits = InstallByteLimits(db); !limits) {
         q.finish();
         db.close();
-        return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown + "\r" + error);
+        return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown + "\r" + limits.error());
     }
     return {};
 }

@@ -23,7 +23,7 @@ bool RegisterFunctions(QSqlDatabase& db);
 // OpenDatabase and CreateTable; again after a table is rebuilt or another
 // connection created one). The file itself carries no such check, so that
 // any SQLite tool can write it.
-bool InstallByteLimits(QSqlDatabase& db, QString* error = nullptr);
+platform::Result<> InstallByteLimits(QSqlDatabase& db);
 
 // What kind of refusal a write met.
 // Busy: another connection holds the lock the write needs (SQLite busy or

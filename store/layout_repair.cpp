@@ -13,17 +13,20 @@ namespace {
 class Repair
 {
 public:
-    Repair(QSqlDatabase& db, QString* step, QString* error) : m_db(db), m_step(step), m_error(error)
-    {
-    }
+    explicit Repair(QSqlDatabase& db) : m_db(db) {}
+
+    // Where it stopped, once run() gave false.
+    const FailedStep& failure() const { return m_failure; }
 
     bool exec(const QString& step, const QString& sql)
     {
         QSqlQuery q(m_db);
-        if (q.exec(sql))
-            return true;
-        *m_step = step;
-        *m_error = q.lastError().text();
+        return q.exec(sql) || fail(step, q.lastError().text());
+    }
+
+    bool fail(const QString& step, const QString& error)
+    {
+        m_failure = {step, error};
         return false;
     }
 
@@ -150,11 +153,8 @@ public:
             keep.addBindValue(counter);
             keep.addBindValue(t.name);
             kept = kept && keep.exec();
-            if (!kept) {
-                *m_step = step;
-                *m_error = keep.lastError().text();
-                return false;
-            }
+            if (!kept)
+                return fail(step, keep.lastError().text());
         }
         return createIndexes(t);
     }
@@ -187,26 +187,23 @@ public:
             if (!createIndexes(t))
                 return false;
         }
-        QString error;
-        if (!InstallByteLimits(m_db, &error)) {
-            *m_step = "TRIGGERS";
-            *m_error = error;
-            return false;
-        }
-        return true;
+        const platform::Result<> limits = InstallByteLimits(m_db);
+        return limits || fail("TRIGGERS", limits.error());
     }
 
 private:
     QSqlDatabase& m_db;
-    QString* m_step;
-    QString* m_error;
+    FailedStep m_failure;
 };
 
 } // namespace
 
-bool RepairTableLayouts(QSqlDatabase& db, QString* step, QString* error)
+std::optional<FailedStep> RepairTableLayouts(QSqlDatabase& db)
 {
-    return Repair(db, step, error).run();
+    Repair repair(db);
+    if (repair.run())
+        return std::nullopt;
+    return repair.failure();
 }
 
 } // namespace store

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 namespace store {
 
 // Brings each table's definition in the file in line with the layout, keeping
@@ -10,7 +12,13 @@ namespace store {
 // other SQLite tools lack, so they could not write it) is rebuilt without
 // them, and a named index over other columns than the layout's (APIDIX of the
 // oldest layout, over APID) is built again. Ends by renewing the connection's
-// byte-limit triggers. False with the step and the engine's text on failure.
-bool RepairTableLayouts(QSqlDatabase& db, QString* step, QString* error);
+// byte-limit triggers. Nothing when it is done, else the step at which it
+// stopped.
+struct FailedStep
+{
+    QString step;
+    QString error; // the engine's text
+};
+std::optional<FailedStep> RepairTableLayouts(QSqlDatabase& db);
 
 } // namespace store

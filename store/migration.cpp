@@ -40,13 +40,12 @@ struct Step
     {
         if (TableExists(db, table))
             return true;
-        QString error;
-        if (!CreateTable(db, *FindTable(table), layout, &error)) {
+        const platform::Result<> created = CreateTable(db, *FindTable(table), layout);
+        if (!created) {
             result.step = "CREATE " + table;
-            result.error = error;
-            return false;
+            result.error = created.error();
         }
-        return true;
+        return created.ok();
     }
 
     // Adds the column (as the current layout defines it) when missing, then
@@ -198,16 +197,19 @@ MigrationResult RunMigration(QSqlDatabase& db)
     // The business calendar, and the closures this release knows of.
     if (!s.create("BizCalendar"))
         return result;
-    if (QString error; !LoadShippedClosures(db, ShippedClosuresFile(), &error)) {
+    if (const platform::Result<> loaded = LoadShippedClosures(db, ShippedClosuresFile()); !loaded) {
         result.step = "BizCalendar";
-        result.error = error;
+        result.error = loaded.error();
         return result;
     }
 
     // Table definitions that other SQLite tools can write; indexes as the
     // layout has them.
-    if (!RepairTableLayouts(db, &result.step, &result.error))
+    if (const std::optional<FailedStep> stopped = RepairTableLayouts(db)) {
+        result.step = stopped->step;
+        result.error = stopped->error;
         return result;
+    }
 
     // Indexes over columns that the steps above added.
     for (const TableDef& t : Tables())

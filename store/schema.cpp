@@ -226,25 +226,12 @@ QString IndexedMatch(const QString& table, const QString& column, const QString&
 
 QString ColumnSql(const QString& table, const FieldDef& f)
 {
-    QString sql = f.name + ' ';
-    switch (f.type) {
-    case T::String:
-        sql += "TEXT";
-        break;
-    case T::Float:
-        sql += "REAL";
-        break;
-    case T::AutoInc:
-        return sql + "INTEGER PRIMARY KEY AUTOINCREMENT";
-    case T::Date:
-    case T::Time:
-    case T::DateTime:
-        sql += "TEXT";
-        break;
-    default:
-        sql += "INTEGER";
-        break;
-    }
+    if (f.type == T::AutoInc)
+        return f.name + " INTEGER PRIMARY KEY AUTOINCREMENT";
+    // Texts, dates and times as text; every number but a float as an integer.
+    const bool text =
+        f.type == T::String || f.type == T::Date || f.type == T::Time || f.type == T::DateTime;
+    QString sql = f.name + (text ? " TEXT" : f.type == T::Float ? " REAL" : " INTEGER");
     if (f.required)
         sql += " NOT NULL";
     // A named constraint, so that a refused write can say which field failed.
@@ -352,7 +339,7 @@ QStringList DropByteLimitTriggerSql(const TableDef& table)
     return out;
 }
 
-bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error)
+platform::Result<> CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout)
 {
     QStringList statements = {CreateTableSql(table, layout)};
     statements += CreateIndexSql(table, layout);
@@ -362,20 +349,16 @@ bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString
             columns.append(f.name);
     statements += DropByteLimitTriggerSql(table);
     statements += ByteLimitTriggerSql(table, columns);
-    return ExecStatements(db, statements, error);
+    return ExecStatements(db, statements);
 }
 
-bool ExecStatements(QSqlDatabase& db, const QStringList& statements, QString* error)
+platform::Result<> ExecStatements(QSqlDatabase& db, const QStringList& statements)
 {
     QSqlQuery q(db);
-    for (const QString& sql : statements) {
-        if (!q.exec(sql)) {
-            if (error)
-                *error = q.lastError().text();
-            return false;
-        }
-    }
-    return true;
+    for (const QString& sql : statements)
+        if (!q.exec(sql))
+            return platform::Fail(q.lastError().text());
+    return {};
 }
 
 bool TableExists(QSqlDatabase& db, const QString& table)

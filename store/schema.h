@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -84,12 +86,12 @@ QString ByteLimitMessage(const QString& table, const QString& field);
 QString ByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
 QString DropByteLimitUpdateTriggerSql(const TableDef& table, const FieldDef& field);
 
-// Runs the statements in order; false, with the first error's text, at the
-// first that fails.
-bool ExecStatements(QSqlDatabase& db, const QStringList& statements, QString* error = nullptr);
+// Runs the statements in order; fails, with the engine's text, at the first
+// that fails.
+platform::Result<> ExecStatements(QSqlDatabase& db, const QStringList& statements);
 
 // Creates the table (and its indexes) in the given layout.
-bool CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout, QString* error = nullptr);
+platform::Result<> CreateTable(QSqlDatabase& db, const TableDef& table, Layout layout);
 
 bool TableExists(QSqlDatabase& db, const QString& table);
 bool ColumnExists(QSqlDatabase& db, const QString& table, const QString& column);

@@ -58,7 +58,7 @@ QList<ShippedClosure> ReadShippedClosures(const QString& file, QStringList* skip
     return out;
 }
 
-bool LoadShippedClosures(QSqlDatabase& db, const QString& file, QString* error)
+platform::Result<> LoadShippedClosures(QSqlDatabase& db, const QString& file)
 {
     QStringList skipped;
     const QList<ShippedClosure> closures = ReadShippedClosures(file, &skipped);
@@ -73,13 +73,10 @@ bool LoadShippedClosures(QSqlDatabase& db, const QString& file, QString* error)
         insert.bindValue(":kind", kClosedKind);
         insert.bindValue(":name", c.name);
         insert.bindValue(":source", kShippedSource);
-        if (!insert.exec()) {
-            if (error)
-                *error = insert.lastError().text();
-            return false;
-        }
+        if (!insert.exec())
+            return platform::Fail(insert.lastError().text());
     }
-    return true;
+    return {};
 }
 
 } // namespace store

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
@@ -36,6 +38,6 @@ QList<ShippedClosure> ReadShippedClosures(const QString& file, QStringList* skip
 // Adds every shipped closure that the table lacks, leaving the branch's own
 // rows as they are. Skipped lines and a missing file are logged; only a
 // refused write fails.
-bool LoadShippedClosures(QSqlDatabase& db, const QString& file, QString* error);
+platform::Result<> LoadShippedClosures(QSqlDatabase& db, const QString& file);
 
 } // namespace store

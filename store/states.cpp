@@ -1,6 +1,51 @@
 #include "store/states.h"
 
 namespace store {
+namespace {
+
+// Each state with its stored value and its text, in one row.
+
+struct BatchStateRow
+{
+    BatchState state;
+    const char* text;
+};
+constexpr BatchStateRow kBatchStates[] = {
+    {BatchState::NoData, "이체자료없음"}, {BatchState::Blocked, "송신불가"},
+    {BatchState::Waiting, "송신대기"},    {BatchState::Sent, "송신완료"},
+    {BatchState::Received, "수신완료"},
+};
+
+struct LineOutcomeRow
+{
+    LineOutcome outcome;
+    char stored;
+};
+constexpr LineOutcomeRow kLineOutcomes[] = {
+    {LineOutcome::Pending, 'Z'}, {LineOutcome::Transferred, 'Y'}, {LineOutcome::Failed, 'X'}};
+
+struct EvidenceSendStateRow
+{
+    EvidenceSendState state;
+    char stored;
+    const char* text;
+};
+constexpr EvidenceSendStateRow kEvidenceSendStates[] = {
+    {EvidenceSendState::NotSent, '0', "전송전"},
+    {EvidenceSendState::Sent, '1', "사용전"},
+    {EvidenceSendState::Used, '2', "사용후"},
+};
+
+template <typename Row, std::size_t N, typename Match>
+const Row* findRow(const Row (&rows)[N], Match match)
+{
+    for (const Row& row : rows)
+        if (match(row))
+            return &row;
+    return nullptr;
+}
+
+} // namespace
 
 BatchState BatchStateFrom(const QVariant& stored)
 {
@@ -14,42 +59,23 @@ QVariant StoredValue(BatchState state)
 
 QString BatchStateText(BatchState state)
 {
-    switch (state) {
-    case BatchState::NoData:
-        return QStringLiteral("이체자료없음");
-    case BatchState::Blocked:
-        return QStringLiteral("송신불가");
-    case BatchState::Waiting:
-        return QStringLiteral("송신대기");
-    case BatchState::Sent:
-        return QStringLiteral("송신완료");
-    case BatchState::Received:
-        return QStringLiteral("수신완료");
-    case BatchState::Unset:
-        break;
-    }
-    return {};
+    const auto* row = findRow(kBatchStates, [state](const auto& r) { return r.state == state; });
+    return row ? QString::fromUtf8(row->text) : QString();
 }
 
 QString StoredValue(LineOutcome outcome)
 {
-    switch (outcome) {
-    case LineOutcome::Pending:
-        return QStringLiteral("Z");
-    case LineOutcome::Transferred:
-        return QStringLiteral("Y");
-    case LineOutcome::Failed:
-        return QStringLiteral("X");
-    }
-    return {};
+    const auto* row =
+        findRow(kLineOutcomes, [outcome](const auto& r) { return r.outcome == outcome; });
+    return row ? QString(QChar(row->stored)) : QString();
 }
 
 std::optional<LineOutcome> LineOutcomeFrom(const QString& stored)
 {
-    for (LineOutcome o : {LineOutcome::Pending, LineOutcome::Transferred, LineOutcome::Failed})
-        if (stored == StoredValue(o))
-            return o;
-    return std::nullopt;
+    const auto* row = findRow(kLineOutcomes, [&stored](const auto& r) {
+        return stored.size() == 1 && stored.front() == QChar(r.stored);
+    });
+    return row ? std::optional(row->outcome) : std::nullopt;
 }
 
 std::optional<ConsentStatus> ConsentStatusFrom(const QVariant& stored)
@@ -103,39 +129,26 @@ std::optional<ConsentStatus> SendingStatus(ConsentStatus status)
 
 QString StoredValue(EvidenceSendState state)
 {
-    switch (state) {
-    case EvidenceSendState::NotSent:
-        return QStringLiteral("0");
-    case EvidenceSendState::Sent:
-        return QStringLiteral("1");
-    case EvidenceSendState::Used:
-        return QStringLiteral("2");
-    }
-    return {};
+    const auto* row =
+        findRow(kEvidenceSendStates, [state](const auto& r) { return r.state == state; });
+    return row ? QString(QChar(row->stored)) : QString();
 }
 
 std::optional<EvidenceSendState> EvidenceSendStateFrom(const QString& stored)
 {
     if (stored.isEmpty())
         return EvidenceSendState::NotSent;
-    for (EvidenceSendState s :
-         {EvidenceSendState::NotSent, EvidenceSendState::Sent, EvidenceSendState::Used})
-        if (stored == StoredValue(s))
-            return s;
-    return std::nullopt;
+    const auto* row = findRow(kEvidenceSendStates, [&stored](const auto& r) {
+        return stored.size() == 1 && stored.front() == QChar(r.stored);
+    });
+    return row ? std::optional(row->state) : std::nullopt;
 }
 
 QString EvidenceSendStateText(EvidenceSendState state)
 {
-    switch (state) {
-    case EvidenceSendState::NotSent:
-        return QStringLiteral("전송전");
-    case EvidenceSendState::Sent:
-        return QStringLiteral("사용전");
-    case EvidenceSendState::Used:
-        return QStringLiteral("사용후");
-    }
-    return {};
+    const auto* row =
+        findRow(kEvidenceSendStates, [state](const auto& r) { return r.state == state; });
+    return row ? QString::fromUtf8(row->text) : QString();
 }
 
 } // namespace store

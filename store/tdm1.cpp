@@ -123,7 +123,7 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
     // tables: its byte-limit checks are renewed over what the file has now.
     if (committed) {
         QSqlDatabase main = db();
-        InstallByteLimits(main);
+        (void)InstallByteLimits(main);
     }
     if (!committed) {
         shell::WriteLog("자료 변환 실패 " + m.step + " " + m.error, true);

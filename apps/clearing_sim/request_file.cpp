@@ -1,5 +1,7 @@
 #include "apps/clearing_sim/request_file.h"
 
+#include "platform/result.h"
+
 #include <QDate>
 #include <cstdio>
 #include <cstring>
@@ -46,19 +48,18 @@ QString text(const QByteArray& bytes)
 }
 
 // Lines of a file that ends each line with CR LF.
-bool splitLines(const QByteArray& file, QList<QByteArray>& lines, QString& reason)
+platform::Result<QList<QByteArray>> splitLines(const QByteArray& file)
 {
-    if (!file.endsWith("\r\n")) {
-        reason = "the file does not end with CR LF";
-        return false;
-    }
+    if (!file.endsWith("\r\n"))
+        return platform::Fail("the file does not end with CR LF");
+    QList<QByteArray> lines;
     qsizetype pos = 0;
     while (pos < file.size()) {
         const qsizetype end = file.indexOf("\r\n", pos);
         lines.append(file.mid(pos, end - pos));
         pos = end + 2;
     }
-    return true;
+    return lines;
 }
 
 // The first four decimals of part / whole, 0 <= part < whole.
@@ -216,10 +217,10 @@ ParsedRequest parseConsent(const QList<QByteArray>& lines, Request r, qint64 dec
 
 ParsedRequest ParseRequest(const QByteArray& file)
 {
-    QList<QByteArray> lines;
-    QString reason;
-    if (!splitLines(file, lines, reason))
-        return reject(reason);
+    const platform::Result<QList<QByteArray>> split = splitLines(file);
+    if (!split)
+        return reject(split.error());
+    const QList<QByteArray>& lines = *split;
     if (lines.size() < 3)
         return reject("fewer than three lines");
     const QByteArray& env = lines[0];

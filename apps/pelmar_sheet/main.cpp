@@ -18,11 +18,10 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: pelmar-sheet FILE\n");
         return 2;
     }
-    QString error;
-    const std::optional<reports::SheetRows> rows = reports::ReadSheetFile(args[1], &error);
+    const platform::Result<reports::SheetRows> sheet = reports::ReadSheetFile(args[1]);
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly))
         return 1;
-    reports::WriteSheetAnswer(out, rows, error);
+    reports::WriteSheetAnswer(out, sheet);
     return out.flush() && out.error() == QFileDevice::NoError ? 0 : 1;
 }

@@ -53,10 +53,9 @@ int calendarCommand(ToolContext& ctx, const QStringList& args)
         return 1;
     QSqlDatabase db = dm.db();
     if (verb == "list") {
-        QString error;
         calendar::BusinessCalendar cal;
-        if (!cal.load(db, &error)) {
-            ctx.ui.ShowError(error);
+        if (const platform::Result<> loaded = cal.load(db); !loaded) {
+            ctx.ui.ShowError(loaded.error());
             return 1;
         }
         return calendar::RunCalendarListCommand(rest, cal, ctx.out, ctx.err);

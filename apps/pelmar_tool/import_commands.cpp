@@ -79,10 +79,9 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     store::TDM1 dm(ctx.ui);
     if (!OpenToolData(ctx, dm))
         return 1;
-    QString error;
-    const std::optional<reports::SheetRows> sheet = reports::ReadFirstSheet(file, &error);
+    const platform::Result<reports::SheetRows> sheet = reports::ReadFirstSheet(file);
     if (!sheet) {
-        ctx.ui.ShowError(error);
+        ctx.ui.ShowError(sheet.error());
         return 1;
     }
     reports::SheetRows rows = reports::PreviewRows(*sheet, 10);

@@ -11,11 +11,10 @@ bool ReadSpreadsheetIntoGrid(shell::Ui& ui, const QString& fileName, QTableWidge
 {
     if (fileName.isEmpty())
         return false;
-    QString error;
-    const auto sheet = ReadFirstSheet(fileName, &error);
+    const auto sheet = ReadFirstSheet(fileName);
     if (!sheet) {
         grid->setRowCount(0);
-        ui.ShowError(error);
+        ui.ShowError(sheet.error());
         return false;
     }
     SheetRows rows = PreviewRows(*sheet, grid->columnCount());

@@ -167,7 +167,8 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
     for (bool titles : {true, false}) {
         QString error;
         const auto sheet =
-            reports::ReadFirstSheet(writeXlsx(titles ? "t.xlsx" : "n.xlsx", rows, titles), &error);
+            reports::ReadFirstSheet(writeXlsx(titles ? "t.xlsx" : "n.xlsx", rows, titles));
+        error = sheet.error();
         ASSERT_TRUE(sheet) << error.toStdString();
         const reports::SheetRows preview = reports::PreviewRows(*sheet, 10);
         // Every consent below the heading row, none taken for the titles.
@@ -189,7 +190,8 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
     ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok());
     QString error;
-    const auto ods = reports::ReadFirstSheet(path("a.ods"), &error);
+    const auto ods = reports::ReadFirstSheet(path("a.ods"));
+    error = ods.error();
     ASSERT_TRUE(ods) << error.toStdString();
     const consent::ConsentPreview p =
         consent::CheckConsentRows(reports::PreviewRows(*ods, 10), codes);

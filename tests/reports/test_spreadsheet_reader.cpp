@@ -42,7 +42,8 @@ TEST_F(SpreadsheetReader, FirstSheetOfEachFormatAsTexts)
     const SheetRows expected = {
         {"이름", "계좌번호", "금액"}, {"홍길동", "0123456789", "150000"}, {}, {"", "", "12.5"}};
     QString error;
-    const auto xlsx = ReadFirstSheet(writeXlsx("a.xlsx"), &error);
+    const auto xlsx = ReadFirstSheet(writeXlsx("a.xlsx"));
+    error = xlsx.error();
     ASSERT_TRUE(xlsx) << error.toStdString();
     EXPECT_EQ(*xlsx, expected);
 
@@ -50,7 +51,8 @@ TEST_F(SpreadsheetReader, FirstSheetOfEachFormatAsTexts)
     writeFile("utf8.csv", "\xEF\xBB\xBF" + csvText);
     writeFile("cp949.csv", shell::ToCp949(QString::fromUtf8(csvText)));
     for (const char* name : {"utf8.csv", "cp949.csv"}) {
-        const auto csv = ReadFirstSheet(path(name), &error);
+        const auto csv = ReadFirstSheet(path(name));
+        error = csv.error();
         ASSERT_TRUE(csv) << name << error.toStdString();
         // A CSV keeps the zero and reads numbers as they stand.
         EXPECT_EQ((*csv)[0], expected[0]) << name;
@@ -70,7 +72,8 @@ TEST_F(SpreadsheetReader, FirstSheetOfEachFormatAsTexts)
 </table:table></office:spreadsheet></office:body></office:document-content>)");
     writeFile("mimetype", "application/vnd.oasis.opendocument.spreadsheet");
     ASSERT_TRUE(platform::CreateZip(path("a.ods"), {path("mimetype"), path("content.xml")}).ok());
-    const auto ods = ReadFirstSheet(path("a.ods"), &error);
+    const auto ods = ReadFirstSheet(path("a.ods"));
+    error = ods.error();
     ASSERT_TRUE(ods) << error.toStdString();
     EXPECT_EQ(*ods, SheetRows({{"이름", "42"}}));
 }
@@ -95,7 +98,9 @@ TEST_F(SpreadsheetReader, BrokenFilesGiveAMessageNeverACrash)
     for (const char* name : {"noise.xlsx", "noise.xls", "noise.ods", "cut.xlsx", "empty.xls",
                              "empty.xlsx", "list.txt", "missing.xlsx"}) {
         QString error;
-        EXPECT_FALSE(ReadFirstSheet(path(name), &error)) << name;
+        const auto sheet = ReadFirstSheet(path(name));
+        error = sheet.error();
+        EXPECT_FALSE(sheet) << name;
         EXPECT_FALSE(error.isEmpty()) << name;
     }
     // An empty CSV is an empty sheet, not an error.
@@ -133,7 +138,9 @@ TEST_F(SpreadsheetReader, ForgedPartSizesAreRefusedBeforeParsing)
         }
         writeFile(f.name, forged);
         QString error;
-        EXPECT_FALSE(ReadFirstSheet(path(f.name), &error)) << f.name;
+        const auto sheet = ReadFirstSheet(path(f.name));
+        error = sheet.error();
+        EXPECT_FALSE(sheet) << f.name;
         EXPECT_TRUE(
             error.startsWith(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path(f.name)) ||
             error == QStringLiteral("파일이 너무 큽니다: ") + path(f.name))
@@ -157,9 +164,10 @@ TEST_F(SpreadsheetReader, LibreOfficeFilesReadAsTheirOriginals)
     const QDir dir(PELMAR_SHEET_FIXTURES);
     const auto read = [&](const QString& name) {
         QString error;
-        const auto rows = ReadFirstSheet(dir.filePath(name), &error);
+        const auto rows = ReadFirstSheet(dir.filePath(name));
+        error = rows.error();
         EXPECT_TRUE(rows) << name.toStdString() << ": " << error.toStdString();
-        return rows.value_or(SheetRows{});
+        return rows ? *rows : SheetRows{};
     };
     struct Case
     {
@@ -197,9 +205,10 @@ TEST_F(SpreadsheetReader, AReaderThatDiesOrBabblesMeansAnUnreadableFile)
     real.start(reports::SheetReaderProgram(), {path("a.csv")});
     ASSERT_TRUE(real.waitForFinished(60000));
     const QByteArray answer = real.readAllStandardOutput();
-    std::optional<SheetRows> rows;
+    const auto read = reports::ReadSheetAnswer(answer);
     QString error;
-    ASSERT_TRUE(reports::ReadSheetAnswer(answer, rows, error));
+    ASSERT_TRUE(read);
+    const platform::Result<SheetRows>& rows = *read;
     ASSERT_TRUE(rows);
     EXPECT_EQ(*rows, SheetRows({{"이름", "금액"}, {"홍길동", "100"}}));
     writeFile("answer", answer.left(answer.size() - 2));
@@ -230,7 +239,9 @@ TEST_F(SpreadsheetReader, AReaderThatDiesOrBabblesMeansAnUnreadableFile)
         }
         shell::SetShippedDir(dir);
         error.clear();
-        EXPECT_FALSE(ReadFirstSheet(path("a.csv"), &error));
+        const auto sheet = ReadFirstSheet(path("a.csv"));
+        error = sheet.error();
+        EXPECT_FALSE(sheet);
         EXPECT_EQ(error, "파일을 읽을 수 없습니다.");
     }
     shell::SetShippedDir(shell::ExecutableDir());
@@ -247,7 +258,8 @@ TEST_F(SpreadsheetReader, RaggedRowsAsTheyAreAndOversizedSheetsRefused)
     ragged += "\n" + QByteArray("x\n").repeated(reports::kMaxSheetRows - 1);
     writeFile("ragged.csv", ragged);
     QString error;
-    const auto rows = ReadFirstSheet(path("ragged.csv"), &error);
+    const auto rows = ReadFirstSheet(path("ragged.csv"));
+    error = rows.error();
     ASSERT_TRUE(rows) << error.toStdString();
     ASSERT_EQ(rows->size(), reports::kMaxSheetRows);
     EXPECT_EQ(rows->first().size(), reports::kMaxSheetColumns);
@@ -273,7 +285,9 @@ TEST_F(SpreadsheetReader, RaggedRowsAsTheyAreAndOversizedSheetsRefused)
         platform::CreateZip(path("rows.ods"), {path("mimetype"), path("content.xml")}).ok());
     for (const char* name : {"rows.csv", "columns.csv", "cells.csv", "rows.ods"}) {
         error.clear();
-        EXPECT_FALSE(ReadFirstSheet(path(name), &error)) << name;
+        const auto sheet = ReadFirstSheet(path(name));
+        error = sheet.error();
+        EXPECT_FALSE(sheet) << name;
         EXPECT_TRUE(error.startsWith(QStringLiteral("시트가 너무 큽니다: ") + path(name)))
             << name << ": " << error.toStdString();
     }

@@ -21,7 +21,8 @@ TEST_F(SpreadsheetWriter, TemplateReadsBackAsTheImportExpectsIt)
     QString error;
     const platform::Result<> written = WriteConsentTemplateFile(ui, path("t.xlsx"));
     ASSERT_TRUE(written) << written.error().toStdString();
-    const auto rows = ReadFirstSheet(path("t.xlsx"), &error);
+    const auto rows = ReadFirstSheet(path("t.xlsx"));
+    error = rows.error();
     ASSERT_TRUE(rows) << error.toStdString();
     ASSERT_EQ(rows->size(), 3);
     EXPECT_EQ((*rows)[0][0], ConsentTemplateNotes());
