@@ -95,14 +95,10 @@ BankSave BankCodes::Save(BankCodeEntry& row, const QString& originalId)
         return {false, BankField::Name};
     }
     const QString code = row.Id.trimmed().toUpper();
-    if (code.isEmpty()) {
-        m_ui.ShowInfo("코드를 입력하십시오.");
-        return {false, BankField::Id};
-    }
-    if (name.isEmpty()) {
-        m_ui.ShowInfo("내용(코드명)을 입력하십시오.");
-        return {false, BankField::Name};
-    }
+    if (code.isEmpty())
+        return shell::RefuseSave(m_ui, "코드를 입력하십시오.", BankField::Id);
+    if (name.isEmpty())
+        return shell::RefuseSave(m_ui, "내용(코드명)을 입력하십시오.", BankField::Name);
     row.Id = shell::PadZeros(code, 2, false);
     if (row.JUMINCHECK && !row.MONEYLAW) {
         m_ui.ShowPlain("출금동의서적용이 되어야 실명번호검사적용이 가능합니다.\r실명번호 검사  체크를 "
@@ -132,10 +128,9 @@ BankSave BankCodes::Save(BankCodeEntry& row, const QString& originalId)
     if (!isNew)
         q.bindValue(":Old", originalId);
     if (!q.exec()) {
-        if (store::ClassifyError(q.lastError()) == store::WriteFault::Duplicate) {
-            m_ui.ShowInfo("코드가 중복됩니다.\r\r다른 코드를 사용하십시오.");
-            return {false, BankField::Id};
-        }
+        if (store::ClassifyError(q.lastError()) == store::WriteFault::Duplicate)
+            return shell::RefuseSave(m_ui, "코드가 중복됩니다.\r\r다른 코드를 사용하십시오.",
+                                     BankField::Id);
         m_ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
         return {false, BankField::Name};
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/save_outcome.h"
+
 #include <QList>
 #include <QPair>
 #include <QSqlDatabase>
@@ -31,11 +33,7 @@ struct BankCodeEntry
 
 enum class BankField { None, Id, Name, JuminCheck, SendVersion };
 
-struct BankSave
-{
-    bool saved = false;
-    BankField focus = BankField::None;
-};
+using BankSave = shell::SaveOutcome<BankField>;
 
 inline constexpr int kMaxBankCodes = 99;
 

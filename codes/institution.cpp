@@ -96,22 +96,18 @@ QString Institutions::LogText(const QString& action, const Institution& row)
 InstitutionSave Institutions::Save(Institution& row, bool isNew)
 {
     using F = InstitutionField;
-    const auto refuse = [this](const QString& text, F field) {
-        m_ui.ShowInfo(text);
-        return InstitutionSave{false, field};
-    };
     if (row.Name.trimmed().isEmpty())
-        return refuse("기관명칭 항목이 누락되었습니다.", F::Name);
+        return shell::RefuseSave(m_ui, "기관명칭 항목이 누락되었습니다.", F::Name);
     if (row.APOUT.trimmed().size() != 5)
-        return refuse("송신화일정보를 정확히 입력하세요.", F::APOUT);
+        return shell::RefuseSave(m_ui, "송신화일정보를 정확히 입력하세요.", F::APOUT);
     if (row.APIN.trimmed().size() != 5)
-        return refuse("수신화일정보를 정확히 입력하세요.", F::APIN);
+        return shell::RefuseSave(m_ui, "수신화일정보를 정확히 입력하세요.", F::APIN);
     if (row.APBCODE.trimmed().size() != 7)
-        return refuse("거래은행 ID를 정확히 입력하세요.", F::APBCODE);
+        return shell::RefuseSave(m_ui, "거래은행 ID를 정확히 입력하세요.", F::APBCODE);
     if (row.APID10.trimmed().isEmpty())
-        return refuse("Veltrin 기관코드 항목이 누락되었습니다.", F::APID10);
+        return shell::RefuseSave(m_ui, "Veltrin 기관코드 항목이 누락되었습니다.", F::APID10);
     if (row.APPASS.trimmed().isEmpty())
-        return refuse("Veltrin 비밀번호 항목이 누락되었습니다.", F::APPASS);
+        return shell::RefuseSave(m_ui, "Veltrin 비밀번호 항목이 누락되었습니다.", F::APPASS);
     if (const auto other = FindByCode(row.APID10); other && other->Rec != row.Rec) {
         if (!m_ui.Confirm("Veltrin 기관코드가 중복됩니다.\r\r계속 진행하시겠습니까?", false))
             return {false, F::APID10};
@@ -143,8 +139,9 @@ InstitutionSave Institutions::Save(Institution& row, bool isNew)
         QString column;
         const store::WriteFault fault = store::ClassifyError(q.lastError(), &column);
         if (fault == store::WriteFault::Duplicate)
-            return refuse("기관명칭이 중복됩니다.", F::Name);
-        return refuse("입력한 내용이 불충분합니다.", fieldOf(column.section('.', 1)));
+            return shell::RefuseSave(m_ui, "기관명칭이 중복됩니다.", F::Name);
+        return shell::RefuseSave(m_ui, "입력한 내용이 불충분합니다.",
+                                 fieldOf(column.section('.', 1)));
     }
     if (isNew)
         row.Rec = q.lastInsertId().toLongLong();

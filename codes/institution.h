@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/save_outcome.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -29,11 +31,7 @@ struct Institution
 
 enum class InstitutionField { None, Name, APOUT, APIN, APPASS, APID10, APBCODE, BankNoApt, AUTHSENDTYPE };
 
-struct InstitutionSave
-{
-    bool saved = false;
-    InstitutionField focus = InstitutionField::None; // where the user must look
-};
+using InstitutionSave = shell::SaveOutcome<InstitutionField>;
 
 inline const QStringList kEvidenceKinds = {QStringLiteral("제출"), QStringLiteral("일부면제"),
                                            QStringLiteral("면제")};

@@ -33,6 +33,11 @@ const char* const kBatchColumns =
     "Pass, E1TotNo, E1TotMon, E1JunNo, E1JunMon, E1JoNo, E1JoMon, E1SucNo, E1SucMon, Rdate, "
     "State, Stime, TotNo, TotMoney, DataNo, Bigo";
 
+// The ORDER BY of each BatchOrder, in the enum's order.
+const char* const kBatchOrderBy[] = {"rowid", "GiganID10 COLLATE NOCASE, rowid", "IcheDate, rowid",
+                                     "SendDate, rowid", "State, rowid"};
+static_assert(std::size(kBatchOrderBy) == int(BatchOrder::State) + 1);
+
 TransferBatch batchFrom(const QSqlQuery& q)
 {
     TransferBatch b;
@@ -96,7 +101,7 @@ QString valueText(const QVariant& v)
 
 // The head of a copy of batch or group `src`; its number comes with the
 // insert. It waits for a send unless the source had no lines.
-template <typename Head> TransferBatch copiedHead(const Head& src)
+TransferBatch copiedHead(const TransferHead& src)
 {
     TransferBatch b;
     b.GiganID10 = src.GiganID10;
@@ -118,6 +123,25 @@ bool execTelling(shell::Ui& ui, QSqlQuery& q)
         return true;
     ui.ShowInfo(store::WriteErrorMessage(q.lastError()));
     return false;
+}
+
+bool updateHead(shell::Ui& ui, const QSqlDatabase& db, const QString& table, const TransferHead& h,
+                const QString& column, const QVariant& value)
+{
+    // The table and column names are the module's own, never user input.
+    QSqlQuery q(db);
+    q.prepare(QString("UPDATE %1 SET %2 = :own, GiganID10 = :GiganID10, Pass = :Pass, "
+                      "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo "
+                      "WHERE AptID = :AptID")
+                  .arg(table, column));
+    bindAll(q, {{":own", value},
+                {":GiganID10", h.GiganID10},
+                {":Pass", h.Pass},
+                {":IcheEDate", dateValue(h.IcheEDate)},
+                {":MoBankNo", h.MoBankNo},
+                {":Bigo", store::TrimRight(h.Bigo)},
+                {":AptID", h.AptID}});
+    return execTelling(ui, q);
 }
 
 std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& insert,
@@ -186,27 +210,10 @@ Batches::Batches(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
 
 QList<TransferBatch> Batches::List(BatchOrder order) const
 {
-    QString orderBy;
-    switch (order) {
-    case BatchOrder::None:
-        orderBy = "rowid";
-        break;
-    case BatchOrder::GiganID10:
-        orderBy = "GiganID10 COLLATE NOCASE, rowid";
-        break;
-    case BatchOrder::IcheDate:
-        orderBy = "IcheDate, rowid";
-        break;
-    case BatchOrder::SendDate:
-        orderBy = "SendDate, rowid";
-        break;
-    case BatchOrder::State:
-        orderBy = "State, rowid";
-        break;
-    }
-    return readRows(m_dm.db(),
-                    QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, orderBy),
-                    batchFrom);
+    return readRows(
+        m_dm.db(),
+        QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, kBatchOrderBy[int(order)]),
+        batchFrom);
 }
 
 std::optional<TransferBatch> Batches::Find(int aptId) const
@@ -262,33 +269,21 @@ std::optional<TransferBatch> Batches::NewBatch() const
 BatchSave Batches::Save(TransferBatch& row, bool isNew)
 {
     using F = BatchField;
-    const auto refuse = [this](const QString& text, F field) {
-        m_ui.ShowInfo(text);
-        return BatchSave{false, field};
-    };
     const QDate today = shell::Today();
     if (!row.IcheDate.isValid() || calendar::IsBusinessHoliday(m_dm.db(), m_ui, row.IcheDate))
-        return refuse("지정한 이체 일자가 공휴일입니다.", F::IcheDate);
+        return shell::RefuseSave(m_ui, "지정한 이체 일자가 공휴일입니다.", F::IcheDate);
     if (row.IcheDate < today)
-        return refuse("이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
+        return shell::RefuseSave(m_ui, "이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
     if (row.IcheDate > today.addDays(kTransferWindowDays))
-        return refuse("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.", F::IcheDate);
-    bool passwordRefused = false;
-    if (!TakeInstitution(*this, m_ui, row, passwordRefused))
-        return {false, passwordRefused ? F::Password : F::Institution};
-    if (isNew) {
-        if (!appendBatch(row))
-            return {false, F::Institution};
-        return {true, F::None};
-    }
-    QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE Apt1 SET GiganID10 = :GiganID10, Pass = :Pass, IcheDate = :IcheDate, "
-              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, row);
-    q.bindValue(":IcheDate", dateValue(row.IcheDate));
-    if (!execTelling(m_ui, q))
-        return {false, F::Institution};
-    return {true, F::None};
+        return shell::RefuseSave(m_ui, "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.",
+                                 F::IcheDate);
+    const InstitutionCheck check = TakeInstitution(*this, m_ui, row);
+    if (!check.chosen)
+        return {false, check.passwordRefused ? F::Password : F::Institution};
+    const bool stored = isNew ? appendBatch(row).has_value()
+                              : updateHead(m_ui, m_dm.db(), kBatchTables.head, row, "IcheDate",
+                                           dateValue(row.IcheDate));
+    return {stored, stored ? F::None : F::Institution};
 }
 
 std::optional<int> Batches::appendBatch(TransferBatch& b)
@@ -658,28 +653,25 @@ bool Batches::RecomputeTotals(int aptId)
     return ok;
 }
 
-std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches, shell::Ui& ui,
-                                                              const QString& code,
-                                                              const QString& password,
-                                                              bool& passwordRefused)
+InstitutionCheck TakeInstitution(const Batches& batches, shell::Ui& ui, TransferHead& row)
 {
-    passwordRefused = false;
-    const std::optional<codes::Institution> chosen = batches.Institution(code);
+    const std::optional<codes::Institution> chosen = batches.Institution(row.GiganID10);
     if (!chosen) {
         ui.ShowInfo(QStringLiteral("기관명 항목이 누락되었습니다. "));
-        return std::nullopt;
+        return {std::nullopt, false};
     }
-    passwordRefused = true;
-    if (password.isEmpty()) {
+    if (row.Pass.isEmpty()) {
         ui.ShowInfo(QStringLiteral("기관비밀번호 항목이 누락되었습니다."));
-        return std::nullopt;
+        return {std::nullopt, true};
     }
-    if (password != chosen->APPASS) {
+    if (row.Pass != chosen->APPASS) {
         ui.ShowInfo(QStringLiteral("기관비밀번호가 틀립니다."));
-        return std::nullopt;
+        return {std::nullopt, true};
     }
-    passwordRefused = false;
-    return chosen;
+    row.GiganID10 = row.GiganID10.trimmed();
+    row.IcheEDate = row.IcheDate;
+    row.MoBankNo = chosen->BankNoApt;
+    return {chosen, false};
 }
 
 } // namespace transfer

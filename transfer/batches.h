@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codes/institution.h"
+#include "shell/save_outcome.h"
 #include "store/states.h"
 
 #include <QDate>
@@ -40,46 +41,55 @@ struct GroupTotals
     void add(const QString& bankCode, qint64 amount);
 };
 
-// One request batch (row of Apt1).
-struct TransferBatch
+// What a request batch and a saved group both are: the head of a list of
+// lines for one institution, with the columns Apt1 and GroupAp1 share.
+struct TransferHead
 {
     int AptID = 0;
     QString GiganID;
     QString GiganID10;
     QString FileGubun = QStringLiteral("11");
-    QString BankCode = QStringLiteral("35");
+    QString BankCode;
     QString MoBankNo;
     QDate IcheDate;
     QDate IcheEDate;
     QDate SendDate;
     QString Pass;
-    GroupTotals E1;
-    QDate Rdate;
-    BatchState State = BatchState::NoData;
-    QTime Stime;
+    BatchState State;
     int TotNo = 0;
     qint64 TotMoney = 0;
-    std::optional<int> DataNo;
     QString Bigo;
+
+    // Sent or answered heads are read-only.
+    bool editable() const { return State < BatchState::Sent; }
+
+protected:
+    // A batch and a group start with different bank codes and states.
+    TransferHead(const QString& bankCode, BatchState state) : BankCode(bankCode), State(state) {}
+};
+
+// One request batch (row of Apt1).
+struct TransferBatch : TransferHead
+{
+    TransferBatch() : TransferHead(QStringLiteral("35"), BatchState::NoData) {}
+
+    GroupTotals E1;
+    QDate Rdate;
+    QTime Stime;
+    std::optional<int> DataNo;
 
     QString STAT() const { return store::BatchStateText(State); }
     // The send date is shown only once the batch has gone.
     QDate SDATE() const { return State >= BatchState::Sent ? SendDate : QDate(); }
     int E1ErrNo() const { return E1.totNo - E1.junNo - E1.joNo - E1.sucNo; }
     qint64 E1ErrMon() const { return E1.totMon - E1.junMon - E1.joMon - E1.sucMon; }
-    // Sent or answered batches are read-only.
-    bool editable() const { return State < BatchState::Sent; }
 };
 
 enum class BatchOrder { None, GiganID10, IcheDate, SendDate, State };
 
 enum class BatchField { None, Institution, Password, IcheDate };
 
-struct BatchSave
-{
-    bool saved = false;
-    BatchField focus = BatchField::None;
-};
+using BatchSave = shell::SaveOutcome<BatchField>;
 
 struct BatchSearch
 {
@@ -195,31 +205,20 @@ bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, i
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);
 
-// The institution a batch or a group names, with the password given for it,
-// checked as both saves check them: a code no institution carries counts as
-// none chosen. Shows the first refusal and returns nullopt; `passwordRefused`
-// then tells whether the password (rather than the institution) failed.
-std::optional<codes::Institution> CheckInstitutionAndPassword(const Batches& batches,
-                                                              shell::Ui& ui,
-                                                              const QString& code,
-                                                              const QString& password,
-                                                              bool& passwordRefused);
-
-// CheckInstitutionAndPassword for a batch or group `row` being saved; when
-// they hold, the row takes the institution's account and its trimmed code,
-// and its end date follows its transfer date.
-template <typename Head>
-std::optional<codes::Institution> TakeInstitution(const Batches& batches, shell::Ui& ui, Head& row,
-                                                  bool& passwordRefused)
+// What the check of a batch's or group's institution found: the institution,
+// or none after the refusal's message, and then whether the password
+// (rather than the institution) was refused.
+struct InstitutionCheck
 {
-    std::optional<codes::Institution> chosen =
-        CheckInstitutionAndPassword(batches, ui, row.GiganID10, row.Pass, passwordRefused);
-    if (chosen) {
-        row.GiganID10 = row.GiganID10.trimmed();
-        row.IcheEDate = row.IcheDate;
-        row.MoBankNo = chosen->BankNoApt;
-    }
-    return chosen;
-}
+    std::optional<codes::Institution> chosen;
+    bool passwordRefused = false;
+};
+
+// The institution a batch or group `row` being saved names, with the
+// password given for it, checked as both saves check them: a code no
+// institution carries counts as none chosen. When both hold, the row takes
+// the institution's account and its trimmed code, and its end date follows
+// its transfer date.
+InstitutionCheck TakeInstitution(const Batches& batches, shell::Ui& ui, TransferHead& row);
 
 } // namespace transfer

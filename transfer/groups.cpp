@@ -22,6 +22,11 @@ const char* const kGroupColumns =
     "g.IcheDate, g.IcheEDate, g.SendDate, g.Pass, g.State, g.TotNo, g.TotMoney, g.Bigo, "
     "(SELECT u.Name FROM UserCode u WHERE u.APID10 = g.GiganID10 LIMIT 1)";
 
+// The ORDER BY of each GroupOrder, in the enum's order.
+const char* const kGroupOrderBy[] = {"g.rowid", "g.GroupName COLLATE NOCASE, g.rowid",
+                                     "g.GiganID10 COLLATE NOCASE, g.rowid"};
+static_assert(std::size(kGroupOrderBy) == int(GroupOrder::Institution) + 1);
+
 TransferGroup groupFrom(const QSqlQuery& q)
 {
     TransferGroup g;
@@ -65,11 +70,9 @@ Groups::Groups(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
 
 QList<TransferGroup> Groups::List(GroupOrder order) const
 {
-    const char* orderBy = order == GroupOrder::Name          ? "g.GroupName COLLATE NOCASE, g.rowid"
-                          : order == GroupOrder::Institution ? "g.GiganID10 COLLATE NOCASE, g.rowid"
-                                                             : "g.rowid";
     return readRows(m_dm.db(),
-                    QString("SELECT %1 FROM GroupAp1 g ORDER BY %2").arg(kGroupColumns, orderBy),
+                    QString("SELECT %1 FROM GroupAp1 g ORDER BY %2")
+                        .arg(kGroupColumns, kGroupOrderBy[int(order)]),
                     groupFrom);
 }
 
@@ -100,31 +103,16 @@ std::optional<TransferGroup> Groups::NewGroup() const
 GroupSave Groups::Save(TransferGroup& row, bool isNew)
 {
     using F = GroupField;
-    const auto refuse = [this](const QString& text, F field) {
-        m_ui.ShowInfo(text);
-        return GroupSave{false, field};
-    };
     if (row.GroupName.trimmed().isEmpty())
-        return refuse("그룹명 항목이 누락되었습니다.", F::Name);
-    bool passwordRefused = false;
-    const std::optional<codes::Institution> chosen =
-        TakeInstitution(Batches(m_dm, m_ui), m_ui, row, passwordRefused);
-    if (!chosen)
-        return {false, passwordRefused ? F::Password : F::Institution};
-    row.GiganName = chosen->Name;
-    if (isNew) {
-        if (!insertHead(row))
-            return {false, F::Name};
-        return {true, F::None};
-    }
-    QSqlQuery q(m_dm.db());
-    q.prepare("UPDATE GroupAp1 SET GroupName = :GroupName, GiganID10 = :GiganID10, Pass = :Pass, "
-              "IcheEDate = :IcheEDate, MoBankNo = :MoBankNo, Bigo = :Bigo WHERE AptID = :AptID");
-    bindHeadEdits(q, row);
-    q.bindValue(":GroupName", row.GroupName.trimmed());
-    if (!execTelling(m_ui, q))
-        return {false, F::Name};
-    return {true, F::None};
+        return shell::RefuseSave(m_ui, "그룹명 항목이 누락되었습니다.", F::Name);
+    const InstitutionCheck check = TakeInstitution(Batches(m_dm, m_ui), m_ui, row);
+    if (!check.chosen)
+        return {false, check.passwordRefused ? F::Password : F::Institution};
+    row.GiganName = check.chosen->Name;
+    const bool stored = isNew ? insertHead(row)
+                              : updateHead(m_ui, m_dm.db(), kGroupTables.head, row, "GroupName",
+                                           row.GroupName.trimmed());
+    return {stored, stored ? F::None : F::Name};
 }
 
 bool Groups::insertHead(TransferGroup& g)

@@ -11,26 +11,13 @@ namespace transfer {
 
 // A saved group (row of GroupAp1): the template a batch is made from each
 // month. Its lines live in GroupAp2 (TransferLines with LineTable::Group).
-struct TransferGroup
+struct TransferGroup : TransferHead
 {
-    int AptID = 0;
+    TransferGroup() : TransferHead(QStringLiteral("11"), BatchState::Unset) {}
+
     QString GroupName;
-    QString GiganID;
-    QString GiganID10;
-    QString FileGubun = QStringLiteral("11");
-    QString BankCode = QStringLiteral("11");
-    QString MoBankNo;
-    QDate IcheDate;
-    QDate IcheEDate;
-    QDate SendDate;
-    QString Pass;
-    BatchState State = BatchState::Unset;
-    int TotNo = 0;
-    qint64 TotMoney = 0;
-    QString Bigo;
     QString GiganName; // of the institution GiganID10 names
 
-    bool editable() const { return State < BatchState::Sent; }
     // The number and date the line operations need.
     TransferBatch lineHead() const;
 };
@@ -39,11 +26,7 @@ enum class GroupOrder { None, Name, Institution };
 
 enum class GroupField { None, Name, Institution, Password };
 
-struct GroupSave
-{
-    bool saved = false;
-    GroupField focus = GroupField::None;
-};
+using GroupSave = shell::SaveOutcome<GroupField>;
 
 // A group matches when its name begins with `name` and, with an
 // institution chosen, its institution code is that one.

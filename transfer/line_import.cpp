@@ -240,14 +240,11 @@ QString LineImport::CheckRecord(const ImportLayout& layout, const QByteArray& re
         return QStringLiteral("이체금액 오류");
     // The line save's rules: a negative or zero line would make the batch
     // total unsendable.
-    switch (CheckAmount(*amount, m_limit)) {
-    case AmountFault::NotPositive:
+    const AmountFault fault = CheckAmount(*amount, m_limit);
+    if (fault == AmountFault::NotPositive)
         return QStringLiteral("이체금액 오류");
-    case AmountFault::OverLimit:
+    if (fault == AmountFault::OverLimit)
         return QStringLiteral("이체금액 한도 초과");
-    case AmountFault::None:
-        break;
-    }
     values << *amount;
 
     const Field realName = field(layout, record, RealName);

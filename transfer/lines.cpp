@@ -1,5 +1,6 @@
 #include "transfer/lines.h"
 
+#include "codes/bank_code.h"
 #include "shell/codec.h"
 #include "shell/firm_ini.h"
 #include "shell/import_helpers.h"
@@ -33,6 +34,13 @@ const char* const kLineColumns =
 const char* const kGroupLineColumns =
     "Apt2ID, AptID, DongInt, Dong, HoInt, Ho, BankCode, BankNo, IcheDate, IcheMoney, IcheYebu, "
     "ResultID, NapbuNo, NULL, State, NULL, NULL, DataNo, Bigo, Kita, ResultID4";
+
+// The ORDER BY of each LineOrder, in the enum's order.
+const char* const kLineOrderBy[] = {
+    "Apt2ID", "BankCode COLLATE NOCASE, BankNo COLLATE NOCASE, Apt2ID",
+    "DongInt, Dong COLLATE NOCASE, HoInt, Ho COLLATE NOCASE, Apt2ID",
+    "Bigo COLLATE NOCASE, Apt2ID"};
+static_assert(std::size(kLineOrderBy) == int(LineOrder::Name) + 1);
 
 std::optional<double> toOptionalDouble(const QVariant& v)
 {
@@ -85,17 +93,6 @@ double numberOf(const QString& text)
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     return ok ? v : 0;
-}
-
-QSet<QString> bankCodes(const QSqlDatabase& db)
-{
-    QSet<QString> out;
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (q.exec("SELECT Id FROM BankCode"))
-        while (q.next())
-            out.insert(q.value(0).toString());
-    return out;
 }
 
 } // namespace
@@ -188,26 +185,12 @@ QString TransferLines::columns() const
 
 QList<TransferItem> TransferLines::List(LineOrder order) const
 {
-    QString orderBy;
-    switch (order) {
-    case LineOrder::None:
-        orderBy = "Apt2ID";
-        break;
-    case LineOrder::Account:
-        orderBy = "BankCode COLLATE NOCASE, BankNo COLLATE NOCASE, Apt2ID";
-        break;
-    case LineOrder::DongHo:
-        orderBy = "DongInt, Dong COLLATE NOCASE, HoInt, Ho COLLATE NOCASE, Apt2ID";
-        break;
-    case LineOrder::Name:
-        orderBy = "Bigo COLLATE NOCASE, Apt2ID";
-        break;
-    }
     QList<TransferItem> out;
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
     q.prepare(QString("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                  .arg(columns(), m_table, store::IndexedMatch(m_table, "AptID", ":id"), orderBy));
+                  .arg(columns(), m_table, store::IndexedMatch(m_table, "AptID", ":id"),
+                       kLineOrderBy[int(order)]));
     q.bindValue(":id", m_aptId);
     if (q.exec()) {
         while (q.next()) {
@@ -270,26 +253,24 @@ bool TransferLines::checkAmount(qint64 amount)
 LineSave TransferLines::Save(TransferItem& l, bool isNew)
 {
     using F = LineField;
-    const auto refuse = [this](const QString& text, F field) {
-        m_ui.ShowInfo(text);
-        return LineSave{false, field};
-    };
     // A group keeps the real-name number as typed; the banks refuse a full
     // resident registration number there.
     if (m_group && shell::RefusesResidentNumber("11", shell::DateNumber(l.IcheDate),
                                                 shell::RemoveChar(l.NapbuNo, '-')))
-        return refuse("실명번호의 주민등록번호는 생년월일로 대체 되었습니다.\r\n확인 후 수정해 "
-                      "주시기 바랍니다.",
-                      F::IcheMoney);
+        return shell::RefuseSave(
+            m_ui,
+            "실명번호의 주민등록번호는 생년월일로 대체 되었습니다.\r\n확인 후 수정해 "
+            "주시기 바랍니다.",
+            F::IcheMoney);
     if (!checkAmount(l.IcheMoney))
         return {false, F::IcheMoney};
     l.BankCode = l.BankCode.trimmed();
     if (l.BankCode.isEmpty())
-        return refuse("은행명(은행코드) 항목이 누락되었습니다.", F::BankCode);
+        return shell::RefuseSave(m_ui, "은행명(은행코드) 항목이 누락되었습니다.", F::BankCode);
     if (!BankCodeExists(l.BankCode))
-        return refuse("은행코드가 적절하지 않습니다.", F::BankCode);
+        return shell::RefuseSave(m_ui, "은행코드가 적절하지 않습니다.", F::BankCode);
     if (l.BankNo.trimmed().isEmpty())
-        return refuse("계좌번호 항목이 누락되었습니다.", F::BankNo);
+        return shell::RefuseSave(m_ui, "계좌번호 항목이 누락되었습니다.", F::BankNo);
     const QString number = store::StripHyphens(l.BankNo.trimmed());
     if (!store::IsValidAccount(l.BankCode, number) &&
         !m_ui.Confirm(QStringLiteral("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
@@ -338,7 +319,7 @@ LineSave TransferLines::Save(TransferItem& l, bool isNew)
     else
         q.bindValue(":Apt2ID", l.Apt2ID);
     if (!q.exec())
-        return refuse(store::WriteErrorMessage(q.lastError()), F::Dong);
+        return shell::RefuseSave(m_ui, store::WriteErrorMessage(q.lastError()), F::Dong);
     if (isNew)
         l.Apt2ID = q.lastInsertId().toInt();
     Describe(l, m_dm);
@@ -438,7 +419,9 @@ bool TransferLines::SetAmount(const QList<int>& apt2Ids, const QString& text)
 
 int TransferLines::FindBadAccount(const QList<TransferItem>& lines, int from)
 {
-    const QSet<QString> known = bankCodes(m_dm.db());
+    QSet<QString> known;
+    for (const codes::BankCodeEntry& bank : codes::BankCodes(m_dm.db(), m_ui, QString()).List())
+        known.insert(bank.Id);
     for (int i = std::max(0, from); i < lines.size(); ++i) {
         if (!known.contains(lines[i].BankCode)) {
             m_ui.ShowInfo(QStringLiteral("은행코드 오류가 발견되었습니다."));

@@ -57,11 +57,7 @@ enum class LineOrder { None, Account, DongHo, Name };
 
 enum class LineField { None, Dong, Ho, Bigo, BankCode, BankNo, IcheMoney, Kita };
 
-struct LineSave
-{
-    bool saved = false;
-    LineField focus = LineField::None;
-};
+using LineSave = shell::SaveOutcome<LineField>;
 
 struct LineSearch
 {

@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/states.h"
+#include "transfer/batches.h"
 
 #include <QDate>
 #include <QList>
@@ -45,7 +46,7 @@ inline std::optional<int> toOptionalInt(const QVariant& v)
 // Reads the columns a batch and a group head share, GiganID, GiganID10,
 // FileGubun, BankCode, MoBankNo, IcheDate, IcheEDate, SendDate and Pass, in
 // that order from column `first`.
-template <typename Head> void readHeadColumns(Head& h, const QSqlQuery& q, int first)
+inline void readHeadColumns(TransferHead& h, const QSqlQuery& q, int first)
 {
     h.GiganID = q.value(first).toString();
     h.GiganID10 = q.value(first + 1).toString();
@@ -66,7 +67,7 @@ inline void bindAll(QSqlQuery& q, std::initializer_list<std::pair<const char*, Q
 }
 
 // Binds the columns a new batch and a new group head row share.
-template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
+inline void bindHeadColumns(QSqlQuery& q, const TransferHead& h)
 {
     bindAll(q, {{":GiganID", h.GiganID.isEmpty() ? QVariant() : QVariant(h.GiganID)},
                 {":GiganID10", h.GiganID10},
@@ -83,20 +84,14 @@ template <typename Head> void bindHeadColumns(QSqlQuery& q, const Head& h)
                 {":Bigo", store::TrimRight(h.Bigo)}});
 }
 
-// Binds what saving an edited batch or group head writes in both, and the
-// row's :AptID.
-template <typename Head> void bindHeadEdits(QSqlQuery& q, const Head& h)
-{
-    bindAll(q, {{":GiganID10", h.GiganID10},
-                {":Pass", h.Pass},
-                {":IcheEDate", dateValue(h.IcheEDate)},
-                {":MoBankNo", h.MoBankNo},
-                {":Bigo", store::TrimRight(h.Bigo)},
-                {":AptID", h.AptID}});
-}
-
 // Runs `q`; a refusal is told through `ui` as a write error.
 bool execTelling(shell::Ui& ui, QSqlQuery& q);
+
+// Stores the edits of a saved head row of `table` (Apt1 or GroupAp1): what
+// both tables keep, and the table's own `column` (the batch's transfer
+// date, the group's name) as `value`. A refusal is told through `ui`.
+bool updateHead(shell::Ui& ui, const QSqlDatabase& db, const QString& table, const TransferHead& h,
+                const QString& column, const QVariant& value);
 
 // The number (AptID) of the head row that `insert` has just added to
 // `table`. Head rows take the highest number plus one inside their INSERT

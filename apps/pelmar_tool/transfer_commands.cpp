@@ -8,6 +8,7 @@
 #include "transfer/lines.h"
 
 #include <QHash>
+#include <functional>
 
 namespace {
 
@@ -16,6 +17,14 @@ std::optional<int> number(const QString& text)
     bool ok = false;
     const int v = text.toInt(&ok);
     return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// Runs `body` over the workspace's data once it is open; 1 when it does not
+// open (the data module has said why).
+int withData(ToolContext& ctx, const std::function<int(store::TDM1&)>& body)
+{
+    store::TDM1 dm(ctx.ui, ctx.ws);
+    return OpenToolData(ctx, dm) ? body(dm) : 1;
 }
 
 int newBatch(ToolContext& ctx, const QStringList& args)
@@ -27,21 +36,20 @@ int newBatch(ToolContext& ctx, const QStringList& args)
     const QDate date = QDate::fromString(o["date"], Qt::ISODate);
     if (!date.isValid())
         return 2;
-    store::TDM1 dm(ctx.ui, ctx.ws);
-    if (!OpenToolData(ctx, dm))
-        return 1;
-    transfer::Batches batches(dm, ctx.ui);
-    std::optional<transfer::TransferBatch> row = batches.NewBatch();
-    if (!row)
-        return 1;
-    row->GiganID10 = o["institution"];
-    row->IcheDate = date;
-    row->Pass = o["password"];
-    row->Bigo = o.value("remark");
-    if (!batches.Save(*row, true).saved)
-        return 1;
-    ctx.out << row->AptID << "\n";
-    return 0;
+    return withData(ctx, [&](store::TDM1& dm) {
+        transfer::Batches batches(dm, ctx.ui);
+        std::optional<transfer::TransferBatch> row = batches.NewBatch();
+        if (!row)
+            return 1;
+        row->GiganID10 = o["institution"];
+        row->IcheDate = date;
+        row->Pass = o["password"];
+        row->Bigo = o.value("remark");
+        if (!batches.Save(*row, true).saved)
+            return 1;
+        ctx.out << row->AptID << "\n";
+        return 0;
+    });
 }
 
 int setState(ToolContext& ctx, const QStringList& args)
@@ -56,14 +64,12 @@ int setState(ToolContext& ctx, const QStringList& args)
         stored ? store::BatchStateFrom(*stored) : store::BatchState::Unset;
     if (!batch || !transfer::Switchable(state))
         return 2;
-    store::TDM1 dm(ctx.ui, ctx.ws);
-    if (!OpenToolData(ctx, dm))
-        return 1;
-    transfer::Batches batches(dm, ctx.ui);
-    if (!batches.SwitchState(*batch, state))
-        return 1;
-    ctx.out << *batch << "\t" << store::BatchStateText(state) << "\n";
-    return 0;
+    return withData(ctx, [&](store::TDM1& dm) {
+        if (!transfer::Batches(dm, ctx.ui).SwitchState(*batch, state))
+            return 1;
+        ctx.out << *batch << "\t" << store::BatchStateText(state) << "\n";
+        return 0;
+    });
 }
 
 int lines(ToolContext& ctx, const QStringList& args)
@@ -80,32 +86,32 @@ int lines(ToolContext& ctx, const QStringList& args)
     const QString order = o.value("order", "none");
     if (!batch || !orders.contains(order))
         return 2;
-    store::TDM1 dm(ctx.ui, ctx.ws);
-    if (!OpenToolData(ctx, dm))
-        return 1;
-    const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
-    if (!b) {
-        ctx.ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(*batch));
-        return 1;
-    }
-    ctx.out << "batch\t" << b->AptID << "\t" << b->GiganID10 << "\t"
-            << b->IcheDate.toString(Qt::ISODate) << "\t" << b->STAT() << "\n";
-    ctx.out << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t"
+    return withData(ctx, [&](store::TDM1& dm) {
+        const std::optional<transfer::TransferBatch> b = transfer::Batches(dm, ctx.ui).Find(*batch);
+        if (!b) {
+            ctx.ui.ShowError(QString("이체자료 %1 이(가) 없습니다.").arg(*batch));
+            return 1;
+        }
+        ctx.out << "batch\t" << b->AptID << "\t" << b->GiganID10 << "\t"
+                << b->IcheDate.toString(Qt::ISODate) << "\t" << b->STAT() << "\n";
+        ctx.out
+            << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t"
                "처리결과\n";
-    for (const transfer::TransferItem& l :
-         transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order])) {
-        ctx.out << l.Dong << "\t" << l.Ho << "\t" << l.Bigo << "\t" << l.NapbuNo << "\t"
-                << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney << "\t"
-                << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";
-    }
-    const transfer::GroupTotals& t = b->E1;
-    ctx.out << "의뢰\t" << b->TotNo << "\t" << b->TotMoney << "\n"
-            << "전체\t" << t.totNo << "\t" << t.totMon << "\n"
-            << "중앙회\t" << t.junNo << "\t" << t.junMon << "\n"
-            << "회원조합\t" << t.joNo << "\t" << t.joMon << "\n"
-            << "타행\t" << t.sucNo << "\t" << t.sucMon << "\n"
-            << "이체불능\t" << b->E1ErrNo() << "\t" << b->E1ErrMon() << "\n";
-    return 0;
+        for (const transfer::TransferItem& l :
+             transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order])) {
+            ctx.out << l.Dong << "\t" << l.Ho << "\t" << l.Bigo << "\t" << l.NapbuNo << "\t"
+                    << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney
+                    << "\t" << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";
+        }
+        const transfer::GroupTotals& t = b->E1;
+        ctx.out << "의뢰\t" << b->TotNo << "\t" << b->TotMoney << "\n"
+                << "전체\t" << t.totNo << "\t" << t.totMon << "\n"
+                << "중앙회\t" << t.junNo << "\t" << t.junMon << "\n"
+                << "회원조합\t" << t.joNo << "\t" << t.joMon << "\n"
+                << "타행\t" << t.sucNo << "\t" << t.sucMon << "\n"
+                << "이체불능\t" << b->E1ErrNo() << "\t" << b->E1ErrMon() << "\n";
+        return 0;
+    });
 }
 
 } // namespace

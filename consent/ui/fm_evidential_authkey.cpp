@@ -5,6 +5,7 @@
 #include "shell/ui.h"
 #include "shell/workspace.h"
 #include "widgets/field_validator.h"
+#include "widgets/ok_cancel_row.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -40,20 +41,14 @@ fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, const s
                    this);
     help->setStyleSheet("color: #1f4e9c");
 
-    auto* ok = new QPushButton(QStringLiteral(" 확 인"), this);
-    auto* cancel = new QPushButton(QStringLiteral(" 취 소"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &fmEvidentialAuthkey::BtnOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const widgets::OkCancelRow buttons =
+        widgets::MakeOkCancelRow(this, &fmEvidentialAuthkey::BtnOkClick);
+    buttons.ok->setDefault(true);
 
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addWidget(help);
-    top->addLayout(buttons);
+    top->addLayout(buttons.layout);
 
     const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
     m_sendId->setText(stored.SendId);

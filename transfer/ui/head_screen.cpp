@@ -129,24 +129,39 @@ QAction* HeadScreen::addFindCommand()
 QAction* HeadScreen::addSortCommand(const QList<QPair<QString, int>>& choices)
 {
     auto* menu = new QMenu(this);
-    m_sortGroup = AddChoices(menu, choices, m_order, [this](int o) { sortBy(o); });
+    m_sorting = SortChoices(menu, choices, [this](int o) { sortBy(o); });
     m_sort = m_commands->addCommand("정 렬", {}, QStyle::SP_ArrowDown, C::Save, menu);
     return m_sort;
 }
 
 QAction* HeadScreen::sortChoice(int order) const
 {
-    return ChoiceFor(m_sortGroup, order);
+    return m_sorting.choice(order);
 }
 
 void HeadScreen::sortBy(int order)
 {
     if (m_editing)
         return;
-    m_order = order;
-    if (QAction* a = sortChoice(order))
-        a->setChecked(true);
+    m_sorting.choose(order);
     reload();
+}
+
+void HeadScreen::showHeadFields(const TransferHead* head)
+{
+    m_institution->setCurrentIndex(
+        head
+            ? m_institution->findData(head->GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
+            : -1);
+    m_password->setText(head ? head->Pass : QString());
+    m_remark->setText(head ? head->Bigo : QString());
+}
+
+void HeadScreen::takeHeadFields(TransferHead& head) const
+{
+    head.GiganID10 = m_institution->currentData().toString();
+    head.Pass = m_password->text();
+    head.Bigo = m_remark->text();
 }
 
 int HeadScreen::currentRow() const
@@ -199,8 +214,7 @@ void HeadScreen::updateCommands()
         enableExtras(empty);
     }
     commandsUpdated();
-    for (QAction* a : m_sortGroup->actions())
-        a->setEnabled(m_sort->isEnabled());
+    m_sorting.setEnabled(m_sort->isEnabled());
 }
 
 void HeadScreen::enableExtras(bool empty)

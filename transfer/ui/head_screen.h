@@ -1,6 +1,10 @@
 #pragma once
 
 #include "codes/institution.h"
+#include "transfer/batches.h"
+#include "transfer/lines.h"
+#include "transfer/ui/row_table_model.h"
+#include "transfer/ui/screen_helpers.h"
 #include "widgets/child_screen.h"
 
 #include <QList>
@@ -85,7 +89,12 @@ protected:
     QAction* addSortCommand(const QList<QPair<QString, int>>& choices);
     QAction* sortChoice(int order) const;
     void sortBy(int order);
-    int order() const { return m_order; }
+    int order() const { return m_sorting.order(); }
+
+    // The institution, password and remark fields show `head`, or stay empty
+    // without one; storing, `head` takes what they hold.
+    void showHeadFields(const TransferHead* head);
+    void takeHeadFields(TransferHead& head) const;
 
     void reload(int selectId = 0);
     void updateCommands();
@@ -133,11 +142,74 @@ private:
 
     QString m_columnsKey;
     QList<QWidget*> m_fields;
-    QActionGroup* m_sortGroup = nullptr;
+    SortChoices m_sorting;
     bool m_editing = false;
     bool m_isNew = false;
     bool m_saveFailed = false;
-    int m_order = 0;
+};
+
+// A head screen over its rows (TransferBatch or TransferGroup): the grid's
+// model, the head being entered or edited, and the hooks that only read
+// them. The screen shows a row in its fields and makes a new one.
+template <typename Row> class HeadRowsScreen : public HeadScreen
+{
+public:
+    // The heads in the grid, in its order.
+    const QList<Row>& rows() const { return m_model->rows(); }
+
+protected:
+    using HeadScreen::HeadScreen;
+    using Column = typename RowTableModel<Row>::Column;
+
+    // The grid over `columns` (see makeGrid); among them the columns every
+    // head has: its institution code, its line count and their sum.
+    void makeRowsGrid(QList<Column> columns, const QList<int>& widths, const QString& columnsKey)
+    {
+        m_model = new RowTableModel<Row>(std::move(columns), this);
+        makeGrid(m_model, widths, columnsKey);
+    }
+    static Column codeColumn()
+    {
+        return {QStringLiteral("기관코드"), [](const Row& r) { return r.GiganID10; }};
+    }
+    static Column countColumn()
+    {
+        return {QStringLiteral("의뢰건수"), [](const Row& r) { return FormatAmount(r.TotNo); },
+                true};
+    }
+    static Column amountColumn()
+    {
+        return {QStringLiteral("의뢰금액"), [](const Row& r) { return FormatAmount(r.TotMoney); },
+                true};
+    }
+
+    const Row* current() const { return m_model->rowAt(currentRow()); }
+    // The fields show `row`, or stay empty without one.
+    virtual void showRow(const Row* row) = 0;
+    // The defaults of a head to enter; nullopt (after the message) when
+    // none may be made.
+    virtual std::optional<Row> newRow() = 0;
+
+    int rowCount() const override { return int(rows().size()); }
+    Head headAt(int row) const override
+    {
+        const Row& r = rows()[row];
+        return {r.AptID, r.editable(), r.GiganID10};
+    }
+    void showCurrent() override { showRow(current()); }
+    bool takeNew() override
+    {
+        const std::optional<Row> row = newRow();
+        if (row)
+            m_row = *row;
+        return row.has_value();
+    }
+    void takeCurrent() override { m_row = *current(); }
+    void showEdited() override { showRow(&m_row); }
+    int editedId() const override { return m_row.AptID; }
+
+    RowTableModel<Row>* m_model = nullptr;
+    Row m_row; // the head being entered or edited
 };
 
 } // namespace transfer

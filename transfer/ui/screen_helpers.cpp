@@ -71,28 +71,40 @@ void MoveTo(QTableView* grid, int row, bool select)
     grid->scrollTo(index);
 }
 
-QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked,
+SortChoices::SortChoices(QMenu* menu, const QList<QPair<QString, int>>& choices,
                          std::function<void(int)> chosen)
+    : m_group(new QActionGroup(menu))
 {
-    auto* group = new QActionGroup(menu);
     for (const auto& [text, value] : choices) {
         QAction* a = menu->addAction(text);
         a->setCheckable(true);
-        a->setChecked(value == checked);
+        a->setChecked(value == m_order);
         a->setData(value);
-        group->addAction(a);
+        m_group->addAction(a);
         const int v = value;
         QObject::connect(a, &QAction::triggered, menu, [chosen, v] { chosen(v); });
     }
-    return group;
 }
 
-QAction* ChoiceFor(const QActionGroup* group, int value)
+QAction* SortChoices::choice(int order) const
 {
-    for (QAction* a : group->actions())
-        if (a->data().toInt() == value)
+    for (QAction* a : m_group->actions())
+        if (a->data().toInt() == order)
             return a;
     return nullptr;
+}
+
+void SortChoices::choose(int order)
+{
+    m_order = order;
+    if (QAction* a = choice(order))
+        a->setChecked(true);
+}
+
+void SortChoices::setEnabled(bool on)
+{
+    for (QAction* a : m_group->actions())
+        a->setEnabled(on);
 }
 
 void PopupBelow(QToolBar* bar, QAction* action, QMenu* menu)

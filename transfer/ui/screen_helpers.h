@@ -36,12 +36,27 @@ int CurrentRow(const QTableView* grid);
 // selected row, otherwise the selection stays as it is.
 void MoveTo(QTableView* grid, int row, bool select = true);
 
-// Fills `menu` with exclusive choices (text, value), `checked` marked;
-// choosing one calls `chosen` with its value.
-QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked,
-                         std::function<void(int)> chosen);
-// The choice of `group` that carries `value`.
-QAction* ChoiceFor(const QActionGroup* group, int value);
+// The exclusive choices of a screen's 정 렬 menu and the order chosen last
+// (0, the first, until another is chosen).
+class SortChoices
+{
+public:
+    SortChoices() = default;
+    // Fills `menu` with the choices (text, order), the first checked;
+    // choosing one calls `chosen` with its order.
+    SortChoices(QMenu* menu, const QList<QPair<QString, int>>& choices,
+                std::function<void(int)> chosen);
+
+    int order() const { return m_order; }
+    QAction* choice(int order) const;
+    // `order` becomes the chosen one, its choice checked.
+    void choose(int order);
+    void setEnabled(bool on);
+
+private:
+    QActionGroup* m_group = nullptr;
+    int m_order = 0;
+};
 
 // Drops `menu` down below the toolbar button of `action`, as a click on the
 // button does; for the button's shortcut.

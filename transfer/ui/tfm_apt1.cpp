@@ -8,6 +8,7 @@
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/business_days.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -22,7 +23,6 @@
 namespace transfer {
 namespace {
 
-using Model = RowTableModel<TransferBatch>;
 using C = widgets::ScreenCommands;
 
 QString dateText(const QDate& d)
@@ -48,17 +48,16 @@ QString TfmApt1::Caption()
 }
 
 TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
-    : HeadScreen(dm, ui, "TfmApt1", Caption(), parent), m_batches(dm, ui)
+    : HeadRowsScreen(dm, ui, "TfmApt1", Caption(), parent), m_batches(dm, ui)
 {
-    m_model = new Model(
-        {{"기관코드", [](const TransferBatch& b) { return b.GiganID10; }},
-         {"의뢰건수", [](const TransferBatch& b) { return FormatAmount(b.TotNo); }, true},
-         {"의뢰금액", [](const TransferBatch& b) { return FormatAmount(b.TotMoney); }, true},
-         {"이체일자", [](const TransferBatch& b) { return dateText(b.IcheDate); }},
-         {"송신일자", [](const TransferBatch& b) { return dateText(b.SDATE()); }},
-         {"수신일자", [](const TransferBatch& b) { return dateText(b.Rdate); }},
-         {"상태", [](const TransferBatch& b) { return b.STAT(); }}},
-        this);
+    makeRowsGrid({codeColumn(),
+                  countColumn(),
+                  amountColumn(),
+                  {"이체일자", [](const TransferBatch& b) { return dateText(b.IcheDate); }},
+                  {"송신일자", [](const TransferBatch& b) { return dateText(b.SDATE()); }},
+                  {"수신일자", [](const TransferBatch& b) { return dateText(b.Rdate); }},
+                  {"상태", [](const TransferBatch& b) { return b.STAT(); }}},
+                 {120, 80, 130, 100, 100, 100}, "Apt1");
     m_model->setColours([this](const TransferBatch& b) -> std::pair<QVariant, QVariant> {
         if (!closedDate(b))
             return {};
@@ -72,8 +71,6 @@ TfmApt1::TfmApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
                (name.isEmpty() ? "" : " (" + name + ")") +
                QStringLiteral(". 이체일자를 바꾸십시오.");
     });
-    makeGrid(m_model, {120, 80, 130, 100, 100, 100}, "Apt1");
-
     makeInstitutionField();
     makePasswordField();
     m_date = new QDateEdit(this);
@@ -144,27 +141,6 @@ void TfmApt1::buildGroupMenu()
     }
 }
 
-const QList<TransferBatch>& TfmApt1::batches() const
-{
-    return m_model->rows();
-}
-
-const TransferBatch* TfmApt1::current() const
-{
-    return m_model->rowAt(currentRow());
-}
-
-int TfmApt1::rowCount() const
-{
-    return int(batches().size());
-}
-
-HeadScreen::Head TfmApt1::headAt(int row) const
-{
-    const TransferBatch& b = batches()[row];
-    return {b.AptID, b.editable(), b.GiganID10};
-}
-
 bool TfmApt1::closedDate(const TransferBatch& b) const
 {
     return b.editable() && b.IcheDate.isValid() && m_calendar.isHoliday(b.IcheDate);
@@ -182,16 +158,10 @@ void TfmApt1::loadRows()
     m_model->setRows(m_batches.List(BatchOrder(order())));
 }
 
-void TfmApt1::showBatch(const TransferBatch* b)
+void TfmApt1::showRow(const TransferBatch* b)
 {
-    const TransferBatch empty;
-    const TransferBatch& r = b ? *b : empty;
-    m_institution->setCurrentIndex(
-        b ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
-          : -1);
-    m_password->setText(r.Pass);
-    m_date->setDate(r.IcheDate.isValid() ? r.IcheDate : m_date->minimumDate());
-    m_remark->setText(r.Bigo);
+    showHeadFields(b);
+    m_date->setDate(b && b->IcheDate.isValid() ? b->IcheDate : m_date->minimumDate());
 }
 
 void TfmApt1::enableExtras(bool empty)
@@ -215,32 +185,16 @@ void TfmApt1::setBusy(bool busy)
     m_commands->toolBar()->setEnabled(!busy);
 }
 
-bool TfmApt1::takeNew()
-{
-    const std::optional<TransferBatch> row = m_batches.NewBatch();
-    if (!row)
-        return false;
-    m_row = *row;
-    return true;
-}
-
 QWidget* TfmApt1::storeEdited()
 {
-    m_row.GiganID10 = m_institution->currentData().toString();
-    m_row.Pass = m_password->text();
+    takeHeadFields(m_row);
     m_row.IcheDate = m_date->date();
-    m_row.Bigo = m_remark->text();
     const BatchSave r = m_batches.Save(m_row, isNew());
     if (r.saved)
         return nullptr;
-    switch (r.focus) {
-    case BatchField::Password:
-        return m_password;
-    case BatchField::IcheDate:
-        return m_date;
-    default:
-        return m_institution;
-    }
+    return widgets::WidgetFor<QWidget>(
+        r.focus, {{BatchField::Password, m_password}, {BatchField::IcheDate, m_date}},
+        m_institution);
 }
 
 bool TfmApt1::deleteHeads(const QList<int>& ids)
@@ -277,9 +231,7 @@ void TfmApt1::openFind()
 {
     m_commands->toolBar()->setEnabled(false);
     {
-        TfmFindTon1 dialog(
-            m_ui, m_institutions, batches(), [this] { return currentRow(); },
-            [this](int row) { MoveTo(m_grid, row); }, this);
+        TfmFindTon1 dialog(m_ui, m_institutions, batches(), m_grid, this);
         dialog.exec();
     }
     m_commands->toolBar()->setEnabled(true);

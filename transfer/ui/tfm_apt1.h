@@ -5,17 +5,14 @@
 #include "transfer/lines.h"
 #include "transfer/ui/head_screen.h"
 
-class QAction;
 class QDateEdit;
 class QMenu;
 
 namespace transfer {
 
-template <typename Row> class RowTableModel;
-
 // "Veltrin-관리사무소정보": the transfer batches, a child window of the main
 // window. The lines of a batch are edited in TfmApt2.
-class TfmApt1 : public HeadScreen
+class TfmApt1 : public HeadRowsScreen<TransferBatch>
 {
     Q_OBJECT
 public:
@@ -32,7 +29,7 @@ public:
     QAction* sortAction(BatchOrder order) const { return sortChoice(int(order)); }
     QMenu* groupMenu() const { return m_groupMenu; }
     QDateEdit* transferDate() const { return m_date; }
-    const QList<TransferBatch>& batches() const;
+    const QList<TransferBatch>& batches() const { return rows(); }
     // A batch not yet sent whose transfer date the branch calendar now
     // marks closed: it stands out in the grid and the send leaves it behind.
     bool closedDate(const TransferBatch& b) const;
@@ -46,20 +43,13 @@ public:
 
 private:
     void buildGroupMenu();
-    void showBatch(const TransferBatch* b);
     void setBusy(bool busy);
-    const TransferBatch* current() const;
 
     void addExtras() override;
-    int rowCount() const override;
-    Head headAt(int row) const override;
     void loadRows() override;
-    void showCurrent() override { showBatch(current()); }
-    bool takeNew() override;
-    void takeCurrent() override { m_row = *current(); }
-    void showEdited() override { showBatch(&m_row); }
+    void showRow(const TransferBatch* b) override;
+    std::optional<TransferBatch> newRow() override { return m_batches.NewBatch(); }
     QWidget* storeEdited() override;
-    int editedId() const override { return m_row.AptID; }
     bool deleteHeads(const QList<int>& ids) override;
     bool toggleState(int id) override { return m_batches.ToggleState(id); }
     void openLines(int row) override;
@@ -74,10 +64,8 @@ private:
     QAction* m_copyAll = nullptr;
     QAction* m_copyFailed = nullptr;
     QMenu* m_groupMenu = nullptr;
-    RowTableModel<TransferBatch>* m_model;
     QDateEdit* m_date;
 
-    TransferBatch m_row; // the batch being entered or edited
     LineOrder m_lineOrder = LineOrder::None;
 };
 

@@ -11,6 +11,7 @@
 #include "transfer/ui/transfer_dialogs.h"
 #include "widgets/column_memory.h"
 #include "widgets/field_validator.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -261,8 +262,7 @@ void TfmApt2::buildCommands()
     QList<QPair<QString, int>> choices = sortChoices();
     if (m_group)
         choices.removeLast(); // groups are not sorted by name
-    m_sortGroup =
-        AddChoices(sortMenu, choices, int(m_order), [this](int o) { SortBy(LineOrder(o)); });
+    m_sorting = SortChoices(sortMenu, choices, [this](int o) { SortBy(LineOrder(o)); });
 
     m_extras[Continuous] =
         m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);
@@ -309,29 +309,18 @@ void TfmApt2::buildCommands()
 
 QAction* TfmApt2::sortAction(LineOrder order) const
 {
-    return ChoiceFor(m_sortGroup, int(order));
+    return m_sorting.choice(int(order));
 }
 
 QLineEdit* TfmApt2::field(LineField f) const
 {
-    switch (f) {
-    case LineField::Dong:
-        return m_dong;
-    case LineField::Ho:
-        return m_ho;
-    case LineField::Bigo:
-        return m_bigo;
-    case LineField::BankCode:
-        return m_bankCode;
-    case LineField::BankNo:
-        return m_bankNo;
-    case LineField::IcheMoney:
-        return m_money;
-    case LineField::Kita:
-        return m_kita;
-    default:
-        return nullptr;
-    }
+    return widgets::WidgetFor<QLineEdit>(f, {{LineField::Dong, m_dong},
+                                             {LineField::Ho, m_ho},
+                                             {LineField::Bigo, m_bigo},
+                                             {LineField::BankCode, m_bankCode},
+                                             {LineField::BankNo, m_bankNo},
+                                             {LineField::IcheMoney, m_money},
+                                             {LineField::Kita, m_kita}});
 }
 
 void TfmApt2::BtnExportClick()
@@ -371,7 +360,7 @@ void TfmApt2::reload(int selectApt2Id)
 {
     const int keepRow = currentRow();
     const int want = selectApt2Id ? selectApt2Id : (current() ? current()->Apt2ID : 0);
-    QList<TransferItem> rows = m_lines.List(m_order);
+    QList<TransferItem> rows = m_lines.List(order());
     if (m_consentOn && m_lines.FillConsent(rows, m_batch.GiganID10))
         showConsentWarning();
     m_model->setRows(std::move(rows));
@@ -450,8 +439,7 @@ void TfmApt2::updateCommands()
     }
     m_extras[SelectAll]->setEnabled(m_commands->action(C::Delete)->isEnabled());
     m_extras[SetAmount]->setEnabled(m_commands->action(C::Edit)->isEnabled());
-    for (QAction* a : m_sortGroup->actions())
-        a->setEnabled(m_extras[Sort]->isEnabled());
+    m_sorting.setEnabled(m_extras[Sort]->isEnabled());
 }
 
 void TfmApt2::checkWholeBatch()
@@ -560,9 +548,7 @@ void TfmApt2::BtnFindClick()
 {
     if (m_editing || !m_extras[Find]->isEnabled())
         return;
-    TfmFindApt2 dialog(
-        m_ui, lines(), [this] { return currentRow(); }, [this](int row) { MoveTo(m_grid, row); },
-        this);
+    TfmFindApt2 dialog(m_ui, lines(), m_grid, this);
     dialog.exec();
 }
 
@@ -583,9 +569,7 @@ void TfmApt2::SortBy(LineOrder order)
 {
     if (m_editing)
         return;
-    m_order = order;
-    if (QAction* a = sortAction(order))
-        a->setChecked(true);
+    m_sorting.choose(int(order));
     reload();
 }
 

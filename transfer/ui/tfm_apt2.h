@@ -4,6 +4,7 @@
 #include "transfer/batches.h"
 #include "transfer/groups.h"
 #include "transfer/lines.h"
+#include "transfer/ui/screen_helpers.h"
 
 #include <QDialog>
 
@@ -65,7 +66,7 @@ public:
     const QList<TransferItem>& lines() const;
     const TransferBatch& batch() const { return m_batch; }
     bool editing() const { return m_editing; }
-    LineOrder order() const { return m_order; }
+    LineOrder order() const { return LineOrder(m_sorting.order()); }
 
     void BtnInsertClick();
     void BtnEditClick();
@@ -118,7 +119,7 @@ private:
     QAction* m_extras[ExtraCount] = {};
     QAction* m_import = nullptr;
     QAction* m_export = nullptr;
-    QActionGroup* m_sortGroup = nullptr;
+    SortChoices m_sorting;
     QTableView* m_grid;
     RowTableModel<TransferItem>* m_model;
     QLineEdit* m_dong;
@@ -142,7 +143,6 @@ private:
     bool m_consentOn = false;
     bool m_closed = false;
     bool m_group = false;
-    LineOrder m_order = LineOrder::None;
 };
 
 // "Veltrin그룹관리-" + group name + " 이체자료": the lines of a saved group,

@@ -325,25 +325,26 @@ void TfmCatcApt::BtnInsertClick()
 {
     if (m_editing)
         return;
-    m_row = EditorLayout{};
+    EditorLayout row;
     for (int i = 0; i < m_kind.items.size(); ++i) {
-        m_row.start.append(0);
-        m_row.size.append(0);
+        row.start.append(0);
+        row.size.append(0);
     }
-    m_oldName.clear();
-    m_isNew = true;
-    setEditing(true);
-    showLayout();
-    m_name->setFocus();
+    startEditing(row, true);
 }
 
 void TfmCatcApt::BtnEditClick()
 {
     if (m_editing || !current())
         return;
-    m_row = *current();
-    m_oldName = m_row.name;
-    m_isNew = false;
+    startEditing(*current(), false);
+}
+
+void TfmCatcApt::startEditing(const EditorLayout& row, bool isNew)
+{
+    m_row = row;
+    m_oldName = isNew ? QString() : m_row.name;
+    m_isNew = isNew;
     setEditing(true);
     showLayout();
     m_name->setFocus();

@@ -99,6 +99,8 @@ private:
     void reload(const QString& select = {});
     void showLayout();
     void setEditing(bool on);
+    // Edits `row`: a new layout, or the current one under its stored name.
+    void startEditing(const EditorLayout& row, bool isNew);
     void updateCommands();
     void readSample();
     void refreshContent(int row);

@@ -7,6 +7,7 @@
 #include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/transfer_dialogs.h"
+#include "widgets/field_widgets.h"
 #include "widgets/screen_commands.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 namespace transfer {
 namespace {
 
-using Model = RowTableModel<TransferGroup>;
 using C = widgets::ScreenCommands;
 
 QList<QPair<QString, int>> sortChoices()
@@ -36,16 +36,14 @@ QString TfmGroupApt1::Caption()
 }
 
 TfmGroupApt1::TfmGroupApt1(store::TDM1& dm, shell::Ui& ui, QWidget* parent)
-    : HeadScreen(dm, ui, "TfmGroupApt1", Caption(), parent), m_groups(dm, ui)
+    : HeadRowsScreen(dm, ui, "TfmGroupApt1", Caption(), parent), m_groups(dm, ui)
 {
-    m_model = new Model(
-        {{"그  룹  명", [](const TransferGroup& g) { return g.GroupName; }},
-         {"기관코드", [](const TransferGroup& g) { return g.GiganID10; }},
-         {"기 관 명", [](const TransferGroup& g) { return g.GiganName; }},
-         {"의뢰건수", [](const TransferGroup& g) { return FormatAmount(g.TotNo); }, true},
-         {"의뢰금액", [](const TransferGroup& g) { return FormatAmount(g.TotMoney); }, true}},
-        this);
-    makeGrid(m_model, {160, 110, 170, 80, 130}, "GroupApt1");
+    makeRowsGrid({{"그  룹  명", [](const TransferGroup& g) { return g.GroupName; }},
+                  codeColumn(),
+                  {"기 관 명", [](const TransferGroup& g) { return g.GiganName; }},
+                  countColumn(),
+                  amountColumn()},
+                 {160, 110, 170, 80, 130}, "GroupApt1");
 
     m_name = makeTextField(20);
     makeInstitutionField();
@@ -68,51 +66,15 @@ void TfmGroupApt1::addExtras()
     connect(m_extras[Copy], &QAction::triggered, this, &TfmGroupApt1::BtnCopyClick);
 }
 
-const QList<TransferGroup>& TfmGroupApt1::groups() const
-{
-    return m_model->rows();
-}
-
-const TransferGroup* TfmGroupApt1::current() const
-{
-    return m_model->rowAt(currentRow());
-}
-
-int TfmGroupApt1::rowCount() const
-{
-    return int(groups().size());
-}
-
-HeadScreen::Head TfmGroupApt1::headAt(int row) const
-{
-    const TransferGroup& g = groups()[row];
-    return {g.AptID, g.editable(), g.GiganID10};
-}
-
 void TfmGroupApt1::loadRows()
 {
     m_model->setRows(m_groups.List(GroupOrder(order())));
 }
 
-void TfmGroupApt1::showGroup(const TransferGroup* g)
+void TfmGroupApt1::showRow(const TransferGroup* g)
 {
-    const TransferGroup empty;
-    const TransferGroup& r = g ? *g : empty;
-    m_name->setText(r.GroupName);
-    m_institution->setCurrentIndex(
-        g ? m_institution->findData(r.GiganID10.trimmed(), Qt::UserRole, Qt::MatchFixedString)
-          : -1);
-    m_password->setText(r.Pass);
-    m_remark->setText(r.Bigo);
-}
-
-bool TfmGroupApt1::takeNew()
-{
-    const std::optional<TransferGroup> row = m_groups.NewGroup();
-    if (!row)
-        return false;
-    m_row = *row;
-    return true;
+    m_name->setText(g ? g->GroupName : QString());
+    showHeadFields(g);
 }
 
 void TfmGroupApt1::focusNew()
@@ -124,20 +86,13 @@ void TfmGroupApt1::focusNew()
 QWidget* TfmGroupApt1::storeEdited()
 {
     m_row.GroupName = m_name->text();
-    m_row.GiganID10 = m_institution->currentData().toString();
-    m_row.Pass = m_password->text();
-    m_row.Bigo = m_remark->text();
+    takeHeadFields(m_row);
     const GroupSave r = m_groups.Save(m_row, isNew());
     if (r.saved)
         return nullptr;
-    switch (r.focus) {
-    case GroupField::Password:
-        return m_password;
-    case GroupField::Institution:
-        return m_institution;
-    default:
-        return m_name;
-    }
+    return widgets::WidgetFor<QWidget>(
+        r.focus, {{GroupField::Password, m_password}, {GroupField::Institution, m_institution}},
+        m_name);
 }
 
 bool TfmGroupApt1::deleteHeads(const QList<int>& ids)
@@ -164,9 +119,7 @@ void TfmGroupApt1::openLines(int row)
 
 void TfmGroupApt1::openFind()
 {
-    TfmFindGroupTon1 dialog(
-        m_ui, m_institutions, groups(), [this] { return currentRow(); },
-        [this](int row) { MoveTo(m_grid, row); }, this);
+    TfmFindGroupTon1 dialog(m_ui, m_institutions, groups(), m_grid, this);
     dialog.exec();
 }
 

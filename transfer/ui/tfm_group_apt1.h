@@ -3,16 +3,13 @@
 #include "transfer/groups.h"
 #include "transfer/ui/head_screen.h"
 
-class QAction;
 class QLineEdit;
 
 namespace transfer {
 
-template <typename Row> class RowTableModel;
-
 // "Veltrin그룹관리-관리사무소정보": the saved groups, a child window of the
 // main window. The lines of a group are edited in TfmGroupApt2.
-class TfmGroupApt1 : public HeadScreen
+class TfmGroupApt1 : public HeadRowsScreen<TransferGroup>
 {
     Q_OBJECT
 public:
@@ -25,25 +22,17 @@ public:
     QAction* extra(Extra e) const { return m_extras[e]; }
     QAction* sortAction(GroupOrder order) const { return sortChoice(int(order)); }
     QLineEdit* groupName() const { return m_name; }
-    const QList<TransferGroup>& groups() const;
+    const QList<TransferGroup>& groups() const { return rows(); }
 
     void BtnCopyClick();
     void SortBy(GroupOrder order) { sortBy(int(order)); }
 
 private:
-    void showGroup(const TransferGroup* g);
-    const TransferGroup* current() const;
-
     void addExtras() override;
-    int rowCount() const override;
-    Head headAt(int row) const override;
     void loadRows() override;
-    void showCurrent() override { showGroup(current()); }
-    bool takeNew() override;
-    void takeCurrent() override { m_row = *current(); }
-    void showEdited() override { showGroup(&m_row); }
+    void showRow(const TransferGroup* g) override;
+    std::optional<TransferGroup> newRow() override { return m_groups.NewGroup(); }
     QWidget* storeEdited() override;
-    int editedId() const override { return m_row.AptID; }
     bool deleteHeads(const QList<int>& ids) override;
     bool toggleState(int id) override { return m_groups.ToggleState(id); }
     void openLines(int row) override;
@@ -52,10 +41,7 @@ private:
 
     Groups m_groups;
     QAction* m_extras[ExtraCount] = {};
-    RowTableModel<TransferGroup>* m_model;
     QLineEdit* m_name;
-
-    TransferGroup m_row; // the group being entered or edited
 };
 
 } // namespace transfer

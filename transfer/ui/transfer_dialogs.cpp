@@ -3,6 +3,7 @@
 #include "shell/ui.h"
 #include "transfer/ui/row_table_model.h"
 #include "transfer/ui/screen_helpers.h"
+#include "widgets/ok_cancel_row.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -114,18 +115,10 @@ TfmTongMic2::TfmTongMic2(const QList<TransferItem>& lines, QWidget* parent) : QD
     counts->addWidget(new QLabel("불능건수", this));
     counts->addWidget(valueLabel(FormatAmount(m_failed), this));
     counts->addStretch();
-    auto* ok = new QPushButton(" 확 인", this);
-    auto* cancel = new QPushButton(" 취 소", this);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* top = new QVBoxLayout(this);
     top->addLayout(counts);
     top->addWidget(m_grid);
-    top->addLayout(buttons);
+    top->addLayout(widgets::MakeOkCancelRow(this).layout);
     resize(720, 420);
 }
 
@@ -134,6 +127,12 @@ FindDialog::FindDialog(shell::Ui& ui, std::function<int()> current, std::functio
     : QDialog(parent), m_ui(ui), m_current(std::move(current)), m_moveTo(std::move(moveTo))
 {
     setWindowTitle("검색");
+}
+
+FindDialog::FindDialog(shell::Ui& ui, QTableView* grid, QWidget* parent)
+    : FindDialog(
+          ui, [grid] { return CurrentRow(grid); }, [grid](int row) { MoveTo(grid, row); }, parent)
+{
 }
 
 void FindDialog::finishLayout(QLayout* fields)
@@ -155,6 +154,15 @@ void FindDialog::finishLayout(QLayout* fields)
     auto* top = new QHBoxLayout(this);
     top->addLayout(fields, 1);
     top->addLayout(buttons);
+}
+
+QComboBox* FindDialog::makeInstitutionChoice(const QList<codes::Institution>& institutions)
+{
+    auto* choice = new QComboBox(this);
+    choice->addItem(QString(), QString());
+    for (const codes::Institution& i : institutions)
+        choice->addItem(i.Name, i.APID10.trimmed());
+    return choice;
 }
 
 void FindDialog::search(int from, const QString& noneMessage)
@@ -180,15 +188,11 @@ void FindDialog::BtnNextClick()
 }
 
 TfmFindTon1::TfmFindTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
-                         const QList<TransferBatch>& batches, std::function<int()> current,
-                         std::function<void(int)> moveTo, QWidget* parent)
-    : FindDialog(ui, std::move(current), std::move(moveTo), parent), m_batches(batches)
+                         const QList<TransferBatch>& batches, QTableView* grid, QWidget* parent)
+    : FindDialog(ui, grid, parent), m_batches(batches)
 {
     setObjectName("TfmFindTon1");
-    m_institution = new QComboBox(this);
-    m_institution->addItem(QString(), QString());
-    for (const codes::Institution& i : institutions)
-        m_institution->addItem(i.Name, i.APID10.trimmed());
+    m_institution = makeInstitutionChoice(institutions);
     m_from = new QLineEdit(this);
     m_to = new QLineEdit(this);
     for (QLineEdit* e : {m_from, m_to})
@@ -227,17 +231,13 @@ int TfmFindTon1::findFrom(int from) const
 }
 
 TfmFindGroupTon1::TfmFindGroupTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
-                                   const QList<TransferGroup>& groups,
-                                   std::function<int()> current, std::function<void(int)> moveTo,
+                                   const QList<TransferGroup>& groups, QTableView* grid,
                                    QWidget* parent)
-    : FindDialog(ui, std::move(current), std::move(moveTo), parent), m_groups(groups)
+    : FindDialog(ui, grid, parent), m_groups(groups)
 {
     setObjectName("TfmFindGroupTon1");
     m_name = new QLineEdit(this);
-    m_institution = new QComboBox(this);
-    m_institution->addItem(QString(), QString());
-    for (const codes::Institution& i : institutions)
-        m_institution->addItem(i.Name, i.APID10.trimmed());
+    m_institution = makeInstitutionChoice(institutions);
     auto* form = new QFormLayout;
     form->addRow("그 룹 명", m_name);
     form->addRow("기 관 명", m_institution);
@@ -249,10 +249,9 @@ int TfmFindGroupTon1::findFrom(int from) const
     return FindGroup(m_groups, from, {m_name->text(), m_institution->currentData().toString()});
 }
 
-TfmFindApt2::TfmFindApt2(shell::Ui& ui, const QList<TransferItem>& lines,
-                         std::function<int()> current, std::function<void(int)> moveTo,
+TfmFindApt2::TfmFindApt2(shell::Ui& ui, const QList<TransferItem>& lines, QTableView* grid,
                          QWidget* parent)
-    : FindDialog(ui, std::move(current), std::move(moveTo), parent), m_lines(lines)
+    : FindDialog(ui, grid, parent), m_lines(lines)
 {
     setObjectName("TfmFindApt2");
     m_name = new QLineEdit(this);

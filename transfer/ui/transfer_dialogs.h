@@ -60,6 +60,8 @@ public:
     // `current` gives the grid's current row, `moveTo` makes a row current.
     FindDialog(shell::Ui& ui, std::function<int()> current, std::function<void(int)> moveTo,
                QWidget* parent);
+    // Searches the rows of a grid of the transfer screens.
+    FindDialog(shell::Ui& ui, QTableView* grid, QWidget* parent);
 
     void BtnFirstClick();
     void BtnNextClick();
@@ -71,6 +73,8 @@ protected:
     virtual int findFrom(int from) const = 0;
     // Puts the buttons under `fields`; call once the fields exist.
     void finishLayout(QLayout* fields);
+    // A choice of the institutions, with an empty first entry for any.
+    QComboBox* makeInstitutionChoice(const QList<codes::Institution>& institutions);
 
     shell::Ui& m_ui;
 
@@ -87,8 +91,7 @@ class TfmFindTon1 : public FindDialog
     Q_OBJECT
 public:
     TfmFindTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
-                const QList<TransferBatch>& batches, std::function<int()> current,
-                std::function<void(int)> moveTo, QWidget* parent = nullptr);
+                const QList<TransferBatch>& batches, QTableView* grid, QWidget* parent = nullptr);
 
     QComboBox* institution() const { return m_institution; }
     QLineEdit* fromDate() const { return m_from; }
@@ -113,8 +116,8 @@ class TfmFindGroupTon1 : public FindDialog
     Q_OBJECT
 public:
     TfmFindGroupTon1(shell::Ui& ui, const QList<codes::Institution>& institutions,
-                     const QList<TransferGroup>& groups, std::function<int()> current,
-                     std::function<void(int)> moveTo, QWidget* parent = nullptr);
+                     const QList<TransferGroup>& groups, QTableView* grid,
+                     QWidget* parent = nullptr);
 
     QLineEdit* name() const { return m_name; }
     QComboBox* institution() const { return m_institution; }
@@ -133,8 +136,8 @@ class TfmFindApt2 : public FindDialog
 {
     Q_OBJECT
 public:
-    TfmFindApt2(shell::Ui& ui, const QList<TransferItem>& lines, std::function<int()> current,
-                std::function<void(int)> moveTo, QWidget* parent = nullptr);
+    TfmFindApt2(shell::Ui& ui, const QList<TransferItem>& lines, QTableView* grid,
+                QWidget* parent = nullptr);
 
     QLineEdit* name() const { return m_name; }
     QLineEdit* napbuNo() const { return m_napbuNo; }
