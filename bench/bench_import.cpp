@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     QTemporaryDir home, registry;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    const shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    const shell::Workspace ws = shell::LoadWorkspacePaths(home.path());
     shell::SetLogWorkspace(ws);
     shell::ui::QtUi ui;
     auto dm = std::make_unique<store::TDM1>(ui, ws);
@@ -134,8 +134,9 @@ int main(int argc, char** argv)
             consent::CheckConsentRows(reports::PreviewRows(*rows, 10), codes);
         if (p.blocked())
             return;
-        stored =
-            consent::ImportConsentRows(dm->db(), ui, p.rows, "bench", "출금동의", sheet).imported;
+        stored = consent::ImportConsentRows(dm->db(), ui, p.rows, "bench", "출금동의", sheet,
+                                            ws.tempDir())
+                     .imported;
     });
     if (stored != kConsents)
         std::fprintf(stderr, "bench_import: %d of %d consents stored\n", stored, kConsents);

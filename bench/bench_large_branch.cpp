@@ -80,7 +80,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_large_branch: make-demo --size large failed\n");
         return 2;
     }
-    const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+    shell::Workspace ws = shell::LoadWorkspacePaths(home);
     shell::SetLogWorkspace(ws);
 
     shell::ConsoleUi console(shell::ConsoleUi::AlwaysYes);

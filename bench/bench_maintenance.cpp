@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     const qint64 megabytes = argc > 1 ? QString(argv[1]).toLongLong() : 200;
     QTemporaryDir registry, home, out;
     qputenv("PELMAR_REGISTRY_DIR", registry.path().toLocal8Bit());
-    shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    shell::Workspace ws = shell::LoadWorkspacePaths(home.path());
     shell::SetLogWorkspace(ws);
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);

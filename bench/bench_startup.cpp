@@ -77,7 +77,7 @@ void BM_MainWindowWith100kLines(benchmark::State& state)
     QProcess p;
     p.start(toolPath(), {"--home", home.path(), "--quiet", "prepare-db"});
     p.waitForFinished(60000);
-    const shell::Workspace& ws = shell::LoadWorkspacePaths(home.path());
+    shell::Workspace ws = shell::LoadWorkspacePaths(home.path());
     shell::SetLogWorkspace(ws);
     shell::ConsoleUi ui(shell::ConsoleUi::AlwaysYes);
     ui.setQuiet(true);

@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     g_ws = &ws;
     qputenv("PELMAR_REGISTRY_DIR", ws.registry.path().toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-    const shell::Workspace& paths = shell::LoadWorkspacePaths(ws.home.path());
+    const shell::Workspace paths = shell::LoadWorkspacePaths(ws.home.path());
     shell::SetLogWorkspace(paths);
     ws.dm = std::make_unique<store::TDM1>(ws.ui, paths);
     if (!ws.dm->PrepareDatabase(paths.dataDir) || !ws.dm->OpenTables() || !Fill(*ws.dm)) {

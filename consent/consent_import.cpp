@@ -8,12 +8,12 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
-#include "shell/workspace.h"
 #include "store/database.h"
 #include "store/transaction_guard.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
@@ -67,7 +67,7 @@ QSet<QString> registeredKeys(const QSqlDatabase& db)
 
 bool writeReport(const QString& path, const QStringList& entries)
 {
-    QDir().mkpath(shell::TempDir());
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QByteArray out;
     for (const QString& e : entries)
         out += shell::ToCp949(e) + "\r\n";
@@ -166,7 +166,8 @@ ConsentPreview CheckConsentRows(const QList<QStringList>& rows, const codes::Cod
 
 ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
                                        const QList<QStringList>& rows, const QString& caption,
-                                       const QString& layoutName, const QString& fileName)
+                                       const QString& layoutName, const QString& fileName,
+                                       const QString& tempDir)
 {
     ConsentImportOutcome out;
     shell::WriteLog(caption + " 자료변환시작" + ", FileName " + fileName);
@@ -241,7 +242,7 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
                     QString::number(out.imported) + ", Error " +
                     QString::number(out.report.size()));
     if (!out.report.isEmpty()) {
-        const QString path = shell::TempDir() + "출금동의신청.txt";
+        const QString path = tempDir + "출금동의신청.txt";
         if (writeReport(path, out.report))
             out.reportPath = path;
         else
@@ -252,9 +253,10 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
 
 ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui, const QList<QStringList>& rows,
                                     const QString& caption, const QString& layoutName,
-                                    const QString& fileName)
+                                    const QString& fileName, const QString& tempDir)
 {
-    ConsentImportOutcome out = ImportConsentRows(db, ui, rows, caption, layoutName, fileName);
+    ConsentImportOutcome out =
+        ImportConsentRows(db, ui, rows, caption, layoutName, fileName, tempDir);
     if (!out.reportPath.isEmpty()) {
         ui.ShowInfo(
             QString("총 %1 건의 자료입니다.\r\r자세한 내역은 파일 ").arg(out.report.size()) + "\"" +

@@ -53,18 +53,20 @@ struct ConsentImportOutcome
 
 // Stores the preview's rows (titles first) as waiting consents in one
 // transaction: duplicates and rows without a real-name number are reported
-// and skipped, every new row is reported too. Writes the report file and
-// the activity-log lines (`caption` begins them). Nothing is shown.
+// and skipped, every new row is reported too. Writes the report file into
+// `tempDir` (the workspace's Temp/) and the activity-log lines (`caption`
+// begins them). Nothing is shown.
 ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
                                        const QList<QStringList>& rows, const QString& caption,
-                                       const QString& layoutName, const QString& fileName);
+                                       const QString& layoutName, const QString& fileName,
+                                       const QString& tempDir);
 
 // The whole import as the consent screen runs it after the preview: the
 // rows stored, the report box and the report opened in the text editor,
 // then "%d 건의 자료가 변환되었습니다.".
 ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui, const QList<QStringList>& rows,
                                     const QString& caption, const QString& layoutName,
-                                    const QString& fileName);
+                                    const QString& fileName, const QString& tempDir);
 
 // The consent search: every non-empty field must equal the consent's.
 struct ConsentSearch

@@ -198,9 +198,9 @@ bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey&
     return true;
 }
 
-QString EvidenceServerAddress()
+QString EvidenceServerAddress(const QString& firmIniPath)
 {
-    platform::IniFile ini(shell::FirmIniPath());
+    platform::IniFile ini(firmIniPath);
     ini.load();
     QString host = shell::FromCp949(ini.value("Site", "EvidenceHost")).trimmed();
     if (host.isEmpty())
@@ -210,7 +210,8 @@ QString EvidenceServerAddress()
 
 bool WriteSecureClientConfig(const QString& programDir, const EvidenceAuthKey& key)
 {
-    const QString conf = shell::WithBackslash(programDir) + "conf/";
+    const QString home = shell::WithBackslash(programDir);
+    const QString conf = home + "conf/";
     const QString logDir = conf + "log";
     if (!QDir().mkpath(logDir))
         return false;
@@ -219,7 +220,7 @@ bool WriteSecureClientConfig(const QString& programDir, const EvidenceAuthKey& k
 
     const QString kavol = conf + "Kavol.conf";
     if (!QFileInfo::exists(kavol)) {
-        const QString url = EvidenceServerAddress();
+        const QString url = EvidenceServerAddress(home + "Firm.ini");
         if (!saveFile(kavol, ("url=" + url + "\r\ntest_url=" + url + "\r\n").toLatin1()))
             return false;
     }

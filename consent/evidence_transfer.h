@@ -54,12 +54,14 @@ EvidenceAuthKey ReadEvidenceAuthKey(QSqlDatabase db);
 // Stores the pair in upper case; false (with the table's message) on error.
 bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey& key);
 
-// The secure-transfer server's web address: [Site] EvidenceHost of Firm.ini.
-QString EvidenceServerAddress();
+// The secure-transfer server's web address: [Site] EvidenceHost of the
+// Firm.ini at `firmIniPath`.
+QString EvidenceServerAddress(const QString& firmIniPath);
 inline constexpr const char* kDefaultEvidenceHost = "evidence.tervo.example";
 
-// Writes conf/Kavol.conf (when missing) and conf/org.conf under `programDir`,
-// each through a temporary name. False when conf/ cannot be made or written.
+// Writes conf/Kavol.conf (when missing, with the server address of
+// programDir's Firm.ini) and conf/org.conf under `programDir`, each through a
+// temporary name. False when conf/ cannot be made or written.
 bool WriteSecureClientConfig(const QString& programDir, const EvidenceAuthKey& key);
 
 struct EvidenceSendRun

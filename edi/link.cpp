@@ -46,15 +46,10 @@ LinkOutcome outcome(LinkKind kind, qint32 code)
 
 LinkOutcome LinkSetup(Link& link, shell::Workspace& ws)
 {
-    const LinkOutcome o = LinkSetup(link);
+    const LinkOutcome o = outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
     if (o.ok)
         shell::ApplyLinkDirectories(ws);
     return o;
-}
-
-LinkOutcome LinkSetup(Link& link)
-{
-    return outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
 }
 
 LinkOutcome LinkSend(Link& link)

@@ -10,8 +10,8 @@ struct Workspace;
 // The EDI link: the outside library that carries files between the send,
 // receive and result directories and the clearing centre. Every call takes
 // the link key (shell::LinkKey()) and answers with the library's code; the
-// wrappers below turn the code into success and remember the last call so
-// that LinkMessage can say what happened.
+// wrappers below turn the code into the call's outcome (LinkOutcome), with
+// the text LinkMessage gives for it.
 namespace edi {
 
 class Link
@@ -65,10 +65,9 @@ struct SendReceiveOutcome : LinkOutcome
 };
 
 // Each wrapper calls the link with shell::LinkKey(). Success is code > 0.
-// LinkSetup with a workspace also re-applies the link directories to it
-// after a saved dialog; without one the caller does (the main window).
+// LinkSetup also re-applies the link directories to `ws` after a saved
+// dialog.
 LinkOutcome LinkSetup(Link& link, shell::Workspace& ws);
-LinkOutcome LinkSetup(Link& link);
 LinkOutcome LinkSend(Link& link);
 LinkOutcome LinkReceive(Link& link);
 LinkOutcome LinkReReceive(Link& link);

@@ -220,13 +220,13 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
         seed("spreadsheet", "libreoffice-" + name, fileBytes(saved.filePath(name)));
 }
 
-void firmIniSeeds()
+void firmIniSeeds(fuzzing::Workspace& w)
 {
-    shell::WritePassword(QStringLiteral("암호abc"));
-    shell::WriteBackgroundPicture("back.bmp");
-    shell::WriteNoticeTextColor(0x0000FF);
-    shell::WriteNoticeBackColor(0xFFFFFF);
-    seed("firm_ini", "written", fileBytes(shell::FirmIniPath()));
+    shell::WritePassword(w.workspace(), QStringLiteral("암호abc"));
+    shell::WriteBackgroundPicture(w.workspace(), "back.bmp");
+    shell::WriteNoticeTextColor(w.workspace(), 0x0000FF);
+    shell::WriteNoticeBackColor(w.workspace(), 0xFFFFFF);
+    seed("firm_ini", "written", fileBytes(w.workspace().firmIniPath()));
     seed("firm_ini", "limits",
          "[General]\r\nApt=99999999999\r\nPassword=\r\n[Notice]\r\nTextColor=-1\r\n"
          "BackColor=0x10\r\n; comment\r\n[General]\r\nApt= 7 \r\n");
@@ -312,7 +312,7 @@ int main(int argc, char** argv)
     reportSeeds();
     fixedColumnSeeds();
     spreadsheetSeeds(w);
-    firmIniSeeds();
+    firmIniSeeds(w);
     linkConfigSeeds();
     accountRuleSeeds();
     restoreSeeds(w);

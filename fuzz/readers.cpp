@@ -127,14 +127,14 @@ void restoreFeed(Workspace& w, const QByteArray& input)
 // Firm.ini: every value read, one written back.
 void firmIniFeed(Workspace& w, const QByteArray& input)
 {
-    w.put(shell::FirmIniPath(), input);
-    shell::ReadPassword();
-    shell::ReadAmountLimit();
-    shell::ReadBackgroundPicture();
-    shell::ReadNoticeTextColor();
-    shell::ReadNoticeBackColor();
-    shell::WriteNoticeTextColor(0x00FF00);
-    shell::ReadNoticeTextColor();
+    w.put(w.workspace().firmIniPath(), input);
+    shell::ReadPassword(w.workspace());
+    shell::ReadAmountLimit(w.workspace());
+    shell::ReadBackgroundPicture(w.workspace());
+    shell::ReadNoticeTextColor(w.workspace());
+    shell::ReadNoticeBackColor(w.workspace());
+    shell::WriteNoticeTextColor(w.workspace(), 0x00FF00);
+    shell::ReadNoticeTextColor(w.workspace());
 }
 
 // The old link configuration file, converted into link settings.

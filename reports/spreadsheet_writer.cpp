@@ -105,10 +105,10 @@ QStringList ExportHeadings(ExportKind kind)
             "(구)주민번호_납부자번호", "예금주명", "이체금액", "상태"};
 }
 
-QString ExportFilePath(const QString& baseName)
+QString ExportFilePath(const QString& tempDir, const QString& baseName)
 {
-    QDir().mkpath(shell::TempDir());
-    return shell::TempDir() + baseName + "_" + shell::Now().toString("yyyyMMddHHmmss") + ".xlsx";
+    QDir().mkpath(tempDir);
+    return tempDir + baseName + "_" + shell::Now().toString("yyyyMMddHHmmss") + ".xlsx";
 }
 
 platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
@@ -178,11 +178,13 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     return finish(book, path);
 }
 
-bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows)
+bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
+                         const QString& tempDir)
 {
-    const QString path = ExportFilePath(kind == ExportKind::ConsentList       ? "출금동의"
-                                        : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
-                                                                              : "이체자료");
+    const char* baseName = kind == ExportKind::ConsentList       ? "출금동의"
+                           : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
+                                                                 : "이체자료";
+    const QString path = ExportFilePath(tempDir, baseName);
     if (const platform::Result<> written = WriteExportWorkbook(ui, kind, rows, path); !written) {
         ui.ShowError(written.error());
         shell::WriteLog(written.error(), true);
@@ -300,9 +302,9 @@ platform::Result<> WriteConsentTemplateFile(shell::Ui& ui, const QString& path)
     return finish(book, path);
 }
 
-bool WriteConsentTemplate(shell::Ui& ui)
+bool WriteConsentTemplate(shell::Ui& ui, const QString& tempDir)
 {
-    const QString path = ExportFilePath("출금동의신청");
+    const QString path = ExportFilePath(tempDir, "출금동의신청");
     if (const platform::Result<> written = WriteConsentTemplateFile(ui, path); !written) {
         ui.ShowError(written.error());
         shell::WriteLog(written.error(), true);

@@ -26,11 +26,12 @@ QStringList ExportHeadings(ExportKind kind);
 platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
                                        const QString& path);
 
-// The export as the screens run it: the workbook goes to Temp/ and is opened
-// with the desktop's spreadsheet program; without one the user is told
-// where the file is. False (with the message shown) when it could not be
-// written.
-bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows);
+// The export as the screens run it: the workbook goes to `tempDir` (the
+// workspace's Temp/) and is opened with the desktop's spreadsheet program;
+// without one the user is told where the file is. False (with the message
+// shown) when it could not be written.
+bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
+                         const QString& tempDir);
 
 // The consent-request template: notes, headings and one example row, in
 // exactly the columns the consent import reads.
@@ -38,9 +39,9 @@ QString ConsentTemplateNotes();
 QStringList ConsentTemplateHeadings();
 QStringList ConsentTemplateExample();
 platform::Result<> WriteConsentTemplateFile(shell::Ui& ui, const QString& path);
-bool WriteConsentTemplate(shell::Ui& ui);
+bool WriteConsentTemplate(shell::Ui& ui, const QString& tempDir);
 
-// Where the exports and the template are written.
-QString ExportFilePath(const QString& baseName);
+// Where the exports and the template are written in `tempDir`.
+QString ExportFilePath(const QString& tempDir, const QString& baseName);
 
 } // namespace reports

@@ -12,27 +12,28 @@
 namespace shell {
 namespace {
 
-QByteArray readRaw(const char* section, const char* key, bool* present = nullptr)
+QByteArray readRaw(const Workspace& ws, const char* section, const char* key,
+                   bool* present = nullptr)
 {
-    platform::IniFile ini(FirmIniPath());
+    platform::IniFile ini(ws.firmIniPath());
     ini.load();
     if (present)
         *present = ini.hasValue(section, key);
     return ini.value(section, key);
 }
 
-bool writeRaw(const char* section, const char* key, const QByteArray& value)
+bool writeRaw(const Workspace& ws, const char* section, const char* key, const QByteArray& value)
 {
-    platform::IniFile ini(FirmIniPath());
+    platform::IniFile ini(ws.firmIniPath());
     ini.load();
     ini.setValue(section, key, value);
     return ini.save();
 }
 
-int readInteger(const char* section, const char* key, int fallback)
+int readInteger(const Workspace& ws, const char* section, const char* key, int fallback)
 {
     bool present = false;
-    const QByteArray raw = readRaw(section, key, &present);
+    const QByteArray raw = readRaw(ws, section, key, &present);
     bool ok = false;
     const int v = raw.trimmed().toInt(&ok);
     return present && ok ? v : fallback;
@@ -50,9 +51,9 @@ bool isKeyName(const QByteArray& key)
 // A password cut by the reader at a line break leaves its remainder on the
 // line after [General] Password: a line that is no section, comment or
 // named key.
-bool passwordLineWasCut()
+bool passwordLineWasCut(const Workspace& ws)
 {
-    QFile file(FirmIniPath());
+    QFile file(ws.firmIniPath());
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -101,17 +102,17 @@ QByteArray ScrambleBytes(const QByteArray& bytes)
     return out;
 }
 
-QString ReadPassword()
+QString ReadPassword(const Workspace& ws)
 {
-    return FromCp949(ScrambleBytes(readRaw("General", "Password")));
+    return FromCp949(ScrambleBytes(readRaw(ws, "General", "Password")));
 }
 
-StoredPassword ReadStoredPassword()
+StoredPassword ReadStoredPassword(const Workspace& ws)
 {
-    const QByteArray stored = ScrambleBytes(readRaw("General", "Password"));
+    const QByteArray stored = ScrambleBytes(readRaw(ws, "General", "Password"));
     StoredPassword p;
     p.text = FromCp949(stored);
-    p.readable = readsBackAs(stored, p.text) && !passwordLineWasCut();
+    p.readable = readsBackAs(stored, p.text) && !passwordLineWasCut(ws);
     return p;
 }
 
@@ -124,57 +125,57 @@ bool IsStorablePassword(const QString& password)
     return !stored.contains('\r') && !stored.contains('\n');
 }
 
-bool WritePassword(const QString& password)
+bool WritePassword(const Workspace& ws, const QString& password)
 {
     if (!IsStorablePassword(password))
         return false;
-    const QByteArray before = readRaw("General", "Password");
-    if (!writeRaw("General", "Password", ScrambleBytes(ToCp949(password))))
+    const QByteArray before = readRaw(ws, "General", "Password");
+    if (!writeRaw(ws, "General", "Password", ScrambleBytes(ToCp949(password))))
         return false;
-    const StoredPassword back = ReadStoredPassword();
+    const StoredPassword back = ReadStoredPassword(ws);
     if (back.readable && back.text == password)
         return true;
-    writeRaw("General", "Password", before);
+    writeRaw(ws, "General", "Password", before);
     WriteLog(QStringLiteral("Firm.ini 의 비밀번호가 저장한 대로 읽히지 않아 이전 값으로 되돌림"),
              true);
     return false;
 }
 
-qint64 ReadAmountLimit()
+qint64 ReadAmountLimit(const Workspace& ws)
 {
-    return qint64(readInteger("General", "Apt", 5)) * 1000000;
+    return qint64(readInteger(ws, "General", "Apt", 5)) * 1000000;
 }
 
-QString ReadBackgroundPicture()
+QString ReadBackgroundPicture(const Workspace& ws)
 {
     bool present = false;
-    const QByteArray raw = readRaw("Bmps", "Main", &present);
+    const QByteArray raw = readRaw(ws, "Bmps", "Main", &present);
     return present ? FromCp949(raw) : QStringLiteral("Main_Space.bmp");
 }
 
-bool WriteBackgroundPicture(const QString& name)
+bool WriteBackgroundPicture(const Workspace& ws, const QString& name)
 {
-    return writeRaw("Bmps", "Main", ToCp949(name));
+    return writeRaw(ws, "Bmps", "Main", ToCp949(name));
 }
 
-int ReadNoticeTextColor()
+int ReadNoticeTextColor(const Workspace& ws)
 {
-    return readInteger("General", "NoticeTextColor", 65535);
+    return readInteger(ws, "General", "NoticeTextColor", 65535);
 }
 
-bool WriteNoticeTextColor(int color)
+bool WriteNoticeTextColor(const Workspace& ws, int color)
 {
-    return writeRaw("General", "NoticeTextColor", QByteArray::number(color));
+    return writeRaw(ws, "General", "NoticeTextColor", QByteArray::number(color));
 }
 
-int ReadNoticeBackColor()
+int ReadNoticeBackColor(const Workspace& ws)
 {
-    return readInteger("General", "NoticeBackColor", 0);
+    return readInteger(ws, "General", "NoticeBackColor", 0);
 }
 
-bool WriteNoticeBackColor(int color)
+bool WriteNoticeBackColor(const Workspace& ws, int color)
 {
-    return writeRaw("General", "NoticeBackColor", QByteArray::number(color));
+    return writeRaw(ws, "General", "NoticeBackColor", QByteArray::number(color));
 }
 
 } // namespace shell

@@ -2,12 +2,15 @@
 
 #include <QString>
 
-// The settings file Firm.ini (CP949). Each access opens the file, reads or
-// writes one key and closes it; garbage values read as their defaults.
+// The settings file Firm.ini (CP949) of the workspace given. Each access
+// opens the file, reads or writes one key and closes it; garbage values read
+// as their defaults.
 namespace shell {
 
+struct Workspace;
+
 // The program password, stored with every byte complemented.
-QString ReadPassword();
+QString ReadPassword(const Workspace& ws);
 
 struct StoredPassword
 {
@@ -17,22 +20,22 @@ struct StoredPassword
     // bytes edited by hand): it must never count as "no password".
     bool readable = true;
 };
-StoredPassword ReadStoredPassword();
+StoredPassword ReadStoredPassword(const Workspace& ws);
 
 // True when `password` reads back whole once stored: every character has a
 // CP949 form and no byte of the stored form is CR or LF.
 bool IsStorablePassword(const QString& password);
 // Refuses what IsStorablePassword refuses; after writing reads the password
 // back, and on any difference puts the previous value back and fails.
-bool WritePassword(const QString& password);
+bool WritePassword(const Workspace& ws, const QString& password);
 // The largest amount of one transfer line in won ([General] Apt, millions).
-qint64 ReadAmountLimit();
-QString ReadBackgroundPicture();
-bool WriteBackgroundPicture(const QString& name);
-int ReadNoticeTextColor();
-bool WriteNoticeTextColor(int color);
-int ReadNoticeBackColor();
-bool WriteNoticeBackColor(int color);
+qint64 ReadAmountLimit(const Workspace& ws);
+QString ReadBackgroundPicture(const Workspace& ws);
+bool WriteBackgroundPicture(const Workspace& ws, const QString& name);
+int ReadNoticeTextColor(const Workspace& ws);
+bool WriteNoticeTextColor(const Workspace& ws, int color);
+int ReadNoticeBackColor(const Workspace& ws);
+bool WriteNoticeBackColor(const Workspace& ws, int color);
 
 // Every byte complemented (255 minus the byte).
 QByteArray ScrambleBytes(const QByteArray& bytes);

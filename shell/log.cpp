@@ -18,38 +18,45 @@ namespace {
 
 // The one process-wide sink: every layer logs, none is handed the workspace
 // for that alone.
-const Workspace* g_logWorkspace = nullptr;
+Workspace g_logWorkspace;
+bool g_logNamed = false;
 
 } // namespace
 
 void SetLogWorkspace(const Workspace& ws)
 {
-    g_logWorkspace = &ws;
+    g_logWorkspace = ws;
+    g_logNamed = true;
 }
 
 QString LogFilePath()
 {
-    if (!g_logWorkspace)
+    if (!g_logNamed)
         return {};
-    return g_logWorkspace->programDir + Now().toString("yyyyMM") + ".log";
+    return g_logWorkspace.programDir + Now().toString("yyyyMM") + ".log";
 }
 
 void WriteLog(const QString& text, bool isError)
 {
-    if (!g_logWorkspace)
+    if (!g_logNamed)
         return;
     const QDateTime now = Now();
-    QFile file(g_logWorkspace->programDir + now.toString("yyyyMM") + ".log");
+    QFile file(g_logWorkspace.programDir + now.toString("yyyyMM") + ".log");
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     const QString marker = isError ? QStringLiteral(" 에러 ") : QStringLiteral("      ");
     file.write(ToCp949(now.toString("dd HH:mm:ss") + marker + text) + "\r\n");
 }
 
+QString ErrorListPath()
+{
+    return g_logWorkspace.tempDir() + "Error.txt";
+}
+
 QString WriteErrorList(Ui& ui, const QStringList& items, const QStringList& errors)
 {
-    QDir().mkpath(TempDir());
-    const QString path = TempDir() + "Error.txt";
+    QDir().mkpath(g_logWorkspace.tempDir());
+    const QString path = ErrorListPath();
     QByteArray out;
     const qsizetype n = qMin(items.size(), errors.size());
     for (qsizetype i = 0; i < n; ++i)

@@ -8,9 +8,9 @@
 
 namespace shell {
 
-SiteSettings ReadSiteSettings()
+SiteSettings ReadSiteSettings(const Workspace& ws)
 {
-    platform::IniFile ini(FirmIniPath());
+    platform::IniFile ini(ws.firmIniPath());
     ini.load();
     const auto text = [&ini](const char* key, const char* fallback) {
         const QString v = FromCp949(ini.value("Site", key)).trimmed();

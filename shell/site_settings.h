@@ -4,6 +4,8 @@
 
 namespace shell {
 
+struct Workspace;
+
 // Addresses and numbers that differ between deployments, kept in the
 // [Site] section of Firm.ini; each falls back to the value below.
 struct SiteSettings
@@ -17,7 +19,7 @@ inline constexpr const char* kDefaultNoticeHost = "notice.miradel.example";
 inline constexpr const char* kDefaultBankHost = "banking.tervo.example";
 inline constexpr const char* kDefaultHelpDeskTel = "02-555-0142";
 
-SiteSettings ReadSiteSettings();
+SiteSettings ReadSiteSettings(const Workspace& ws);
 
 // Base name of the program file up to its first dot; the whole name when
 // it has none (Linux executables carry no extension).

@@ -40,18 +40,18 @@ bool WriteTerminalProfile(int screenWidth, int screenHeight)
     return ini.save();
 }
 
-bool StartTerminal(Ui& ui, int screenWidth, int screenHeight)
+bool StartTerminal(Ui& ui, const Workspace& ws, int screenWidth, int screenHeight)
 {
     WriteTerminalProfile(screenWidth, screenHeight);
-    if (RunProgramAndWait(ui, TerminalProgram(), QString()))
+    if (RunProgramAndWait(ui, ws.terminalProgram(), QString()))
         return true;
     ui.ShowInfo(QStringLiteral("PC뱅킹 모듈 호출에 실패했습니다."));
     return false;
 }
 
-bool WriteTerminalLinkSettings(const TEdiConfig& settings)
+bool WriteTerminalLinkSettings(const Workspace& ws, const TEdiConfig& settings)
 {
-    platform::IniFile ini(TerminalSettings());
+    platform::IniFile ini(ws.terminalSettings());
     ini.load();
     ini.setValue("Modem", "Port", ToCp949(settings.Port));
     ini.setValue("Modem", "BaudRate", ToCp949(settings.Speed));

@@ -5,6 +5,7 @@
 namespace shell {
 
 class Ui;
+struct Workspace;
 struct TEdiConfig;
 
 // Window of the PC-banking terminal, centred on a screen of the given size.
@@ -25,12 +26,12 @@ QString TerminalProfilePath();
 // screen size and the position. False when the profile cannot be written.
 bool WriteTerminalProfile(int screenWidth, int screenHeight);
 
-// Centres, starts the terminal and waits for it to end; tells the user
-// when it could not be started.
-bool StartTerminal(Ui& ui, int screenWidth, int screenHeight);
+// Centres, starts the workspace's terminal and waits for it to end; tells
+// the user when it could not be started.
+bool StartTerminal(Ui& ui, const Workspace& ws, int screenWidth, int screenHeight);
 
 // Copies the link's port, speed, login ID and readable password into the
-// terminal's own settings file.
-bool WriteTerminalLinkSettings(const TEdiConfig& settings);
+// terminal's own settings file in the workspace.
+bool WriteTerminalLinkSettings(const Workspace& ws, const TEdiConfig& settings);
 
 } // namespace shell

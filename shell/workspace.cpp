@@ -14,7 +14,6 @@
 namespace shell {
 namespace {
 
-Workspace g_ws;
 QString g_title = kStartupTitle;
 
 QString withSeparator(const QString& dir)
@@ -22,9 +21,11 @@ QString withSeparator(const QString& dir)
     return dir.endsWith('/') ? dir : dir + '/';
 }
 
-// The umask the program was started with, before KeepWorkspacePrivate.
+// The umask the program was started with, before KeepWorkspacePrivate,
+// and the workspace whose contents stay private.
 mode_t g_userUmask = 022;
 bool g_private = false;
+QString g_privateDir;
 
 bool isInside(const QString& path, const QString& folder)
 {
@@ -68,7 +69,7 @@ void KeepWorkspacePrivate()
 
 void FollowUserUmask(const QString& path)
 {
-    if (!g_private || g_ws.programDir.isEmpty() || isInside(path, g_ws.programDir))
+    if (!g_private || g_privateDir.isEmpty() || isInside(path, g_privateDir))
         return;
     const QByteArray name = QFile::encodeName(path);
     struct stat st;
@@ -77,7 +78,7 @@ void FollowUserUmask(const QString& path)
     chmod(name.constData(), (S_ISDIR(st.st_mode) ? 0777 : 0666) & ~g_userUmask);
 }
 
-Workspace& LoadWorkspacePaths(const QString& programDir)
+Workspace LoadWorkspacePaths(const QString& programDir)
 {
     KeepWorkspacePrivate();
     QString dir = programDir;
@@ -87,66 +88,25 @@ Workspace& LoadWorkspacePaths(const QString& programDir)
         dir = DefaultWorkspaceDir();
     dir = withSeparator(QDir(dir).absolutePath());
 
-    const bool testMode = g_ws.testMode;
-    g_ws = Workspace{};
-    g_ws.testMode = testMode;
-    g_ws.programDir = dir;
-    g_ws.shippedDir = ExecutableDir();
-    g_ws.dataDir = dir + "Data/";
-    g_ws.sendDir = dir + "Send/";
-    g_ws.recvDir = dir + "Recv/";
-    g_ws.resultDir = dir + "Result/";
-    g_ws.scriptDir = dir + "Script/";
+    Workspace ws;
+    ws.programDir = dir;
+    ws.shippedDir = ExecutableDir();
+    ws.dataDir = dir + "Data/";
+    ws.sendDir = dir + "Send/";
+    ws.recvDir = dir + "Recv/";
+    ws.resultDir = dir + "Result/";
+    ws.scriptDir = dir + "Script/";
+    g_privateDir = dir;
     platform::Registry::SetMachineRootDir(dir);
     SetLinkWorkspaceDir(dir);
-    ApplyLinkDirectories(g_ws);
-    return g_ws;
-}
-
-void SetTestMode(bool on)
-{
-    g_ws.testMode = on;
-}
-
-QString FirmIniPath()
-{
-    return g_ws.firmIniPath();
-}
-
-QString PicturesDir()
-{
-    return g_ws.picturesDir();
-}
-
-QString TerminalProgram()
-{
-    return g_ws.terminalProgram();
-}
-
-QString TerminalSettings()
-{
-    return g_ws.terminalSettings();
-}
-
-QString TempDir()
-{
-    return g_ws.tempDir();
-}
-
-void SetShippedDir(const QString& dir)
-{
-    g_ws.shippedDir = withSeparator(dir);
+    ApplyLinkDirectories(ws);
+    return ws;
 }
 
 QString Workspace::blankDatabasePath() const
 {
     const QString own = programDir + "BlankDB.bin";
     return QFileInfo::exists(own) ? own : shippedDir + "BlankDB.bin";
-}
-
-QString AccountRulesPath()
-{
-    return g_ws.accountRulesPath();
 }
 
 QString WithBackslash(const QString& path)
@@ -178,16 +138,6 @@ void PrepareTransferDirectories(Workspace& ws)
         QDir().mkdir(p + sub);
     if (WriteSettings(cfg))
         ApplyLinkDirectories(ws);
-}
-
-void ApplyLinkDirectories()
-{
-    ApplyLinkDirectories(g_ws);
-}
-
-void PrepareTransferDirectories()
-{
-    PrepareTransferDirectories(g_ws);
 }
 
 } // namespace shell

@@ -28,7 +28,6 @@ struct Workspace
     QString autoBackupDir() const { return programDir + "AUTODB_BACKUP/"; }
     // An installation may carry its own blank database; else the shipped one.
     QString blankDatabasePath() const;
-    QString accountRulesPath() const { return shippedDir + "data/account_rules.ini"; }
 };
 
 // The folder of the running executable, with trailing separator.
@@ -41,37 +40,20 @@ QString DefaultWorkspaceDir();
 
 // Sets the defaults under `programDir` (empty: PELMAR_HOME, else
 // DefaultWorkspaceDir), then ApplyLinkDirectories. Makes the workspace
-// private first (KeepWorkspacePrivate). Returns the loaded workspace to its
-// owner (the program's main(), the tool before its command, the tests),
-// which hands it to the code that uses it (as it hands TDM1) and passes it
-// to ApplyLinkDirectories when the link settings change.
-Workspace& LoadWorkspacePaths(const QString& programDir = {});
+// private first (KeepWorkspacePrivate). Returns the workspace to its owner
+// (the program's main(), the tool before its command, the tests), which
+// hands it to the code that uses it (as it hands TDM1) and passes it to
+// ApplyLinkDirectories when the link settings change. Nothing else keeps it.
+Workspace LoadWorkspacePaths(const QString& programDir = {});
 
 // Residents' names and accounts are for this account only: from the first
 // call on, everything the process creates is 600 (folders 700), whatever
 // the umask it was started with.
 void KeepWorkspacePrivate();
-// A file or folder the user chose outside the workspace (a backup on
-// another disk) gets the mode the starting umask gives it, as any other
-// program's file would; inside the workspace it stays private.
+// A file or folder the user chose outside the workspace last loaded (a
+// backup on another disk) gets the mode the starting umask gives it, as any
+// other program's file would; inside the workspace it stays private.
 void FollowUserUmask(const QString& path);
-
-// Where the shipped files are looked for; tests point it at a folder of
-// their own.
-void SetShippedDir(const QString& dir);
-// The loaded workspace's test mode (the main window's switch; see below).
-void SetTestMode(bool on);
-
-// The loaded workspace's paths, for code not yet handed the workspace: the
-// Firm.ini readers, the settings dialog and the terminal that the main
-// window calls, the spreadsheet exports and the consent import's report
-// (the temporary folder), and the account-number rules read on first use.
-QString FirmIniPath();
-QString PicturesDir();
-QString TerminalProgram();
-QString TerminalSettings();
-QString TempDir();
-QString AccountRulesPath();
 
 // Takes the send, receive and result folders and the sender ID from the
 // link settings into `ws` when they can be read.
@@ -79,11 +61,6 @@ void ApplyLinkDirectories(Workspace& ws);
 // Creates Send, Send/Old, Recv, Recv/Old, Result under ws.programDir when
 // the link settings can be read, writes them back and applies them to `ws`.
 void PrepareTransferDirectories(Workspace& ws);
-
-// The same for the loaded workspace, and its test mode: the forms the main
-// window still calls, as it holds the workspace only as const.
-void ApplyLinkDirectories();
-void PrepareTransferDirectories();
 
 // Trims blanks; empty stays empty; otherwise ensures a trailing separator.
 QString WithBackslash(const QString& path);

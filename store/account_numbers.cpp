@@ -26,17 +26,25 @@ void load(const QString& path)
     }
 }
 
+// The shipped rules beside the running executable: the number library's
+// rules are the process's, and the validators deep in the core read them on
+// first use without being handed a workspace.
+QString shippedRules()
+{
+    return shell::ExecutableDir() + "data/account_rules.ini";
+}
+
 void ensureRules()
 {
     if (!g_loaded)
-        load(shell::AccountRulesPath());
+        load(shippedRules());
 }
 
 } // namespace
 
 void ReloadAccountRules(const QString& path)
 {
-    load(path.isEmpty() ? shell::AccountRulesPath() : path);
+    load(path.isEmpty() ? shippedRules() : path);
 }
 
 void SetAccountRulesReport(std::function<void(const QString&)> report)

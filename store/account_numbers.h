@@ -18,7 +18,8 @@ QString StripHyphens(const QString& text);
 // 22 and 24 become "20"; anything else is returned unchanged.
 QString NormalizeBankCode(const QString& code);
 
-// Re-reads the rules, from `path` or the shipped file.
+// Re-reads the rules, from `path` or the file shipped beside the running
+// executable (data/account_rules.ini), which is read on first use.
 void ReloadAccountRules(const QString& path = {});
 
 // Without a usable rules file every number counts as valid so that work

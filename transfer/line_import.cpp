@@ -7,7 +7,6 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
-#include "shell/workspace.h"
 #include "store/account_numbers.h"
 #include "store/database.h"
 #include "store/schema.h"
@@ -350,7 +349,7 @@ ImportOutcome LineImport::Import(const ImportLayout& layout, const QString& file
         if (!interactive)
             out.errorFile = shell::WriteErrorList(m_ui, out.items, out.errors);
         else if (shell::ReportErrorList(m_ui, out.items, out.errors))
-            out.errorFile = shell::TempDir() + "Error.txt";
+            out.errorFile = shell::ErrorListPath();
     }
     if (interactive)
         m_ui.ShowInfo(QString("%1 건의 자료가 변환되었습니다.").arg(out.imported));

@@ -173,7 +173,7 @@ int FindLine(const QList<TransferItem>& lines, int from, const LineSearch& searc
 }
 
 TransferLines::TransferLines(store::TDM1& dm, shell::Ui& ui, int aptId, LineTable table)
-    : m_dm(dm), m_ui(ui), m_aptId(aptId), m_limit(shell::ReadAmountLimit()),
+    : m_dm(dm), m_ui(ui), m_aptId(aptId), m_limit(shell::ReadAmountLimit(dm.workspace())),
       m_group(table == LineTable::Group), m_table(m_group ? "GroupAp2" : "Apt2")
 {
 }

@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     if (home.isEmpty())
         return usage(err);
 
-    const shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+    const shell::Workspace ws = shell::LoadWorkspacePaths(home);
     shell::SetLogWorkspace(ws);
     shell::TEdiConfig settings;
     shell::ReadSettings(settings);

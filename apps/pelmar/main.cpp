@@ -72,9 +72,9 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
         if (screen.changed())
             r.dm->RefreshTables();
     });
-    catalog.add(Screen::ConsentTemplate, [](const ScreenRequest& r) {
+    catalog.add(Screen::ConsentTemplate, [&ws](const ScreenRequest& r) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        reports::WriteConsentTemplate(*r.ui); // a failure shows its own message
+        reports::WriteConsentTemplate(*r.ui, ws.tempDir()); // a failure shows its own message
         QApplication::restoreOverrideCursor();
     });
     catalog.add(Screen::MemoEditor, [&ws](const ScreenRequest& r) {
@@ -98,8 +98,8 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
         screen.exec();
     });
     using maintenance::ui::PasswordPrompt;
-    const PasswordPrompt password = [](shell::Ui& ui, QWidget* parent) {
-        return shell::ui::AskPassword(ui, parent);
+    const PasswordPrompt password = [&ws](shell::Ui& ui, QWidget* parent) {
+        return shell::ui::AskPassword(ui, ws, parent);
     };
     catalog.add(Screen::Backup, [&ws](const ScreenRequest& r) {
         maintenance::ui::RunBackupEntry(r.parent, *r.ui, *r.dm, ws);
@@ -137,7 +137,7 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::Workspace ws = shell::LoadWorkspacePaths();
     shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(shell::kServiceName);
     const QStringList arguments = app.arguments().mid(1);
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
     shell::WorkspaceLock workspace(ws);
     if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
         return 1;
-    if (ui.IsEnding() || !shell::ui::AskPassword(ui))
+    if (ui.IsEnding() || !shell::ui::AskPassword(ui, ws))
         return 0;
     // Said at the start, once: the numbers are accepted unchecked meanwhile.
     store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });

@@ -56,7 +56,7 @@ int importLines(ToolContext& ctx, const QStringList& args)
     }
     const std::optional<codes::Institution> inst = batches.Institution(batch->GiganID10);
     transfer::LineImport import(dm, ctx.ui, transfer::ImportTarget::Batch, batchId, batch->IcheDate,
-                                shell::ReadAmountLimit());
+                                shell::ReadAmountLimit(ctx.ws));
     const transfer::ImportOutcome done =
         import.Import(*layout, file, transfer::LinesCaption(inst ? inst->Name : QString()), false);
     if (!done.read)
@@ -100,7 +100,7 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     }
     const consent::ConsentImportOutcome done =
         consent::ImportConsentRows(dm.db(), ctx.ui, preview.rows, "pelmar-tool import-consents",
-                                   o.value("layout", "출금동의"), file);
+                                   o.value("layout", "출금동의"), file, ctx.ws.tempDir());
     ctx.out << "accepted\t" << done.imported << "\n"
             << "rejected\t" << int(preview.rows.size() - 1) - done.imported << "\n";
     if (!done.reportPath.isEmpty())

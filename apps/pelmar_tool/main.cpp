@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     for (const ToolCommand& c : commands) {
         if (command != QLatin1String(c.name))
             continue;
-        shell::Workspace& ws = shell::LoadWorkspacePaths(home);
+        shell::Workspace ws = shell::LoadWorkspacePaths(home);
         shell::SetLogWorkspace(ws);
         shell::ConsoleUi ui(answer);
         ui.setQuiet(quiet);

@@ -17,7 +17,7 @@
 int main(int argc, char** argv)
 {
     shell::ui::PelmarApplication app(argc, argv);
-    shell::Workspace& ws = shell::LoadWorkspacePaths();
+    shell::Workspace ws = shell::LoadWorkspacePaths();
     shell::SetLogWorkspace(ws);
     shell::SetApplicationTitle(maintenance::kVandryTitle);
     const QStringList arguments = app.arguments().mid(1);

@@ -36,7 +36,7 @@ fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, const s
 
     auto* help =
         new QLabel(QStringLiteral("[증빙자료 암호화키가 없거나 분신하신 경우\n 고객센터(") +
-                       shell::ReadSiteSettings().helpDeskTel +
+                       shell::ReadSiteSettings(m_ws).helpDeskTel +
                        QStringLiteral(")로 문의하여 주시기 바랍니다.]"),
                    this);
     help->setStyleSheet("color: #1f4e9c");

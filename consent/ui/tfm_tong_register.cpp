@@ -489,7 +489,8 @@ void TfmTongRegister::ImportClick()
         QToolBar* bar = m_commands->toolBar();
         const auto restore = qScopeGuard([bar] { bar->setEnabled(true); });
         bar->setEnabled(false);
-        ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName());
+        ImportConsents(m_db, m_ui, *applied, windowTitle(), layout, editor.fileName(),
+                       m_ws.tempDir());
     }
     reload();
     refreshCounts();
@@ -644,7 +645,7 @@ void TfmTongRegister::ExportClick()
     reports::SheetRows rows;
     for (const ConsentRecord& c : m_register.List(std::nullopt, m_order))
         rows.append(ConsentExportRow(c));
-    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::ConsentList, rows);
+    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::ConsentList, rows, m_ws.tempDir());
 }
 
 void TfmTongRegister::reject()

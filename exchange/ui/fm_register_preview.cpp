@@ -11,8 +11,9 @@
 
 namespace exchange {
 
-fmRegisterPreview::fmRegisterPreview(shell::Ui& ui, const MissingConsentList& rows, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_rows(rows)
+fmRegisterPreview::fmRegisterPreview(shell::Ui& ui, const MissingConsentList& rows,
+                                     const QString& tempDir, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_rows(rows), m_tempDir(tempDir)
 {
     setObjectName("fmRegisterPreview");
     setWindowTitle(MissingConsentTitle());
@@ -65,9 +66,10 @@ fmRegisterPreview::fmRegisterPreview(shell::Ui& ui, const MissingConsentList& ro
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool fmRegisterPreview::Confirm(shell::Ui& ui, const MissingConsentList& rows, QWidget* parent)
+bool fmRegisterPreview::Confirm(shell::Ui& ui, const MissingConsentList& rows,
+                                const QString& tempDir, QWidget* parent)
 {
-    fmRegisterPreview preview(ui, rows, parent);
+    fmRegisterPreview preview(ui, rows, tempDir, parent);
     return preview.exec() == QDialog::Accepted;
 }
 
@@ -76,7 +78,7 @@ void fmRegisterPreview::BtnExportClick()
     reports::SheetRows rows;
     for (const MissingConsent& m : m_rows)
         rows.append({m.giganId, m.bankCode, m.bankNo, m.napbuNo});
-    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::MissingConsents, rows);
+    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::MissingConsents, rows, m_tempDir);
 }
 
 } // namespace exchange

@@ -15,15 +15,18 @@ class Ui;
 namespace exchange {
 
 // The transfer lines without a registered consent, shown before a send.
-// "송신" accepts (the send goes on, also with lines listed), "취소" rejects.
+// "송신" accepts (the send goes on, also with lines listed), "취소" rejects;
+// the export writes the list into `tempDir` (the workspace's Temp/).
 class fmRegisterPreview : public QDialog
 {
     Q_OBJECT
 public:
-    fmRegisterPreview(shell::Ui& ui, const MissingConsentList& rows, QWidget* parent = nullptr);
+    fmRegisterPreview(shell::Ui& ui, const MissingConsentList& rows, const QString& tempDir,
+                      QWidget* parent = nullptr);
 
     // Shows the list modally; true when the user chose "송신".
-    static bool Confirm(shell::Ui& ui, const MissingConsentList& rows, QWidget* parent);
+    static bool Confirm(shell::Ui& ui, const MissingConsentList& rows, const QString& tempDir,
+                        QWidget* parent);
 
     QTableWidget* grid() const { return m_grid; }
     QLabel* status() const { return m_status; }
@@ -36,6 +39,7 @@ public:
 private:
     shell::Ui& m_ui;
     MissingConsentList m_rows;
+    QString m_tempDir;
     QTableWidget* m_grid;
     QLabel* m_status;
     QPushButton* m_export;

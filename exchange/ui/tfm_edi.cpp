@@ -1,6 +1,7 @@
 #include "exchange/ui/tfm_edi.h"
 
 #include "exchange/ui/fm_register_preview.h"
+#include "shell/workspace.h"
 #include "widgets/first_show.h"
 #include "widgets/list_grid.h"
 
@@ -14,7 +15,7 @@ namespace exchange {
 
 TfmEdi::TfmEdi(store::TDM1& dm, shell::Ui& ui, edi::Link& link, const shell::Workspace& ws,
                int mode, QWidget* parent)
-    : QDialog(parent), m_ui(ui)
+    : QDialog(parent), m_ui(ui), m_tempDir(ws.tempDir())
 {
     setObjectName("TfmEdi");
     m_grid = widgets::NewListGrid(ListHeadings(), this);
@@ -93,7 +94,7 @@ bool TfmEdi::ConfirmMissingConsents(const MissingConsentList& rows)
 {
     if (m_preview)
         return m_preview(rows);
-    return fmRegisterPreview::Confirm(m_ui, rows, this);
+    return fmRegisterPreview::Confirm(m_ui, rows, m_tempDir, this);
 }
 
 void TfmEdi::FlowChanged(const EdiFlow& flow)

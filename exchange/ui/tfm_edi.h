@@ -60,6 +60,7 @@ private:
     std::unique_ptr<EdiFlow> m_flow;
     shell::Ui& m_ui;
     MissingConsentPreview m_preview;
+    QString m_tempDir; // where the list without consent is exported
     QTableWidget* m_grid;
     QLabel* m_label;
     QLabel* m_counter;

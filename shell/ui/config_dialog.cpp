@@ -32,9 +32,9 @@ QLineEdit* passwordField(QWidget* parent, const char* name)
 
 } // namespace
 
-TfmConfig::TfmConfig(Ui& ui, Page page, QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_page(page), m_textColor(ReadNoticeTextColor()),
-      m_backColor(ReadNoticeBackColor())
+TfmConfig::TfmConfig(Ui& ui, const Workspace& ws, Page page, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_ws(ws), m_page(page), m_textColor(ReadNoticeTextColor(ws)),
+      m_backColor(ReadNoticeBackColor(ws))
 {
     setWindowTitle(QStringLiteral("사용 환경 설정"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -92,8 +92,8 @@ TfmConfig::TfmConfig(Ui& ui, Page page, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     QStringList names;
-    ListFiles(PicturesDir(), "Main*.bmp", names);
-    const QString stored = ReadBackgroundPicture();
+    ListFiles(ws.picturesDir(), "Main*.bmp", names);
+    const QString stored = ReadBackgroundPicture(ws);
     m_pictures->addItems(names);
     for (int i = 0; i < names.size(); ++i)
         if (names[i].compare(stored, Qt::CaseInsensitive) == 0)
@@ -137,7 +137,7 @@ void TfmConfig::BtnBackColorClick()
 
 bool TfmConfig::checkAndStorePassword()
 {
-    const std::optional<QString> stored = PasswordForCheck(m_ui);
+    const std::optional<QString> stored = PasswordForCheck(m_ui, m_ws);
     if (!stored)
         return false;
     if (m_old->text() != *stored) {
@@ -164,10 +164,10 @@ bool TfmConfig::checkAndStorePassword()
     if (!m_old->text().isEmpty() && m_new->text().isEmpty()
         && !m_ui.Confirm(QStringLiteral("비밀번호를 등록하지 않으시겠습니까?"), false))
         return false;
-    if (!WritePassword(m_new->text())) {
+    if (!WritePassword(m_ws, m_new->text())) {
         m_ui.ShowError(
             QStringLiteral("비밀번호를 저장하지 못했습니다. 기존 비밀번호는 그대로입니다.\r") +
-            FirmIniPath());
+            m_ws.firmIniPath());
         return false;
     }
     return true;
@@ -181,9 +181,9 @@ void TfmConfig::BtnOkClick()
     if (m_page == PasswordPage && !checkAndStorePassword())
         return;
     if (m_pictures->count() > 0 && m_pictures->currentItem() && m_pictures->currentItem()->isSelected())
-        WriteBackgroundPicture(m_pictures->currentItem()->text());
-    WriteNoticeTextColor(m_textColor);
-    WriteNoticeBackColor(m_backColor);
+        WriteBackgroundPicture(m_ws, m_pictures->currentItem()->text());
+    WriteNoticeTextColor(m_ws, m_textColor);
+    WriteNoticeBackColor(m_ws, m_backColor);
     accept();
 }
 

@@ -9,19 +9,21 @@ class QTabWidget;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 namespace shell::ui {
 
 // The settings dialog: the program password on one page, the background
-// picture and the notice colours on the other; only one page shows.
+// picture and the notice colours on the other; only one page shows. Both
+// are kept in the workspace's Firm.ini.
 class TfmConfig : public QDialog
 {
     Q_OBJECT
 public:
     enum Page { PasswordPage, ScreenPage };
 
-    TfmConfig(Ui& ui, Page page, QWidget* parent = nullptr);
+    TfmConfig(Ui& ui, const Workspace& ws, Page page, QWidget* parent = nullptr);
 
     Page page() const { return m_page; }
     QLineEdit* oldPassword() const { return m_old; }
@@ -41,6 +43,7 @@ private:
     bool checkAndStorePassword();
 
     Ui& m_ui;
+    const Workspace& m_ws;
     Page m_page;
     QTabWidget* m_tabs;
     QLineEdit* m_old;

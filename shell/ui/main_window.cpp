@@ -221,7 +221,7 @@ bool blockedInSubMenu(Command c)
 
 } // namespace
 
-TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const Workspace& ws, const ScreenCatalog& catalog,
+TfmMain::TfmMain(Ui& ui, store::TDM1& dm, Workspace& ws, const ScreenCatalog& catalog,
                  QStringList arguments, MainWindowHooks hooks)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -245,7 +245,7 @@ TfmMain::TfmMain(Ui& ui, store::TDM1& dm, const Workspace& ws, const ScreenCatal
     setCentralWidget(m_stack);
 
     m_helpDesk = new QLabel(QStringLiteral("Miradel 주식회사 장애접수/처리 Tel : ") +
-                                ReadSiteSettings().helpDeskTel,
+                                ReadSiteSettings(m_ws).helpDeskTel,
                             this);
     m_helpDesk->setObjectName("helpDesk");
     statusBar()->addWidget(m_helpDesk, 1);
@@ -411,7 +411,7 @@ bool PageAnswers(const QUrl& page)
 
 void TfmMain::openTransferStatus()
 {
-    const QString address = TransferStatusAddress(ReadSiteSettings().bankHost);
+    const QString address = TransferStatusAddress(ReadSiteSettings(m_ws).bankHost);
     bool answers = false;
     {
         WaitScope wait(m_ui, QStringLiteral("이체상황조회 화면에 연결 중입니다."));
@@ -437,7 +437,7 @@ void TfmMain::BringToFront()
 
 bool TfmMain::FormCreate()
 {
-    SetTestMode(IsTestModeArgument(m_arguments));
+    m_ws.testMode = IsTestModeArgument(m_arguments);
     SetApplicationTitle(kAppTitle);
     setWindowTitle(kAppTitle + " [버전: " + ReadFileVersion(platform::OwnExecutable()) + "]");
     m_beacon->SetRaiseHandler([this] { BringToFront(); });
@@ -456,7 +456,7 @@ bool TfmMain::FormCreate()
     if (!m_ws.testMode && RegisterComponentVersions(m_ws) &&
         CheckForUpgrade(m_ui, m_hooks.upgradeCall, m_hooks.startUpgrader))
         return false;
-    PrepareTransferDirectories();
+    PrepareTransferDirectories(m_ws);
     if (m_hooks.prepareHolidays)
         m_hooks.prepareHolidays();
     return true;
@@ -485,7 +485,7 @@ void TfmMain::FormShow()
     EnsureAppTypeCode();
     NoticePanel* notice = noticePanel();
     notice->hide();
-    notice->load(QUrl(NoticeAddress(platform::OwnExecutable(), ReadSiteSettings().noticeHost)));
+    notice->load(QUrl(NoticeAddress(platform::OwnExecutable(), ReadSiteSettings(m_ws).noticeHost)));
     if (IsUpgradeArgument(m_arguments))
         postUpgradeBackup();
 }
@@ -497,9 +497,9 @@ void TfmMain::ReloadCodeLists()
 
 void TfmMain::applyScreenSettings()
 {
-    const QString picture = m_ws.picturesDir() + ReadBackgroundPicture();
+    const QString picture = m_ws.picturesDir() + ReadBackgroundPicture(m_ws);
     m_background->setPicture(QFileInfo(picture).isFile() ? picture : QString());
-    noticePanel()->applyColors(ReadNoticeTextColor(), ReadNoticeBackColor());
+    noticePanel()->applyColors(ReadNoticeTextColor(m_ws), ReadNoticeBackColor(m_ws));
 }
 
 void TfmMain::postUpgradeBackup()
@@ -573,7 +573,7 @@ void TfmMain::runFrom(Command c, bool sub)
         {Command::PcBanking,
          [this] {
              const QRect g = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-             StartTerminal(m_ui, g.width(), g.height());
+             StartTerminal(m_ui, m_ws, g.width(), g.height());
          }},
         {Command::Exit, [this] { close(); }},
         {Command::CloseChild,
@@ -614,20 +614,18 @@ void TfmMain::openScreen(Screen screen, const QString& caption, bool readOnly, i
 
 void TfmMain::openSettings(int page)
 {
-    TfmConfig dialog(m_ui, TfmConfig::Page(page), this);
+    TfmConfig dialog(m_ui, m_ws, TfmConfig::Page(page), this);
     if (dialog.exec() == QDialog::Accepted)
         applyScreenSettings();
 }
 
 void TfmMain::openCommSettings()
 {
-    if (!m_hooks.link || !edi::LinkSetup(*m_hooks.link).ok)
+    if (!m_hooks.link || !edi::LinkSetup(*m_hooks.link, m_ws).ok)
         return;
     TEdiConfig settings;
-    if (!ReadSettings(settings))
-        return;
-    ApplyLinkDirectories();
-    WriteTerminalLinkSettings(settings);
+    if (ReadSettings(settings))
+        WriteTerminalLinkSettings(m_ws, settings);
 }
 
 void TfmMain::openNotice()
@@ -756,7 +754,7 @@ void TfmMain::UpdateMenusForChildren()
 void TfmMain::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        SetTestMode(IsTestModeArgument(m_arguments));
+        m_ws.testMode = IsTestModeArgument(m_arguments);
     QMainWindow::changeEvent(event);
 }
 

@@ -86,7 +86,9 @@ public:
         About,
     };
 
-    TfmMain(Ui& ui, store::TDM1& dm, const Workspace& ws, const ScreenCatalog& catalog,
+    // `ws` is main()'s: the window sets its test mode and re-applies its
+    // link folders when the link settings change.
+    TfmMain(Ui& ui, store::TDM1& dm, Workspace& ws, const ScreenCatalog& catalog,
             QStringList arguments, MainWindowHooks hooks = {});
     ~TfmMain() override;
 
@@ -154,7 +156,7 @@ private:
 
     Ui& m_ui;
     store::TDM1& m_dm;
-    const Workspace& m_ws;
+    Workspace& m_ws;
     const ScreenCatalog& m_catalog;
     QStringList m_arguments;
     MainWindowHooks m_hooks;

@@ -85,9 +85,9 @@ void TfrmUserInput::BtnOkClick()
     accept();
 }
 
-std::optional<QString> PasswordForCheck(Ui& ui)
+std::optional<QString> PasswordForCheck(Ui& ui, const Workspace& ws)
 {
-    const StoredPassword stored = ReadStoredPassword();
+    const StoredPassword stored = ReadStoredPassword(ws);
     if (stored.readable)
         return stored.text;
     WriteLog(QStringLiteral("Firm.ini 의 비밀번호를 읽을 수 없어 비밀번호 확인을 거부함"), true);
@@ -99,9 +99,9 @@ std::optional<QString> PasswordForCheck(Ui& ui)
     return std::nullopt;
 }
 
-bool AskPassword(Ui& ui, QWidget* parent)
+bool AskPassword(Ui& ui, const Workspace& ws, QWidget* parent)
 {
-    const std::optional<QString> expected = PasswordForCheck(ui);
+    const std::optional<QString> expected = PasswordForCheck(ui, ws);
     if (!expected)
         return false;
     TfrmUserInput::Options o;

@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace shell {
 class Ui;
+struct Workspace;
 }
 
 namespace shell::ui {
@@ -55,16 +56,17 @@ private:
     int m_failed = 0;
 };
 
-// The stored program password as the prompts compare it. A stored value
+// The program password stored in the workspace's Firm.ini as the prompts
+// compare it. A stored value
 // that does not read back as the password that was set never counts as no
 // password: the user is told (and it is logged), and nullopt comes back, so
 // that nothing opens without the password.
-std::optional<QString> PasswordForCheck(Ui& ui);
+std::optional<QString> PasswordForCheck(Ui& ui, const Workspace& ws);
 
 // The program password, three attempts; true when it was given (or none
 // is set and the empty entry was confirmed). False without a prompt when
 // the stored password cannot be read.
-bool AskPassword(Ui& ui, QWidget* parent = nullptr);
+bool AskPassword(Ui& ui, const Workspace& ws, QWidget* parent = nullptr);
 
 // A general one-line input: label = prompt + " :", the entry pre-filled,
 // an empty entry not accepted. nullopt for Cancel.

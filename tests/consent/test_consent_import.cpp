@@ -41,7 +41,7 @@ protected:
         // still skip one that reaches it.
         const consent::ConsentPreview p = consent::CheckConsentRows(withTitles(rows), codes);
         return consent::ImportConsentRows(db(), ui, p.rows, "출금동의 등록/해지", "출금동의",
-                                          "in.xlsx");
+                                          "in.xlsx", workspace().tempDir());
     }
     QString writeXlsx(const QString& name, const Rows& rows, bool titles)
     {
@@ -102,7 +102,7 @@ TEST_F(ConsentImport, DuplicatesMissingNumbersAndTheReport)
                    "Autoichedate, BanksubCD, CheckJumin FROM TongRegister ORDER BY NAME"),
               "11|3333333333|00003333333333|P2|0|2024-03-01 00:00:00|25|001|1\n"
               "12|1234567890|00001234567890|AB12|0|2024-03-15 00:00:00|25|001|1");
-    QFile report(shell::TempDir() + "출금동의신청.txt");
+    QFile report(workspace().tempDir() + "출금동의신청.txt");
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     EXPECT_EQ(shell::FromCp949(report.readAll()).count("\r\n"), 3);
 
@@ -150,7 +150,8 @@ TEST_F(ConsentImport, ScreenFlowShowsTheReportThenTheCount)
                                               row("b", "11", "1111111112", "p2", "800101"),
                                               row("c", "11", "1111111113", "p3", "800101")}),
                                   codes);
-    consent::ImportConsents(db(), ui, p.rows, "출금동의 등록/해지", "출금동의", "x.xlsx");
+    consent::ImportConsents(db(), ui, p.rows, "출금동의 등록/해지", "출금동의", "x.xlsx",
+                            workspace().tempDir());
     const QStringList info = ui.texts("info");
     ASSERT_EQ(info.size(), 2);
     EXPECT_TRUE(info[0].startsWith("총 3 건의 자료입니다.\r\r자세한 내역은 파일 \""));
@@ -197,7 +198,10 @@ TEST_F(ConsentImport, RealSpreadsheetsWithAndWithoutTitles)
         consent::CheckConsentRows(reports::PreviewRows(*ods, 10), codes);
     ASSERT_EQ(p.rows.size(), 2);
     EXPECT_FALSE(p.blocked()) << p.errors.join("\n").toStdString();
-    EXPECT_EQ(consent::ImportConsentRows(db(), ui, p.rows, "t", "출금동의", "a.ods").imported, 1);
+    EXPECT_EQ(consent::ImportConsentRows(db(), ui, p.rows, "t", "출금동의", "a.ods",
+                                         workspace().tempDir())
+                  .imported,
+              1);
     EXPECT_EQ(value("SELECT Bankcd FROM TongRegister WHERE NAME = '박영수'").toString(), "11");
 }
 

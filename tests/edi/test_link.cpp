@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using edi::LinkKind;
@@ -102,11 +104,11 @@ TEST_F(LinkWrappers, SingleCallsSucceedAboveZeroAndRememberKindAndCode)
 {
     struct Wrapper
     {
-        edi::LinkOutcome (*call)(edi::Link&);
+        std::function<edi::LinkOutcome(edi::Link&)> call;
         LinkKind kind;
     };
     const Wrapper wrappers[] = {
-        {edi::LinkSetup, LinkKind::Setup},
+        {[this](edi::Link& l) { return edi::LinkSetup(l, workspace()); }, LinkKind::Setup},
         {edi::LinkSend, LinkKind::Send},
         {edi::LinkReceive, LinkKind::Receive},
         {edi::LinkReReceive, LinkKind::ReReceive},

@@ -101,7 +101,7 @@ TEST_F(Screens, TheMissingConsentListReturnsTheUsersChoice)
 {
     const exchange::MissingConsentList rows = {{"A123456789", "04", "123-456", "101301"},
                                                {"A123456789", "11", "3521234", "102301"}};
-    exchange::fmRegisterPreview preview(ui, rows);
+    exchange::fmRegisterPreview preview(ui, rows, workspace().tempDir());
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("출금동의 안된 자료 목록"));
     EXPECT_EQ(preview.status()->text(), QStringLiteral("출금동의등록이 안된 자료(건):2"));
     ASSERT_EQ(preview.grid()->rowCount(), 2);
@@ -110,7 +110,7 @@ TEST_F(Screens, TheMissingConsentListReturnsTheUsersChoice)
     preview.sendButton()->click();
     EXPECT_EQ(preview.result(), QDialog::Accepted);
 
-    exchange::fmRegisterPreview other(ui, rows);
+    exchange::fmRegisterPreview other(ui, rows, workspace().tempDir());
     other.show();
     other.cancelButton()->click();
     EXPECT_EQ(other.result(), QDialog::Rejected);

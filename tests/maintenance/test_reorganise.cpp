@@ -80,7 +80,7 @@ TEST_F(ReorganiseTest, ATableThatFailsLeavesTheOldFileInUse)
 TEST_F(ReorganiseTest, AMissingBlankDatabaseIsNamedInBothPrograms)
 {
     const QStringList before = dump();
-    shell::SetShippedDir(path("nothing-shipped"));
+    workspace().shippedDir = path("nothing-shipped/");
     ASSERT_FALSE(QFileInfo::exists(workspace().blankDatabasePath()));
     for (const Program program : {Program::Pelmar, Program::Vandry}) {
         ui.clear();
@@ -89,7 +89,7 @@ TEST_F(ReorganiseTest, AMissingBlankDatabaseIsNamedInBothPrograms)
         ASSERT_EQ(ui.texts("info").size(), 1);
         EXPECT_TRUE(ui.texts("info")[0].contains("를 찾을수 없습니다."));
     }
-    shell::SetShippedDir(shell::ExecutableDir());
+    workspace().shippedDir = shell::ExecutableDir();
     EXPECT_EQ(dump(), before);
 }
 

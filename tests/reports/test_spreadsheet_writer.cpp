@@ -63,10 +63,11 @@ TEST_F(SpreadsheetWriter, ExportKeepsTextsUnderTheKindsHeadings)
     ui.clear();
     ASSERT_TRUE(ExportToSpreadsheet(ui, ExportKind::ConsentList,
                                     {{"등록완료", "홍길동", "A000000001", "11", "0123", "1011503",
-                                      "790312", "2024-03-01", "2024-03-02", ""}}));
+                                      "790312", "2024-03-01", "2024-03-02", ""}},
+                                    workspace().tempDir()));
     const QStringList opened = ui.texts("open");
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(opened[0].startsWith(shell::TempDir() + "출금동의_"));
+    EXPECT_TRUE(opened[0].startsWith(workspace().tempDir() + "출금동의_"));
     const auto consent = ReadFirstSheet(opened[0]);
     ASSERT_TRUE(consent);
     EXPECT_EQ((*consent)[0].size(), 10);

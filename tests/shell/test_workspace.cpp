@@ -27,7 +27,7 @@ TEST_F(ShellWorkspace, PathsHangOffProgramDir)
 {
     EXPECT_EQ(workspace().dataDir, home() + "Data/");
     EXPECT_EQ(workspace().sendDir, home() + "Send/");
-    EXPECT_EQ(FirmIniPath(), home() + "Firm.ini");
+    EXPECT_EQ(workspace().firmIniPath(), home() + "Firm.ini");
     EXPECT_EQ(WithBackslash("  /a/b "), "/a/b/");
     EXPECT_EQ(WithBackslash("/a/b/"), "/a/b/");
     EXPECT_EQ(WithBackslash("   "), "");
@@ -60,7 +60,7 @@ TEST_F(ShellWorkspace, LogIntoUnwritableFolderIsSilentlyLost)
 
 TEST_F(ShellWorkspace, LogIntoMissingFolderIsSilentlyLost)
 {
-    LoadWorkspacePaths(home() + "gone/deeper");
+    SetLogWorkspace(LoadWorkspacePaths(home() + "gone/deeper"));
     WriteLog("lost");
     EXPECT_FALSE(QFile::exists(LogFilePath()));
 }
@@ -81,26 +81,26 @@ TEST_F(ShellWorkspace, ErrorListWrittenAndOffered)
 
 TEST_F(ShellWorkspace, FirmIniDefaultsScrambledPasswordAndGarbage)
 {
-    EXPECT_EQ(ReadPassword(), "");
-    EXPECT_EQ(ReadAmountLimit(), 5000000);
-    EXPECT_EQ(ReadNoticeTextColor(), 65535);
-    EXPECT_EQ(ReadNoticeBackColor(), 0);
-    EXPECT_EQ(ReadBackgroundPicture(), "Main_Space.bmp");
+    EXPECT_EQ(ReadPassword(workspace()), "");
+    EXPECT_EQ(ReadAmountLimit(workspace()), 5000000);
+    EXPECT_EQ(ReadNoticeTextColor(workspace()), 65535);
+    EXPECT_EQ(ReadNoticeBackColor(workspace()), 0);
+    EXPECT_EQ(ReadBackgroundPicture(workspace()), "Main_Space.bmp");
 
-    ASSERT_TRUE(WritePassword("ab1"));
+    ASSERT_TRUE(WritePassword(workspace(), "ab1"));
     const QByteArray raw = readFile("Firm.ini");
     EXPECT_TRUE(raw.contains(QByteArray("Password=") + char(255 - 'a') + char(255 - 'b') + char(255 - '1')));
-    EXPECT_EQ(ReadPassword(), "ab1");
-    ASSERT_TRUE(WriteNoticeTextColor(0x00112233));
-    EXPECT_EQ(ReadNoticeTextColor(), 0x00112233);
-    EXPECT_EQ(ReadPassword(), "ab1"); // other keys survive a write
+    EXPECT_EQ(ReadPassword(workspace()), "ab1");
+    ASSERT_TRUE(WriteNoticeTextColor(workspace(), 0x00112233));
+    EXPECT_EQ(ReadNoticeTextColor(workspace()), 0x00112233);
+    EXPECT_EQ(ReadPassword(workspace()), "ab1"); // other keys survive a write
 
     writeFile("Firm.ini", "[General]\r\nApt=lots\r\nNoticeTextColor=\r\n[Bmps]\r\nMain=Main_Sea.bmp\r\n");
-    EXPECT_EQ(ReadAmountLimit(), 5000000);
-    EXPECT_EQ(ReadNoticeTextColor(), 65535);
-    EXPECT_EQ(ReadBackgroundPicture(), "Main_Sea.bmp");
+    EXPECT_EQ(ReadAmountLimit(workspace()), 5000000);
+    EXPECT_EQ(ReadNoticeTextColor(workspace()), 65535);
+    EXPECT_EQ(ReadBackgroundPicture(workspace()), "Main_Sea.bmp");
     writeFile("Firm.ini", "[General]\r\napt = 12\r\n");
-    EXPECT_EQ(ReadAmountLimit(), 12000000);
+    EXPECT_EQ(ReadAmountLimit(workspace()), 12000000);
 }
 
 TEST_F(ShellWorkspace, LinkKeyFromProgramPath)
@@ -311,16 +311,16 @@ TEST_F(ShellWorkspace, ErrorListReplacesALinkInsteadOfWritingThroughIt)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("the user's letter");
     f.close();
-    QDir().mkpath(TempDir());
-    ASSERT_TRUE(QFile::link(mine, TempDir() + "Error.txt"));
+    QDir().mkpath(workspace().tempDir());
+    ASSERT_TRUE(QFile::link(mine, workspace().tempDir() + "Error.txt"));
 
-    EXPECT_EQ(WriteErrorList(ui, {"line 1"}, {"bad"}), TempDir() + "Error.txt");
+    EXPECT_EQ(WriteErrorList(ui, {"line 1"}, {"bad"}), workspace().tempDir() + "Error.txt");
     QFile letter(mine);
     ASSERT_TRUE(letter.open(QIODevice::ReadOnly));
     EXPECT_EQ(letter.readAll(), "the user's letter");
-    EXPECT_FALSE(QFileInfo(TempDir() + "Error.txt").isSymLink());
+    EXPECT_FALSE(QFileInfo(workspace().tempDir() + "Error.txt").isSymLink());
     EXPECT_EQ(readFile("Temp/Error.txt"), ToCp949("line 1   오류 : bad") + "\r\n");
-    EXPECT_EQ(QDir(TempDir()).entryList(QDir::Files), QStringList{"Error.txt"});
+    EXPECT_EQ(QDir(workspace().tempDir()).entryList(QDir::Files), QStringList{"Error.txt"});
 }
 
 // Bytes that complement to a line break are cut by the INI reader; such a
@@ -335,12 +335,12 @@ TEST_F(ShellWorkspace, PasswordsThatWouldComeBackCut)
     for (const char* pw : {"", "abc123", "암호abc", "가나다 라"})
         EXPECT_TRUE(IsStorablePassword(QString::fromUtf8(pw))) << pw;
 
-    ASSERT_TRUE(WritePassword("old1"));
-    EXPECT_FALSE(WritePassword("곰"));
-    EXPECT_EQ(ReadPassword(), "old1");
-    ASSERT_TRUE(WritePassword(QStringLiteral("암호abc")));
-    EXPECT_EQ(ReadStoredPassword().text, QStringLiteral("암호abc"));
-    EXPECT_TRUE(ReadStoredPassword().readable);
+    ASSERT_TRUE(WritePassword(workspace(), "old1"));
+    EXPECT_FALSE(WritePassword(workspace(), "곰"));
+    EXPECT_EQ(ReadPassword(workspace()), "old1");
+    ASSERT_TRUE(WritePassword(workspace(), QStringLiteral("암호abc")));
+    EXPECT_EQ(ReadStoredPassword(workspace()).text, QStringLiteral("암호abc"));
+    EXPECT_TRUE(ReadStoredPassword(workspace()).readable);
 
     const QByteArray gom = ScrambleBytes(ToCp949(QStringLiteral("곰"))); // "O\n"
     const QByteArray hanja = ScrambleBytes(ToCp949(QStringLiteral("a漢b")));
@@ -366,6 +366,6 @@ TEST_F(ShellWorkspace, PasswordsThatWouldComeBackCut)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         writeFile("Firm.ini", c.ini);
-        EXPECT_EQ(ReadStoredPassword().readable, c.readable);
+        EXPECT_EQ(ReadStoredPassword(workspace()).readable, c.readable);
     }
 }

@@ -116,7 +116,7 @@ TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
 TEST_F(MainWindow, TransferStatusPageThatCannotBeReachedIsSaid)
 {
     // Nothing listens on port 1 of this machine: the connection is refused at once.
-    platform::IniFile ini(shell::FirmIniPath());
+    platform::IniFile ini(workspace().firmIniPath());
     ini.load();
     ini.setValue("Site", "BankHost", "127.0.0.1:1");
     ASSERT_TRUE(ini.save());

@@ -56,8 +56,8 @@ TEST_F(Startup, GuardsAskAgainAfterEveryOkAndEndOnCancel)
 
 TEST_F(Startup, PasswordPromptGivesThreeAttempts)
 {
-    ASSERT_TRUE(shell::WritePassword("abc123"));
-    EXPECT_EQ(shell::ReadPassword(), "abc123");
+    ASSERT_TRUE(shell::WritePassword(workspace(), "abc123"));
+    EXPECT_EQ(shell::ReadPassword(workspace()), "abc123");
     auto prompt = [&](const QStringList& entries) {
         shell::ui::TfrmUserInput::Options o;
         o.caption = "S/W 비밀번호 확인";
@@ -65,7 +65,7 @@ TEST_F(Startup, PasswordPromptGivesThreeAttempts)
         o.masked = true;
         o.acceptEmpty = true;
         o.compare = true;
-        o.expected = shell::ui::PasswordForCheck(ui).value_or("not readable");
+        o.expected = shell::ui::PasswordForCheck(ui, workspace()).value_or("not readable");
         o.attempts = 3;
         shell::ui::TfrmUserInput dialog(ui, o);
         dialog.open();
@@ -85,7 +85,7 @@ TEST_F(Startup, PasswordPromptGivesThreeAttempts)
     EXPECT_EQ(ui.texts("info").size(), 3);
 
     // Without a password the empty entry is the right one.
-    ASSERT_TRUE(shell::WritePassword(""));
+    ASSERT_TRUE(shell::WritePassword(workspace(), ""));
     ui.clear();
     EXPECT_EQ(prompt({""}), QDialog::Accepted);
     EXPECT_TRUE(ui.texts("info").isEmpty());
@@ -94,19 +94,19 @@ TEST_F(Startup, PasswordPromptGivesThreeAttempts)
 TEST_F(Startup, ScreenSettingsOfferTheShippedPictures)
 {
     // The pictures are shipped beside the programs, whatever folder the workspace is.
-    shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::ScreenPage);
+    shell::ui::TfmConfig dialog(ui, workspace(), shell::ui::TfmConfig::ScreenPage);
     QStringList names;
     for (int i = 0; i < dialog.pictures()->count(); ++i)
         names.append(dialog.pictures()->item(i)->text());
     EXPECT_EQ(names, (QStringList{"Main_Dawn.bmp", "Main_Field.bmp", "Main_Sky.bmp"}));
     for (const QString& name : names)
-        EXPECT_FALSE(QPixmap(shell::PicturesDir() + name).isNull()) << name.toStdString();
+        EXPECT_FALSE(QPixmap(workspace().picturesDir() + name).isNull()) << name.toStdString();
 }
 
 TEST_F(Startup, SettingsDialogChecksBeforeStoringThePassword)
 {
-    ASSERT_TRUE(shell::WritePassword("old1"));
-    shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::PasswordPage);
+    ASSERT_TRUE(shell::WritePassword(workspace(), "old1"));
+    shell::ui::TfmConfig dialog(ui, workspace(), shell::ui::TfmConfig::PasswordPage);
     dialog.open();
     dialog.oldPassword()->setText("wrong");
     dialog.BtnOkClick();
@@ -116,29 +116,29 @@ TEST_F(Startup, SettingsDialogChecksBeforeStoringThePassword)
     dialog.confirmPassword()->setText("new2");
     dialog.BtnOkClick();
     EXPECT_TRUE(ui.saw("info", "\"새 비밀번호\"와 \"확인 비밀번호\"가 틀리게 입력되었습니다."));
-    EXPECT_EQ(shell::ReadPassword(), "old1");
+    EXPECT_EQ(shell::ReadPassword(workspace()), "old1");
     // Removing it needs a Yes.
     dialog.newPassword()->clear();
     dialog.confirmPassword()->clear();
     ui.answerConfirm(false);
     dialog.BtnOkClick();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(shell::ReadPassword(), "old1");
+    EXPECT_EQ(shell::ReadPassword(workspace()), "old1");
     ui.answerConfirm(true);
     dialog.BtnOkClick();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(shell::ReadPassword(), "");
+    EXPECT_EQ(shell::ReadPassword(workspace()), "");
 }
 
 // A password whose stored bytes hold a line break would come back cut and
 // then count as none: the dialog refuses it and the old one stays.
 TEST_F(Startup, SettingsDialogRefusesAPasswordThatWouldComeBackCut)
 {
-    ASSERT_TRUE(shell::WritePassword("old1"));
+    ASSERT_TRUE(shell::WritePassword(workspace(), "old1"));
     for (const char* pw : {"곰", "ab깔", "놓더란1"}) {
         SCOPED_TRACE(pw);
         ui.clear();
-        shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::PasswordPage);
+        shell::ui::TfmConfig dialog(ui, workspace(), shell::ui::TfmConfig::PasswordPage);
         dialog.open();
         dialog.oldPassword()->setText("old1");
         dialog.newPassword()->setText(QString::fromUtf8(pw));
@@ -147,7 +147,7 @@ TEST_F(Startup, SettingsDialogRefusesAPasswordThatWouldComeBackCut)
         EXPECT_TRUE(dialog.isVisible());
         ASSERT_EQ(ui.texts("info").size(), 1);
         EXPECT_TRUE(ui.texts("info")[0].startsWith("\"새 비밀번호\"에 저장할 수 없는 글자가"));
-        EXPECT_EQ(shell::ReadPassword(), "old1");
+        EXPECT_EQ(shell::ReadPassword(workspace()), "old1");
         dialog.reject();
     }
 }
@@ -177,7 +177,7 @@ TEST_F(Startup, AStoredPasswordThatCannotBeReadIsSaidAndDoesNotOpen)
                 prompt->reject();
         });
         press.start(0);
-        EXPECT_FALSE(shell::ui::AskPassword(ui));
+        EXPECT_FALSE(shell::ui::AskPassword(ui, workspace()));
         EXPECT_FALSE(prompted);
         ASSERT_EQ(ui.texts("error").size(), 1);
         EXPECT_TRUE(ui.texts("error")[0].startsWith(
@@ -185,7 +185,7 @@ TEST_F(Startup, AStoredPasswordThatCannotBeReadIsSaidAndDoesNotOpen)
 
         // Nor can a new one be set over it with an empty old entry.
         ui.clear();
-        shell::ui::TfmConfig dialog(ui, shell::ui::TfmConfig::PasswordPage);
+        shell::ui::TfmConfig dialog(ui, workspace(), shell::ui::TfmConfig::PasswordPage);
         dialog.open();
         dialog.newPassword()->setText("new1");
         dialog.confirmPassword()->setText("new1");

@@ -19,8 +19,7 @@ void WorkspaceTest::SetUp()
     // A program run without --home works here, not in the real user's data.
     qputenv("XDG_DATA_HOME", (m_registry.path() + "/data").toLocal8Bit());
     shell::FreezeNow(QDateTime(QDate(2024, 3, 15), QTime(10, 30, 0)));
-    shell::SetTestMode(false);
-    m_ws = &shell::LoadWorkspacePaths(m_home.path());
+    m_ws = std::make_shared<shell::Workspace>(shell::LoadWorkspacePaths(m_home.path()));
     shell::SetLogWorkspace(*m_ws);
 }
 

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace shell {
 struct Workspace;
 }
@@ -31,7 +33,7 @@ protected:
     ScriptedUi ui;
 
 private:
-    shell::Workspace* m_ws = nullptr;
+    std::shared_ptr<shell::Workspace> m_ws;
     QTemporaryDir m_home;
     QTemporaryDir m_registry;
 };

@@ -216,7 +216,7 @@ TEST_F(LineImportTest, ImportReportsThroughTheErrorFileAndTheCount)
     const ImportOutcome out = li.Import(testLayout(), path("in.prn"), "Veltrin-푸른마을 이체자료");
     EXPECT_EQ(out.imported, 1);
     EXPECT_EQ(ui.texts("info").last(), "1 건의 자료가 변환되었습니다.");
-    QFile error(shell::TempDir() + "Error.txt");
+    QFile error(workspace().tempDir() + "Error.txt");
     ASSERT_TRUE(error.open(QIODevice::ReadOnly));
     EXPECT_TRUE(shell::FromCp949(error.readAll()).endsWith("   오류 : 타행계좌 처리불가\r\n"));
 }

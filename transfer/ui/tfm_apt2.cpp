@@ -329,7 +329,8 @@ void TfmApt2::BtnExportClick()
     for (const TransferItem& l : lines())
         rows.append(ExportRow(l));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::TransferLines, rows);
+    reports::ExportToSpreadsheet(m_ui, reports::ExportKind::TransferLines, rows,
+                                 m_dm.workspace().tempDir());
     QApplication::restoreOverrideCursor();
 }
 
