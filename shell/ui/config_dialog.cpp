@@ -6,11 +6,11 @@
 #include "shell/ui/qt_ui.h"
 #include "shell/ui/user_input.h"
 #include "shell/workspace.h"
+#include "widgets/ok_cancel_row.h"
 
 #include <QFormLayout>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,17 +79,10 @@ TfmConfig::TfmConfig(Ui& ui, const Workspace& ws, Page page, QWidget* parent)
     connect(backButton, &QPushButton::clicked, this, &TfmConfig::BtnBackColorClick);
     m_tabs->addTab(screenPage, QStringLiteral("화 면 설 정"));
 
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    auto* ok = new QPushButton(QStringLiteral(" 확 인"), this);
-    auto* cancel = new QPushButton(QStringLiteral(" 취 소"), this);
-    ok->setObjectName("btnOk");
-    ok->setDefault(true);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    layout->addLayout(row);
-    connect(ok, &QPushButton::clicked, this, &TfmConfig::BtnOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const widgets::OkCancelRow buttons = widgets::MakeOkCancelRow(this, &TfmConfig::BtnOkClick);
+    buttons.ok->setObjectName("btnOk");
+    buttons.ok->setDefault(true);
+    layout->addLayout(buttons.layout);
 
     QStringList names;
     ListFiles(ws.picturesDir(), "Main*.bmp", names);

@@ -3,8 +3,8 @@
 #include "shell/firm_ini.h"
 #include "shell/log.h"
 #include "shell/ui.h"
+#include "widgets/ok_cancel_row.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,19 +28,12 @@ TfrmUserInput::TfrmUserInput(Ui& ui, const Options& options, QWidget* parent)
         m_entry->setStyleSheet("lineedit-password-character: 42");
     }
     layout->addWidget(m_entry);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    auto* ok = new QPushButton(QStringLiteral(" 확 인"), this);
-    auto* cancel = new QPushButton(QStringLiteral(" 취 소"), this);
-    ok->setDefault(true);
-    ok->setObjectName("btnOk");
-    cancel->setObjectName("btnCancel");
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    layout->addLayout(row);
+    const widgets::OkCancelRow buttons = widgets::MakeOkCancelRow(this, &TfrmUserInput::BtnOkClick);
+    buttons.ok->setDefault(true);
+    buttons.ok->setObjectName("btnOk");
+    buttons.cancel->setObjectName("btnCancel");
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(ok, &QPushButton::clicked, this, &TfrmUserInput::BtnOkClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TfrmUserInput::text() const
