@@ -198,34 +198,31 @@ bool ConsentRegister::MayInsert(const QList<ConsentRecord>& selected)
 ConsentSave ConsentRegister::Save(ConsentRecord& row)
 {
     using F = ConsentField;
-    const auto refuse = [this](const char* text, F field) {
-        m_ui.ShowInfo(QString::fromUtf8(text));
-        return ConsentSave{false, field};
-    };
     row.Bankcd = row.Bankcd.trimmed();
     if (row.Bankcd.isEmpty())
-        return refuse("은행명(은행코드) 항목이 누락되었습니다.", F::Bank);
+        return shell::RefuseSave(m_ui, "은행명(은행코드) 항목이 누락되었습니다.", F::Bank);
     {
         QSqlQuery q(m_db);
         q.prepare("SELECT 1 FROM BankCode WHERE Id = :id");
         q.bindValue(":id", row.Bankcd);
         if (!q.exec() || !q.next())
-            return refuse("은행코드가 적절하지 않습니다.", F::Bank);
+            return shell::RefuseSave(m_ui, "은행코드가 적절하지 않습니다.", F::Bank);
     }
     if (row.Bankno.trimmed().isEmpty())
-        return refuse("계좌번호 항목이 누락되었습니다.", F::Account);
+        return shell::RefuseSave(m_ui, "계좌번호 항목이 누락되었습니다.", F::Account);
     if (row.JuminNO.trimmed().isEmpty())
-        return refuse("실명번호를 입력하세요", F::Jumin);
+        return shell::RefuseSave(m_ui, "실명번호를 입력하세요", F::Jumin);
     if (IsFullJumin(row.JuminNO))
-        return refuse(
+        return shell::RefuseSave(
+            m_ui,
             "실명번호의 주민등록번호는 생년월일로 대체 되었습니다.\r\n확인 후 수정해 주시기 "
             "바랍니다.",
             F::Jumin);
     row.CheckJumin = true;
     if (row.NapbuNO.trimmed().isEmpty())
-        return refuse("납부자번호를 입력하세요", F::Payer);
+        return shell::RefuseSave(m_ui, "납부자번호를 입력하세요", F::Payer);
     if (row.Giganid.trimmed().isEmpty())
-        return refuse("기관업체를 선택하세요", F::Institution);
+        return shell::RefuseSave(m_ui, "기관업체를 선택하세요", F::Institution);
     row.Giganid = RegisteredInstitutionCode(m_db, row.Giganid);
     if (!store::IsValidAccount(row.Bankcd, row.Bankno) &&
         !m_ui.Confirm(QString::fromUtf8("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),

@@ -2,6 +2,7 @@
 
 #include "consent/consent_request.h"
 #include "consent/consent_status.h"
+#include "shell/save_outcome.h"
 #include "store/migration.h"
 
 #include <QDateTime>
@@ -69,11 +70,7 @@ bool IsFullJumin(const QString& juminNo);
 
 enum class ConsentField { None, Bank, Account, Name, Institution, Jumin, Payer };
 
-struct ConsentSave
-{
-    bool saved = false;
-    ConsentField focus = ConsentField::None;
-};
+using ConsentSave = shell::SaveOutcome<ConsentField>;
 
 enum class ConsentOrder { None, StatusAccount, StatusSendDate };
 
