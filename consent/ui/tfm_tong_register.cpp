@@ -20,7 +20,6 @@
 #include "widgets/screen_commands.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -107,18 +106,14 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, const shell::Wo
     m_export = convertMenu->addAction(QStringLiteral("엑셀로 내보내기"));
     connect(m_export, &QAction::triggered, this, &TfmTongRegister::ExportClick);
     auto* sortMenu = new QMenu(this);
-    const QString sortTexts[3] = {"정렬 안함", "상태+계좌번호", "상태+송신일"};
-    auto* sortGroup = new QActionGroup(this);
-    for (int i = 0; i < 3; ++i) {
-        m_sort[i] = sortMenu->addAction(sortTexts[i]);
-        m_sort[i]->setCheckable(true);
-        sortGroup->addAction(m_sort[i]);
-        connect(m_sort[i], &QAction::triggered, this, [this, i] {
-            m_order = ConsentOrder(i);
-            reload();
-        });
-    }
-    m_sort[0]->setChecked(true);
+    m_sorting = widgets::SortChoices(sortMenu,
+                                     {{"정렬 안함", int(ConsentOrder::None)},
+                                      {"상태+계좌번호", int(ConsentOrder::StatusAccount)},
+                                      {"상태+송신일", int(ConsentOrder::StatusSendDate)}},
+                                     [this](int order) {
+                                         m_sorting.choose(order);
+                                         reload();
+                                     });
 
     // The toolbar reads: 개별입력, 입 력, 삭 제, 자료변환, 검 색, 정 렬, 저 장, 취 소, 닫 기.
     m_convert = menuAction(bar, afterDelete, QStringLiteral("자료변환"), convertMenu);
@@ -316,7 +311,7 @@ void TfmTongRegister::buildEntryPanel(QWidget* panel)
 
 void TfmTongRegister::reload()
 {
-    m_rows = m_register.List(m_filter, m_order);
+    m_rows = m_register.List(m_filter, order());
     m_grid->clearSelection();
     m_grid->setRowCount(int(m_rows.size()));
     for (int i = 0; i < m_rows.size(); ++i) {
@@ -643,7 +638,7 @@ void TfmTongRegister::BtnEvidenceSendClick()
 void TfmTongRegister::ExportClick()
 {
     reports::SheetRows rows;
-    for (const ConsentRecord& c : m_register.List(std::nullopt, m_order))
+    for (const ConsentRecord& c : m_register.List(std::nullopt, order()))
         rows.append(ConsentExportRow(c));
     reports::ExportToSpreadsheet(m_ui, reports::ExportKind::ConsentList, rows, m_ws.tempDir());
 }

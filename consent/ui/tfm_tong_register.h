@@ -3,6 +3,7 @@
 #include "consent/consent_register.h"
 #include "shell/import_helpers.h"
 #include "transfer/ui/tfm_catc_apt.h"
+#include "widgets/sort_choices.h"
 
 #include <QDialog>
 #include <QSqlDatabase>
@@ -46,7 +47,7 @@ public:
     QAction* importAction() const { return m_import; }
     QAction* exportAction() const { return m_export; }
     QAction* searchAction() const { return m_search; }
-    QAction* sortAction(int i) const { return m_sort[i]; }
+    QAction* sortAction(int i) const { return m_sorting.choice(i); }
     QLabel* selectionLabel() const { return m_selectionLabel; }
     QCheckBox* allCheck() const { return m_all; }
     QRadioButton* statusRadio(int i) const { return m_status[i]; }
@@ -80,6 +81,7 @@ protected:
     void reject() override;
 
 private:
+    ConsentOrder order() const { return ConsentOrder(m_sorting.order()); }
     transfer::LayoutKind ImportKind(std::shared_ptr<shell::Grid> applied);
     void buildEntryPanel(QWidget* panel);
     void reload();
@@ -101,7 +103,6 @@ private:
     QAction* m_export;
     QAction* m_search;
     QAction* m_sortMenu;
-    QAction* m_sort[3];
     QTableWidget* m_grid;
     QLabel* m_selectionLabel;
     QCheckBox* m_all;
@@ -124,7 +125,7 @@ private:
     QList<QPushButton*> m_rowButtons;
     QList<ConsentRecord> m_rows;
     std::optional<ConsentStatus> m_filter;
-    ConsentOrder m_order = ConsentOrder::None;
+    widgets::SortChoices m_sorting;
     bool m_editing = false;
 };
 

@@ -74,6 +74,15 @@ TEST_F(ConsentScreens, RegisterToolbarCountsAndSelection)
     EXPECT_FALSE(screen.allCheck()->isChecked());
     screen.FilterStatus(std::nullopt);
     EXPECT_EQ(screen.rows().size(), 3);
+
+    // A sort choice stays checked and orders the rows by status.
+    screen.sortAction(1)->trigger();
+    EXPECT_TRUE(screen.sortAction(1)->isChecked());
+    EXPECT_FALSE(screen.sortAction(0)->isChecked());
+    QStringList payers;
+    for (const consent::ConsentRecord& r : screen.rows())
+        payers.append(r.NapbuNO);
+    EXPECT_EQ(payers, (QStringList{"1", "3", "2"}));
 }
 
 TEST_F(ConsentScreens, RegisterEntryAndContinuousMode)

@@ -129,7 +129,7 @@ QAction* HeadScreen::addFindCommand()
 QAction* HeadScreen::addSortCommand(const QList<QPair<QString, int>>& choices)
 {
     auto* menu = new QMenu(this);
-    m_sorting = SortChoices(menu, choices, [this](int o) { sortBy(o); });
+    m_sorting = widgets::SortChoices(menu, choices, [this](int o) { sortBy(o); });
     m_sort = m_commands->addCommand("정 렬", {}, QStyle::SP_ArrowDown, C::Save, menu);
     return m_sort;
 }

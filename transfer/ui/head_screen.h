@@ -6,6 +6,7 @@
 #include "transfer/ui/row_table_model.h"
 #include "transfer/ui/screen_helpers.h"
 #include "widgets/child_screen.h"
+#include "widgets/sort_choices.h"
 
 #include <QList>
 #include <QPair>
@@ -142,7 +143,7 @@ private:
 
     QString m_columnsKey;
     QList<QWidget*> m_fields;
-    SortChoices m_sorting;
+    widgets::SortChoices m_sorting;
     bool m_editing = false;
     bool m_isNew = false;
     bool m_saveFailed = false;

@@ -1,7 +1,6 @@
 #include "transfer/ui/screen_helpers.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCursor>
 #include <QFont>
 #include <QHeaderView>
@@ -69,42 +68,6 @@ void MoveTo(QTableView* grid, int row, bool select)
                                                                 QItemSelectionModel::Rows
                                                           : QItemSelectionModel::NoUpdate);
     grid->scrollTo(index);
-}
-
-SortChoices::SortChoices(QMenu* menu, const QList<QPair<QString, int>>& choices,
-                         std::function<void(int)> chosen)
-    : m_group(new QActionGroup(menu))
-{
-    for (const auto& [text, value] : choices) {
-        QAction* a = menu->addAction(text);
-        a->setCheckable(true);
-        a->setChecked(value == m_order);
-        a->setData(value);
-        m_group->addAction(a);
-        const int v = value;
-        QObject::connect(a, &QAction::triggered, menu, [chosen, v] { chosen(v); });
-    }
-}
-
-QAction* SortChoices::choice(int order) const
-{
-    for (QAction* a : m_group->actions())
-        if (a->data().toInt() == order)
-            return a;
-    return nullptr;
-}
-
-void SortChoices::choose(int order)
-{
-    m_order = order;
-    if (QAction* a = choice(order))
-        a->setChecked(true);
-}
-
-void SortChoices::setEnabled(bool on)
-{
-    for (QAction* a : m_group->actions())
-        a->setEnabled(on);
 }
 
 void PopupBelow(QToolBar* bar, QAction* action, QMenu* menu)

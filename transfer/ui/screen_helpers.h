@@ -1,14 +1,10 @@
 #pragma once
 
 #include <QList>
-#include <QPair>
-#include <QString>
-#include <functional>
 
 class QAbstractItemModel;
 class QFont;
 class QAction;
-class QActionGroup;
 class QMenu;
 class QTableView;
 class QToolBar;
@@ -35,28 +31,6 @@ int CurrentRow(const QTableView* grid);
 // Makes `row` current and shows it; with `select` it also becomes the only
 // selected row, otherwise the selection stays as it is.
 void MoveTo(QTableView* grid, int row, bool select = true);
-
-// The exclusive choices of a screen's 정 렬 menu and the order chosen last
-// (0, the first, until another is chosen).
-class SortChoices
-{
-public:
-    SortChoices() = default;
-    // Fills `menu` with the choices (text, order), the first checked;
-    // choosing one calls `chosen` with its order.
-    SortChoices(QMenu* menu, const QList<QPair<QString, int>>& choices,
-                std::function<void(int)> chosen);
-
-    int order() const { return m_order; }
-    QAction* choice(int order) const;
-    // `order` becomes the chosen one, its choice checked.
-    void choose(int order);
-    void setEnabled(bool on);
-
-private:
-    QActionGroup* m_group = nullptr;
-    int m_order = 0;
-};
 
 // Drops `menu` down below the toolbar button of `action`, as a click on the
 // button does; for the button's shortcut.

@@ -262,7 +262,7 @@ void TfmApt2::buildCommands()
     QList<QPair<QString, int>> choices = sortChoices();
     if (m_group)
         choices.removeLast(); // groups are not sorted by name
-    m_sorting = SortChoices(sortMenu, choices, [this](int o) { SortBy(LineOrder(o)); });
+    m_sorting = widgets::SortChoices(sortMenu, choices, [this](int o) { SortBy(LineOrder(o)); });
 
     m_extras[Continuous] =
         m_commands->addCommand("개별입력", {}, QStyle::SP_BrowserReload, C::Insert);

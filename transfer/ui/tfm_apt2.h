@@ -5,6 +5,7 @@
 #include "transfer/groups.h"
 #include "transfer/lines.h"
 #include "transfer/ui/screen_helpers.h"
+#include "widgets/sort_choices.h"
 
 #include <QDialog>
 
@@ -119,7 +120,7 @@ private:
     QAction* m_extras[ExtraCount] = {};
     QAction* m_import = nullptr;
     QAction* m_export = nullptr;
-    SortChoices m_sorting;
+    widgets::SortChoices m_sorting;
     QTableView* m_grid;
     RowTableModel<TransferItem>* m_model;
     QLineEdit* m_dong;
