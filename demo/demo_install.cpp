@@ -3,6 +3,7 @@
 #include "consent/evidence_transfer.h"
 #include "edi/link.h"
 #include "exchange/edi_flow.h"
+#include "exchange/hand_over.h"
 #include "exchange/send_files.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
@@ -52,11 +53,16 @@ bool firstSend(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws, edi::
         ui.ShowError(kept.error);
         return false;
     }
+    const platform::Result<qint64> journal = exchange::OpenHandOver(dm.db(), built, shell::Now());
+    if (!journal) {
+        ui.ShowError(journal.error());
+        return false;
+    }
     if (const edi::LinkOutcome sent = edi::LinkSend(link); !sent.ok) {
         ui.ShowError(sent.message);
         return false;
     }
-    const QString failed = exchange::RecordSend(dm.db(), built);
+    const QString failed = exchange::RecordSend(dm.db(), built, *journal);
     if (!failed.isEmpty()) {
         ui.ShowError(exchange::EdiFlow::RecordFailure(failed));
         return false;

@@ -3,13 +3,19 @@
 #include "platform/registry.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "shell/envelope_line.h"
+#include "shell/kept_files.h"
 #include "shell/text_helpers.h"
 #include "shell/workspace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCryptographicHash>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace edi {
 namespace {
@@ -146,13 +152,20 @@ QList<Entry> readJournal(const QString& mailbox)
     return entries;
 }
 
+// Written through to the disk before the call answers: a journal line
+// the power takes away would leave a delivered file out of the report.
 bool appendJournal(const QString& mailbox, const Entry& e)
 {
     QFile file(mailbox + kJournal);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     const QByteArray bytes = shell::ToCp949(journalLine(e) + "\r\n");
-    return file.write(bytes) == bytes.size();
+    // A journal that cannot be synced (a pipe a test reads) is written as it is.
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        (::fsync(file.handle()) != 0 && errno != EINVAL))
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }
 
 bool rewriteJournal(const QString& mailbox, const QList<Entry>& entries)
@@ -170,37 +183,132 @@ bool rewriteJournal(const QString& mailbox, const QList<Entry>& entries)
 // A file handed to the link starts with the envelope header line; its file
 // code and trading bank ID name the transmission. A file without one goes
 // under its own name.
-void describeSentFile(const QString& path, Entry& e)
+void describeSentFile(const QByteArray& bytes, const QString& name, Entry& e)
 {
-    e.infoName = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    e.infoName = name;
+    const QString code = shell::EnvelopeFileCode(bytes.left(shell::kEnvelopeWidth));
+    if (code.isEmpty())
         return;
-    const QByteArray head = file.read(61);
-    if (!head.startsWith("<<NEHEAD>>") && !head.startsWith("<<SMHEAD>>"))
-        return;
-    e.infoName = shell::FromCp949(shell::MidBytes(head, 42, 6)).trimmed();
-    e.receiverId = shell::FromCp949(shell::MidBytes(head, 51, 10)).trimmed();
+    e.infoName = code;
+    e.receiverId = shell::FromCp949(shell::MidBytes(bytes, 51, 10)).trimmed();
 }
 
-bool moveFile(const QString& from, const QString& to)
+QByteArray sha256(const QByteArray& bytes)
 {
-    if (QFile::rename(from, to))
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// `bytes` written whole to `path` and on the disk, read back the same; a
+// file that could not be is removed again.
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    bool ok = false;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            ok = file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0;
+            file.close();
+            ok = ok && file.error() == QFileDevice::NoError;
+        }
+    }
+    if (ok) {
+        QFile back(path);
+        ok = back.open(QIODevice::ReadOnly) && back.size() == bytes.size() &&
+             sha256(back.readAll()) == sha256(bytes);
+    }
+    if (!ok)
+        QFile::remove(path);
+    return ok;
+}
+
+// Files on their way into the outbox: written whole here first, so that the
+// centre never finds a file cut short, and only renamed into the outbox
+// once the journal holds it.
+QString partialDir(const QString& mailbox)
+{
+    return mailbox + "Partial/";
+}
+
+// A file in the outbox or on its way there under this name.
+QString freeBoxName(const QString& mailbox, const QString& name)
+{
+    const QString outbox = mailbox + "Outbox/";
+    QString candidate = name;
+    for (int n = 1; QFileInfo::exists(outbox + candidate) ||
+                    QFileInfo::exists(partialDir(mailbox) + candidate);
+         ++n)
+        candidate = name + "." + QString::number(n);
+    return candidate;
+}
+
+// A call cut off part way leaves files in Partial/: one the journal already
+// notes as sent was delivered and goes on into the outbox; any other never
+// was and goes.
+bool finishPartial(const QString& mailbox)
+{
+    const QString partial = partialDir(mailbox);
+    const QStringList names = QDir(partial).entryList(QDir::Files | QDir::Hidden);
+    if (names.isEmpty())
         return true;
-    // Another file system: copy, then remove the original.
-    if (!QFile::copy(from, to))
+    QSet<QString> journaled;
+    for (const Entry& e : readJournal(mailbox))
+        if (e.direction == 'S')
+            journaled.insert(e.boxName);
+    const QString outbox = mailbox + "Outbox/";
+    bool ok = QDir().mkpath(outbox);
+    for (const QString& name : names) {
+        if (journaled.contains(name) && !QFileInfo::exists(outbox + name))
+            ok = QFile::rename(partial + name, outbox + name) && ok;
+        else
+            ok = QFile::remove(partial + name) && ok;
+    }
+    return ok;
+}
+
+// One file from the send folder into the outbox: read, written whole under
+// Partial/, noted in the journal, renamed into the outbox, and only then
+// removed from the send folder. A failure leaves nothing in the outbox and
+// the file where it was.
+bool deliver(const QString& mailbox, const QString& sendDir, const QString& name)
+{
+    QFile source(sendDir + name);
+    if (!source.open(QIODevice::ReadOnly))
         return false;
-    if (QFile::remove(from))
-        return true;
-    QFile::remove(to);
-    return false;
+    const QByteArray bytes = source.readAll();
+    const qint64 size = source.size();
+    source.close();
+    if (bytes.size() != size)
+        return false;
+    Entry e;
+    e.direction = 'S';
+    e.size = size;
+    describeSentFile(bytes, name, e);
+    e.boxName = freeBoxName(mailbox, name);
+    e.sendTime = shell::Now();
+    const QString partial = partialDir(mailbox) + e.boxName;
+    if (!QDir().mkpath(partialDir(mailbox)) || !writeWhole(partial, bytes))
+        return false;
+    if (!appendJournal(mailbox, e)) {
+        QFile::remove(partial);
+        return false;
+    }
+    if (!QFile::rename(partial, mailbox + "Outbox/" + e.boxName))
+        return false; // noted and whole: the next call moves it on
+    return QFile::remove(sendDir + name);
 }
 
+// `to` holds the bytes of `from` whole, or stays as it was.
 bool replaceFile(const QString& from, const QString& to)
 {
-    if (QFileInfo::exists(to) && !QFile::remove(to))
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
         return false;
-    return QFile::copy(from, to);
+    const QByteArray bytes = source.readAll();
+    if (bytes.size() != source.size())
+        return false;
+    QSaveFile target(to);
+    return target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size() &&
+           target.commit();
 }
 
 qint32 sendFiles(const Session& s)
@@ -212,21 +320,19 @@ qint32 sendFiles(const Session& s)
     const QFileInfo sendInfo(sendDir);
     if (!sendInfo.isDir() || !sendInfo.isWritable() || !writableDir(outbox))
         return kFailed;
+    if (!finishPartial(s.mailbox))
+        return kFailed;
     const QStringList names = filesIn(sendDir);
-    for (const QString& name : names) {
-        Entry e;
-        e.direction = 'S';
-        e.size = QFileInfo(sendDir + name).size();
-        describeSentFile(sendDir + name, e);
-        e.boxName = MailboxLink::FreeName(outbox, name);
-        e.sendTime = shell::Now();
-        if (!moveFile(sendDir + name, outbox + e.boxName) || !appendJournal(s.mailbox, e))
+    for (const QString& name : names)
+        if (!deliver(s.mailbox, sendDir, name))
             return kFailed;
-    }
     return qint32(names.size());
 }
 
-qint32 receiveFiles(const Session& s)
+// The last set stays in Received/ for a re-receive; a file of it goes
+// only once the program has kept its copy (under `keptDir`), so that an
+// answer whose receive was cut off is never lost.
+qint32 receiveFiles(const Session& s, const QString& keptDir)
 {
     const QString recvDir = directory(s.settings.RecvDir);
     if (recvDir.isEmpty())
@@ -236,11 +342,21 @@ qint32 receiveFiles(const Session& s)
     if (!writableDir(recvDir) || !writableDir(inbox) || !writableDir(kept))
         return kFailed;
     const QStringList names = filesIn(inbox);
-    if (names.isEmpty())
-        return 0; // the last set stays for a re-receive
-    for (const QString& old : filesIn(kept))
-        if (!QFile::remove(kept + old))
+    // A file of the last set that the program never kept is delivered
+    // again; the others stay for a re-receive until a new set comes.
+    int again = 0;
+    for (const QString& old : filesIn(kept)) {
+        if (shell::IsKept(kept + old, keptDir)) {
+            if (!names.isEmpty() && !QFile::remove(kept + old))
+                return kFailed;
+            continue;
+        }
+        const QString shelved = names.contains(old) ? MailboxLink::FreeName(kept, old) : old;
+        if ((shelved != old && !QFile::rename(kept + old, kept + shelved)) ||
+            !replaceFile(kept + shelved, recvDir + shelved))
             return kFailed;
+        ++again;
+    }
     for (const QString& name : names) {
         const QFileInfo info(inbox + name);
         Entry e;
@@ -257,7 +373,7 @@ qint32 receiveFiles(const Session& s)
             || !QFile::remove(inbox + name) || !appendJournal(s.mailbox, e))
             return kFailed;
     }
-    return qint32(names.size());
+    return qint32(names.size()) + again;
 }
 
 QString reportTime(const QDateTime& t)
@@ -323,7 +439,7 @@ qint32 MailboxLink::Send(const QString& key)
 qint32 MailboxLink::Receive(const QString& key)
 {
     const Session s = openSession(key, m_ws.programDir);
-    return s.failure ? s.failure : receiveFiles(s);
+    return s.failure ? s.failure : receiveFiles(s, shell::KeptReceiveDir(m_ws));
 }
 
 qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& receiveCode)
@@ -338,7 +454,7 @@ qint32 MailboxLink::SendReceive(const QString& key, qint32& sendCode, qint32& re
         return s.failure;
     }
     sendCode = sendFiles(s);
-    receiveCode = receiveFiles(s);
+    receiveCode = receiveFiles(s, shell::KeptReceiveDir(m_ws));
     return sendCode < 0 && receiveCode < 0 ? sendCode : 1;
 }
 
@@ -376,6 +492,9 @@ qint32 MailboxLink::ResultReceiveNoDlg(const QString& key)
     if (s.failure)
         return s.failure;
     const QString& resultDir = s.folder;
+    // What the journal notes as sent is in the outbox before it is reported.
+    if (!finishPartial(s.mailbox))
+        return kFailed;
     const QList<Entry> entries = readJournal(s.mailbox);
     if (entries.isEmpty())
         return 0;

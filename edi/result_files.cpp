@@ -1,12 +1,15 @@
 #include "edi/result_files.h"
 
+#include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -68,6 +71,94 @@ void ResultRun::report(shell::Ui& ui) const
         ui.ShowInfo("수신 자료 중 반영하지 않은 자료가 있습니다.\r\r" + notes.join('\r'));
 }
 
+namespace {
+
+const char* const kStamp = "yyyy-MM-dd HH:mm:ss";
+
+platform::Result<QString> hashOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return platform::Fail(file.errorString());
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || file.error() != QFileDevice::NoError)
+        return platform::Fail(file.errorString());
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+// When the file's bytes were applied, the time they were; empty when not.
+platform::Result<QString> appliedAt(QSqlDatabase db, const QString& hash)
+{
+    QSqlQuery q(db);
+    q.prepare("SELECT Applied FROM ReceivedAnswer WHERE Sha256 = ? AND Applied IS NOT NULL");
+    q.addBindValue(hash);
+    if (!q.exec())
+        return platform::Fail(q.lastError().text());
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+bool markAnswer(QSqlDatabase db, const ResultFile& file, const QString& hash, const char* column)
+{
+    QSqlQuery q(db);
+    q.prepare(QString("INSERT INTO ReceivedAnswer (Sha256, FileCode, KeptPath, Size, Kept, %1) "
+                      "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (Sha256) DO UPDATE SET %1 = "
+                      "excluded.%1")
+                  .arg(QLatin1String(column)));
+    const QString now = shell::Now().toString(kStamp);
+    for (const QVariant& v : {QVariant(hash), QVariant(file.code), QVariant(file.path),
+                              QVariant(QFileInfo(file.path).size()), QVariant(now), QVariant(now)})
+        q.addBindValue(v);
+    return q.exec();
+}
+
+// A failure of the engine's lock leaves the file waiting for the next
+// receive; anything else the file holds refuses it until given by hand.
+bool busy(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == "5" || code == "6" || code.startsWith("5 ") || code.startsWith("6 ");
+}
+
+} // namespace
+
+platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>& kept)
+{
+    if (kept.isEmpty())
+        return {};
+    store::TransactionGuard tx(db);
+    if (!tx.active())
+        return platform::Fail(db.lastError().text());
+    QSqlQuery q(db);
+    q.prepare("INSERT OR IGNORE INTO ReceivedAnswer (Sha256, FileCode, KeptPath, Size, Kept) "
+              "VALUES (?, ?, ?, ?, ?)");
+    const QString now = shell::Now().toString(kStamp);
+    for (const ResultFile& f : kept) {
+        const platform::Result<QString> hash = hashOf(f.path);
+        if (!hash)
+            return platform::Fail(QDir::toNativeSeparators(f.path) + " : " + hash.error());
+        for (const QVariant& v : {QVariant(*hash), QVariant(f.code), QVariant(f.path),
+                                  QVariant(QFileInfo(f.path).size()), QVariant(now)})
+            q.addBindValue(v);
+        if (!q.exec())
+            return platform::Fail(q.lastError().text());
+    }
+    if (!tx.commit())
+        return platform::Fail(db.lastError().text());
+    return {};
+}
+
+platform::Result<QList<ResultFile>> PendingAnswers(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    if (!q.exec("SELECT KeptPath, FileCode FROM ReceivedAnswer "
+                "WHERE Applied IS NULL AND Refused IS NULL ORDER BY rowid"))
+        return platform::Fail(q.lastError().text());
+    QList<ResultFile> files;
+    while (q.next())
+        files.append({q.value(0).toString(), q.value(1).toString()});
+    return files;
+}
+
 ResultRun
 ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& writeFailure,
               const std::function<FileApplied(QSqlDatabase& db, const ResultFile& file)>& apply)
@@ -81,22 +172,48 @@ ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& wr
             dm.ui(), QStringLiteral("수신된 자료를 처리중입니다. 잠시만 기다려 주십시오."));
         for (const ResultFile& file : files) {
             QSqlDatabase db = dm.db();
-            store::TransactionGuard tx(db);
-            FileApplied applied;
-            if (tx.active())
-                applied = apply(db, file);
-            else
-                applied.reason = db.lastError().text();
-            if (applied.ok && applied.recognised && !tx.commit()) {
-                applied.ok = false;
-                applied.reason = writeFailure + db.lastError().text();
-            }
-            if (!applied.ok) {
-                run.fileFailed(file.path, applied.reason);
+            const platform::Result<QString> hash = hashOf(file.path);
+            if (!hash) {
+                run.fileFailed(file.path, hash.error());
                 continue;
             }
-            run.items += applied.items;
-            run.notes += applied.notes;
+            const platform::Result<QString> applied = appliedAt(db, *hash);
+            if (!applied) {
+                run.fileFailed(file.path, applied.error());
+                continue;
+            }
+            if (!applied->isEmpty()) {
+                run.applied.append(file.path);
+                run.notes.append(QStringLiteral("이미 반영된 파일입니다. (%1, 반영 %2)")
+                                     .arg(QDir::toNativeSeparators(file.path), *applied));
+                continue;
+            }
+            FileApplied outcome;
+            bool engine = false; // the failure is the engine's, not the file's
+            {
+                store::TransactionGuard tx(db);
+                if (tx.active()) {
+                    outcome = apply(db, file);
+                    engine = busy(db.lastError());
+                } else {
+                    outcome.reason = db.lastError().text();
+                    engine = true;
+                }
+                if (outcome.ok && outcome.recognised &&
+                    (!markAnswer(db, file, *hash, "Applied") || !tx.commit())) {
+                    outcome.ok = false;
+                    outcome.reason = writeFailure + db.lastError().text();
+                    engine = true;
+                }
+            }
+            if (!outcome.ok) {
+                if (!engine)
+                    markAnswer(db, file, *hash, "Refused");
+                run.fileFailed(file.path, outcome.reason);
+                continue;
+            }
+            run.items += outcome.items;
+            run.notes += outcome.notes;
         }
     }
     run.report(dm.ui());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edi/edi_info.h"
+#include "platform/result.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -45,6 +46,7 @@ struct ResultRun
     QStringList failures;    // one per file that was not applied, naming it
     QStringList failedFiles; // the paths of those files
     QStringList notes;       // blocks and records left out of applied files
+    QStringList applied;     // files left out because their bytes were applied before
 
     bool ok() const { return failures.isEmpty(); }
     // One error box for the failed files, one information box for the
@@ -64,11 +66,23 @@ struct FileApplied
     QStringList notes;
 };
 
+// Every answer kept from the link is registered by the hash of its bytes
+// (the table ReceivedAnswer), and marked applied in the transaction that
+// applies it: an answer whose receive was cut off is applied by the next
+// receive, and no answer is applied twice.
+// Registers kept copies as waiting to be applied; a file whose bytes are
+// known already stays as it was.
+platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>& kept);
+// The kept answers neither applied nor refused, oldest first.
+platform::Result<QList<ResultFile>> PendingAnswers(QSqlDatabase db);
+
 // The one driver of every apply run: under the wait window, each file in
 // its own transaction (committed only when the file applied and was
 // recognised), the failures, items and notes gathered and reported at the
 // end. `apply` runs inside the open transaction; `writeFailure` begins the
-// reason of a commit that failed.
+// reason of a commit that failed. A file whose bytes were applied before is
+// left out with a note; a file applied is marked so in its transaction, one
+// refused for what it holds as refused.
 ResultRun
 ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& writeFailure,
               const std::function<FileApplied(QSqlDatabase& db, const ResultFile& file)>& apply);

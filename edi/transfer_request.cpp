@@ -392,6 +392,7 @@ bool RequestWriter::writeFiles()
         m_result.items.append(
             {KindTransfer, b.inst.Name, b.inst.APOUT, int(b.lines.size()), batchSum});
         m_result.batchIds.append(b.aptId);
+        m_result.batchFiles.append(int(m_result.files.size())); // its file is the next flushed
         m_result.lineCount += int(b.lines.size());
         ++batchOrdinal;
     }

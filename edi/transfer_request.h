@@ -34,6 +34,7 @@ struct TransferRequestResult
     QList<int> batchIds;   // AptID of every batch written, in file order
     QList<qint64> lineIds; // Apt2ID of every line written: what a send marks sent
     QStringList files;     // full paths, in order
+    QList<int> batchFiles; // for each batch written, the index of its file in `files`
     int lineCount = 0;
     int divisor = 0;
     QStringList skipped; // batches left out because their institution is unknown

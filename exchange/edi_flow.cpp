@@ -2,7 +2,9 @@
 
 #include "calendar/check_send_date.h"
 #include "consent/consent_request.h"
+#include "edi/result_files.h"
 #include "edi/transfer_request.h"
+#include "exchange/hand_over.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
 #include "shell/kept_files.h"
@@ -40,15 +42,14 @@ QString keepFailedMessage(const QString& what, const QString& error)
     return text.replace('\r', ' ');
 }
 
-// The receive error, naming where each refused file is kept.
-QString refusedMessage(const QStringList& refused, const shell::KeptFiles& kept)
+// The receive error, naming where each refused file is kept: the answers
+// are applied from their kept copies.
+QString refusedMessage(const QStringList& refused)
 {
     QStringList copies;
-    for (const QString& path : refused) {
-        const QString copy = kept.copies.value(QFileInfo(path).fileName());
-        if (!copy.isEmpty())
-            copies.append(QDir::toNativeSeparators(copy));
-    }
+    for (const QString& path : refused)
+        if (QFileInfo(path).isFile())
+            copies.append(QDir::toNativeSeparators(path));
     if (copies.isEmpty())
         return edi::ReceiveErrorMessage();
     return edi::ReceiveErrorMessage() + QStringLiteral(" 보관 파일 : ") + copies.join(", ");
@@ -108,6 +109,11 @@ QList<QStringList> ListRows(const edi::TEdiInfoList& items)
     return rows;
 }
 
+QString AlreadyAppliedMessage()
+{
+    return QStringLiteral("수신된 자료는 이미 반영된 자료입니다.");
+}
+
 QString EdiFlow::RecordFailure(const QString& table)
 {
     return QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
@@ -147,11 +153,35 @@ void EdiFlow::finish(Outcome outcome)
         m_outcome = outcome;
 }
 
+bool EdiFlow::settle()
+{
+    const HandOverCheck check = SettleOpenHandOvers(m_dm, m_link, m_ws);
+    if (check.clear) {
+        if (!check.message.isEmpty())
+            m_ui.ShowInfo(check.message);
+        return true;
+    }
+    if (!isSendMode(m_mode)) {
+        // A receive builds and sends nothing: it may go on.
+        m_ui.ShowError(check.message);
+        return true;
+    }
+    m_buttons.sendEnabled = false;
+    showCloseOnly(true);
+    finish(Outcome::Failed);
+    say(check.message, true);
+    return false;
+}
+
 void EdiFlow::Activate()
 {
     if (m_activated)
         return;
     m_activated = true;
+    // A send cut off after its hand-over is settled before anything is
+    // built or received, so that nothing that left goes twice.
+    if (!settle())
+        return;
     if (!isSendMode(m_mode)) {
         receiveFlow();
         return;
@@ -307,12 +337,8 @@ bool EdiFlow::transmit()
     const shell::Workspace& ws = m_ws;
     const QString name = ModeName(m_mode);
     QDir().mkpath(ws.recvDir);
-    if (m_mode != ModeSend && !ws.testMode &&
-        !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
-        finish(Outcome::Failed);
-        say(edi::ReceiveErrorMessage(), true);
+    if (m_mode != ModeSend && !ws.testMode && !emptyReceiveDir())
         return false;
-    }
     const QString working = QStringLiteral("자료 ") + name + QStringLiteral(" 처리중입니다.");
     say(working);
 
@@ -327,9 +353,7 @@ bool EdiFlow::transmit()
         if (offline) {
             linked = false;
             sent = m_mode == ModeSend;
-        } else if (m_mode != ModeSend && !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
-            finish(Outcome::Failed);
-            say(edi::ReceiveErrorMessage(), true);
+        } else if (m_mode != ModeSend && !emptyReceiveDir()) {
             return false;
         }
     }
@@ -341,6 +365,18 @@ bool EdiFlow::transmit()
             say(keepFailedMessage(QStringLiteral("송신"), kept.error), true);
             return false;
         }
+    }
+    // What is about to leave is recorded before the link may take it.
+    qint64 journal = 0;
+    if (isSendMode(m_mode) && !m_files.requestFiles.isEmpty()) {
+        const platform::Result<qint64> opened =
+            OpenHandOver(m_dm.db(), m_files, shell::Now());
+        if (!opened) {
+            finish(Outcome::Failed);
+            say(RecordFailure(QStringLiteral("SendJournal")) + ' ' + opened.error(), true);
+            return false;
+        }
+        journal = *opened;
     }
     if (linked) {
         shell::WaitScope wait(m_ui, working);
@@ -368,7 +404,7 @@ bool EdiFlow::transmit()
     if (isSendMode(m_mode)) {
         if (sent) {
             say(QStringLiteral("송신 상태를 기록합니다."));
-            if (recordSend()) {
+            if (recordSend(journal)) {
                 finish(Outcome::Done);
                 say(name + QStringLiteral(" 성공."));
             }
@@ -377,6 +413,13 @@ bool EdiFlow::transmit()
         } else {
             finish(Outcome::Failed);
             say(call.message, true);
+            // Some files may have gone before the link failed: the report
+            // tells which, now if it can, else before the next send.
+            if (journal > 0) {
+                const HandOverCheck check = SettleOpenHandOvers(m_dm, m_link, m_ws);
+                if (!check.message.isEmpty())
+                    (check.clear ? m_ui.ShowInfo(check.message) : m_ui.ShowError(check.message));
+            }
         }
     }
     if (m_mode == ModeSendReceive) {
@@ -389,16 +432,39 @@ bool EdiFlow::transmit()
     }
     if (m_mode == ModeSend)
         return false;
-    if (shell::CountFiles(ws.recvDir) > 0)
+    if (shell::CountFiles(ws.recvDir) > 0 || hasPendingAnswers())
         return true;
     finish(Outcome::Failed);
     say(linked ? call.message : QStringLiteral("수신 처리할 파일이 없습니다."), true);
     return false;
 }
 
-bool EdiFlow::recordSend()
+bool EdiFlow::emptyReceiveDir()
 {
-    const QString failed = RecordSend(m_dm.db(), m_files);
+    // What an earlier receive fetched but never kept is kept and waits to
+    // be applied before the folder is emptied.
+    if (const auto kept = KeepReceivedAnswers(m_dm.db(), m_ws); !kept) {
+        finish(Outcome::Failed);
+        say(keepFailedMessage(QStringLiteral("수신"), kept.error()), true);
+        return false;
+    }
+    if (!shell::DeleteAllFiles(m_ui, m_ws.recvDir, m_ws.programDir)) {
+        finish(Outcome::Failed);
+        say(edi::ReceiveErrorMessage(), true);
+        return false;
+    }
+    return true;
+}
+
+bool EdiFlow::hasPendingAnswers()
+{
+    const auto pending = edi::PendingAnswers(m_dm.db());
+    return !pending || !pending->isEmpty(); // a failed read is said by the apply
+}
+
+bool EdiFlow::recordSend(qint64 journal)
+{
+    const QString failed = RecordSend(m_dm.db(), m_files, journal);
     if (failed.isEmpty())
         return true;
     finish(Outcome::Failed);
@@ -410,13 +476,25 @@ bool EdiFlow::recordSend()
 void EdiFlow::processReceived()
 {
     const QString recvDir = m_ws.recvDir;
-    // Kept before anything else happens to them: a refused answer stays at
-    // hand after the next receive empties the folder.
-    const shell::KeptFiles kept = shell::KeepFiles(recvDir, shell::KeptReceiveDir(m_ws));
-    if (!kept.ok) {
+    // Kept and registered before anything else happens to them: a refused
+    // answer stays at hand after the next receive empties the folder, and
+    // one whose apply is cut off is applied by the next receive.
+    const platform::Result<QList<edi::ResultFile>> before = edi::PendingAnswers(m_dm.db());
+    const auto kept = KeepReceivedAnswers(m_dm.db(), m_ws);
+    if (!kept) {
         finish(Outcome::Failed);
-        say(keepFailedMessage(QStringLiteral("수신"), kept.error), true);
+        say(keepFailedMessage(QStringLiteral("수신"), kept.error()), true);
         return;
+    }
+    if (before && !before->isEmpty()) {
+        QStringList earlier;
+        for (const edi::ResultFile& f : *before)
+            earlier.append(QDir::toNativeSeparators(f.path));
+        const QString text = QStringLiteral("이전 수신에서 반영되지 않은 파일을 반영합니다.\r") +
+                             earlier.join('\r');
+        shell::WriteLog(QStringLiteral("이전 수신에서 반영되지 않은 파일을 반영합니다. ") +
+                        earlier.join(", "));
+        m_ui.ShowInfo(text);
     }
     const QString fazip = recvDir + QStringLiteral("FAZIP");
     if (QFileInfo::exists(fazip)) {
@@ -434,15 +512,18 @@ void EdiFlow::processReceived()
     edi::ResultRun run;
     {
         shell::WaitScope wait(m_ui, working);
-        run = ApplyReceivedFiles(m_dm, m_ws);
+        run = ApplyPendingAnswers(m_dm, m_ws, kept->answers);
     }
     m_items += run.items;
     if (!run.ok()) {
         finish(Outcome::Failed);
-        say(refusedMessage(run.failedFiles, kept), true);
+        say(refusedMessage(run.failedFiles), true);
     } else if (HasShownRows(m_items)) {
         finish(Outcome::Done);
         say(QStringLiteral("수신된 자료의 처리가 완료되었습니다."));
+    } else if (!run.applied.isEmpty()) {
+        finish(Outcome::Nothing);
+        say(AlreadyAppliedMessage());
     } else {
         finish(Outcome::Nothing);
         say(QStringLiteral("수신된 자료가 없습니다."));

@@ -42,6 +42,8 @@ QStringList ListRow(const edi::TEdiInfo& item);
 QList<QStringList> ListRows(const edi::TEdiInfoList& items);
 QString CountText(qint64 count);   // "#,##0"
 QString AmountText(qint64 amount); // "\" + "#,##0", empty when not above 0
+// A receive whose every file was applied before: "수신된 자료는 이미 반영된 자료입니다."
+QString AlreadyAppliedMessage();
 // A cell as the screen shows it: the leading "\" of an amount, which the
 // files and logs carry and a Korean code page draws as the won sign, as "₩".
 QString ShownCell(const QString& cell);
@@ -120,7 +122,13 @@ private:
     void listReceived();
     // Returns whether something was received (modes 1 to 3).
     bool transmit();
-    bool recordSend();
+    bool recordSend(qint64 journal);
+    // Settles an earlier send cut off after its hand-over; false when the
+    // flow must stop (a send whose earlier hand-over cannot be settled).
+    bool settle();
+    // Keeps what the receive folder holds, then empties it.
+    bool emptyReceiveDir();
+    bool hasPendingAnswers();
     void processReceived();
     void logRows();
     void finish(Outcome outcome);

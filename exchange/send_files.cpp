@@ -5,11 +5,13 @@
 #include "edi/transfer_request.h"
 #include "edi/transfer_result.h"
 #include "shell/kept_files.h"
+#include "shell/ui.h"
 #include "shell/workspace.h"
 #include "store/bulk_write.h"
 #include "store/states.h"
 #include "store/tdm1.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -28,6 +30,15 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace&
         out.items += consents.items;
         out.consents = consents.written;
         out.files = consents.files;
+        // One file per institution, each as many consents as its item counts.
+        qsizetype next = 0;
+        for (qsizetype i = 0; i < consents.files.size(); ++i) {
+            RequestFile f{consents.files[i], edi::KindConsent, {}, {}, {}};
+            const int count = consents.items.value(i).count;
+            f.consents = consents.written.mid(next, count);
+            next += count;
+            out.requestFiles.append(f);
+        }
     }
     const edi::TransferRequestResult transfers =
         edi::BuildTransferRequests(db, ui, {prepared, ws.sendDir, ws.senderId, divisor});
@@ -37,6 +48,26 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace&
         return out;
     }
     out.items += transfers.items;
+    const qsizetype firstTransfer = out.requestFiles.size();
+    for (const QString& path : transfers.files)
+        out.requestFiles.append({path, edi::KindTransfer, {}, {}, {}});
+    // The batches come in file order, each with as many lines as its item counts.
+    qsizetype nextLine = 0;
+    for (qsizetype i = 0; i < transfers.batchIds.size(); ++i) {
+        const int file = transfers.batchFiles.value(i, -1);
+        if (file < 0 || file >= transfers.files.size()) {
+            // What a file carries must be known before it may leave.
+            ui.ShowError(edi::BuildErrorMessage());
+            out.files += transfers.files;
+            RemoveSendFiles(out);
+            return SendFiles();
+        }
+        RequestFile& f = out.requestFiles[firstTransfer + file];
+        const int count = transfers.items.value(i).count;
+        f.batchIds.append(transfers.batchIds[i]);
+        f.lineIds.append(transfers.lineIds.mid(nextLine, count));
+        nextLine += count;
+    }
     out.batchIds = transfers.batchIds;
     out.lineIds = transfers.lineIds;
     out.files += transfers.files;
@@ -51,51 +82,6 @@ void RemoveSendFiles(const SendFiles& files)
         QFile::remove(path);
 }
 
-QString RecordSend(QSqlDatabase db, const SendFiles& files)
-{
-    // All three or none: a send recorded by halves would leave batches
-    // that went out looking unsent, or consents advanced for nothing.
-    using store::BatchState;
-    using store::ConsentStatus;
-    store::BulkWrite bulk(db);
-    if (!bulk.run("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?",
-                  int(files.batchIds.size()), [&](QSqlQuery& q, int row) {
-                      q.addBindValue(store::StoredValue(BatchState::Sent));
-                      q.addBindValue(files.batchIds[row]);
-                      q.addBindValue(store::StoredValue(BatchState::Waiting));
-                  }))
-        return QStringLiteral("Apt1");
-    // The lines the files carry, not the batch's lines of now: a line
-    // added after the build did not go.
-    if (!bulk.run("UPDATE Apt2 SET State = ? WHERE Apt2ID = ?", int(files.lineIds.size()),
-                  [&](QSqlQuery& q, int row) {
-                      q.addBindValue(store::StoredValue(BatchState::Sent));
-                      q.addBindValue(files.lineIds[row]);
-                  }))
-        return QStringLiteral("Apt2");
-    // A waiting consent goes to sending: registration or cancellation.
-    const QList<ConsentStatus> waiting{ConsentStatus::RegisterWaiting,
-                                       ConsentStatus::CancelWaiting};
-    if (!bulk.run("UPDATE TongRegister SET Status = CASE Status WHEN ? THEN ? WHEN ? THEN ? END "
-                  "WHERE Giganid = ? AND Bankcd = ? AND Bankno = ? AND NapbuNO = ? AND "
-                  "Status IN (?, ?)",
-                  int(files.consents.size()), [&](QSqlQuery& q, int row) {
-                      const consent::ConsentKey& k = files.consents[row];
-                      for (ConsentStatus w : waiting) {
-                          q.addBindValue(store::StoredValue(w));
-                          q.addBindValue(store::StoredValue(*store::SendingStatus(w)));
-                      }
-                      for (const QString& v : {k.Giganid, k.Bankcd, k.Bankno, k.NapbuNO})
-                          q.addBindValue(v);
-                      for (ConsentStatus w : waiting)
-                          q.addBindValue(store::StoredValue(w));
-                  }))
-        return QStringLiteral("TongRegister");
-    if (!bulk.commit())
-        return QStringLiteral("TongRegister");
-    return {};
-}
-
 namespace {
 
 void add(edi::ResultRun& all, const edi::ResultRun& run)
@@ -105,17 +91,62 @@ void add(edi::ResultRun& all, const edi::ResultRun& run)
     all.failures += run.failures;
     all.failedFiles += run.failedFiles;
     all.notes += run.notes;
+    all.applied += run.applied;
 }
 
 } // namespace
 
+platform::Result<KeptAnswers> KeepReceivedAnswers(QSqlDatabase db, const shell::Workspace& ws)
+{
+    const shell::KeptFiles kept = shell::KeepFiles(ws.recvDir, shell::KeptReceiveDir(ws));
+    if (!kept.ok)
+        return platform::Fail(kept.error);
+    const bool consents = consent::ConsentSendingOn(db);
+    QList<edi::ResultFile> answers;
+    for (auto it = kept.copies.cbegin(); it != kept.copies.cend(); ++it) {
+        const QString code = shell::KeptFileCode(it.key());
+        if (edi::IsFileCode(db, "APIN", code) ||
+            (consents && edi::IsFileCode(db, "TREGISTERIN", code)))
+            answers.append({it.value(), code});
+    }
+    std::sort(answers.begin(), answers.end(),
+              [](const edi::ResultFile& a, const edi::ResultFile& b) { return a.path < b.path; });
+    if (const platform::Result<> registered = edi::RegisterKeptAnswers(db, answers); !registered)
+        return platform::Fail(registered.error());
+    return KeptAnswers{kept, answers};
+}
+
+edi::ResultRun ApplyPendingAnswers(store::TDM1& dm, const shell::Workspace& ws,
+                                   const QList<edi::ResultFile>& fetched)
+{
+    const platform::Result<QList<edi::ResultFile>> pending = edi::PendingAnswers(dm.db());
+    if (!pending) {
+        edi::ResultRun failed;
+        failed.found = true;
+        failed.failures.append(pending.error());
+        failed.report(dm.ui());
+        return failed;
+    }
+    QStringList paths;
+    for (const edi::ResultFile& f : *pending + fetched)
+        if (!paths.contains(f.path))
+            paths.append(f.path);
+    if (paths.isEmpty())
+        return {};
+    return ApplyResultFiles(dm, ws, paths);
+}
+
 edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const shell::Workspace& ws)
 {
-    edi::ResultRun all;
-    if (consent::ConsentSendingOn(dm.db()))
-        add(all, consent::ApplyConsentResults(dm, ws.recvDir));
-    add(all, edi::ApplyTransferResults(dm, ws.recvDir, shell::KeptSendDir(ws)));
-    return all;
+    const platform::Result<KeptAnswers> kept = KeepReceivedAnswers(dm.db(), ws);
+    if (!kept) {
+        edi::ResultRun failed;
+        failed.found = true;
+        failed.fileFailed(QDir::toNativeSeparators(ws.recvDir), kept.error());
+        failed.report(dm.ui());
+        return failed;
+    }
+    return ApplyPendingAnswers(dm, ws, kept->answers);
 }
 
 edi::ResultRun ApplyResultFiles(store::TDM1& dm, const shell::Workspace& ws,

@@ -3,6 +3,8 @@
 #include "consent/consent_request.h"
 #include "edi/edi_info.h"
 #include "edi/result_files.h"
+#include "platform/result.h"
+#include "shell/kept_files.h"
 
 #include <QDateTime>
 #include <QList>
@@ -23,6 +25,17 @@ class TDM1;
 // The transmission screen and the command-line tool share them.
 namespace exchange {
 
+// One request file of a send and what it carries, as the hand-over
+// journal records it.
+struct RequestFile
+{
+    QString path;
+    int kind = edi::KindUnknown;
+    QList<int> batchIds;                    // transfer files
+    QList<QList<qint64>> lineIds;           // per batch, the lines the file carries
+    QList<consent::ConsentKey> consents;    // consent files
+};
+
 struct SendFiles
 {
     bool ok = false;
@@ -31,6 +44,7 @@ struct SendFiles
     QList<qint64> lineIds;               // their lines in the files, no other
     QList<consent::ConsentKey> consents; // the consents written
     QStringList files;                   // full paths
+    QList<RequestFile> requestFiles;     // the same files with what each carries
     int lineCount = 0;                   // transfer lines written
 };
 
@@ -43,16 +57,26 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace&
                          const QDateTime& prepared, int divisor = 0);
 void RemoveSendFiles(const SendFiles& files);
 
-// Records a send that the link took: the batches and exactly the lines the
-// files carry become sent, the consents written advance to "등록중" or
-// "해지중", all in one transaction. Returns the table whose update failed
-// (nothing changed then), or an empty string.
-QString RecordSend(QSqlDatabase db, const SendFiles& files);
+// Keeps every file of the receive directory under Recv/Old and registers
+// the answers among them (named by a receive file code; consent answers
+// only while consent sending is on) as waiting to be applied. Before the
+// folder is emptied and after the link filled it.
+struct KeptAnswers
+{
+    shell::KeptFiles kept;
+    QList<edi::ResultFile> answers; // the kept copies of the answers
+};
+platform::Result<KeptAnswers> KeepReceivedAnswers(QSqlDatabase db, const shell::Workspace& ws);
 
-// Applies the consent results (when consent sending is on) and then the
-// transfer results of the workspace's receive directory; each reader shows
-// its own errors.
+// Applies every kept answer that waits and those of `fetched` (consent
+// results first); a file applied before is left out and named in the run's
+// `applied`. Each reader shows its own errors.
+edi::ResultRun ApplyPendingAnswers(store::TDM1& dm, const shell::Workspace& ws,
+                                   const QList<edi::ResultFile>& fetched = {});
+
+// Both, for the receive directory as it stands.
 edi::ResultRun ApplyReceivedFiles(store::TDM1& dm, const shell::Workspace& ws);
+
 // The same for files given one by one (a kept answer, repaired or not):
 // each is read under the receive file code its name gives, the name itself
 // or the name without the ".N" that keeping added; a name that is no

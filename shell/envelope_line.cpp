@@ -19,4 +19,12 @@ QByteArray EnvelopeLine(const Envelope& e)
     return line;
 }
 
+QString EnvelopeFileCode(const QByteArray& head)
+{
+    if (head.size() < kEnvelopeWidth ||
+        (!head.startsWith("<<NEHEAD>>") && !head.startsWith("<<SMHEAD>>")))
+        return {};
+    return FromCp949(MidBytes(head, 42, 6)).trimmed();
+}
+
 } // namespace shell

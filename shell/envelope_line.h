@@ -24,4 +24,8 @@ inline constexpr int kEnvelopeWidth = 61;
 // The 61-byte line, without its line end.
 QByteArray EnvelopeLine(const Envelope& envelope);
 
+// The file code a file's envelope line names, as the link reports it;
+// empty when the file does not start with one.
+QString EnvelopeFileCode(const QByteArray& head);
+
 } // namespace shell

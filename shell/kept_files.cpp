@@ -74,6 +74,20 @@ KeptFiles KeepFiles(const QString& dir, const QString& keptDir)
     return out;
 }
 
+bool IsKept(const QString& path, const QString& keptDir)
+{
+    const QString name = QFileInfo(path).fileName();
+    const QStringList days = QDir(keptDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& day : days) {
+        const QDir folder(keptDir + day);
+        const QStringList copies = folder.entryList({name, name + ".*"}, QDir::Files);
+        for (const QString& copy : copies)
+            if (KeptFileCode(copy) == name && sameBytes(path, folder.filePath(copy)))
+                return true;
+    }
+    return false;
+}
+
 QString KeptFileCode(const QString& fileName)
 {
     static const QRegularExpression suffix(QStringLiteral("\\.[0-9]+$"));

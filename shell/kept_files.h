@@ -29,6 +29,10 @@ struct KeptFiles
 // same set, a folder applied again): its copy is the one found.
 KeptFiles KeepFiles(const QString& dir, const QString& keptDir);
 
+// True when a copy of `path`, byte for byte and under its name or a
+// name.N, is kept on some day under `keptDir`.
+bool IsKept(const QString& path, const QString& keptDir);
+
 // The file code of a kept copy: its name without the ".N" that keeping
 // added on a clash ("AB200.2" -> "AB200"); other names stay as they are.
 QString KeptFileCode(const QString& fileName);

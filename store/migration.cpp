@@ -197,6 +197,11 @@ MigrationResult RunMigration(QSqlDatabase& db, const QString& closuresFile)
     // The business calendar, and the closures this release knows of.
     if (!s.create("BizCalendar"))
         return result;
+    // The hand-over journal and the kept answers.
+    for (const char* table : {"SendJournal", "SendJournalFile", "SendJournalBatch",
+                              "SendJournalLine", "SendJournalConsent", "ReceivedAnswer"})
+        if (!s.create(table))
+            return result;
     if (const platform::Result<> loaded = LoadShippedClosures(db, closuresFile); !loaded) {
         result.step = "BizCalendar";
         result.error = loaded.error();

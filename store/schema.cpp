@@ -178,6 +178,48 @@ QList<TableDef> buildTables()
          {F("CalDate", T::Date, true), S("Kind", 4, true), S("Name", 40), S("Source", 4, true)},
          {{"BizCalendar_PK", {"CalDate", "Source"}, true}},
          true});
+
+    // The hand-over journal: what a send is about to give the link,
+    // committed before the link is called and closed with the send's
+    // record, so that a send cut off between the two can be settled from
+    // the link's transmission report instead of being built again.
+    t.append({"SendJournal",
+              {F("JournalID", T::AutoInc), F("Prepared", T::DateTime, true),
+               F("Closed", T::DateTime), S("Outcome", 20)},
+              {},
+              true});
+    t.append({"SendJournalFile",
+              {F("JournalID", T::Integer, true), S("FileName", 60, true), S("FileCode", 8),
+               F("Kind", T::SmallInt), S("Giganid", 10), F("IcheDate", T::Date),
+               F("Size", T::Integer), S("Sha256", 64), F("Sent", T::SmallInt)},
+              {{"SendJournalFile_PK", {"JournalID", "FileName"}, true}},
+              true});
+    t.append({"SendJournalBatch",
+              {F("JournalID", T::Integer, true), S("FileName", 60, true),
+               F("AptID", T::Integer, true)},
+              {{"SendJournalBatch_JournalID", {"JournalID"}}},
+              true});
+    t.append({"SendJournalLine",
+              {F("JournalID", T::Integer, true), F("AptID", T::Integer, true),
+               F("Apt2ID", T::Integer, true)},
+              {{"SendJournalLine_JournalID", {"JournalID", "AptID"}}},
+              true});
+    t.append({"SendJournalConsent",
+              {F("JournalID", T::Integer, true), S("FileName", 60, true),
+               S("Giganid", 10, true), S("Bankcd", 2, true), S("Bankno", 16, true),
+               S("NapbuNO", 20, true)},
+              {{"SendJournalConsent_JournalID", {"JournalID"}}},
+              true});
+
+    // Every answer file kept from the link, by the hash of its bytes: set
+    // applied in the transaction that applies it, so that an answer kept
+    // but never applied (a receive cut off) is applied by the next receive
+    // and no answer is applied twice.
+    t.append({"ReceivedAnswer",
+              {S("Sha256", 64, true), S("FileCode", 8), S("KeptPath", 1000), F("Size", T::Integer),
+               F("Kept", T::DateTime), F("Applied", T::DateTime), F("Refused", T::DateTime)},
+              {{"ReceivedAnswer_PK", {"Sha256"}, true}},
+              true});
     return t;
 }
 

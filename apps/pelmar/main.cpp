@@ -9,6 +9,7 @@
 #include "consent/ui/tfm_tong_register.h"
 #include "edi/mailbox_link.h"
 #include "edi/ui/link_settings_dialog.h"
+#include "exchange/hand_over.h"
 #include "exchange/ui/tfm_edi.h"
 #include "exchange/ui/tfm_send_result.h"
 #include "maintenance/ui/maintenance_actions.h"
@@ -187,6 +188,8 @@ int main(int argc, char** argv)
     };
     hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
+    // A send cut off after its hand-over is settled before any work.
+    hooks.dataOpened = [&dm, &link, &ws] { exchange::SettleAtStart(dm, link, ws); };
     shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;

@@ -2,6 +2,8 @@
 // builds before a send and applies after a receive, without the link.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "exchange/edi_flow.h"
+#include "exchange/hand_over.h"
 #include "exchange/send_files.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
@@ -29,6 +31,12 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
+    // Nothing is built while an earlier hand-over stays unsettled.
+    const exchange::HandOverCheck check = exchange::SettleOpenHandOvers(dm, ctx.link, ctx.ws);
+    if (!check.clear) {
+        ctx.ui.ShowError(check.message);
+        return 1;
+    }
     const shell::Workspace& ws = ctx.ws;
     QDir().mkpath(ws.sendDir);
     if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir, ws.programDir))
@@ -64,7 +72,8 @@ int applyResults(ToolContext& ctx, const QStringList& args)
         return 1; // the files are named in the error shown
     ctx.ui.ShowInfo(exchange::HasShownRows(all.items)
                         ? QStringLiteral("수신된 자료의 처리가 완료되었습니다.")
-                        : QStringLiteral("수신된 자료가 없습니다."));
+                    : !all.applied.isEmpty() ? exchange::AlreadyAppliedMessage()
+                                             : QStringLiteral("수신된 자료가 없습니다."));
     return 0;
 }
 

@@ -121,7 +121,7 @@ int main(int argc, char** argv)
         }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
         edi::MailboxLink link(ws);
-        ToolContext ctx{ui, out, err, home, ws, link};
+        ToolContext ctx{ui, out, err, home, ws, link, c.writes(rest)};
         const int rc = c.run(ctx, rest);
         out.flush();
         if (rc == 2)

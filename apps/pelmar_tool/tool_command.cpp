@@ -1,4 +1,6 @@
 #include "apps/pelmar_tool/tool_command.h"
+#include "exchange/hand_over.h"
+#include "shell/link_settings.h"
 
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -32,5 +34,16 @@ bool ReadToolOptions(const QStringList& args, const QStringList& known,
 
 bool OpenToolData(const ToolContext& ctx, store::TDM1& dm)
 {
-    return dm.Connect(ctx.ws.dataDir) && dm.OpenTables();
+    if (!dm.Connect(ctx.ws.dataDir) || !dm.OpenTables())
+        return false;
+    if (ctx.holdsLock) {
+        const platform::Result<bool> open = exchange::HasOpenHandOver(dm.db());
+        if (!open || *open) {
+            // What the program does at start before any link call.
+            shell::InitialiseLinkSettings();
+            shell::ApplyLinkDirectories(ctx.ws);
+            exchange::SettleAtStart(dm, ctx.link, ctx.ws);
+        }
+    }
+    return true;
 }

@@ -26,6 +26,7 @@ struct ToolContext
     QString home; // --home, or empty for PELMAR_HOME / the user's workspace
     shell::Workspace& ws;       // loaded once from `home` before the command runs
     edi::Link& link;            // the mailbox link every link call goes through
+    bool holdsLock = false;     // the command writes and holds the workspace lock
 };
 
 // Whether a command changes the workspace when given these arguments. A
@@ -52,7 +53,8 @@ struct ToolCommand
 bool ReadToolOptions(const QStringList& args, const QStringList& known,
                      QHash<QString, QString>& out);
 // Opens the workspace's database and its shared tables; false after the
-// data module has shown why not.
+// data module has shown why not. A writing command first settles a send
+// cut off after its hand-over.
 bool OpenToolData(const ToolContext& ctx, store::TDM1& dm);
 
 // Commands grouped by subsystem; each file adds its own list.

@@ -478,8 +478,8 @@ void TfmMain::FormShow()
     if (!m_dm.PrepareDatabase(m_ws.dataDir)) {
         m_ui.ShowError(store::TDM1::kUnusableMessage);
         m_dm.Close();
-    } else {
-        m_dm.OpenTables();
+    } else if (m_dm.OpenTables() && m_hooks.dataOpened) {
+        m_hooks.dataOpened();
     }
     ReloadCodeLists();
     EnsureAppTypeCode();

@@ -44,6 +44,8 @@ struct MainWindowHooks
     std::function<bool()> interactiveBackup;
     // The program's link, for 통신 환경 설정; without one the entry does nothing.
     edi::Link* link = nullptr;
+    // Runs once the data is open at the start, before any work.
+    std::function<void()> dataOpened;
 };
 
 // The main window: both menus, the background area with the picture

@@ -6,6 +6,7 @@
 #include "edi/mailbox_link.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
+#include "shell/kept_files.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
 #include "tests/support/workspace_fixture.h"
@@ -118,7 +119,14 @@ TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
     EXPECT_EQ(filesIn(path("Mailbox/Received")), QStringList({"AB9IN", "CD9IN"}));
 
-    // The receive directory is emptied before a receive; a re-receive refills it.
+    // Until the program has kept a file, every receive delivers it again.
+    QFile::remove(path("Recv/AB9IN"));
+    QFile::remove(path("Recv/CD9IN"));
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 2);
+    EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
+    ASSERT_TRUE(shell::KeepFiles(path("Recv/"), shell::KeptReceiveDir(workspace())).ok);
+
+    // Kept, it stays only for a re-receive, which refills the folder.
     QFile::remove(path("Recv/AB9IN"));
     QFile::remove(path("Recv/CD9IN"));
     EXPECT_EQ(link().Receive(shell::LinkKey()), 0); // nothing new: the kept set stays
@@ -126,10 +134,15 @@ TEST_F(MailboxLinkTest, ReceiveMovesTheInboxAndKeepsTheSetForReReceive)
     EXPECT_EQ(readFile("Recv/AB9IN"), "result one");
     EXPECT_EQ(readFile("Recv/CD9IN"), "result two");
 
-    // A new receive replaces the kept set.
+    // A new receive replaces the kept set; an answer of the same name never
+    // kept stays beside it and comes again.
+    writeFile("Mailbox/Received/GH9IN", "never kept");
     writeFile("Mailbox/Inbox/EF9IN", "result three");
-    EXPECT_EQ(link().Receive(shell::LinkKey()), 1);
-    EXPECT_EQ(filesIn(path("Mailbox/Received")), QStringList({"EF9IN"}));
+    writeFile("Mailbox/Inbox/GH9IN", "result four");
+    EXPECT_EQ(link().Receive(shell::LinkKey()), 3);
+    EXPECT_EQ(filesIn(path("Mailbox/Received")), QStringList({"EF9IN", "GH9IN", "GH9IN.1"}));
+    EXPECT_EQ(readFile("Recv/GH9IN.1"), "never kept");
+    EXPECT_EQ(readFile("Recv/GH9IN"), "result four");
 }
 
 TEST_F(MailboxLinkTest, SendReceiveDoesBothParts)

@@ -228,6 +228,8 @@ TEST_F(Flow, AFailedLinkSendChangesNoState)
         exec("DELETE FROM Apt1");
         exec("DELETE FROM Apt2");
         exec("DELETE FROM TongRegister");
+        // The fake's report is never there: each case's entry stays open.
+        exec("DELETE FROM SendJournal");
         addMonth();
         FakeLink link;
         link.sendCode = c.code;
@@ -373,7 +375,9 @@ TEST_F(Flow, AGarbageResultFileChangesNothingAndTheArchiveIsRenamed)
     EXPECT_EQ(f->message(), QStringLiteral("수신 자료 처리중 오류가 발생하였습니다. 보관 파일 : ") +
                                 QDir::toNativeSeparators(path("Recv/Old/20240315/AB200")));
     EXPECT_TRUE(f->messageIsError());
-    EXPECT_EQ(filesIn("Recv/Old/20240315"), (QStringList{"AB200", "FAZIP"}));
+    // What the folder held before the receive is kept before it is emptied.
+    EXPECT_EQ(filesIn("Recv/Old/20240315"),
+              (QStringList{"AB200", "FA240315.zip", "FAZIP", "stale"}));
     EXPECT_EQ(filesIn("Recv"), (QStringList{"AB200", "FA240315.zip"}));
     EXPECT_EQ(readFile("Recv/FA240315.zip"), "PK");
     EXPECT_EQ(states(), "1|2");

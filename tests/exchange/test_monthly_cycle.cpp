@@ -114,10 +114,11 @@ TEST_F(MonthlyCycle, ThroughTheRealExecutables)
     EXPECT_TRUE(r.out.contains(QStringLiteral("Veltrin (푸른마을아파트, A123456789)\tTervo 전산부"
                                               "\t정상 처리")));
 
-    // The same answers fetched again give the same values.
+    // The same answers fetched again are not applied twice and change nothing.
     r = tool({"re-receive"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.endsWith(QStringLiteral("수신된 자료의 처리가 완료되었습니다.\n")));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("수신된 자료는 이미 반영된 자료입니다.\n")))
+        << r.out.toStdString();
     expectReceived();
 
     // Nothing is left to send; declining the receive ends the run.
