@@ -10,6 +10,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -186,7 +187,8 @@ void EdiFlow::sendFlow()
 
     const QString sendDir = m_ws.sendDir;
     QDir().mkpath(sendDir);
-    if (!shell::DeleteAllFiles(m_ui, sendDir, m_ws.programDir)) {
+    if (!shell::EmptySendFolder(m_ui, sendDir, m_ws.programDir,
+                                store::ExchangeFileNamesOf(m_dm.db()))) {
         finish(Outcome::Failed);
         say(edi::BuildErrorMessage(), true);
     } else {
@@ -308,7 +310,8 @@ bool EdiFlow::transmit()
     const QString name = ModeName(m_mode);
     QDir().mkpath(ws.recvDir);
     if (m_mode != ModeSend && !ws.testMode &&
-        !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
+        !shell::EmptyExchangeFolder(m_ui, ws.recvDir, ws.programDir,
+                                    store::ExchangeFileNamesOf(m_dm.db()))) {
         finish(Outcome::Failed);
         say(edi::ReceiveErrorMessage(), true);
         return false;
@@ -327,7 +330,9 @@ bool EdiFlow::transmit()
         if (offline) {
             linked = false;
             sent = m_mode == ModeSend;
-        } else if (m_mode != ModeSend && !shell::DeleteAllFiles(m_ui, ws.recvDir, ws.programDir)) {
+        } else if (m_mode != ModeSend &&
+                   !shell::EmptyExchangeFolder(m_ui, ws.recvDir, ws.programDir,
+                                               store::ExchangeFileNamesOf(m_dm.db()))) {
             finish(Outcome::Failed);
             say(edi::ReceiveErrorMessage(), true);
             return false;
