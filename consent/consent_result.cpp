@@ -222,7 +222,7 @@ bool ConsentFile::apply(bool& recognised)
         split.records, edi::RecordMarks::Letters, m_recordNo,
         [this](const edi::RecordView& rec) { return header(rec); },
         [this](const edi::RecordView& rec) { return data(rec); },
-        [this] {
+        [this](const edi::RecordView&) {
             if (m_block.open)
                 closeBlock();
             return true;

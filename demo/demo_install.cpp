@@ -12,6 +12,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -39,7 +40,8 @@ void prepareLink(shell::Workspace& ws)
 bool firstSend(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
                QStringList& files)
 {
-    if (!QDir().mkpath(ws.sendDir) || !shell::DeleteAllFiles(ui, ws.sendDir, ws.programDir))
+    if (!QDir().mkpath(ws.sendDir) ||
+        !shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, store::ExchangeFileNamesOf(dm.db())))
         return false;
     const exchange::SendFiles built =
         exchange::BuildSendFiles(dm.db(), ui, ws, shell::Now(), kDemoDivisor);

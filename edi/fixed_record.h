@@ -84,7 +84,8 @@ enum class RecordMarks { Letters, Digits };
 // Hands each record of a split result file, in order, to the handler of its
 // kind; records of any other kind are passed over. `recordNo` counts the
 // record being handled (for the handlers' messages) and is reset after the
-// last. Stops and returns false as soon as a handler does.
+// last. Stops and returns false as soon as a handler does. Each handler is
+// given the record.
 template <typename OnHeader, typename OnData, typename OnTrailer>
 bool DispatchRecords(const QList<QByteArray>& records, RecordMarks marks, int& recordNo,
                      OnHeader&& onHeader, OnData&& onData, OnTrailer&& onTrailer)
@@ -102,7 +103,7 @@ bool DispatchRecords(const QList<QByteArray>& records, RecordMarks marks, int& r
                 ok = onData(rec);
                 break;
             case 'E':
-                ok = onTrailer();
+                ok = onTrailer(rec);
                 break;
             default:
                 break;
@@ -114,7 +115,7 @@ bool DispatchRecords(const QList<QByteArray>& records, RecordMarks marks, int& r
             else if (kind == "22")
                 ok = onData(rec);
             else if (kind == "33")
-                ok = onTrailer();
+                ok = onTrailer(rec);
         }
         if (!ok)
             return false;

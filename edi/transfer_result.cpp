@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -38,7 +40,13 @@ struct Header
     QString account;
     QString pass;
     QDate date;
+    bool dated = false; // the header carries a transfer date
     bool keyed = false; // 80-byte layout: the keyed variant
+    // What the block's data records add up to, for its trailer.
+    qint64 count = 0;
+    qint64 total = 0;
+    qint64 groupCount[3] = {0, 0, 0};
+    qint64 groupSum[3] = {0, 0, 0};
     QString name;       // for the list; empty when not found
 };
 
@@ -138,7 +146,10 @@ private:
     bool applyLine(const RecordView& rec, DataRecord& d);
     bool writeAnswers();
     bool closeBatch();
-    bool trailer();
+    bool trailer(const RecordView& rec);
+    bool checkTrailer(const RecordView& rec);
+    bool countForTrailer(const RecordView& rec);
+    bool refuseKey(const DataRecord& d, const QString& why);
     bool fail(const QString& reason);
     // A write the table refused, through a QSqlQuery or a store::Statement.
     template <typename Query> bool tableError(const Query& q)
@@ -162,6 +173,8 @@ private:
     int m_recordNo = 0;
     QString m_today;
     QString m_reason;
+    // Each line answered, by its batch row and DataNo: a file answers a line once.
+    QSet<std::pair<qint64, int>> m_answered;
     TEdiInfoList m_items;
     QStringList m_notes;
 
@@ -253,6 +266,8 @@ bool FileApplier::header(const RecordView& rec)
         const QString flag = rec.byteAt(53);
         h.keyed = (flag == "Y" || flag == "X") && rec.byteAt(51) != "-";
     }
+    // A date field that is empty or no date reads as the first day of 1990.
+    h.dated = h.date.isValid() && h.date != QDate(1990, 1, 1);
     QSqlQuery q(m_db);
     q.prepare("SELECT Rec FROM UserCode WHERE APID10 = ? COLLATE NOCASE AND APIN = ?");
     q.addBindValue(h.code);
@@ -362,6 +377,15 @@ void FileApplier::parseDetails(const RecordView& rec, DataRecord& d) const
     }
 }
 
+bool FileApplier::refuseKey(const DataRecord& d, const QString& why)
+{
+    return fail(QString("기관 [%1] 이체일 %2 배치 %3 (송신시각 %4): %5")
+                    .arg(m_header.code, m_header.dated ? m_header.date.toString(Qt::ISODate)
+                                                       : QStringLiteral("없음"))
+                    .arg(d.batchNumber)
+                    .arg(timeText(d.sendTime), why));
+}
+
 bool FileApplier::selectBatch(const DataRecord& d)
 {
     if (m_batch.active && !closeBatch())
@@ -371,36 +395,50 @@ bool FileApplier::selectBatch(const DataRecord& d)
     b.number = d.batchNumber;
     b.sendTime = d.sendTime;
 
-    // A batch key can repeat on other days: the batch of this header's
-    // institution and transfer date comes first, then the first match.
+    // A batch key is only the send time and the run's ordinal, so it repeats
+    // across days and institutions: an answer goes only to a batch of the
+    // institution its block names and, when the header carries one, of its
+    // transfer date.
+    const QString date = m_header.date.toString(Qt::ISODate);
     QSqlQuery q(m_db);
-    q.prepare("SELECT rowid, AptID, GiganID10, IcheDate FROM Apt1 "
-              "WHERE DataNo = ? AND replace(Stime, ':', '') = ? ORDER BY rowid");
+    q.prepare("SELECT rowid, AptID FROM Apt1 WHERE DataNo = ? AND replace(Stime, ':', '') = ? "
+              "AND GiganID10 = ? COLLATE NOCASE AND (? OR IcheDate = ?) ORDER BY rowid LIMIT 1");
     q.addBindValue(d.batchNumber);
     q.addBindValue(d.sendTime);
+    q.addBindValue(m_header.code);
+    q.addBindValue(!m_header.dated);
+    q.addBindValue(date);
     if (!q.exec())
         return tableError(q);
-    bool found = false;
-    bool same = false;
-    const QString date = m_header.date.toString(Qt::ISODate);
-    while (q.next()) {
-        same = q.value(2).toString().compare(m_header.code, Qt::CaseInsensitive) == 0 &&
-               q.value(3).toString() == date;
-        if (!found || same) {
-            b.rowId = q.value(0).toLongLong();
-            b.aptId = q.value(1).toInt();
+    if (q.next()) {
+        b.rowId = q.value(0).toLongLong();
+        b.aptId = q.value(1).toInt();
+        store::Statement& lines = *m_batchLines;
+        lines.bind(1, b.aptId);
+        while (lines.next()) {
+            const int dataNo = int(lines.int64(1));
+            if (lines.isNull(1) || b.lines.contains(dataNo))
+                continue;
+            b.lines.insert(dataNo, {lines.int64(0), lines.int64(2), lines.text(3).trimmed()});
         }
-        found = true;
-        if (same)
-            break;
+        if (lines.lastError().isValid())
+            return tableError(lines);
+        m_batch = b;
+        return true;
     }
     // No batch of this block carries the key: the batch may have been sent
     // again under a new one, and the request file of the earlier send says
-    // which batch and lines the key stood for.
+    // which batch and lines the key stood for. A key this institution never
+    // sent is no answer of ours: the file is refused rather than put on
+    // another batch or a made-up one.
     bool kept = false;
-    if (!same && !keptBatch(d, b, kept))
+    if (!keptBatch(d, b, kept))
         return false;
-    if (!kept && !found) {
+    if (!kept)
+        return refuseKey(d, QStringLiteral("이 기관이 이 배치키로 보낸 자료가 없어 반영하지 "
+                                           "않았습니다."));
+    if (b.rowId == 0) {
+        // Sent, but the batch is gone since: the answer makes it again.
         b.aptId = m_dm.NextBatchNumber();
         QSqlQuery ins(m_db);
         ins.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
@@ -419,17 +457,6 @@ bool FileApplier::selectBatch(const DataRecord& d)
         if (!ins.exec())
             return tableError(ins);
         b.rowId = ins.lastInsertId().toLongLong();
-    } else if (!kept) {
-        store::Statement& lines = *m_batchLines;
-        lines.bind(1, b.aptId);
-        while (lines.next()) {
-            const int dataNo = int(lines.int64(1));
-            if (lines.isNull(1) || b.lines.contains(dataNo))
-                continue;
-            b.lines.insert(dataNo, {lines.int64(0), lines.int64(2), lines.text(3).trimmed()});
-        }
-        if (lines.lastError().isValid())
-            return tableError(lines);
     }
     m_batch = b;
     return true;
@@ -442,6 +469,7 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
     const QList<KeptLine> kept = m_kept.Lines(m_header.code, m_header.date, key);
     if (kept.isEmpty())
         return true;
+    found = true;
 
     // The file was written for a batch of this institution and transfer
     // date; of those, the one holding most of the lines it carried. Lines
@@ -449,8 +477,8 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
     // have numbered them anew.
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare("SELECT a.rowid, a.AptID, l.Apt2ID, l.BankNo, l.IcheMoney, l.Dong, l.Ho, l.BankCode "
-              "FROM Apt1 a JOIN Apt2 l ON l.AptID = a.AptID COLLATE NOCASE "
+    q.prepare("SELECT a.rowid, a.AptID, l.Apt2ID, l.BankNo, l.IcheMoney, l.Dong, l.Ho, l.BankCode, "
+              "a.State FROM Apt1 a JOIN Apt2 l ON l.AptID = a.AptID COLLATE NOCASE "
               "WHERE a.GiganID10 = ? COLLATE NOCASE AND a.IcheDate = ? "
               "ORDER BY a.rowid, l.Apt2ID");
     q.addBindValue(m_header.code);
@@ -461,6 +489,7 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
     {
         qint64 rowId = 0;
         int aptId = 0;
+        bool received = false;
         QHash<QString, QList<LineRef>> lines; // by written form, in line order
     };
     const auto written = [](const QString& account, qint64 amount, const QString& dong,
@@ -468,10 +497,14 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
         return shell::RemoveChar(account.trimmed(), '-') + '|' + QString::number(amount) + '|' +
                dong.trimmed() + '|' + ho.trimmed();
     };
+    const QVariant received = store::StoredValue(store::BatchState::Received);
     QList<Candidate> candidates;
     while (q.next()) {
         if (candidates.isEmpty() || candidates.last().rowId != q.value(0).toLongLong())
-            candidates.append({q.value(0).toLongLong(), q.value(1).toInt(), {}});
+            candidates.append({q.value(0).toLongLong(),
+                               q.value(1).toInt(),
+                               q.value(8).toLongLong() == received.toLongLong(),
+                               {}});
         const qint64 amount = qint64(q.value(4).toDouble());
         candidates.last()
             .lines[written(q.value(3).toString(), amount, q.value(5).toString(),
@@ -495,15 +528,27 @@ bool FileApplier::keptBatch(const DataRecord& d, OpenBatch& b, bool& found)
     }
     if (best < 0)
         return true; // the batch is gone: the answer makes it again
+    // The batch went again under another key and that send was answered:
+    // an answer to the earlier send must not overwrite it.
+    if (candidates[best].received)
+        return refuseKey(d, QStringLiteral("다시 송신되어 이미 수신완료된 배치(%1)의 이전 "
+                                           "송신에 대한 답이므로 반영하지 않았습니다.")
+                                .arg(candidates[best].aptId));
     b.rowId = candidates[best].rowId;
     b.aptId = candidates[best].aptId;
     b.lines = bestLines;
-    found = true;
     return true;
 }
 
 bool FileApplier::applyLine(const RecordView& rec, DataRecord& d)
 {
+    // Two answers to one line would count it twice in the batch's totals.
+    const std::pair<qint64, int> answered{m_batch.rowId, d.sequence};
+    if (m_answered.contains(answered))
+        return fail(QString("자료번호 %1 의 답이 이 파일에 두 번 있어 파일을 반영하지 "
+                            "않았습니다.")
+                        .arg(d.sequence));
+    m_answered.insert(answered);
     LineRef line;
     const auto it = m_batch.lines.constFind(d.sequence);
     if (it != m_batch.lines.constEnd()) {
@@ -649,13 +694,65 @@ bool FileApplier::closeBatch()
     return true;
 }
 
-bool FileApplier::trailer()
+bool FileApplier::trailer(const RecordView& rec)
 {
     if (!m_header.open)
         return fail(QStringLiteral("헤더 레코드 없이 종료 레코드가 있습니다."));
+    if (m_header.known && !checkTrailer(rec))
+        return false;
     if (m_batch.active && !closeBatch())
         return false;
     m_header = Header{};
+    return true;
+}
+
+// The 200-byte trailer repeats the request's count and totals, which the
+// answer's data records must give again: a record copied or dropped on the
+// way would otherwise change the batch's totals unseen. (The 80-byte
+// trailer carries nothing to compare.)
+bool FileApplier::checkTrailer(const RecordView& rec)
+{
+    if (m_layout != Layout::Wide)
+        return true;
+    const QByteArray& bytes = rec.bytes();
+    const auto number = [&](int offset, int width) {
+        bool ok = false;
+        const QByteArray field = bytes.mid(offset, width);
+        const qint64 value = field.toLongLong(&ok);
+        return ok && field.size() == width && shell::IsDigitText(QString::fromLatin1(field))
+                   ? value
+                   : qint64(-1);
+    };
+    const Header& h = m_header;
+    bool same = number(1, 7) == h.count + 2 && number(8, 7) == h.count && number(15, 15) == h.total;
+    for (int g = 0; g < 3; ++g)
+        same = same && number(30 + 22 * g, 7) == h.groupCount[g] &&
+               number(37 + 22 * g, 15) == h.groupSum[g];
+    if (same)
+        return true;
+    const QLocale korean(QLocale::Korean);
+    const qint64 stated = number(8, 7);
+    const qint64 statedTotal = number(15, 15);
+    return fail(QString("종료 레코드의 건수와 금액(%1건 %2원)이 자료 레코드(%3건 %4원)와 달라 "
+                        "파일을 반영하지 않았습니다.")
+                    .arg(stated < 0 ? QStringLiteral("?") : korean.toString(stated),
+                         statedTotal < 0 ? QStringLiteral("?") : korean.toString(statedTotal),
+                         korean.toString(h.count), korean.toString(h.total)));
+}
+
+// Adds a data record of a 200-byte block to what its trailer must state.
+bool FileApplier::countForTrailer(const RecordView& rec)
+{
+    const QString amountText = rec.trimmed(42, 13);
+    bool ok = false;
+    const qint64 amount = amountText.toLongLong(&ok);
+    if (!ok || !shell::IsDigitText(amountText))
+        return fail(QString("금액 [%1] 이 숫자가 아닙니다.").arg(amountText));
+    const int group = int(GroupOf(rec.field(23, 3).right(2).trimmed()));
+    ++m_header.count;
+    m_header.total += amount;
+    ++m_header.groupCount[group];
+    m_header.groupSum[group] += amount;
     return true;
 }
 
@@ -665,6 +762,8 @@ bool FileApplier::data(const RecordView& rec)
         return fail(QStringLiteral("헤더 레코드 없이 자료 레코드가 있습니다."));
     if (!m_header.known)
         return true; // the block is left out
+    if (m_layout == Layout::Wide && !countForTrailer(rec))
+        return false;
     DataRecord d;
     bool ignored = false;
     if (!parseData(rec, d, ignored))
@@ -693,7 +792,8 @@ bool FileApplier::apply()
     const bool walked = DispatchRecords(
         split.records, m_layout == Layout::Wide ? RecordMarks::Letters : RecordMarks::Digits,
         m_recordNo, [this](const RecordView& rec) { return header(rec); },
-        [this](const RecordView& rec) { return data(rec); }, [this] { return trailer(); });
+        [this](const RecordView& rec) { return data(rec); },
+        [this](const RecordView& rec) { return trailer(rec); });
     if (!walked)
         return false;
     if (m_header.open)

@@ -12,6 +12,7 @@
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -216,7 +217,8 @@ void EdiFlow::sendFlow()
 
     const QString sendDir = m_ws.sendDir;
     QDir().mkpath(sendDir);
-    if (!shell::DeleteAllFiles(m_ui, sendDir, m_ws.programDir)) {
+    if (!shell::EmptySendFolder(m_ui, sendDir, m_ws.programDir,
+                                store::ExchangeFileNamesOf(m_dm.db()))) {
         finish(Outcome::Failed);
         say(edi::BuildErrorMessage(), true);
     } else {
@@ -448,7 +450,8 @@ bool EdiFlow::emptyReceiveDir()
         say(keepFailedMessage(QStringLiteral("수신"), kept.error()), true);
         return false;
     }
-    if (!shell::DeleteAllFiles(m_ui, m_ws.recvDir, m_ws.programDir)) {
+    if (!shell::EmptyExchangeFolder(m_ui, m_ws.recvDir, m_ws.programDir,
+                                    store::ExchangeFileNamesOf(m_dm.db()))) {
         finish(Outcome::Failed);
         say(edi::ReceiveErrorMessage(), true);
         return false;

@@ -9,6 +9,7 @@
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +43,7 @@ bool writeEnvelope(shell::Ui& ui, const QString& target, const QString& payload,
 bool emptySendDir(shell::Ui& ui, const shell::Workspace& ws)
 {
     return shell::CountFiles(ws.sendDir) == 0 ||
-           shell::DeleteAllFiles(ui, ws.sendDir, ws.programDir);
+           shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, store::ExchangeFileNamesOf(ws));
 }
 
 SendOutcome callLink(shell::Ui& ui, edi::Link& link)

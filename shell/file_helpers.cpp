@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QThread>
 
@@ -158,7 +159,10 @@ int ListFiles(const QString& dir, const QString& mask, QStringList& list)
     return int(list.size());
 }
 
-bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir)
+namespace {
+
+// The refusals of every emptying, shown and logged.
+bool checkEmptying(Ui& ui, const QString& dir, const QString& programDir)
 {
     const FolderDanger danger = DangerOfEmptying(dir, programDir);
     if (danger != FolderDanger::None) {
@@ -172,6 +176,15 @@ bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir)
         WriteLog("폴더 비우기 거부 " + dir + " -> " + QFileInfo(dir).canonicalFilePath(), true);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir)
+{
+    if (!checkEmptying(ui, dir, programDir))
+        return false;
     for (const QString& name : matching(dir, "*.*")) {
         QFile file(QDir(dir).filePath(name));
         if (!file.remove()) {
@@ -180,6 +193,77 @@ bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir)
         }
     }
     return true;
+}
+
+ExchangeFileNames::ExchangeFileNames(const QStringList& fileCodes)
+{
+    for (const QString& code : fileCodes)
+        if (!code.trimmed().isEmpty())
+            m_codes.insert(code.trimmed().toUpper());
+}
+
+bool ExchangeFileNames::Holds(const QString& fileName) const
+{
+    // What QSaveFile or QTemporaryFile leaves of a write killed half way.
+    static const QRegularExpression leftover(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression written(
+        QStringLiteral("^(?:(?:APT|REGISTER)_[0-9]+|FAZIP|FATXT|RPTEDI|NOTICE\\.INF|"
+                       "FA[0-9]+\\.(?:ZIP|END|[0-9]{3}))$"));
+    const auto ours = [&](const QString& name) {
+        const QString upper = name.toUpper();
+        return m_codes.contains(upper) || written.match(upper).hasMatch();
+    };
+    if (ours(fileName))
+        return true;
+    const QRegularExpressionMatch m = leftover.match(fileName);
+    return m.hasMatch() && ours(m.captured(1));
+}
+
+QStringList ForeignFiles(const QString& dir, const ExchangeFileNames& own)
+{
+    QStringList foreign;
+    for (const QString& name : matching(dir, "*.*"))
+        if (!own.Holds(name))
+            foreign.append(name);
+    return foreign;
+}
+
+std::optional<QStringList> EmptyExchangeFolder(Ui& ui, const QString& dir,
+                                               const QString& programDir,
+                                               const ExchangeFileNames& own)
+{
+    if (!checkEmptying(ui, dir, programDir))
+        return std::nullopt;
+    QStringList left;
+    for (const QString& name : matching(dir, "*.*")) {
+        if (!own.Holds(name)) {
+            left.append(name);
+            continue;
+        }
+        QFile file(QDir(dir).filePath(name));
+        if (!file.remove()) {
+            ui.ShowError(file.fileName() + "\r" + file.errorString());
+            return std::nullopt;
+        }
+    }
+    if (!left.isEmpty())
+        WriteLog("폴더 비우기 " + dir + " : 송수신 파일이 아니므로 지우지 않음 " + left.join(", "),
+                 true);
+    return left;
+}
+
+bool EmptySendFolder(Ui& ui, const QString& dir, const QString& programDir,
+                     const ExchangeFileNames& own)
+{
+    const std::optional<QStringList> left = EmptyExchangeFolder(ui, dir, programDir, own);
+    if (!left)
+        return false;
+    if (left->isEmpty())
+        return true;
+    ui.ShowError(QStringLiteral("송신 폴더에 송수신 파일이 아닌 파일이 있어 송신하지 않습니다.\r"
+                                "%1\r\r이 파일을 다른 폴더로 옮긴 뒤 다시 하십시오.")
+                     .arg(QDir(dir).filePath(left->first())));
+    return false;
 }
 
 bool CopyFiles(Ui& ui, const QString& fromDir, const QString& toDir, const QString& mask)

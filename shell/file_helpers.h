@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace shell {
 
@@ -15,6 +18,38 @@ int ListFiles(const QString& dir, const QString& mask, QStringList& list);
 // workspace's ProgramDir) or that FolderDanger names; a symbolic link among
 // the files is removed itself, never what it points to.
 bool DeleteAllFiles(Ui& ui, const QString& dir, const QString& programDir);
+
+// The files the program and the link write into the send, receive and
+// result folders: the request files (Apt_1, Register_1 …), the answers
+// under the institutions' send and receive file codes (UserCode's APOUT,
+// APIN, TREGISTEROUT, TREGISTERIN), the help-desk files and backup archives
+// (FAZIP, FATXT, FA*.zip), the link's report (RptEDI), the notice, and what
+// a write through a temporary name may leave of them. Names compare
+// ignoring case.
+class ExchangeFileNames
+{
+public:
+    explicit ExchangeFileNames(const QStringList& fileCodes = {});
+    bool Holds(const QString& fileName) const;
+
+private:
+    QSet<QString> m_codes; // upper-case
+};
+
+// The files of `dir` that are none of these, in name order.
+QStringList ForeignFiles(const QString& dir, const ExchangeFileNames& own);
+
+// Empties the receive folder of what `own` names, with DeleteAllFiles'
+// refusals; any other file stays and is named in one log line. Returns the
+// names left, nothing when refused or a file could not be deleted (shown).
+std::optional<QStringList> EmptyExchangeFolder(Ui& ui, const QString& dir,
+                                               const QString& programDir,
+                                               const ExchangeFileNames& own);
+// The send folder likewise; but the link hands over every file it finds
+// there, so a file that is not the program's stops the send, named in an
+// error, rather than go to the bank.
+bool EmptySendFolder(Ui& ui, const QString& dir, const QString& programDir,
+                     const ExchangeFileNames& own);
 
 // Why the program must never empty or remove `dir`. An empty or relative
 // name would be taken from the current folder, which after a desktop start

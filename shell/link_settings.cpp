@@ -53,18 +53,19 @@ struct FolderSetting
     const char* label; // as the settings dialog shows it
     bool required;
     bool emptied; // emptied before each exchange
+    bool written; // the program and the link write into it
 };
 const FolderSetting kFolderSettings[] = {
-    {"SendDir", &TEdiConfig::SendDir, "송신 디렉토리", true, true},
-    {"RecvDir", &TEdiConfig::RecvDir, "수신 디렉토리", true, true},
-    {"ResultDir", &TEdiConfig::ResultDir, "결과 디렉토리", true, false},
-    {"ScriptDir", &TEdiConfig::ScriptDir, "스크립트 디렉토리", false, false},
-    {"MailboxDir", &TEdiConfig::MailboxDir, "우편함 폴더", false, false},
+    {"SendDir", &TEdiConfig::SendDir, "송신 디렉토리", true, true, true},
+    {"RecvDir", &TEdiConfig::RecvDir, "수신 디렉토리", true, true, true},
+    {"ResultDir", &TEdiConfig::ResultDir, "결과 디렉토리", true, false, true},
+    {"ScriptDir", &TEdiConfig::ScriptDir, "스크립트 디렉토리", false, false, false},
+    {"MailboxDir", &TEdiConfig::MailboxDir, "우편함 폴더", false, false, false},
 };
 
 } // namespace
 
-LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings)
+LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings, const ExchangeFileNames& own)
 {
     for (const FolderSetting& f : kFolderSettings) {
         const QString value = (settings.*f.field).trimmed();
@@ -85,6 +86,13 @@ LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings)
                                    "프로그램 폴더, 홈 폴더, 최상위 폴더나 그것들을 담은 폴더는 "
                                    "지정할 수 없습니다.")
                         .arg(label, value)};
+        if (const QStringList foreign =
+                f.written ? ForeignFiles(WithBackslash(value), own) : QStringList();
+            !foreign.isEmpty())
+            return {f.name,
+                    QStringLiteral("%1 \"%2\"에 송수신 파일이 아닌 파일 \"%3\"이(가) 있습니다.\r"
+                                   "송수신 파일만 두는 폴더를 지정하십시오.")
+                        .arg(label, value, foreign.first())};
     }
     return {};
 }

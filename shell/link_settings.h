@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "shell/file_helpers.h"
+
 // The EDI link's settings in the user registry, under a key derived from
 // the program's path so that each installation has its own.
 namespace shell {
@@ -78,9 +80,12 @@ struct LinkFolderProblem
 // relative name would be taken from the current folder); the script and
 // mailbox folders may stay empty but are otherwise named in full. The send
 // and receive folders are emptied before each exchange, so they may not be
-// the program folder, the home folder, a root or a folder holding one.
+// the program folder, the home folder, a root or a folder holding one. The
+// send, receive and result folders may hold only what the program and the
+// link write there (`own`): the link would hand any other file of the send
+// folder to the bank, and a user's folder is no place for the exchange.
 // Both the settings dialog and pelmar-tool ask this before storing.
-LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings);
+LinkFolderProblem CheckLinkFolders(const TEdiConfig& settings, const ExchangeFileNames& own);
 
 // Readable form of the link's scrambled password.
 QString DecodeLinkPassword(const QString& stored);

@@ -177,7 +177,7 @@ int main(int argc, char** argv)
     // transfer folders follow it.
     shell::InitialiseLinkSettings();
     shell::ApplyLinkDirectories(ws);
-    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui, ws));
     shell::ui::ScreenCatalog catalog;
     registerScreens(catalog, link, ws);
 

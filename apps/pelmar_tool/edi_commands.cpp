@@ -6,6 +6,7 @@
 #include "shell/kept_files.h"
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 
 #include <QDir>
 
@@ -69,7 +70,8 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
     shell::ReadSettings(edited);
     for (const QString& p : pairs)
         applySetting(edited, p);
-    if (const shell::LinkFolderProblem problem = shell::CheckLinkFolders(edited);
+    if (const shell::LinkFolderProblem problem =
+            shell::CheckLinkFolders(edited, store::ExchangeFileNamesOf(ctx.ws));
         !problem.name.isEmpty()) {
         ctx.ui.ShowError(problem.message);
         return 1;

@@ -8,6 +8,7 @@
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
 #include "shell/workspace.h"
+#include "store/exchange_files.h"
 #include "store/tdm1.h"
 
 #include <QDir>
@@ -39,7 +40,8 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     }
     const shell::Workspace& ws = ctx.ws;
     QDir().mkpath(ws.sendDir);
-    if (!shell::DeleteAllFiles(ctx.ui, ws.sendDir, ws.programDir))
+    if (!shell::EmptySendFolder(ctx.ui, ws.sendDir, ws.programDir,
+                                store::ExchangeFileNamesOf(dm.db())))
         return 1;
 
     const exchange::SendFiles built =

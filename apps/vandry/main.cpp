@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     shell::ui::QtUi ui;
     app.setErrorHandler([&ui](const QString& message) { ui.ShowError(message); });
 
-    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(ws, edi::LinkSettingsDialogFor(ui, ws));
     maintenance::ui::TfmVandry window(ui, link, ws, arguments);
     // Both programs share the link settings of the main program's path.
     shell::SetLinkProgramPath(ws.programDir + "Pelmar");

@@ -2,6 +2,7 @@
 
 #include "edi/mailbox_link.h"
 #include "shell/ui.h"
+#include "store/exchange_files.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -15,8 +16,8 @@
 namespace edi {
 
 LinkSettingsDialog::LinkSettingsDialog(shell::Ui& ui, const shell::TEdiConfig& settings,
-                                       QWidget* parent)
-    : QDialog(parent), m_ui(ui), m_settings(settings)
+                                       shell::ExchangeFileNames own, QWidget* parent)
+    : QDialog(parent), m_ui(ui), m_settings(settings), m_own(std::move(own))
 {
     setWindowTitle(QStringLiteral("통신 환경 설정"));
 
@@ -92,7 +93,7 @@ shell::TEdiConfig LinkSettingsDialog::settings() const
 
 void LinkSettingsDialog::accept()
 {
-    const shell::LinkFolderProblem problem = shell::CheckLinkFolders(settings());
+    const shell::LinkFolderProblem problem = shell::CheckLinkFolders(settings(), m_own);
     if (!problem.name.isEmpty()) {
         m_ui.ShowError(problem.message);
         if (auto* edit = findChild<QLineEdit*>(problem.name)) {
@@ -104,19 +105,21 @@ void LinkSettingsDialog::accept()
     QDialog::accept();
 }
 
-bool LinkSettingsDialog::Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidget* parent)
+bool LinkSettingsDialog::Edit(shell::Ui& ui, shell::TEdiConfig& settings,
+                              shell::ExchangeFileNames own, QWidget* parent)
 {
-    LinkSettingsDialog dialog(ui, settings, parent);
+    LinkSettingsDialog dialog(ui, settings, std::move(own), parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     settings = dialog.settings();
     return true;
 }
 
-MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui)
+MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui, const shell::Workspace& ws)
 {
-    return [&ui](shell::TEdiConfig& settings) {
-        return LinkSettingsDialog::Edit(ui, settings, QApplication::activeWindow());
+    return [&ui, &ws](shell::TEdiConfig& settings) {
+        return LinkSettingsDialog::Edit(ui, settings, store::ExchangeFileNamesOf(ws),
+                                        QApplication::activeWindow());
     };
 }
 

@@ -22,17 +22,20 @@ class LinkSettingsDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // `own` names what the program and the link write into the folders.
     LinkSettingsDialog(shell::Ui& ui, const shell::TEdiConfig& settings,
-                       QWidget* parent = nullptr);
+                       shell::ExchangeFileNames own, QWidget* parent = nullptr);
 
     // The settings given, with the user's edits.
     shell::TEdiConfig settings() const;
 
     // Shows the dialog; on OK `settings` takes the edits and true is returned.
-    static bool Edit(shell::Ui& ui, shell::TEdiConfig& settings, QWidget* parent = nullptr);
+    static bool Edit(shell::Ui& ui, shell::TEdiConfig& settings, shell::ExchangeFileNames own,
+                     QWidget* parent = nullptr);
 
-    // "확 인": stays open with an error while a folder is empty, relative or
-    // one that may never be emptied (shell::CheckLinkFolders).
+    // "확 인": stays open with an error while a folder is empty, relative,
+    // one that may never be emptied or one holding other files than the
+    // exchange's (shell::CheckLinkFolders).
     void accept() override;
 
 private:
@@ -41,6 +44,7 @@ private:
 
     shell::Ui& m_ui;
     shell::TEdiConfig m_settings;
+    shell::ExchangeFileNames m_own;
     QLineEdit* m_sendDir = nullptr;
     QLineEdit* m_recvDir = nullptr;
     QLineEdit* m_resultDir = nullptr;
@@ -50,8 +54,9 @@ private:
     QLineEdit* m_password = nullptr;
 };
 
-// The mailbox link's settings dialog: this dialog over the active window;
-// `ui` answers the folder choosers and must outlive every link call.
-MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui);
+// The mailbox link's settings dialog: this dialog over the active window,
+// knowing the file codes of the database of `ws`; `ui` answers the folder
+// choosers and, with `ws`, must outlive every link call.
+MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui, const shell::Workspace& ws);
 
 } // namespace edi

@@ -62,7 +62,7 @@ TEST_F(LinkSettingsDialogTest, ShowsTheSettingsAndHandsBackTheEdits)
     cfg.LoginID = "BR0001";
     cfg.Password = shell::EncodeLinkPassword("secret");
     cfg.DeleteCheck = false;
-    edi::LinkSettingsDialog dialog(ui, cfg);
+    edi::LinkSettingsDialog dialog(ui, cfg, shell::ExchangeFileNames());
 
     EXPECT_EQ(dialog.windowTitle(), "통신 환경 설정");
     EXPECT_EQ(field(dialog, "LoginID")->text(), "BR0001");
@@ -88,7 +88,7 @@ TEST_F(LinkSettingsDialogTest, ShowsTheSettingsAndHandsBackTheEdits)
 
 TEST_F(LinkSettingsDialogTest, LinkSetupThroughTheDialog)
 {
-    edi::MailboxLink link(workspace(), edi::LinkSettingsDialogFor(ui));
+    edi::MailboxLink link(workspace(), edi::LinkSettingsDialogFor(ui, workspace()));
     QDialog* shown = nullptr;
 
     pressLater(shown, "취 소");
@@ -129,7 +129,15 @@ TEST_F(LinkSettingsDialogTest, OkRefusesFoldersThatAreEmptyRelativeOrNeverToBeEm
         {"MailboxDir", "box", "우편함 폴더 \"box\"는 전체 경로가 아닙니다."},
         {"SendDir", home(), "는 송수신 전에 파일을 모두 지우는 폴더이므로"},
         {"RecvDir", "/", "는 송수신 전에 파일을 모두 지우는 폴더이므로"},
+        // A user's folder: the exchange would delete or send the user's files.
+        {"SendDir", home() + "Documents", "\"thesis.odt\"이(가) 있습니다."},
+        {"ResultDir", home() + "Documents", "\"thesis.odt\"이(가) 있습니다."},
     };
+    writeFile("Documents/thesis.odt", "chapter 1");
+    // The exchange's own files do not keep a folder from being chosen.
+    const shell::ExchangeFileNames own(QStringList{"AB200"});
+    for (const char* name : {"Out/Apt_1", "Out/Register_2", "Out/AB200", "Out/FAZIP"})
+        writeFile(name, "x");
     const auto pressOk = [](QDialog& dialog) {
         for (QPushButton* b : dialog.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
             if (b->text() == "확 인")
@@ -138,7 +146,7 @@ TEST_F(LinkSettingsDialogTest, OkRefusesFoldersThatAreEmptyRelativeOrNeverToBeEm
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.value.toStdString());
         ui.clear();
-        edi::LinkSettingsDialog dialog(ui, cfg);
+        edi::LinkSettingsDialog dialog(ui, cfg, own);
         dialog.open();
         field(dialog, c.field)->setText(c.value);
         pressOk(dialog);
@@ -151,7 +159,7 @@ TEST_F(LinkSettingsDialogTest, OkRefusesFoldersThatAreEmptyRelativeOrNeverToBeEm
 
     // Named in full, and the folders that may stay empty left empty: accepted.
     ui.clear();
-    edi::LinkSettingsDialog dialog(ui, cfg);
+    edi::LinkSettingsDialog dialog(ui, cfg, own);
     dialog.open();
     field(dialog, "SendDir")->setText(home() + "Out");
     field(dialog, "ScriptDir")->clear();

@@ -1,6 +1,7 @@
 // Transfer results: answers made here from the request files, in both
 // layouts, applied file by file.
 
+#include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
 #include "edi/transfer_request.h"
 #include "edi/transfer_result.h"
@@ -10,6 +11,7 @@
 #include "store/tdm1.h"
 #include "tests/support/data_fixture.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
@@ -30,6 +32,38 @@ QByteArray answerOf(const QByteArray& request, const std::function<QByteArray(in
             line.replace(154, 5, a);
         }
         out += line + "\r\n";
+    }
+    return out;
+}
+
+// The 200-byte answer with its trailer stating what its data records give
+// (an answer cut down by hand).
+QByteArray withOwnTrailer(const QByteArray& answer)
+{
+    qint64 count = 0, total = 0, groupCount[3] = {}, groupSum[3] = {};
+    QByteArray out;
+    for (qsizetype at = 0; at + 200 <= answer.size(); at += 200) {
+        QByteArray record = answer.mid(at, 200);
+        if (record.startsWith('D')) {
+            const qint64 amount = record.mid(42, 13).toLongLong();
+            const int group = int(edi::GroupOf(QString::fromLatin1(record.mid(24, 2))));
+            ++count;
+            total += amount;
+            ++groupCount[group];
+            groupSum[group] += amount;
+        } else if (record.startsWith('E')) {
+            const auto put = [&](int offset, int width, qint64 value) {
+                record.replace(offset, width, QByteArray::number(value).rightJustified(width, '0'));
+            };
+            put(1, 7, count + 2);
+            put(8, 7, count);
+            put(15, 15, total);
+            for (int g = 0; g < 3; ++g) {
+                put(30 + 22 * g, 7, groupCount[g]);
+                put(37 + 22 * g, 15, groupSum[g]);
+            }
+        }
+        out += record;
     }
     return out;
 }
@@ -121,14 +155,14 @@ TEST_F(TransferResult, ALineDeletedAfterSendingIsRecreatedAndTwiceGivesTheSame)
     EXPECT_EQ(value("SELECT Count(*) FROM Apt2").toInt(), 3);
 }
 
-TEST_F(TransferResult, ALineAnsweredTwiceKeepsTheLaterAnswer)
+TEST_F(TransferResult, AnotherAnswerFileToTheSameSendReplacesTheAnswers)
 {
-    // The whole file twice over: first all collected, then line 1 and the
-    // second batch not; then a second file that collects line 3.
+    // The batches' own answer, then another file to the same send (their
+    // keys, institution and date) that answers line 1 otherwise.
     const QByteArray request = this->request();
-    writeFile("Recv/AB200", answerOf(request) + answerOf(request, [](int seq) {
-                                return seq == 2 ? QByteArray("Y0000") : QByteArray("N1000");
-                            }));
+    writeFile("Recv/AB200", answerOf(request, [](int seq) {
+                  return seq == 2 ? QByteArray("Y0000") : QByteArray("N1000");
+              }));
     ASSERT_TRUE(apply().ok());
     EXPECT_EQ(lines(), "1|1|X|1000||3|2024-03-15\n"
                        "1|2|Y|0000||3|2024-03-15\n"
@@ -157,7 +191,7 @@ TEST_F(TransferResult, OnlyTheAnsweredLinesAmongAnotherBatchsLinesAreWritten)
          }).split('\n'))
         if (!record.isEmpty() && record.mid(114, 5) != otherKey)
             answer += record + '\n';
-    writeFile("Recv/AB200", answer);
+    writeFile("Recv/AB200", withOwnTrailer(answer));
 
     ASSERT_TRUE(apply().ok());
     EXPECT_EQ(dump("SELECT Apt2ID, AptID, IcheYebu, ResultID4, State FROM Apt2 ORDER BY Apt2ID"),
@@ -166,9 +200,10 @@ TEST_F(TransferResult, OnlyTheAnsweredLinesAmongAnotherBatchsLinesAreWritten)
               "11|1|X|1000|3\n12|1|Y|0000|3");
 }
 
-TEST_F(TransferResult, UnknownBatchesAreCreatedOnReceipt)
+TEST_F(TransferResult, ABatchGoneSinceItsKeptSendIsCreatedOnReceipt)
 {
     writeFile("Recv/AB200", answerOf(request()));
+    ASSERT_TRUE(shell::KeepFiles(workspace().sendDir, shell::KeptSendDir(workspace())).ok);
     exec("DELETE FROM Apt1 WHERE AptID = 2");
     exec("DELETE FROM Apt2 WHERE AptID = 2");
     ASSERT_TRUE(apply().ok());
@@ -180,6 +215,78 @@ TEST_F(TransferResult, UnknownBatchesAreCreatedOnReceipt)
     EXPECT_EQ(value("SELECT Count(*) FROM Apt2 WHERE AptID = 2").toInt(), 1);
     ASSERT_TRUE(apply().ok()); // the created batch is found again
     EXPECT_EQ(value("SELECT Count(*) FROM Apt1").toInt(), 2);
+}
+
+// Batch keys are only the send time and the run's ordinal: an answer whose
+// key no batch of its own institution and date carries, and that no kept
+// request file of that institution explains, is refused whole.
+TEST_F(TransferResult, AnAnswerGoesOnlyToABatchOfItsInstitutionAndDate)
+{
+    addInstitution(QStringLiteral("햇살아파트"), "B000000002", "BB100", "BB200");
+    addBatch(3, "B000000002", "2024-03-20");
+    addLine(3, "1", "1", "04", "12345678901", 500);
+    const QByteArray valid = answerOf(request("Apt_1"), [](int seq) {
+        return seq == 1 ? QByteArray("N1000") : QByteArray("Y0000");
+    });
+    const QByteArray ninthKey = edi::BatchKey(QTime(9, 5, 7), 9).toLatin1();
+    struct Case
+    {
+        const char* name;
+        const char* file;
+        std::function<void(QByteArray&)> edit;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"institution A's answer under institution B", "Recv/BB200",
+         [](QByteArray& a) { a.replace(8, 10, "B000000002"); }, "B000000002"},
+        {"another transfer date", "Recv/AB200", [](QByteArray& a) { a.replace(21, 8, "20240321"); },
+         "2024-03-21"},
+        {"a key never sent", "Recv/AB200",
+         [&](QByteArray& a) {
+             for (int r = 1; r <= 3; ++r)
+                 a.replace(200 * r + 114, 5, ninthKey);
+         },
+         "보낸 자료가 없어"},
+    };
+    const QString before = lines() + batches();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(path("Recv")).removeRecursively();
+        QByteArray bytes = valid;
+        c.edit(bytes);
+        writeFile(c.file, bytes);
+        const edi::ResultRun r = apply();
+        ASSERT_EQ(r.failures.size(), 1);
+        EXPECT_TRUE(r.failures[0].contains(QString::fromUtf8(c.reason)))
+            << r.failures[0].toStdString();
+        EXPECT_EQ(lines() + batches(), before);
+        EXPECT_EQ(value("SELECT Count(*) FROM Apt1").toInt(), 3);
+    }
+}
+
+// The batch went again under a new key and that send was answered: the
+// late answer to the earlier send, found through its kept request file,
+// must not overwrite the received batch.
+TEST_F(TransferResult, ALateAnswerToAnEarlierSendLeavesTheReceivedBatch)
+{
+    const QByteArray first = request();
+    ASSERT_TRUE(shell::KeepFiles(workspace().sendDir, shell::KeptSendDir(workspace())).ok);
+    exec("UPDATE Apt1 SET State = 1");
+    exec("UPDATE Apt2 SET State = 1");
+    edi::TransferRequestRun again{QDateTime(QDate(2024, 3, 15), QTime(11, 0, 0)),
+                                  workspace().sendDir, "BR0001", 1013};
+    ASSERT_TRUE(edi::BuildTransferRequests(db(), ui, again).ok);
+    ASSERT_TRUE(shell::KeepFiles(workspace().sendDir, shell::KeptSendDir(workspace())).ok);
+    writeFile("Recv/AB200", answerOf(readFile("Send/Apt_1")));
+    ASSERT_TRUE(apply().ok());
+    const QString received = lines() + batches();
+
+    writeFile("Recv/AB200", answerOf(first, [](int) { return QByteArray("N1000"); }));
+    const edi::ResultRun r = apply();
+    ASSERT_EQ(r.failures.size(), 1);
+    EXPECT_TRUE(r.failures[0].contains(QStringLiteral("이미 수신완료된 배치")))
+        << r.failures[0].toStdString();
+    EXPECT_EQ(lines() + batches(), received);
 }
 
 TEST_F(TransferResult, AFailingFileIsRolledBackAndNamedWhileOthersApply)
@@ -372,6 +479,50 @@ TEST_F(TransferResult, BadBytesAreReportedAndApplyNothingOfTheirFile)
             EXPECT_EQ(lines() + batches(), start);
         }
     }
+}
+
+// The 200-byte trailer states the block's count and totals: an answer whose
+// data records do not give them again, or that answers a line twice, is
+// refused whole.
+TEST_F(TransferResult, AnAnswerNotAgreeingWithItsTrailerIsRefusedWhole)
+{
+    // S, three D records (lines 1 and 2 of batch 1, line 3 of batch 2), E.
+    const QByteArray valid = answerOf(request());
+    const auto record = [&](int i) { return valid.mid(200 * i, 200); };
+    const auto withTrailer = [&](QByteArray bytes, int offset, const QByteArray& field) {
+        bytes.replace(bytes.size() - 200 + offset, field.size(), field);
+        return bytes;
+    };
+    const QByteArray line2Twice = valid.left(600) + record(2) + record(3) + record(4);
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a data record copied", line2Twice, "두 번"},
+        // The copy's count and amount written into the trailer as well.
+        {"a data record copied, the trailer made to match", withOwnTrailer(line2Twice), "두 번"},
+        {"a data record dropped", valid.left(400) + record(3) + record(4), "종료 레코드"},
+        {"the record count", withTrailer(valid, 1, "0000006"), "종료 레코드"},
+        {"the line count", withTrailer(valid, 8, "0000004"), "종료 레코드"},
+        {"the total", withTrailer(valid, 15, "000000000060001"), "종료 레코드"},
+        {"a bank group's sum", withTrailer(valid, 81, "000000000010001"), "종료 레코드"},
+        {"a number that is no number", withTrailer(valid, 8, "00000-3"), "종료 레코드"},
+    };
+    const QString before = lines() + batches();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile("Recv/AB200", c.bytes);
+        const edi::ResultRun r = apply();
+        ASSERT_EQ(r.failures.size(), 1);
+        EXPECT_TRUE(r.failures[0].contains(QString::fromUtf8(c.reason)))
+            << r.failures[0].toStdString();
+        EXPECT_EQ(lines() + batches(), before);
+    }
+    writeFile("Recv/AB200", valid);
+    EXPECT_TRUE(apply().ok());
 }
 
 } // namespace

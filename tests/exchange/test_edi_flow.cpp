@@ -364,7 +364,7 @@ TEST_F(Flow, AGarbageResultFileChangesNothingAndTheArchiveIsRenamed)
 {
     addBatch(1, "A123456789", "2024-03-20", 2);
     addLine(1, "101", "1203", "13", "301-0123-4567-81", 10000);
-    writeFile("Recv/stale", "from the last receive");
+    writeFile("Recv/AB100", "from the last receive");
     writeFile("Mailbox/Inbox/AB200", "S999012 and then nothing of use\r\n");
     writeFile("Mailbox/Inbox/FAZIP", "PK");
     writeFile("Recv/FA240315.zip", "older archive of today");
@@ -377,7 +377,7 @@ TEST_F(Flow, AGarbageResultFileChangesNothingAndTheArchiveIsRenamed)
     EXPECT_TRUE(f->messageIsError());
     // What the folder held before the receive is kept before it is emptied.
     EXPECT_EQ(filesIn("Recv/Old/20240315"),
-              (QStringList{"AB200", "FA240315.zip", "FAZIP", "stale"}));
+              (QStringList{"AB100", "AB200", "FA240315.zip", "FAZIP"}));
     EXPECT_EQ(filesIn("Recv"), (QStringList{"AB200", "FA240315.zip"}));
     EXPECT_EQ(readFile("Recv/FA240315.zip"), "PK");
     EXPECT_EQ(states(), "1|2");

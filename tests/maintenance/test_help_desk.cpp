@@ -71,15 +71,19 @@ TEST_F(HelpDeskSendTest, DataSendEmptiesTheSendFolderAndShipsTheArchiveInItsEnve
     EXPECT_TRUE(QDir(path("Send")).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(HelpDeskSendTest, FileSendReadsAChosenFileInTheSendFolderBeforeEmptyingIt)
+// The link would hand the user's file to the help desk beside FATXT, and
+// emptying the folder would delete it: it stays and nothing is sent.
+TEST_F(HelpDeskSendTest, FileSendOfAChosenFileInTheSendFolderLeavesItAndSendsNothing)
 {
     writeFile("Send/report.txt", "the file the help desk asked for");
     auto ctx = context(Program::Vandry);
     ui.answerChooser(path("Send/report.txt"));
     const maintenance::SendOutcome o = maintenance::SendFileToHelpDesk(ctx, link());
-    ASSERT_TRUE(o.sent);
-    EXPECT_EQ(outbox("FATXT"), maintenance::HelpDeskEnvelopeHeader(32, "FATXT", "BR0001") + "\r\n" +
-                                   "the file the help desk asked for");
+    EXPECT_FALSE(o.sent);
+    EXPECT_FALSE(o.linkCalled);
+    EXPECT_EQ(readFile("Send/report.txt"), "the file the help desk asked for");
+    ASSERT_EQ(ui.texts("error").size(), 1);
+    EXPECT_TRUE(ui.texts("error")[0].contains("report.txt"));
 }
 
 TEST_F(HelpDeskSendTest, FileSendLeavesTheChosenFileElsewhereInPlace)
