@@ -580,9 +580,11 @@ std::optional<bool> RequestWriter::checkFiles()
         }
         const RequestFileCheck checked = checker.check(file.readAll());
         for (const RequestFault& f : checked.faults) {
-            // A fault of the file as a whole keeps every batch in it.
-            const QList<int> batches =
-                f.aptId != 0 ? QList<int>{f.aptId} : m_fileBatches.value(i);
+            // A fault of the file as a whole, or of a batch this run did not
+            // write, keeps every batch in the file.
+            const QList<int> batches = f.aptId != 0 && byId.contains(f.aptId)
+                                           ? QList<int>{f.aptId}
+                                           : m_fileBatches.value(i);
             for (int aptId : batches) {
                 if (const Batch* b = byId.value(aptId)) {
                     refuse(*b, f.line, f.what);
