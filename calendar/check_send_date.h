@@ -14,6 +14,9 @@ namespace calendar {
 
 // Transfer dates may lie at most this many days after the send date.
 inline constexpr int kTransferDateRangeDays = 7;
+// A transfer date may lie at most this many days after today: a batch is
+// saved only within it, and a request file is sent only within it.
+inline constexpr int kTransferWindowDays = 20;
 
 // What the exchange window checks.
 inline constexpr const char* kExchangeTable = "Apt1";

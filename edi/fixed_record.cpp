@@ -27,6 +27,9 @@ void RecordBuilder::put(const char* data, qsizetype size, int width, bool leftAl
     const qsizetype fill = width - size;
     std::memset(leftAlign ? out + size : out, filler, size_t(fill));
     std::memcpy(leftAlign ? out : out + fill, data, size_t(size));
+    // A line end in a value would split the record; the read-back before a
+    // send finds the value wrong instead.
+    shell::BlankControlBytes(leftAlign ? out : out + fill, size);
 }
 
 RecordBuilder& RecordBuilder::text(const QString& value, int width)

@@ -7,6 +7,8 @@
 // Fixed-width records of the request and result files: fields counted in
 // CP949 bytes, text blank-padded on the right, numbers zero-filled on the
 // left, an over-long value cut to its first bytes.
+// A control character in a value is written as a blank, so that a record
+// is never split.
 namespace edi {
 
 class RecordBuilder

@@ -5,7 +5,9 @@
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
 #include "edi/id_runs.h"
+#include "edi/request_check.h"
 #include "shell/envelope_line.h"
+#include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
@@ -147,6 +149,12 @@ private:
     bool loadLines();
     bool checkLines();
     bool writeFiles();
+    // Reads back the files written; nullopt when that cannot be done,
+    // else whether every batch passed (those that did not are refused).
+    std::optional<bool> checkFiles();
+    void showRefused();
+    void refuse(const Batch& b, const QString& line, const QString& what);
+    void leaveOutRefused();
     struct NumberedLine
     {
         qint64 id;
@@ -167,7 +175,25 @@ private:
     const TransferRequestRun& m_run;
     QList<Batch> m_batches;
     TransferRequestResult m_result;
+    QList<Batch> m_all; // every batch loaded, for naming the refused
+    int m_divisor = 0;
+    QList<QList<int>> m_fileBatches; // AptIDs written into each file
+    // Batches the bank would refuse, with what is wrong, in order.
+    QList<int> m_refusedOrder;
+    QHash<int, QStringList> m_refused;
 };
+
+void RequestWriter::refuse(const Batch& b, const QString& line, const QString& what)
+{
+    if (!m_refused.contains(b.aptId))
+        m_refusedOrder.append(b.aptId);
+    m_refused[b.aptId].append(line.isEmpty() ? what : line + ": " + what);
+}
+
+void RequestWriter::leaveOutRefused()
+{
+    m_batches.removeIf([&](const Batch& b) { return m_refused.contains(b.aptId); });
+}
 
 bool RequestWriter::fail(const QString& detail)
 {
@@ -269,22 +295,26 @@ bool RequestWriter::checkLines()
                             "일부 이체자료를 송신불가로 바꾼 후 다시 송신하십시오.")
                         .arg(kMaxBatchesPerRun)
                         .arg(m_batches.size()));
+    // A line that has no record form keeps its batch behind, as a record
+    // the bank would refuse does.
     for (const Batch& b : m_batches) {
         if (!b.icheDate.isValid())
-            return fail("이체일자가 올바르지 않습니다.\r" + batchName(b));
+            refuse(b, {}, "이체일자가 올바르지 않습니다.");
         for (const Line& l : b.lines) {
+            const QString line =
+                QString("동 %1 호 %2").arg(ShowControls(l.dong), ShowControls(l.ho));
             // The check value needs the amount as a 32-bit number and the
             // account's last digit; a negative amount has no record form.
             if (l.amount < 0 || l.amount > std::numeric_limits<qint32>::max())
-                return fail(
-                    QString("이체금액을 송신 자료로 만들 수 없습니다. (금액 %1)\r").arg(l.amount) +
-                    lineName(b, l));
+                refuse(b, line,
+                       QString("이체금액을 송신 자료로 만들 수 없습니다. (금액 %1)").arg(l.amount));
             if (l.account.isEmpty() || l.account.back() < '0' || l.account.back() > '9')
-                return fail(
-                    QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)\r").arg(l.account) +
-                    lineName(b, l));
+                refuse(b, line,
+                       QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)")
+                           .arg(ShowControls(l.account)));
         }
     }
+    leaveOutRefused();
     return true;
 }
 
@@ -301,7 +331,7 @@ bool RequestWriter::flush(const QString& path, const QByteArray& bytes)
 
 bool RequestWriter::writeFiles()
 {
-    const int divisor = m_run.divisor > 0 ? m_run.divisor : shell::RandomPrime();
+    const int divisor = m_divisor;
     m_result.divisor = divisor;
     const QString sendDate = m_run.prepared.date().toString(Qt::ISODate);
     const QString sendTime = m_run.prepared.time().toString("HH:mm:ss");
@@ -342,6 +372,7 @@ bool RequestWriter::writeFiles()
             if (current && !closeFile())
                 return false;
             ++fileOrdinal;
+            m_fileBatches.append(QList<int>());
             file.clear();
             totals = FileTotals{};
             sequence = 1;
@@ -393,6 +424,7 @@ bool RequestWriter::writeFiles()
             {KindTransfer, b.inst.Name, b.inst.APOUT, int(b.lines.size()), batchSum});
         m_result.batchIds.append(b.aptId);
         m_result.batchFiles.append(int(m_result.files.size())); // its file is the next flushed
+        m_fileBatches.last().append(b.aptId);
         m_result.lineCount += int(b.lines.size());
         ++batchOrdinal;
     }
@@ -454,32 +486,115 @@ TransferRequestResult RequestWriter::run()
         m_result.ok = true;
         return m_result;
     }
-    if (!loadLines() || !checkLines())
+    if (!loadLines())
         return m_result;
+    m_all = m_batches;
+    if (!checkLines())
+        return m_result;
+    m_divisor = m_run.divisor > 0 ? m_run.divisor : shell::RandomPrime();
 
-    bool written = false;
-    {
-        store::TransactionGuard tx(m_db);
-        if (!tx.active()) {
-            fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
-        } else if (writeFiles()) {
-            written = tx.commit();
-            if (!written)
-                fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+    // A batch found wrong in the files is left out and the run written
+    // again without it, so that the files and numbers that leave are those
+    // of the batches that go.
+    for (;;) {
+        if (m_batches.isEmpty()) {
+            m_result.divisor = m_divisor;
+            break;
         }
-    }
-    if (!written) {
+        bool written = false;
+        bool refusedSome = false;
+        {
+            store::TransactionGuard tx(m_db);
+            if (!tx.active()) {
+                fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+            } else if (writeFiles()) {
+                const std::optional<bool> passed = checkFiles();
+                if (passed && *passed) {
+                    written = tx.commit();
+                    if (!written)
+                        fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+                }
+                refusedSome = passed && !*passed;
+            }
+        }
+        if (written)
+            break;
         for (const QString& path : m_result.files)
             QFile::remove(path);
-        const QStringList skipped = m_result.skipped;
-        const QStringList closed = m_result.closed;
-        m_result = TransferRequestResult{};
-        m_result.skipped = skipped;
-        m_result.closed = closed;
-        return m_result;
+        TransferRequestResult again;
+        again.skipped = m_result.skipped;
+        again.closed = m_result.closed;
+        m_result = again;
+        m_fileBatches.clear();
+        if (!refusedSome) {
+            showRefused();
+            return m_result;
+        }
+        leaveOutRefused();
     }
+    showRefused();
     m_result.ok = true;
     return m_result;
+}
+
+void RequestWriter::showRefused()
+{
+    if (m_refusedOrder.isEmpty())
+        return;
+    QHash<int, const Batch*> byId;
+    for (const Batch& b : m_all)
+        byId.insert(b.aptId, &b);
+    QStringList text;
+    for (int aptId : m_refusedOrder) {
+        const Batch* b = byId.value(aptId);
+        QString entry = b ? batchName(*b) : QString("자료번호 %1").arg(aptId);
+        m_result.refused.append(entry);
+        const QStringList& faults = m_refused.value(aptId);
+        constexpr int kShown = 10;
+        for (qsizetype i = 0; i < faults.size() && i < kShown; ++i)
+            entry += "\r    " + faults[i];
+        if (faults.size() > kShown)
+            entry += QString("\r    외 %1건").arg(faults.size() - kShown);
+        text.append(entry);
+    }
+    const QString message = RefusedBatchMessage() + "\r" + text.join('\r');
+    shell::WriteLog(QString(message).replace('\r', ' '), true);
+    m_ui.ShowError(message);
+}
+
+std::optional<bool> RequestWriter::checkFiles()
+{
+    RequestChecker checker(m_db, m_run.prepared);
+    if (const platform::Result<> loaded = checker.load(); !loaded) {
+        fail(loaded.error());
+        return std::nullopt;
+    }
+    QHash<int, const Batch*> byId;
+    for (const Batch& b : m_batches)
+        byId.insert(b.aptId, &b);
+    bool passed = true;
+    for (qsizetype i = 0; i < m_result.files.size(); ++i) {
+        QFile file(m_result.files[i]);
+        if (!file.open(QIODevice::ReadOnly)) {
+            fail("송신 파일을 읽을 수 없습니다.\r" + file.fileName() + "\r" + file.errorString());
+            return std::nullopt;
+        }
+        const RequestFileCheck checked = checker.check(file.readAll());
+        for (const RequestFault& f : checked.faults) {
+            // A fault of the file as a whole, or of a batch this run did not
+            // write, keeps every batch in the file.
+            const QList<int> batches = f.aptId != 0 && byId.contains(f.aptId)
+                                           ? QList<int>{f.aptId}
+                                           : m_fileBatches.value(i);
+            for (int aptId : batches) {
+                if (const Batch* b = byId.value(aptId)) {
+                    refuse(*b, f.line, f.what);
+                    passed = false;
+                }
+            }
+        }
+    }
+    return passed;
 }
 
 } // namespace
@@ -487,6 +602,12 @@ TransferRequestResult RequestWriter::run()
 QString BuildErrorMessage()
 {
     return QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.");
+}
+
+QString RefusedBatchMessage()
+{
+    return QStringLiteral("송신 전 점검에서 은행이 받지 않을 내용이 발견된 이체자료는 송신 "
+                          "자료에서 제외하였습니다. 고친 후 다시 송신하십시오.");
 }
 
 QString ClosedDateMessage()

@@ -14,8 +14,12 @@ QString pad(const QString& text, int width, bool leftAlign, char filler)
     const QByteArray bytes = ToCp949(text);
     if (bytes.size() > width)
         return FromCp949(PadBytes(bytes, width, leftAlign, filler));
+    QString value = text;
+    for (QChar& c : value)
+        if (c.unicode() < 0x80 && IsControlByte(uchar(c.unicode())))
+            c = QChar(' ');
     const QString fill(width - int(bytes.size()), QChar(filler));
-    return leftAlign ? text + fill : fill + text;
+    return leftAlign ? value + fill : fill + value;
 }
 
 int base62Digit(QChar c)
@@ -46,18 +50,28 @@ std::optional<qint64> toNumber(const QString& text)
 
 } // namespace
 
+void BlankControlBytes(char* data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i)
+        if (IsControlByte(static_cast<unsigned char>(data[i])))
+            data[i] = ' ';
+}
+
 QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler)
 {
     if (width <= 0)
         return {};
+    QByteArray out;
     if (bytes.size() > width) {
         // A character split by the cut is replaced by a blank.
-        QByteArray cut = LeftBytes(bytes, width);
-        cut.append(QByteArray(width - cut.size(), ' '));
-        return cut;
+        out = LeftBytes(bytes, width);
+        out.append(QByteArray(width - out.size(), ' '));
+    } else {
+        const QByteArray fill(width - bytes.size(), filler);
+        out = leftAlign ? bytes + fill : fill + bytes;
     }
-    const QByteArray fill(width - bytes.size(), filler);
-    return leftAlign ? bytes + fill : fill + bytes;
+    BlankControlBytes(out.data(), out.size());
+    return out;
 }
 
 QString PadText(const QString& text, int width, bool leftAlign)

@@ -17,7 +17,17 @@ QString PadZeros(const QString& text, int width, bool leftAlign);
 // The same on CP949 bytes, for building fixed-width records: `bytes` cut to
 // `width` (a split double-byte character becomes a blank) or filled with
 // `filler` after (leftAlign) or before the value.
+// Both put a blank for every control character (IsControlByte): a line end
+// inside a value would split its record in two.
 QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler);
+
+// A byte below the blank, or DEL. No CP949 trail byte is one of them.
+inline bool IsControlByte(unsigned char b)
+{
+    return b < 0x20 || b == 0x7f;
+}
+// Puts a blank in place of every control byte of `data`.
+void BlankControlBytes(char* data, qsizetype size);
 
 QString RemoveChar(const QString& text, QChar ch);
 QString DigitsOnly(const QString& text);

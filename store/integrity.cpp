@@ -3,6 +3,7 @@
 #include "shell/codec.h"
 #include "store/schema.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -100,6 +101,80 @@ QStringList CheckByteLimits(QSqlDatabase& db)
                                     .arg(bytes)
                                     .arg(f.size));
             }
+        }
+    }
+    return problems;
+}
+
+namespace {
+
+// A stored text as a problem line shows it: each control character as <0A>.
+QString shownText(const QString& text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString("<%1>").arg(c.unicode(), 2, 16, QChar('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Every row of `t` whose `column` matches `condition` (with one value), as
+// "value Table key=…,… column: what [value]".
+void namedRows(QSqlDatabase& db, const TableDef& t, const QString& column,
+               const QString& condition, const QString& pattern, const QString& what,
+               QStringList& problems)
+{
+    const QStringList key = keyOf(t);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QString("SELECT %1, %2 FROM %3 WHERE %4 ORDER BY rowid")
+                  .arg(key.join(", "), column, t.name, condition));
+    q.addBindValue(pattern);
+    if (!q.exec()) {
+        problems.append(t.name + "." + column + ": " + q.lastError().text());
+        return;
+    }
+    while (q.next()) {
+        QStringList where;
+        for (int i = 0; i < key.size(); ++i)
+            where.append(key[i] + "=" + shownText(q.value(i).toString()));
+        problems.append(QString("value %1 %2 %3: %4 [%5]")
+                            .arg(t.name, where.join(','), column, what,
+                                 shownText(q.value(key.size()).toString())));
+    }
+}
+
+} // namespace
+
+QStringList CheckStoredText(QSqlDatabase& db)
+{
+    // The tables the request files are made from, and their account columns.
+    const QHash<QString, QStringList> checked = {
+        {"Apt1", {"MoBankNo"}},   {"Apt2", {"BankNo"}},         {"GroupAp1", {"MoBankNo"}},
+        {"GroupAp2", {"BankNo"}}, {"TongRegister", {"Bankno"}}, {"UserCode", {}},
+    };
+    QString controls = "*[";
+    controls += QChar(0x01);
+    controls += '-';
+    controls += QChar(0x1f);
+    controls += QChar(0x7f);
+    controls += "]*";
+    QStringList problems;
+    for (const TableDef& t : Tables()) {
+        if (!checked.contains(t.name) || !TableExists(db, t.name))
+            continue;
+        const QStringList accounts = checked.value(t.name);
+        for (const FieldDef& f : t.fields) {
+            if (f.type != FieldType::String || !ColumnExists(db, t.name, f.name))
+                continue;
+            namedRows(db, t, f.name, f.name + " GLOB ?", controls, "control character",
+                      problems);
+            if (accounts.contains(f.name))
+                namedRows(db, t, f.name, "trim(" + f.name + ") GLOB ?", "*[^0-9-]*",
+                          "account with other than digits and hyphens", problems);
         }
     }
     return problems;

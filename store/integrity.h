@@ -19,6 +19,13 @@ QStringList CheckLayout(QSqlDatabase& db);
 // unique key, or its first index's columns and the row number.
 QStringList CheckByteLimits(QSqlDatabase& db);
 
+// In the tables the request files are made from (batches, lines, groups,
+// consents, institutions): every stored text holding a control character
+// and every account number holding anything but digits and hyphens (blanks
+// around it aside), one entry per value: "value Table key=…,… column: what
+// [value]", control characters shown as <0D>.
+QStringList CheckStoredText(QSqlDatabase& db);
+
 // A database of this system: it holds the tables every version has had.
 bool IsPelmarDatabase(QSqlDatabase& db);
 

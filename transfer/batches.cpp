@@ -1,6 +1,7 @@
 #include "transfer/batches.h"
 
 #include "calendar/business_calendar.h"
+#include "calendar/check_send_date.h"
 #include "calendar/holidays.h"
 #include "codes/bank_groups.h"
 #include "shell/clock.h"
@@ -24,9 +25,6 @@ namespace transfer {
 namespace {
 
 using namespace detail;
-
-// A transfer date may lie at most this many days after today.
-constexpr int kTransferWindowDays = 20;
 
 const char* const kBatchColumns =
     "AptID, GiganID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, IcheEDate, SendDate, "
@@ -274,7 +272,7 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
         return shell::RefuseSave(m_ui, "지정한 이체 일자가 공휴일입니다.", F::IcheDate);
     if (row.IcheDate < today)
         return shell::RefuseSave(m_ui, "이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
-    if (row.IcheDate > today.addDays(kTransferWindowDays))
+    if (row.IcheDate > today.addDays(calendar::kTransferWindowDays))
         return shell::RefuseSave(m_ui, "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.",
                                  F::IcheDate);
     const InstitutionCheck check = TakeInstitution(*this, m_ui, row);

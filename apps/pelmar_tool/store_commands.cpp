@@ -109,6 +109,7 @@ int check(ToolContext& ctx, const QStringList& args)
         problems = store::CheckIntegrity(db);
         problems += store::CheckLayout(db);
         problems += store::CheckByteLimits(db);
+        problems += store::CheckStoredText(db);
     }
     store::CloseDatabase("PelmarCheck");
     for (const QString& p : problems)
@@ -140,8 +141,8 @@ QList<ToolCommand> StoreCommands()
         {"make-blank", "OUT [--reference DIR]", "write the blank database archive BlankDB.bin",
          makeBlank, Reads},
         {"check", "",
-         "check the database file for damage, the current layout and values beyond their field's "
-         "byte limit",
+         "check the database file for damage, the current layout, values beyond their field's "
+         "byte limit, control characters and account numbers that are not digits and hyphens",
          check, Reads},
         {"account", "BANK NUMBER", "check an account number and show its display form", account,
          Reads},

@@ -164,6 +164,18 @@ TEST_F(ConsentFiles, AnUnknownInstitutionGetsNoFileAndItsConsentsNoStamp)
     EXPECT_TRUE(value("SELECT Senddate FROM TongRegister WHERE NapbuNO = '301'").isNull());
 }
 
+TEST_F(ConsentFiles, AControlCharacterNeverSplitsARecord)
+{
+    // Stored by another tool; the file keeps one record per line.
+    addConsent("B000000002", "04", "98765432101", "20\r\n4", 0, "800101");
+    ASSERT_TRUE(build().ok);
+    const QList<QByteArray> lines = readFile("Send/Register_2").split('\n');
+    ASSERT_EQ(lines.size(), 8);
+    for (int i = 1; i < 7; ++i)
+        EXPECT_EQ(lines[i].size(), 99) << i; // 98 and the CR
+    EXPECT_TRUE(lines[3].contains("20  4")) << lines[3].toStdString();
+}
+
 TEST_F(ConsentFiles, AFailedBuildStampsNothingAndLeavesNoFile)
 {
     QDir(workspace().sendDir).removeRecursively();

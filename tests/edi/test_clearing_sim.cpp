@@ -110,8 +110,13 @@ TEST_F(ClearingSim, TheToolExitsWithTheSystemsMessageWhenARunFails)
 {
     addInstitution(QStringLiteral("푸른마을아파트"), "A123456789", "AB100", "AB200");
     addBatch(1, "A123456789", "2024-03-20");
-    addLine(1, "101", "1203", "13", "301-0123-4567-81", 3000000000LL);
+    addLine(1, "101", "1203", "13", "301-0123-4567-81", 10000);
     addConsent("A123456789", "13", "3010123456781", "1011203", 0, "800101");
+    // More batches than one run may carry: the build fails as a whole.
+    exec("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+         "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
+         "IcheEDate, Pass, State, TotNo, TotMoney) SELECT i, 'A123456789', '11', '35', "
+         "'301-0123-4567-81', '2024-03-20', '2024-03-20', 'pw', 1, 0, 0 FROM n");
 
     ProgramRun r = tool({"build-requests"});
     EXPECT_EQ(r.exitCode, 1);

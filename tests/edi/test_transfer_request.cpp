@@ -205,22 +205,20 @@ TEST_F(TransferRequest, FilesSplitByInstitutionAndDateAndSkipUnknownInstitutions
     EXPECT_TRUE(value("SELECT DataNo FROM Apt1 WHERE AptID = 5").isNull());
 }
 
-TEST_F(TransferRequest, AFailingRunChangesNothingAndLeavesNoFile)
+TEST_F(TransferRequest, ALineWithNoRecordFormKeepsItsBatchBehind)
 {
     struct Case
     {
         const char* name;
         QString account;
         qint64 amount;
-        bool sendDirMissing;
         QString detail;
     };
     const Case cases[] = {
-        {"amount beyond 32 bits", "12345678901", 2147483648LL, false, "이체금액을 송신 자료로"},
-        {"negative amount", "12345678901", -5, false, "이체금액을 송신 자료로"},
-        {"account ending in a letter", "1234567890A", 1000, false, "계좌번호가 숫자로 끝나지"},
-        {"empty account", "", 1000, false, "계좌번호가 숫자로 끝나지"},
-        {"send folder gone", "12345678901", 1000, true, "송신 파일을 쓸 수 없습니다."},
+        {"amount beyond 32 bits", "12345678901", 2147483648LL, "이체금액을 송신 자료로"},
+        {"negative amount", "12345678901", -5, "이체금액을 송신 자료로"},
+        {"account ending in a letter", "1234567890A", 1000, "계좌번호가 숫자로 끝나지"},
+        {"empty account", "", 1000, "계좌번호가 숫자로 끝나지"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -231,22 +229,41 @@ TEST_F(TransferRequest, AFailingRunChangesNothingAndLeavesNoFile)
         addLine(1, "1", "1", "04", "12345678901", 1000);
         addLine(2, "1", "2", "04", c.account, c.amount);
         QDir(workspace().sendDir).removeRecursively();
-        if (!c.sendDirMissing)
-            QDir().mkpath(workspace().sendDir);
+        QDir().mkpath(workspace().sendDir);
         ui.clear();
 
         const edi::TransferRequestResult r = build();
-        EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(r.items.isEmpty());
-        EXPECT_TRUE(sentFiles().isEmpty());
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.batchIds, QList<int>{1});
+        EXPECT_EQ(sentFiles(), QStringList{"Apt_1"});
         const QStringList errors = ui.texts("error");
         ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(
-            errors[0].startsWith(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
-        EXPECT_TRUE(errors[0].contains(c.detail)) << errors[0].toStdString();
-        EXPECT_EQ(dump("SELECT DataNo, SendDate, Stime FROM Apt1"), "||\n||");
-        EXPECT_EQ(dump("SELECT DataNo, IcheDate FROM Apt2"), "|\n|");
+        EXPECT_TRUE(errors[0].startsWith(edi::RefusedBatchMessage()));
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("자료번호 2\r    동 1 호 2: ") + c.detail))
+            << errors[0].toStdString();
+        EXPECT_EQ(dump("SELECT DataNo FROM Apt1 ORDER BY AptID"), "1\n");
     }
+}
+
+TEST_F(TransferRequest, AFailingRunChangesNothingAndLeavesNoFile)
+{
+    addBatch(1, "A123456789", "2024-03-20");
+    addBatch(2, "A123456789", "2024-03-22");
+    addLine(1, "1", "1", "04", "12345678901", 1000);
+    addLine(2, "1", "2", "04", "12345678901", 1000);
+    QDir(workspace().sendDir).removeRecursively(); // the send folder is gone
+
+    const edi::TransferRequestResult r = build();
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.items.isEmpty());
+    EXPECT_TRUE(sentFiles().isEmpty());
+    const QStringList errors = ui.texts("error");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("송신 자료 생성중 오류가 발생하였습니다.")));
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("송신 파일을 쓸 수 없습니다.")))
+        << errors[0].toStdString();
+    EXPECT_EQ(dump("SELECT DataNo, SendDate, Stime FROM Apt1"), "||\n||");
+    EXPECT_EQ(dump("SELECT DataNo, IcheDate FROM Apt2"), "|\n|");
 }
 
 TEST_F(TransferRequest, MoreThan999BatchesAreRefusedBeforeAnythingIsWritten)

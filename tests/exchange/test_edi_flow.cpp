@@ -349,7 +349,11 @@ TEST_F(Flow, CancellingThePreviewLeavesNothingToSend)
 TEST_F(Flow, ABuildErrorOffersNoSend)
 {
     addMonth();
-    addLine(1, "103", "101", "04", "12345678901", 3000000000LL); // does not fit
+    // More batches than one run may carry: the build fails as a whole.
+    exec("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+         "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
+         "IcheEDate, Pass, State, TotNo, TotMoney) SELECT i, 'A123456789', '11', '35', "
+         "'301-0123-4567-81', '2024-03-20', '2024-03-20', 'pw', 1, 0, 0 FROM n");
     auto f = flow(exchange::ModeSend);
     f->Activate();
     EXPECT_EQ(f->message(), edi::BuildErrorMessage());
