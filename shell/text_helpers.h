@@ -18,6 +18,12 @@ QString PadZeros(const QString& text, int width, bool leftAlign);
 // `width` (a split double-byte character becomes a blank) or filled with
 // `filler` after (leftAlign) or before the value.
 QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler);
+// A number for a fixed-width field, zero-filled in front; nullopt when its
+// digits are wider than the field. A number is never cut: the writer
+// refuses its file instead (TooWideNumberMessage says why).
+std::optional<QByteArray> NumberField(qint64 value, int width);
+QString TooWideNumberMessage(qint64 value, int width);
+QString TooWideNumberMessage(const QString& value, int width);
 
 QString RemoveChar(const QString& text, QChar ch);
 QString DigitsOnly(const QString& text);
