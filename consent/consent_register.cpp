@@ -1,5 +1,6 @@
 #include "consent/consent_register.h"
 
+#include "consent/evidence_rules.h"
 #include "shell/clock.h"
 #include "shell/log.h"
 #include "shell/text_helpers.h"
@@ -266,23 +267,10 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
 
 bool ConsentRegister::EvidenceReady(const ConsentRecord& row) const
 {
-    QSqlQuery q(m_db);
-    q.prepare(" select AUTHSENDTYPE from USERCODE  where apid10 = :CorCode2 ");
-    q.bindValue(":CorCode2", row.Giganid);
-    if (q.exec() && q.next() && q.value(0).toString().trimmed() == QStringLiteral("면제"))
-        return true;
-    // Evidence records may keep the payer number as typed, hyphens included.
-    QSqlQuery e(m_db);
-    e.prepare("SELECT 1 FROM EVIDENTIAL"
-              " WHERE replace(CMSSerialNo, '-', '') = :napbu"
-              "   AND replace(ACCTNO, '-', '') = :acct"
-              "   AND CUSTNO = :cust AND SENDSTATE = :sent AND SENDDATE > :since");
-    e.bindValue(":napbu", store::StripHyphens(row.NapbuNO));
-    e.bindValue(":acct", store::StripHyphens(row.Bankno));
-    e.bindValue(":cust", row.Giganid);
-    e.bindValue(":sent", store::StoredValue(store::EvidenceSendState::Sent));
-    e.bindValue(":since", shell::Today().addDays(-7).toString("yyyyMMdd"));
-    return e.exec() && e.next();
+    const platform::Result<bool> ready = EvidenceCheck(m_db, shell::Today()).Ready(row.key());
+    if (!ready)
+        shell::WriteLog("증빙 확인 실패, " + ready.error(), true);
+    return ready && *ready;
 }
 
 bool ConsentRegister::RequestRegistration(const QList<ConsentRecord>& selected)

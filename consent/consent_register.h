@@ -106,7 +106,9 @@ public:
     bool RequestCancellation(const QList<ConsentRecord>& selected);
 
     // True when the consent may be requested without (more) evidence: its
-    // institution is exempt or its evidence went out within seven days.
+    // institution is exempt or its own evidence (same bank, institution,
+    // payer number and account) went out within seven days and was not used
+    // by a request yet (EvidenceCheck).
     bool EvidenceReady(const ConsentRecord& row) const;
 
     // Cuts every stored 13-digit real-name number to its birth date.

@@ -2,11 +2,13 @@
 
 #include "codes/institution.h"
 #include "consent/consent_status.h"
+#include "consent/evidence_rules.h"
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
 #include "edi/transfer_request.h"
 #include "shell/clock.h"
 #include "shell/envelope_line.h"
+#include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
 #include "shell/wait_scope.h"
@@ -19,6 +21,9 @@
 namespace consent {
 namespace {
 
+// The message names this many of the consents left out; the log all.
+constexpr qsizetype kListedWithoutEvidence = 30;
+
 struct Waiting
 {
     qint64 rowId = 0;
@@ -30,7 +35,15 @@ struct Waiting
     QString jumin;
 };
 
-QByteArray sRecord(const QString& institution, const QDate& today)
+// A record whose number is wider than its field is refused, never cut.
+platform::Result<QByteArray> checked(const edi::RecordBuilder& r)
+{
+    if (!r.tooWide().isEmpty())
+        return platform::Fail(r.tooWide());
+    return r.record();
+}
+
+platform::Result<QByteArray> sRecord(const QString& institution, const QDate& today)
 {
     edi::RecordBuilder r(100);
     r.literal("SE1")
@@ -39,10 +52,11 @@ QByteArray sRecord(const QString& institution, const QDate& today)
         .text(today.toString("yyyyMMdd"), 8)
         .literal("1")
         .blanks(74);
-    return r.record();
+    return checked(r);
 }
 
-QByteArray dRecord(const Waiting& w, int sequence, bool juminCheck, const QDate& today)
+platform::Result<QByteArray> dRecord(const Waiting& w, int sequence, bool juminCheck,
+                                     const QDate& today)
 {
     const QString digits = shell::DigitsOnly(w.key.Bankno);
     // The own bank groups take the account zero-filled to 14 digits; a
@@ -73,10 +87,10 @@ QByteArray dRecord(const Waiting& w, int sequence, bool juminCheck, const QDate&
         .text(shell::DigitsOnly(jumin), 13)
         .text(w.key.NapbuNO, 20)
         .blanks(16);
-    return r.record();
+    return checked(r);
 }
 
-QByteArray eRecord(int registrations, int cancellations)
+platform::Result<QByteArray> eRecord(int registrations, int cancellations)
 {
     edi::RecordBuilder r(100);
     r.literal("E")
@@ -85,7 +99,7 @@ QByteArray eRecord(int registrations, int cancellations)
         .number(cancellations, 7)
         .zeros(28)
         .blanks(48);
-    return r.record();
+    return checked(r);
 }
 
 class ConsentWriter
@@ -136,11 +150,15 @@ bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList
         envelope.dataKind = 'B';
         envelope.size = qint64(rows.size()) * 100 + 200;
     }
-    QByteArray file = shell::EnvelopeLine(envelope);
+    const platform::Result<QByteArray> head = shell::EnvelopeLine(envelope);
+    const platform::Result<QByteArray> s = sRecord(inst.APID10, m_today);
+    if (!head || !s)
+        return fail(inst.APID10 + "\r" + (head ? s.error() : head.error()));
+    QByteArray file = *head;
     if (!exempt)
         file += "001PAYINFO   ";
     file += "\r\n";
-    file += sRecord(inst.APID10, m_today) + "\r\n";
+    file += *s + "\r\n";
 
     QSqlQuery stamp(m_db);
     if (!stamp.prepare("UPDATE TongRegister SET Senddate = ? WHERE rowid = ?"))
@@ -148,7 +166,10 @@ bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList
     int registrations = 0;
     int sequence = 1;
     for (const Waiting& w : rows) {
-        file += dRecord(w, sequence++, juminCheck, m_today) + "\r\n";
+        const platform::Result<QByteArray> d = dRecord(w, sequence++, juminCheck, m_today);
+        if (!d)
+            return fail(EvidenceConsentText(w.key) + "\r" + d.error());
+        file += *d + "\r\n";
         if (w.status == ConsentStatus::RegisterWaiting)
             ++registrations;
         stamp.bindValue(0, m_run.sendTime.toString("yyyy-MM-dd HH:mm:ss"));
@@ -157,7 +178,10 @@ bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList
             return tableError(stamp);
         m_result.written.append(w.key);
     }
-    file += eRecord(registrations, int(rows.size()) - registrations) + "\r\n";
+    const platform::Result<QByteArray> e = eRecord(registrations, int(rows.size()) - registrations);
+    if (!e)
+        return fail(inst.APID10 + "\r" + e.error());
+    file += *e + "\r\n";
 
     const QString path = m_run.sendDir + "Register_" + QString::number(m_result.files.size() + 1);
     m_result.files.append(path); // deleted again if the run fails
@@ -212,6 +236,7 @@ bool ConsentWriter::writeAll()
     // The institution is settled before its file is made, so that no file
     // is left holding only part of its records.
     codes::Institutions institutions(m_db, m_ui);
+    EvidenceCheck evidence(m_db, m_today);
     for (const QString& code : order) {
         const std::optional<codes::Institution> inst = institutions.FindByCode(code);
         if (!inst || code.trimmed().isEmpty()) {
@@ -219,7 +244,23 @@ bool ConsentWriter::writeAll()
                 QString("기관코드 [%1] %2건").arg(code).arg(byInstitution.value(code).size()));
             continue;
         }
-        if (!writeInstitution(*inst, byInstitution.value(code), juminCheck))
+        // Every registration leaves here, whoever set it waiting (the
+        // register, an import, a save): checked again now, as evidence may
+        // have expired or been used while it waited.
+        QList<Waiting> rows;
+        for (const Waiting& w : byInstitution.value(code)) {
+            if (w.status == ConsentStatus::RegisterWaiting) {
+                const platform::Result<bool> ready = evidence.Ready(w.key);
+                if (!ready)
+                    return fail("출금동의 자료를 기록할 수 없습니다.\r" + ready.error());
+                if (!*ready) {
+                    m_result.withoutEvidence.append(w.key);
+                    continue;
+                }
+            }
+            rows.append(w);
+        }
+        if (!rows.isEmpty() && !writeInstitution(*inst, rows, juminCheck))
             return false;
     }
     return true;
@@ -246,6 +287,19 @@ ConsentRequestResult ConsentWriter::run()
         ConsentRequestResult failed;
         failed.anyWaiting = m_result.anyWaiting;
         return failed;
+    }
+    if (!m_result.withoutEvidence.isEmpty()) {
+        QStringList lines;
+        for (const ConsentKey& k : m_result.withoutEvidence) {
+            shell::WriteLog("출금동의 송신 제외, 증빙 없음, " + EvidenceConsentText(k));
+            if (lines.size() < kListedWithoutEvidence)
+                lines.append(EvidenceConsentText(k));
+        }
+        if (m_result.withoutEvidence.size() > lines.size())
+            lines.append(QString("외 %1건").arg(m_result.withoutEvidence.size() - lines.size()));
+        m_ui.ShowInfo(QStringLiteral("증빙 자료가 7일 이내에 전송되지 않았거나 이미 사용된 "
+                                     "출금동의는 등록 신청 자료에서 제외하였습니다.\r") +
+                      lines.join('\r'));
     }
     if (!m_result.skipped.isEmpty())
         m_ui.ShowInfo("이용자설정에 등록되지 않은 기관의 출금동의 자료는 송신 자료에서 "

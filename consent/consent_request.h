@@ -44,6 +44,9 @@ struct ConsentRequestResult
     QList<ConsentKey> written; // every consent written, in file order
     QStringList files;         // full paths, in order
     QStringList skipped;       // institutions left out (not registered)
+    // Registrations left waiting: not exempt, and no evidence of theirs
+    // sent within the seven days and not yet used.
+    QList<ConsentKey> withoutEvidence;
 };
 
 // True when the bank row "12" has SENDVERSION 1.
@@ -52,7 +55,8 @@ bool ConsentSendingOn(QSqlDatabase db);
 // Writes the files in one transaction: a failure shows the build error,
 // stamps no consent and deletes the files written. Institutions that are
 // not registered are left out, with a message, before any file is made for
-// them.
+// them; so is each registration whose evidence does not back it now
+// (named in the message and the log), while the others go.
 ConsentRequestResult BuildConsentRequests(QSqlDatabase db, shell::Ui& ui,
                                           const ConsentRequestRun& run);
 

@@ -1,5 +1,6 @@
 #include "consent/evidence_files.h"
 
+#include "consent/evidence_rules.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
 #include "shell/log.h"
@@ -9,6 +10,7 @@
 #include "store/account_numbers.h"
 #include "store/database.h"
 #include "store/states.h"
+#include "store/transaction_guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,10 +20,8 @@
 #include <QSqlQuery>
 
 namespace consent {
-namespace {
 
-// The patterns of a kind, lower case without "*.": empty for "*.*".
-QStringList extensions(const EvidenceKind& kind)
+QStringList EvidenceExtensions(const EvidenceKind& kind)
 {
     QStringList out;
     const QString patterns = kind.filter.section('|', 1);
@@ -32,8 +32,6 @@ QStringList extensions(const EvidenceKind& kind)
     }
     return out;
 }
-
-} // namespace
 
 const QList<EvidenceKind>& EvidenceKinds()
 {
@@ -142,9 +140,8 @@ QList<EvidenceRow> EvidenceFiles::Query(const QString& institution, EvidenceFilt
         " select T.NAME, T.Giganid, T.Bankcd, B.NAME BANKNAME, T.Bankno, T.NapbuNo, T.JuminNo, "
         "E.AUTHTYPE, E.AUTHFILE, E.SENDDATE, E.SENDSTATE, E.BANKCD "
         " from BANKCODE B, TongRegister T LEFT JOIN EVIDENTIAL E "
-        " ON T.Bankcd = E.BANKCD and T.Giganid = E.CUSTNO "
-        " and replace(T.NapbuNo, '-', '') = replace(E.CMSSERIALNO, '-', '') "
-        " and replace(T.Bankno, '-', '') = replace(E.ACCTNO, '-', '') "
+        " ON trim(T.Bankcd) = E.BANKCD and trim(T.Giganid) = E.CUSTNO "
+        " and trim(T.NapbuNo) = E.CMSSERIALNO and trim(T.Bankno) = E.ACCTNO "
         " where T.Bankcd = B.ID ";
     if (!institution.isEmpty())
         sql += " and T.Giganid = :Giganid ";
@@ -206,13 +203,9 @@ QString EvidenceFiles::storedName(const QList<EvidenceRow>& rows, int index,
     // unit, so a new resident must not take the previous one's file name.
     QSet<QString> taken;
     QSqlQuery q(m_db);
-    q.prepare(
-        "SELECT AUTHFILE FROM EVIDENTIAL WHERE AUTHFILE <> '' AND NOT (BANKCD = :b AND "
-        "CUSTNO = :c AND replace(CMSSERIALNO, '-', '') = :p AND replace(ACCTNO, '-', '') = :a)");
-    q.bindValue(":b", row.Bankcd.trimmed());
-    q.bindValue(":c", row.Giganid.trimmed());
-    q.bindValue(":p", store::StripHyphens(row.NapbuNo.trimmed()));
-    q.bindValue(":a", store::StripHyphens(row.Bankno.trimmed()));
+    q.prepare(QString("SELECT AUTHFILE FROM EVIDENTIAL WHERE AUTHFILE <> '' AND NOT (") +
+              kEvidenceKeyMatch + ")");
+    BindEvidenceKey(q, row.key());
     if (q.exec())
         while (q.next())
             taken.insert(q.value(0).toString().trimmed().toLower());
@@ -243,20 +236,9 @@ bool EvidenceFiles::Attach(QList<EvidenceRow>& rows, int index, const QString& p
         return false;
     }
     source.close();
-    if (info.size() == 0) {
-        m_ui.ShowPlain(path + "\r\n" + QStringLiteral("빈 파일은 증빙 파일로 사용할 수 없습니다."));
-        return false;
-    }
-    if (info.size() > kind->limit) {
-        m_ui.ShowPlain("파일 사이즈가 큽니다.\r\n" + kind->name + "파일은 " +
-                       QString::number(kind->limit / 1024) + "K이하만 사용 가능 합니다.");
-        return false;
-    }
-    const QString ext = info.suffix().toLower();
-    const QStringList allowed = extensions(*kind);
-    if (!allowed.isEmpty() && !allowed.contains(ext)) {
-        m_ui.ShowPlain(kind->name + "파일은 " + kind->filter.section('|', 1) +
-                       " 파일만 사용 가능 합니다.");
+    if (const platform::Result<> fits = CheckEvidenceFile(*kind, info.fileName(), info.size());
+        !fits) {
+        m_ui.ShowPlain(info.size() == 0 ? path + "\r\n" + fits.error() : fits.error());
         return false;
     }
     const QString name = storedName(
@@ -278,7 +260,6 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
     for (const EvidenceRow& row : rows) {
         if (!row.changed)
             continue;
-        // The file first: a record must never name a file that did not arrive.
         const QString name = row.AUTHFILE.trimmed();
         if (!name.isEmpty() && !IsAuthFileName(name)) {
             shell::WriteLog("증빙파일 이름 거부, " + name, true);
@@ -286,8 +267,25 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
                            QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
             return false;
         }
+        const ConsentKey key = row.key();
         const QString chosen = AuthTempDir(m_ws) + name;
-        if (!name.isEmpty() && QFileInfo(chosen).isFile()) {
+        const bool newFile = !name.isEmpty() && QFileInfo(chosen).isFile();
+        QSqlQuery find(m_db);
+        find.prepare(QString("SELECT 1 FROM EVIDENTIAL where") + kEvidenceKeyMatch);
+        BindEvidenceKey(find, key);
+        if (!find.exec()) {
+            m_ui.ShowError(find.lastError().text());
+            return false;
+        }
+        const bool exists = find.next();
+        find.finish();
+        // A new file is not the one the bank holds: the record says so
+        // before the file is replaced, so that no moment pairs the new file
+        // with the old "sent".
+        if (exists && newFile && !forgetSent(key))
+            return false;
+        // The file first: a record must never name a file that did not arrive.
+        if (newFile) {
             const QString target = AuthFileDir(m_ws) + name;
             const QString partial = target + ".part";
             QFile::remove(partial);
@@ -304,35 +302,16 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
                 return false;
             }
         }
-        const QString b = row.Bankcd.trimmed(), c = row.Giganid.trimmed(),
-                      p = row.NapbuNo.trimmed(), a = row.Bankno.trimmed();
-        QSqlQuery find(m_db);
-        find.prepare("SELECT 1 FROM EVIDENTIAL where BANKCD = :b and CUSTNO = :c and "
-                     "replace(CMSSerialNo, '-', '') = :p and replace(ACCTNO, '-', '') = :a");
-        find.bindValue(":b", b);
-        find.bindValue(":c", c);
-        find.bindValue(":p", store::StripHyphens(p));
-        find.bindValue(":a", store::StripHyphens(a));
-        if (!find.exec()) {
-            m_ui.ShowError(find.lastError().text());
-            return false;
-        }
         QSqlQuery q(m_db);
-        if (find.next()) {
-            q.prepare("Update EVIDENTIAL set AUTHTYPE = :t, AUTHFILE = :f where BANKCD = :b and "
-                      "CUSTNO = :c and replace(CMSSerialNo, '-', '') = :p and "
-                      "replace(ACCTNO, '-', '') = :a");
-            q.bindValue(":p", store::StripHyphens(p));
-            q.bindValue(":a", store::StripHyphens(a));
+        if (exists) {
+            q.prepare(QString("Update EVIDENTIAL set AUTHTYPE = :t, AUTHFILE = :f where") +
+                      kEvidenceKeyMatch);
         } else {
             q.prepare("Insert into EVIDENTIAL (BANKCD,CUSTNO,CMSSerialNo,ACCTNO,AUTHTYPE,AUTHFILE,"
-                      "SENDSTATE) values (:b, :c, :p, :a, :t, :f, :s)");
+                      "SENDSTATE) values (:eb, :ec, :ep, :ea, :t, :f, :s)");
             q.bindValue(":s", store::StoredValue(store::EvidenceSendState::NotSent));
-            q.bindValue(":p", p);
-            q.bindValue(":a", a);
         }
-        q.bindValue(":b", b);
-        q.bindValue(":c", c);
+        BindEvidenceKey(q, key);
         q.bindValue(":t", row.AUTHTYPE.trimmed());
         q.bindValue(":f", name);
         if (!q.exec()) {
@@ -341,10 +320,37 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
             m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
             return false;
         }
-        shell::WriteLog("증빙파일등록, CUSTNO " + c + ", BANKCD " + b + ", CMSSerialNo " + p +
-                        ", ACCTNO " + a + ", AUTHTYPE " + row.AUTHTYPE + ", AUTHFILE " + name);
+        shell::WriteLog("증빙파일등록, CUSTNO " + key.Giganid.trimmed() + ", BANKCD " +
+                        key.Bankcd.trimmed() + ", CMSSerialNo " + key.NapbuNO.trimmed() +
+                        ", ACCTNO " + key.Bankno.trimmed() + ", AUTHTYPE " + row.AUTHTYPE +
+                        ", AUTHFILE " + name + (newFile && exists ? ", 전송전으로" : ""));
     }
     m_ui.ShowPlain(QStringLiteral("증빙 자료 등록이 완료 되었습니다."));
+    return true;
+}
+
+bool EvidenceFiles::forgetSent(const ConsentKey& key)
+{
+    // An upload of the old file left unresolved is moot now: the new file
+    // has to go anyway.
+    store::TransactionGuard tx(m_db);
+    QSqlQuery q(m_db);
+    q.prepare(QString("Update EVIDENTIAL set SENDSTATE = :s, SENDDATE = NULL where") +
+              kEvidenceKeyMatch);
+    q.bindValue(":s", store::StoredValue(store::EvidenceSendState::NotSent));
+    BindEvidenceKey(q, key);
+    QSqlQuery open(m_db);
+    open.prepare(QString("DELETE FROM EvidenceUpload WHERE") + kEvidenceKeyMatch);
+    BindEvidenceKey(open, key);
+    if (!q.exec() || !open.exec()) {
+        m_ui.ShowError(
+            store::WriteErrorMessage(q.lastError().isValid() ? q.lastError() : open.lastError()));
+        return false;
+    }
+    if (!tx.commit()) {
+        m_ui.ShowError(store::WriteErrorMessage(tx.error()));
+        return false;
+    }
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "consent/consent_request.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
@@ -8,7 +10,7 @@
 namespace shell {
 class Ui;
 struct Workspace;
-}
+} // namespace shell
 
 // Evidence of the residents' consents: one file per consent, kept under
 // AUTHFILE/ beside the program and recorded in Evidential. Files chosen on
@@ -24,6 +26,8 @@ struct EvidenceKind
 };
 
 const QList<EvidenceKind>& EvidenceKinds();
+// The extensions of a kind, lower case without "*.": empty for "*.*".
+QStringList EvidenceExtensions(const EvidenceKind& kind);
 const EvidenceKind* EvidenceKindByCode(const QString& code);
 const EvidenceKind* EvidenceKindByName(const QString& name);
 // The open dialog's filter in Qt's form: "서면파일 (*.jpg *.jpeg *.gif *.tif)".
@@ -62,6 +66,8 @@ struct EvidenceRow
     QString SENDSTATE;
     bool changed = false;
     bool hasRecord = false;
+
+    ConsentKey key() const { return {Giganid, Bankcd, Bankno, NapbuNo}; }
 };
 
 enum class EvidenceFilter { All, WithoutFile, WithFile };
@@ -81,11 +87,14 @@ public:
     // Checks the chosen file and puts it into AUTHTEMP/ under its stored
     // name; `rows` are all rows shown, so that two rows never share a name.
     bool Attach(QList<EvidenceRow>& rows, int index, const QString& path);
-    // Copies each new file into AUTHFILE/ and records it. Stops at the first
-    // failure with its message; rows saved before it stay saved.
+    // Copies each new file into AUTHFILE/ and records it. A new file makes
+    // the record "전송전" again (the bank holds only the file sent before);
+    // a new kind alone keeps its send state. Stops at the first failure
+    // with its message; rows saved before it stay saved.
     bool Save(const QList<EvidenceRow>& rows);
 
 private:
+    bool forgetSent(const ConsentKey& key);
     QString storedName(const QList<EvidenceRow>& rows, int index, const QString& suffix) const;
 
     QSqlDatabase m_db;

@@ -1,6 +1,7 @@
 #include "consent/evidence_transfer.h"
 
 #include "consent/evidence_files.h"
+#include "consent/evidence_rules.h"
 #include "platform/ini_file.h"
 #include "platform/securelink.h"
 #include "shell/clock.h"
@@ -12,6 +13,7 @@
 #include "shell/wait_scope.h"
 #include "shell/workspace.h"
 #include "store/account_numbers.h"
+#include "store/database.h"
 #include "store/states.h"
 #include "store/transaction_guard.h"
 
@@ -24,6 +26,8 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace consent {
 namespace {
 
@@ -34,9 +38,10 @@ QByteArray text(const QString& value, int width)
     return shell::PadBytes(shell::ToCp949(value), width, true, ' ');
 }
 
-QByteArray number(qint64 value, int width)
+// A number wider than its field is never cut: the caller refuses the file.
+std::optional<QByteArray> number(qint64 value, int width)
 {
-    return shell::PadBytes(QByteArray::number(value), width, false, '0');
+    return shell::NumberField(value, width);
 }
 
 QByteArray blanks(int width)
@@ -79,20 +84,6 @@ const char* const kDone =
     "증빙 자료 확인시 오류가 발생 하지 않습니다.\r\n전송하신 증빙자료는 7일 이내에 1회만 사용 "
     "가능합니다.";
 
-// The evidence record of a consent: payer number and account compared
-// without hyphens on both sides, as records keep them as entered.
-const char* const kEvidenceMatch = " where BANKCD = :b and CUSTNO = :c"
-                                   "   and replace(CMSSerialNo, '-', '') = :p"
-                                   "   and replace(ACCTNO, '-', '') = :a";
-
-void bindEvidence(QSqlQuery& q, const ConsentKey& k)
-{
-    q.bindValue(":b", k.Bankcd.trimmed());
-    q.bindValue(":c", k.Giganid.trimmed());
-    q.bindValue(":p", store::StripHyphens(k.NapbuNO.trimmed()));
-    q.bindValue(":a", store::StripHyphens(k.Bankno.trimmed()));
-}
-
 } // namespace
 
 QString SubmissionClass(const QString& authSendType)
@@ -112,11 +103,19 @@ int EvidencePadding(qint64 n)
     return int((kBlock - ((n - 624) % kBlock)) % kBlock);
 }
 
-QByteArray EvidenceTransferBytes(const QString& institution, const QDate& today,
-                                 const QString& sendId, const QString& submissionClass,
-                                 const QList<EvidenceItem>& items)
+platform::Result<QByteArray> EvidenceTransferBytes(const QString& institution, const QDate& today,
+                                                   const QString& sendId,
+                                                   const QString& submissionClass,
+                                                   const QList<EvidenceItem>& items)
 {
     const QByteArray date = today.toString("yyyyMMdd").toLatin1();
+    QString tooWide;
+    const auto num = [&](qint64 value, int width) {
+        const std::optional<QByteArray> field = number(value, width);
+        if (!field && tooWide.isEmpty())
+            tooWide = shell::TooWideNumberMessage(value, width);
+        return field.value_or(QByteArray(width, '0'));
+    };
     QByteArray out;
     out += "H";
     out += "FB0110";
@@ -125,14 +124,14 @@ QByteArray EvidenceTransferBytes(const QString& institution, const QDate& today,
     out += date;
     out += text(sendId.trimmed(), 30);
     out += "011";
-    out += number(items.size(), 10);
+    out += num(items.size(), 10);
     out += blanks(943);
 
     const bool withFiles = submissionClass == "0";
     int seq = 0;
     for (const EvidenceItem& item : items) {
         out += "D";
-        out += number(++seq, 10);
+        out += num(++seq, 10);
         out += blanks(30);
         out += date;
         out += item.JuminNO.size() == 10 ? "1" : "0";
@@ -141,12 +140,12 @@ QByteArray EvidenceTransferBytes(const QString& institution, const QDate& today,
         out += "N";
         out += blanks(10);
         out += text(store::StripHyphens(item.NapbuNO), 30);
-        out += number(item.Bankcd.trimmed().toInt(), 3);
+        out += num(item.Bankcd.trimmed().toInt(), 3);
         out += text(store::StripHyphens(item.Bankno), 20);
         out += text(item.AUTHTYPE, 1);
         if (withFiles) {
             out += text(item.extension, 4);
-            out += number(item.content.size(), 7);
+            out += num(item.content.size(), 7);
         } else {
             out += blanks(4);
             out += "0000000";
@@ -155,11 +154,17 @@ QByteArray EvidenceTransferBytes(const QString& institution, const QDate& today,
         const QByteArray content = withFiles ? item.content : QByteArray();
         out += content;
         out += blanks(EvidencePadding(content.size()));
+        if (!tooWide.isEmpty())
+            return platform::Fail(
+                tooWide + "\r\n" +
+                EvidenceConsentText({institution, item.Bankcd, item.Bankno, item.NapbuNO}));
     }
     out += "T";
     out += "FB0110";
-    out += number(items.size(), 10);
+    out += num(items.size(), 10);
     out += blanks(1007);
+    if (!tooWide.isEmpty())
+        return platform::Fail(tooWide);
     return out;
 }
 
@@ -326,24 +331,62 @@ QList<Group> groupByInstitution(const QList<ConsentKey>& selected)
     return groups;
 }
 
+// The file a stored evidence name stands for, or why it may not be sent:
+// only a regular file that lies in AUTHFILE/ once links are resolved, read
+// through the descriptor that was checked.
+platform::Result<QByteArray> readEvidenceFile(const QString& fileDir, const QString& name)
+{
+    const QString missing =
+        QStringLiteral("파일이 존재하지 않는 자료가 확인 되었습니다.\r\n증빙 자료 파일 관리에서 "
+                       "확인하여 다시 등록하여 주시기 바랍니다.");
+    if (!IsAuthFileName(name)) {
+        if (!name.isEmpty())
+            shell::WriteLog("증빙파일 이름 거부, " + name, true);
+        return platform::Fail(missing);
+    }
+    const QString path = fileDir + name;
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return platform::Fail(missing);
+    const QString refused =
+        path + "\r\n" +
+        QStringLiteral("증빙 폴더(AUTHFILE) 안의 일반 파일이 아니어서 증빙 파일로 보낼 수 "
+                       "없습니다.\r\n증빙 자료 파일 관리에서 확인하여 다시 등록하여 주시기 "
+                       "바랍니다.");
+    const QString real = QFileInfo(path).canonicalFilePath();
+    const QString folder = QFileInfo(fileDir).canonicalFilePath();
+    if (real.isEmpty() || folder.isEmpty() || QFileInfo(real).absolutePath() != folder) {
+        shell::WriteLog("증빙파일 거부, 폴더 밖, " + path + " -> " + real, true);
+        return platform::Fail(refused);
+    }
+    QFile f(real);
+    struct stat st = {};
+    if (!f.open(QIODevice::ReadOnly) || fstat(f.handle(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        shell::WriteLog("증빙파일 거부, 일반 파일 아님, " + path, true);
+        return platform::Fail(refused);
+    }
+    return f.readAll();
+}
+
 // One consent's data record; with its file's content for class "0". Shows
-// why a consent cannot go (no evidence kind, no readable file).
+// why a consent cannot go (no evidence kind, no file, a file that breaks the
+// attach's rules or is no regular file of AUTHFILE/).
 std::optional<EvidenceItem> evidenceItem(QSqlDatabase db, shell::Ui& ui, const ConsentKey& k,
                                          const QString& submission, const QString& fileDir)
 {
     QSqlQuery e(db);
-    e.prepare(QString("select AUTHTYPE, AUTHFILE from EVIDENTIAL") + kEvidenceMatch);
-    bindEvidence(e, k);
+    e.prepare(QString("select AUTHTYPE, AUTHFILE from EVIDENTIAL where") + kEvidenceKeyMatch);
+    BindEvidenceKey(e, k);
     const bool found = e.exec() && e.next();
-    const QString kind = found ? e.value(0).toString().trimmed() : QString();
+    const QString kindCode = found ? e.value(0).toString().trimmed() : QString();
     const QString file = found ? e.value(1).toString().trimmed() : QString();
-    if (kind.isEmpty()) {
+    const EvidenceKind* kind = EvidenceKindByCode(kindCode);
+    if (kindCode.isEmpty() || !kind) {
         ui.ShowInfo(QStringLiteral("증빙 파일 종류가 선택이 안된 자료가 확인 되었습니다.\r\n증빙 "
                                    "자료 파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
         return std::nullopt;
     }
     EvidenceItem item;
-    item.AUTHTYPE = kind;
+    item.AUTHTYPE = kindCode;
     item.NapbuNO = k.NapbuNO;
     item.Bankcd = k.Bankcd;
     item.Bankno = k.Bankno;
@@ -357,37 +400,39 @@ std::optional<EvidenceItem> evidenceItem(QSqlDatabase db, shell::Ui& ui, const C
     if (c.exec() && c.next())
         item.JuminNO = c.value(0).toString();
     if (submission == "0") {
-        // A stored name that leads out of AUTHFILE/ is no file of ours.
-        const bool named = IsAuthFileName(file);
-        if (!file.isEmpty() && !named)
-            shell::WriteLog("증빙파일 이름 거부, " + file, true);
-        QFile f(fileDir + file);
-        if (!named || !f.open(QIODevice::ReadOnly)) {
-            ui.ShowInfo(QStringLiteral("파일이 존재하지 않는 자료가 확인 되었습니다.\r\n증빙 자료 "
-                                       "파일 관리에서 확인하여 다시 등록하여 주시기 바랍니다."));
+        platform::Result<QByteArray> content = readEvidenceFile(fileDir, file);
+        if (!content) {
+            ui.ShowInfo(content.error());
             return std::nullopt;
         }
-        item.content = f.readAll();
+        // The attach's rules again: the file may have changed since.
+        if (const platform::Result<> fits = CheckEvidenceFile(*kind, file, content->size());
+            !fits) {
+            shell::WriteLog("증빙파일 거부, " + file + ", " + fits.error(), true);
+            ui.ShowInfo(EvidenceConsentText(k) + "\r\n" + fileDir + file + "\r\n" + fits.error());
+            return std::nullopt;
+        }
+        item.content = std::move(*content);
         item.extension = QFileInfo(file).suffix();
     }
     return item;
 }
 
-// The transfer files written into AUTHTEMP/ and the consents they carry.
-struct TransferFiles
+// A transfer file written into AUTHTEMP/ and the consents it carries.
+struct TransferFile
 {
-    QStringList paths;
-    QList<ConsentKey> written;
+    QString path;
+    QList<ConsentKey> consents;
 };
 
 // One transfer file per institution that is not exempt (an exempt one is
 // said and passed over). Shows why when one cannot be built.
-std::optional<TransferFiles> buildTransferFiles(QSqlDatabase db, shell::Ui& ui,
-                                                const QList<Group>& groups,
-                                                const EvidenceAuthKey& key, const QDateTime& now,
-                                                const QString& home)
+std::optional<QList<TransferFile>> buildTransferFiles(QSqlDatabase db, shell::Ui& ui,
+                                                      const QList<Group>& groups,
+                                                      const EvidenceAuthKey& key,
+                                                      const QDateTime& now, const QString& home)
 {
-    TransferFiles out;
+    QList<TransferFile> out;
     for (const Group& g : groups) {
         QSqlQuery cls(db);
         cls.prepare("select AUTHSENDTYPE from USERCODE where apid10 = :CorCode1 ");
@@ -408,58 +453,169 @@ std::optional<TransferFiles> buildTransferFiles(QSqlDatabase db, shell::Ui& ui,
                 return std::nullopt;
             items.append(std::move(*item));
         }
+        const platform::Result<QByteArray> bytes =
+            EvidenceTransferBytes(g.institution, now.date(), key.SendId, submission, items);
+        if (!bytes) {
+            shell::WriteLog("증빙자료 전송 파일 거부, " + bytes.error(), true);
+            ui.ShowInfo(bytes.error());
+            return std::nullopt;
+        }
         const QString path = home + "AUTHTEMP/" + EvidenceTransferFileName(g.institution, now);
-        if (!saveFile(path, EvidenceTransferBytes(g.institution, now.date(), key.SendId, submission,
-                                                  items))) {
+        if (!saveFile(path, *bytes)) {
             ui.ShowInfo(QStringLiteral("파일을 저장하는 중 오류가 발생 하였습니다."));
             return std::nullopt;
         }
-        out.paths.append(path);
-        out.written.append(g.consents);
+        out.append({path, g.consents});
     }
     return out;
 }
 
-// Hands each file to the secure client; stops at the first refusal.
-bool uploadFiles(shell::Ui& ui, platform::SecureUploader& uploader, const QString& home,
-                 const EvidenceAuthKey& key, const QStringList& paths)
+// Writes down, before the secure client is called, which consents a file
+// carries, so that a crash during the upload leaves a trace of it.
+bool openUpload(QSqlDatabase db, shell::Ui& ui, const TransferFile& file, const QDateTime& now)
 {
-    for (const QString& path : paths) {
-        const QString code = uploader.Upload(home, key.SendId.trimmed(), path);
-        if (code != "0000") {
-            shell::WriteLog("증빙자료 전송 실패, " + QFileInfo(path).fileName() + ", 결과 " + code,
-                            true);
-            ui.ShowInfo(
-                QStringLiteral("증빙자료 전송에 실패 하였습니다.\r\n고객센터에 문의하십시오."));
-            return false;
-        }
-        shell::WriteLog("증빙자료 전송, " + QFileInfo(path).fileName());
-    }
-    return true;
-}
-
-// Marks the evidence of `written` sent on `day`, all or none.
-bool recordSent(QSqlDatabase db, shell::Ui& ui, const QList<ConsentKey>& written, const QDate& day)
-{
-    if (written.isEmpty())
-        return true;
     store::TransactionGuard guard(db);
-    QSqlQuery u(db);
-    u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s ") + kEvidenceMatch);
-    for (const ConsentKey& k : written) {
-        u.bindValue(":d", day.toString("yyyyMMdd"));
-        u.bindValue(":s", store::StoredValue(store::EvidenceSendState::Sent));
-        bindEvidence(u, k);
-        if (!u.exec()) {
-            ui.ShowError(u.lastError().text());
+    QSqlQuery q(db);
+    q.prepare("INSERT OR REPLACE INTO EvidenceUpload (FILENAME, BANKCD, CUSTNO, CMSSERIALNO, "
+              "ACCTNO, STARTED) VALUES (:f, :eb, :ec, :ep, :ea, :t)");
+    for (const ConsentKey& k : file.consents) {
+        q.bindValue(":f", QFileInfo(file.path).fileName());
+        BindEvidenceKey(q, k);
+        q.bindValue(":t", now.toString("yyyy-MM-dd HH:mm:ss"));
+        if (!q.exec()) {
+            ui.ShowError(store::WriteErrorMessage(q.lastError()));
             return false;
         }
     }
     if (!guard.commit()) {
-        ui.ShowError(db.lastError().text());
+        ui.ShowError(store::WriteErrorMessage(guard.error()));
         return false;
     }
     return true;
+}
+
+// Closes the trace of a file's upload; when the client took it, its
+// consents' evidence is marked sent on `day` in the same transaction.
+bool closeUpload(QSqlDatabase db, shell::Ui& ui, const TransferFile& file, bool delivered,
+                 const QDate& day)
+{
+    store::TransactionGuard guard(db);
+    QSqlQuery u(db);
+    u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s where") +
+              kEvidenceKeyMatch);
+    QSqlQuery done(db);
+    done.prepare(QString("DELETE FROM EvidenceUpload WHERE FILENAME = :f AND") + kEvidenceKeyMatch);
+    for (const ConsentKey& k : file.consents) {
+        if (delivered) {
+            u.bindValue(":d", day.toString("yyyyMMdd"));
+            u.bindValue(":s", store::StoredValue(store::EvidenceSendState::Sent));
+            BindEvidenceKey(u, k);
+            if (!u.exec()) {
+                ui.ShowError(store::WriteErrorMessage(u.lastError()));
+                return false;
+            }
+        }
+        done.bindValue(":f", QFileInfo(file.path).fileName());
+        BindEvidenceKey(done, k);
+        if (!done.exec()) {
+            ui.ShowError(store::WriteErrorMessage(done.lastError()));
+            return false;
+        }
+    }
+    if (!guard.commit()) {
+        ui.ShowError(store::WriteErrorMessage(guard.error()));
+        return false;
+    }
+    return true;
+}
+
+// Hands each file to the secure client and records each delivered file at
+// once, so that a later refusal does not forget what already arrived.
+// Stops at the first refusal.
+bool uploadFiles(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uploader,
+                 const QString& home, const EvidenceAuthKey& key, const QList<TransferFile>& files,
+                 const QDateTime& now)
+{
+    for (const TransferFile& file : files) {
+        const QString name = QFileInfo(file.path).fileName();
+        if (!openUpload(db, ui, file, now))
+            return false;
+        const QString code = uploader.Upload(home, key.SendId.trimmed(), file.path);
+        const bool delivered = code == "0000";
+        if (!closeUpload(db, ui, file, delivered, now.date())) {
+            shell::WriteLog("증빙자료 전송 기록 실패, " + name + ", 결과 " + code, true);
+            return false;
+        }
+        if (!delivered) {
+            shell::WriteLog("증빙자료 전송 실패, " + name + ", 결과 " + code, true);
+            ui.ShowInfo(
+                QStringLiteral("증빙자료 전송에 실패 하였습니다.\r\n고객센터에 문의하십시오."));
+            return false;
+        }
+        shell::WriteLog("증빙자료 전송, " + name);
+    }
+    return true;
+}
+
+// The consents left to send: evidence already sent and not used within
+// the seven days needs no second upload, and the consents of an upload that
+// a crash left unresolved go again only when the user says so (the bank may
+// hold them already). Says what it leaves out; nullopt on a table error.
+std::optional<QList<ConsentKey>> stillToSend(QSqlDatabase db, shell::Ui& ui,
+                                             const QList<ConsentKey>& selected, const QDate& today)
+{
+    QSqlQuery open(db);
+    open.prepare(QString("SELECT FILENAME, STARTED FROM EvidenceUpload WHERE") + kEvidenceKeyMatch);
+    EvidenceCheck check(db, today);
+    QList<ConsentKey> out;
+    QStringList sent;
+    QStringList unknown;
+    QList<ConsentKey> unresolved;
+    for (const ConsentKey& k : selected) {
+        BindEvidenceKey(open, k);
+        if (!open.exec()) {
+            ui.ShowError(store::WriteErrorMessage(open.lastError()));
+            return std::nullopt;
+        }
+        if (open.next()) {
+            unknown.append(EvidenceConsentText(k) + " (" + open.value(0).toString() + ", " +
+                           open.value(1).toString() + ")");
+            unresolved.append(k);
+            open.finish();
+            continue;
+        }
+        const platform::Result<bool> exempt = check.Exempt(k.Giganid);
+        const platform::Result<bool> ready = check.Ready(k);
+        if (!exempt || !ready) {
+            ui.ShowError(exempt ? ready.error() : exempt.error());
+            return std::nullopt;
+        }
+        if (!*exempt && *ready)
+            sent.append(EvidenceConsentText(k));
+        else
+            out.append(k);
+    }
+    if (!sent.isEmpty()) {
+        for (const QString& s : sent)
+            shell::WriteLog("증빙자료 전송 생략, 전송 후 미사용, " + s);
+        ui.ShowInfo(QStringLiteral("7일 이내에 전송되어 아직 사용되지 않은 증빙 자료는 다시 "
+                                   "전송하지 않습니다.\r\n") +
+                    sent.join("\r\n"));
+    }
+    if (!unknown.isEmpty()) {
+        const bool again = ui.Confirm(
+            QStringLiteral("앞선 증빙자료 전송이 중단되어 아래 자료가 전달되었는지 알 수 "
+                           "없습니다.\r\n") +
+                unknown.join("\r\n") +
+                QStringLiteral("\r\n다시 전송하시겠습니까? (아니오: 이번 전송에서 제외)"),
+            false);
+        for (const QString& u : unknown)
+            shell::WriteLog(QString("증빙자료 전송 결과 모름, ") +
+                            (again ? "다시 전송, " : "제외, ") + u);
+        if (again)
+            out += unresolved;
+    }
+    return out;
 }
 
 } // namespace
@@ -473,10 +629,16 @@ bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uplo
     const QString home = shell::WithBackslash(run.programDir);
     shell::WaitScope wait(ui, QStringLiteral("증빙자료 전송 중 입니다."));
     const QDateTime now = shell::Now();
-    const std::optional<TransferFiles> files =
-        buildTransferFiles(db, ui, groupByInstitution(selected), *key, now, home);
-    if (!files || !uploadFiles(ui, uploader, home, *key, files->paths) ||
-        !recordSent(db, ui, files->written, now.date()))
+    const std::optional<QList<ConsentKey>> toSend = stillToSend(db, ui, selected, now.date());
+    if (!toSend)
+        return false;
+    if (toSend->isEmpty()) {
+        ui.ShowInfo(QStringLiteral("전송할 증빙 자료가 없습니다."));
+        return true;
+    }
+    const std::optional<QList<TransferFile>> files =
+        buildTransferFiles(db, ui, groupByInstitution(*toSend), *key, now, home);
+    if (!files || !uploadFiles(db, ui, uploader, home, *key, *files, now))
         return false;
     ui.ShowInfo(QString::fromUtf8(kDone));
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "consent/consent_request.h"
+#include "platform/result.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -39,9 +40,12 @@ struct EvidenceItem
 // Blanks after a data record's file content so that it ends on a block.
 int EvidencePadding(qint64 contentSize);
 
-QByteArray EvidenceTransferBytes(const QString& institution, const QDate& today,
-                                 const QString& sendId, const QString& submissionClass,
-                                 const QList<EvidenceItem>& items);
+// Refused (with the reason) when a number is wider than its field: a
+// cut size would leave the rest of the file unreadable.
+platform::Result<QByteArray> EvidenceTransferBytes(const QString& institution, const QDate& today,
+                                                   const QString& sendId,
+                                                   const QString& submissionClass,
+                                                   const QList<EvidenceItem>& items);
 QString EvidenceTransferFileName(const QString& institution, const QDateTime& now);
 
 // The stored transfer ID and key (upper case); empty when none is stored.
@@ -73,8 +77,12 @@ struct EvidenceSendRun
 // beside the running executable.
 QString DefaultSecurelinkPath(const shell::Workspace& ws);
 
-// Sends the evidence of `selected` (in selection order). True when the
-// transmission completed (every institution exempt included).
+// Sends the evidence of `selected` (in selection order), each transfer
+// file recorded as sent as soon as the client took it. Evidence sent and
+// not yet used within the seven days is not sent again; the consents of an
+// upload that a crash left unresolved go again only when the user confirms.
+// True when the transmission completed (every institution exempt, or
+// nothing left to send, included).
 bool SendEvidence(QSqlDatabase db, shell::Ui& ui, platform::SecureUploader& uploader,
                   const EvidenceSendRun& run, const QList<ConsentKey>& selected);
 

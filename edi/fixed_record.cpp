@@ -32,6 +32,18 @@ void RecordBuilder::put(const char* data, qsizetype size, int width, bool leftAl
     shell::BlankControlBytes(leftAlign ? out : out + fill, size);
 }
 
+void RecordBuilder::putNumber(const char* data, qsizetype size, int width)
+{
+    if (width > 0 && size > width) {
+        if (m_tooWide.isEmpty())
+            m_tooWide =
+                shell::TooWideNumberMessage(shell::FromCp949(QByteArray(data, size)), width);
+        m_out->append(width, '0');
+        return;
+    }
+    put(data, size, width, false, '0');
+}
+
 RecordBuilder& RecordBuilder::text(const QString& value, int width)
 {
     char ascii[64];
@@ -58,7 +70,7 @@ RecordBuilder& RecordBuilder::bytes(const QByteArray& value, int width)
 RecordBuilder& RecordBuilder::zeroFilled(const QString& value, int width)
 {
     const QByteArray bytes = shell::ToCp949(value);
-    put(bytes.constData(), bytes.size(), width, false, '0');
+    putNumber(bytes.constData(), bytes.size(), width);
     return *this;
 }
 
@@ -66,7 +78,7 @@ RecordBuilder& RecordBuilder::number(qint64 value, int width)
 {
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    put(digits, end - digits, width, false, '0');
+    putNumber(digits, end - digits, width);
     return *this;
 }
 

@@ -6,9 +6,10 @@
 
 // Fixed-width records of the request and result files: fields counted in
 // CP949 bytes, text blank-padded on the right, numbers zero-filled on the
-// left, an over-long value cut to its first bytes.
-// A control character in a value is written as a blank, so that a record
-// is never split.
+// left, an over-long text cut to its first bytes. A number is never cut:
+// the builder notes it (tooWide) and the writer refuses the record. A
+// control character in a value is written as a blank, so that a record is
+// never split.
 namespace edi {
 
 class RecordBuilder
@@ -30,12 +31,17 @@ public:
     RecordBuilder& zeros(int count);
 
     const QByteArray& record() const { return *m_out; }
+    // Why the record may not be written: the first number or zero-filled
+    // value wider than its field (written as zeros); empty when none was.
+    const QString& tooWide() const { return m_tooWide; }
 
 private:
     void put(const char* data, qsizetype size, int width, bool leftAlign, char filler);
+    void putNumber(const char* data, qsizetype size, int width);
 
     QByteArray m_own;
     QByteArray* m_out;
+    QString m_tooWide;
 };
 
 // The field at `offset` (0-based) of `width` bytes, decoded; a double-byte

@@ -6,6 +6,7 @@
 #include "edi/fixed_record.h"
 #include "edi/id_runs.h"
 #include "edi/request_check.h"
+#include "platform/result.h"
 #include "shell/envelope_line.h"
 #include "shell/log.h"
 #include "shell/text_helpers.h"
@@ -84,7 +85,15 @@ std::optional<qint64> wholeMoney(const QString& v)
     return std::nullopt;
 }
 
-QByteArray sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
+// A record whose number is wider than its field is refused, never cut.
+platform::Result<QByteArray> checked(const RecordBuilder& r)
+{
+    if (!r.tooWide().isEmpty())
+        return platform::Fail(r.tooWide());
+    return r.record();
+}
+
+platform::Result<QByteArray> sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
 {
     RecordBuilder r;
     r.literal("S9990121")
@@ -95,11 +104,12 @@ QByteArray sRecord(const Batch& b, const TransferRequestRun& run, int divisor)
         .number(divisor, 4)
         .text(b.collectingAccount, 16)
         .blanks(141);
-    return r.record();
+    return checked(r);
 }
 
-void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence, const QString& key,
-             int divisor)
+// Appends the line's record to `file`; refused when a number is too wide.
+platform::Result<> dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence,
+                           const QString& key, int divisor)
 {
     const int lastDigit = l.account.back().digitValue();
     RecordBuilder r(file);
@@ -122,16 +132,19 @@ void dRecord(QByteArray& file, const Batch& b, const Line& l, qint64 sequence, c
         .text(RecordCheckValue(l.amount, b.icheDate.day(), lastDigit, divisor), 4)
         .blanks(45)
         .literal("\r\n");
+    if (!r.tooWide().isEmpty())
+        return platform::Fail(r.tooWide());
+    return {};
 }
 
-QByteArray eRecord(const FileTotals& t, int divisor)
+platform::Result<QByteArray> eRecord(const FileTotals& t, int divisor)
 {
     RecordBuilder r;
     r.literal("E").number(t.count + 2, 7).number(t.count, 7).number(t.total, 15);
     for (int g = 0; g < 3; ++g)
         r.number(t.groupCount[g], 7).number(t.groupSum[g], 15);
     r.text(FileCheckValue(t.count, t.total, t.digitSum, divisor), 4).blanks(98);
-    return r.record();
+    return checked(r);
 }
 
 class RequestWriter
@@ -363,7 +376,10 @@ bool RequestWriter::writeFiles()
     qint64 sequence = 1;
     const Batch* current = nullptr;
     const auto closeFile = [&]() {
-        file += eRecord(totals, divisor) + "\r\n";
+        const platform::Result<QByteArray> e = eRecord(totals, divisor);
+        if (!e)
+            return fail(batchName(*current) + "\r" + e.error());
+        file += *e + "\r\n";
         return flush(m_run.sendDir + "Apt_" + QString::number(fileOrdinal), file);
     };
 
@@ -382,8 +398,12 @@ bool RequestWriter::writeFiles()
             envelope.fileCode = b.inst.APOUT;
             envelope.bankId = b.inst.APBCODE;
             file.reserve((b.lines.size() + 3) * 200);
-            file += shell::EnvelopeLine(envelope) + "\r\n";
-            file += sRecord(b, m_run, divisor) + "\r\n";
+            const platform::Result<QByteArray> head = shell::EnvelopeLine(envelope);
+            const platform::Result<QByteArray> s = sRecord(b, m_run, divisor);
+            if (!head || !s)
+                return fail(batchName(b) + "\r" + (head ? s.error() : head.error()));
+            file += *head + "\r\n";
+            file += *s + "\r\n";
         }
 
         batchUpdate.bindValue(0, sendDate);
@@ -398,7 +418,8 @@ bool RequestWriter::writeFiles()
         std::vector<NumberedLine> dated; // written with their batch's date
         dated.reserve(b.lines.size());
         for (const Line& l : b.lines) {
-            dRecord(file, b, l, sequence, key, divisor);
+            if (const platform::Result<> d = dRecord(file, b, l, sequence, key, divisor); !d)
+                return fail(lineName(b, l) + "\r" + d.error());
             if (l.icheDate == b.icheDateText) {
                 dated.push_back({l.apt2Id, sequence});
             } else {

@@ -1,5 +1,6 @@
 #include "exchange/hand_over.h"
 
+#include "consent/evidence_rules.h"
 #include "edi/link.h"
 #include "exchange/send_result.h"
 #include "shell/clock.h"
@@ -175,6 +176,9 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal)
                           q.addBindValue(store::StoredValue(w));
                   }))
         return QStringLiteral("TongRegister");
+    // The evidence that went with a registration served its one use.
+    if (!files.consents.isEmpty() && !consent::MarkEvidenceUsed(db, files.consents))
+        return QStringLiteral("Evidential");
     if (journal > 0) {
         const QString closedAt = stamp(shell::Now());
         if (!bulk.run("UPDATE SendJournalFile SET Sent = 1 WHERE JournalID = ? AND FileName = ?",

@@ -5,12 +5,15 @@
 
 namespace shell {
 
-QByteArray EnvelopeLine(const Envelope& e)
+platform::Result<QByteArray> EnvelopeLine(const Envelope& e)
 {
+    const std::optional<QByteArray> size = NumberField(e.size, 10);
+    if (!size)
+        return platform::Fail(TooWideNumberMessage(e.size, 10));
     QByteArray line = PadBytes(e.marker, 10, true, ' ');
     line += e.recordKind;
     line += e.dataKind;
-    line += PadBytes(QByteArray::number(e.size), 10, false, '0');
+    line += *size;
     line += QByteArray(10, ' ');
     line += PadBytes(ToCp949(e.senderId), 10, true, ' ');
     line += PadBytes(ToCp949(e.fileCode), 6, true, ' ');

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,8 +23,9 @@ struct Envelope
 
 inline constexpr int kEnvelopeWidth = 61;
 
-// The 61-byte line, without its line end.
-QByteArray EnvelopeLine(const Envelope& envelope);
+// The 61-byte line, without its line end; refused when the size does not
+// fit its ten digits (never cut).
+platform::Result<QByteArray> EnvelopeLine(const Envelope& envelope);
 
 // The file code a file's envelope line names, as the link reports it;
 // empty when the file does not start with one.

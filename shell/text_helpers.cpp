@@ -74,6 +74,26 @@ QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char fil
     return out;
 }
 
+std::optional<QByteArray> NumberField(qint64 value, int width)
+{
+    const QByteArray digits = QByteArray::number(value);
+    if (width <= 0 || digits.size() > width)
+        return std::nullopt;
+    return QByteArray(width - digits.size(), '0') + digits;
+}
+
+QString TooWideNumberMessage(qint64 value, int width)
+{
+    return TooWideNumberMessage(QString::number(value), width);
+}
+
+QString TooWideNumberMessage(const QString& value, int width)
+{
+    return QStringLiteral("숫자 %1이(가) 파일의 %2자리 칸보다 길어 파일을 만들 수 없습니다.")
+        .arg(value)
+        .arg(width);
+}
+
 QString PadText(const QString& text, int width, bool leftAlign)
 {
     return pad(text, width, leftAlign, ' ');

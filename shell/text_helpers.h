@@ -20,6 +20,12 @@ QString PadZeros(const QString& text, int width, bool leftAlign);
 // Both put a blank for every control character (IsControlByte): a line end
 // inside a value would split its record in two.
 QByteArray PadBytes(const QByteArray& bytes, int width, bool leftAlign, char filler);
+// A number for a fixed-width field, zero-filled in front; nullopt when its
+// digits are wider than the field. A number is never cut: the writer
+// refuses its file instead (TooWideNumberMessage says why).
+std::optional<QByteArray> NumberField(qint64 value, int width);
+QString TooWideNumberMessage(qint64 value, int width);
+QString TooWideNumberMessage(const QString& value, int width);
 
 // A byte below the blank, or DEL. No CP949 trail byte is one of them.
 inline bool IsControlByte(unsigned char b)

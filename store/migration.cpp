@@ -151,7 +151,7 @@ MigrationResult RunMigration(QSqlDatabase& db, const QString& closuresFile)
         !fillDisplayBankno(db, result))
         return result;
 
-    if (!s.create("EvidentialAuthKey") || !s.create("Evidential"))
+    if (!s.create("EvidentialAuthKey") || !s.create("Evidential") || !s.create("EvidenceUpload"))
         return result;
 
     // Ten-character institution codes, result codes, four-character results.

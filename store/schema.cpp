@@ -170,6 +170,16 @@ QList<TableDef> buildTables()
               {{"Evidential_PK", {"BANKCD", "CUSTNO", "CMSSERIALNO"}, true}},
               true});
 
+    // Evidence on its way to the secure-transfer server: a row per consent
+    // of a transfer file handed to the secure client, written before the
+    // upload and removed with the recording of its outcome. A row still
+    // there after a crash means nobody knows whether that file arrived.
+    t.append({"EvidenceUpload",
+              {S("FILENAME", 60, true), S("BANKCD", 2, true), S("CUSTNO", 10, true),
+               S("CMSSERIALNO", 20, true), S("ACCTNO", 18, true), S("STARTED", 19)},
+              {{"EvidenceUpload_PK", {"BANKCD", "CUSTNO", "CMSSERIALNO", "ACCTNO"}, true}},
+              true});
+
     // The branch's business calendar: closures announced by the government
     // (Source "공고", shipped in data/closures.txt) and the branch's own
     // closed or re-opened days (Source "지점"), one row per date and source.

@@ -4,7 +4,8 @@
 //
 // For trying out failures: SECURELINK_FAIL_STEP=N (2 to 7) makes that step
 // return 0; SECURELINK_RESCODE=XXXX makes the upload answer that code
-// without copying anything.
+// without copying anything; SECURELINK_REFUSE_FILE=TEXT refuses (answers
+// "9004", copies nothing) only the uploads whose file name contains TEXT.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -127,6 +128,13 @@ __attribute__((visibility("default"))) int Cms_TX(int handle)
         u->resCode = forced;
         return 0;
     }
+    const std::string name =
+        u->settings.count("KVL_FILE") ? u->settings["KVL_FILE"] : u->file.filename().string();
+    if (const char* refused = std::getenv("SECURELINK_REFUSE_FILE");
+        refused && *refused && name.find(refused) != std::string::npos) {
+        u->resCode = "9004";
+        return 0;
+    }
     if (u->settings["KVL_METHOD"] != "UPLOAD" || u->file.empty()) {
         u->resCode = "9002";
         return 0;
@@ -134,8 +142,6 @@ __attribute__((visibility("default"))) int Cms_TX(int handle)
     std::error_code ec;
     const fs::path box = u->programDir / "Mailbox" / "Evidence";
     fs::create_directories(box, ec);
-    const std::string name =
-        u->settings.count("KVL_FILE") ? u->settings["KVL_FILE"] : u->file.filename().string();
     const fs::path target = freeName(box, name);
     const fs::path partial = target.string() + ".part";
     if (!fs::copy_file(u->file, partial, fs::copy_options::overwrite_existing, ec)) {

@@ -250,10 +250,14 @@ TEST_F(Register, RegistrationNeedsEvidenceSentWithinSevenDays)
                           {"2", "20240315", false}};
     for (const Case& c : cases) {
         exec("DELETE FROM Evidential");
-        // Recorded with the hyphen it was typed with.
-        addEvidence("B000000002", "1-01", "1234567890123", c.state, c.date);
+        addEvidence("B000000002", "101", "1234567890123", c.state, c.date);
         EXPECT_EQ(reg->EvidenceReady(stored("101")), c.ready) << c.date << c.state;
     }
+    // Another consent's evidence (a payer number with a hyphen is another
+    // payer number) backs nothing.
+    exec("DELETE FROM Evidential");
+    addEvidence("B000000002", "1-01", "1234567890123", "1", "20240314");
+    EXPECT_FALSE(reg->EvidenceReady(stored("101")));
     exec("DELETE FROM Evidential");
     EXPECT_FALSE(reg->RequestRegistration({stored("201"), stored("101")}));
     EXPECT_EQ(ui.texts("info").size(), 1);

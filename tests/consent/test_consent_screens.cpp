@@ -14,15 +14,15 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
-#include <QTimer>
-#include <functional>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -156,6 +156,36 @@ TEST_F(ConsentScreens, EvidenceScreenMarksChangedKinds)
     EXPECT_EQ(dump("SELECT CMSSERIALNO, AUTHTYPE, AUTHFILE, SENDSTATE FROM Evidential"), "1|4||0");
 }
 
+// A new scan replaces the stored file: the bank holds only the old one, so
+// the record is "전송전" again; choosing only another kind keeps "사용전".
+TEST_F(ConsentScreens, ANewEvidenceFileIsNotSentYet)
+{
+    for (const char* payer : {"2", "3"})
+        exec("INSERT INTO Evidential (BANKCD, CUSTNO, CMSSERIALNO, ACCTNO, AUTHTYPE, AUTHFILE, "
+             "SENDSTATE, SENDDATE) VALUES ('11', 'A000000001', ?, '1234567890123', '1', ?, '1', "
+             "'20240314')",
+             {payer, QString("A000000001_%1.jpg").arg(payer)});
+    writeFile("AUTHFILE/A000000001_2.jpg", "old scan");
+    writeFile("AUTHFILE/A000000001_3.jpg", "kept scan");
+    writeFile("in/new.jpg", "new scan");
+    consent::fmEvidentialFile screen(db(), ui, workspace());
+    screen.show();
+    screen.BtnQueryClick();
+    ASSERT_EQ(screen.rows().size(), 3);
+    using F = consent::fmEvidentialFile;
+    EXPECT_EQ(screen.grid()->item(1, F::ColSendState)->text(), QStringLiteral("사용전"));
+    ui.answerChooser(path("in/new.jpg"));
+    screen.AttachFile(1);
+    screen.SetKind(2, QStringLiteral("일반인증"));
+    screen.BtnSaveClick();
+    EXPECT_EQ(readFile("AUTHFILE/A000000001_2.jpg"), "new scan");
+    EXPECT_EQ(dump("SELECT CMSSERIALNO, AUTHTYPE, SENDSTATE, SENDDATE FROM Evidential "
+                   "ORDER BY CMSSERIALNO"),
+              "2|1|0|\n3|3|1|20240314");
+    EXPECT_EQ(screen.grid()->item(1, F::ColSendState)->text(), QStringLiteral("전송전"));
+    EXPECT_EQ(screen.grid()->item(2, F::ColSendState)->text(), QStringLiteral("사용전"));
+}
+
 } // namespace
 
 namespace {
@@ -207,8 +237,8 @@ TEST_F(ConsentScreens, SearchAndSpreadsheetImport)
     screen.ImportClick();
     EXPECT_TRUE(previewShown);
     EXPECT_EQ(ui.texts("info").last(), "1 건의 자료가 변환되었습니다.");
-    EXPECT_EQ(value("SELECT Bankcd || DisplayBankno FROM TongRegister WHERE NapbuNO = 'P7'")
-                  .toString(),
-              "1200001234567890");
+    EXPECT_EQ(
+        value("SELECT Bankcd || DisplayBankno FROM TongRegister WHERE NapbuNO = 'P7'").toString(),
+        "1200001234567890");
     EXPECT_EQ(ui.texts("open").size(), 1); // the report in the text editor
 }

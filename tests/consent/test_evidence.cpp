@@ -3,8 +3,11 @@
 // writer), the configuration files and the uploads through the stand-in.
 
 #include "consent/evidence_files.h"
+#include "consent/evidence_rules.h"
 #include "consent/evidence_transfer.h"
+#include "edi/fixed_record.h"
 #include "platform/securelink.h"
+#include "shell/envelope_line.h"
 #include "shell/workspace.h"
 #include "tests/support/data_fixture.h"
 #include "tests/support/folder_watch.h"
@@ -107,8 +110,8 @@ TEST(EvidenceTransferFile, ByteLayout)
     consent::EvidenceItem withFile{"1234567890",        "12-34", "11", "123-4567", "1", "jpg",
                                    QByteArray(625, 'x')};
     consent::EvidenceItem small{"800101", "5678", "4", "99", "2", "der", QByteArray(624, 'y')};
-    const QByteArray f = consent::EvidenceTransferBytes("B000000002", QDate(2024, 3, 15),
-                                                        " BR0001 ", "0", {withFile, small});
+    const QByteArray f = *consent::EvidenceTransferBytes("B000000002", QDate(2024, 3, 15),
+                                                         " BR0001 ", "0", {withFile, small});
     ASSERT_EQ(f.size(), 1024 + 2048 + 1024 + 1024);
     const auto at = [&f](int pos, int len) { return f.mid(pos - 1, len); };
     EXPECT_EQ(at(1, 81), "HFB0110VQZB000000002          20240315BR0001                        "
@@ -137,8 +140,8 @@ TEST(EvidenceTransferFile, ByteLayout)
     EXPECT_EQ(rec(t, 18, 1007), QByteArray(1007, ' '));
 
     // Class "1": no content, size zeros, one block per record.
-    const QByteArray p =
-        consent::EvidenceTransferBytes("C000000003", QDate(2024, 3, 15), "BR0001", "1", {withFile});
+    const QByteArray p = *consent::EvidenceTransferBytes("C000000003", QDate(2024, 3, 15), "BR0001",
+                                                         "1", {withFile});
     ASSERT_EQ(p.size(), 3 * 1024);
     EXPECT_EQ(p.mid(1024 + 147, 12), "1    0000000");
     EXPECT_EQ(p.mid(1024 + 159, 865), QByteArray(865, ' '));
@@ -379,7 +382,7 @@ TEST_F(Evidence, ChecksBeforeTheFirstUpload)
     EXPECT_EQ(sent(), "101|0|\n102|0|");
 }
 
-TEST_F(Evidence, FailedUploadMarksNothing)
+TEST_F(Evidence, AFailedUploadMarksOnlyWhatArrivedBeforeIt)
 {
     addInstitution(QStringLiteral("둘째단지"), "D000000004", "DB100", "DB200");
     addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
@@ -396,7 +399,121 @@ TEST_F(Evidence, FailedUploadMarksNothing)
     EXPECT_EQ(up.files.size(), 2);
     EXPECT_TRUE(ui.saw(
         "info", QStringLiteral("증빙자료 전송에 실패 하였습니다.\r\n고객센터에 문의하십시오.")));
-    EXPECT_EQ(sent(), "101|0|\n401|0|");
+    EXPECT_EQ(sent(), "101|1|20240315\n401|0|");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM EvidenceUpload").toInt(), 0);
+
+    // Sent and unused within the week: not sent again.
+    ui.clear();
+    up.files.clear();
+    EXPECT_TRUE(send(up, keys));
+    ASSERT_EQ(up.files.size(), 1);
+    EXPECT_TRUE(up.files[0].endsWith("_D000000004.dat"));
+    EXPECT_EQ(sent(), "101|1|20240315\n401|1|20240315");
+}
+
+// An upload that a crash left unresolved (its trace still open): the
+// consents go again only when the user says so.
+TEST_F(Evidence, AnUnresolvedUploadGoesAgainOnlyWhenTheUserSaysSo)
+{
+    addConsent("B000000002", "11", "1234567890123", "101", 0, "800101");
+    addEvidence("B000000002", "11", "101", "1234567890123", "1", "B_1.jpg");
+    writeFile("AUTHFILE/B_1.jpg", "a");
+    exec("INSERT INTO EvidenceUpload (FILENAME, BANKCD, CUSTNO, CMSSERIALNO, ACCTNO, STARTED) "
+         "VALUES ('FB01100315090000_B000000002.dat', '11', 'B000000002', '101', "
+         "'1234567890123', '2024-03-15 09:00:00')");
+    const QList<ConsentKey> keys = {{"B000000002", "11", "1234567890123", "101"}};
+    FakeUploader up;
+    ui.answerConfirm(false);
+    EXPECT_TRUE(send(up, keys));
+    EXPECT_TRUE(up.files.isEmpty());
+    EXPECT_TRUE(ui.texts("confirm").value(0).contains("FB01100315090000_B000000002.dat"));
+    EXPECT_EQ(sent(), "101|0|");
+    ui.clear();
+    ui.answerConfirm(true);
+    EXPECT_TRUE(send(up, keys));
+    EXPECT_EQ(up.files.size(), 1);
+    EXPECT_EQ(sent(), "101|1|20240315");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM EvidenceUpload").toInt(), 0);
+}
+
+// The evidence of a registration that went is used; nothing else changes,
+// and the marking runs in (and rolls back with) the caller's transaction.
+TEST_F(Evidence, MarkingUsedTouchesOnlySentEvidenceOfRegistrations)
+{
+    struct Case
+    {
+        const char* payer;
+        int status;
+        const char* state;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"101", 0, "1", "2"}, // waiting registration
+        {"102", 1, "1", "2"}, // already advanced by the recording
+        {"103", 4, "1", "1"}, // a cancellation needs no evidence
+        {"104", 0, "0", "0"}, // never sent
+        {"105", 0, "1", "1"}, // not among those given
+    };
+    QList<ConsentKey> given;
+    for (const Case& c : cases) {
+        addConsent("B000000002", "11", "1234567890123", c.payer, c.status, "800101");
+        addEvidence("B000000002", "11", c.payer, "1234567890123", "1", "", c.state, "20240314");
+        if (QString(c.payer) != "105")
+            given.append({"B000000002", "11", "1234567890123", c.payer});
+    }
+    given.append({"B000000002", "11", "1234567890123", "1-05"}); // another key: no row
+    {
+        ASSERT_TRUE(db().transaction());
+        ASSERT_TRUE(consent::MarkEvidenceUsed(db(), given).ok());
+        ASSERT_TRUE(db().rollback());
+    }
+    EXPECT_EQ(value("SELECT COUNT(*) FROM Evidential WHERE SENDSTATE = '2'").toInt(), 0);
+    ASSERT_TRUE(db().transaction());
+    ASSERT_TRUE(consent::MarkEvidenceUsed(db(), given).ok());
+    ASSERT_TRUE(db().commit());
+    for (const Case& c : cases)
+        EXPECT_EQ(
+            value("SELECT SENDSTATE FROM Evidential WHERE CMSSERIALNO = ?", {c.payer}).toString(),
+            c.after)
+            << c.payer;
+    // Used evidence no longer backs a request.
+    consent::EvidenceCheck check(db(), QDate(2024, 3, 15));
+    EXPECT_FALSE(*check.Ready({"B000000002", "11", "1234567890123", "101"}));
+    EXPECT_TRUE(*check.Ready({"B000000002", "11", "1234567890123", "105"}));
+
+    exec("DROP TABLE Evidential");
+    ASSERT_TRUE(db().transaction());
+    EXPECT_FALSE(consent::MarkEvidenceUsed(db(), given).ok());
+    db().rollback();
+}
+
+// A number wider than its field is refused wherever a file is written,
+// never cut: the rest of the file would no longer parse.
+TEST(NumberFields, AreRefusedNotCut)
+{
+    consent::EvidenceItem huge{"800101", "101", "11", "1", "4", "wav", QByteArray(12000000, 'r')};
+    const platform::Result<QByteArray> f =
+        consent::EvidenceTransferBytes("B000000002", QDate(2024, 3, 15), "BR0001", "0", {huge});
+    ASSERT_FALSE(f.ok());
+    EXPECT_TRUE(f.error().contains("12000000")) << f.error().toStdString();
+    consent::EvidenceItem fits = huge;
+    fits.content.resize(9999999);
+    EXPECT_TRUE(
+        consent::EvidenceTransferBytes("B000000002", QDate(2024, 3, 15), "BR0001", "0", {fits})
+            .ok());
+
+    edi::RecordBuilder r;
+    r.number(1234567, 7).zeroFilled("12", 2);
+    EXPECT_TRUE(r.tooWide().isEmpty());
+    EXPECT_EQ(r.record(), "123456712");
+    r.number(12345678, 7).text("cut text", 3).zeroFilled("1234", 3);
+    EXPECT_TRUE(r.tooWide().contains("12345678")) << r.tooWide().toStdString();
+
+    shell::Envelope e;
+    e.size = 9999999999;
+    EXPECT_TRUE(shell::EnvelopeLine(e).ok());
+    e.size = 10000000000;
+    EXPECT_FALSE(shell::EnvelopeLine(e).ok());
 }
 
 TEST_F(Evidence, TheStandInLibraryUploadsAndFailsOnRequest)

@@ -37,6 +37,7 @@ TEST_F(ClearingSim, ARoundTripAnswersEveryLineAndConsent)
     addLine(1, "102", "301", "11", "352-1234-5678-93", 30000);
     addLine(2, "103", "101", "04", "12345678901", 40000);
     addConsent("A123456789", "13", "3010123456781", "1011203", 0, "800101");
+    addSentEvidence("A123456789", "13", "3010123456781", "1011203");
     addConsent("A123456789", "04", "12345678901", "103101", 4);
     ASSERT_EQ(tool({"link", "setup", "LoginID=BR0001"}).exitCode, 0);
 
@@ -117,6 +118,7 @@ TEST_F(ClearingSim, TheToolExitsWithTheSystemsMessageWhenARunFails)
          "INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
          "IcheEDate, Pass, State, TotNo, TotMoney) SELECT i, 'A123456789', '11', '35', "
          "'301-0123-4567-81', '2024-03-20', '2024-03-20', 'pw', 1, 0, 0 FROM n");
+    addSentEvidence("A123456789", "13", "3010123456781", "1011203");
 
     ProgramRun r = tool({"build-requests"});
     EXPECT_EQ(r.exitCode, 1);

@@ -42,6 +42,7 @@ TEST_F(Screens, TheTransmissionWindowSendsOnceShown)
     addLine(1, "102", "301", "11", "352-1234-5678-93", 30000);
     addConsent("A123456789", "13", "3010123456781", "1011203", 2, "800101");
     addConsent("A123456789", "04", "12345678901", "103101", 0, "800101");
+    addSentEvidence("A123456789", "04", "12345678901", "103101");
 
     exchange::TfmEdi screen(*dm, ui, mailbox(), workspace(), exchange::ModeSend);
     int previews = 0;

@@ -1,5 +1,6 @@
 #include "tests/support/data_fixture.h"
 
+#include "shell/clock.h"
 #include "shell/text_helpers.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -132,6 +133,15 @@ void DataTest::addConsent(const QString& code, const QString& bank, const QStrin
          "?, ?, 1)",
          {code, bank, digits, payer, status, requestDate, jumin,
           digits.rightJustified(14, '0').left(14)});
+}
+
+void DataTest::addSentEvidence(const QString& code, const QString& bank, const QString& account,
+                               const QString& payer)
+{
+    exec("INSERT OR REPLACE INTO Evidential (BANKCD, CUSTNO, CMSSERIALNO, ACCTNO, AUTHTYPE, "
+         "AUTHFILE, SENDSTATE, SENDDATE) VALUES (?, ?, ?, ?, '1', '', '1', ?)",
+         {bank, code, payer, shell::DigitsOnly(account),
+          shell::Today().addDays(-1).toString("yyyyMMdd")});
 }
 
 } // namespace testing_support

@@ -44,6 +44,10 @@ protected:
     void addConsent(const QString& code, const QString& bank, const QString& account,
                     const QString& payer, int status, const QString& jumin = {},
                     const QVariant& requestDate = {});
+    // Evidence of that consent sent the day before the fixtures' day and
+    // not used yet, so that its registration may be requested.
+    void addSentEvidence(const QString& code, const QString& bank, const QString& account,
+                         const QString& payer);
 
     // Another program reading the database file: a second connection in a
     // read transaction holds SQLite's shared lock until releaseReadLock(),
