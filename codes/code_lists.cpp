@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTime>
 
 #include <algorithm>
 
@@ -86,7 +87,16 @@ FieldCheck CheckTemplateField(bool accept, int column, const QString& raw, const
         return {!text.isEmpty() && bytes(noHyphen) <= 13 && shell::IsDigitText(v), v, false};
     }
     case 6: {
-        const QString v = shell::RemoveChar(text, '-');
+        // A date cell with a time of day reads "2024-03-01 09:30:00": the
+        // consent records the day, so the time is left out.
+        QString day = text;
+        if (const qsizetype blank = text.indexOf(' '); blank > 0) {
+            const QString time = text.mid(blank + 1).trimmed();
+            if (QTime::fromString(time, "H:mm:ss").isValid() ||
+                QTime::fromString(time, "H:mm").isValid())
+                day = text.left(blank);
+        }
+        const QString v = shell::RemoveChar(day, '-');
         if (v.isEmpty())
             return {true, shell::Today().toString("yyyy-MM-dd"), false};
         if (bytes(v) != 8)

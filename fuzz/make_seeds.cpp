@@ -180,6 +180,11 @@ void fixedColumnSeeds()
     seed("fixed_columns", "names", layout + text);
     // Mode 2 with a zero column and a double-byte character cut by an edge.
     seed("fixed_columns", "cut", QByteArray("\x04\x00\x00\x03\x04\x07\x09", 7) + text);
+    // Line ends of old Mac tools, CR alone, and a mix of all three.
+    seed("fixed_columns", "cr", layout + QByteArray(text).replace("\r\n", "\r"));
+    seed("fixed_columns", "mixed",
+         layout + QByteArray(text).replace("\r\n", "\r") + text +
+             QByteArray(text).replace("\r\n", "\n"));
 }
 
 void spreadsheetSeeds(fuzzing::Workspace& w)
@@ -218,6 +223,18 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
     const QDir saved(PELMAR_SOURCE_DIR "/tests/data/libreoffice");
     for (const QString& name : saved.entryList({"*.lo.*"}, QDir::Files))
         seed("spreadsheet", "libreoffice-" + name, fileBytes(saved.filePath(name)));
+    // What the other writers make of lists (inline strings, absolute part
+    // targets, ISO and 1904 dates, text formulas, zero-filled numbers, the
+    // .xls of a writer whose container the .xls reader refuses).
+    const QDir data(PELMAR_SOURCE_DIR "/tests/data");
+    for (const QString& writer : data.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (writer == "libreoffice")
+            continue;
+        const QDir dir(data.filePath(writer));
+        for (const QString& name :
+             dir.entryList({"*.xlsx", "*.xls", "*.ods", "*.csv"}, QDir::Files))
+            seed("spreadsheet", writer + "-" + name, fileBytes(dir.filePath(name)));
+    }
 }
 
 void firmIniSeeds(fuzzing::Workspace& w)

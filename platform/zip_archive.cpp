@@ -212,4 +212,50 @@ Result<> ReadZipEntries(const QString& archive,
     return eachNamedEntry(archive, readEntry);
 }
 
+Result<QByteArray> ZipInMemory(const QList<std::pair<QString, QByteArray>>& entries)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* zip = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
+    if (!zip) {
+        const QString why = QString::fromUtf8(zip_error_strerror(&error));
+        if (buffer)
+            zip_source_free(buffer);
+        zip_error_fini(&error);
+        return Fail("zip: " + why);
+    }
+    zip_error_fini(&error);
+    zip_source_keep(buffer); // read back after the archive is closed
+    const auto fail = [&](const QString& why) -> Result<QByteArray> {
+        zip_discard(zip);
+        zip_source_free(buffer);
+        return Fail("zip: " + why);
+    };
+    for (const auto& [name, bytes] : entries) {
+        zip_source_t* entry =
+            zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        if (!entry || zip_file_add(zip, name.toUtf8().constData(), entry, ZIP_FL_ENC_UTF_8) < 0) {
+            if (entry)
+                zip_source_free(entry);
+            return fail(name + ": " + QString::fromUtf8(zip_strerror(zip)));
+        }
+    }
+    if (zip_close(zip) != 0)
+        return fail(QString::fromUtf8(zip_strerror(zip)));
+    QByteArray out;
+    zip_stat_t st;
+    if (zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0) {
+        out.resize(qsizetype(st.size));
+        const zip_int64_t read = zip_source_read(buffer, out.data(), st.size);
+        zip_source_close(buffer);
+        if (read != zip_int64_t(st.size))
+            out.clear();
+    }
+    zip_source_free(buffer);
+    if (out.isEmpty())
+        return Fail(QStringLiteral("zip: the archive built in memory cannot be read back"));
+    return out;
+}
+
 } // namespace platform

@@ -3,10 +3,12 @@
 #include "platform/result.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 namespace platform {
 
@@ -43,5 +45,9 @@ Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive);
 // in memory.
 Result<> ReadZipEntries(const QString& archive,
                         const std::function<bool(const QString&, const QByteArray&)>& visit);
+
+// An archive built in memory from named entries (folder parts kept), for a
+// reader that takes an archive's bytes.
+Result<QByteArray> ZipInMemory(const QList<std::pair<QString, QByteArray>>& entries);
 
 } // namespace platform

@@ -5,10 +5,12 @@
 
 #include <QDataStream>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
@@ -133,6 +135,18 @@ private:
     QString m_segments;
 };
 
+// How many digits a number format of zeros alone ("000000") fills an
+// integer to, leading zeros included; 0 for any other format.
+int zeroDigits(std::string_view code)
+{
+    if (code.empty() || code.size() > 30)
+        return 0;
+    for (const char ch : code)
+        if (ch != '0')
+            return 0;
+    return int(code.size());
+}
+
 // Whether a number format shows a date: a day or a year outside quoted
 // text, escapes and bracketed colours or conditions.
 bool isDateCode(std::string_view code)
@@ -190,7 +204,14 @@ bool isBuiltinDate(size_t id)
 class Styles : public iface::import_styles
 {
 public:
-    bool isDate(size_t xf) const { return xf < m_xfIsDate.size() && m_xfIsDate[xf]; }
+    // How a cell format shows a number: as a date, filled with leading
+    // zeros to some digits, or as it is.
+    struct Shown
+    {
+        bool date = false;
+        int zeros = 0;
+    };
+    Shown shown(size_t xf) const { return xf < m_xfShown.size() ? m_xfShown[xf] : Shown{}; }
 
     void set_font_count(size_t) override {}
     void set_font_bold(bool) override {}
@@ -255,13 +276,16 @@ public:
 
     void set_number_format_count(size_t) override {}
     void set_number_format_identifier(size_t id) override { m_formatId = id; }
-    void set_number_format_code(std::string_view s) override { m_formatIsDate = isDateCode(s); }
+    void set_number_format_code(std::string_view s) override
+    {
+        m_format = {isDateCode(s), zeroDigits(s)};
+    }
     size_t commit_number_format() override
     {
         // A cell format names its number format by this identifier.
-        m_dateFormats.insert(m_formatId, m_formatIsDate);
+        m_formats.insert(m_formatId, m_format);
         m_formatId = 0;
-        m_formatIsDate = false;
+        m_format = {};
         return m_numberFormats++;
     }
 
@@ -279,9 +303,9 @@ public:
     void set_xf_vertical_alignment(orcus::spreadsheet::ver_alignment_t) override {}
     size_t commit_cell_xf() override
     {
-        m_xfIsDate.push_back(m_dateFormats.value(m_xfFormat, isBuiltinDate(m_xfFormat)));
+        m_xfShown.push_back(m_formats.value(m_xfFormat, Shown{isBuiltinDate(m_xfFormat), 0}));
         m_xfFormat = 0;
-        return m_xfIsDate.size() - 1;
+        return m_xfShown.size() - 1;
     }
     size_t commit_cell_style_xf() override
     {
@@ -305,9 +329,9 @@ private:
     size_t m_fonts = 0, m_fills = 0, m_borders = 0, m_protections = 0, m_numberFormats = 0;
     size_t m_styleXfs = 0, m_dxfs = 0, m_cellStyles = 0;
     size_t m_formatId = 0, m_xfFormat = 0;
-    bool m_formatIsDate = false;
-    QHash<size_t, bool> m_dateFormats;
-    std::vector<bool> m_xfIsDate;
+    Shown m_format;
+    QHash<size_t, Shown> m_formats;
+    std::vector<Shown> m_xfShown;
 };
 
 // The day a date number counts from (the 1900 system unless the workbook
@@ -331,6 +355,7 @@ public:
     }
     void set_character_set(orcus::character_set_t) override {}
     QDate origin() const { return m_origin; }
+    void setOrigin(const QDate& origin) { m_origin = origin; }
 
 private:
     QDate m_origin{1899, 12, 30};
@@ -513,11 +538,19 @@ public:
             m_lastFormat = {cell, xf};
         m_lastValue.reset();
     }
-    void showDates()
+    // Numbers as their formats show them: dates, and codes whose leading
+    // zeros only the format keeps ("0000" shows 101 as 0101).
+    void showFormatted()
     {
-        for (const NumberFormat& n : m_numberFormats)
-            if (m_styles.isDate(n.xf))
+        for (const NumberFormat& n : m_numberFormats) {
+            const Styles::Shown shown = m_styles.shown(n.xf);
+            if (shown.date)
                 m_table->replace(n.row, n.col, serialDateText(m_settings.origin(), n.value));
+            else if (shown.zeros > 0 && n.value >= 0 && n.value < 1e15 &&
+                     n.value == std::floor(n.value))
+                m_table->replace(n.row, n.col,
+                                 NumberText(n.value).rightJustified(shown.zeros, QLatin1Char('0')));
+        }
         m_numberFormats.clear();
     }
     void set_format(row_t, col_t, row_t, col_t, size_t) override {}
@@ -591,6 +624,237 @@ public:
     }
 };
 
+// The parts of a workbook archive that the readers look at: the XML ones,
+// by name.
+using Parts = QHash<QString, QByteArray>;
+
+struct ExtraCell
+{
+    row_t row;
+    col_t col;
+    QString text;
+};
+
+QString attribute(const QXmlStreamReader& xml, QStringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes())
+        if (a.name() == name)
+            return a.value().toString();
+    return {};
+}
+
+// A date written as text ("2024-03-01", "2024-03-01T09:30:00.000Z"), as
+// the other dates read; anything else as it is.
+QString isoDateText(const QString& text)
+{
+    static const QRegularExpression iso(
+        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?:[T ](\d{2}):(\d{2})(?::(\d{2}))?)?)"));
+    const QRegularExpressionMatch m = iso.match(text.trimmed());
+    if (!m.hasMatch())
+        return text;
+    return dateTimeText(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                        m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+}
+
+// What the archive says of its workbook that the xlsx filter does not take:
+// the first sheet's part (by the workbook's order of sheets) and the 1904
+// date system.
+struct XlsxBook
+{
+    QString firstSheet;
+    bool date1904 = false;
+};
+
+// Where a relationship of `relsName` points: a target is either absolute
+// within the archive ("/xl/worksheets/sheet1.xml") or relative to the
+// folder of the part the relationships belong to.
+QString relationshipTarget(const QString& relsName, const QString& target)
+{
+    if (target.startsWith('/'))
+        return target.mid(1);
+    QString folder = relsName.left(relsName.lastIndexOf(QStringLiteral("_rels/")));
+    return QDir::cleanPath(folder + target);
+}
+
+QHash<QString, QString> relationships(const Parts& parts, const QString& relsName,
+                                      QString* officeDocument = nullptr)
+{
+    QHash<QString, QString> out;
+    QXmlStreamReader xml(parts.value(relsName));
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (!xml.isStartElement() || xml.name() != QStringLiteral("Relationship"))
+            continue;
+        const QString target = relationshipTarget(relsName, attribute(xml, u"Target"));
+        out.insert(attribute(xml, u"Id"), target);
+        if (officeDocument && attribute(xml, u"Type").endsWith(QStringLiteral("/officeDocument")))
+            *officeDocument = target;
+    }
+    return out;
+}
+
+XlsxBook inspectXlsx(const Parts& parts)
+{
+    XlsxBook book;
+    QString workbook;
+    relationships(parts, QStringLiteral("_rels/.rels"), &workbook);
+    if (workbook.isEmpty())
+        workbook = QStringLiteral("xl/workbook.xml");
+    const int slash = workbook.lastIndexOf('/');
+    const QString rels = workbook.left(slash + 1) + "_rels/" + workbook.mid(slash + 1) + ".rels";
+    const QHash<QString, QString> targets = relationships(parts, rels);
+    QXmlStreamReader xml(parts.value(workbook));
+    while (xml.readNextStartElement() || !xml.atEnd()) {
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QStringLiteral("workbookPr")) {
+            const QString v = attribute(xml, u"date1904");
+            book.date1904 = v == QStringLiteral("1") || v == QStringLiteral("true");
+        } else if (xml.name() == QStringLiteral("sheet") && book.firstSheet.isEmpty()) {
+            book.firstSheet = targets.value(attribute(xml, u"id"));
+        }
+    }
+    return book;
+}
+
+// The relationships that name their parts by absolute targets, rewritten
+// with relative ones, which is all the xlsx filter follows; empty when no
+// part needs it.
+Parts relativeTargets(const Parts& parts)
+{
+    Parts out;
+    static const QRegularExpression absolute(QStringLiteral(R"re(Target="/([^"]*)")re"));
+    for (auto it = parts.cbegin(); it != parts.cend(); ++it) {
+        if (!it.key().endsWith(QStringLiteral(".rels")) ||
+            !it.value().contains(QByteArrayLiteral("Target=\"/")))
+            continue;
+        const QString folder = it.key().left(it.key().lastIndexOf(QStringLiteral("_rels/")));
+        const QDir base(QStringLiteral("/") + folder);
+        QString text = QString::fromUtf8(it.value());
+        QString rewritten;
+        qsizetype last = 0;
+        for (QRegularExpressionMatchIterator m = absolute.globalMatch(text); m.hasNext();) {
+            const QRegularExpressionMatch match = m.next();
+            rewritten += text.mid(last, match.capturedStart() - last);
+            rewritten += QStringLiteral("Target=\"") +
+                         base.relativeFilePath(QStringLiteral("/") + match.captured(1)) + '"';
+            last = match.capturedEnd();
+        }
+        rewritten += text.mid(last);
+        out.insert(it.key(), rewritten.toUtf8());
+    }
+    return out;
+}
+
+// The cells of an xlsx sheet part that the filter leaves empty: inline
+// strings (t="inlineStr"), text without a formula (t="str") and dates
+// written as text (t="d").
+QList<ExtraCell> xlsxCellsLeftOut(const QByteArray& sheet)
+{
+    QList<ExtraCell> out;
+    QXmlStreamReader xml(sheet);
+    A1Resolver a1;
+    row_t row = -1;
+    col_t col = -1;
+    QString type, value, inlineText;
+    bool formula = false;
+    int phonetic = 0; // inside a reading guide, which is not the text
+    while (!xml.atEnd() && out.size() < kMaxSheetCells) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QStringView name = xml.name();
+            if (name == u"row") {
+                const QString r = attribute(xml, u"r");
+                row = r.isEmpty() ? row + 1 : r.toInt() - 1;
+                col = -1;
+            } else if (name == u"c") {
+                const QString r = attribute(xml, u"r");
+                if (r.isEmpty()) {
+                    ++col;
+                } else {
+                    const auto at = a1.resolve_address(r.toStdString());
+                    row = at.row;
+                    col = at.column;
+                }
+                type = attribute(xml, u"t");
+                value.clear();
+                inlineText.clear();
+                formula = false;
+            } else if (name == u"f") {
+                formula = true;
+            } else if (name == u"v") {
+                value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            } else if (name == u"rPh") {
+                ++phonetic;
+            } else if (name == u"t" && !phonetic) {
+                inlineText += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            }
+        } else if (xml.isEndElement()) {
+            if (xml.name() == u"rPh") {
+                --phonetic;
+            } else if (xml.name() == u"c") {
+                QString text;
+                if (type == QStringLiteral("inlineStr"))
+                    text = inlineText;
+                else if (type == QStringLiteral("str") && !formula)
+                    text = value;
+                else if (type == QStringLiteral("d"))
+                    text = isoDateText(value);
+                if (!text.isEmpty() && row >= 0 && col >= 0)
+                    out.append({row, col, text});
+            }
+        }
+    }
+    return out;
+}
+
+// The cells of an .ods first table whose formula yields text, which the
+// ods filter leaves empty: their result as the file keeps it.
+QList<ExtraCell> odsTextFormulaResults(const QByteArray& content)
+{
+    QList<ExtraCell> out;
+    QXmlStreamReader xml(content);
+    qint64 row = -1, col = 0, rowRepeat = 1;
+    int tables = 0;
+    while (!xml.atEnd() && out.size() < kMaxSheetCells) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == u"table" && ++tables > 0)
+            break;
+        if (xml.isEndElement() && xml.name() == u"table-row") {
+            row += rowRepeat - 1;
+            continue;
+        }
+        if (!xml.isStartElement())
+            continue;
+        const QStringView name = xml.name();
+        if (name == u"table-row") {
+            ++row;
+            col = 0;
+            rowRepeat = std::max(attribute(xml, u"number-rows-repeated").toLongLong(), 1ll);
+            continue;
+        }
+        if (name != u"table-cell" && name != u"covered-table-cell")
+            continue;
+        const qint64 repeat =
+            std::max(attribute(xml, u"number-columns-repeated").toLongLong(), 1ll);
+        const bool textFormula = !attribute(xml, u"formula").isEmpty() &&
+                                 attribute(xml, u"value-type") == QStringLiteral("string");
+        QString text = attribute(xml, u"string-value");
+        if (textFormula && text.isEmpty()) {
+            // The result is the cell's paragraphs.
+            QStringList paragraphs;
+            while (xml.readNextStartElement())
+                paragraphs.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            text = paragraphs.join('\n');
+        }
+        if (textFormula && !text.isEmpty() && row < kMaxSheetRows)
+            for (qint64 r = 0; r < rowRepeat && row + r < kMaxSheetRows; ++r)
+                for (qint64 c = col; c < col + repeat && c < kMaxSheetColumns; ++c)
+                    out.append({row_t(row + r), col_t(c), text});
+        col += repeat;
+    }
+    return out;
+}
+
 // Collects the cell values of the first sheet as the import filters hand
 // them over; every other sheet is read into nothing. Each interface a
 // filter may ask for is there, as the filters do not all check for one
@@ -628,10 +892,17 @@ public:
     }
     void finalize() override {}
     bool tooLarge() const { return m_table.tooLarge(); }
+    void useDate1904() { m_settings.setOrigin(QDate(1904, 1, 1)); }
+    // Cells the filters leave empty, read from the sheet's part separately.
+    void supplement(const QList<ExtraCell>& cells)
+    {
+        for (const ExtraCell& c : cells)
+            m_table.set(c.row, c.col, c.text);
+    }
     SheetRows take()
     {
         if (!m_sheets.empty())
-            m_sheets.front()->showDates();
+            m_sheets.front()->showFormatted();
         return m_table.take();
     }
 
@@ -646,16 +917,34 @@ private:
     std::vector<std::string> m_sheetNames;
 };
 
-platform::Result<SheetRows> readModel(const QString& path, const QString& suffix)
+platform::Result<SheetRows> readModel(const QString& path, const QString& suffix,
+                                      const Parts& parts)
 {
     FirstSheetFactory factory;
     try {
         if (suffix == "xlsx") {
+            const XlsxBook book = inspectXlsx(parts);
             orcus::orcus_xlsx loader(&factory);
-            loader.read_file(QFile::encodeName(path).toStdString());
+            if (const Parts relative = relativeTargets(parts); !relative.isEmpty()) {
+                QList<std::pair<QString, QByteArray>> entries;
+                for (auto it = parts.cbegin(); it != parts.cend(); ++it)
+                    entries.append({it.key(), relative.value(it.key(), it.value())});
+                const platform::Result<QByteArray> archive = platform::ZipInMemory(entries);
+                if (!archive)
+                    return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") +
+                                          archive.error());
+                loader.read_stream(std::string_view(archive->constData(), size_t(archive->size())));
+            } else {
+                loader.read_file(QFile::encodeName(path).toStdString());
+            }
+            factory.supplement(xlsxCellsLeftOut(parts.value(book.firstSheet)));
+            // After the filter, which sets the 1900 origin whatever the book says.
+            if (book.date1904)
+                factory.useDate1904();
         } else if (suffix == "ods") {
             orcus::orcus_ods loader(&factory);
             loader.read_file(QFile::encodeName(path).toStdString());
+            factory.supplement(odsTextFormulaResults(parts.value(QStringLiteral("content.xml"))));
         } else {
             QFile f(path);
             if (!f.open(QIODevice::ReadOnly))
@@ -866,6 +1155,15 @@ platform::Result<SheetRows> readXls(const QString& path)
     };
     unsigned int rowCount = 0;
     unsigned short columnCount = 0;
+    if (opened == FREEXL_INVALID_MINI_STREAM || opened == FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY) {
+        // Some writers keep a small workbook in the container's mini stream
+        // in a way the .xls reader does not follow.
+        close();
+        return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path +
+                              QStringLiteral("\n파일 안의 작은 스트림(미니 스트림)을 읽지 "
+                                             "못했습니다. 파일을 .xlsx 또는 .ods로 다시 저장해 "
+                                             "주십시오."));
+    }
     if (opened != FREEXL_OK || freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
         freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK) {
         close();
@@ -941,6 +1239,7 @@ platform::Result<SheetRows> ReadSheetFile(const QString& path)
     const QString suffix = info.suffix().toLower();
     if (suffix == "xls")
         return readXls(path);
+    Parts parts;
     if (suffix == "xlsx" || suffix == "ods") {
         const auto entries = platform::ReadZipDirectory(path);
         if (!entries)
@@ -957,21 +1256,24 @@ platform::Result<SheetRows> ReadSheetFile(const QString& path)
         }
         // The parser trusts its parts: a damaged one (a wrong checksum,
         // XML that is not well formed) can stop the program inside it.
+        // The XML parts are kept: some cells and settings are read from
+        // them besides the filter.
         const platform::Result<> checked =
-            platform::ReadZipEntries(path, [](const QString& name, const QByteArray& bytes) {
+            platform::ReadZipEntries(path, [&](const QString& name, const QByteArray& bytes) {
                 if (!name.endsWith(".xml", Qt::CaseInsensitive) &&
                     !name.endsWith(".rels", Qt::CaseInsensitive))
                     return true;
                 QXmlStreamReader xml(bytes);
                 while (!xml.atEnd())
                     xml.readNext();
+                parts.insert(name, bytes);
                 return !xml.hasError();
             });
         if (!checked)
             return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
     }
     if (suffix == "xlsx" || suffix == "ods" || suffix == "csv")
-        return readModel(path, suffix);
+        return readModel(path, suffix, parts);
     return platform::Fail(QStringLiteral("읽을 수 없는 파일 형식입니다: ") + path);
 }
 

@@ -67,4 +67,17 @@ SheetRows PreviewRows(const SheetRows& sheet, int columns)
     return rows;
 }
 
+platform::Result<SheetRows> ImportRows(const SheetRows& sheet, int columns, const QString& path)
+{
+    SheetRows rows = PreviewRows(sheet, columns);
+    if (rows.size() > 1)
+        return rows;
+    const QString where = rows.first().isEmpty()
+                              ? QStringLiteral("첫 칸이 \"이름\"인 제목 행도, 첫 칸이 채워진 행도 "
+                                               "없습니다.")
+                              : QStringLiteral("첫 칸이 \"이름\"인 제목 행 아래에 첫 칸이 채워진 "
+                                               "행이 없습니다.");
+    return platform::Fail(QStringLiteral("읽을 자료 행을 찾지 못했습니다: ") + path + "\n" + where);
+}
+
 } // namespace reports

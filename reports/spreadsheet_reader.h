@@ -31,4 +31,10 @@ QString SheetReaderProgram(const QString& shippedDir);
 // as short).
 SheetRows PreviewRows(const SheetRows& sheet, int columns);
 
+// PreviewRows for an import: a sheet that gives no row below the titles
+// (whatever the cause: an empty sheet, cells the reader could not read, a
+// list without names) fails with a sentence that says so and names the
+// title the reader looked for; `path` names the file.
+platform::Result<SheetRows> ImportRows(const SheetRows& sheet, int columns, const QString& path);
+
 } // namespace reports

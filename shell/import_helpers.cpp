@@ -92,6 +92,23 @@ platform::Result<QByteArray> ReadCp949File(const QString& fileName)
     return bytes;
 }
 
+QList<QByteArray> SplitTextLines(const QByteArray& bytes)
+{
+    QList<QByteArray> out;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        out.append(bytes.mid(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        out.append(bytes.mid(start));
+    return out;
+}
+
 platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
                                         const QList<LayoutRow>& layout)
 {
@@ -109,12 +126,7 @@ platform::Result<Grid> ReadFixedColumns(int mode, const QString& fileName,
     const platform::Result<QByteArray> bytes = ReadCp949File(fileName);
     if (!bytes)
         return platform::Fail(bytes.error());
-    QList<QByteArray> lines = bytes->split('\n');
-    for (QByteArray& l : lines)
-        if (l.endsWith('\r'))
-            l.chop(1);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const QList<QByteArray> lines = SplitTextLines(*bytes);
 
     qsizetype first = 0;
     for (qsizetype i = 0; i < lines.size() && i < 10; ++i) {

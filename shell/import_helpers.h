@@ -2,6 +2,7 @@
 
 #include "platform/result.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -53,6 +54,11 @@ int DateNumber(const QDate& date);
 // the failing values.
 QString PreviewErrorLine(int row, const QString& firstCell, const QList<int>& columns,
                          const QStringList& values);
+
+// The lines of a text file, each without its line end: CR LF, LF and a CR
+// alone (as old Mac tools end lines) all end a line; a last line without
+// an end counts, an empty one after the last end does not.
+QList<QByteArray> SplitTextLines(const QByteArray& bytes);
 
 // True for a title line: after trimming it begins with "이름" or "은행" in
 // its first four bytes or with "동" in its first two.

@@ -134,20 +134,25 @@ bool DeleteLayout(store::TDM1& dm, const QString& name)
     return q.exec();
 }
 
-QList<QByteArray> SplitRecords(const QByteArray& bytes, int len)
+platform::Result<QList<QByteArray>> SplitRecords(const QByteArray& bytes, int len)
 {
-    QList<QByteArray> out;
-    if (len >= 1) {
-        for (qsizetype i = 0; i < bytes.size(); i += len)
-            out.append(bytes.mid(i, len));
+    const bool lines = bytes.contains('\n') || bytes.contains('\r');
+    if (len < 1 || lines) {
+        QList<QByteArray> out = shell::SplitTextLines(bytes);
+        for (qsizetype i = 0; len >= 1 && i < out.size(); ++i)
+            if (out[i].size() >= len && !out[i].trimmed().isEmpty())
+                return platform::Fail(
+                    QString("%1번째 줄이 %2바이트로, 줄 끝을 넣은 레코드 길이 %3바이트보다 "
+                            "깁니다: 한 줄에 레코드가 몇 개인지 알 수 없어 파일을 읽지 "
+                            "않았습니다. 변환 설정의 레코드길이를 확인해 주십시오.")
+                        .arg(i + 1)
+                        .arg(out[i].size())
+                        .arg(len));
         return out;
     }
-    out = bytes.split('\n');
-    for (QByteArray& l : out)
-        if (l.endsWith('\r'))
-            l.chop(1);
-    if (!out.isEmpty() && out.last().isEmpty())
-        out.removeLast();
+    QList<QByteArray> out;
+    for (qsizetype i = 0; i < bytes.size(); i += len)
+        out.append(bytes.mid(i, len));
     return out;
 }
 
@@ -268,7 +273,12 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
         m_ui.ShowError(bytes.error());
         return out;
     }
-    const QList<QByteArray> records = SplitRecords(*bytes, layout.Len);
+    const platform::Result<QList<QByteArray>> split = SplitRecords(*bytes, layout.Len);
+    if (!split) {
+        m_ui.ShowError(fileName + "\n" + split.error());
+        return out;
+    }
+    const QList<QByteArray>& records = *split;
     const QString table = m_target == ImportTarget::Group ? "GroupAp2" : "Apt2";
     const QString progress = m_target == ImportTarget::Group
                                  ? QStringLiteral("자료 변환 중...현재 %1 건 처리")

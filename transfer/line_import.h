@@ -46,10 +46,14 @@ bool SaveLayout(store::TDM1& dm, shell::Ui& ui, const ImportLayout& layout,
                 const QString& oldName = {});
 bool DeleteLayout(store::TDM1& dm, const QString& name);
 
-// The records of a file's bytes: blocks of exactly `len` bytes (line breaks
-// belong to the record; a short last block is a record too) or, for `len`
-// < 1, whole text lines without their line break.
-QList<QByteArray> SplitRecords(const QByteArray& bytes, int len);
+// The records of a file's bytes: for `len` < 1 its text lines (CR LF, LF
+// and CR alone all end one), without their line end. For `len` >= 1, a file
+// without line ends is cut into blocks of exactly `len` bytes (a short last
+// block is a record too); a file with line ends has one record a line, the
+// line end being part of the record's length. A line longer than a record
+// would put two records or a wrong layout in one: the file fails with the
+// line it found, as its records cannot be counted.
+platform::Result<QList<QByteArray>> SplitRecords(const QByteArray& bytes, int len);
 
 // The preview of a file by a layout: the columns of the items whose start
 // and size are set, and every row whose 실명번호 the bank would refuse today

@@ -84,7 +84,12 @@ int importConsents(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError(sheet.error());
         return 1;
     }
-    reports::SheetRows rows = reports::PreviewRows(*sheet, 10);
+    platform::Result<reports::SheetRows> read = reports::ImportRows(*sheet, 10, file);
+    if (!read) {
+        ctx.ui.ShowError(read.error());
+        return 1;
+    }
+    reports::SheetRows rows = std::move(read).value();
     if (rows.first().isEmpty())
         rows.first() = consent::ImportColumnNames();
     codes::CodeLists codes;

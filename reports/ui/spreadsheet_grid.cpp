@@ -17,7 +17,13 @@ bool ReadSpreadsheetIntoGrid(shell::Ui& ui, const QString& fileName, QTableWidge
         ui.ShowError(sheet.error());
         return false;
     }
-    SheetRows rows = PreviewRows(*sheet, grid->columnCount());
+    platform::Result<SheetRows> read = ImportRows(*sheet, grid->columnCount(), fileName);
+    if (!read) {
+        grid->setRowCount(0);
+        ui.ShowError(read.error());
+        return false;
+    }
+    SheetRows rows = std::move(read).value();
     // A sheet without a title row keeps the grid's own headings in row 0.
     if (rows.first().isEmpty())
         for (int c = 0; c < grid->columnCount(); ++c)

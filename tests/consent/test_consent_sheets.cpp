@@ -83,6 +83,64 @@ TEST_F(ConsentSheets, EveryFileLibreOfficeSavedImportsAsItsOriginal)
     }
 }
 
+// The same list as other writers make it (tests/data/<writer>/, each with
+// the script that made it): every one imports to the consents of the list
+// it was made from.
+TEST_F(ConsentSheets, EveryOtherWriterImportsAsTheOriginal)
+{
+    const QStringList expected = consentsOf("filled.csv");
+    ASSERT_EQ(expected.size(), 3);
+    for (const char* file : {
+             "xlsxwriter/inline.xlsx",     // inline strings
+             "gnumeric/filled.xlsx",       // inline strings
+             "openpyxl/filled.xlsx",       // inline strings, absolute part targets
+             "sheetjs/filled.xlsx",        // text as t="str" without a formula
+             "exceljs/second-part.xlsx",   // the first sheet in sheet2.xml
+             "sheetjs/dates.xlsx",         // ISO date cells
+             "xlsxwriter/date1904.xlsx",   // the 1904 date system
+             "odfpy/formula.ods",          // formulas that yield text
+             "libreoffice/formula.lo.ods", // the same saved by LibreOffice
+             "xlsxwriter/zeros.xlsx",      // numbers shown with leading zeros
+             "xlsxwriter/datetime.xlsx",   // dates with a time of day
+             "sheetjs/serial-dates.xlsx",  // dates 52 seconds past midnight
+             "exceljs/filled.xlsx",
+             "pandas/filled.xlsx",
+             "sheetjs/filled.ods",
+             "gnumeric/filled.xls",
+             "gnumeric/filled.ods",
+         }) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(consentsOf(QString(PELMAR_TEST_DATA "/") + file), expected);
+    }
+}
+
+// Sheets that must be refused as a whole, the reason said and nothing stored.
+TEST_F(ConsentSheets, SheetsThatCannotBeImportedSaySo)
+{
+    struct Case
+    {
+        const char* file;
+        const char* says;
+    };
+    for (const Case& c : {
+             // 1 typed as a number without its zeros: never taken for 000001
+             // (the row as the preview counts it, the titles being its first).
+             Case{"xlsxwriter/institution-number.xlsx", "[3행[김영희]: 2열]            = 1"},
+             Case{"xlsxwriter/no-rows.xlsx",
+                  "읽을 자료 행을 찾지 못했습니다: " PELMAR_TEST_DATA "/xlsxwriter/no-rows.xlsx\n"
+                  "첫 칸이 \"이름\"인 제목 행 아래에 첫 칸이 채워진 행이 없습니다."},
+             Case{"sheetjs/filled.xls", "미니 스트림"},
+         }) {
+        SCOPED_TRACE(c.file);
+        exec("DELETE FROM TongRegister");
+        const auto r = tool({"import-consents", QString(PELMAR_TEST_DATA "/") + c.file});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_TRUE(exec("SELECT * FROM TongRegister").isEmpty());
+    }
+}
+
 // An installation whose reader crashes on the file: the tool reports the
 // file unreadable and goes on to exit as on any refused file.
 TEST_F(ConsentSheets, AReaderThatCrashesLeavesTheToolStanding)

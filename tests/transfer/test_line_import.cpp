@@ -68,11 +68,24 @@ TEST(ResidentNumberRule, SetsGrowWithTheDate)
 TEST(SplitRecords, LinesWholeAndFixedBlocks)
 {
     const QByteArray longLine(300, 'x');
-    EXPECT_EQ(transfer::SplitRecords("a\r\nbb\n\n" + longLine + "\r\n", 0),
+    const auto split = [](const QByteArray& bytes, int len) {
+        const auto records = transfer::SplitRecords(bytes, len);
+        return records ? *records : QList<QByteArray>{"failed"};
+    };
+    EXPECT_EQ(split("a\r\nbb\n\n" + longLine + "\r\n", 0),
               QList<QByteArray>({"a", "bb", "", longLine}));
-    EXPECT_EQ(transfer::SplitRecords("abcd\r\nefgh", 6), QList<QByteArray>({"abcd\r\n", "efgh"}));
-    EXPECT_TRUE(transfer::SplitRecords({}, 0).isEmpty());
-    EXPECT_TRUE(transfer::SplitRecords({}, 5).isEmpty());
+    // Every line end ends a record, whatever the record length says.
+    EXPECT_EQ(split("a\rbb\r\rc", 0), QList<QByteArray>({"a", "bb", "", "c"}));
+    EXPECT_EQ(split("abcd\r\nefgh", 6), QList<QByteArray>({"abcd", "efgh"}));
+    EXPECT_EQ(split("abcd\refg\r", 6), QList<QByteArray>({"abcd", "efg"}));
+    EXPECT_EQ(split("abcdefghij", 4), QList<QByteArray>({"abcd", "efgh", "ij"}));
+    // A line as long as a record leaves no byte for its line end.
+    const auto tooLong = transfer::SplitRecords("abcd\refghij\r", 6);
+    ASSERT_FALSE(tooLong);
+    EXPECT_TRUE(tooLong.error().startsWith("2번째 줄이 6바이트로"))
+        << tooLong.error().toStdString();
+    EXPECT_TRUE(split({}, 0).isEmpty());
+    EXPECT_TRUE(split({}, 5).isEmpty());
 }
 
 TEST(TitleLine, BeginningsThatEndTheHeader)

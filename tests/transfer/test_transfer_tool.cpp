@@ -408,6 +408,40 @@ TEST_F(TransferTool, ImportLinesAndConsentsPrintTheirCounts)
     EXPECT_EQ(tool({"import-consents", ws + "/empty.xlsx"}).exitCode, 1);
 }
 
+// The same five transfers with each kind of line end (tests/data/text/,
+// made by its script), by the shipped layout of 100-byte records and by a
+// layout of text lines: every one is stored. A file whose lines are longer
+// than a record is refused whole.
+TEST_F(TransferTool, ImportLinesTakesEveryKindOfLineEnd)
+{
+    sql("INSERT INTO APTCONV (Name, Len, DongS, DongN, HoS, HoN, NameS, NameN, BankCodeS, "
+        "BankCodeN, BankNoS, BankNoN, IcheMoneyS, IcheMoneyN) VALUES "
+        "('줄단위', 0, 1, 4, 5, 4, 9, 20, 29, 2, 31, 16, 47, 13)");
+    int batch = 0;
+    for (const char* layout : {"기본양식", "줄단위"}) {
+        for (const char* ends : {"crlf", "lf", "cr"}) {
+            SCOPED_TRACE(std::string(layout) + " " + ends);
+            ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+            const QString id = QString::number(++batch);
+            const ToolRun r = tool({"import-lines", "--batch", id, "--layout", layout,
+                                    QString(PELMAR_TEXT_FIXTURES "/lines.%1.prn").arg(ends)});
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            EXPECT_EQ(r.out, "accepted\t5\nrejected\t0\n");
+            EXPECT_TRUE(tool({"lines", "--batch", id}).out.contains("전체\t5\t82000"));
+        }
+    }
+    ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);
+    const QString id = QString::number(++batch);
+    const ToolRun r = tool({"import-lines", "--batch", id, "--layout", "기본양식",
+                            PELMAR_TEXT_FIXTURES "/lines.long.prn"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains("1번째 줄이 128바이트로, 줄 끝을 넣은 레코드 길이 100바이트보다"))
+        << r.err.toStdString();
+    EXPECT_TRUE(tool({"lines", "--batch", id}).out.contains("전체\t0\t0"))
+        << tool({"lines", "--batch", id}).out.toStdString();
+}
+
 TEST_F(TransferTool, ImportRefusesAmountsTheLineSaveRefuses)
 {
     ASSERT_EQ(newBatch("2024-03-18").exitCode, 0);

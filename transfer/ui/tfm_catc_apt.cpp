@@ -62,7 +62,7 @@ QList<QByteArray> SampleRecords(const QByteArray& bytes, int len, int width, int
         }
         return out;
     }
-    for (const QByteArray& line : SplitRecords(bytes, 0)) {
+    for (const QByteArray& line : shell::SplitTextLines(bytes)) {
         if (out.size() >= count)
             break;
         out.append(fit(line));

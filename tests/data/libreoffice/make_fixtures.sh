@@ -6,7 +6,8 @@
 #   filled.csv            a filled-in consent sheet as typed (the original)
 #   odd.fods              merged title, formula, dates, empty rows, hidden column
 # and each of them saved by LibreOffice as *.lo.ods, *.lo.xlsx, *.lo.xls,
-# *.lo.csv (UTF-8) and *.lo.cp949.csv.
+# *.lo.csv (UTF-8) and *.lo.cp949.csv; and odfpy's sheet of formulas that
+# yield text (../odfpy/formula.ods) saved by LibreOffice as formula.lo.ods.
 # Usage: tests/data/libreoffice/make_fixtures.sh BUILD_DIR
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -50,3 +51,7 @@ lo "$work/filled.csv" ods filled.lo.ods \
 every "$here/filled.lo.ods" filled
 
 every "$here/odd.fods" odd
+
+# Formulas that yield text, as Calc keeps them with their results.
+lo "$here/../odfpy/formula.ods" ods formula.lo.ods
+"$here/../read_back.py" "$here/formula.lo.ods" "$here/filled.csv" gnumeric
