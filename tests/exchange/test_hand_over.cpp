@@ -164,4 +164,19 @@ TEST_F(HandOver, AnEarlierSendOfTheSameFileInTheSameMinuteIsNotTakenForThisOne)
     EXPECT_EQ(states(), "1|1\n2|0");
 }
 
+TEST_F(HandOver, TheEvidenceOfARegistrationSentIsUsedOnceTheSendIsRecorded)
+{
+    addConsent("A123456789", "13", "3010123456781", "1011203", 0, "800101");
+    addSentEvidence("A123456789", "13", "3010123456781", "1011203");
+    handOver(3);
+    QFile::remove(workspace().sendDir + "Apt_1");
+    QFile::remove(workspace().sendDir + "Apt_2");
+    ASSERT_TRUE(edi::LinkSend(mailbox()).ok); // the consent file went, then the program died
+    EXPECT_EQ(dump("SELECT SENDSTATE FROM Evidential"), "1");
+
+    EXPECT_TRUE(exchange::SettleOpenHandOvers(*dm, mailbox(), workspace()).clear);
+    EXPECT_EQ(dump("SELECT Status FROM TongRegister"), "1");
+    EXPECT_EQ(dump("SELECT SENDSTATE FROM Evidential"), "2");
+}
+
 } // namespace
