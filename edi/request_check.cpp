@@ -3,6 +3,7 @@
 #include "calendar/check_send_date.h"
 #include "calendar/send_cutoffs.h"
 #include "shell/codec.h"
+#include "shell/text_helpers.h"
 #include "store/states.h"
 
 #include <QHash>
@@ -124,7 +125,7 @@ QString shown(QByteArray bytes)
 {
     while (bytes.endsWith(' '))
         bytes.chop(1);
-    return ShowControls(shell::FromCp949(bytes));
+    return shell::ShowControls(shell::FromCp949(bytes));
 }
 
 // A value, left-aligned and blank-filled, whose characters are all `ok`.
@@ -211,7 +212,7 @@ QString controlIn(const QString& field, const QString& value)
 {
     for (QChar c : value)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return QString("저장된 %1에 제어문자가 있습니다. [%2]").arg(field, ShowControls(value));
+            return QString("저장된 %1에 제어문자가 있습니다. [%2]").arg(field, shell::ShowControls(value));
     return {};
 }
 
@@ -243,18 +244,6 @@ struct BatchSum
 
 } // namespace
 
-QString ShowControls(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QString("<%1>").arg(c.unicode(), 2, 16, QChar('0')).toUpper();
-        else
-            out += c;
-    }
-    return out;
-}
 
 RequestChecker::RequestChecker(QSqlDatabase db, const QDateTime& prepared)
     : m_db(std::move(db)), m_prepared(prepared)
@@ -335,7 +324,7 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
                     fileFault(QString("머리 줄의 %1가 기관의 값과 다릅니다.").arg(name));
             }
         } else {
-            fileFault(QString("기관코드 [%1]의 기관이 없습니다.").arg(ShowControls(out.institution)));
+            fileFault(QString("기관코드 [%1]의 기관이 없습니다.").arg(shell::ShowControls(out.institution)));
         }
     }
 
@@ -435,7 +424,7 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
         if (rec.startsWith('D') && line != stored.end()) {
             lastAptId = line->aptId;
             lastLine = QString("동 %1 호 %2")
-                           .arg(ShowControls(line->dong.trimmed()), ShowControls(line->ho.trimmed()));
+                           .arg(shell::ShowControls(line->dong.trimmed()), shell::ShowControls(line->ho.trimmed()));
         }
         // A piece of a record cut by a line end belongs with the one before.
         const auto fault = [&](const QString& what) {
@@ -477,7 +466,7 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
         const QByteArray bank = rec.mid(23, 3);
         if (bank.at(0) != '0' || !m_bankCodes.contains(QString::fromLatin1(bank.mid(1))))
             fault(QString("은행코드 %1이 은행코드표에 없습니다. (저장된 은행코드 %2)")
-                      .arg(QString::fromLatin1(bank), ShowControls(line->bankCode)));
+                      .arg(QString::fromLatin1(bank), shell::ShowControls(line->bankCode)));
         const qint64 amount = numberAt(rec, 42, 13);
         if (amount <= 0)
             fault(QString("이체금액이 %1입니다. 0원보다 커야 합니다.").arg(won(amount)));

@@ -50,7 +50,5 @@ private:
     QSet<QString> m_bankCodes;
 };
 
-// A value as a message shows it: each control character as "<0A>".
-QString ShowControls(const QString& text);
 
 } // namespace edi

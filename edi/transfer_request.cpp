@@ -315,7 +315,7 @@ bool RequestWriter::checkLines()
             refuse(b, {}, "이체일자가 올바르지 않습니다.");
         for (const Line& l : b.lines) {
             const QString line =
-                QString("동 %1 호 %2").arg(ShowControls(l.dong), ShowControls(l.ho));
+                QString("동 %1 호 %2").arg(shell::ShowControls(l.dong), shell::ShowControls(l.ho));
             // The check value needs the amount as a 32-bit number and the
             // account's last digit; a negative amount has no record form.
             if (l.amount < 0 || l.amount > std::numeric_limits<qint32>::max())
@@ -324,7 +324,7 @@ bool RequestWriter::checkLines()
             if (l.account.isEmpty() || l.account.back() < '0' || l.account.back() > '9')
                 refuse(b, line,
                        QString("계좌번호가 숫자로 끝나지 않습니다. (계좌번호 %1)")
-                           .arg(ShowControls(l.account)));
+                           .arg(shell::ShowControls(l.account)));
         }
     }
     leaveOutRefused();

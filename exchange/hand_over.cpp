@@ -49,7 +49,8 @@ platform::Result<FileFacts> factsOf(const QString& path)
     FileFacts f;
     f.code = shell::EnvelopeFileCode(bytes);
     f.size = bytes.size();
-    f.sha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    f.sha256 =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     return f;
 }
 
@@ -196,7 +197,8 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal)
                       "WHEN (SELECT Count(*) FROM SendJournalFile f "
                       "WHERE f.JournalID = SendJournal.JournalID) THEN '송신' "
                       "ELSE '일부 송신' END WHERE JournalID = ?",
-                      1, [&](QSqlQuery& q, int) {
+                      1,
+                      [&](QSqlQuery& q, int) {
                           q.addBindValue(closedAt);
                           q.addBindValue(journal);
                       }) ||
@@ -246,8 +248,8 @@ platform::Result<QList<OpenEntry>> openEntries(QSqlDatabase db)
                 "ORDER BY JournalID"))
         return platform::Fail(q.lastError().text());
     while (q.next())
-        entries.append({q.value(0).toLongLong(),
-                        QDateTime::fromString(q.value(1).toString(), kStamp), {}});
+        entries.append(
+            {q.value(0).toLongLong(), QDateTime::fromString(q.value(1).toString(), kStamp), {}});
     QSqlQuery f(db);
     f.prepare("SELECT FileName, FileCode, Kind, Size, Giganid, IcheDate FROM SendJournalFile "
               "WHERE JournalID = ? ORDER BY rowid");
@@ -281,8 +283,7 @@ platform::Result<QStringList> entryBatches(QSqlDatabase db, qint64 journal)
 }
 
 // What the journal says a file carried, of what is still waiting to go.
-platform::Result<> addCarried(QSqlDatabase db, qint64 journal, const QString& name,
-                              SendFiles& out)
+platform::Result<> addCarried(QSqlDatabase db, qint64 journal, const QString& name, SendFiles& out)
 {
     QSqlQuery b(db);
     b.prepare("SELECT b.AptID FROM SendJournalBatch b JOIN Apt1 a ON a.AptID = b.AptID "
@@ -422,8 +423,8 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
                 const platform::Result<int> claimed = claimedBefore(db, e.id, f, since);
                 if (!claimed) {
                     check.clear = false;
-                    check.message = QStringLiteral("송신 기록을 읽을 수 없습니다.\r") +
-                                    claimed.error();
+                    check.message =
+                        QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + claimed.error();
                     return check;
                 }
                 left[key] = shown - *claimed;
@@ -444,7 +445,8 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
         const QString table = RecordSend(db, sent, e.id);
         if (!table.isEmpty()) {
             check.clear = false;
-            check.message = QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
+            check.message =
+                QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
             return check;
         }
     }

@@ -14,7 +14,7 @@ class Link;
 namespace shell {
 class Ui;
 struct Workspace;
-}
+} // namespace shell
 namespace store {
 class TDM1;
 }

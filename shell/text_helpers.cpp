@@ -266,4 +266,17 @@ int RandomPrime()
     return primes[QRandomGenerator::global()->bounded(100)];
 }
 
+QString ShowControls(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString("<%1>").arg(c.unicode(), 2, 16, QChar('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace shell

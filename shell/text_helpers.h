@@ -60,4 +60,7 @@ QString Base62Text(qint64 n);
 QString FractionDigits(qint64 value, qint64 divisor);
 int RandomPrime();
 
+// A value as a message shows it: each control character as "<0A>".
+QString ShowControls(const QString& text);
+
 } // namespace shell

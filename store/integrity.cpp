@@ -1,6 +1,7 @@
 #include "store/integrity.h"
 
 #include "shell/codec.h"
+#include "shell/text_helpers.h"
 #include "store/schema.h"
 
 #include <QHash>
@@ -108,19 +109,6 @@ QStringList CheckByteLimits(QSqlDatabase& db)
 
 namespace {
 
-// A stored text as a problem line shows it: each control character as <0A>.
-QString shownText(const QString& text)
-{
-    QString out;
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QString("<%1>").arg(c.unicode(), 2, 16, QChar('0')).toUpper();
-        else
-            out += c;
-    }
-    return out;
-}
-
 // Every row of `t` whose `column` matches `condition` (with one value), as
 // "value Table key=…,… column: what [value]".
 void namedRows(QSqlDatabase& db, const TableDef& t, const QString& column,
@@ -140,10 +128,10 @@ void namedRows(QSqlDatabase& db, const TableDef& t, const QString& column,
     while (q.next()) {
         QStringList where;
         for (int i = 0; i < key.size(); ++i)
-            where.append(key[i] + "=" + shownText(q.value(i).toString()));
+            where.append(key[i] + "=" + shell::ShowControls(q.value(i).toString()));
         problems.append(QString("value %1 %2 %3: %4 [%5]")
                             .arg(t.name, where.join(','), column, what,
-                                 shownText(q.value(key.size()).toString())));
+                                 shell::ShowControls(q.value(key.size()).toString())));
     }
 }
 

@@ -170,6 +170,7 @@ TEST_F(ConsentFiles, AControlCharacterNeverSplitsARecord)
 {
     // Stored by another tool; the file keeps one record per line.
     addConsent("B000000002", "04", "98765432101", "20\r\n4", 0, "800101");
+    addSentEvidence("B000000002", "04", "98765432101", "20\r\n4");
     ASSERT_TRUE(build().ok);
     const QList<QByteArray> lines = readFile("Send/Register_2").split('\n');
     ASSERT_EQ(lines.size(), 8);

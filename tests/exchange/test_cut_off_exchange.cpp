@@ -15,13 +15,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using testing_support::ProgramRun;
 
 // The calls a kill is injected at, each counted on its own.
-const char* const kCalls[] = {"openat", "write",  "pwrite64", "rename", "renameat2",
-                              "unlink", "fsync",  "fdatasync"};
+const char* const kCalls[] = {"openat",    "write",  "pwrite64", "rename",
+                              "renameat2", "unlink", "fsync",    "fdatasync"};
 
 class CutOffExchange : public exchange_tests::ToolExchangeTest
 {
@@ -60,9 +62,8 @@ protected:
         QStringList paths{path("Data/Pelmar.db"), path("Data/Pelmar.db-journal"),
                           path("Mailbox/Journal.txt")};
         for (const QString& name : {"Apt_1", "Apt_2"})
-            for (const QString& dir :
-                 {QString("Send/"), QString("Send/Old/20240315/"), QString("Mailbox/Partial/"),
-                  QString("Mailbox/Outbox/")})
+            for (const QString& dir : {QString("Send/"), QString("Send/Old/20240315/"),
+                                       QString("Mailbox/Partial/"), QString("Mailbox/Outbox/")})
                 paths.append(path(dir + name));
         for (const QString& name : {"AB200", "BB200"})
             for (const QString& dir : {QString("Recv/"), QString("Recv/Old/20240315/"),
@@ -76,7 +77,12 @@ protected:
     bool killedAt(const char* call, int n, const QStringList& args)
     {
         const QString log = path("strace.log");
-        QStringList strace{"-f", "-o", log, "-e", QString("trace=") + call, "-e",
+        QStringList strace{"-f",
+                           "-o",
+                           log,
+                           "-e",
+                           QString("trace=") + call,
+                           "-e",
                            QString("inject=%1:signal=KILL:when=%2").arg(call).arg(n)};
         for (const QString& p : watched())
             strace << "-P" << p;
@@ -87,7 +93,8 @@ protected:
         p.start("strace", strace);
         EXPECT_TRUE(p.waitForFinished(60000));
         QFile f(log);
-        const bool killed = f.open(QIODevice::ReadOnly) && f.readAll().contains("killed by SIGKILL");
+        const bool killed =
+            f.open(QIODevice::ReadOnly) && f.readAll().contains("killed by SIGKILL");
         f.close();
         QFile::remove(log);
         return killed;
@@ -127,6 +134,31 @@ protected:
         return lines;
     }
 
+    // Runs `args` killed at each step in turn, each time from the workspace
+    // as it is now; after each kill `next` takes the ordinary steps and the
+    // whole cycle is checked. Returns the kills made.
+    int killEverywhere(const QStringList& args,
+                       const std::function<void(const std::string& where)>& next)
+    {
+        QTemporaryDir before;
+        keep(before);
+        int kills = 0;
+        for (const char* call : kCalls) {
+            for (int n = 1;; ++n) {
+                restore(before);
+                if (!killedAt(call, n, args))
+                    break;
+                ++kills;
+                const std::string where = std::string(call) + " #" + std::to_string(n);
+                next(where);
+                expectWholeCycle(where);
+                if (HasFailure())
+                    return kills;
+            }
+        }
+        return kills;
+    }
+
     // After the ordinary steps: every batch went once and is answered.
     void expectWholeCycle(const std::string& where)
     {
@@ -143,27 +175,13 @@ protected:
 
 TEST_F(CutOffExchange, ASendKilledAtAnyStepGoesExactlyOnce)
 {
-    QTemporaryDir before;
-    keep(before);
-    int kills = 0;
-    for (const char* call : kCalls) {
-        for (int n = 1;; ++n) {
-            restore(before);
-            if (!killedAt(call, n, {"--yes", "send"}))
-                break;
-            ++kills;
-            const std::string where = std::string(call) + " #" + std::to_string(n);
-            const ProgramRun again = tool({"--yes", "send"});
-            EXPECT_TRUE(again.exitCode == 0) << where << again.out.toStdString()
-                                             << again.err.toStdString();
-            EXPECT_EQ(sim().exitCode, 0) << where;
-            const ProgramRun received = tool({"receive"});
-            EXPECT_EQ(received.exitCode, 0) << where << received.out.toStdString();
-            expectWholeCycle(where);
-            if (HasFailure())
-                return;
-        }
-    }
+    const int kills = killEverywhere({"--yes", "send"}, [this](const std::string& where) {
+        const ProgramRun again = tool({"--yes", "send"});
+        EXPECT_EQ(again.exitCode, 0) << where << again.out.toStdString() << again.err.toStdString();
+        EXPECT_EQ(sim().exitCode, 0) << where;
+        const ProgramRun received = tool({"receive"});
+        EXPECT_EQ(received.exitCode, 0) << where << received.out.toStdString();
+    });
     EXPECT_GT(kills, 20);
     std::cout << "send killed at " << kills << " steps\n";
 }
@@ -172,24 +190,11 @@ TEST_F(CutOffExchange, AReceiveKilledAtAnyStepLosesNoAnswerAndAppliesNoneTwice)
 {
     ASSERT_EQ(tool({"--yes", "send"}).exitCode, 0);
     ASSERT_EQ(sim().exitCode, 0);
-    QTemporaryDir before;
-    keep(before);
-    int kills = 0;
-    for (const char* call : kCalls) {
-        for (int n = 1;; ++n) {
-            restore(before);
-            if (!killedAt(call, n, {"receive"}))
-                break;
-            ++kills;
-            const std::string where = std::string(call) + " #" + std::to_string(n);
-            const ProgramRun received = tool({"receive"});
-            EXPECT_EQ(received.exitCode, 0) << where << received.out.toStdString()
-                                            << received.err.toStdString();
-            expectWholeCycle(where);
-            if (HasFailure())
-                return;
-        }
-    }
+    const int kills = killEverywhere({"receive"}, [this](const std::string& where) {
+        const ProgramRun received = tool({"receive"});
+        EXPECT_EQ(received.exitCode, 0)
+            << where << received.out.toStdString() << received.err.toStdString();
+    });
     EXPECT_GT(kills, 10);
     std::cout << "receive killed at " << kills << " steps\n";
 }
@@ -198,10 +203,20 @@ TEST_F(CutOffExchange, AFullMailboxLeavesNothingHalfWrittenAndTheRestGoesNextTim
 {
     // The mailbox's disk fills while the second file is written.
     const QString log = path("strace.log");
-    QStringList strace{"-f", "-o", log, "-e", "trace=write",
-                       "-e", "inject=write:error=ENOSPC:when=1",
-                       "-P", path("Mailbox/Partial/Apt_2"), PELMAR_TOOL, "--home", home(),
-                       "--yes", "send"};
+    QStringList strace{"-f",
+                       "-o",
+                       log,
+                       "-e",
+                       "trace=write",
+                       "-e",
+                       "inject=write:error=ENOSPC:when=1",
+                       "-P",
+                       path("Mailbox/Partial/Apt_2"),
+                       PELMAR_TOOL,
+                       "--home",
+                       home(),
+                       "--yes",
+                       "send"};
     QProcess p;
     p.setProcessEnvironment(testing_support::ProgramEnvironment());
     p.start("strace", strace);

@@ -84,7 +84,8 @@ TEST_F(ExchangeFolders, ASendLeavesTheUsersFileWhereItIsAndSendsNothing)
     EXPECT_EQ(filesIn("Mailbox/Outbox"), QStringList{"Apt_1"});
     ASSERT_EQ(testing_support::RunProgram(CLEARING_SIM, home(), {}).exitCode, 0);
     writeFile("In/notes", "todo");
-    writeFile("In/AB200", "an answer of an earlier receive");
+    // (a leftover answer would be kept and applied: a leftover archive is not)
+    writeFile("In/FAZIP", "an archive of an earlier receive");
     r = tool({"receive"});
     ASSERT_EQ(r.exitCode, 0) << said(r).toStdString();
     EXPECT_EQ(readFile("In/notes"), "todo");

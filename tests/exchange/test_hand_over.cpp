@@ -40,8 +40,7 @@ protected:
         built = exchange::BuildSendFiles(db(), ui, workspace(), shell::Now(), 7);
         EXPECT_TRUE(built.ok);
         EXPECT_EQ(built.requestFiles.size(), files);
-        const platform::Result<qint64> journal =
-            exchange::OpenHandOver(db(), built, shell::Now());
+        const platform::Result<qint64> journal = exchange::OpenHandOver(db(), built, shell::Now());
         EXPECT_TRUE(journal.ok()) << journal.error().toStdString();
         return journal ? *journal : 0;
     }
@@ -103,8 +102,8 @@ TEST_F(HandOver, ASendAfterACutOffHandOverSendsOnlyWhatDidNotGo)
     ASSERT_TRUE(edi::LinkSend(mailbox()).ok); // Apt_2 went, then the program died
     ASSERT_EQ(outbox(), QStringList{"Apt_2"});
 
-    auto flow = std::make_unique<exchange::EdiFlow>(*dm, ui, view, exchange::ModeSend,
-                                                    mailbox(), workspace());
+    auto flow = std::make_unique<exchange::EdiFlow>(*dm, ui, view, exchange::ModeSend, mailbox(),
+                                                    workspace());
     ui.answerAsk(shell::Ui::Yes); // batch 2 of the same date went
     flow->Activate();
     ASSERT_TRUE(flow->ready()) << flow->message().toStdString();
@@ -128,12 +127,13 @@ TEST_F(HandOver, WithoutTheReportTheOpenBatchesAreHeldAndNamed)
 
     FakeLink down;
     down.receiveCode = -1; // the report cannot be had
-    auto flow = std::make_unique<exchange::EdiFlow>(*dm, ui, view, exchange::ModeSend, down,
-                                                    workspace());
+    auto flow =
+        std::make_unique<exchange::EdiFlow>(*dm, ui, view, exchange::ModeSend, down, workspace());
     flow->Activate();
     EXPECT_FALSE(flow->ready());
     EXPECT_EQ(flow->outcome(), Outcome::Failed);
-    EXPECT_TRUE(flow->message().contains(QStringLiteral("기관 A123456789, 이체일 2024-03-20, 묶음번호 1")))
+    EXPECT_TRUE(
+        flow->message().contains(QStringLiteral("기관 A123456789, 이체일 2024-03-20, 묶음번호 1")))
         << flow->message().toStdString();
     EXPECT_TRUE(flow->message().contains(QStringLiteral("묶음번호 2")));
     EXPECT_EQ(down.calls, 1); // only the report was asked for
