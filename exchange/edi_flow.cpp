@@ -417,11 +417,8 @@ bool EdiFlow::transmit()
             say(call.message, true);
             // Some files may have gone before the link failed: the report
             // tells which, now if it can, else before the next send.
-            if (journal > 0) {
-                const HandOverCheck check = SettleOpenHandOvers(m_dm, m_link, m_ws);
-                if (!check.message.isEmpty())
-                    (check.clear ? m_ui.ShowInfo(check.message) : m_ui.ShowError(check.message));
-            }
+            if (journal > 0)
+                SettleAndTell(m_dm, m_link, m_ws);
         }
     }
     if (m_mode == ModeSendReceive) {

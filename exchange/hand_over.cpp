@@ -2,6 +2,7 @@
 
 #include "consent/evidence_rules.h"
 #include "edi/link.h"
+#include "exchange/edi_flow.h"
 #include "exchange/send_result.h"
 #include "shell/clock.h"
 #include "shell/envelope_line.h"
@@ -227,7 +228,6 @@ struct JournalFile
 {
     QString name;
     QString code;
-    int kind = 0;
     qint64 size = 0;
     QString institution;
     QString date;
@@ -251,7 +251,7 @@ platform::Result<QList<OpenEntry>> openEntries(QSqlDatabase db)
         entries.append(
             {q.value(0).toLongLong(), QDateTime::fromString(q.value(1).toString(), kStamp), {}});
     QSqlQuery f(db);
-    f.prepare("SELECT FileName, FileCode, Kind, Size, Giganid, IcheDate FROM SendJournalFile "
+    f.prepare("SELECT FileName, FileCode, Size, Giganid, IcheDate FROM SendJournalFile "
               "WHERE JournalID = ? ORDER BY rowid");
     for (OpenEntry& e : entries) {
         f.addBindValue(e.id);
@@ -259,8 +259,7 @@ platform::Result<QList<OpenEntry>> openEntries(QSqlDatabase db)
             return platform::Fail(f.lastError().text());
         while (f.next())
             e.files.append({f.value(0).toString(), f.value(1).toString().trimmed().toUpper(),
-                            f.value(2).toInt(), f.value(3).toLongLong(), f.value(4).toString(),
-                            f.value(5).toString()});
+                            f.value(2).toLongLong(), f.value(3).toString(), f.value(4).toString()});
     }
     return entries;
 }
@@ -365,13 +364,15 @@ QString heldMessage(const QStringList& batches, const QString& why)
 HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws)
 {
     HandOverCheck check;
+    const auto unreadable = [&check](const QString& error) {
+        check.clear = false;
+        check.message = QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + error;
+        return check;
+    };
     QSqlDatabase db = dm.db();
     const platform::Result<QList<OpenEntry>> entries = openEntries(db);
-    if (!entries) {
-        check.clear = false;
-        check.message = QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + entries.error();
-        return check;
-    }
+    if (!entries)
+        return unreadable(entries.error());
     if (entries->isEmpty())
         return check;
 
@@ -390,11 +391,8 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
         QStringList batches;
         for (const OpenEntry& e : *entries) {
             const platform::Result<QStringList> b = entryBatches(db, e.id);
-            if (!b) {
-                check.clear = false;
-                check.message = QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + b.error();
-                return check;
-            }
+            if (!b)
+                return unreadable(b.error());
             batches += *b;
         }
         check.clear = false;
@@ -421,32 +419,22 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
                         r.sendTime >= since)
                         ++shown;
                 const platform::Result<int> claimed = claimedBefore(db, e.id, f, since);
-                if (!claimed) {
-                    check.clear = false;
-                    check.message =
-                        QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + claimed.error();
-                    return check;
-                }
+                if (!claimed)
+                    return unreadable(claimed.error());
                 left[key] = shown - *claimed;
             }
             const bool went = left[key] > 0;
             if (went) {
                 --left[key];
-                if (const platform::Result<> carried = addCarried(db, e.id, f.name, sent);
-                    !carried) {
-                    check.clear = false;
-                    check.message =
-                        QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + carried.error();
-                    return check;
-                }
+                if (const platform::Result<> carried = addCarried(db, e.id, f.name, sent); !carried)
+                    return unreadable(carried.error());
             }
             check.settled.append(fileLine(f, went));
         }
         const QString table = RecordSend(db, sent, e.id);
         if (!table.isEmpty()) {
             check.clear = false;
-            check.message =
-                QStringLiteral("\"") + table + QStringLiteral("\"의 송신 상태 기록 실패.");
+            check.message = EdiFlow::RecordFailure(table);
             return check;
         }
     }
@@ -458,11 +446,8 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
     return check;
 }
 
-void SettleAtStart(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws)
+void SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws)
 {
-    const platform::Result<bool> open = HasOpenHandOver(dm.db());
-    if (open && !*open)
-        return;
     const HandOverCheck check = SettleOpenHandOvers(dm, link, ws);
     if (check.message.isEmpty())
         return;

@@ -60,8 +60,9 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
 // True when some entry is open.
 platform::Result<bool> HasOpenHandOver(QSqlDatabase db);
 
-// At a program's start: settles the open entries, if any, and tells the
-// user (through the data module's Ui) what was decided.
-void SettleAtStart(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws);
+// Settles the open entries, if any, and tells the user (through the data
+// module's Ui) what was decided: at a program's start, and after a link
+// send that failed, when some files may have gone.
+void SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws);
 
 } // namespace exchange

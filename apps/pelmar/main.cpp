@@ -189,7 +189,7 @@ int main(int argc, char** argv)
     hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
     // A send cut off after its hand-over is settled before any work.
-    hooks.dataOpened = [&dm, &link, &ws] { exchange::SettleAtStart(dm, link, ws); };
+    hooks.dataOpened = [&dm, &link, &ws] { exchange::SettleAndTell(dm, link, ws); };
     shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;

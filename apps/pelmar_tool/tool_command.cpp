@@ -42,7 +42,7 @@ bool OpenToolData(const ToolContext& ctx, store::TDM1& dm)
             // What the program does at start before any link call.
             shell::InitialiseLinkSettings();
             shell::ApplyLinkDirectories(ctx.ws);
-            exchange::SettleAtStart(dm, ctx.link, ctx.ws);
+            exchange::SettleAndTell(dm, ctx.link, ctx.ws);
         }
     }
     return true;

@@ -76,11 +76,12 @@ TEST_F(HandOver, AnOpenEntryIsSettledByWhatTheReportShows)
         exec("DELETE FROM SendJournal");
         handOver();
         // What the link is not to take is moved out of its way.
-        for (const QString& name : {"Apt_1", "Apt_2"})
+        for (const char* name : {"Apt_1", "Apt_2"})
             if (!c.delivered.contains(name))
                 QFile::remove(workspace().sendDir + name);
-        if (!c.delivered.isEmpty())
+        if (!c.delivered.isEmpty()) {
             ASSERT_TRUE(edi::LinkSend(mailbox()).ok);
+        }
 
         const exchange::HandOverCheck check =
             exchange::SettleOpenHandOvers(*dm, mailbox(), workspace());
