@@ -224,8 +224,10 @@ void spreadsheetSeeds(fuzzing::Workspace& w)
     for (const QString& name : saved.entryList({"*.lo.*"}, QDir::Files))
         seed("spreadsheet", "libreoffice-" + name, fileBytes(saved.filePath(name)));
     // What the other writers make of lists (inline strings, absolute part
-    // targets, ISO and 1904 dates, text formulas, zero-filled numbers, the
-    // .xls of a writer whose container the .xls reader refuses).
+    // targets, ISO and 1904 dates, text formulas, zero-filled numbers, and
+    // SheetJS's .xls: a workbook in the mini stream, empty text cells and
+    // shared strings over CONTINUE records, read from a copy in a plain
+    // container).
     const QDir data(PELMAR_SOURCE_DIR "/tests/data");
     for (const QString& writer : data.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (writer == "libreoffice")

@@ -12,6 +12,7 @@
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 #include <QXmlStreamReader>
 
 #include <freexl.h>
@@ -1088,12 +1089,8 @@ QByteArray workbookStream(const QByteArray& file)
     return {};
 }
 
-QList<FormulaCell> xlsFormulaResults(const QString& path)
+QList<FormulaCell> xlsFormulaResults(const QByteArray& book)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray book = workbookStream(f.readAll());
     // The first sheet starts where the first sheet entry of the workbook
     // says.
     qint64 sheet = -1;
@@ -1144,31 +1141,304 @@ QList<FormulaCell> xlsFormulaResults(const QString& path)
     return out;
 }
 
+void putLe16(QByteArray& b, qint64 at, quint16 v)
+{
+    b[qsizetype(at)] = char(v & 0xFF);
+    b[qsizetype(at + 1)] = char(v >> 8);
+}
+
+void putLe32(QByteArray& b, qint64 at, quint32 v)
+{
+    putLe16(b, at, quint16(v & 0xFFFF));
+    putLe16(b, at + 2, quint16(v >> 16));
+}
+
+// The workbook stream with what libfreexl cannot take made harmless: a text
+// cell of no characters (LABEL, which SheetJS writes for every empty
+// string) stops it, as it cannot convert an empty text, so such a record
+// becomes a blank cell of the same length, and no offset in the stream
+// moves.
+QByteArray withoutEmptyLabels(QByteArray book)
+{
+    for (qint64 at = 0; at + 4 <= book.size();) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        if (type == 0x0204 && length >= 8 && le16(book, at + 4 + 6) == 0)
+            putLe16(book, at, 0x0201);
+        at += 4 + length;
+    }
+    return book;
+}
+
+// The strings of a shared string table, from the bodies of its SST record
+// and the CONTINUE records after it; nullopt when they do not hold the
+// strings the table counts. A string's characters may go on in the next
+// record, which then starts with their width; its formatting runs and
+// phonetic data are passed over.
+std::optional<QStringList> sharedStrings(const QList<QByteArray>& bodies)
+{
+    if (bodies.isEmpty() || bodies.first().size() < 8)
+        return std::nullopt;
+    qsizetype body = 0;
+    qint64 at = 8;
+    const auto skip = [&](qint64 n, QByteArray* into) {
+        while (n > 0) {
+            if (at >= bodies[body].size()) {
+                if (++body >= bodies.size())
+                    return false;
+                at = 0;
+                continue;
+            }
+            const qint64 take = std::min<qint64>(n, bodies[body].size() - at);
+            if (into)
+                into->append(bodies[body].mid(qsizetype(at), qsizetype(take)));
+            at += take;
+            n -= take;
+        }
+        return true;
+    };
+    QStringList out;
+    for (quint32 i = 0, count = le32(bodies.first(), 4); i < count; ++i) {
+        QByteArray head;
+        if (!skip(3, &head))
+            return std::nullopt;
+        qint64 chars = le16(head, 0);
+        const quint8 flags = quint8(head[2]);
+        QByteArray runs, phonetic;
+        if (((flags & 0x08) && !skip(2, &runs)) || ((flags & 0x04) && !skip(4, &phonetic)))
+            return std::nullopt;
+        bool wide = flags & 0x01;
+        QString text;
+        while (chars > 0) {
+            if (at >= bodies[body].size()) {
+                if (++body >= bodies.size() || bodies[body].isEmpty())
+                    return std::nullopt;
+                wide = bodies[body][0] & 0x01;
+                at = 1;
+                continue;
+            }
+            const int width = wide ? 2 : 1;
+            const qint64 fit = std::min<qint64>(chars, (bodies[body].size() - at) / width);
+            if (fit == 0)
+                return std::nullopt; // a character cut by the record's end
+            const QByteArray raw = bodies[body].mid(qsizetype(at), qsizetype(fit * width));
+            text += wide ? QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()),
+                                              raw.size() / 2)
+                         : QString::fromLatin1(raw);
+            at += fit * width;
+            chars -= fit;
+        }
+        const qint64 extra = (runs.isEmpty() ? 0 : 4 * qint64(le16(runs, 0))) +
+                             (phonetic.isEmpty() ? 0 : qint64(le32(phonetic, 0)));
+        if (!skip(extra, nullptr))
+            return std::nullopt;
+        out.append(text);
+    }
+    return out;
+}
+
+// The workbook stream with its shared string table written anew when the
+// table holds an empty string, which libfreexl cannot convert and stops at
+// (SheetJS writes one for every empty cell): that string becomes a single
+// NUL, which reads as empty text, and the sheets' offsets move with the
+// table's new length. Every string is written as UTF-16 without
+// formatting; one is split across records only when no record holds it.
+QByteArray withoutEmptySharedStrings(const QByteArray& book)
+{
+    constexpr qsizetype kMaxBody = 8224;
+    qint64 start = -1, end = -1;
+    QList<QByteArray> bodies;
+    for (qint64 at = 0; at + 4 <= book.size();) {
+        const quint16 type = le16(book, at), length = le16(book, at + 2);
+        if (at + 4 + length > book.size())
+            break;
+        if (start < 0 && type == 0x00FC)
+            start = at;
+        else if (start >= 0 && type != 0x003C)
+            break;
+        if (start >= 0) {
+            bodies.append(book.mid(qsizetype(at + 4), length));
+            end = at + 4 + length;
+        }
+        at += 4 + length;
+    }
+    const std::optional<QStringList> strings = sharedStrings(bodies);
+    if (!strings || !strings->contains(QString()))
+        return book;
+    QList<QByteArray> records{bodies.first().left(8)};
+    for (const QString& s : *strings) {
+        const QString text = s.isEmpty() ? QString(QChar(u'\0')) : s;
+        const QByteArray chars(reinterpret_cast<const char*>(text.utf16()),
+                               qsizetype(2 * text.size()));
+        QByteArray head(3, '\x01');
+        putLe16(head, 0, quint16(text.size()));
+        const bool fitsHere = records.last().size() + head.size() + chars.size() <= kMaxBody;
+        if ((!fitsHere && head.size() + chars.size() <= kMaxBody) ||
+            records.last().size() + head.size() + 2 > kMaxBody)
+            records.append(QByteArray());
+        records.last() += head;
+        for (qsizetype done = 0;;) {
+            const qsizetype take = std::min<qsizetype>((kMaxBody - records.last().size()) / 2 * 2,
+                                                       chars.size() - done);
+            records.last() += chars.mid(done, take);
+            done += take;
+            if (done >= chars.size())
+                break;
+            records.append(QByteArray(1, '\x01')); // the characters go on, UTF-16
+        }
+    }
+    QByteArray table;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        QByteArray head(4, '\0');
+        putLe16(head, 0, i == 0 ? 0x00FC : 0x003C);
+        putLe16(head, 2, quint16(records[i].size()));
+        table += head + records[i];
+    }
+    QByteArray out = book.left(qsizetype(start)) + table + book.mid(qsizetype(end));
+    const qint64 moved = table.size() - (end - start);
+    for (qint64 at = 0; at + 4 <= out.size();) {
+        const quint16 type = le16(out, at), length = le16(out, at + 2);
+        if (type == 0x0085 && length >= 4 && le32(out, at + 4) >= quint32(end))
+            putLe32(out, at + 4, quint32(le32(out, at + 4) + moved));
+        at += 4 + length;
+    }
+    return out;
+}
+
+// A compound file that holds `book` alone, as the Workbook stream, in
+// regular sectors: no mini stream, one chain of allocation-table sectors
+// named in the header, one directory sector with the root entry and the
+// workbook. Sectors of 512 bytes, or of 4096 when the allocation table
+// would not fit in the header's list of 109 sectors (a workbook of some
+// 7 MB). Empty when the stream is too big for either.
+QByteArray plainContainer(QByteArray book)
+{
+    constexpr quint32 kFree = 0xFFFFFFFFu, kEnd = 0xFFFFFFFEu, kFatSector = 0xFFFFFFFDu;
+    // A stream below the 4096-byte cutoff belongs in the mini stream. The
+    // zeros after the last EOF record read as the end of the stream (a
+    // record of type 0 and length 0).
+    book.append(QByteArray(qsizetype(std::max<qint64>(0, 4096 - book.size())), '\0'));
+    const qint64 size = book.size();
+    for (const int shift : {9, 12}) {
+        const qint64 sectorSize = qint64(1) << shift;
+        const qint64 perFat = sectorSize / 4;
+        const qint64 bookSectors = (size + sectorSize - 1) / sectorSize;
+        // FAT sectors first, then the directory, then the workbook.
+        qint64 fatSectors = 1;
+        while (fatSectors * perFat < fatSectors + 1 + bookSectors)
+            ++fatSectors;
+        if (fatSectors > 109)
+            continue;
+        const qint64 directory = fatSectors, first = fatSectors + 1;
+        QByteArray out(qsizetype(sectorSize * (1 + first + bookSectors)), '\0');
+        out.replace(0, 8, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+        putLe16(out, 0x18, 0x3E);               // minor version
+        putLe16(out, 0x1A, shift == 9 ? 3 : 4); // major version
+        putLe16(out, 0x1C, 0xFFFE);             // little-endian
+        putLe16(out, 0x1E, quint16(shift));
+        putLe16(out, 0x20, 6); // 64-byte mini sectors, though none is used
+        putLe32(out, 0x2C, quint32(fatSectors));
+        putLe32(out, 0x30, quint32(directory));
+        putLe32(out, 0x38, 4096); // the mini stream cutoff
+        putLe32(out, 0x3C, kEnd); // no mini FAT
+        putLe32(out, 0x44, kEnd); // no further FAT sector list
+        for (qint64 i = 0; i < 109; ++i)
+            putLe32(out, 0x4C + 4 * i, i < fatSectors ? quint32(i) : kFree);
+        const auto sector = [&](qint64 n) { return sectorSize * (n + 1); };
+        for (qint64 i = 0; i < fatSectors * perFat; ++i) {
+            quint32 next = kFree;
+            if (i < fatSectors)
+                next = kFatSector;
+            else if (i == directory || i == first + bookSectors - 1)
+                next = kEnd;
+            else if (i > directory && i < first + bookSectors)
+                next = quint32(i + 1);
+            putLe32(out, sector(i / perFat) + 4 * (i % perFat), next);
+        }
+        const auto entry = [&](int index, const QString& name, quint8 type, quint32 child,
+                               quint32 start, quint32 length) {
+            const qint64 at = sector(directory) + 128 * index;
+            const QByteArray utf16(reinterpret_cast<const char*>(name.utf16()),
+                                   qsizetype(2 * name.size()));
+            out.replace(qsizetype(at), utf16.size(), utf16);
+            putLe16(out, at + 0x40, name.isEmpty() ? 0 : quint16(utf16.size() + 2));
+            out[qsizetype(at + 0x42)] = char(type);
+            out[qsizetype(at + 0x43)] = char(type ? 1 : 0); // black
+            putLe32(out, at + 0x44, kFree);                  // no siblings
+            putLe32(out, at + 0x48, kFree);
+            putLe32(out, at + 0x4C, child);
+            putLe32(out, at + 0x74, start);
+            putLe32(out, at + 0x78, length);
+        };
+        entry(0, QStringLiteral("Root Entry"), 5, 1, kEnd, 0);
+        entry(1, QStringLiteral("Workbook"), 2, kFree, quint32(first), quint32(size));
+        for (int i = 2; i < sectorSize / 128; ++i)
+            entry(i, QString(), 0, kFree, 0, 0);
+        out.replace(qsizetype(sector(first)), qsizetype(size), book);
+        return out;
+    }
+    return {};
+}
+
+// libfreexl's handle of a workbook it read whole, its first sheet chosen
+// and measured, or its error. It can answer "OK" without a handle for a
+// workbook it gave up on half way.
+int openXls(const QString& path, const void** handle, unsigned int* rows,
+            unsigned short* columns)
+{
+    *handle = nullptr;
+    int opened = freexl_open(QFile::encodeName(path).constData(), handle);
+    if (opened == FREEXL_OK && !*handle)
+        opened = FREEXL_NULL_HANDLE;
+    if (opened == FREEXL_OK)
+        opened = freexl_select_active_worksheet(*handle, 0);
+    if (opened == FREEXL_OK)
+        opened = freexl_worksheet_dimensions(*handle, rows, columns);
+    if (opened != FREEXL_OK && *handle) {
+        freexl_close(*handle);
+        *handle = nullptr;
+    }
+    return opened;
+}
+
 platform::Result<SheetRows> readXls(const QString& path)
 {
+    QByteArray book;
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
+        book = workbookStream(f.readAll());
+    }
     const void* handle = nullptr;
-    const QByteArray name = QFile::encodeName(path);
-    const int opened = freexl_open(name.constData(), &handle);
+    unsigned int rowCount = 0;
+    unsigned short columnCount = 0;
+    int opened = openXls(path, &handle, &rowCount, &columnCount);
     const auto close = [&] {
         if (handle)
             freexl_close(handle);
     };
-    unsigned int rowCount = 0;
-    unsigned short columnCount = 0;
+    if (opened != FREEXL_OK && !book.isEmpty()) {
+        // The container is one libfreexl cannot follow (a small workbook
+        // in the mini stream, a root entry named otherwise) or the stream
+        // holds what it stops at: the workbook as this reader found it,
+        // mended, in a plain container of its own. libfreexl reads the
+        // whole file when it opens it, so the copy goes at once.
+        const QByteArray plain = plainContainer(withoutEmptySharedStrings(withoutEmptyLabels(book)));
+        QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/pelmar-sheet-XXXXXX.xls"));
+        if (!plain.isEmpty() && copy.open() && copy.write(plain) == plain.size() &&
+            copy.flush() && openXls(copy.fileName(), &handle, &rowCount, &columnCount) == FREEXL_OK)
+            opened = FREEXL_OK;
+    }
     if (opened == FREEXL_INVALID_MINI_STREAM || opened == FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY) {
-        // Some writers keep a small workbook in the container's mini stream
-        // in a way the .xls reader does not follow.
-        close();
+        // The workbook in the container's mini stream was read neither by
+        // libfreexl nor from this reader's copy of it.
         return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path +
                               QStringLiteral("\n파일 안의 작은 스트림(미니 스트림)을 읽지 "
                                              "못했습니다. 파일을 .xlsx 또는 .ods로 다시 저장해 "
                                              "주십시오."));
     }
-    if (opened != FREEXL_OK || freexl_select_active_worksheet(handle, 0) != FREEXL_OK ||
-        freexl_worksheet_dimensions(handle, &rowCount, &columnCount) != FREEXL_OK) {
-        close();
+    if (opened != FREEXL_OK)
         return platform::Fail(QStringLiteral("엑셀 파일을 읽을 수 없습니다: ") + path);
-    }
     // The dimensions come first, so a sheet beyond the limits is refused
     // before a cell is read.
     if (rowCount > unsigned(kMaxSheetRows) || columnCount > kMaxSheetColumns) {
@@ -1203,7 +1473,7 @@ platform::Result<SheetRows> readXls(const QString& path)
                 table.set(row_t(r), col_t(c), std::move(text));
             }
         }
-        for (const FormulaCell& f : xlsFormulaResults(path))
+        for (const FormulaCell& f : xlsFormulaResults(book))
             if (f.row < int(rowCount) && f.col < int(columnCount))
                 table.set(row_t(f.row), col_t(f.col), f.text);
     } catch (const SheetTooLarge&) {
