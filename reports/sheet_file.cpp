@@ -1363,7 +1363,7 @@ QByteArray plainContainer(QByteArray book)
             putLe16(out, at + 0x40, name.isEmpty() ? 0 : quint16(utf16.size() + 2));
             out[qsizetype(at + 0x42)] = char(type);
             out[qsizetype(at + 0x43)] = char(type ? 1 : 0); // black
-            putLe32(out, at + 0x44, kFree);                  // no siblings
+            putLe32(out, at + 0x44, kFree);                 // no siblings
             putLe32(out, at + 0x48, kFree);
             putLe32(out, at + 0x4C, child);
             putLe32(out, at + 0x74, start);
@@ -1382,8 +1382,7 @@ QByteArray plainContainer(QByteArray book)
 // libfreexl's handle of a workbook it read whole, its first sheet chosen
 // and measured, or its error. It can answer "OK" without a handle for a
 // workbook it gave up on half way.
-int openXls(const QString& path, const void** handle, unsigned int* rows,
-            unsigned short* columns)
+int openXls(const QString& path, const void** handle, unsigned int* rows, unsigned short* columns)
 {
     *handle = nullptr;
     int opened = freexl_open(QFile::encodeName(path).constData(), handle);
@@ -1423,10 +1422,11 @@ platform::Result<SheetRows> readXls(const QString& path)
         // holds what it stops at: the workbook as this reader found it,
         // mended, in a plain container of its own. libfreexl reads the
         // whole file when it opens it, so the copy goes at once.
-        const QByteArray plain = plainContainer(withoutEmptySharedStrings(withoutEmptyLabels(book)));
+        const QByteArray plain =
+            plainContainer(withoutEmptySharedStrings(withoutEmptyLabels(book)));
         QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/pelmar-sheet-XXXXXX.xls"));
-        if (!plain.isEmpty() && copy.open() && copy.write(plain) == plain.size() &&
-            copy.flush() && openXls(copy.fileName(), &handle, &rowCount, &columnCount) == FREEXL_OK)
+        if (!plain.isEmpty() && copy.open() && copy.write(plain) == plain.size() && copy.flush() &&
+            openXls(copy.fileName(), &handle, &rowCount, &columnCount) == FREEXL_OK)
             opened = FREEXL_OK;
     }
     if (opened == FREEXL_INVALID_MINI_STREAM || opened == FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY) {

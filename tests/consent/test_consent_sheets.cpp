@@ -95,7 +95,10 @@ TEST_F(ConsentSheets, EveryOtherWriterImportsAsTheOriginal)
     {
         QByteArray before = qgetenv("TMPDIR");
         explicit TempDir(const QString& dir) { qputenv("TMPDIR", QFile::encodeName(dir)); }
-        ~TempDir() { before.isNull() ? void(qunsetenv("TMPDIR")) : void(qputenv("TMPDIR", before)); }
+        ~TempDir()
+        {
+            before.isNull() ? void(qunsetenv("TMPDIR")) : void(qputenv("TMPDIR", before));
+        }
     } tempDir(tmp);
     const QStringList expected = consentsOf("filled.csv");
     ASSERT_EQ(expected.size(), 3);
@@ -154,8 +157,7 @@ TEST_F(ConsentSheets, SheetsThatCannotBeImportedSaySo)
     for (const Case& c : {
              // 1 typed as a number without its zeros: never taken for 000001
              // (the row as the preview counts it, the titles being its first).
-             Case{data + "xlsxwriter/institution-number.xlsx",
-                  "[3행[김영희]: 2열]            = 1"},
+             Case{data + "xlsxwriter/institution-number.xlsx", "[3행[김영희]: 2열]            = 1"},
              Case{data + "xlsxwriter/no-rows.xlsx",
                   "읽을 자료 행을 찾지 못했습니다: " PELMAR_TEST_DATA "/xlsxwriter/no-rows.xlsx\n"
                   "첫 칸이 \"이름\"인 제목 행 아래에 첫 칸이 채워진 행이 없습니다."},
