@@ -435,12 +435,14 @@ TEST_F(Migration, FaultsOfTheFileAreNotMissingFields)
         {"", "INSERT INTO Nowhere VALUES (1)", "no such table: Nowhere", ""},
     };
     for (const auto& c : cases) {
-        if (!c.before.isEmpty())
+        if (!c.before.isEmpty()) {
             ASSERT_TRUE(q.exec(c.before)) << c.before.toStdString();
+        }
         EXPECT_FALSE(q.exec(c.sql)) << c.sql.toStdString();
         EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), c.message.toStdString());
-        if (!c.after.isEmpty())
+        if (!c.after.isEmpty()) {
             ASSERT_TRUE(q.exec(c.after)) << c.after.toStdString();
+        }
     }
 }
 
