@@ -206,7 +206,7 @@ bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey&
 QString EvidenceServerAddress(const QString& firmIniPath)
 {
     platform::IniFile ini(firmIniPath);
-    ini.load();
+    (void)ini.load(); // refused at start when it is no settings file
     QString host = shell::FromCp949(ini.value("Site", "EvidenceHost")).trimmed();
     if (host.isEmpty())
         host = QString::fromLatin1(kDefaultEvidenceHost);

@@ -8,7 +8,7 @@ namespace maintenance {
 Media ReadMedia(const shell::Workspace& ws)
 {
     platform::IniFile ini(ws.firmIniPath());
-    ini.load();
+    (void)ini.load(); // refused at start when it is no settings file
     Media m;
     m.driveA = shell::WithBackslash(QString::fromUtf8(ini.value("Backup", "DriveA")));
     m.driveB = shell::WithBackslash(QString::fromUtf8(ini.value("Backup", "DriveB")));

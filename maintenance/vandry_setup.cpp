@@ -62,7 +62,7 @@ shell::TEdiConfig ConvertOldLinkConfig(const QString& iniPath, const QString& pr
                                        const shell::TEdiConfig& current)
 {
     platform::IniFile ini(iniPath);
-    ini.load();
+    (void)ini.load(); // one that is no settings file converts as empty
     shell::TEdiConfig c;
     c.Port = "COM" + QString::number(qint64(ini.intValue("COMM", "Port", 0)) + 1);
     c.Connect1 = NetworkName(ini.intValue("COMM", "Connect1", 0));

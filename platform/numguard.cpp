@@ -76,14 +76,14 @@ NumguardLoad NumguardLoadRules(const QString& path)
 {
     Rules fresh;
     fresh.loaded = true;
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo::exists(path)) {
         rules() = fresh;
         return {false, "account rules missing: " + path};
     }
     IniFile ini(path);
-    if (!ini.load()) {
+    if (const Result<> read = ini.load(); !read) {
         rules() = fresh;
-        return {false, "account rules unreadable: " + path};
+        return {false, read.error()};
     }
     if (!ini.hasSection("Banks")) {
         rules() = fresh;

@@ -25,6 +25,17 @@ bool ensureFolder(const QString& file)
     return QDir().mkpath(QFileInfo(file).absolutePath());
 }
 
+// A file that is no settings file (a pipe, a device, too large) reads as an
+// empty registry, and the write that follows refuses to replace it: the
+// programs refuse such a file at start with its name
+// (shell::CheckSettingsFiles).
+IniFile loaded(const QString& file)
+{
+    IniFile ini(file);
+    (void)ini.load();
+    return ini;
+}
+
 } // namespace
 
 QString Registry::UserRootFile()
@@ -58,40 +69,35 @@ Registry::Registry(Root root)
 
 bool Registry::KeyExists(const QString& key) const
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     return ini.hasSection(key.toUtf8());
 }
 
 bool Registry::CreateKey(const QString& key)
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     if (ini.hasSection(key.toUtf8()))
         return true;
     ini.ensureSection(key.toUtf8());
-    return ensureFolder(m_file) && ini.save();
+    return ensureFolder(m_file) && ini.save().ok();
 }
 
 bool Registry::DeleteKey(const QString& key)
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     ini.removeSection(key.toUtf8());
-    return ini.save();
+    return ini.save().ok();
 }
 
 bool Registry::ValueExists(const QString& key, const QString& name) const
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     return ini.hasValue(key.toUtf8(), name.toUtf8());
 }
 
 std::optional<QString> Registry::ReadString(const QString& key, const QString& name) const
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     if (!ini.hasValue(key.toUtf8(), name.toUtf8()))
         return std::nullopt;
     return QString::fromUtf8(ini.value(key.toUtf8(), name.toUtf8()));
@@ -118,10 +124,9 @@ std::optional<int> Registry::ReadInteger(const QString& key, const QString& name
 
 bool Registry::WriteString(const QString& key, const QString& name, const QString& value)
 {
-    IniFile ini(m_file);
-    ini.load();
+    IniFile ini = loaded(m_file);
     ini.setValue(key.toUtf8(), name.toUtf8(), value.toUtf8());
-    return ensureFolder(m_file) && ini.save();
+    return ensureFolder(m_file) && ini.save().ok();
 }
 
 bool Registry::WriteBool(const QString& key, const QString& name, bool value)

@@ -1,22 +1,24 @@
 #include "shell/firm_ini.h"
 
 #include "platform/ini_file.h"
+#include "platform/settings_file.h"
 #include "shell/codec.h"
 #include "shell/log.h"
 #include "shell/workspace.h"
-
-#include <QFile>
 
 #include <cctype>
 
 namespace shell {
 namespace {
 
+// Firm.ini as read last (platform::IniFile keeps it until it changes); one
+// that is no settings file reads as empty here, and the programs refuse it
+// at start with its name (CheckSettingsFiles).
 QByteArray readRaw(const Workspace& ws, const char* section, const char* key,
                    bool* present = nullptr)
 {
     platform::IniFile ini(ws.firmIniPath());
-    ini.load();
+    (void)ini.load();
     if (present)
         *present = ini.hasValue(section, key);
     return ini.value(section, key);
@@ -25,9 +27,13 @@ QByteArray readRaw(const Workspace& ws, const char* section, const char* key,
 bool writeRaw(const Workspace& ws, const char* section, const char* key, const QByteArray& value)
 {
     platform::IniFile ini(ws.firmIniPath());
-    ini.load();
+    (void)ini.load(); // a file that did not load is not saved over
     ini.setValue(section, key, value);
-    return ini.save();
+    if (const platform::Result<> saved = ini.save(); !saved) {
+        WriteLog(saved.error(), true);
+        return false;
+    }
+    return true;
 }
 
 int readInteger(const Workspace& ws, const char* section, const char* key, int fallback)
@@ -53,10 +59,11 @@ bool isKeyName(const QByteArray& key)
 // named key.
 bool passwordLineWasCut(const Workspace& ws)
 {
-    QFile file(ws.firmIniPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const platform::Result<std::optional<QByteArray>> read =
+        platform::ReadSettingsFile(ws.firmIniPath());
+    if (!read || !*read)
         return false;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = (*read)->split('\n');
     bool general = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QByteArray line = lines[i];

@@ -11,7 +11,7 @@ namespace shell {
 SiteSettings ReadSiteSettings(const Workspace& ws)
 {
     platform::IniFile ini(ws.firmIniPath());
-    ini.load();
+    (void)ini.load(); // refused at start when it is no settings file
     const auto text = [&ini](const char* key, const char* fallback) {
         const QString v = FromCp949(ini.value("Site", key)).trimmed();
         return v.isEmpty() ? QString::fromLatin1(fallback) : v;

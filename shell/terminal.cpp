@@ -26,7 +26,7 @@ QString TerminalProfilePath()
 bool WriteTerminalProfile(int screenWidth, int screenHeight)
 {
     platform::IniFile ini(TerminalProfilePath());
-    ini.load();
+    (void)ini.load(); // a file that did not load is not saved over
     const int cx = ini.intValue("Preference", "cx", 669);
     const int cy = ini.intValue("Preference", "cy", 567);
     const TerminalPlacement p = PlaceTerminal(cx, cy, screenWidth, screenHeight);
@@ -37,7 +37,7 @@ bool WriteTerminalProfile(int screenWidth, int screenHeight)
     ini.setValue("Preference", "cx", QByteArray::number(p.cx));
     ini.setValue("Preference", "cy", QByteArray::number(p.cy));
     QDir().mkpath(QFileInfo(ini.path()).absolutePath());
-    return ini.save();
+    return ini.save().ok();
 }
 
 bool StartTerminal(Ui& ui, const Workspace& ws, int screenWidth, int screenHeight)
@@ -52,13 +52,13 @@ bool StartTerminal(Ui& ui, const Workspace& ws, int screenWidth, int screenHeigh
 bool WriteTerminalLinkSettings(const Workspace& ws, const TEdiConfig& settings)
 {
     platform::IniFile ini(ws.terminalSettings());
-    ini.load();
+    (void)ini.load(); // a file that did not load is not saved over
     ini.setValue("Modem", "Port", ToCp949(settings.Port));
     ini.setValue("Modem", "BaudRate", ToCp949(settings.Speed));
     ini.setValue("Login", "ID", ToCp949(settings.LoginID));
     ini.setValue("Login", "Password", ToCp949(DecodeLinkPassword(settings.Password)));
     QDir().mkpath(QFileInfo(ini.path()).absolutePath());
-    return ini.save();
+    return ini.save().ok();
 }
 
 } // namespace shell

@@ -1,7 +1,9 @@
 #include "shell/workspace.h"
 
+#include "platform/ini_file.h"
 #include "platform/process_list.h"
 #include "platform/registry.h"
+#include "platform/settings_file.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
 
@@ -101,6 +103,20 @@ Workspace LoadWorkspacePaths(const QString& programDir)
     SetLinkWorkspaceDir(dir);
     ApplyLinkDirectories(ws);
     return ws;
+}
+
+platform::Result<> CheckSettingsFiles(const Workspace& ws, bool writes)
+{
+    for (const QString& file : {ws.firmIniPath(), platform::Registry::UserRootFile(),
+                                platform::Registry::MachineRootFile()}) {
+        platform::IniFile ini(file);
+        if (platform::Result<> read = ini.load(); !read)
+            return read;
+        if (writes)
+            if (platform::Result<> writable = platform::CheckSettingsFileWritable(file); !writable)
+                return writable;
+    }
+    return {};
 }
 
 QString Workspace::blankDatabasePath() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QString>
 
 // Workspace paths, set once when a program is loaded. Every directory ends
@@ -45,6 +47,15 @@ QString DefaultWorkspaceDir();
 // hands it to the code that uses it (as it hands TDM1) and passes it to
 // ApplyLinkDirectories when the link settings change. Nothing else keeps it.
 Workspace LoadWorkspacePaths(const QString& programDir = {});
+
+// The settings files every program reads (Firm.ini and the registry's two
+// files, which hold the link settings), read once at start: fails, naming
+// the file, when one is there but no regular file within the size limit
+// (platform/settings_file.h) or does not read. A program that will write
+// (`writes`) is also refused a link at their place, which it would replace
+// or write through. Each program runs it after LoadWorkspacePaths and ends
+// with the message when it fails; what it read stays with platform::IniFile.
+platform::Result<> CheckSettingsFiles(const Workspace& ws, bool writes);
 
 // Residents' names and accounts are for this account only: from the first
 // call on, everything the process creates is 600 (folders 700), whatever

@@ -3,6 +3,7 @@
 #include "shell/codec.h"
 #include "store/schema.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -12,6 +13,12 @@
 
 namespace store {
 namespace {
+
+QString EngineText(const QSqlError& error)
+{
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
 
 void cp949Len(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
@@ -84,24 +91,45 @@ platform::Result<> OpenDatabase(const QString& connectionName, const QString& fi
         return platform::Fail("자료 파일을 열 수 없습니다.\r" + shown);
     }
 
-    // Reading the schema tells a foreign file; taking the write lock for a
-    // moment tells a read-only or locked file — before anything is changed.
+    // Reading the schema tells a foreign file; a write that needs the rollback
+    // journal beside the file (the header's user version set to what it is,
+    // then rolled back) tells a read-only file or folder, a full disk or a
+    // locked file — before anything is changed. Taking the lock alone
+    // creates no journal and lets a read-only folder pass.
     QSqlQuery q(db);
     const auto refusal = [&](const QSqlQuery& failed) {
-        const int code = failed.lastError().nativeErrorCode().toInt() & 0xFF;
+        const QSqlError error = failed.lastError();
+        const int code = error.nativeErrorCode().toInt() & 0xFF;
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
             return "자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + shown;
+        // A writable file in a folder that takes no journal: the folder.
         if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM)
-            return "자료 파일에 쓸 수 없습니다. (읽기 전용)\r" + shown;
+            return QFileInfo(shown).isWritable()
+                       ? ReadOnlyMessage(QFileInfo(shown).absolutePath())
+                       : "자료 파일에 쓸 수 없습니다. (읽기 전용)\r" + shown;
         if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
             return "자료 파일이 손상되었거나 Pelmar 자료 파일이 아닙니다.\r" + shown;
-        return "자료 파일을 열 수 없습니다.\r" + shown + "\r" + failed.lastError().text();
+        if (code == SQLITE_FULL || code == SQLITE_IOERR)
+            return WriteErrorMessage(error) + "\r" + shown;
+        return "자료 파일을 열 수 없습니다.\r" + shown + "\r" + error.text();
     };
     QString message;
-    if (!q.exec("SELECT count(*) FROM sqlite_master") || !q.exec("BEGIN IMMEDIATE"))
+    if (!q.exec("SELECT count(*) FROM sqlite_master") || !q.exec("PRAGMA user_version") ||
+        !q.next()) {
         message = refusal(q);
-    else if (!q.exec("ROLLBACK"))
-        message = refusal(q);
+    } else {
+        // A number the engine gave: PRAGMA takes no bound parameter.
+        const QString probe = QString("PRAGMA user_version = %1").arg(q.value(0).toLongLong());
+        q.finish();
+        if (!q.exec("BEGIN IMMEDIATE")) {
+            message = refusal(q);
+        } else if (!q.exec(probe)) {
+            message = refusal(q);
+            q.exec("ROLLBACK");
+        } else if (!q.exec("ROLLBACK")) {
+            message = refusal(q);
+        }
+    }
     if (!message.isEmpty()) {
         q.finish();
         db.close();
@@ -150,6 +178,12 @@ WriteFault ClassifyError(const QSqlError& error, QString* field)
         const int code = error.nativeErrorCode().toInt() & 0xFF;
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
             return WriteFault::Busy;
+        if (code == SQLITE_READONLY)
+            return WriteFault::ReadOnly;
+        if (code == SQLITE_FULL)
+            return WriteFault::DiskFull;
+        if (code == SQLITE_IOERR)
+            return WriteFault::Io;
     } else if (text == QLatin1String(sqlite3_errstr(SQLITE_BUSY)) ||
                text == QLatin1String(sqlite3_errstr(SQLITE_LOCKED))) {
         return WriteFault::Busy;
@@ -169,6 +203,9 @@ WriteFault ClassifyError(const QSqlError& error, QString* field)
             *field = m.captured(1);
         return WriteFault::Missing;
     }
+    // The tables' other checks are the required texts (not empty).
+    if (text.contains("CHECK constraint failed"))
+        return WriteFault::Missing;
     return error.type() == QSqlError::NoError ? WriteFault::None : WriteFault::Other;
 }
 
@@ -187,9 +224,24 @@ QString WriteErrorMessage(const QSqlError& error)
     }
     case WriteFault::Busy:
         return BusyMessage();
-    default:
+    case WriteFault::Missing:
         return QStringLiteral("필수항목이 누락되었습니다.");
+    case WriteFault::ReadOnly:
+        // The file opened writable (OpenDatabase's probe): its folder or
+        // the file changed since, or the connection only reads.
+        return QStringLiteral("자료 파일이나 자료 폴더에 쓸 수 없습니다. (읽기 전용)");
+    case WriteFault::DiskFull:
+        return QStringLiteral("디스크 공간이 부족합니다.");
+    case WriteFault::Io:
+        return QStringLiteral("자료 파일을 읽거나 쓸 수 없습니다: ") + EngineText(error);
+    default:
+        return EngineText(error);
     }
+}
+
+QString ReadOnlyMessage(const QString& folder)
+{
+    return QStringLiteral("자료 폴더에 쓸 수 없습니다: ") + QDir::toNativeSeparators(folder);
 }
 
 QString BusyMessage()

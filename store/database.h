@@ -35,14 +35,21 @@ platform::Result<> InstallByteLimits(QSqlDatabase& db);
 
 // What kind of refusal a write met.
 // Busy: another connection holds the lock the write needs (SQLite busy or
-// locked), which tells nothing about the data itself.
-enum class WriteFault { None, Duplicate, TooLong, Missing, Busy, Other };
+// locked), which tells nothing about the data itself. ReadOnly, DiskFull and
+// Io are the file's or the disk's, not the data's either. Missing is a
+// required field left empty (a NOT NULL or CHECK refusal).
+enum class WriteFault { None, Duplicate, TooLong, Missing, Busy, ReadOnly, DiskFull, Io, Other };
 WriteFault ClassifyError(const QSqlError& error, QString* field = nullptr);
 
 // The user's message for a refused write: "코드가 중복됩니다." for a key
 // violation, the field and its limit for an over-long text, BusyMessage()
-// for a lock held by another program, "필수항목이 누락되었습니다." otherwise.
+// for a lock held by another program, "필수항목이 누락되었습니다." for a
+// required field, a message of its own for a read-only file, a full disk
+// and a read or write error of the file, the engine's text otherwise.
 QString WriteErrorMessage(const QSqlError& error);
+// "자료 폴더에 쓸 수 없습니다: FOLDER": the data folder takes no new file
+// (the journal of every write), found when the data is opened.
+QString ReadOnlyMessage(const QString& folder);
 
 // "자료를 다른 프로그램이 사용하고 있습니다. ..." for a write that met
 // another program's lock.

@@ -1,12 +1,11 @@
 #include "store/shipped_closures.h"
 
+#include "platform/settings_file.h"
 #include "shell/log.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTextStream>
 
 namespace store {
 
@@ -26,21 +25,19 @@ QDate ParseCalendarDate(const QString& text)
     return date;
 }
 
-QList<ShippedClosure> ReadShippedClosures(const QString& file, QStringList* skipped)
+namespace {
+
+QList<ShippedClosure> parseClosures(const QByteArray& bytes, QStringList* skipped)
 {
     QList<ShippedClosure> out;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        if (skipped)
-            skipped->append(file + ": " + f.errorString());
-        return out;
-    }
-    QTextStream in(&f);
-    in.setEncoding(QStringConverter::Utf8);
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     int number = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
+    for (QString line : text.split('\n')) {
         ++number;
+        if (line.endsWith('\r'))
+            line.chop(1);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith('#'))
             continue;
@@ -57,10 +54,37 @@ QList<ShippedClosure> ReadShippedClosures(const QString& file, QStringList* skip
     return out;
 }
 
+QString missing(const QString& file)
+{
+    return file + QStringLiteral(": 파일이 없습니다.");
+}
+
+} // namespace
+
+QList<ShippedClosure> ReadShippedClosures(const QString& file, QStringList* skipped)
+{
+    const platform::Result<std::optional<QByteArray>> read = platform::ReadSettingsFile(file);
+    if (!read || !*read) {
+        if (skipped)
+            skipped->append(read ? missing(file) : read.error());
+        return {};
+    }
+    return parseClosures(**read, skipped);
+}
+
 platform::Result<> LoadShippedClosures(QSqlDatabase& db, const QString& file)
 {
+    // A missing file is said in the log, as a line that does not parse;
+    // anything in its place that is no plain file of closures stops the
+    // migration with its name.
+    const platform::Result<std::optional<QByteArray>> read = platform::ReadSettingsFile(file);
+    if (!read)
+        return platform::Fail(read.error());
     QStringList skipped;
-    const QList<ShippedClosure> closures = ReadShippedClosures(file, &skipped);
+    const QList<ShippedClosure> closures =
+        *read ? parseClosures(**read, &skipped) : QList<ShippedClosure>();
+    if (!*read)
+        skipped.append(missing(file));
     for (const QString& s : skipped)
         shell::WriteLog("휴일 자료 무시 " + s, true);
 

@@ -161,6 +161,8 @@ int main(int argc, char** argv)
     shell::WorkspaceLock workspace(ws);
     if (!ui.IsEnding() && !shell::ui::HoldWorkspace(workspace, QStringLiteral("Pelmar"), ui))
         return 1;
+    if (!ui.IsEnding() && !shell::ui::CheckSettingsAtStart(ws, QStringLiteral("Pelmar"), ui))
+        return 1;
     if (ui.IsEnding() || !shell::ui::AskPassword(ui, ws))
         return 0;
     // Said at the start, once: the numbers are accepted unchecked meanwhile.

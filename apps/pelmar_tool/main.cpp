@@ -119,6 +119,12 @@ int main(int argc, char** argv)
             ui.ShowError(lock.refusal());
             return 1;
         }
+        // Every command reads them, or may: refused before any work.
+        if (const platform::Result<> settings = shell::CheckSettingsFiles(ws, c.writes(rest));
+            !settings) {
+            ui.ShowError(settings.error());
+            return 1;
+        }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
         edi::MailboxLink link(ws);
         ToolContext ctx{ui, out, err, home, ws, link, c.writes(rest)};

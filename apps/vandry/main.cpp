@@ -45,6 +45,8 @@ int main(int argc, char** argv)
     shell::WorkspaceLock workspace(ws);
     if (!shell::ui::HoldWorkspace(workspace, QStringLiteral("Vandry"), ui))
         return 1;
+    if (!shell::ui::CheckSettingsAtStart(ws, QStringLiteral("Vandry"), ui))
+        return 1;
 
     // A complete set of link settings exists before any link call, and the
     // transfer folders follow it.

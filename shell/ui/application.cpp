@@ -1,6 +1,7 @@
 #include "shell/ui/application.h"
 
 #include "shell/ui.h"
+#include "shell/workspace.h"
 #include "shell/workspace_lock.h"
 
 #include <QLibraryInfo>
@@ -20,6 +21,18 @@ bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui)
     text.replace('\r', '\n');
     QTextStream(stderr) << program << ": " << text << Qt::endl;
     ui.ShowError(lock.refusal());
+    return false;
+}
+
+bool CheckSettingsAtStart(const Workspace& ws, const QString& program, Ui& ui)
+{
+    const platform::Result<> checked = CheckSettingsFiles(ws, true);
+    if (checked)
+        return true;
+    QString text = checked.error();
+    text.replace('\r', '\n');
+    QTextStream(stderr) << program << ": " << text << Qt::endl;
+    ui.ShowError(checked.error());
     return false;
 }
 

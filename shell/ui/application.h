@@ -7,6 +7,7 @@
 namespace shell {
 class Ui;
 class WorkspaceLock;
+struct Workspace;
 } // namespace shell
 
 namespace shell::ui {
@@ -15,6 +16,10 @@ namespace shell::ui {
 // A refusal is written to stderr and shown in a message box; the program
 // then ends without having written anything.
 bool HoldWorkspace(WorkspaceLock& lock, const QString& program, Ui& ui);
+// Reads the settings files at the start of the desktop program `program`,
+// which writes them (CheckSettingsFiles); one that is refused is written to
+// stderr and shown in a message box, and the program ends.
+bool CheckSettingsAtStart(const Workspace& ws, const QString& program, Ui& ui);
 
 // Every screen is Korean, whatever the desktop's locale: the default
 // locale (month and day names of the date pickers, numbers) and Qt's own

@@ -299,6 +299,70 @@ TEST_F(Tool, EmptyingFoldersNeverFollowsALinkOutOfTheProgramFolder)
     }
 }
 
+// Settings files are read only as small regular files: whatever else stands
+// at their place is refused at once with its name, before the command's
+// work, instead of waiting on a pipe or reading a device for ever.
+TEST_F(Tool, SettingsFilesThatAreNoSmallFilesAreRefusedByName)
+{
+    const QString ws = home() + "branch/";
+    ASSERT_EQ(tool({"--home", ws, "prepare-db"}).exitCode, 0);
+    const QString firm = ws + "Firm.ini";
+    const QString user = qEnvironmentVariable("PELMAR_REGISTRY_DIR") + "/user.ini";
+    const QByteArray firmBytes = QFile::exists(firm) ? readFile("branch/Firm.ini") : QByteArray();
+    const QByteArray fifo = "fifo";
+    const struct
+    {
+        QString file;
+        QByteArray kind; // a pipe, a link to /dev/zero, or a file this large
+        qint64 size;
+    } cases[] = {
+        {firm, fifo, 0},
+        {firm, "/dev/zero", 0},
+        {firm, "", 50 * 1024 * 1024},
+        {user, fifo, 0},
+    };
+    for (const auto& c : cases) {
+        const QString aside = c.file + ".aside";
+        ASSERT_TRUE(!QFile::exists(c.file) || QFile::rename(c.file, aside));
+        const QByteArray name = QFile::encodeName(c.file);
+        if (c.kind == fifo) {
+            ASSERT_EQ(mkfifo(name.constData(), 0600), 0);
+        } else if (!c.kind.isEmpty()) {
+            ASSERT_TRUE(QFile::link(QString::fromLatin1(c.kind), c.file));
+        } else {
+            QFile big(c.file);
+            ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(c.size));
+        }
+        // Killed when it hangs: a refusal takes a moment.
+        QProcess p;
+        p.start(QFileInfo(platform::OwnExecutable()).absolutePath() + "/pelmar-tool",
+                {"--home", ws, "lines", "--batch", "1"});
+        const bool ended = p.waitForFinished(15000);
+        if (!ended)
+            p.kill();
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(ended) << c.file.toStdString() << " " << c.kind.toStdString();
+        EXPECT_EQ(p.exitCode(), 1) << c.file.toStdString() << " " << c.kind.toStdString();
+        EXPECT_TRUE(err.contains(c.file)) << err.toStdString();
+        p.waitForFinished();
+        ASSERT_TRUE(QFile::remove(c.file));
+        ASSERT_TRUE(!QFile::exists(aside) || QFile::rename(aside, c.file));
+    }
+
+    // A link is read through, but never written through: a command that
+    // writes refuses it by name and the file it points at stays as it was.
+    writeFile("elsewhere/Firm.ini", firmBytes);
+    ASSERT_TRUE(!QFile::exists(firm) || QFile::remove(firm));
+    ASSERT_TRUE(QFile::link(path("elsewhere/Firm.ini"), firm));
+    ToolRun r = tool({"--home", ws, "check"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    r = tool({"--home", ws, "calendar", "add", "2024-03-22", QStringLiteral("창립기념일")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(firm)) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(firm).isSymLink());
+    EXPECT_EQ(readFile("elsewhere/Firm.ini"), firmBytes);
+}
+
 TEST_F(Tool, MissingAccountRulesAreSaidOnceAndNumbersStillAccepted)
 {
     // An installation whose data/ folder lost the rules file.

@@ -117,7 +117,7 @@ TEST_F(MainWindow, TransferStatusPageThatCannotBeReachedIsSaid)
 {
     // Nothing listens on port 1 of this machine: the connection is refused at once.
     platform::IniFile ini(workspace().firmIniPath());
-    ini.load();
+    ASSERT_TRUE(ini.load());
     ini.setValue("Site", "BankHost", "127.0.0.1:1");
     ASSERT_TRUE(ini.save());
     TfmMain& w = makeWindow();

@@ -409,6 +409,43 @@ TEST_F(Migration, WritesAreCheckedByTheEngine)
     EXPECT_EQ(DisplayBankno("1234-56").toStdString(), "00000000123456");
 }
 
+// A write refused for the file's or the disk's sake is told as such, never
+// as a missing field; what nobody expected shows the engine's own text.
+TEST_F(Migration, FaultsOfTheFileAreNotMissingFields)
+{
+    TDM1 dm(ui, workspace());
+    QSqlDatabase db = prepared(dm);
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("CREATE TABLE Scratch (x)"));
+    ASSERT_TRUE(q.exec("PRAGMA page_count") && q.next());
+    const QString full = "PRAGMA max_page_count = " + q.value(0).toString();
+    q.finish();
+    const struct
+    {
+        QString before;
+        QString sql;
+        QString message;
+        QString after;
+    } cases[] = {
+        {"PRAGMA query_only = ON", "INSERT INTO Scratch VALUES (1)",
+         QStringLiteral("자료 파일이나 자료 폴더에 쓸 수 없습니다. (읽기 전용)"),
+         "PRAGMA query_only = OFF"},
+        {full, "INSERT INTO Scratch VALUES (zeroblob(100000))",
+         QStringLiteral("디스크 공간이 부족합니다."), "PRAGMA max_page_count = 1073741823"},
+        {"", "INSERT INTO Nowhere VALUES (1)", "no such table: Nowhere", ""},
+    };
+    for (const auto& c : cases) {
+        if (!c.before.isEmpty()) {
+            ASSERT_TRUE(q.exec(c.before)) << c.before.toStdString();
+        }
+        EXPECT_FALSE(q.exec(c.sql)) << c.sql.toStdString();
+        EXPECT_EQ(WriteErrorMessage(q.lastError()).toStdString(), c.message.toStdString());
+        if (!c.after.isEmpty()) {
+            ASSERT_TRUE(q.exec(c.after)) << c.after.toStdString();
+        }
+    }
+}
+
 // A look-up of a batch's lines must be answered by the table's index, not by
 // reading every line of the month, whatever collation the index has.
 TEST(IndexedMatch, EveryIndexedColumnIsFoundThroughItsIndex)
