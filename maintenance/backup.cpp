@@ -4,6 +4,8 @@
 #include "platform/zip_archive.h"
 #include "shell/clock.h"
 #include "shell/file_helpers.h"
+#include "shell/kept_files.h"
+#include "shell/log.h"
 #include "shell/replace_file.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
@@ -14,8 +16,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QSqlDatabase>
@@ -54,13 +58,49 @@ bool isInside(const QString& path, const QString& folder)
     return p == f;
 }
 
-// A read lock on each database while the archive is written, so that no
-// other program can change it half-way through; the lock also rolls back
-// a transaction a crash left behind before the file is read.
-class ReadLocks
+// A lock on each database, taken through the engine as any program takes
+// it. A backup holds a read lock while the archive is written, so that no
+// other program can change a file half-way through; a restore holds an
+// exclusive one until the data folder is replaced, so that no program is
+// cut off in the middle of its own transaction. Either rolls back a
+// transaction a crash left behind before the file is read or replaced.
+class DatabaseLocks
 {
 public:
-    ~ReadLocks()
+    enum class Mode { Read, Exclusive };
+
+    explicit DatabaseLocks(Mode mode) : m_mode(mode) {}
+    DatabaseLocks(const DatabaseLocks&) = delete;
+    DatabaseLocks& operator=(const DatabaseLocks&) = delete;
+
+    ~DatabaseLocks() { release(); }
+
+    // Fails when another program holds the file.
+    platform::Result<> take(const QString& file)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
+            return {}; // not a database: nothing to hold
+        const QString name = QString("PelmarDataLock%1").arg(m_names.size());
+        m_names.append(name);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
+        if (!db.open())
+            return {};
+        QSqlQuery q(db);
+        const bool held = m_mode == Mode::Read
+                              ? q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master")
+                              : q.exec("BEGIN EXCLUSIVE");
+        if (held)
+            return {};
+        const int code = q.lastError().nativeErrorCode().toInt() & 0xFF;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return platform::Fail("자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file);
+        return {}; // a damaged file is still worth keeping, or replacing
+    }
+
+    void release()
     {
         for (const QString& name : m_names) {
             {
@@ -70,51 +110,98 @@ public:
             }
             QSqlDatabase::removeDatabase(name);
         }
-    }
-
-    // Fails when another program is writing the file.
-    platform::Result<> take(const QString& file)
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
-            return {}; // not a database: archived as it is
-        const QString name = QString("PelmarBackupLock%1").arg(m_names.size());
-        m_names.append(name);
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(file);
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=3000");
-        if (!db.open())
-            return {};
-        QSqlQuery q(db);
-        if (q.exec("BEGIN") && q.exec("SELECT count(*) FROM sqlite_master"))
-            return {};
-        const int code = q.lastError().nativeErrorCode().toInt() & 0xFF;
-        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-            return platform::Fail("자료 파일을 다른 프로그램이 사용하고 있습니다.\r" + file);
-        return {}; // a damaged file is still worth keeping
+        m_names.clear();
     }
 
 private:
+    Mode m_mode;
     QStringList m_names;
 };
 
-// Builds the archive of DataDir's *.db under a temporary name and checks
-// that it reads back whole.
-bool buildArchive(shell::Ui& ui, const QString& dataDir, const QString& temp)
+// A plain file name: no folder part, nothing that climbs out, no drive.
+bool isSafeEntryName(const QString& name)
 {
+    if (name.isEmpty() || name == "." || name == ".." || name.contains("..") ||
+        name.contains('/') || name.contains('\\') || name.contains(':') || name.contains(QChar(0)))
+        return false;
+    return true;
+}
+
+// Where an archive entry belongs. The tables keep their bare names, as
+// archives always had them; the consents' evidence and the files kept from
+// the exchanges with the bank lie under their folders of the workspace:
+// "AUTHFILE/<name>", "Send/Old/<yyyyMMdd>/<name>", "Recv/Old/<yyyyMMdd>/<name>".
+enum class EntryKind { Data, Evidence, Kept, Refused };
+
+EntryKind entryKind(const QString& name)
+{
+    if (isSafeEntryName(name))
+        return EntryKind::Data;
+    const QStringList parts = name.split('/');
+    if (!isSafeEntryName(parts.last()))
+        return EntryKind::Refused;
+    if (parts.size() == 2 && parts[0] == "AUTHFILE")
+        return EntryKind::Evidence;
+    static const QRegularExpression day("^[0-9]{8}$");
+    if (parts.size() == 4 && (parts[0] == "Send" || parts[0] == "Recv") && parts[1] == "Old" &&
+        day.match(parts[2]).hasMatch())
+        return EntryKind::Kept;
+    return EntryKind::Refused;
+}
+
+// The evidence and kept exchange files the backup carries, under their
+// entry names. Only regular files whose names a restore accepts go in; any
+// other is left out with a log line (the program never puts one there).
+QList<platform::ZipSource> workspaceFiles(const shell::Workspace& ws)
+{
+    QList<platform::ZipSource> files;
+    const auto add = [&](const QString& folder, const QString& prefix, EntryKind kind) {
+        const QDir dir(ws.programDir + folder);
+        for (const QFileInfo& f : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                        QDir::NoDotAndDotDot,
+                                                    QDir::Name)) {
+            const QString name = prefix + f.fileName();
+            if (f.isFile() && !f.isSymLink() && entryKind(name) == kind)
+                files.append({f.filePath(), name});
+            else
+                shell::WriteLog("백업에서 제외한 파일 " + f.filePath());
+        }
+    };
+    add("AUTHFILE", "AUTHFILE/", EntryKind::Evidence);
+    for (const char* kept : {"Send/Old", "Recv/Old"}) {
+        const QDir dir(ws.programDir + kept);
+        for (const QFileInfo& d : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                        QDir::NoDotAndDotDot,
+                                                    QDir::Name)) {
+            const QString folder = QString(kept) + "/" + d.fileName();
+            if (d.isDir() && !d.isSymLink())
+                add(folder, folder + "/", EntryKind::Kept);
+            else
+                shell::WriteLog("백업에서 제외한 파일 " + d.filePath());
+        }
+    }
+    return files;
+}
+
+// Builds the archive of DataDir's *.db, the evidence and the kept exchange
+// files under a temporary name and checks that it reads back whole.
+bool buildArchive(shell::Ui& ui, const shell::Workspace& ws, const QString& temp)
+{
+    const QString dataDir = ws.dataDir;
     QStringList names;
     shell::ListFiles(dataDir, "*.db", names);
     if (names.isEmpty()) {
         ui.ShowError("백업할 자료 파일이 없습니다.\r" + dataDir);
         return false;
     }
-    QStringList files;
+    QList<platform::ZipSource> files;
     for (const QString& n : names)
-        files.append(dataDir + n);
+        files.append({dataDir + n, n});
+    files += workspaceFiles(ws);
     {
-        ReadLocks locks;
-        for (const QString& f : files) {
-            if (const platform::Result<> taken = locks.take(f); !taken) {
+        DatabaseLocks locks(DatabaseLocks::Mode::Read);
+        for (const QString& n : names) {
+            if (const platform::Result<> taken = locks.take(dataDir + n); !taken) {
                 ui.ShowError(taken.error());
                 return false;
             }
@@ -305,13 +392,31 @@ bool assembleVolumes(shell::Ui& ui, const QString& source, const QString& stamp,
     return true;
 }
 
-// A plain file name: no folder part, nothing that climbs out, no drive.
-bool isSafeEntryName(const QString& name)
+// Moves the files a restore unpacked (relative paths under `staged`) to
+// their places in the workspace. Evidence takes the name its consent
+// records, so the backup's file replaces one of the same name; a kept
+// exchange file is never replaced: one of the same name and other bytes
+// stays, and the backup's copy is kept beside it as name.1, name.2 … like
+// any kept copy. Files the backup does not hold stay where they are.
+platform::Result<> PlaceRestoredFiles(const QString& staged, const QString& programDir)
 {
-    if (name.isEmpty() || name == "." || name == ".." || name.contains("..") ||
-        name.contains('/') || name.contains('\\') || name.contains(':') || name.contains(QChar(0)))
-        return false;
-    return true;
+    QDirIterator it(staged, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString relative = QDir(staged).relativeFilePath(from);
+        QString to = programDir + relative;
+        const QString folder = QFileInfo(to).absolutePath() + "/";
+        if (!QDir().mkpath(folder))
+            return platform::Fail(QDir::toNativeSeparators(folder) + ": 폴더를 만들 수 없습니다.");
+        if (entryKind(relative) == EntryKind::Kept) {
+            to = shell::KeptCopyPath(from, QFileInfo(to).fileName(), folder);
+            if (QFileInfo::exists(to))
+                continue; // kept already, byte for byte
+        }
+        if (const platform::Result<> moved = shell::ReplaceFile(from, to); !moved)
+            return moved;
+    }
+    return {};
 }
 
 QString checkDatabase(const QString& file)
@@ -397,7 +502,7 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
     ui.ShowWaitMessage(QStringLiteral("자료 압축 처리중..."));
     const QString temp = TemporaryArchivePath(ctx.ws);
     const auto removeTemp = qScopeGuard([&temp] { QFile::remove(temp); });
-    if (!buildArchive(ui, ctx.ws.dataDir, temp))
+    if (!buildArchive(ui, ctx.ws, temp))
         return false;
 
     ui.ShowWaitMessage(QStringLiteral("압축된 자료를 저장하고 있습니다"));
@@ -445,9 +550,16 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     }
     qint64 total = 0;
     bool hasDatabase = false;
+    bool hasFiles = false;
     for (const platform::ZipEntry& e : *entries) {
-        if (!isSafeEntryName(e.name)) {
+        const EntryKind kind = entryKind(e.name);
+        if (kind == EntryKind::Refused) {
             ui.ShowError("백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다.\r" + e.name);
+            return false;
+        }
+        // Only files are restored; a link could point anywhere.
+        if (e.link) {
+            ui.ShowError("백업 파일에 파일이 아닌 항목(링크)이 있어 복구하지 않습니다.\r" + e.name);
             return false;
         }
         if (e.size < 0 || e.size > kMaxRestoreBytes - total) {
@@ -462,6 +574,7 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
             return false;
         }
         total += e.size;
+        hasFiles = hasFiles || kind != EntryKind::Data;
         hasDatabase = hasDatabase || e.name.compare("Pelmar.db", Qt::CaseInsensitive) == 0;
     }
     if (!hasDatabase) {
@@ -472,8 +585,27 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     const QString dataDir = QDir::cleanPath(QFileInfo(ws.dataDir).absoluteFilePath());
     const QString stage = store::StagedDataDir(dataDir);
     const QString old = store::SwappedOutDataDir(dataDir);
-    shell::RemoveFolder(stage, ws.programDir);
-    shell::RemoveFolder(old, ws.programDir);
+    // The evidence and kept files wait beside the new data until it is in place.
+    const QString filesStage = stage + "-files";
+    for (const QString& leftover : {stage, old, filesStage})
+        shell::RemoveFolder(leftover, ws.programDir);
+    const auto removeStages = [&] {
+        shell::RemoveFolder(stage, ws.programDir);
+        shell::RemoveFolder(filesStage, ws.programDir);
+    };
+
+    // Another program in the middle of a transaction keeps its data: the
+    // folder is replaced only while this one holds every database.
+    DatabaseLocks locks(DatabaseLocks::Mode::Exclusive);
+    QStringList live;
+    shell::ListFiles(dataDir + "/", "*.db", live);
+    for (const QString& n : live) {
+        if (const platform::Result<> taken = locks.take(dataDir + "/" + n); !taken) {
+            ui.ShowError(taken.error());
+            return false;
+        }
+    }
+
     const QStorageInfo storage(QFileInfo(dataDir).absolutePath());
     if (storage.isValid() && storage.bytesAvailable() >= 0 && total > storage.bytesAvailable()) {
         ui.ShowError("자료를 풀어 놓을 디스크 공간이 부족합니다.\r" + storage.rootPath());
@@ -481,21 +613,26 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     }
 
     ui.ShowWaitMessage(QStringLiteral("압축을 해제하고 있습니다"));
-    const platform::Result<> z = platform::ExtractZip(archive, stage);
+    QDir().mkpath(stage);
+    const platform::Result<> z =
+        platform::ExtractZipEntries(archive, [&](const QString& name) -> QString {
+            return entryKind(name) == EntryKind::Data ? stage + "/" + name
+                                                      : filesStage + "/" + name;
+        });
     if (!z) {
-        shell::RemoveFolder(stage, ws.programDir);
+        removeStages();
         ui.ShowError(z.error());
         return false;
     }
     const QString dbName = QFileInfo(FindFileNoCase(stage + "/", "Pelmar.db")).fileName();
     if (dbName != "Pelmar.db" && !QFile::rename(stage + "/" + dbName, stage + "/Pelmar.db")) {
-        shell::RemoveFolder(stage, ws.programDir);
+        removeStages();
         ui.ShowError(stage + "/" + dbName);
         return false;
     }
     const QString problem = checkDatabase(stage + "/Pelmar.db");
     if (!problem.isEmpty()) {
-        shell::RemoveFolder(stage, ws.programDir);
+        removeStages();
         ui.ShowError("백업 파일의 자료를 사용할 수 없어 복구하지 않습니다.\r\r" + problem);
         return false;
     }
@@ -503,18 +640,28 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     // Both renames stay on one disk, so the data folder is never half there.
     const bool hadData = QFileInfo(dataDir).isDir();
     if (hadData && !QDir().rename(dataDir, old)) {
-        shell::RemoveFolder(stage, ws.programDir);
+        removeStages();
         ui.ShowError("기존 자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
     if (!QDir().rename(stage, dataDir)) {
         if (hadData)
             QDir().rename(old, dataDir);
-        shell::RemoveFolder(stage, ws.programDir);
+        removeStages();
         ui.ShowError("자료 폴더를 바꿀 수 없습니다.\r" + dataDir);
         return false;
     }
+    locks.release();
     shell::RemoveFolder(old, ws.programDir);
+    if (!hasFiles)
+        return true; // an archive of the tables only leaves the other files as they are
+    if (const platform::Result<> placed = PlaceRestoredFiles(filesStage, ws.programDir); !placed) {
+        ui.ShowError("자료는 복구하였으나 증빙 파일과 보관 파일을 모두 되돌리지 못했습니다.\r" +
+                     placed.error() + "\r\r풀어 놓은 파일은 " +
+                     QDir::toNativeSeparators(filesStage) + "에 남아 있습니다.");
+        return false;
+    }
+    shell::RemoveFolder(filesStage, ws.programDir);
     return true;
 }
 

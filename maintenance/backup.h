@@ -19,10 +19,10 @@ bool ResolveMedium(Context& ctx, const QString& destination, Medium& medium, QSt
 // Free bytes of a drive folder: -1 when no disk is readable there.
 qint64 DriveFreeSpace(const QString& folder, qint64 diskSize);
 
-// Archives every DataDir *.db into destination + "FA" + stamp + ".zip" (or
-// volumes on floppies). An empty destination lets the user choose the
-// folder. The caller has closed the tables. `archive` gets the stored
-// file (the single archive, or the last volume).
+// Archives every DataDir *.db, the evidence files and the kept exchange
+// files into destination + "FA" + stamp + ".zip" (or volumes on floppies). An empty destination
+// lets the user choose the folder. The caller has closed the tables. `archive` gets the stored file
+// (the single archive, or the last volume).
 bool Backup(Context& ctx, const QString& destination, QString* archive = nullptr);
 
 // Refills DataDir from an archive the user chooses (or `chosen`). The old
@@ -34,8 +34,11 @@ bool Restore(Context& ctx, const QString& chosen = {});
 QString BackupStamp(Program program, const QString& fileName);
 
 // Replaces DataDir's content with the database in `archive` after checking
-// every entry name, the declared sizes and the database itself. Shows the
-// reason and leaves DataDir exactly as it was on any failure.
+// every entry name, the declared sizes and the database itself, while it
+// holds every live database exclusively; then puts back the evidence and
+// kept files the archive holds. Shows the reason and leaves DataDir exactly
+// as it was on any failure before the swap (another program holding the
+// data is one).
 bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QString& archive);
 
 } // namespace maintenance

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace platform {
@@ -69,24 +70,32 @@ template <typename Visit> Result<> eachNamedEntry(const QString& archive, Visit&
 
 Result<> CreateZip(const QString& archive, const QStringList& files)
 {
+    QList<ZipSource> sources;
+    for (const QString& file : files)
+        sources.append({file, QFileInfo(file).fileName()});
+    return CreateZip(archive, sources);
+}
+
+Result<> CreateZip(const QString& archive, const QList<ZipSource>& files)
+{
     QFile::remove(archive);
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!zip)
         return Fail(archive + ": " + zipErrorText(code));
-    for (const QString& file : files) {
-        zip_source_t* src = zip_source_file(zip, QFile::encodeName(file).constData(), 0, -1);
+    for (const ZipSource& file : files) {
+        zip_source_t* src = zip_source_file(zip, QFile::encodeName(file.file).constData(), 0, -1);
         if (!src) {
-            const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            const QString err = file.file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
             return Fail(err);
         }
-        const QByteArray name = QFileInfo(file).fileName().toUtf8();
-        const zip_int64_t index = zip_file_add(zip, name.constData(), src,
-                                               ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+        const QByteArray name = file.name.toUtf8();
+        const zip_int64_t index =
+            zip_file_add(zip, name.constData(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
         if (index < 0) {
             zip_source_free(src);
-            const QString err = file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
+            const QString err = file.file + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
             return Fail(err);
         }
@@ -117,7 +126,8 @@ Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive)
 {
     QList<ZipEntry> entries;
     int code = 0;
-    zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    zip_t* zip =
+        zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!zip)
         return Fail(archive + ": " + zipErrorText(code));
     const zip_int64_t count = zip_get_num_entries(zip, 0);
@@ -133,6 +143,11 @@ Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive)
         e.name = QString::fromUtf8(st.name);
         e.size = (st.valid & ZIP_STAT_SIZE) ? qint64(st.size) : -1;
         e.compressedSize = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(st.comp_size) : -1;
+        zip_uint8_t opsys = 0;
+        zip_uint32_t attributes = 0;
+        if (zip_file_get_external_attributes(zip, zip_uint64_t(i), 0, &opsys, &attributes) == 0 &&
+            opsys == ZIP_OPSYS_UNIX)
+            e.link = ((attributes >> 16) & S_IFMT) == S_IFLNK;
         entries.append(e);
     }
     zip_discard(zip);
@@ -141,31 +156,47 @@ Result<QList<ZipEntry>> ReadZipDirectory(const QString& archive)
 
 Result<> ExtractZip(const QString& archive, const QString& folder, QStringList* extracted)
 {
+    if (!QDir().mkpath(folder))
+        return Fail(folder + ": cannot create folder");
+    return ExtractZipEntries(archive, [&](const QString& stored) -> QString {
+        QString name = stored;
+        name.replace('\\', '/');
+        name = name.section('/', -1);
+        if (name.isEmpty() || name == "." || name == "..")
+            return {}; // folder entries
+        const QString path = QDir(folder).filePath(name);
+        if (extracted)
+            extracted->append(path);
+        return path;
+    });
+}
+
+Result<> ExtractZipEntries(const QString& archive,
+                           const std::function<QString(const QString& name)>& target)
+{
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
     if (!zip)
         return Fail(archive + ": " + zipErrorText(code));
-    if (!QDir().mkpath(folder)) {
-        zip_discard(zip);
-        return Fail(folder + ": cannot create folder");
-    }
     const zip_int64_t count = zip_get_num_entries(zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* rawName = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
         if (!rawName)
             continue;
-        QString name = QString::fromUtf8(rawName);
-        name.replace('\\', '/');
-        name = name.section('/', -1);
-        if (name.isEmpty() || name == "." || name == "..")
-            continue; // folder entries
+        const QString path = target(QString::fromUtf8(rawName));
+        if (path.isEmpty())
+            continue;
+        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            zip_discard(zip);
+            return Fail(QFileInfo(path).absolutePath() + ": cannot create folder");
+        }
         zip_file_t* entry = zip_fopen_index(zip, zip_uint64_t(i), 0);
         if (!entry) {
             const QString err = archive + ": " + QString::fromLocal8Bit(zip_strerror(zip));
             zip_discard(zip);
             return Fail(err);
         }
-        QSaveFile out(QDir(folder).filePath(name));
+        QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly)) {
             zip_fclose(entry);
             zip_discard(zip);
@@ -182,8 +213,6 @@ Result<> ExtractZip(const QString& archive, const QString& folder, QStringList* 
             zip_discard(zip);
             return Fail(err);
         }
-        if (extracted)
-            extracted->append(out.fileName());
     }
     zip_discard(zip);
     return {};

@@ -42,6 +42,14 @@ QString KeptReceiveDir(const Workspace& ws)
     return ws.programDir + "Recv/Old/";
 }
 
+QString KeptCopyPath(const QString& source, const QString& name, const QString& dayDir)
+{
+    QString copy = dayDir + name;
+    for (int n = 1; QFileInfo::exists(copy) && !sameBytes(source, copy); ++n)
+        copy = dayDir + name + '.' + QString::number(n);
+    return copy;
+}
+
 KeptFiles KeepFiles(const QString& dir, const QString& keptDir)
 {
     KeptFiles out;
@@ -57,9 +65,7 @@ KeptFiles KeepFiles(const QString& dir, const QString& keptDir)
     }
     for (const QString& name : names) {
         const QString source = QDir(dir).filePath(name);
-        QString copy = day + name;
-        for (int n = 1; QFileInfo::exists(copy) && !sameBytes(source, copy); ++n)
-            copy = day + name + '.' + QString::number(n);
+        const QString copy = KeptCopyPath(source, name, day);
         if (!QFileInfo::exists(copy)) {
             QFile file(source);
             if (!file.copy(copy)) {

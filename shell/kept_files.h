@@ -29,6 +29,11 @@ struct KeptFiles
 // same set, a folder applied again): its copy is the one found.
 KeptFiles KeepFiles(const QString& dir, const QString& keptDir);
 
+// Where `source` is kept in the day folder `dayDir` under `name`: that name
+// when it is free or holds the same bytes, else the first name.1, name.2 …
+// that is free or holds them. An existing path means it is kept already.
+QString KeptCopyPath(const QString& source, const QString& name, const QString& dayDir);
+
 // True when a copy of `path`, byte for byte and under its name or a
 // name.N, is kept on some day under `keptDir`.
 bool IsKept(const QString& path, const QString& keptDir);

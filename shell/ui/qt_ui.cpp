@@ -2,6 +2,7 @@
 
 #include "shell/app_info.h"
 #include "shell/ui/basic_color_dialog.h"
+#include "shell/ui/file_dialog.h"
 #include "shell/ui/user_input.h"
 #include "shell/ui/wait_window.h"
 
@@ -9,7 +10,6 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -25,9 +25,9 @@ struct ButtonPair
 };
 
 const ButtonPair kButtons[] = {
-    {Ui::Ok, QMessageBox::Ok},       {Ui::Cancel, QMessageBox::Cancel},
-    {Ui::Yes, QMessageBox::Yes},     {Ui::No, QMessageBox::No},
-    {Ui::Abort, QMessageBox::Abort}, {Ui::Retry, QMessageBox::Retry},
+    {Ui::Ok, QMessageBox::Ok},         {Ui::Cancel, QMessageBox::Cancel},
+    {Ui::Yes, QMessageBox::Yes},       {Ui::No, QMessageBox::No},
+    {Ui::Abort, QMessageBox::Abort},   {Ui::Retry, QMessageBox::Retry},
     {Ui::Ignore, QMessageBox::Ignore},
 };
 
@@ -103,8 +103,8 @@ void QtUi::message(int icon, const QString& text)
     CloseWait();
     if (m_ending)
         return;
-    QMessageBox box(QMessageBox::Icon(icon), ApplicationTitle(), DisplayText(text),
-                    QMessageBox::Ok, DialogParent());
+    QMessageBox box(QMessageBox::Icon(icon), ApplicationTitle(), DisplayText(text), QMessageBox::Ok,
+                    DialogParent());
     box.exec();
 }
 
@@ -245,23 +245,18 @@ template <typename Ask> std::optional<QString> chosenPath(bool ending, Ask&& ask
 std::optional<QString> QtUi::ChooseOpenFile(const QString& caption, const QString& dir,
                                             const QString& filter)
 {
-    return chosenPath(m_ending, [&] {
-        return QFileDialog::getOpenFileName(DialogParent(), caption, dir, filter);
-    });
+    return chosenPath(m_ending, [&] { return AskOpenFile(DialogParent(), caption, dir, filter); });
 }
 
 std::optional<QString> QtUi::ChooseSaveFile(const QString& caption, const QString& path,
                                             const QString& filter)
 {
-    return chosenPath(m_ending, [&] {
-        return QFileDialog::getSaveFileName(DialogParent(), caption, path, filter);
-    });
+    return chosenPath(m_ending, [&] { return AskSaveFile(DialogParent(), caption, path, filter); });
 }
 
 std::optional<QString> QtUi::ChooseDirectory(const QString& caption, const QString& dir)
 {
-    return chosenPath(
-        m_ending, [&] { return QFileDialog::getExistingDirectory(DialogParent(), caption, dir); });
+    return chosenPath(m_ending, [&] { return AskDirectory(DialogParent(), caption, dir); });
 }
 
 std::optional<int> QtUi::ChooseColor(int initial)

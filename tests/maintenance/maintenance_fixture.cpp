@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace testing_support {
@@ -111,7 +112,8 @@ QStringList MaintenanceTest::dump(const QString& file, const QString& table)
     return out;
 }
 
-void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArray>>& entries)
+void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArray>>& entries,
+                 const QList<QByteArray>& links)
 {
     QFile::remove(archive);
     int code = 0;
@@ -122,7 +124,13 @@ void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArra
         keep.append(bytes);
         zip_source_t* src =
             zip_source_buffer(z, keep.last().constData(), zip_uint64_t(keep.last().size()), 0);
-        ASSERT_GE(zip_file_add(z, name.constData(), src, ZIP_FL_OVERWRITE), 0);
+        const zip_int64_t index = zip_file_add(z, name.constData(), src, ZIP_FL_OVERWRITE);
+        ASSERT_GE(index, 0);
+        // As a Unix archiver stores a symbolic link: its target as the bytes.
+        if (links.contains(name))
+            ASSERT_EQ(zip_file_set_external_attributes(z, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX,
+                                                       zip_uint32_t(S_IFLNK | 0777) << 16),
+                      0);
     }
     ASSERT_EQ(zip_close(z), 0);
 }

@@ -34,7 +34,9 @@ protected:
     maintenance::Context context(maintenance::Program program = maintenance::Program::Pelmar);
 };
 
-// Writes a ZIP holding `entries` (name → bytes) under the names as given.
-void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArray>>& entries);
+// Writes a ZIP holding `entries` (name → bytes) under the names as given;
+// those named in `links` are stored as symbolic links.
+void WriteRawZip(const QString& archive, const QList<QPair<QByteArray, QByteArray>>& entries,
+                 const QList<QByteArray>& links = {});
 
 } // namespace testing_support

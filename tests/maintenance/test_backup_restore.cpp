@@ -90,6 +90,76 @@ TEST_F(BackupTest, BackupThenChangeThenRestoreGivesBackTheRows)
     EXPECT_FALSE(QFileInfo::exists(path("Data.restore")));
 }
 
+// The evidence and the files kept from the exchanges go into the archive
+// under their folders and come back with the tables: the backup's bytes
+// replace an evidence file of the same name, a kept copy is never replaced
+// (the backup's goes beside it), and a file made after the backup stays.
+TEST_F(BackupTest, EvidenceAndKeptFilesComeBackWithTheTables)
+{
+    makeDatabase(3);
+    const QByteArray scan("%PDF\0scan\xff", 10);
+    writeFile("AUTHFILE/AP1_0001.pdf", scan);
+    writeFile("AUTHFILE/AP1_0002.wav", "RIFF recording");
+    writeFile("Send/Old/20240315/Apt_1", "request");
+    writeFile("Recv/Old/20240314/AB200", "answer");
+    // What the program never puts there stays out of the archive.
+    writeFile("Send/Old/notes/a.txt", "not a day");
+    writeFile("outside.pdf", "outside");
+    QFile::link(path("outside.pdf"), path("AUTHFILE/AP1_0003.pdf"));
+    auto ctx = context();
+    QString archive;
+    ASSERT_TRUE(maintenance::Backup(ctx, backupDir(), &archive));
+    auto names = platform::ListZip(archive);
+    ASSERT_TRUE(names.ok());
+    names->sort();
+    EXPECT_EQ(*names, (QStringList{"AUTHFILE/AP1_0001.pdf", "AUTHFILE/AP1_0002.wav", "Pelmar.db",
+                                   "Recv/Old/20240314/AB200", "Send/Old/20240315/Apt_1"}));
+
+    const QStringList before = dump();
+    exec({"DELETE FROM Apt1"});
+    writeFile("AUTHFILE/AP1_0001.pdf", "a later scan");
+    QFile::remove(path("AUTHFILE/AP1_0002.wav"));
+    writeFile("AUTHFILE/AP1_0009.pdf", "made after the backup");
+    QFile::remove(path("Send/Old/20240315/Apt_1"));
+    writeFile("Recv/Old/20240314/AB200", "another answer kept under the name");
+
+    ui.clear();
+    ui.answerChooser(archive);
+    ASSERT_TRUE(maintenance::Restore(ctx)) << ui.texts("error").join("/").toStdString();
+    EXPECT_EQ(dump(), before);
+    EXPECT_EQ(readFile("AUTHFILE/AP1_0001.pdf"), scan);
+    EXPECT_EQ(readFile("AUTHFILE/AP1_0002.wav"), "RIFF recording");
+    EXPECT_EQ(readFile("AUTHFILE/AP1_0009.pdf"), "made after the backup");
+    EXPECT_EQ(readFile("Send/Old/20240315/Apt_1"), "request");
+    EXPECT_EQ(readFile("Recv/Old/20240314/AB200"), "another answer kept under the name");
+    EXPECT_EQ(readFile("Recv/Old/20240314/AB200.1"), "answer");
+    EXPECT_FALSE(QFileInfo::exists(path("Data.restore-files")));
+
+    // Restored again: nothing is kept twice.
+    ui.clear();
+    ui.answerChooser(archive);
+    ASSERT_TRUE(maintenance::Restore(ctx));
+    EXPECT_EQ(filesIn(path("Recv/Old/20240314")), (QStringList{"AB200", "AB200.1"}));
+}
+
+// Archives made before the evidence went along hold the tables only; they
+// restore the tables and leave the files as they are.
+TEST_F(BackupTest, AnArchiveOfTheTablesOnlyStillRestores)
+{
+    makeDatabase(3);
+    const QStringList before = dump();
+    const QByteArray dbBytes = readFile("Data/Pelmar.db");
+    exec({"DELETE FROM Apt1"});
+    writeFile("AUTHFILE/AP1_0001.pdf", "evidence");
+    QDir().mkpath(path("in"));
+    testing_support::WriteRawZip(path("in/FA240101.zip"), {{"Pelmar.db", dbBytes}});
+    auto ctx = context();
+    ui.answerChooser(path("in/FA240101.zip"));
+    ASSERT_TRUE(maintenance::Restore(ctx)) << ui.texts("error").join("/").toStdString();
+    EXPECT_EQ(dump(), before);
+    EXPECT_EQ(readFile("AUTHFILE/AP1_0001.pdf"), "evidence");
+}
+
 TEST_F(BackupTest, VandryUsesTheShortStampAndItsOwnTexts)
 {
     makeDatabase();
@@ -169,6 +239,11 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
                    .arg(QString::number(qHash(QString::number(i * 7919)), 36).repeated(6).left(80));
     exec(sql);
     const QStringList before = dump();
+    // Evidence that does not compress away either: it spans disks too.
+    QByteArray recording;
+    for (int i = 0; i < 4000; ++i)
+        recording.append(char(qHash(i * 7919) & 0xFF));
+    writeFile("AUTHFILE/AP1_0001.wav", recording);
 
     DiskSwappingUi swap;
     swap.drive = path("floppy/");
@@ -191,6 +266,7 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
         EXPECT_EQ(q, "디스켓의 여유 공간이 부족합니다.\r\r다른 디스켓을 넣어 주십시오.");
 
     exec({"DELETE FROM Apt1"});
+    QDir(path("AUTHFILE")).removeRecursively();
     // Restore: the first disk goes in, then each next one when asked.
     QDir().mkpath(swap.shelf + "last");
     QFile::rename(swap.drive + "FA2403151030.end", swap.shelf + "last/FA2403151030.end");
@@ -211,6 +287,7 @@ TEST_F(BackupTest, MultiVolumeBackupAndRestoreWithSmallDisks)
                                             << reader.texts("ask").join("/").toStdString()
                                             << reader.texts("info").join("/").toStdString();
     EXPECT_EQ(dump(), before);
+    EXPECT_EQ(readFile("AUTHFILE/AP1_0001.wav"), recording);
     EXPECT_EQ(reader.pendingAnswers(), 0); // one disk change per volume
     EXPECT_TRUE(QDir(home()).entryList({"*.zip"}, QDir::Files).isEmpty());
 }
@@ -264,6 +341,8 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
 {
     makeDatabase(4);
     writeFile("Data/notes.txt", "kept");
+    writeFile("AUTHFILE/AP1_0001.pdf", "evidence");
+    writeFile("Recv/Old/20240314/AB200", "answer");
     const QByteArray dbBytes = readFile("Data/Pelmar.db");
 
     // A good archive to cut and to borrow a database from.
@@ -340,6 +419,65 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
              testing_support::WriteRawZip(f, {{"sub/Pelmar.db", dbBytes}});
          },
          "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"evidence climbing out",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f,
+                                          {{"Pelmar.db", dbBytes}, {"AUTHFILE/../evil.db", "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"evidence in a folder of its own",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"AUTHFILE/sub/a.pdf", "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"absolute evidence",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {QFile::encodeName(path("AUTHFILE/abs.db")), "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"kept file outside a day's folder",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"Send/Old/x/Apt_1", "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"kept file climbing out",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {"Recv/Old/20240101/../../../evil.db", "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"another folder of the workspace",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"Temp/evil.db", "x"}});
+         },
+         "백업 파일에 사용할 수 없는 이름이 있어 복구하지 않습니다."},
+        {"table link",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(f, {{"Pelmar.db", dbBytes}, {"Apt9.db", "/etc/passwd"}},
+                                          {"Apt9.db"});
+         },
+         "백업 파일에 파일이 아닌 항목(링크)이 있어 복구하지 않습니다."},
+        {"evidence link",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {"AUTHFILE/AP1_0001.pdf", "/etc/passwd"}},
+                 {"AUTHFILE/AP1_0001.pdf"});
+         },
+         "백업 파일에 파일이 아닌 항목(링크)이 있어 복구하지 않습니다."},
+        {"evidence bomb",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f, {{"Pelmar.db", dbBytes}, {"AUTHFILE/big.wav", QByteArray(40 << 20, '\0')}});
+         },
+         "백업 파일의 크기가 올바르지 않아 복구하지 않습니다."},
+        {"kept file bomb",
+         [&](const QString& f) {
+             testing_support::WriteRawZip(
+                 f,
+                 {{"Pelmar.db", dbBytes}, {"Recv/Old/20240101/AB200", QByteArray(40 << 20, '\0')}});
+         },
+         "백업 파일의 크기가 올바르지 않아 복구하지 않습니다."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -357,6 +495,11 @@ TEST_F(RestoreRefusal, BadArchivesLeaveTheDataExactlyAsItWas)
         EXPECT_FALSE(QFileInfo::exists(path("evil.db")));
         EXPECT_FALSE(QFileInfo::exists(path("abs.db")));
         EXPECT_FALSE(QFileInfo::exists(path("Data.restore")));
+        EXPECT_FALSE(QFileInfo::exists(path("Data.restore-files")));
+        EXPECT_EQ(filesIn(path("AUTHFILE")), QStringList{"AP1_0001.pdf"});
+        EXPECT_EQ(readFile("AUTHFILE/AP1_0001.pdf"), "evidence");
+        EXPECT_EQ(filesIn(path("Recv/Old/20240314")), QStringList{"AB200"});
+        EXPECT_FALSE(QFileInfo::exists(path("AUTHFILE/abs.db")));
     }
 }
 
