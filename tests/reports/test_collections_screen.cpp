@@ -1,3 +1,5 @@
+#include "reports/chart/collection_chart.h"
+#include "reports/print/print_layouts.h"
 #include "reports/ui/tfm_collections.h"
 #include "shell/workspace.h"
 #include "store/tdm1.h"
@@ -8,6 +10,9 @@
 #include <QChartView>
 #include <QDateEdit>
 #include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QStandardPaths>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -38,6 +43,8 @@ protected:
         line(1, 30000, "X", "1000");
         line(1, 40000, "X", "0107");
         line(2, 50000, "Z", "");
+        // A mark on a line of a batch not yet answered is no answer.
+        line(2, 70000, "X", "1000");
         line(3, 60000, "Y", "0000");
     }
     void TearDown() override
@@ -78,10 +85,12 @@ TEST_F(CollectionsScreen, TheMonthItsCodesAndItsChart)
     EXPECT_EQ(text(g, 0, 1), "푸른마을");
     // Requested, collected, failed, unanswered: count and won; the rate.
     const QStringList a = {"4", "190,000", "1", "100,000", "3", "90,000", "0", "0", "52.6%"};
-    const QStringList total = {"5", "240,000", "1", "100,000", "3", "90,000", "1", "50,000",
-                               "41.7%"};
+    const QStringList b = {"2", "120,000", "0", "0", "0", "0", "2", "120,000", "0.0%"};
+    const QStringList total = {"6", "310,000", "1", "100,000", "3", "90,000", "2", "120,000",
+                               "32.3%"};
     for (int c = 0; c < a.size(); ++c) {
         EXPECT_EQ(text(g, 0, 2 + c), a[c]) << c;
+        EXPECT_EQ(text(g, 1, 2 + c), b[c]) << c;
         EXPECT_EQ(text(g, 2, 2 + c), total[c]) << c;
     }
     EXPECT_EQ(text(g, 2, 0), "전체");
@@ -126,7 +135,7 @@ TEST_F(CollectionsScreen, TheExportHoldsNumberCells)
     EXPECT_TRUE(sheet.contains(QRegularExpression(R"(<c r="E2"( s="\d+")?><v>190000</v>)")));
     EXPECT_TRUE(sheet.contains(QRegularExpression(R"(<c r="A2"[^>]* t="s")")));
     // The branch total is the last row.
-    EXPECT_TRUE(sheet.contains(QRegularExpression(R"(<c r="E4"( s="\d+")?><v>240000</v>)")));
+    EXPECT_TRUE(sheet.contains(QRegularExpression(R"(<c r="E4"( s="\d+")?><v>310000</v>)")));
 }
 
 TEST_F(CollectionsScreen, AReadThatFailsIsSaidAndShowsNothing)
@@ -139,4 +148,32 @@ TEST_F(CollectionsScreen, AReadThatFailsIsSaidAndShowsNothing)
     ASSERT_EQ(ui.texts("error").size(), 1);
     EXPECT_TRUE(ui.texts("error")[0].startsWith("수납 현황을 읽을 수 없습니다."));
     EXPECT_FALSE(s.warningLine()->isHidden());
+}
+
+TEST_F(CollectionsScreen, ThePrintHasTheLineListsHeaderTheFiguresAndTheChart)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdftotext comes with scripts/setup";
+    TfmCollections s(dm->db(), ui, workspace());
+    s.monthEdit()->setDate(QDate(2024, 3, 1));
+    ASSERT_TRUE(s.FormActivate());
+    const QString pdf = path("collections.pdf");
+    bool chartDrawn = false;
+    {
+        QPdfWriter writer(pdf);
+        reports::PaintCollections(&writer, s.report(), [&](QPainter& p, const QRectF& r) {
+            chartDrawn = r.height() > 0;
+            reports::PaintCollectionCharts(p, r, s.report());
+        });
+    }
+    EXPECT_TRUE(chartDrawn);
+    QProcess text;
+    text.start("pdftotext", {"-enc", "UTF-8", "-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected :
+         {"eCommerce", "Veltrin 수납 현황 2024-03", "A100000001", "푸른마을", "190,000", "전체",
+          "310,000", "32.3%", "잔액부족", "기관별", "2023-04", "[끝]"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                  << printed.toStdString();
 }
