@@ -34,8 +34,7 @@ bool run(const QString& program, const QStringList& args, QString* out = nullptr
         p.setStandardOutputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(program, args);
-    if (!p.waitForFinished(900000) || p.exitStatus() != QProcess::NormalExit ||
-        p.exitCode() != 0) {
+    if (!p.waitForFinished(900000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         std::fprintf(stderr, "bench_collections: %s %s failed\n", qPrintable(program),
                      qPrintable(args.join(' ')));
         return false;
@@ -60,11 +59,12 @@ int main(int argc, char** argv)
     const QString home = made ? args[2] : temp.path() + "/home";
     const QString tool = shell::ExecutableDir() + "pelmar-tool";
     const QStringList quiet{"--quiet", "--home", home};
-    if (!made && (!run(tool, quiet + QStringList{"make-demo", "--size", "large"}) ||
-        !run(tool, quiet + QStringList{"--yes", "receive"}) ||
-        !run(tool, quiet + QStringList{"--yes", "send"}) ||
-        !run(shell::ExecutableDir() + "clearing-sim", {"--home", home, "--fail-every", "3"}) ||
-        !run(tool, quiet + QStringList{"--yes", "receive"})))
+    if (!made &&
+        (!run(tool, quiet + QStringList{"make-demo", "--size", "large"}) ||
+         !run(tool, quiet + QStringList{"--yes", "receive"}) ||
+         !run(tool, quiet + QStringList{"--yes", "send"}) ||
+         !run(shell::ExecutableDir() + "clearing-sim", {"--home", home, "--fail-every", "3"}) ||
+         !run(tool, quiet + QStringList{"--yes", "receive"})))
         return 2;
 
     shell::Workspace ws = shell::LoadWorkspacePaths(home);

@@ -38,8 +38,8 @@ struct AnswerBatchKey
 
 struct AnswerBlock
 {
-    QString institution; // as the header writes it
-    QDate date;          // invalid when the header carries none
+    QString institution;           // as the header writes it
+    QDate date;                    // invalid when the header carries none
     QList<AnswerBatchKey> batches; // in the order first met
     WideTrailer trailer;
     bool closed = false; // a trailer ended the block

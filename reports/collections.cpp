@@ -78,7 +78,8 @@ platform::Result<QSet<QString>> refusedAnswers(QSqlDatabase db)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec("SELECT KeptPath FROM ReceivedAnswer WHERE Refused IS NOT NULL AND Applied IS NULL"))
+    if (!q.exec(
+            "SELECT KeptPath FROM ReceivedAnswer WHERE Refused IS NOT NULL AND Applied IS NULL"))
         return platform::Fail(readFailure(q.lastError().text()));
     QSet<QString> refused;
     while (q.next())
@@ -216,9 +217,7 @@ QString TrailerWarning::message() const
     QStringList numbers;
     for (int b : batches)
         numbers.append(QString::number(b));
-    const auto figure = [&](qint64 v) {
-        return v < 0 ? QStringLiteral("?") : korean.toString(v);
-    };
+    const auto figure = [&](qint64 v) { return v < 0 ? QStringLiteral("?") : korean.toString(v); };
     return QString("기관 [%1] 이체일 %2 이체자료 %3: 보관된 수신 파일 %4 의 종료 레코드"
                    "(%5건 %6원)와 이체자료(%7건 %8원)가 다릅니다.")
         .arg(institution, date.toString(Qt::ISODate), numbers.join(','),
@@ -286,7 +285,7 @@ platform::Result<CollectionReport> ReadCollections(QSqlDatabase db, const Collec
 
     // By institution (in capitals) and month.
     QMap<QString, QMap<QString, CollectionRow>> rows;
-    QMap<QString, QMap<QString, FailureRow>> failures; // by institution|month, code
+    QMap<QString, QMap<QString, FailureRow>> failures;      // by institution|month, code
     QMap<QString, QMap<QString, FailureRow>> monthFailures; // by month, code
     while (q.next()) {
         const QString code = q.value(0).toString().trimmed();
@@ -409,8 +408,8 @@ QStringList FailureLines(const CollectionReport& report)
 
 QStringList CollectionHeadings()
 {
-    return {"기관코드",  "기관명",   "이체월",   "의뢰건수", "의뢰금액", "수납건수",
-            "수납금액",  "불능건수", "불능금액", "미처리건수", "미처리금액"};
+    return {"기관코드", "기관명",   "이체월",   "의뢰건수",   "의뢰금액",  "수납건수",
+            "수납금액", "불능건수", "불능금액", "미처리건수", "미처리금액"};
 }
 
 QList<QStringList> CollectionSheetRows(const CollectionReport& report)
@@ -458,8 +457,8 @@ std::optional<CollectionReport> ReadChartData(const QByteArray& data)
         r.months.append(m.toString());
     for (const QJsonValue& v : o["history"].toArray()) {
         const QJsonObject h = v.toObject();
-        CollectionRow row{h["institution"].toString(), h["name"].toString(),
-                          h["month"].toString(), {}};
+        CollectionRow row{
+            h["institution"].toString(), h["name"].toString(), h["month"].toString(), {}};
         row.figures.requestedAmount = qint64(h["requestedAmount"].toDouble());
         row.figures.collectedAmount = qint64(h["collectedAmount"].toDouble());
         r.history.append(row);
@@ -478,8 +477,8 @@ std::optional<CollectionReport> ReadChartData(const QByteArray& data)
 platform::Result<> WriteChartFile(const CollectionReport& report, const QString& path,
                                   const QString& shippedDir)
 {
-    const QString failed = QStringLiteral("차트 파일을 만들 수 없습니다: ") +
-                           QDir::toNativeSeparators(path);
+    const QString failed =
+        QStringLiteral("차트 파일을 만들 수 없습니다: ") + QDir::toNativeSeparators(path);
     QProcess chart;
     chart.setProgram(shippedDir + "pelmar-chart");
     chart.setArguments({path});

@@ -19,10 +19,10 @@ int collections(ToolContext& ctx, const QStringList& args)
         const QString& a = args[i];
         if (a == "--by-code")
             byCode = true;
-        else if ((a == "--month" || a == "--institution" || a == "--chart") &&
-                 i + 1 < args.size())
-            (a == "--month" ? query.month : a == "--institution" ? query.institution : chart) =
-                args[++i];
+        else if ((a == "--month" || a == "--institution" || a == "--chart") && i + 1 < args.size())
+            (a == "--month"         ? query.month
+             : a == "--institution" ? query.institution
+                                    : chart) = args[++i];
         else
             return 2;
     }

@@ -123,8 +123,7 @@ QChart* NewFailureChart(const CollectionReport& report)
     return chart;
 }
 
-void PaintCollectionCharts(QPainter& painter, const QRectF& target,
-                           const CollectionReport& report)
+void PaintCollectionCharts(QPainter& painter, const QRectF& target, const CollectionReport& report)
 {
     QGraphicsScene scene;
     QChart* rates = NewRateChart(report);

@@ -17,8 +17,7 @@ QChart* NewRateChart(const CollectionReport& report);
 QChart* NewFailureChart(const CollectionReport& report);
 
 // Both charts, the rates above the failures, into `target`.
-void PaintCollectionCharts(QPainter& painter, const QRectF& target,
-                           const CollectionReport& report);
+void PaintCollectionCharts(QPainter& painter, const QRectF& target, const CollectionReport& report);
 
 // The same as a PNG file of `width` x `height` pixels.
 platform::Result<> WriteChartPng(const CollectionReport& report, const QString& path,

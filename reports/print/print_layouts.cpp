@@ -266,8 +266,8 @@ void listHeader(PageWriter& pw, const QString& titleText, const QList<Column>& c
     drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)), Qt::AlignLeft | Qt::AlignVCenter,
              "eCommerce");
     p.setFont(pw.body());
-    drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
-             Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
+    drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)), Qt::AlignRight | Qt::AlignVCenter,
+             pageLabel(pw.page()));
     pw.rule();
     pw.row(columns, headings, bold(pw.body(), 9));
     pw.rule();
@@ -427,8 +427,8 @@ void PaintCollections(QPagedPaintDevice* device, const CollectionReport& report,
               bold(w.body(), 9));
         w.rule();
         for (const FailureRow& f : report.failures)
-            w.row(codeColumns,
-                  {f.institution, f.code, f.text, Grouped(f.count), Grouped(f.amount)}, w.body());
+            w.row(codeColumns, {f.institution, f.code, f.text, Grouped(f.count), Grouped(f.amount)},
+                  w.body());
         w.rule();
     }
     part = Notes;

@@ -115,8 +115,7 @@ TfmCollections::TfmCollections(QSqlDatabase db, shell::Ui& ui, const shell::Work
     connect(m_print, &QPushButton::clicked, this, &TfmCollections::BtnPrintClick);
     connect(m_export, &QPushButton::clicked, this, &TfmCollections::BtnExportClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_grid, &QTableWidget::currentCellChanged, this,
-            [this](int row) { showCodes(row); });
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) { showCodes(row); });
 }
 
 void TfmCollections::showEvent(QShowEvent* event)
@@ -186,9 +185,9 @@ void TfmCollections::showCodes(int row)
         return;
     const bool total = row == m_report.rows.size();
     const QString institution = total ? QString() : m_report.rows[row].institution;
-    m_codesTitle->setText(QStringLiteral("불능 사유별 : ") +
-                          (total ? QStringLiteral("전체 기관")
-                                 : institution + " " + m_report.rows[row].name));
+    m_codesTitle->setText(
+        QStringLiteral("불능 사유별 : ") +
+        (total ? QStringLiteral("전체 기관") : institution + " " + m_report.rows[row].name));
     QMap<QString, FailureRow> byCode;
     for (const FailureRow& f : m_report.failures) {
         if (!total && f.institution != institution)

@@ -155,9 +155,9 @@ TEST_F(Collections, EveryMonthAndInstitutionEqualsTheSumsOfItsLines)
             EXPECT_EQ(row.mid(3, 2), sums("1", code, month));
             EXPECT_EQ(row.mid(5, 2), sums("a.State = 3 AND l.IcheYebu = 'Y'", code, month));
             EXPECT_EQ(row.mid(7, 2), sums("a.State = 3 AND l.IcheYebu = 'X'", code, month));
-            EXPECT_EQ(row.mid(9, 2),
-                      sums("(a.State IS NOT 3 OR coalesce(l.IcheYebu, 'Z') IN ('Z', ''))", code,
-                           month));
+            EXPECT_EQ(
+                row.mid(9, 2),
+                sums("(a.State IS NOT 3 OR coalesce(l.IcheYebu, 'Z') IN ('Z', ''))", code, month));
             collectedSeen += n[2];
             failedSeen += n[4];
             unansweredSeen += n[6];
@@ -201,7 +201,8 @@ TEST_F(Collections, OneInstitutionAndTheRefusals)
 {
     const QString code = column("SELECT APID10 FROM UserCode ORDER BY Rec").value(0);
     const ToolRun all = tool({"collections", "--month", "2024-03"});
-    const ToolRun one = tool({"collections", "--month", "2024-03", "--institution", code.toLower()});
+    const ToolRun one =
+        tool({"collections", "--month", "2024-03", "--institution", code.toLower()});
     ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
     const QList<QStringList> table = rows(one.out);
     ASSERT_EQ(table.size(), 2);
@@ -219,7 +220,8 @@ TEST_F(Collections, OneInstitutionAndTheRefusals)
         {{"--month", "2024-13"}, 2, "올바르지 않습니다"},
         {{"--month", "2024-3"}, 2, "올바르지 않습니다"},
         {{}, 2, ""},
-        {{"--month", "2024-03", "--chart", home() + "no/such/folder/chart.png"}, 1,
+        {{"--month", "2024-03", "--chart", home() + "no/such/folder/chart.png"},
+         1,
          "차트 파일을 만들 수 없습니다"},
     };
     for (const auto& c : refusals) {

@@ -12,11 +12,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QStandardPaths>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -86,8 +86,8 @@ TEST_F(CollectionsScreen, TheMonthItsCodesAndItsChart)
     // Requested, collected, failed, unanswered: count and won; the rate.
     const QStringList a = {"4", "190,000", "1", "100,000", "3", "90,000", "0", "0", "52.6%"};
     const QStringList b = {"2", "120,000", "0", "0", "0", "0", "2", "120,000", "0.0%"};
-    const QStringList total = {"6", "310,000", "1", "100,000", "3", "90,000", "2", "120,000",
-                               "32.3%"};
+    const QStringList total = {"6",      "310,000", "1",       "100,000", "3",
+                               "90,000", "2",       "120,000", "32.3%"};
     for (int c = 0; c < a.size(); ++c) {
         EXPECT_EQ(text(g, 0, 2 + c), a[c]) << c;
         EXPECT_EQ(text(g, 1, 2 + c), b[c]) << c;
@@ -175,5 +175,5 @@ TEST_F(CollectionsScreen, ThePrintHasTheLineListsHeaderTheFiguresAndTheChart)
          {"eCommerce", "Veltrin 수납 현황 2024-03", "A100000001", "푸른마을", "190,000", "전체",
           "310,000", "32.3%", "잔액부족", "기관별", "2023-04", "[끝]"})
         EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected << "\n"
-                                                                  << printed.toStdString();
+                                                                   << printed.toStdString();
 }
