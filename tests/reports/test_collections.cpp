@@ -299,3 +299,43 @@ TEST_F(Collections, ATableThatCannotBeReadIsAnErrorNotAnEmptyMonth)
 }
 
 } // namespace
+
+TEST_F(Collections, ARefusedAnswerSaysNothingOfTheLines)
+{
+    // A kept answer whose trailer states 1 won more than its lines: the
+    // receive refuses such a file, so its trailer answers for nothing; kept
+    // without a record of its refusal it is warned of.
+    QString answer;
+    for (const QString& day :
+         QDir(home() + "Recv/Old").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString& name : QDir(home() + "Recv/Old/" + day).entryList(QDir::Files))
+            if (answer.isEmpty() && !name.startsWith("NA"))
+                answer = home() + "Recv/Old/" + day + "/" + name;
+    ASSERT_FALSE(answer.isEmpty());
+    QFile original(answer);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray bytes = original.readAll();
+    original.close();
+    const qsizetype trailer = bytes.lastIndexOf("\r\nE") + 2;
+    ASSERT_GT(trailer, 2);
+    const qint64 total = bytes.mid(trailer + 15, 15).toLongLong();
+    bytes.replace(trailer + 15, 15, QByteArray::number(total + 1).rightJustified(15, '0'));
+    const QString tampered = answer + ".1";
+    QFile copy(tampered);
+    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+    copy.write(bytes);
+    copy.close();
+
+    for (const bool refused : {true, false}) {
+        exec("DELETE FROM ReceivedAnswer WHERE KeptPath = '" + tampered + "'");
+        if (refused)
+            exec("INSERT INTO ReceivedAnswer (Sha256, FileCode, KeptPath, Size, Kept, Refused) "
+                 "VALUES ('x', 'X', '" +
+                 tampered + "', 1, '2024-03-15 11:15:00', '2024-03-15 11:15:00')");
+        const ToolRun r = tool({"collections", "--month", "2024-03"});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains(tampered), !refused) << refused << r.err.toStdString();
+    }
+    exec("DELETE FROM ReceivedAnswer WHERE KeptPath = '" + tampered + "'");
+    QFile::remove(tampered);
+}
