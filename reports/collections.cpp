@@ -488,7 +488,8 @@ platform::Result<> WriteChartFile(const CollectionReport& report, const QString&
     chart.setProcessChannelMode(QProcess::SeparateChannels);
     chart.start();
     if (!chart.waitForStarted())
-        return platform::Fail(failed + " (" + chart.errorString() + ")");
+        return platform::Fail(failed + QStringLiteral(" (그리는 프로그램 %1 을 실행할 수 없습니다)")
+                                           .arg(QDir::toNativeSeparators(chart.program())));
     chart.write(ChartData(report));
     chart.closeWriteChannel();
     if (!chart.waitForFinished(120000)) {
