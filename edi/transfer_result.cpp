@@ -1,5 +1,6 @@
 #include "edi/transfer_result.h"
 
+#include "edi/answer_blocks.h"
 #include "edi/bank_groups.h"
 #include "edi/fixed_record.h"
 #include "edi/id_runs.h"
@@ -714,25 +715,16 @@ bool FileApplier::checkTrailer(const RecordView& rec)
 {
     if (m_layout != Layout::Wide)
         return true;
-    const QByteArray& bytes = rec.bytes();
-    const auto number = [&](int offset, int width) {
-        bool ok = false;
-        const QByteArray field = bytes.mid(offset, width);
-        const qint64 value = field.toLongLong(&ok);
-        return ok && field.size() == width && shell::IsDigitText(QString::fromLatin1(field))
-                   ? value
-                   : qint64(-1);
-    };
+    const WideTrailer t = ReadWideTrailer(rec.bytes());
     const Header& h = m_header;
-    bool same = number(1, 7) == h.count + 2 && number(8, 7) == h.count && number(15, 15) == h.total;
+    bool same = t.records == h.count + 2 && t.count == h.count && t.total == h.total;
     for (int g = 0; g < 3; ++g)
-        same = same && number(30 + 22 * g, 7) == h.groupCount[g] &&
-               number(37 + 22 * g, 15) == h.groupSum[g];
+        same = same && t.groupCount[g] == h.groupCount[g] && t.groupSum[g] == h.groupSum[g];
     if (same)
         return true;
     const QLocale korean(QLocale::Korean);
-    const qint64 stated = number(8, 7);
-    const qint64 statedTotal = number(15, 15);
+    const qint64 stated = t.count;
+    const qint64 statedTotal = t.total;
     return fail(QString("종료 레코드의 건수와 금액(%1건 %2원)이 자료 레코드(%3건 %4원)와 달라 "
                         "파일을 반영하지 않았습니다.")
                     .arg(stated < 0 ? QStringLiteral("?") : korean.toString(stated),

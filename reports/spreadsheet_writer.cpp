@@ -1,5 +1,7 @@
 #include "reports/spreadsheet_writer.h"
 
+#include "reports/collections.h"
+
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/log.h"
@@ -101,6 +103,8 @@ QStringList ExportHeadings(ExportKind kind)
                 "송신일", "수신일", "오류코드"};
     if (kind == ExportKind::MissingConsents)
         return {"기관코드", "은행코드", "계좌번호", "납부자번호"};
+    if (kind == ExportKind::Collections)
+        return CollectionHeadings();
     return {"출금동의", "동", "호", "입주자명", "은행코드", "은행명", "계좌번호",
             "(구)주민번호_납부자번호", "예금주명", "이체금액", "상태"};
 }
@@ -124,6 +128,7 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     // Account number (and the resident number of the consent list).
     const QList<int> numberColumns = kind == ExportKind::ConsentList       ? QList<int>{4, 6}
                                      : kind == ExportKind::MissingConsents ? QList<int>{2}
+                                     : kind == ExportKind::Collections     ? QList<int>{}
                                                                            : QList<int>{6};
     QList<lxw_format*> formats(headings.size(), nullptr);
     for (int c : numberColumns)
@@ -134,8 +139,11 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     format_set_num_format(amount, "#,##0");
     lxw_format* date = workbook_add_format(book);
     format_set_num_format(date, "yyyy-mm-dd");
-    const QList<int> amountColumns =
-        kind == ExportKind::TransferLines ? QList<int>{9} : QList<int>{};
+    // The collection figures, counts and won alike.
+    const QList<int> amountColumns = kind == ExportKind::TransferLines ? QList<int>{9}
+                                     : kind == ExportKind::Collections
+                                         ? QList<int>{3, 4, 5, 6, 7, 8, 9, 10}
+                                         : QList<int>{};
     const QList<int> dateColumns =
         kind == ExportKind::ConsentList ? QList<int>{7, 8} : QList<int>{};
     for (int c : amountColumns)
@@ -183,6 +191,7 @@ bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
 {
     const char* baseName = kind == ExportKind::ConsentList       ? "출금동의"
                            : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
+                           : kind == ExportKind::Collections     ? "수납현황"
                                                                  : "이체자료";
     const QString path = ExportFilePath(tempDir, baseName);
     if (const platform::Result<> written = WriteExportWorkbook(ui, kind, rows, path); !written) {

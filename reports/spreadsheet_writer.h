@@ -14,7 +14,8 @@ namespace reports {
 
 // The lists the screens export, each with its fixed headings: the two
 // entry screens' lists and the lines without consent shown before a send.
-enum class ExportKind { ConsentList = 1, TransferLines = 2, MissingConsents = 3 };
+// 수납 현황's month per institution as well.
+enum class ExportKind { ConsentList = 1, TransferLines = 2, MissingConsents = 3, Collections = 4 };
 
 QStringList ExportHeadings(ExportKind kind);
 

@@ -16,6 +16,7 @@
 #include "platform/termination_watcher.h"
 #include "platform/window_beacon.h"
 #include "reports/spreadsheet_writer.h"
+#include "reports/ui/tfm_collections.h"
 #include "reports/ui/tfm_file_view.h"
 #include "shell/app_info.h"
 #include "shell/link_settings.h"
@@ -123,6 +124,10 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
     });
     catalog.add(Screen::TransmissionResults, [&link, &ws](const ScreenRequest& r) {
         exchange::TfmSendResult screen(r.dm->db(), *r.ui, link, ws, r.parent);
+        screen.exec();
+    });
+    catalog.add(Screen::Collections, [&ws](const ScreenRequest& r) {
+        reports::TfmCollections screen(r.dm->db(), *r.ui, ws, r.parent);
         screen.exec();
     });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {

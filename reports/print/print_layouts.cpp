@@ -251,6 +251,28 @@ QString pageLabel(int page)
     return QString("- %1 -").arg(page);
 }
 
+// The list reports' header on every page: the title centred, "eCommerce"
+// at the left, the page at the right, and the column headings between rules.
+void listHeader(PageWriter& pw, const QString& titleText, const QList<Column>& columns,
+                const QStringList& headings)
+{
+    const QFont title = bold(pw.body(), 14);
+    const double top = pw.y();
+    pw.text(titleText, title, Qt::AlignHCenter);
+    QFont italic = pw.body();
+    italic.setItalic(true);
+    QPainter& p = pw.painter();
+    p.setFont(italic);
+    drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)), Qt::AlignLeft | Qt::AlignVCenter,
+             "eCommerce");
+    p.setFont(pw.body());
+    drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)), Qt::AlignRight | Qt::AlignVCenter,
+             pageLabel(pw.page()));
+    pw.rule();
+    pw.row(columns, headings, bold(pw.body(), 9));
+    pw.rule();
+}
+
 } // namespace
 
 QString TransferListDocName()
@@ -304,24 +326,9 @@ void PaintLineList(QPagedPaintDevice* device, const QList<TransferItem>& lines)
                                    {0.13, Qt::AlignRight}, {0.09, Qt::AlignHCenter}};
     PageWriter w(device,
                  [&](PageWriter& pw) {
-                     const QFont title = bold(pw.body(), 14);
-                     const double top = pw.y();
-                     pw.text(QStringLiteral("Veltrin 이체 자료"), title, Qt::AlignHCenter);
-                     QFont italic = pw.body();
-                     italic.setItalic(true);
-                     QPainter& p = pw.painter();
-                     p.setFont(italic);
-                     drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                              Qt::AlignLeft | Qt::AlignVCenter, "eCommerce");
-                     p.setFont(pw.body());
-                     drawRuns(p, QRectF(0, top, pw.width(), pw.lineHeight(title)),
-                              Qt::AlignRight | Qt::AlignVCenter, pageLabel(pw.page()));
-                     pw.rule();
-                     pw.row(columns,
-                            {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호",
-                             "이 체 금 액", "이체여부"},
-                            bold(pw.body(), 9));
-                     pw.rule();
+                     listHeader(pw, QStringLiteral("Veltrin 이체 자료"), columns,
+                                {"동", "호", "입 주 자", "예금주명", "은 행 명", "계  좌  번  호",
+                                 "이 체 금 액", "이체여부"});
                  },
                  {});
     for (const TransferItem& l : lines)
@@ -358,6 +365,83 @@ void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batch
                b.Bigo},
               w.body());
     w.rule();
+    w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
+}
+
+QString CollectionsDocName()
+{
+    return QStringLiteral("Veltrin 수납 현황");
+}
+
+void PaintCollections(QPagedPaintDevice* device, const CollectionReport& report,
+                      const std::function<void(QPainter&, const QRectF&)>& chart)
+{
+    // Counts on a row's first line, won on its second.
+    const QList<Column> columns = {{0.12, Qt::AlignLeft},  {0.22, Qt::AlignLeft},
+                                   {0.14, Qt::AlignRight}, {0.14, Qt::AlignRight},
+                                   {0.14, Qt::AlignRight}, {0.14, Qt::AlignRight},
+                                   {0.10, Qt::AlignRight}};
+    const QString title = QStringLiteral("Veltrin 수납 현황 ") + report.month;
+    enum Part { Figures, Codes, Notes } part = Figures;
+    const QList<Column> codeColumns = {{0.12, Qt::AlignLeft},
+                                       {0.12, Qt::AlignLeft},
+                                       {0.46, Qt::AlignLeft},
+                                       {0.12, Qt::AlignRight},
+                                       {0.18, Qt::AlignRight}};
+    PageWriter w(device,
+                 [&](PageWriter& pw) {
+                     if (part == Figures)
+                         listHeader(pw, title, columns,
+                                    {"기관코드", "기  관  명", "의  뢰", "수  납", "불  능",
+                                     "미 처 리", "수납률"});
+                     else if (part == Codes)
+                         listHeader(pw, title, codeColumns,
+                                    {"기관코드", "결과코드", "불 능 사 유", "건  수", "금  액"});
+                     else
+                         listHeader(pw, title, {}, {});
+                 },
+                 {});
+    const auto figures = [&](const CollectionRow& row, const QFont& font) {
+        const CollectionFigures& f = row.figures;
+        w.need(2 * w.lineHeight(font));
+        w.row(columns,
+              {row.institution, row.name, Grouped(f.requestedCount), Grouped(f.collectedCount),
+               Grouped(f.failedCount), Grouped(f.unansweredCount),
+               QString::number(f.rate(), 'f', 1) + "%"},
+              font);
+        w.row(columns,
+              {"", "", Grouped(f.requestedAmount), Grouped(f.collectedAmount),
+               Grouped(f.failedAmount), Grouped(f.unansweredAmount)},
+              font);
+    };
+    for (const CollectionRow& row : report.rows)
+        figures(row, w.body());
+    w.rule();
+    figures(report.total, bold(w.body(), 9));
+    w.rule();
+    if (!report.failures.isEmpty()) {
+        part = Codes;
+        w.skip(w.mm(4));
+        w.text(QStringLiteral("불능 사유별"), bold(w.body(), 10));
+        w.row(codeColumns, {"기관코드", "결과코드", "불 능 사 유", "건  수", "금  액"},
+              bold(w.body(), 9));
+        w.rule();
+        for (const FailureRow& f : report.failures)
+            w.row(codeColumns, {f.institution, f.code, f.text, Grouped(f.count), Grouped(f.amount)},
+                  w.body());
+        w.rule();
+    }
+    part = Notes;
+    QFont small = w.body();
+    small.setPointSizeF(7);
+    for (const TrailerWarning& warning : report.warnings)
+        w.text(warning.message(), small);
+    if (chart) {
+        const double height = w.mm(200);
+        w.need(height);
+        chart(w.painter(), QRectF(0, w.y(), w.width(), height));
+        w.skip(height);
+    }
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 

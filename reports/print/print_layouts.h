@@ -1,6 +1,12 @@
 #pragma once
 
+#include "reports/collections.h"
 #include "reports/line_report.h"
+
+#include <functional>
+
+class QPainter;
+class QRectF;
 
 class QPagedPaintDevice;
 
@@ -18,6 +24,14 @@ void PaintBatchDetail(QPagedPaintDevice* device, const TransferBatch& batch,
 void PaintLineList(QPagedPaintDevice* device, const QList<TransferItem>& lines);
 // Every batch, one row each.
 void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batches);
+
+// 수납 현황: the month's figures per institution and the branch total, the
+// failed lines by result code, the warnings, and below them what `chart`
+// draws into the rectangle it is given (the twelve months' chart, drawn by
+// the caller: Qt Charts needs the widget library).
+void PaintCollections(QPagedPaintDevice* device, const CollectionReport& report,
+                      const std::function<void(QPainter&, const QRectF&)>& chart = {});
+QString CollectionsDocName();
 
 // The document names (the print job's name, the PDF's title): the batch
 // detail and the line list share one, the batch list has its own. The

@@ -143,6 +143,11 @@ void output(bool preview, QWidget* parent, const std::function<void(QPrinter*)>&
 
 } // namespace
 
+void PrintOrPreview(bool preview, QWidget* parent, const std::function<void(QPrinter*)>& paint)
+{
+    output(preview, parent, paint);
+}
+
 void PrintLines(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrder order,
                 QWidget* parent)
 {

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -18,6 +20,8 @@ class Ui;
 namespace store {
 class TDM1;
 }
+
+class QPrinter;
 
 namespace reports {
 
@@ -78,6 +82,9 @@ void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent);
 
 // The options as last chosen (kept for the program's run).
 PrintOptions& LastPrintOptions();
+// Prints what `paint` draws, through the preview when asked or when no
+// printer exists (from where it can go to a PDF file).
+void PrintOrPreview(bool preview, QWidget* parent, const std::function<void(QPrinter*)>& paint);
 bool PrinterAvailable();
 
 } // namespace reports

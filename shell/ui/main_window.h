@@ -66,6 +66,7 @@ public:
         SendReceive,
         ReReceive,
         SendResults,
+        Collections,
         TransferStatus,
         Consent,
         BankCodes,

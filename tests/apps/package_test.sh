@@ -29,7 +29,7 @@ DEB="$(ls "$ROOT"/out/pelmar_*.deb)"
 dpkg-deb -c "$DEB" | awk '{ print $6 }' | sed 's|^\./|/|' >"$ROOT/list"
 ! grep -q '^/opt' "$ROOT/list" || fail "files under /opt"
 for f in /usr/bin/Pelmar /usr/bin/Vandry /usr/bin/pelmar-tool /usr/bin/clearing-sim \
-         /usr/lib/pelmar/Pelmar /usr/lib/pelmar/pelmar-sheet /usr/lib/pelmar/BlankDB.bin /usr/lib/pelmar/libSecurelink.so \
+         /usr/lib/pelmar/Pelmar /usr/lib/pelmar/pelmar-sheet /usr/lib/pelmar/pelmar-chart /usr/lib/pelmar/BlankDB.bin /usr/lib/pelmar/libSecurelink.so \
          /usr/lib/pelmar/data/account_rules.ini /usr/lib/pelmar/data/reference/BankCode.csv \
          /usr/share/applications/Pelmar.desktop /usr/share/applications/Vandry.desktop \
          /usr/share/icons/hicolor/scalable/apps/pelmar.svg \
