@@ -29,6 +29,7 @@ QList<ToolCommand> allCommands()
     all += ExchangeCommands();
     all += DemoCommands();
     all += ImportCommands();
+    all += FollowUpCommands();
     return all;
 }
 

@@ -71,3 +71,4 @@ QList<ToolCommand> ConsentCommands();
 QList<ToolCommand> ExchangeCommands();
 QList<ToolCommand> DemoCommands();
 QList<ToolCommand> ImportCommands();
+QList<ToolCommand> FollowUpCommands();

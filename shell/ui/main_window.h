@@ -71,6 +71,7 @@ public:
         BankCodes,
         OutcomeCodes,
         ResultCodes,
+        FollowUpRules,
         Holidays,
         CommSettings,
         Institutions,
