@@ -116,16 +116,13 @@ FollowUpSave FollowUpRules::Save(const FollowUpRule& rule)
             m_ui, QString("재청구 한도는 1회부터 %1회까지입니다.").arg(store::kMaxRepresentCap),
             F::Cap);
 
+    // 없음 is kept as a row too: a reorganisation refills the table from the
+    // blank database's seeds, and only a row of the branch's own says no.
     QSqlQuery q(m_db);
-    if (rule.action == FollowUpAction::None) {
-        q.prepare("DELETE FROM FollowUpRule WHERE ResultCode = ?");
-        q.addBindValue(rule.code);
-    } else {
-        q.prepare("INSERT OR REPLACE INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, ?)");
-        q.addBindValue(rule.code);
-        q.addBindValue(store::StoredValue(rule.action));
-        q.addBindValue(represent ? QVariant(rule.cap) : QVariant());
-    }
+    q.prepare("INSERT OR REPLACE INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, ?)");
+    q.addBindValue(rule.code);
+    q.addBindValue(store::StoredValue(rule.action));
+    q.addBindValue(represent ? QVariant(rule.cap) : QVariant());
     if (!q.exec()) {
         m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
         return {false, F::Action};
@@ -150,9 +147,10 @@ bool FollowUpRules::Delete(const QStringList& codes)
         return false;
     }
     QSqlQuery q(m_db);
-    q.prepare("DELETE FROM FollowUpRule WHERE ResultCode = ?");
+    q.prepare("INSERT OR REPLACE INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, NULL)");
     for (const QString& code : codes) {
         q.bindValue(0, code);
+        q.bindValue(1, store::StoredValue(FollowUpAction::None));
         if (!q.exec()) {
             m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
             return false;

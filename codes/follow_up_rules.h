@@ -68,7 +68,8 @@ public:
     platform::Result<QList<FollowUpRule>> List() const;
 
     // Stores the rule of `rule.code`: checks the code (four digits) and
-    // the cap (1 to kMaxRepresentCap for 재청구); 없음 removes the rule.
+    // the cap (1 to kMaxRepresentCap for 재청구); 없음 is stored as a rule
+    // too, so that no reseeding brings a seeded action back.
     FollowUpSave Save(const FollowUpRule& rule);
     // Back to 없음 for each code, in one transaction.
     bool Delete(const QStringList& codes);

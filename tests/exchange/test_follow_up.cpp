@@ -209,7 +209,7 @@ TEST_F(FollowUp, TheRulesAreSeededAndEditable)
             << args.join(' ').toStdString();
     EXPECT_EQ(dump("SELECT ResultCode, Action, Cap FROM FollowUpRule WHERE ResultCode IN "
                    "('1000', '1002', '1005') ORDER BY ResultCode"),
-              "1002|1|2\n1005|2|");
+              "1000|0|\n1002|1|2\n1005|2|");
 }
 
 } // namespace

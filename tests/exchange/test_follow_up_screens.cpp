@@ -82,7 +82,7 @@ TEST_F(FollowUpScreens, TheRuleScreenSetsAndClearsARule)
 
     ui.answerConfirm(true);
     s.BtnDeleteClick();
-    EXPECT_EQ(dump("SELECT Count(*) FROM FollowUpRule WHERE ResultCode = '1005'"), "0");
+    EXPECT_EQ(dump("SELECT Action, Cap FROM FollowUpRule WHERE ResultCode = '1005'"), "0|");
     EXPECT_EQ(s.grid()->item(rowOf(s.grid(), "1005"), 2)->text(), QStringLiteral("없음"));
 
     codes::FmFollowUpRules view(dm->db(), ui, QStringLiteral("불능 처리 규칙 보기"), true);

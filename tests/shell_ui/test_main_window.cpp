@@ -154,6 +154,7 @@ TEST_F(MainWindow, EveryEntryOpensItsScreen)
         {"코드설정/은행 코드", Screen::BankCodes, "은행 코드 설정", false, 0, 0},
         {"코드설정/이체여부 코드", Screen::CodeTable, "이체여부 코드 설정", false, 0, 21},
         {"코드설정/처리결과 코드", Screen::CodeTable, "처리결과 코드 설정", false, 0, 16},
+        {"코드설정/불능 처리 규칙", Screen::FollowUpRules, "불능 처리 규칙", false, 0, 0},
         {"코드설정/휴일 관리", Screen::Holidays, "휴일 관리", false, 0, 0},
         {"환경설정/이용자설정 (이용기관)", Screen::Institutions, "이용자설정 (이용기관)", false, 0,
          0},
@@ -211,12 +212,15 @@ TEST_F(MainWindow, OneChildScreenAtATime)
     w.entry(true, "코드보기/은행 코드")->trigger();
     w.entry(true, "환경설정/이용자설정 (이용기관) 보기")->trigger();
     w.entry(true, "코드보기/휴일 관리")->trigger();
-    ASSERT_EQ(opened.size(), 3u);
+    w.entry(true, "코드보기/불능 처리 규칙")->trigger();
+    ASSERT_EQ(opened.size(), 4u);
     EXPECT_EQ(opened[0].caption, "은행 코드 보기");
     EXPECT_TRUE(opened[0].readOnly);
     EXPECT_TRUE(opened[1].readOnly);
     EXPECT_EQ(opened[2].caption, "휴일 관리 보기");
     EXPECT_TRUE(opened[2].readOnly);
+    EXPECT_EQ(opened[3].caption, "불능 처리 규칙 보기");
+    EXPECT_TRUE(opened[3].readOnly);
 
     // Asking for the open kind again does nothing.
     EXPECT_TRUE(w.OpenChildScreen(ChildKind::TransferBatches));

@@ -97,6 +97,7 @@ void TfmApt1::addExtras()
     connect(m_copyFailed, &QAction::triggered, this, [this] { BtnCopyClick(true); });
     copyMenu->addSeparator();
     m_represent = copyMenu->addAction("불능자료 재청구");
+    m_represent->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     m_represent->setToolTip("처리결과 코드의 불능 처리 규칙에 따라 불능자료를 새 이체자료로 재청구");
     connect(m_represent, &QAction::triggered, this, &TfmApt1::BtnRepresentClick);
 
