@@ -336,8 +336,8 @@ bool TfmTongRegister::keepToReview(QList<ConsentRecord>& all, QStringList& notes
     QHash<QString, QString> noteOf;
     for (const ConsentToReview& r : *review)
         noteOf.insert(key(r.giganId, r.bank, r.account, r.payer),
-                      QString("[%1] %2 (%3)")
-                          .arg(r.code, r.codeText, r.transferDate.toString(Qt::ISODate)));
+                      QString("%1 [%2] %3")
+                          .arg(r.transferDate.toString(Qt::ISODate), r.code, r.codeText));
     QList<ConsentRecord> kept;
     notes.clear();
     for (const ConsentRecord& c : all) {

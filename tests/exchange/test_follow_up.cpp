@@ -174,6 +174,25 @@ TEST_F(FollowUp, ABatchNotAnsweredOrADateTheRulesRefuseMakesNothing)
     EXPECT_EQ(tool({"represent", "--batch", "1"}).out, "2\t1\t10000\t0\n");
 }
 
+TEST_F(FollowUp, ARuleTableThatDoesNotReadIsAnErrorNeverAnEmptyList)
+{
+    addBatch(1, "A123456789", "2024-03-20");
+    addLine(1, "101", "101", "11", "352-1234-5678-91", 10000);
+    roundTrip();
+    // As another tool could leave it.
+    exec("ALTER TABLE FollowUpRule RENAME COLUMN Action TO Act");
+    for (const QStringList& args : {QStringList{"represent", "--batch", "1"},
+                                    QStringList{"consents-to-review"},
+                                    QStringList{"follow-up-rules"}}) {
+        const ProgramRun r = tool(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(r.err.contains(QStringLiteral("error: 자료를 읽지 못했습니다.")))
+            << r.err.toStdString();
+    }
+    EXPECT_EQ(batchCount(), "1");
+}
+
 TEST_F(FollowUp, TheRulesAreSeededAndEditable)
 {
     ProgramRun r = tool({"follow-up-rules"});

@@ -142,7 +142,7 @@ TEST_F(FollowUpScreens, TheConsentRegisterListsTheConsentsToReview)
     ASSERT_EQ(s.rows().size(), 1);
     EXPECT_EQ(s.rows()[0].NapbuNO, "101103");
     EXPECT_EQ(s.grid()->item(0, 9)->text(),
-              QStringLiteral("[2002] 대상 납부자 없음(자동이체미등록) (2024-03-14)"));
+              QStringLiteral("2024-03-14 [2002] 대상 납부자 없음(자동이체미등록)"));
     EXPECT_EQ(s.reviewRadio()->text(), QStringLiteral("확인 필요(1)"));
     EXPECT_FALSE(s.allCheck()->isChecked());
 

@@ -106,7 +106,7 @@ TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
                              "환경설정/S/W 비밀번호 설정", "환경설정/화면 설정",
                              "기타/이 프로그램은..."};
     const QStringList paths = w.entryPaths(false);
-    EXPECT_EQ(paths.size(), 29);
+    EXPECT_EQ(paths.size(), 30);
     for (const QString& path : paths)
         EXPECT_EQ(w.entry(false, path)->isEnabled(), own.contains(path)) << path.toStdString();
     EXPECT_FALSE(w.background()->transferButton()->isEnabled());
