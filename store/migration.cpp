@@ -4,6 +4,7 @@
 #include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "store/account_numbers.h"
+#include "store/follow_up_actions.h"
 #include "store/layout_repair.h"
 #include "store/result_codes.h"
 #include "store/schema.h"
@@ -202,6 +203,24 @@ MigrationResult RunMigration(QSqlDatabase& db, const QString& closuresFile)
                               "SendJournalLine", "SendJournalConsent", "ReceivedAnswer"})
         if (!s.create(table))
             return result;
+    // The follow-up rules, seeded once: a branch's own edits stay.
+    if (!TableExists(db, "FollowUpRule")) {
+        if (!s.create("FollowUpRule"))
+            return result;
+        QSqlQuery ins(db);
+        ins.prepare("INSERT INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, ?)");
+        for (const FollowUpSeed& seed : FollowUpSeeds()) {
+            ins.addBindValue(QString::fromLatin1(seed.code));
+            ins.addBindValue(StoredValue(seed.action));
+            ins.addBindValue(seed.action == FollowUpAction::Represent
+                                 ? QVariant(kDefaultRepresentCap)
+                                 : QVariant());
+            if (!ins.exec())
+                return s.fail("FollowUpRule", ins), result;
+        }
+    }
+    if (!s.create("RepresentedLine"))
+        return result;
     if (const platform::Result<> loaded = LoadShippedClosures(db, closuresFile); !loaded) {
         result.step = "BizCalendar";
         result.error = loaded.error();

@@ -230,6 +230,22 @@ QList<TableDef> buildTables()
                F("Kept", T::DateTime), F("Applied", T::DateTime), F("Refused", T::DateTime)},
               {{"ReceivedAnswer_PK", {"Sha256"}, true}},
               true});
+
+    // The follow-up of failed withdrawals: what each result code asks for
+    // (store::FollowUpAction; a code without a row asks for nothing) and,
+    // for a line presented again, the line it re-presents and the first
+    // line of its chain, whose presentations the rule's cap counts.
+    t.append({"FollowUpRule",
+              {S("ResultCode", 4, true), F("Action", T::SmallInt, true), F("Cap", T::SmallInt)},
+              {{"FollowUpRule_PK", {"ResultCode"}, true}},
+              true});
+    t.append({"RepresentedLine",
+              {F("Apt2ID", T::Integer, true), F("AptID", T::Integer, true),
+               F("FromApt2ID", T::Integer, true), F("OrigApt2ID", T::Integer, true)},
+              {{"RepresentedLine_PK", {"Apt2ID"}, true},
+               {"RepresentedLine_From", {"FromApt2ID"}},
+               {"RepresentedLine_Orig", {"OrigApt2ID"}}},
+              true});
     return t;
 }
 

@@ -267,14 +267,9 @@ std::optional<TransferBatch> Batches::NewBatch() const
 BatchSave Batches::Save(TransferBatch& row, bool isNew)
 {
     using F = BatchField;
-    const QDate today = shell::Today();
-    if (!row.IcheDate.isValid() || calendar::IsBusinessHoliday(m_dm.db(), m_ui, row.IcheDate))
-        return shell::RefuseSave(m_ui, "지정한 이체 일자가 공휴일입니다.", F::IcheDate);
-    if (row.IcheDate < today)
-        return shell::RefuseSave(m_ui, "이체일자가 현재일자 보다 이전일자 입니다.", F::IcheDate);
-    if (row.IcheDate > today.addDays(calendar::kTransferWindowDays))
-        return shell::RefuseSave(m_ui, "이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.",
-                                 F::IcheDate);
+    if (const QString refused = TransferDateRefusal(m_dm.db(), m_ui, row.IcheDate);
+        !refused.isEmpty())
+        return shell::RefuseSave(m_ui, refused, F::IcheDate);
     const InstitutionCheck check = TakeInstitution(*this, m_ui, row);
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
@@ -282,6 +277,18 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
                               : updateHead(m_ui, m_dm.db(), kBatchTables.head, row, "IcheDate",
                                            dateValue(row.IcheDate));
     return {stored, stored ? F::None : F::Institution};
+}
+
+QString TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date)
+{
+    const QDate today = shell::Today();
+    if (!date.isValid() || calendar::IsBusinessHoliday(db, ui, date))
+        return QStringLiteral("지정한 이체 일자가 공휴일입니다.");
+    if (date < today)
+        return QStringLiteral("이체일자가 현재일자 보다 이전일자 입니다.");
+    if (date > today.addDays(calendar::kTransferWindowDays))
+        return QStringLiteral("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.");
+    return {};
 }
 
 std::optional<int> Batches::appendBatch(TransferBatch& b)

@@ -5,6 +5,7 @@
 #include "store/states.h"
 
 #include <QDate>
+#include <QSqlDatabase>
 #include <QList>
 #include <QString>
 #include <QTime>
@@ -201,6 +202,11 @@ bool AskStateSwitch(shell::Ui& ui, BatchState from, BatchState to);
 // error).
 bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int aptId,
                      BatchState state);
+
+// The batch save's rules for a transfer date (a business day, not before
+// today, at most calendar::kTransferWindowDays after it): the refusal's
+// text, or empty when `date` is accepted.
+QString TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date);
 
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);

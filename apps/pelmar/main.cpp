@@ -4,6 +4,7 @@
 #include "calendar/send_cutoffs.h"
 #include "calendar/ui/fm_holiday.h"
 #include "codes/ui/fm_code_bank.h"
+#include "codes/ui/fm_follow_up_rules.h"
 #include "codes/ui/tfm_code1.h"
 #include "consent/ui/fm_evidential_authkey.h"
 #include "consent/ui/tfm_tong_register.h"
@@ -97,6 +98,10 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
         codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);
+        screen.exec();
+    });
+    catalog.add(Screen::FollowUpRules, [](const ScreenRequest& r) {
+        codes::FmFollowUpRules screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
         screen.exec();
     });
     using maintenance::ui::PasswordPrompt;

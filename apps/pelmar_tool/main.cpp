@@ -30,6 +30,7 @@ QList<ToolCommand> allCommands()
     all += DemoCommands();
     all += ImportCommands();
     all += CollectionCommands();
+    all += FollowUpCommands();
     return all;
 }
 

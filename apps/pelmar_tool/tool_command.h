@@ -72,3 +72,4 @@ QList<ToolCommand> ExchangeCommands();
 QList<ToolCommand> DemoCommands();
 QList<ToolCommand> ImportCommands();
 QList<ToolCommand> CollectionCommands();
+QList<ToolCommand> FollowUpCommands();

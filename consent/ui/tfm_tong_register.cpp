@@ -4,6 +4,7 @@
 #include "codes/code_lists.h"
 #include "codes/institution.h"
 #include "consent/consent_import.h"
+#include "consent/consents_to_review.h"
 #include "consent/evidence_transfer.h"
 #include "consent/ui/fm_evidential_file.h"
 #include "consent/ui/fm_find_register.h"
@@ -27,6 +28,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +46,9 @@
 
 namespace consent {
 namespace {
+
+// The button id of the "확인 필요" filter beside the statuses' stored values.
+constexpr int kReviewFilter = 100;
 
 const char* const kStatusLabels[store::kConsentStatusCount] = {
     "등록대기(", "등록  중(", "등록완료(", "등록오류(",
@@ -143,13 +148,22 @@ TfmTongRegister::TfmTongRegister(QSqlDatabase db, shell::Ui& ui, const shell::Wo
     m_all = new QCheckBox(QStringLiteral("전체(0)"), filterBox);
     m_all->setChecked(true);
     filterLayout->addWidget(m_all, 0, 4, 2, 1);
-    connect(m_statusGroup, &QButtonGroup::idClicked, this,
-            [this](int id) { FilterStatus(store::ConsentStatusFrom(id)); });
+    m_reviewRadio = new QRadioButton(QStringLiteral("확인 필요"), filterBox);
+    m_reviewRadio->setToolTip(QStringLiteral(
+        "최근 출금이 '동의 확인' 처리결과 코드로 불능된 출금동의 (코드설정 ▸ 불능 처리 규칙)"));
+    m_statusGroup->addButton(m_reviewRadio, kReviewFilter);
+    filterLayout->addWidget(m_reviewRadio, 2, 0, 1, 4);
+    connect(m_statusGroup, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id == kReviewFilter)
+            FilterReview();
+        else
+            FilterStatus(store::ConsentStatusFrom(id));
+    });
     connect(m_all, &QCheckBox::clicked, this, [this](bool on) {
         if (on)
             FilterStatus(std::nullopt);
         else
-            m_all->setChecked(!m_filter.has_value());
+            m_all->setChecked(!m_filter.has_value() && !m_review);
     });
 
     // Grid.
@@ -309,9 +323,45 @@ void TfmTongRegister::buildEntryPanel(QWidget* panel)
     g->setColumnStretch(2, 1);
 }
 
+bool TfmTongRegister::keepToReview(QList<ConsentRecord>& all, QStringList& notes) const
+{
+    const platform::Result<QList<ConsentToReview>> review = ConsentsToReview(m_db);
+    if (!review) {
+        m_ui.ShowError(review.error());
+        return false;
+    }
+    const auto key = [](const QString& a, const QString& b, const QString& c, const QString& d) {
+        return QStringList{a, b, c, d}.join(QChar(0x1f));
+    };
+    QHash<QString, QString> noteOf;
+    for (const ConsentToReview& r : *review)
+        noteOf.insert(key(r.giganId, r.bank, r.account, r.payer),
+                      QString("%1 [%2] %3")
+                          .arg(r.transferDate.toString(Qt::ISODate), r.code, r.codeText));
+    QList<ConsentRecord> kept;
+    notes.clear();
+    for (const ConsentRecord& c : all) {
+        const auto found = noteOf.constFind(key(c.Giganid, c.Bankcd, c.Bankno, c.NapbuNO));
+        if (found == noteOf.constEnd())
+            continue;
+        kept.append(c);
+        notes.append(*found);
+    }
+    all = kept;
+    return true;
+}
+
 void TfmTongRegister::reload()
 {
-    m_rows = m_register.List(m_filter, order());
+    m_rows = m_register.List(m_review ? std::nullopt : m_filter, order());
+    QStringList reviewNotes;
+    if (m_review && !keepToReview(m_rows, reviewNotes)) {
+        // Never an empty list that looks like nothing to review.
+        FilterStatus(std::nullopt);
+        return;
+    }
+    if (m_review)
+        m_reviewRadio->setText(QString("확인 필요(%1)").arg(m_rows.size()));
     m_grid->clearSelection();
     m_grid->setRowCount(int(m_rows.size()));
     for (int i = 0; i < m_rows.size(); ++i) {
@@ -328,7 +378,7 @@ void TfmTongRegister::reload()
                                    c.JuminNO,
                                    dateText(c.Senddate),
                                    dateText(c.Receivedate),
-                                   c.cResultCD()};
+                                   m_review ? reviewNotes[i] : c.cResultCD()};
         for (int col = 0; col < cells.size(); ++col)
             m_grid->setItem(i, col, new QTableWidgetItem(cells[col]));
     }
@@ -505,13 +555,25 @@ void TfmTongRegister::BtnFindClick()
     find.exec();
 }
 
+void TfmTongRegister::FilterReview()
+{
+    m_review = true;
+    m_filter.reset();
+    m_reviewRadio->setChecked(true);
+    m_all->setChecked(false);
+    reload();
+}
+
 void TfmTongRegister::FilterStatus(std::optional<ConsentStatus> status)
 {
+    m_review = false;
+    m_reviewRadio->setText(QStringLiteral("확인 필요"));
     if (!status) {
         m_filter.reset();
         m_statusGroup->setExclusive(false);
         for (QRadioButton* r : m_status)
             r->setChecked(false);
+        m_reviewRadio->setChecked(false);
         m_statusGroup->setExclusive(true);
         m_all->setChecked(true);
     } else {

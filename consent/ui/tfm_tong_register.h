@@ -51,6 +51,9 @@ public:
     QLabel* selectionLabel() const { return m_selectionLabel; }
     QCheckBox* allCheck() const { return m_all; }
     QRadioButton* statusRadio(int i) const { return m_status[i]; }
+    // "확인 필요": the consents whose latest answered line failed with a
+    // 동의 확인 code; their 오류코드 column shows that line's code and date.
+    QRadioButton* reviewRadio() const { return m_reviewRadio; }
     QLineEdit* bankCodeEdit() const { return m_bankCode; }
     QLineEdit* accountEdit() const { return m_account; }
     QLineEdit* nameEdit() const { return m_name; }
@@ -71,6 +74,7 @@ public:
     void BtnEvidenceSendClick();
     void ExportClick();
     void FilterStatus(std::optional<ConsentStatus> status); // nullopt: all
+    void FilterReview();
     // 자료변환 ▸ 데이타 읽기: the layout screen, the spreadsheet preview, then
     // the import of the applied rows.
     void ImportClick();
@@ -85,6 +89,9 @@ private:
     transfer::LayoutKind ImportKind(std::shared_ptr<shell::Grid> applied);
     void buildEntryPanel(QWidget* panel);
     void reload();
+    // The rows of the "확인 필요" list, each with its line's note, from
+    // `all`; false after the message when the list cannot be read.
+    bool keepToReview(QList<ConsentRecord>& all, QStringList& notes) const;
     void refreshCounts();
     void refreshSelectionLabel();
     void showRow(int row);
@@ -125,6 +132,8 @@ private:
     QList<QPushButton*> m_rowButtons;
     QList<ConsentRecord> m_rows;
     std::optional<ConsentStatus> m_filter;
+    QRadioButton* m_reviewRadio;
+    bool m_review = false;
     widgets::SortChoices m_sorting;
     bool m_editing = false;
 };

@@ -72,6 +72,7 @@ public:
         BankCodes,
         OutcomeCodes,
         ResultCodes,
+        FollowUpRules,
         Holidays,
         CommSettings,
         Institutions,

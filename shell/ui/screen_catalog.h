@@ -29,6 +29,7 @@ enum class Screen {
     ConsentRegister,
     BankCodes,
     CodeTable,           // codeKind 21 (outcome) or 16 (result codes)
+    FollowUpRules,       // the follow-up of failed lines by result code; readOnly under 업무
     Institutions,
     EvidenceKey,
     Backup,

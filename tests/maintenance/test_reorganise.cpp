@@ -110,3 +110,20 @@ TEST_F(ReorganiseTest, VandryNeverRemovesWhatALinkedCopiesFolderPointsAt)
     EXPECT_TRUE(QFileInfo::exists(mine.filePath("keep.txt")));
     EXPECT_FALSE(QFileInfo(copies).isSymLink());
 }
+
+TEST_F(ReorganiseTest, TheFollowUpRulesAndRepresentedLinesComeAcrossInBothPrograms)
+{
+    exec({"INSERT INTO Apt2 (Apt2ID, AptID, Dong, Ho) VALUES (40, 1, '101', '101'), "
+          "(41, 2, '101', '101')",
+          "INSERT INTO RepresentedLine (Apt2ID, AptID, FromApt2ID, OrigApt2ID) VALUES (41, 2, 40, 40)",
+          "UPDATE FollowUpRule SET Cap = 4 WHERE ResultCode = '1000'",
+          // What the rule screen stores for 없음: seeded rules must not come back.
+          "UPDATE FollowUpRule SET Action = 0, Cap = NULL WHERE ResultCode = '2002'"});
+    for (const Program program : {Program::Pelmar, Program::Vandry}) {
+        const QStringList before = dump({}, "RepresentedLine") + dump({}, "FollowUpRule");
+        auto ctx = context(program);
+        ASSERT_TRUE(maintenance::Reorganise(ctx));
+        EXPECT_EQ(dump({}, "RepresentedLine") + dump({}, "FollowUpRule"), before);
+        EXPECT_EQ(dump({}, "RepresentedLine"), QStringList{"RepresentedLine|41|2|40|40"});
+    }
+}

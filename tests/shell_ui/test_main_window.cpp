@@ -106,7 +106,7 @@ TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
                              "환경설정/S/W 비밀번호 설정", "환경설정/화면 설정",
                              "기타/이 프로그램은..."};
     const QStringList paths = w.entryPaths(false);
-    EXPECT_EQ(paths.size(), 30);
+    EXPECT_EQ(paths.size(), 31);
     for (const QString& path : paths)
         EXPECT_EQ(w.entry(false, path)->isEnabled(), own.contains(path)) << path.toStdString();
     EXPECT_FALSE(w.background()->transferButton()->isEnabled());
@@ -155,6 +155,7 @@ TEST_F(MainWindow, EveryEntryOpensItsScreen)
         {"코드설정/은행 코드", Screen::BankCodes, "은행 코드 설정", false, 0, 0},
         {"코드설정/이체여부 코드", Screen::CodeTable, "이체여부 코드 설정", false, 0, 21},
         {"코드설정/처리결과 코드", Screen::CodeTable, "처리결과 코드 설정", false, 0, 16},
+        {"코드설정/불능 처리 규칙", Screen::FollowUpRules, "불능 처리 규칙", false, 0, 0},
         {"코드설정/휴일 관리", Screen::Holidays, "휴일 관리", false, 0, 0},
         {"환경설정/이용자설정 (이용기관)", Screen::Institutions, "이용자설정 (이용기관)", false, 0,
          0},
@@ -212,12 +213,15 @@ TEST_F(MainWindow, OneChildScreenAtATime)
     w.entry(true, "코드보기/은행 코드")->trigger();
     w.entry(true, "환경설정/이용자설정 (이용기관) 보기")->trigger();
     w.entry(true, "코드보기/휴일 관리")->trigger();
-    ASSERT_EQ(opened.size(), 3u);
+    w.entry(true, "코드보기/불능 처리 규칙")->trigger();
+    ASSERT_EQ(opened.size(), 4u);
     EXPECT_EQ(opened[0].caption, "은행 코드 보기");
     EXPECT_TRUE(opened[0].readOnly);
     EXPECT_TRUE(opened[1].readOnly);
     EXPECT_EQ(opened[2].caption, "휴일 관리 보기");
     EXPECT_TRUE(opened[2].readOnly);
+    EXPECT_EQ(opened[3].caption, "불능 처리 규칙 보기");
+    EXPECT_TRUE(opened[3].readOnly);
 
     // Asking for the open kind again does nothing.
     EXPECT_TRUE(w.OpenChildScreen(ChildKind::TransferBatches));

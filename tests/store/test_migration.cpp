@@ -478,3 +478,30 @@ TEST(IndexedMatch, EveryIndexedColumnIsFoundThroughItsIndex)
     }
     QSqlDatabase::removeDatabase("plans");
 }
+
+TEST_F(Migration, FollowUpRulesAreSeededOnceAndTheBranchsEditsStay)
+{
+    const QStringList seeded = {"0107:2:", "0204:2:", "1000:1:2", "1001:2:", "1002:1:2",
+                                "1003:2:", "1012:2:", "1013:2:", "1014:2:", "2002:2:",
+                                "2006:2:", "2007:2:", "2008:2:"};
+    const QString rules = "SELECT ResultCode || ':' || Action || ':' || Coalesce(Cap, '') FROM "
+                          "FollowUpRule ORDER BY ResultCode";
+    {
+        // A new installation, from the blank database.
+        TDM1 fresh(ui, workspace());
+        EXPECT_EQ(column(prepared(fresh), rules), seeded);
+    }
+    QFile::remove(dbFile());
+    makeOldest();
+    TDM1 dm(ui, workspace());
+    QSqlDatabase db = prepared(dm);
+    EXPECT_EQ(column(db, rules), seeded);
+    EXPECT_EQ(column(db, "SELECT count(*) FROM RepresentedLine"), QStringList{"0"});
+
+    outside({"DELETE FROM FollowUpRule WHERE ResultCode = '1002'",
+             "UPDATE FollowUpRule SET Cap = 5 WHERE ResultCode = '1000'"});
+    QStringList edited = seeded;
+    edited.removeAll("1002:1:2");
+    edited.replace(edited.indexOf("1000:1:2"), "1000:1:5");
+    EXPECT_EQ(column(prepared(dm), rules), edited);
+}

@@ -3,6 +3,7 @@
 #include "reports/ui/tfm_print_option.h"
 #include "shell/ui.h"
 #include "store/tdm1.h"
+#include "transfer/represent.h"
 #include "transfer/ui/row_table_model.h"
 #include "transfer/ui/screen_helpers.h"
 #include "transfer/ui/tfm_apt2.h"
@@ -94,6 +95,11 @@ void TfmApt1::addExtras()
     m_copyFailed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     connect(m_copyAll, &QAction::triggered, this, [this] { BtnCopyClick(false); });
     connect(m_copyFailed, &QAction::triggered, this, [this] { BtnCopyClick(true); });
+    copyMenu->addSeparator();
+    m_represent = copyMenu->addAction("불능자료 재청구");
+    m_represent->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_represent->setToolTip("처리결과 코드의 불능 처리 규칙에 따라 불능자료를 새 이체자료로 재청구");
+    connect(m_represent, &QAction::triggered, this, &TfmApt1::BtnRepresentClick);
 
     m_groupMenu = new QMenu(this);
     buildGroupMenu();
@@ -111,6 +117,7 @@ void TfmApt1::addExtras()
                                              QStyle::SP_DirIcon, C::Save, m_groupMenu);
     m_extras[ListPrint] = new QAction("목록 출력", this);
     m_commands->addContextAction(m_extras[ListPrint]);
+    m_commands->addContextAction(m_represent);
     m_extraActions = QList<QAction*>(std::begin(m_extras), std::end(m_extras));
 
     m_extras[Copy]->setToolTip("복 사 (전 체 자 료 Ctrl+T, 불 능 자 료 Ctrl+Y)");
@@ -177,6 +184,8 @@ void TfmApt1::commandsUpdated()
 {
     m_copyAll->setEnabled(m_extras[Copy]->isEnabled());
     m_copyFailed->setEnabled(m_extras[Copy]->isEnabled());
+    m_represent->setEnabled(m_extras[Copy]->isEnabled() && current() &&
+                            current()->State == BatchState::Received);
 }
 
 void TfmApt1::setBusy(bool busy)
@@ -210,6 +219,17 @@ void TfmApt1::BtnCopyClick(bool failedOnly)
     const std::optional<int> id = m_batches.Copy(current()->AptID, failedOnly);
     setBusy(false);
     showCopy(id);
+}
+
+void TfmApt1::BtnRepresentClick()
+{
+    if (editing() || !m_represent->isEnabled() || !current())
+        return;
+    setBusy(true);
+    const RepresentRun run = RepresentFailedLines(m_dm, m_ui, current()->AptID, {}, true);
+    setBusy(false);
+    if (run.outcome == RepresentOutcome::Made)
+        showCopy(run.aptId);
 }
 
 void TfmApt1::openLines(int row)

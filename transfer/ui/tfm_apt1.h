@@ -26,6 +26,8 @@ public:
     QAction* extra(Extra e) const { return m_extras[e]; }
     QAction* copyAll() const { return m_copyAll; }
     QAction* copyFailed() const { return m_copyFailed; }
+    // 복 사 ▸ 불능자료 재청구 (also in the context menu): a received batch only.
+    QAction* represent() const { return m_represent; }
     QAction* sortAction(BatchOrder order) const { return sortChoice(int(order)); }
     QMenu* groupMenu() const { return m_groupMenu; }
     QDateEdit* transferDate() const { return m_date; }
@@ -38,6 +40,9 @@ public:
 
     void BtnCopyClick(bool failedOnly);
     void BtnResultClick();
+    // The failed lines of the current batch presented again by the
+    // follow-up rules, after a preview question.
+    void BtnRepresentClick();
     void SortBy(BatchOrder order) { sortBy(int(order)); }
     void GroupCopy(int groupId);
 
@@ -63,6 +68,7 @@ private:
     QAction* m_extras[ExtraCount] = {};
     QAction* m_copyAll = nullptr;
     QAction* m_copyFailed = nullptr;
+    QAction* m_represent = nullptr;
     QMenu* m_groupMenu = nullptr;
     QDateEdit* m_date;
 
