@@ -29,13 +29,6 @@ FollowUpRule FollowUpRuleSet::of(const QString& code) const
     return none;
 }
 
-QString ReadFailureMessage(const QSqlError& error)
-{
-    if (store::ClassifyError(error) == store::WriteFault::Busy)
-        return store::BusyMessage();
-    return QStringLiteral("자료를 읽지 못했습니다.\r") + error.text();
-}
-
 namespace {
 
 // Rows of FollowUpRule with the code's text: (code, text, action, cap).
@@ -48,7 +41,7 @@ platform::Result<QList<FollowUpRule>> readRules(const QSqlDatabase& db, const QS
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql))
-        return platform::Fail(ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     QList<FollowUpRule> out;
     while (q.next()) {
         FollowUpRule r;
@@ -60,7 +53,7 @@ platform::Result<QList<FollowUpRule>> readRules(const QSqlDatabase& db, const QS
         out.append(r);
     }
     if (q.lastError().isValid())
-        return platform::Fail(ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return out;
 }
 
@@ -91,7 +84,7 @@ platform::Result<QList<FollowUpRule>> FollowUpRules::List() const
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.exec("SELECT id, Name FROM CodeP WHERE id NOT IN (SELECT ResultCode FROM FollowUpRule)"))
-        return platform::Fail(ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     while (q.next()) {
         FollowUpRule r;
         r.code = q.value(0).toString().trimmed();

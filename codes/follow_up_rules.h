@@ -50,9 +50,6 @@ private:
 // The stored rules; the engine's refusal as the user's message otherwise.
 platform::Result<FollowUpRuleSet> ReadFollowUpRules(const QSqlDatabase& db);
 
-// A read that the engine refused, as the user is told it.
-QString ReadFailureMessage(const QSqlError& error);
-
 enum class FollowUpField { None, Code, Action, Cap };
 using FollowUpSave = shell::SaveOutcome<FollowUpField>;
 

@@ -1,4 +1,5 @@
 #include "consent/consents_to_review.h"
+#include "store/database.h"
 
 #include "codes/follow_up_rules.h"
 #include "store/consent_key.h"
@@ -29,7 +30,7 @@ platform::Result<QList<ConsentToReview>> ConsentsToReview(const QSqlDatabase& db
           store::ConsentStatus::Cancelled})
         q.addBindValue(store::StoredValue(s));
     if (!q.exec())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     QHash<QString, ConsentToReview> consents;
     while (q.next()) {
         ConsentToReview c;
@@ -41,7 +42,7 @@ platform::Result<QList<ConsentToReview>> ConsentsToReview(const QSqlDatabase& db
         consents.insert(store::ConsentMatchKey(c.giganId, c.bank, c.account, c.payer), c);
     }
     if (q.lastError().isValid())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     if (consents.isEmpty())
         return QList<ConsentToReview>{};
 
@@ -63,7 +64,7 @@ platform::Result<QList<ConsentToReview>> ConsentsToReview(const QSqlDatabase& db
     q.addBindValue(store::StoredValue(store::LineOutcome::Transferred));
     q.addBindValue(store::StoredValue(store::LineOutcome::Failed));
     if (!q.exec())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     const QString failed = store::StoredValue(store::LineOutcome::Failed);
     while (q.next()) {
         const QString key = store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),
@@ -74,7 +75,7 @@ platform::Result<QList<ConsentToReview>> ConsentsToReview(const QSqlDatabase& db
                              QDate::fromString(q.value(6).toString().left(10), Qt::ISODate)};
     }
     if (q.lastError().isValid())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
 
     QList<ConsentToReview> out;
     for (auto it = latest.cbegin(); it != latest.cend(); ++it) {

@@ -249,6 +249,13 @@ QString BusyMessage()
     return QStringLiteral("자료를 다른 프로그램이 사용하고 있습니다.\r잠시 후 다시 하십시오.");
 }
 
+QString ReadFailureMessage(const QSqlError& error)
+{
+    if (ClassifyError(error) == WriteFault::Busy)
+        return BusyMessage();
+    return QStringLiteral("자료를 읽지 못했습니다.\r") + error.text();
+}
+
 QString TrimRight(const QString& text)
 {
     qsizetype n = text.size();

@@ -55,6 +55,10 @@ QString ReadOnlyMessage(const QString& folder);
 // another program's lock.
 QString BusyMessage();
 
+// A read that the engine refused, as the user is told it: BusyMessage()
+// for another program's lock, the engine's text otherwise.
+QString ReadFailureMessage(const QSqlError& error);
+
 // Drops trailing blanks, as text fields of the table engine do.
 QString TrimRight(const QString& text);
 

@@ -49,7 +49,7 @@ platform::Result<> choose(const QSqlDatabase& db, RepresentPlan& plan)
     q.bindValue(":id", plan.source.AptID);
     q.bindValue(":failed", store::StoredValue(store::LineOutcome::Failed));
     if (!q.exec())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     plan.lines.clear();
     plan.amount = 0;
     plan.failed = plan.atCap = plan.already = 0;
@@ -70,7 +70,7 @@ platform::Result<> choose(const QSqlDatabase& db, RepresentPlan& plan)
         plan.amount += q.value(2).toLongLong();
     }
     if (q.lastError().isValid())
-        return platform::Fail(codes::ReadFailureMessage(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return {};
 }
 
@@ -110,14 +110,14 @@ std::optional<RepresentPlan> Representation::Plan(int aptId, const QDate& date) 
     exists.prepare("SELECT Count(*) FROM Apt1 WHERE AptID = :id");
     exists.bindValue(":id", aptId);
     if (!exists.exec() || !exists.next()) {
-        m_ui.ShowError(codes::ReadFailureMessage(exists.lastError()));
+        m_ui.ShowError(store::ReadFailureMessage(exists.lastError()));
         return std::nullopt;
     }
     const std::optional<TransferBatch> source =
         exists.value(0).toInt() > 0 ? Batches(m_dm, m_ui).Find(aptId) : std::nullopt;
     if (!source) {
         m_ui.ShowError(exists.value(0).toInt() > 0
-                           ? codes::ReadFailureMessage(m_dm.db().lastError())
+                           ? store::ReadFailureMessage(m_dm.db().lastError())
                            : QString("이체자료 %1 이(가) 없습니다.").arg(aptId));
         return std::nullopt;
     }
@@ -179,7 +179,7 @@ Representation::Made Representation::Make(const RepresentPlan& given)
     for (const qint64 line : plan.lines) {
         banks.bindValue(":line", line);
         if (!banks.exec() || !banks.next())
-            return fail(codes::ReadFailureMessage(banks.lastError()));
+            return fail(store::ReadFailureMessage(banks.lastError()));
         totals.add(banks.value(0).toString(), banks.value(1).toLongLong());
     }
 
