@@ -107,7 +107,7 @@ void BM_LinesWithTheirTexts(benchmark::State& state)
 {
     transfer::TransferLines lines(*g_ws->dm, g_ws->ui, kBatch);
     for (auto _ : state)
-        benchmark::DoNotOptimize(lines.List().size());
+        benchmark::DoNotOptimize(lines.List()->size());
 }
 BENCHMARK(BM_LinesWithTheirTexts)->Unit(benchmark::kMillisecond);
 
@@ -130,7 +130,7 @@ BENCHMARK(BM_RecomputeTotals)->Unit(benchmark::kMillisecond);
 void BM_ConsentCheckOfAllLines(benchmark::State& state)
 {
     transfer::TransferLines lines(*g_ws->dm, g_ws->ui, kBatch);
-    QList<transfer::TransferItem> all = lines.List();
+    QList<transfer::TransferItem> all = *lines.List();
     for (auto _ : state)
         benchmark::DoNotOptimize(lines.FillConsent(all, "A123456789"));
 }

@@ -246,7 +246,7 @@ platform::Result<> BusinessCalendar::load(QSqlDatabase& db)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec("SELECT CalDate, Kind, Name, Source FROM BizCalendar"))
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     while (q.next()) {
         const QDate date = QDate::fromString(q.value(0).toString(), Qt::ISODate);
         if (!date.isValid())
@@ -254,6 +254,8 @@ platform::Result<> BusinessCalendar::load(QSqlDatabase& db)
         addRow(date, q.value(1).toString() != store::kOpenKind, q.value(2).toString(),
                q.value(3).toString() == store::kBranchSource);
     }
+    if (q.lastError().isValid())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     prepare();
     return {};
 }
@@ -398,22 +400,30 @@ QList<CalendarDay> BusinessCalendar::yearList(int year) const
     return out;
 }
 
-BusinessCalendar LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui)
+std::optional<BusinessCalendar> LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui)
 {
     BusinessCalendar calendar;
-    if (const platform::Result<> loaded = calendar.load(db); !loaded)
+    if (const platform::Result<> loaded = calendar.load(db); !loaded) {
         ui.ShowError(loaded.error());
+        return std::nullopt;
+    }
     return calendar;
 }
 
-QDate NextBusinessDay(QSqlDatabase db, shell::Ui& ui, const QDate& date)
+std::optional<QDate> NextBusinessDay(QSqlDatabase db, shell::Ui& ui, const QDate& date)
 {
-    return LoadBusinessCalendar(db, ui).nextBusinessDay(date);
+    const std::optional<BusinessCalendar> calendar = LoadBusinessCalendar(db, ui);
+    if (!calendar)
+        return std::nullopt;
+    return calendar->nextBusinessDay(date);
 }
 
-bool IsBusinessHoliday(QSqlDatabase db, shell::Ui& ui, const QDate& date)
+std::optional<bool> IsBusinessHoliday(QSqlDatabase db, shell::Ui& ui, const QDate& date)
 {
-    return LoadBusinessCalendar(db, ui).isHoliday(date);
+    const std::optional<BusinessCalendar> calendar = LoadBusinessCalendar(db, ui);
+    if (!calendar)
+        return std::nullopt;
+    return calendar->isHoliday(date);
 }
 
 namespace {

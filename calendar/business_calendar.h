@@ -9,6 +9,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 namespace shell {
 class Ui;
 }
@@ -87,15 +89,15 @@ private:
     mutable QByteArray m_days;
 };
 
-// The calendar of the open database; on a read error the message is shown
-// and the fixed rules answer.
-BusinessCalendar LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui);
+// The calendar of the open database; none after showing why the branch's
+// rows did not read (the fixed rules alone would answer wrongly for them).
+std::optional<BusinessCalendar> LoadBusinessCalendar(QSqlDatabase& db, shell::Ui& ui);
 
 // The first business day after `date` by the calendar of the open
-// database: what every screen proposes as a transfer date.
-QDate NextBusinessDay(QSqlDatabase db, shell::Ui& ui, const QDate& date);
-// The holiday test by the calendar of the open database.
-bool IsBusinessHoliday(QSqlDatabase db, shell::Ui& ui, const QDate& date);
+// database: what every screen proposes as a transfer date. None as above.
+std::optional<QDate> NextBusinessDay(QSqlDatabase db, shell::Ui& ui, const QDate& date);
+// The holiday test by the calendar of the open database. None as above.
+std::optional<bool> IsBusinessHoliday(QSqlDatabase db, shell::Ui& ui, const QDate& date);
 
 // The branch's own rows. Adding a closed or open day replaces the branch's
 // row for that date (the same row twice changes nothing); removing works

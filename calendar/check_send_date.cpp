@@ -1,4 +1,5 @@
 #include "calendar/check_send_date.h"
+#include "store/database.h"
 
 #include "calendar/civil_date.h"
 #include "shell/clock.h"
@@ -110,7 +111,7 @@ bool TCheckSendDate::WaitingDates(QList<QDate>& dates)
         query_->bindValue(QStringLiteral(":bank2"), QStringLiteral("12"));
     }
     if (!query_->exec()) {
-        ui_.ShowError(query_->lastError().text());
+        ui_.ShowError(store::ReadFailureMessage(query_->lastError()));
         return false;
     }
     dates.clear();
@@ -164,7 +165,7 @@ bool TCheckSendDate::CheckDuplicateDate()
     for (const QDate& date : dates)
         query_->addBindValue(date.toString(Qt::ISODate));
     if (!query_->exec() || !query_->next()) {
-        ui_.ShowError(query_->lastError().text());
+        ui_.ShowError(store::ReadFailureMessage(query_->lastError()));
         return false;
     }
     const qint64 sent = query_->value(0).toLongLong();

@@ -3,6 +3,7 @@
 #include "calendar/business_calendar.h"
 #include "shell/clock.h"
 #include "shell/ui.h"
+#include "store/database.h"
 #include "store/states.h"
 
 #include <QSqlError>
@@ -52,7 +53,7 @@ bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui)
     query.bindValue(QStringLiteral(":waiting"), store::StoredValue(store::BatchState::Waiting));
     if (!query.exec() || !query.next()) {
         // Without the count we cannot tell; do not let a same-day batch slip.
-        ui.ShowError(query.lastError().text());
+        ui.ShowError(store::ReadFailureMessage(query.lastError()));
         return false;
     }
     if (query.value(0).toLongLong() > 0) {
@@ -62,11 +63,14 @@ bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui)
     return true;
 }
 
-bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui)
+std::optional<bool> CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui)
 {
     const QDateTime now = shell::Now();
     // The branch calendar: an election day is a holiday, a re-opened day is not.
-    if (LoadBusinessCalendar(db, ui).isHoliday(now.date())) {
+    const std::optional<BusinessCalendar> calendar = LoadBusinessCalendar(db, ui);
+    if (!calendar)
+        return std::nullopt;
+    if (calendar->isHoliday(now.date())) {
         ui.ShowInfo(ConsentHolidayMessage());
         return false;
     }
@@ -81,12 +85,16 @@ bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui)
     query.bindValue(QStringLiteral(":cancelling"),
                     store::StoredValue(store::ConsentStatus::CancelWaiting));
     if (!query.exec()) {
-        ui.ShowError(query.lastError().text());
-        return false;
+        ui.ShowError(store::ReadFailureMessage(query.lastError()));
+        return std::nullopt;
     }
     if (query.next()) {
         ui.ShowInfo(ConsentCutoffMessage());
         return false;
+    }
+    if (query.lastError().isValid()) {
+        ui.ShowError(store::ReadFailureMessage(query.lastError()));
+        return std::nullopt;
     }
     return true;
 }

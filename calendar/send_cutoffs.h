@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 namespace shell {
 class Ui;
 }
@@ -26,7 +28,8 @@ bool CheckSameDayCutoff(QSqlDatabase& db, shell::Ui& ui);
 // Before the consent request file is built: never on a non-business day of
 // the branch calendar, and from
 // 18:00:00 on not while any consent waits for registration or cancellation
-// (status 0 or 4). True: go on.
-bool CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui);
+// (status 0 or 4). True: go on; false: the consents wait (said through
+// `ui`); none: the calendar or the consents did not read (said as well).
+std::optional<bool> CheckConsentCutoff(QSqlDatabase& db, shell::Ui& ui);
 
 } // namespace calendar

@@ -35,7 +35,7 @@ BankCodes::BankCodes(QSqlDatabase db, shell::Ui& ui, QString title)
 {
 }
 
-QList<BankCodeEntry> BankCodes::List() const
+std::optional<QList<BankCodeEntry>> BankCodes::List() const
 {
     QList<BankCodeEntry> out;
     QSqlQuery q(m_db);
@@ -44,6 +44,10 @@ QList<BankCodeEntry> BankCodes::List() const
         while (q.next())
             out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toBool(),
                         q.value(3).toBool(), q.value(4).toString()});
+    if (q.lastError().isValid()) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
     return out;
 }
 
@@ -163,7 +167,7 @@ bool BankCodes::Delete(const BankCodeEntry& current, const QStringList& selected
     return true;
 }
 
-QList<QPair<QString, QString>> CodeTableRows(QSqlDatabase db, int selector)
+platform::Result<QList<QPair<QString, QString>>> CodeTableRows(QSqlDatabase db, int selector)
 {
     QList<QPair<QString, QString>> out;
     const char* sql = selector == 16   ? "SELECT id, Name FROM CodeP ORDER BY id"
@@ -171,9 +175,10 @@ QList<QPair<QString, QString>> CodeTableRows(QSqlDatabase db, int selector)
                                        : "SELECT Id, Name FROM BankCode ORDER BY Id";
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (q.exec(sql))
-        while (q.next())
-            out.append({q.value(0).toString(), q.value(1).toString()});
+    if (!q.exec(sql))
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    while (q.next())
+        out.append({q.value(0).toString(), q.value(1).toString()});
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/result.h"
 #include "shell/save_outcome.h"
 
 #include <QList>
@@ -44,7 +45,8 @@ class BankCodes
 public:
     BankCodes(QSqlDatabase db, shell::Ui& ui, QString title);
 
-    QList<BankCodeEntry> List() const; // in code order
+    // In code order; none after showing why the table did not read.
+    std::optional<QList<BankCodeEntry>> List() const;
     int Count() const;
 
     // False (with the message) when no more codes may be added.
@@ -69,6 +71,6 @@ private:
 
 // The read-only code tables: 16 = result codes (CodeP), 21 = transfer
 // outcomes (CodeS). Rows (code, text) in code order.
-QList<QPair<QString, QString>> CodeTableRows(QSqlDatabase db, int selector);
+platform::Result<QList<QPair<QString, QString>>> CodeTableRows(QSqlDatabase db, int selector);
 
 } // namespace codes

@@ -45,7 +45,7 @@ InstitutionField fieldOf(const QString& column)
 
 Institutions::Institutions(QSqlDatabase db, shell::Ui& ui) : m_db(std::move(db)), m_ui(ui) {}
 
-QList<Institution> Institutions::List() const
+std::optional<QList<Institution>> Institutions::List() const
 {
     QList<Institution> out;
     QSqlQuery q(m_db);
@@ -53,18 +53,25 @@ QList<Institution> Institutions::List() const
     if (q.exec(QString("SELECT %1 FROM UserCode ORDER BY Name").arg(kColumns)))
         while (q.next())
             out.append(fromQuery(q));
+    if (q.lastError().isValid()) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
     return out;
 }
 
-std::optional<Institution> Institutions::FindByCode(const QString& code) const
+platform::Result<std::optional<Institution>>
+Institutions::FindByCode(const QString& code) const
 {
     QSqlQuery q(m_db);
     q.prepare(QString("SELECT %1 FROM UserCode WHERE APID10 = :code COLLATE NOCASE ORDER BY Rec")
                   .arg(kColumns));
     q.bindValue(":code", code);
     if (q.exec() && q.next())
-        return fromQuery(q);
-    return std::nullopt;
+        return std::optional(fromQuery(q));
+    if (q.lastError().isValid())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return std::optional<Institution>();
 }
 
 int Institutions::CountBatches(const QString& code) const
@@ -108,7 +115,12 @@ InstitutionSave Institutions::Save(Institution& row, bool isNew)
         return shell::RefuseSave(m_ui, "Veltrin 기관코드 항목이 누락되었습니다.", F::APID10);
     if (row.APPASS.trimmed().isEmpty())
         return shell::RefuseSave(m_ui, "Veltrin 비밀번호 항목이 누락되었습니다.", F::APPASS);
-    if (const auto other = FindByCode(row.APID10); other && other->Rec != row.Rec) {
+    const platform::Result<std::optional<Institution>> other = FindByCode(row.APID10);
+    if (!other) {
+        m_ui.ShowError(other.error());
+        return {false, F::APID10};
+    }
+    if (*other && (*other)->Rec != row.Rec) {
         if (!m_ui.Confirm("Veltrin 기관코드가 중복됩니다.\r\r계속 진행하시겠습니까?", false))
             return {false, F::APID10};
     }

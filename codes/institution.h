@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include "shell/save_outcome.h"
 
 #include <QList>
@@ -43,8 +45,11 @@ class Institutions
 public:
     Institutions(QSqlDatabase db, shell::Ui& ui);
 
-    QList<Institution> List() const; // in Name order
-    std::optional<Institution> FindByCode(const QString& code) const;
+    // In Name order; none after showing why the table did not read.
+    std::optional<QList<Institution>> List() const;
+    // The first institution of `code`, none when there is none; why not
+    // when the table did not read.
+    platform::Result<std::optional<Institution>> FindByCode(const QString& code) const;
     int CountBatches(const QString& code) const;
 
     // Asked before an edit or delete of a row whose code stands in batches;

@@ -52,16 +52,18 @@ QString keyOf(const QString& giganid, const QString& bankcd, const QString& bank
            napbuno.toUpper();
 }
 
-// Read once, so that a large sheet is not one table scan per row.
-QSet<QString> registeredKeys(const QSqlDatabase& db)
+// Read once, so that a large sheet is not one table scan per row. The
+// failure is the user's message.
+platform::Result<QSet<QString>> registeredKeys(const QSqlDatabase& db)
 {
     QSet<QString> keys;
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (q.exec("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister"))
-        while (q.next())
-            keys.insert(keyOf(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                              q.value(3).toString()));
+    if (!q.exec("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister"))
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    while (q.next())
+        keys.insert(keyOf(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                          q.value(3).toString()));
     return keys;
 }
 
@@ -174,7 +176,21 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
     const QString progress = QStringLiteral("자료 변환 중...현재 %1건 처리");
     {
         shell::WaitScope wait(ui, progress.arg(0));
-        QSet<QString> registered = registeredKeys(db);
+        platform::Result<QSet<QString>> read = registeredKeys(db);
+        if (!read) {
+            ui.ShowError(read.error());
+            out.failed = true;
+            return out;
+        }
+        QSet<QString> registered = std::move(*read);
+        // The register itself failed: nothing of the sheet is kept.
+        const auto abandon = [&](const QString& message) {
+            ui.ShowError(message);
+            out.imported = 0;
+            out.report.clear();
+            out.failed = true;
+            return out;
+        };
         // Stored as the institutions spell the code, which the bank answers under.
         QHash<QString, QString> registeredCodes;
         store::TransactionGuard tx(db);
@@ -190,8 +206,12 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             const QString payer = cell(row, kPayer).toUpper();
             const QString typed = cell(row, kInstitution);
             auto spelt = registeredCodes.constFind(typed);
-            if (spelt == registeredCodes.cend())
-                spelt = registeredCodes.insert(typed, RegisteredInstitutionCode(db, typed));
+            if (spelt == registeredCodes.cend()) {
+                const platform::Result<QString> code = RegisteredInstitutionCode(db, typed);
+                if (!code)
+                    return abandon(code.error());
+                spelt = registeredCodes.insert(typed, *code);
+            }
             const QString institution = *spelt;
             const QString bank = cell(row, kBank);
             const QString description = "= 기관:" + institution + ", 은행:" + bank +
@@ -221,7 +241,12 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             insert.bindValue(":rd", requested);
             insert.bindValue(":auto", autoDay.isEmpty() ? QVariant() : QVariant(autoDay.toInt()));
             insert.bindValue(":sub", cell(row, kBranch));
-            if (!tx.active() || !insert.exec()) {
+            const bool stored = tx.active() && insert.exec();
+            if (!stored && (!tx.active() || !store::IsRowRefusal(insert.lastError()))) {
+                return abandon(store::WriteErrorMessage(tx.active() ? insert.lastError()
+                                                                    : db.lastError()));
+            }
+            if (!stored) {
                 QStringList cells;
                 for (const QString& c : row)
                     cells.append(c);
@@ -233,9 +258,10 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             if (++out.imported % 100 == 0)
                 ui.ShowWaitMessage(progress.arg(out.imported));
         }
-        if (tx.active() && !tx.commit()) {
+        if (!tx.commit()) {
             ui.ShowError(store::WriteErrorMessage(tx.error()));
             out.imported = 0;
+            out.failed = true;
         }
     }
     shell::WriteLog(caption + " 자료변환" + ", Name " + layoutName + ", Cnt " +
@@ -257,6 +283,8 @@ ConsentImportOutcome ImportConsents(QSqlDatabase db, shell::Ui& ui, const QList<
 {
     ConsentImportOutcome out =
         ImportConsentRows(db, ui, rows, caption, layoutName, fileName, tempDir);
+    if (out.failed)
+        return out;
     if (!out.reportPath.isEmpty()) {
         ui.ShowInfo(
             QString("총 %1 건의 자료입니다.\r\r자세한 내역은 파일 ").arg(out.report.size()) + "\"" +

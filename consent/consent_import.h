@@ -49,13 +49,15 @@ struct ConsentImportOutcome
     int imported = 0;
     QStringList report; // tag + description, one entry a line
     QString reportPath; // Temp/출금동의신청.txt when anything was reported
+    bool failed = false; // the register could not be read or written: nothing stored
 };
 
 // Stores the preview's rows (titles first) as waiting consents in one
 // transaction: duplicates and rows without a real-name number are reported
 // and skipped, every new row is reported too. Writes the report file into
 // `tempDir` (the workspace's Temp/) and the activity-log lines (`caption`
-// begins them). Nothing is shown.
+// begins them). Only a register that cannot be read or written is shown
+// (`failed`; a row a table rule refuses is reported like a duplicate).
 ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
                                        const QList<QStringList>& rows, const QString& caption,
                                        const QString& layoutName, const QString& fileName,

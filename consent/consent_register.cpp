@@ -71,8 +71,9 @@ bool ConsentRecord::AtBank() const
     return s == ConsentStatus::Registering || s == ConsentStatus::Cancelling;
 }
 
-bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
-                   const QString& bankno, const QString& napbuno)
+platform::Result<bool> ConsentExists(const QSqlDatabase& db, const QString& giganid,
+                                     const QString& bankcd, const QString& bankno,
+                                     const QString& napbuno)
 {
     // The bank tells payer numbers apart without regard to case, so the
     // register does too.
@@ -86,10 +87,12 @@ bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString
     q.bindValue(":bankcd", bankcd);
     q.bindValue(":bankno", store::StripHyphens(bankno).trimmed());
     q.bindValue(":napbuno", napbuno.toUpper());
-    return q.exec() && q.next();
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return q.next();
 }
 
-QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code)
+platform::Result<QString> RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code)
 {
     const QString trimmed = code.trimmed();
     QSqlQuery q(db);
@@ -97,9 +100,11 @@ QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code)
     q.prepare("SELECT APID10 FROM UserCode WHERE APID10 = :c COLLATE NOCASE "
               "ORDER BY APID10 <> :c, Rec LIMIT 1");
     q.bindValue(":c", trimmed);
-    if (!trimmed.isEmpty() && q.exec() && q.next())
-        return q.value(0).toString();
-    return trimmed;
+    if (trimmed.isEmpty())
+        return trimmed;
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return q.next() ? q.value(0).toString() : trimmed;
 }
 
 QString ResultCodeText(const QVariant& resultCd)
@@ -138,8 +143,8 @@ StatusCounts ConsentRegister::Counts() const
     return counts;
 }
 
-QList<ConsentRecord> ConsentRegister::List(std::optional<ConsentStatus> status,
-                                           ConsentOrder order) const
+std::optional<QList<ConsentRecord>> ConsentRegister::List(std::optional<ConsentStatus> status,
+                                                          ConsentOrder order) const
 {
     QString sql = "SELECT Giganid, Bankcd, Bankno, NapbuNO, Status, NAME, RequestDate, Senddate, "
                   "Receivedate, ResultCD, CheckJumin, JuminNO, ResultYN, DisplayBankno "
@@ -162,8 +167,12 @@ QList<ConsentRecord> ConsentRegister::List(std::optional<ConsentStatus> status,
     if (status)
         q.bindValue(":status", store::StoredValue(*status));
     QList<ConsentRecord> rows;
+    const auto failed = [&] {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    };
     if (!q.exec())
-        return rows;
+        return failed();
     while (q.next()) {
         ConsentRecord r;
         r.Giganid = q.value(0).toString();
@@ -182,6 +191,8 @@ QList<ConsentRecord> ConsentRegister::List(std::optional<ConsentStatus> status,
         r.DisplayBankno = q.value(13).toString();
         rows.append(r);
     }
+    if (q.lastError().isValid())
+        return failed();
     return rows;
 }
 
@@ -224,14 +235,25 @@ ConsentSave ConsentRegister::Save(ConsentRecord& row)
         return shell::RefuseSave(m_ui, "납부자번호를 입력하세요", F::Payer);
     if (row.Giganid.trimmed().isEmpty())
         return shell::RefuseSave(m_ui, "기관업체를 선택하세요", F::Institution);
-    row.Giganid = RegisteredInstitutionCode(m_db, row.Giganid);
+    const platform::Result<QString> spelt = RegisteredInstitutionCode(m_db, row.Giganid);
+    if (!spelt) {
+        m_ui.ShowError(spelt.error());
+        return {false, F::Institution};
+    }
+    row.Giganid = *spelt;
     if (!store::IsValidAccount(row.Bankcd, row.Bankno) &&
         !m_ui.Confirm(QString::fromUtf8("계좌번호가 적절하지 않습니다.\r\r그냥 저장하시겠습니까?"),
                       false))
         return {false, F::Account};
 
     const QString digits = store::StripHyphens(row.Bankno).trimmed();
-    if (ConsentExists(m_db, row.Giganid, row.Bankcd, digits, row.NapbuNO)) {
+    const platform::Result<bool> exists =
+        ConsentExists(m_db, row.Giganid, row.Bankcd, digits, row.NapbuNO);
+    if (!exists) {
+        m_ui.ShowError(exists.error());
+        return {false, F::None};
+    }
+    if (*exists) {
         m_ui.ShowPlain(QString::fromUtf8(kConsentRegisterTitle) + "[자료변환-중복 데이타 발견]" +
                        "\n\r" + "기관:" + row.Giganid + ",은행:" + row.Bankcd +
                        ",계좌:" + row.Bankno + ",납부자:" + row.NapbuNO);

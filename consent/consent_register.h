@@ -2,6 +2,7 @@
 
 #include "consent/consent_request.h"
 #include "consent/consent_status.h"
+#include "platform/result.h"
 #include "shell/save_outcome.h"
 #include "store/migration.h"
 
@@ -53,13 +54,15 @@ using store::DisplayBankno;
 
 // True when a consent with this institution and payer number (case
 // ignored), bank and account (hyphens ignored) is registered.
-bool ConsentExists(const QSqlDatabase& db, const QString& giganid, const QString& bankcd,
+platform::Result<bool> ConsentExists(const QSqlDatabase& db, const QString& giganid,
+                                     const QString& bankcd,
                    const QString& bankno, const QString& napbuno);
 
 // The institution code as the institutions (UserCode.APID10) spell it,
 // found without regard to case; the trimmed code itself when none has it.
 // Consents are stored under this spelling, which the files to the bank use.
-QString RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code);
+// The failure is the user's message.
+platform::Result<QString> RegisteredInstitutionCode(const QSqlDatabase& db, const QString& code);
 
 // "" for no code, "정상처리" for 0, else "[code]" and the code's text.
 QString ResultCodeText(const QVariant& resultCd);
@@ -92,7 +95,9 @@ public:
 
     StatusCounts Counts() const;
     // All rows, or those of one status, in the chosen order.
-    QList<ConsentRecord> List(std::optional<ConsentStatus> status, ConsentOrder order) const;
+    // None after showing why the register did not read.
+    std::optional<QList<ConsentRecord>> List(std::optional<ConsentStatus> status,
+                                             ConsentOrder order) const;
 
     // The check before a new entry: false (with the message) when a
     // selected consent is at the bank.

@@ -11,6 +11,7 @@
 #include "shell/log.h"
 #include "shell/text_helpers.h"
 #include "shell/ui.h"
+#include "store/database.h"
 #include "shell/wait_scope.h"
 #include "store/transaction_guard.h"
 
@@ -133,7 +134,7 @@ bool ConsentWriter::fail(const QString& detail)
 
 bool ConsentWriter::tableError(const QSqlQuery& q)
 {
-    return fail("출금동의 자료를 기록할 수 없습니다.\r" + q.lastError().text());
+    return fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(q.lastError()));
 }
 
 bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList<Waiting>& rows,
@@ -229,7 +230,9 @@ bool ConsentWriter::writeAll()
 
     QSqlQuery bank(m_db);
     bool juminCheck = false;
-    if (bank.exec("SELECT JUMINCHECK FROM BankCode WHERE Id = '12'") && bank.next())
+    if (!bank.exec("SELECT JUMINCHECK FROM BankCode WHERE Id = '12'"))
+        return tableError(bank);
+    if (bank.next())
         juminCheck = bank.value(0).toInt() != 0;
     bank.finish();
 
@@ -238,7 +241,11 @@ bool ConsentWriter::writeAll()
     codes::Institutions institutions(m_db, m_ui);
     EvidenceCheck evidence(m_db, m_today);
     for (const QString& code : order) {
-        const std::optional<codes::Institution> inst = institutions.FindByCode(code);
+        const platform::Result<std::optional<codes::Institution>> found =
+            institutions.FindByCode(code);
+        if (!found)
+            return fail(found.error());
+        const std::optional<codes::Institution>& inst = *found;
         if (!inst || code.trimmed().isEmpty()) {
             m_result.skipped.append(
                 QString("기관코드 [%1] %2건").arg(code).arg(byInstitution.value(code).size()));
@@ -274,11 +281,11 @@ ConsentRequestResult ConsentWriter::run()
     {
         store::TransactionGuard tx(m_db);
         if (!tx.active()) {
-            fail("출금동의 자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+            fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
         } else if (writeAll()) {
             written = tx.commit();
             if (!written)
-                fail("출금동의 자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+                fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
         }
     }
     if (!written) {
@@ -311,11 +318,16 @@ ConsentRequestResult ConsentWriter::run()
 
 } // namespace
 
-bool ConsentSendingOn(QSqlDatabase db)
+platform::Result<bool> ConsentSendingOn(QSqlDatabase db)
 {
     QSqlQuery q(db);
-    if (!q.exec("SELECT SENDVERSION FROM BankCode WHERE Id = '12'") || !q.next())
-        return false;
+    if (!q.exec("SELECT SENDVERSION FROM BankCode WHERE Id = '12'"))
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    if (!q.next()) {
+        if (q.lastError().isValid())
+            return platform::Fail(store::ReadFailureMessage(q.lastError()));
+        return false; // no row "12": the branch never switched consents on
+    }
     return q.value(0).toString().trimmed().toInt() == 1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "edi/edi_info.h"
+#include "platform/result.h"
 
 #include <QDateTime>
 #include <QList>
@@ -49,8 +50,8 @@ struct ConsentRequestResult
     QList<ConsentKey> withoutEvidence;
 };
 
-// True when the bank row "12" has SENDVERSION 1.
-bool ConsentSendingOn(QSqlDatabase db);
+// True when the bank row "12" has SENDVERSION 1; why not when it did not read.
+platform::Result<bool> ConsentSendingOn(QSqlDatabase db);
 
 // Writes the files in one transaction: a failure shows the build error,
 // stamps no consent and deletes the files written. Institutions that are

@@ -1,4 +1,5 @@
 #include "consent/consent_result.h"
+#include "store/database.h"
 
 #include "consent/consent_status.h"
 #include "edi/bank_groups.h"
@@ -58,6 +59,7 @@ public:
     // is false for a file that is no consent result (left unread).
     bool apply(bool& recognised);
     const QString& reason() const { return m_reason; }
+    bool engine() const { return m_engine; }
     const edi::TEdiInfoList& items() const { return m_items; }
     const QStringList& notes() const { return m_notes; }
 
@@ -66,6 +68,12 @@ private:
     bool data(const edi::RecordView& rec);
     void closeBlock();
     bool fail(const QString& reason);
+    // A statement the database refused: the file stays waiting for the next run.
+    bool tableError(const QSqlError& error)
+    {
+        m_engine = true;
+        return fail("출금동의 자료를 기록할 수 없습니다. " + store::ReadFailureMessage(error));
+    }
     void note(const QString& text);
 
     QSqlDatabase m_db;
@@ -75,6 +83,7 @@ private:
     int m_recordNo = 0;
     QString m_now;
     QString m_reason;
+    bool m_engine = false; // a table failed, not the file
     edi::TEdiInfoList m_items;
     QStringList m_notes;
 };
@@ -110,7 +119,7 @@ bool ConsentFile::header(const edi::RecordView& rec)
     q.addBindValue(b.code);
     q.addBindValue(m_fileName);
     if (!q.exec())
-        return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());
+        return tableError(q.lastError());
     if (!b.code.isEmpty() && q.next()) {
         b.applied = true;
         b.name = q.value(0).toString();
@@ -121,7 +130,7 @@ bool ConsentFile::header(const edi::RecordView& rec)
         spelt.prepare("SELECT DISTINCT Giganid FROM TongRegister WHERE Giganid = ? COLLATE NOCASE");
         spelt.addBindValue(b.code);
         if (!spelt.exec())
-            return fail("출금동의 자료를 기록할 수 없습니다. " + spelt.lastError().text());
+            return tableError(spelt.lastError());
         while (spelt.next())
             b.spellings.append(spelt.value(0).toString());
     } else {
@@ -167,7 +176,7 @@ bool ConsentFile::data(const edi::RecordView& rec)
         q.addBindValue(spelling);
     q.addBindValue(payer);
     if (!q.exec())
-        return fail("출금동의 자료를 기록할 수 없습니다. " + q.lastError().text());
+        return tableError(q.lastError());
     qint64 rowId = -1;
     while (q.next()) {
         if (!bankMatches(q.value(1).toString(), bank) ||
@@ -199,7 +208,7 @@ bool ConsentFile::data(const edi::RecordView& rec)
     u.addBindValue(m_now);
     u.addBindValue(rowId);
     if (!u.exec())
-        return fail("출금동의 자료를 기록할 수 없습니다. " + u.lastError().text());
+        return tableError(u.lastError());
     ++m_block.count;
     return true;
 }
@@ -250,6 +259,7 @@ edi::ResultRun ApplyConsentResults(store::TDM1& dm, const QList<edi::ResultFile>
                                   edi::FileApplied applied;
                                   applied.ok = consentFile.apply(applied.recognised);
                                   applied.reason = consentFile.reason();
+                                  applied.engine = consentFile.engine();
                                   applied.items = consentFile.items();
                                   applied.notes = consentFile.notes();
                                   return applied;

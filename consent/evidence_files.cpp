@@ -172,7 +172,7 @@ QList<EvidenceRow> EvidenceFiles::Query(const QString& institution, EvidenceFilt
         q.bindValue(":text", "%" + needle + "%");
     QList<EvidenceRow> rows;
     if (!q.exec()) {
-        m_ui.ShowError(q.lastError().text());
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
         return rows;
     }
     while (q.next()) {
@@ -274,7 +274,7 @@ bool EvidenceFiles::Save(const QList<EvidenceRow>& rows)
         find.prepare(QString("SELECT 1 FROM EVIDENTIAL where") + kEvidenceKeyMatch);
         BindEvidenceKey(find, key);
         if (!find.exec()) {
-            m_ui.ShowError(find.lastError().text());
+            m_ui.ShowError(store::ReadFailureMessage(find.lastError()));
             return false;
         }
         const bool exists = find.next();

@@ -35,7 +35,7 @@ platform::Result<bool> EvidenceCheck::Exempt(const QString& institution)
               " order by apid10 = :CorCode2 desc ");
     q.bindValue(":CorCode2", institution);
     if (!q.exec())
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     const bool exempt = q.next() && q.value(0).toString().trimmed() == QStringLiteral("면제");
     m_exempt.insert(institution, exempt);
     return exempt;
@@ -50,7 +50,7 @@ platform::Result<bool> EvidenceCheck::Ready(const ConsentKey& k)
     m_sent.bindValue(":sent", store::StoredValue(store::EvidenceSendState::Sent));
     m_sent.bindValue(":since", m_since);
     if (!m_sent.exec())
-        return platform::Fail(m_sent.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(m_sent.lastError()));
     const bool ready = m_sent.next();
     m_sent.finish();
     return ready;

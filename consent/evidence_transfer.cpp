@@ -173,19 +173,21 @@ QString EvidenceTransferFileName(const QString& institution, const QDateTime& no
     return "FB0110" + now.toString("MMddHHmmss") + "_" + institution.trimmed() + ".dat";
 }
 
-EvidenceAuthKey ReadEvidenceAuthKey(QSqlDatabase db)
+platform::Result<EvidenceAuthKey> ReadEvidenceAuthKey(QSqlDatabase db)
 {
     QSqlQuery q(db);
-    if (q.exec(" select SendId, AuthKey  from EvidentialAuthKey ") && q.next())
-        return {q.value(0).toString(), q.value(1).toString()};
-    return {};
+    if (!q.exec(" select SendId, AuthKey  from EvidentialAuthKey "))
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    if (q.next())
+        return EvidenceAuthKey{q.value(0).toString(), q.value(1).toString()};
+    return EvidenceAuthKey{};
 }
 
 bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey& key)
 {
     QSqlQuery count(db);
     if (!count.exec("SELECT COUNT(*) FROM EvidentialAuthKey") || !count.next()) {
-        ui.ShowError(count.lastError().text());
+        ui.ShowError(store::ReadFailureMessage(count.lastError()));
         return false;
     }
     QSqlQuery q(db);
@@ -196,7 +198,7 @@ bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey&
     q.bindValue(":SendId", key.SendId.trimmed().toUpper());
     q.bindValue(":AuthKey", key.AuthKey.trimmed().toUpper());
     if (!q.exec()) {
-        ui.ShowError(q.lastError().text());
+        ui.ShowError(store::ReadFailureMessage(q.lastError()));
         return false;
     }
     shell::WriteLog("증빙자료 암호화키 등록, SendId " + key.SendId.trimmed().toUpper());
@@ -288,7 +290,12 @@ std::optional<EvidenceAuthKey> checkReadyToSend(QSqlDatabase db, shell::Ui& ui,
     const QString home = shell::WithBackslash(run.programDir);
     if (!emptyTemp(home + "AUTHTEMP/", home))
         return std::nullopt;
-    const EvidenceAuthKey key = ReadEvidenceAuthKey(db);
+    const platform::Result<EvidenceAuthKey> read = ReadEvidenceAuthKey(db);
+    if (!read) {
+        ui.ShowError(read.error());
+        return std::nullopt;
+    }
+    const EvidenceAuthKey& key = *read;
     if (key.AuthKey.trimmed().isEmpty()) {
         ui.ShowInfo(
             QStringLiteral("기관의 증빙키가 등록 되어 있지 않습니다.\r\n환경설정에서 증빙키를 "

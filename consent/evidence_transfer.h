@@ -54,7 +54,9 @@ struct EvidenceAuthKey
     QString SendId;
     QString AuthKey;
 };
-EvidenceAuthKey ReadEvidenceAuthKey(QSqlDatabase db);
+// The stored key (empty when none is stored); the failure is the user's
+// message.
+platform::Result<EvidenceAuthKey> ReadEvidenceAuthKey(QSqlDatabase db);
 // Stores the pair in upper case; false (with the table's message) on error.
 bool StoreEvidenceAuthKey(QSqlDatabase db, shell::Ui& ui, const EvidenceAuthKey& key);
 

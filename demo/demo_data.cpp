@@ -214,8 +214,6 @@ public:
         : m_db(dm.db()), m_ui(dm.ui()), m_rng(seed), m_today(shell::Today()),
           m_evidenceDir(evidenceDir), m_size(size), m_complexes(complexesOf(size))
     {
-        // The dates fall on business days of the installation's own calendar.
-        m_calendar = calendar::LoadBusinessCalendar(m_db, m_ui);
     }
 
     bool run(DemoSummary& summary, const std::function<bool()>& firstSend);
@@ -710,6 +708,11 @@ bool Generator::storeStage(const QList<Plan>& plans, const QList<QList<Household
 
 bool Generator::run(DemoSummary& summary, const std::function<bool()>& firstSend)
 {
+    // The dates fall on business days of the installation's own calendar.
+    std::optional<calendar::BusinessCalendar> calendar = calendar::LoadBusinessCalendar(m_db, m_ui);
+    if (!calendar)
+        return false;
+    m_calendar = std::move(*calendar);
     QList<QList<Household>> residents;
     for (const Complex& c : m_complexes)
         residents.append(households(c));

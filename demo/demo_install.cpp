@@ -40,8 +40,12 @@ void prepareLink(shell::Workspace& ws)
 bool firstSend(store::TDM1& dm, shell::Ui& ui, const shell::Workspace& ws, edi::Link& link,
                QStringList& files)
 {
-    if (!QDir().mkpath(ws.sendDir) ||
-        !shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, store::ExchangeFileNamesOf(dm.db())))
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(dm.db());
+    if (!names) {
+        ui.ShowError(names.error());
+        return false;
+    }
+    if (!QDir().mkpath(ws.sendDir) || !shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, *names))
         return false;
     const exchange::SendFiles built =
         exchange::BuildSendFiles(dm.db(), ui, ws, shell::Now(), kDemoDivisor);

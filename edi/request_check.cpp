@@ -1,4 +1,5 @@
 #include "edi/request_check.h"
+#include "store/database.h"
 
 #include "calendar/check_send_date.h"
 #include "calendar/send_cutoffs.h"
@@ -257,7 +258,7 @@ platform::Result<> RequestChecker::load()
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.exec("SELECT Id FROM BankCode"))
-        return platform::Fail("은행코드표를 읽을 수 없습니다.\r" + q.lastError().text());
+        return platform::Fail("은행코드표를 읽을 수 없습니다.\r" + store::ReadFailureMessage(q.lastError()));
     while (q.next())
         m_bankCodes.insert(q.value(0).toString().trimmed());
     return {};
@@ -312,7 +313,11 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
         QSqlQuery q(m_db);
         q.prepare("SELECT APOUT, APBCODE FROM UserCode WHERE trim(APID10) = ?");
         q.addBindValue(out.institution);
-        if (q.exec() && q.next()) {
+        if (!q.exec()) {
+            out.unread = store::ReadFailureMessage(q.lastError());
+            return out;
+        }
+        if (q.next()) {
             for (const auto& [name, column, offset, width] :
                  {std::tuple{"파일코드", 0, 42, 6}, std::tuple{"은행 ID", 1, 51, 10}}) {
                 const QString stored = q.value(column).toString();
@@ -365,7 +370,7 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
         q.addBindValue(today.toString(Qt::ISODate));
         q.addBindValue(m_prepared.time().toString("HH:mm:ss"));
         if (!q.exec()) {
-            fileFault("이체자료를 읽을 수 없습니다.\r" + q.lastError().text());
+            out.unread = store::ReadFailureMessage(q.lastError());
             return out;
         }
         while (q.next())
@@ -377,7 +382,7 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
         for (int aptId : out.batches) {
             l.addBindValue(aptId);
             if (!l.exec()) {
-                fileFault("이체내역을 읽을 수 없습니다.\r" + l.lastError().text());
+                out.unread = store::ReadFailureMessage(l.lastError());
                 return out;
             }
             BatchSum& sum = inDatabase[aptId];

@@ -28,6 +28,9 @@ struct RequestFileCheck
     QString institution; // as the S record has it
     QList<int> batches;  // the batches the database gives the file, AptID order
     QList<RequestFault> faults;
+    // Why the database could not be asked; the file is then not checked at
+    // all, and the run must stop rather than leave its batches out.
+    QString unread;
 };
 
 // Reads files of one run. The database is asked which batches and lines a

@@ -3,6 +3,7 @@
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/ui.h"
+#include "store/database.h"
 #include "shell/wait_scope.h"
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
@@ -45,7 +46,7 @@ QList<ResultFile> NamedByCode(const QStringList& paths)
     return files;
 }
 
-bool IsFileCode(QSqlDatabase db, const QString& column, const QString& code)
+platform::Result<bool> IsFileCode(QSqlDatabase db, const QString& column, const QString& code)
 {
     if (code.trimmed().isEmpty())
         return false;
@@ -53,7 +54,12 @@ bool IsFileCode(QSqlDatabase db, const QString& column, const QString& code)
     // `column` is one of the two code columns named by the readers.
     q.prepare("SELECT 1 FROM UserCode WHERE " + column + " = ? LIMIT 1");
     q.addBindValue(code);
-    return q.exec() && q.next();
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    const bool found = q.next();
+    if (q.lastError().isValid())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return found;
 }
 
 void ResultRun::fileFailed(const QString& path, const QString& reason)
@@ -93,7 +99,7 @@ platform::Result<QString> appliedAt(QSqlDatabase db, const QString& hash)
     q.prepare("SELECT Applied FROM ReceivedAnswer WHERE Sha256 = ? AND Applied IS NOT NULL");
     q.addBindValue(hash);
     if (!q.exec())
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return q.next() ? q.value(0).toString() : QString();
 }
 
@@ -127,7 +133,7 @@ platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>&
         return {};
     store::TransactionGuard tx(db);
     if (!tx.active())
-        return platform::Fail(db.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(db.lastError()));
     QSqlQuery q(db);
     q.prepare("INSERT OR IGNORE INTO ReceivedAnswer (Sha256, FileCode, KeptPath, Size, Kept) "
               "VALUES (?, ?, ?, ?, ?)");
@@ -140,10 +146,10 @@ platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>&
                                   QVariant(QFileInfo(f.path).size()), QVariant(now)})
             q.addBindValue(v);
         if (!q.exec())
-            return platform::Fail(q.lastError().text());
+            return platform::Fail(store::ReadFailureMessage(q.lastError()));
     }
     if (!tx.commit())
-        return platform::Fail(db.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(db.lastError()));
     return {};
 }
 
@@ -152,7 +158,7 @@ platform::Result<QList<ResultFile>> PendingAnswers(QSqlDatabase db)
     QSqlQuery q(db);
     if (!q.exec("SELECT KeptPath, FileCode FROM ReceivedAnswer "
                 "WHERE Applied IS NULL AND Refused IS NULL ORDER BY rowid"))
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     QList<ResultFile> files;
     while (q.next())
         files.append({q.value(0).toString(), q.value(1).toString()});
@@ -194,15 +200,15 @@ ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& wr
                 store::TransactionGuard tx(db);
                 if (tx.active()) {
                     outcome = apply(db, file);
-                    engine = busy(db.lastError());
+                    engine = outcome.engine || busy(db.lastError());
                 } else {
-                    outcome.reason = db.lastError().text();
+                    outcome.reason = store::ReadFailureMessage(db.lastError());
                     engine = true;
                 }
                 if (outcome.ok && outcome.recognised &&
                     (!markAnswer(db, file, *hash, "Applied") || !tx.commit())) {
                     outcome.ok = false;
-                    outcome.reason = writeFailure + db.lastError().text();
+                    outcome.reason = writeFailure + store::ReadFailureMessage(db.lastError());
                     engine = true;
                 }
             }

@@ -36,8 +36,9 @@ struct ResultFile
     QString code;
 };
 QList<ResultFile> NamedByCode(const QStringList& paths);
-// True when some UserCode row carries `code` in `column` (APIN or TREGISTERIN).
-bool IsFileCode(QSqlDatabase db, const QString& column, const QString& code);
+// True when some UserCode row carries `code` in `column` (APIN or TREGISTERIN);
+// why not when the table did not read.
+platform::Result<bool> IsFileCode(QSqlDatabase db, const QString& column, const QString& code);
 
 struct ResultRun
 {
@@ -62,6 +63,7 @@ struct FileApplied
     bool ok = false;
     bool recognised = true;
     QString reason; // when not ok
+    bool engine = false; // the database failed, not the file: it stays waiting
     TEdiInfoList items;
     QStringList notes;
 };

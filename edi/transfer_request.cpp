@@ -1,4 +1,5 @@
 #include "edi/transfer_request.h"
+#include "store/database.h"
 
 #include "calendar/business_calendar.h"
 #include "codes/institution.h"
@@ -180,7 +181,7 @@ private:
     // A write the table refused, through a QSqlQuery or a store::Statement.
     template <typename Query> bool tableError(const Query& q)
     {
-        return fail("이체자료를 기록할 수 없습니다.\r" + q.lastError().text());
+        return fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(q.lastError()));
     }
 
     QSqlDatabase m_db;
@@ -240,8 +241,13 @@ bool RequestWriter::loadBatches()
         b.icheDate = QDate::fromString(b.icheDateText, Qt::ISODate);
         b.aptId = q.value(2).toInt();
         b.collectingAccount = shell::RemoveChar(q.value(3).toString().trimmed(), '-');
-        if (!known.contains(b.institution))
-            known.insert(b.institution, institutions.FindByCode(b.institution));
+        if (!known.contains(b.institution)) {
+            const platform::Result<std::optional<codes::Institution>> found =
+                institutions.FindByCode(b.institution);
+            if (!found)
+                return fail(found.error());
+            known.insert(b.institution, *found);
+        }
         const std::optional<codes::Institution>& inst = known.value(b.institution);
         if (!inst || b.institution.trimmed().isEmpty()) {
             m_result.skipped.append(batchName(b));
@@ -527,13 +533,13 @@ TransferRequestResult RequestWriter::run()
         {
             store::TransactionGuard tx(m_db);
             if (!tx.active()) {
-                fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+                fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
             } else if (writeFiles()) {
                 const std::optional<bool> passed = checkFiles();
                 if (passed && *passed) {
                     written = tx.commit();
                     if (!written)
-                        fail("이체자료를 기록할 수 없습니다.\r" + m_db.lastError().text());
+                        fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
                 }
                 refusedSome = passed && !*passed;
             }
@@ -601,6 +607,10 @@ std::optional<bool> RequestWriter::checkFiles()
             return std::nullopt;
         }
         const RequestFileCheck checked = checker.check(file.readAll());
+        if (!checked.unread.isEmpty()) {
+            fail(checked.unread);
+            return std::nullopt;
+        }
         for (const RequestFault& f : checked.faults) {
             // A fault of the file as a whole, or of a batch this run did not
             // write, keeps every batch in the file.

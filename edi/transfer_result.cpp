@@ -1,4 +1,5 @@
 #include "edi/transfer_result.h"
+#include "store/database.h"
 
 #include "edi/answer_blocks.h"
 #include "edi/bank_groups.h"
@@ -133,6 +134,7 @@ public:
     // False with `m_reason` set when the file cannot be applied.
     bool apply();
     const QString& reason() const { return m_reason; }
+    bool engine() const { return m_engine; }
     const TEdiInfoList& items() const { return m_items; }
     const QStringList& notes() const { return m_notes; }
 
@@ -155,9 +157,14 @@ private:
     // A write the table refused, through a QSqlQuery or a store::Statement.
     template <typename Query> bool tableError(const Query& q)
     {
-        return fail("이체자료를 기록할 수 없습니다. " + q.lastError().text());
+        return tableError(q.lastError());
     }
-    QString institutionName() const;
+    bool tableError(const QSqlError& error)
+    {
+        m_engine = true;
+        return fail("이체자료를 기록할 수 없습니다. " + store::ReadFailureMessage(error));
+    }
+    platform::Result<QString> institutionName() const;
 
     store::TDM1& m_dm;
     QSqlDatabase m_db;
@@ -174,6 +181,7 @@ private:
     int m_recordNo = 0;
     QString m_today;
     QString m_reason;
+    bool m_engine = false; // a table failed, not the file
     // Each line answered, by its batch row and DataNo: a file answers a line once.
     QSet<std::pair<qint64, int>> m_answered;
     TEdiInfoList m_items;
@@ -237,7 +245,7 @@ bool FileApplier::prepare()
     return true;
 }
 
-QString FileApplier::institutionName() const
+platform::Result<QString> FileApplier::institutionName() const
 {
     // The collecting account is kept hyphenated; the header has none.
     QSqlQuery q(m_db);
@@ -245,7 +253,9 @@ QString FileApplier::institutionName() const
               "AND replace(BankNoApt, '-', '') = ? ORDER BY Rec");
     q.addBindValue(m_header.code);
     q.addBindValue(shell::RemoveChar(m_header.account, '-'));
-    return q.exec() && q.next() ? q.value(0).toString() : QString();
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return q.next() ? q.value(0).toString() : QString();
 }
 
 bool FileApplier::header(const RecordView& rec)
@@ -281,8 +291,14 @@ bool FileApplier::header(const RecordView& rec)
                                "반영하지 않았습니다.")
                            .arg(m_fileName, h.code, m_fileName));
     m_header = h;
-    if (h.known)
-        m_header.name = institutionName();
+    if (h.known) {
+        const platform::Result<QString> name = institutionName();
+        if (!name) {
+            m_engine = true;
+            return fail("이체자료를 기록할 수 없습니다. " + name.error());
+        }
+        m_header.name = *name;
+    }
     return true;
 }
 
@@ -440,7 +456,10 @@ bool FileApplier::selectBatch(const DataRecord& d)
                                            "않았습니다."));
     if (b.rowId == 0) {
         // Sent, but the batch is gone since: the answer makes it again.
-        b.aptId = m_dm.NextBatchNumber();
+        const std::optional<int> number = m_dm.NextBatchNumber();
+        if (!number)
+            return false;
+        b.aptId = *number;
         QSqlQuery ins(m_db);
         ins.prepare("INSERT INTO Apt1 (AptID, GiganID10, FileGubun, BankCode, MoBankNo, IcheDate, "
                     "IcheEDate, Pass, Rdate, DataNo, Stime, Bigo) "
@@ -815,6 +834,7 @@ ResultRun ApplyTransferResults(store::TDM1& dm, const QList<ResultFile>& files,
                              FileApplied applied;
                              applied.ok = applier.apply();
                              applied.reason = applier.reason();
+                             applied.engine = applier.engine();
                              applied.items = applier.items();
                              applied.notes = applier.notes();
                              return applied;

@@ -43,6 +43,19 @@ QString keepFailedMessage(const QString& what, const QString& error)
     return text.replace('\r', ' ');
 }
 
+// A receive whose answers could not be kept: what went wrong, and the
+// fetched files, which wait in the receive folder for the next receive.
+QString receiveKeepFailedMessage(const QString& recvDir, const QString& error)
+{
+    QStringList waiting;
+    for (const QFileInfo& f : QDir(recvDir).entryInfoList(QDir::Files, QDir::Name))
+        waiting.append(QDir::toNativeSeparators(f.absoluteFilePath()));
+    QString text = keepFailedMessage(QStringLiteral("수신"), error);
+    if (!waiting.isEmpty())
+        text += QStringLiteral(" 받은 파일은 다음 수신에서 반영됩니다 : ") + waiting.join(", ");
+    return text;
+}
+
 // The receive error, naming where each refused file is kept: the answers
 // are applied from their kept copies.
 QString refusedMessage(const QStringList& refused)
@@ -162,7 +175,7 @@ bool EdiFlow::settle()
             m_ui.ShowInfo(check.message);
         return true;
     }
-    if (!isSendMode(m_mode)) {
+    if (!isSendMode(m_mode) && !check.unread) {
         // A receive builds and sends nothing: it may go on.
         m_ui.ShowError(check.message);
         return true;
@@ -217,8 +230,10 @@ void EdiFlow::sendFlow()
 
     const QString sendDir = m_ws.sendDir;
     QDir().mkpath(sendDir);
-    if (!shell::EmptySendFolder(m_ui, sendDir, m_ws.programDir,
-                                store::ExchangeFileNamesOf(m_dm.db()))) {
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(m_dm.db());
+    if (!names)
+        m_ui.ShowError(names.error());
+    if (!names || !shell::EmptySendFolder(m_ui, sendDir, m_ws.programDir, *names)) {
         finish(Outcome::Failed);
         say(edi::BuildErrorMessage(), true);
     } else {
@@ -263,9 +278,12 @@ void EdiFlow::prepare()
     m_items = m_files.items;
     changed();
 
-    if (consent::ConsentSendingOn(db) && m_files.lineCount > 0) {
+    const platform::Result<bool> consentsOn = consent::ConsentSendingOn(db);
+    if (!consentsOn)
+        m_ui.ShowError(consentsOn.error());
+    if (!consentsOn || (*consentsOn && m_files.lineCount > 0)) {
         MissingConsentList missing;
-        bool go = FindMissingConsents(db, m_ui, missing);
+        bool go = consentsOn && FindMissingConsents(db, m_ui, missing);
         if (!go) {
             RemoveSendFiles(m_files);
             m_files = SendFiles();
@@ -418,7 +436,7 @@ bool EdiFlow::transmit()
             // Some files may have gone before the link failed: the report
             // tells which, now if it can, else before the next send.
             if (journal > 0)
-                SettleAndTell(m_dm, m_link, m_ws);
+                (void)SettleAndTell(m_dm, m_link, m_ws); // the send has failed either way
         }
     }
     if (m_mode == ModeSendReceive) {
@@ -444,11 +462,13 @@ bool EdiFlow::emptyReceiveDir()
     // be applied before the folder is emptied.
     if (const auto kept = KeepReceivedAnswers(m_dm.db(), m_ws); !kept) {
         finish(Outcome::Failed);
-        say(keepFailedMessage(QStringLiteral("수신"), kept.error()), true);
+        say(receiveKeepFailedMessage(m_ws.recvDir, kept.error()), true);
         return false;
     }
-    if (!shell::EmptyExchangeFolder(m_ui, m_ws.recvDir, m_ws.programDir,
-                                    store::ExchangeFileNamesOf(m_dm.db()))) {
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(m_dm.db());
+    if (!names)
+        m_ui.ShowError(names.error());
+    if (!names || !shell::EmptyExchangeFolder(m_ui, m_ws.recvDir, m_ws.programDir, *names)) {
         finish(Outcome::Failed);
         say(edi::ReceiveErrorMessage(), true);
         return false;
@@ -483,7 +503,7 @@ void EdiFlow::processReceived()
     const auto kept = KeepReceivedAnswers(m_dm.db(), m_ws);
     if (!kept) {
         finish(Outcome::Failed);
-        say(keepFailedMessage(QStringLiteral("수신"), kept.error()), true);
+        say(receiveKeepFailedMessage(recvDir, kept.error()), true);
         return;
     }
     if (before && !before->isEmpty()) {

@@ -1,4 +1,5 @@
 #include "exchange/hand_over.h"
+#include "store/database.h"
 
 #include "consent/evidence_rules.h"
 #include "edi/link.h"
@@ -68,7 +69,7 @@ QString idArray(const QList<qint64>& ids)
 
 platform::Result<> failed(const QSqlQuery& q)
 {
-    return platform::Fail(q.lastError().text());
+    return platform::Fail(store::ReadFailureMessage(q.lastError()));
 }
 
 } // namespace
@@ -78,12 +79,12 @@ platform::Result<qint64> OpenHandOver(QSqlDatabase db, const SendFiles& files,
 {
     store::TransactionGuard tx(db);
     if (!tx.active())
-        return platform::Fail(db.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(db.lastError()));
     QSqlQuery q(db);
     q.prepare("INSERT INTO SendJournal (Prepared) VALUES (?)");
     q.addBindValue(stamp(prepared));
     if (!q.exec())
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     const qint64 journal = q.lastInsertId().toLongLong();
 
     QSqlQuery file(db);
@@ -112,29 +113,29 @@ platform::Result<qint64> OpenHandOver(QSqlDatabase db, const SendFiles& files,
               QVariant(facts->sha256)})
             file.addBindValue(v);
         if (!file.exec())
-            return platform::Fail(file.lastError().text());
+            return platform::Fail(store::ReadFailureMessage(file.lastError()));
         for (qsizetype i = 0; i < f.batchIds.size(); ++i) {
             batch.addBindValue(journal);
             batch.addBindValue(name);
             batch.addBindValue(f.batchIds[i]);
             if (!batch.exec())
-                return platform::Fail(batch.lastError().text());
+                return platform::Fail(store::ReadFailureMessage(batch.lastError()));
             lines.addBindValue(journal);
             lines.addBindValue(f.batchIds[i]);
             lines.addBindValue(idArray(f.lineIds.value(i)));
             if (!lines.exec())
-                return platform::Fail(lines.lastError().text());
+                return platform::Fail(store::ReadFailureMessage(lines.lastError()));
         }
         for (const consent::ConsentKey& k : f.consents) {
             for (const QVariant& v : {QVariant(journal), QVariant(name), QVariant(k.Giganid),
                                       QVariant(k.Bankcd), QVariant(k.Bankno), QVariant(k.NapbuNO)})
                 consent.addBindValue(v);
             if (!consent.exec())
-                return platform::Fail(consent.lastError().text());
+                return platform::Fail(store::ReadFailureMessage(consent.lastError()));
         }
     }
     if (!tx.commit())
-        return platform::Fail(db.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(db.lastError()));
     return journal;
 }
 
@@ -218,7 +219,7 @@ platform::Result<bool> HasOpenHandOver(QSqlDatabase db)
 {
     QSqlQuery q(db);
     if (!q.exec("SELECT 1 FROM SendJournal WHERE Closed IS NULL LIMIT 1"))
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return q.next();
 }
 
@@ -246,17 +247,19 @@ platform::Result<QList<OpenEntry>> openEntries(QSqlDatabase db)
     QSqlQuery q(db);
     if (!q.exec("SELECT JournalID, Prepared FROM SendJournal WHERE Closed IS NULL "
                 "ORDER BY JournalID"))
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     while (q.next())
         entries.append(
             {q.value(0).toLongLong(), QDateTime::fromString(q.value(1).toString(), kStamp), {}});
+    if (entries.isEmpty())
+        return entries;
     QSqlQuery f(db);
     f.prepare("SELECT FileName, FileCode, Size, Giganid, IcheDate FROM SendJournalFile "
               "WHERE JournalID = ? ORDER BY rowid");
     for (OpenEntry& e : entries) {
         f.addBindValue(e.id);
         if (!f.exec())
-            return platform::Fail(f.lastError().text());
+            return platform::Fail(store::ReadFailureMessage(f.lastError()));
         while (f.next())
             e.files.append({f.value(0).toString(), f.value(1).toString().trimmed().toUpper(),
                             f.value(2).toLongLong(), f.value(3).toString(), f.value(4).toString()});
@@ -273,7 +276,7 @@ platform::Result<QStringList> entryBatches(QSqlDatabase db, qint64 journal)
               "LEFT JOIN Apt1 a ON a.AptID = b.AptID WHERE b.JournalID = ? ORDER BY b.rowid");
     q.addBindValue(journal);
     if (!q.exec())
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     QStringList out;
     while (q.next())
         out.append(QStringLiteral("기관 %1, 이체일 %2, 묶음번호 %3")
@@ -333,7 +336,7 @@ platform::Result<int> claimedBefore(QSqlDatabase db, qint64 journal, const Journ
     q.addBindValue(f.size);
     q.addBindValue(stamp(since));
     if (!q.exec() || !q.next())
-        return platform::Fail(q.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return q.value(0).toInt();
 }
 
@@ -366,6 +369,7 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
     HandOverCheck check;
     const auto unreadable = [&check](const QString& error) {
         check.clear = false;
+        check.unread = true;
         check.message = QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + error;
         return check;
     };
@@ -446,15 +450,16 @@ HandOverCheck SettleOpenHandOvers(store::TDM1& dm, edi::Link& link, const shell:
     return check;
 }
 
-void SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws)
+bool SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws)
 {
     const HandOverCheck check = SettleOpenHandOvers(dm, link, ws);
     if (check.message.isEmpty())
-        return;
+        return true;
     if (check.clear)
         dm.ui().ShowInfo(check.message);
     else
         dm.ui().ShowError(check.message);
+    return !check.unread;
 }
 
 } // namespace exchange

@@ -45,6 +45,7 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal);
 struct HandOverCheck
 {
     bool clear = true;   // no entry is left open: sending may go on
+    bool unread = false; // the journal or the tables did not read: nothing may go on
     QStringList settled; // one line per file decided, for the screen and the log
     QStringList held;    // the batches of an entry that stays open
     QString message;     // what to tell the user; empty when nothing was open
@@ -62,7 +63,8 @@ platform::Result<bool> HasOpenHandOver(QSqlDatabase db);
 
 // Settles the open entries, if any, and tells the user (through the data
 // module's Ui) what was decided: at a program's start, and after a link
-// send that failed, when some files may have gone.
-void SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws);
+// send that failed, when some files may have gone. False when the journal
+// did not read (said as well): the work it was to precede must not start.
+bool SettleAndTell(store::TDM1& dm, edi::Link& link, const shell::Workspace& ws);
 
 } // namespace exchange

@@ -1,4 +1,5 @@
 #include "exchange/missing_consents.h"
+#include "store/database.h"
 
 #include "shell/ui.h"
 #include "store/consent_key.h"
@@ -18,7 +19,7 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
     q.prepare("SELECT Giganid, Bankcd, Bankno, NapbuNO FROM TongRegister WHERE Status = ?");
     q.addBindValue(store::StoredValue(store::ConsentStatus::Registered));
     if (!q.exec()) {
-        ui.ShowError(q.lastError().text());
+        ui.ShowError(store::ReadFailureMessage(q.lastError()));
         return false;
     }
     const QSet<QString> registered = store::ConsentMatchKeys(q);
@@ -31,7 +32,7 @@ bool FindMissingConsents(QSqlDatabase db, shell::Ui& ui, MissingConsentList& row
               "ORDER BY b.AptID, a.Apt2ID");
     q.addBindValue(store::StoredValue(store::BatchState::Waiting));
     if (!q.exec()) {
-        ui.ShowError(q.lastError().text());
+        ui.ShowError(store::ReadFailureMessage(q.lastError()));
         return false;
     }
     while (q.next()) {

@@ -22,7 +22,15 @@ SendFiles BuildSendFiles(QSqlDatabase db, shell::Ui& ui, const shell::Workspace&
                          const QDateTime& prepared, int divisor)
 {
     SendFiles out;
-    if (consent::ConsentSendingOn(db) && calendar::CheckConsentCutoff(db, ui)) {
+    const platform::Result<bool> consentsOn = consent::ConsentSendingOn(db);
+    if (!consentsOn) {
+        ui.ShowError(consentsOn.error());
+        return out;
+    }
+    std::optional<bool> consentsGo = false;
+    if (*consentsOn && !(consentsGo = calendar::CheckConsentCutoff(db, ui)))
+        return out;
+    if (*consentsGo) {
         const consent::ConsentRequestResult consents =
             consent::BuildConsentRequests(db, ui, {prepared, ws.sendDir, ws.senderId});
         if (!consents.ok)
@@ -101,12 +109,19 @@ platform::Result<KeptAnswers> KeepReceivedAnswers(QSqlDatabase db, const shell::
     const shell::KeptFiles kept = shell::KeepFiles(ws.recvDir, shell::KeptReceiveDir(ws));
     if (!kept.ok)
         return platform::Fail(kept.error);
-    const bool consents = consent::ConsentSendingOn(db);
+    const platform::Result<bool> consents = consent::ConsentSendingOn(db);
+    if (!consents)
+        return platform::Fail(consents.error());
     QList<edi::ResultFile> answers;
     for (auto it = kept.copies.cbegin(); it != kept.copies.cend(); ++it) {
         const QString code = shell::KeptFileCode(it.key());
-        if (edi::IsFileCode(db, "APIN", code) ||
-            (consents && edi::IsFileCode(db, "TREGISTERIN", code)))
+        const platform::Result<bool> transfer = edi::IsFileCode(db, "APIN", code);
+        const platform::Result<bool> consent =
+            *consents && transfer && !*transfer ? edi::IsFileCode(db, "TREGISTERIN", code)
+                                                : platform::Result<bool>(false);
+        if (!transfer || !consent)
+            return platform::Fail(transfer ? consent.error() : transfer.error());
+        if (*transfer || *consent)
             answers.append({it.value(), code});
     }
     std::sort(answers.begin(), answers.end(),
@@ -153,27 +168,50 @@ edi::ResultRun ApplyResultFiles(store::TDM1& dm, const shell::Workspace& ws,
                                 const QStringList& paths)
 {
     QSqlDatabase db = dm.db();
-    const bool consents = consent::ConsentSendingOn(db);
+    edi::ResultRun unknown;
+    unknown.found = !paths.isEmpty();
+    // A code table that does not read leaves every file waiting, named.
+    const auto unread = [&](const QString& error) {
+        for (const QString& path : paths)
+            unknown.fileFailed(path, error);
+        unknown.report(dm.ui());
+        return unknown;
+    };
+    const platform::Result<bool> consents = consent::ConsentSendingOn(db);
+    if (!consents)
+        return unread(consents.error());
     QList<edi::ResultFile> consentFiles;
     QList<edi::ResultFile> transferFiles;
-    edi::ResultRun unknown;
     for (const QString& path : paths) {
         const QString name = QFileInfo(path).fileName();
-        const auto isCode = [&](const QString& code) {
-            return edi::IsFileCode(db, "APIN", code) || edi::IsFileCode(db, "TREGISTERIN", code);
+        // Whether `code` names a transfer answer, a consent answer, or neither.
+        const auto kinds = [&](const QString& code) -> platform::Result<std::pair<bool, bool>> {
+            const platform::Result<bool> transfer = edi::IsFileCode(db, "APIN", code);
+            if (!transfer)
+                return platform::Fail(transfer.error());
+            const platform::Result<bool> consent = edi::IsFileCode(db, "TREGISTERIN", code);
+            if (!consent)
+                return platform::Fail(consent.error());
+            return std::pair{*transfer, *consent};
         };
-        const QString code = isCode(name) ? name : shell::KeptFileCode(name);
-        if (!isCode(code)) {
+        platform::Result<std::pair<bool, bool>> kind = kinds(name);
+        QString code = name;
+        if (kind && !kind->first && !kind->second) {
+            code = shell::KeptFileCode(name);
+            kind = kinds(code);
+        }
+        if (!kind)
+            return unread(kind.error());
+        if (!kind->first && !kind->second) {
             unknown.fileFailed(
                 path, QStringLiteral("수신화일정보로 등록된 기관이 없는 파일 이름입니다."));
             continue;
         }
-        if (consents && edi::IsFileCode(db, "TREGISTERIN", code))
+        if (*consents && kind->second)
             consentFiles.append({path, code});
-        if (edi::IsFileCode(db, "APIN", code))
+        if (kind->first)
             transferFiles.append({path, code});
     }
-    unknown.found = !paths.isEmpty();
     unknown.report(dm.ui());
     edi::ResultRun all = unknown;
     if (!consentFiles.isEmpty())

@@ -2,8 +2,10 @@
 
 #include "shell/codec.h"
 #include "shell/workspace.h"
+#include "store/database.h"
 
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace exchange {
@@ -41,14 +43,16 @@ qint64 number(const QString& text)
     return ok ? n : 0;
 }
 
-QString lookup(QSqlDatabase db, const char* sql, const QString& value)
+platform::Result<QString> lookup(QSqlDatabase db, const char* sql, const QString& value)
 {
     QSqlQuery q(db);
     q.prepare(QString::fromLatin1(sql));
     q.addBindValue(value);
     if (q.exec() && q.next())
         return q.value(0).toString() + QChar(0x1f) + q.value(1).toString();
-    return {};
+    if (q.lastError().isValid())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return QString();
 }
 
 } // namespace
@@ -125,7 +129,7 @@ QStringList ResultRow(const TResultRecord& r)
             r.errorText.isEmpty() ? QStringLiteral("정 상") : QStringLiteral("오 류")};
 }
 
-ResultDetail DescribeResult(QSqlDatabase db, const TResultRecord& r)
+platform::Result<ResultDetail> DescribeResult(QSqlDatabase db, const TResultRecord& r)
 {
     ResultDetail d;
     if (IsHelpDeskName(r.infoName, "ZIP")) {
@@ -133,8 +137,11 @@ ResultDetail DescribeResult(QSqlDatabase db, const TResultRecord& r)
     } else if (IsHelpDeskName(r.infoName, "TXT")) {
         d.work = QStringLiteral("파일 보내기 (장애처리용)");
     } else {
-        const QString found = lookup(
+        const platform::Result<QString> read = lookup(
             db, "SELECT Name, APID10 FROM UserCode WHERE APOUT = ? ORDER BY Rec", r.infoName);
+        if (!read)
+            return platform::Fail(read.error());
+        const QString& found = *read;
         if (found.isEmpty()) {
             d.work = QStringLiteral("알수없음 (해당 정보명이 등록되어 있지 않음)");
         } else {
@@ -143,12 +150,16 @@ ResultDetail DescribeResult(QSqlDatabase db, const TResultRecord& r)
         }
     }
     d.receiverId = r.receiverId;
+    platform::Result<QString> receiver = QString();
+    if (!r.receiverId.isEmpty())
+        receiver = lookup(db, "SELECT APBCODE, APID10 FROM UserCode WHERE APBCODE = ?",
+                          r.receiverId);
+    if (!receiver)
+        return platform::Fail(receiver.error());
     if (r.receiverId.startsWith(QLatin1String("KEVLO")) ||
         r.receiverId.startsWith(QLatin1String("HELP")))
         d.receiverName = QStringLiteral("Miradel 주식회사 HELP-DESK");
-    else if (!r.receiverId.isEmpty() &&
-             !lookup(db, "SELECT APBCODE, APID10 FROM UserCode WHERE APBCODE = ?", r.receiverId)
-                  .isEmpty())
+    else if (!receiver->isEmpty())
         d.receiverName = QStringLiteral("Tervo 전산부");
     else
         d.receiverName = QStringLiteral("일반 이용자");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
@@ -54,7 +56,8 @@ struct ResultDetail
     QString bytes;   // size + "바이트", empty when not above 0
     QString result;
 };
-ResultDetail DescribeResult(QSqlDatabase db, const TResultRecord& r);
+// Why not when the institutions did not read.
+platform::Result<ResultDetail> DescribeResult(QSqlDatabase db, const TResultRecord& r);
 
 // The messages of the results view.
 QString ReReceiveHint(); // "\r\r가장 최신의 … 재수신하시기 바랍니다.\r"

@@ -76,7 +76,7 @@ void reportFeed(Workspace& w, const QByteArray& input)
         return;
     for (const exchange::TResultRecord& r : records) {
         exchange::ResultRow(r);
-        exchange::DescribeResult(w.db(), r);
+        (void)exchange::DescribeResult(w.db(), r);
     }
 }
 

@@ -42,8 +42,14 @@ bool writeEnvelope(shell::Ui& ui, const QString& target, const QString& payload,
 
 bool emptySendDir(shell::Ui& ui, const shell::Workspace& ws)
 {
-    return shell::CountFiles(ws.sendDir) == 0 ||
-           shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, store::ExchangeFileNamesOf(ws));
+    if (shell::CountFiles(ws.sendDir) == 0)
+        return true;
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(ws);
+    if (!names) {
+        ui.ShowError(names.error());
+        return false;
+    }
+    return shell::EmptySendFolder(ui, ws.sendDir, ws.programDir, *names);
 }
 
 SendOutcome callLink(shell::Ui& ui, edi::Link& link)

@@ -108,10 +108,10 @@ platform::Result<> moveRows(Context& ctx, QSqlDatabase& db)
                  step.exec(QString("INSERT INTO main.%1 SELECT * FROM old.%1").arg(quoted(t.name)));
         }
         if (!ok)
-            return platform::Fail(t.name + "\r" + step.lastError().text());
+            return platform::Fail(t.name + "\r" + store::ReadFailureMessage(step.lastError()));
     }
     if (!tx.commit())
-        return platform::Fail(db.lastError().text());
+        return platform::Fail(store::ReadFailureMessage(db.lastError()));
     return {};
 }
 
@@ -124,7 +124,7 @@ bool copyTables(Context& ctx, const QString& newFile, const QString& oldFile)
             q.prepare("ATTACH DATABASE ? AS old");
             q.addBindValue(oldFile);
             if (!q.exec())
-                return platform::Fail(oldFile + "\r" + q.lastError().text());
+                return platform::Fail(oldFile + "\r" + store::ReadFailureMessage(q.lastError()));
             const platform::Result<> moved = moveRows(ctx, db);
             q.exec("DETACH DATABASE old");
             return moved;

@@ -23,6 +23,7 @@ void ConsoleUi::refuse(const QString& question)
 
 void ConsoleUi::ShowInfo(const QString& text)
 {
+    m_lastInfo = text;
     if (!m_quiet)
         print({}, text);
 }

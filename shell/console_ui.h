@@ -39,6 +39,9 @@ public:
 
     // The text of the last error shown, for the tool's exit message.
     const QString& lastError() const { return m_lastError; }
+    // The last information shown (kept back by --quiet): a refusal the
+    // screens tell as information is the reason a command failed.
+    const QString& lastInfo() const { return m_lastInfo; }
     // The first question refused for want of --yes or --no; empty when none.
     const QString& refusedQuestion() const { return m_refused; }
     void setQuiet(bool quiet) { m_quiet = quiet; }
@@ -51,6 +54,7 @@ private:
     Answer m_answer;
     QTextStream m_err;
     QString m_lastError;
+    QString m_lastInfo;
     QString m_refused;
     bool m_quiet = false;
     int m_max = 0;

@@ -57,9 +57,12 @@ platform::Result<> InstallByteLimits(QSqlDatabase& db)
         QStringList present;
         q.prepare("SELECT name FROM pragma_table_info(:t)");
         q.bindValue(":t", t.name);
-        if (q.exec())
-            while (q.next())
-                present.append(q.value(0).toString());
+        if (!q.exec())
+            return platform::Fail(ReadFailureMessage(q.lastError()));
+        while (q.next())
+            present.append(q.value(0).toString());
+        if (q.lastError().isValid())
+            return platform::Fail(ReadFailureMessage(q.lastError()));
         q.finish();
         // Dropped first: the columns may have changed since.
         QStringList statements = DropByteLimitTriggerSql(t);
@@ -209,6 +212,12 @@ WriteFault ClassifyError(const QSqlError& error, QString* field)
     return error.type() == QSqlError::NoError ? WriteFault::None : WriteFault::Other;
 }
 
+bool IsRowRefusal(const QSqlError& error)
+{
+    return !error.nativeErrorCode().isEmpty() &&
+           (error.nativeErrorCode().toInt() & 0xFF) == SQLITE_CONSTRAINT;
+}
+
 QString WriteErrorMessage(const QSqlError& error)
 {
     QString field;
@@ -253,7 +262,8 @@ QString ReadFailureMessage(const QSqlError& error)
 {
     if (ClassifyError(error) == WriteFault::Busy)
         return BusyMessage();
-    return QStringLiteral("자료를 읽지 못했습니다.\r") + error.text();
+    const QString text = error.databaseText().trimmed();
+    return QStringLiteral("자료를 읽지 못했습니다.\r") + (text.isEmpty() ? error.text() : text);
 }
 
 QString TrimRight(const QString& text)

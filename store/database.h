@@ -47,6 +47,9 @@ WriteFault ClassifyError(const QSqlError& error, QString* field = nullptr);
 // required field, a message of its own for a read-only file, a full disk
 // and a read or write error of the file, the engine's text otherwise.
 QString WriteErrorMessage(const QSqlError& error);
+// True when a table rule (a key, a check, a trigger) refused the row itself;
+// any other error is the table's or the file's and stops the work.
+bool IsRowRefusal(const QSqlError& error);
 // "자료 폴더에 쓸 수 없습니다: FOLDER": the data folder takes no new file
 // (the journal of every write), found when the data is opened.
 QString ReadOnlyMessage(const QString& folder);

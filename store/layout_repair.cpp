@@ -24,6 +24,14 @@ public:
         return q.exec(sql) || fail(step, q.lastError().text());
     }
 
+    // Notes a read of the file's layout that failed: what it gave is no
+    // answer, and the step that asked stops.
+    void unread(const QSqlQuery& q)
+    {
+        if (q.lastError().isValid() && m_unread.isEmpty())
+            m_unread = ReadFailureMessage(q.lastError());
+    }
+
     bool fail(const QString& step, const QString& error)
     {
         m_failure = {step, error};
@@ -40,6 +48,7 @@ public:
         if (q.exec())
             while (q.next())
                 out.append({q.value(0).toString(), q.value(1).toString()});
+        unread(q);
         return out;
     }
 
@@ -48,7 +57,9 @@ public:
         QSqlQuery q(m_db);
         q.prepare("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?");
         q.addBindValue(table);
-        return q.exec() && q.next() ? q.value(0).toString() : QString();
+        const QString sql = q.exec() && q.next() ? q.value(0).toString() : QString();
+        unread(q);
+        return sql;
     }
 
     // "unique|column collation,…" of a named index; empty when it is missing.
@@ -58,8 +69,10 @@ public:
         q.prepare("SELECT \"unique\" FROM pragma_index_list(?) WHERE name = ? COLLATE NOCASE");
         q.addBindValue(table);
         q.addBindValue(index);
-        if (!q.exec() || !q.next())
+        if (!q.exec() || !q.next()) {
+            unread(q);
             return {};
+        }
         QStringList shape = {q.value(0).toString()};
         q.prepare("SELECT name, coll FROM pragma_index_xinfo(?) WHERE key = 1 ORDER BY seqno");
         q.addBindValue(index);
@@ -67,6 +80,7 @@ public:
             while (q.next())
                 shape.append(q.value(0).toString().toLower() + ' ' +
                              q.value(1).toString().toUpper());
+        unread(q);
         return shape.join('|');
     }
 
@@ -85,6 +99,8 @@ public:
         const QString step = "REBUILD " + t.name;
         const QString old = t.name + "_old_layout";
         const QList<QPair<QString, QString>> had = columns(t.name);
+        if (!m_unread.isEmpty())
+            return fail(step, m_unread);
         const auto has = [&had](const QString& column) {
             for (const auto& c : had)
                 if (c.first.compare(column, Qt::CaseInsensitive) == 0)
@@ -171,6 +187,8 @@ public:
     {
         for (const TableDef& t : Tables()) {
             const QString sql = tableSql(t.name);
+            if (!m_unread.isEmpty())
+                return fail(t.name, m_unread);
             if (sql.isEmpty())
                 continue;
             if (sql.contains("cp949_len", Qt::CaseInsensitive)) {
@@ -180,6 +198,8 @@ public:
             }
             for (const IndexDef& ix : t.indexes) {
                 const QString shape = indexShape(t.name, ix.name);
+                if (!m_unread.isEmpty())
+                    return fail("INDEX " + ix.name, m_unread);
                 if (!shape.isEmpty() && shape != wantedShape(ix) &&
                     !exec("INDEX " + ix.name, "DROP INDEX main.\"" + ix.name + '"'))
                     return false;
@@ -194,6 +214,7 @@ public:
 private:
     QSqlDatabase& m_db;
     FailedStep m_failure;
+    QString m_unread;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "shell/text_helpers.h"
 #include "store/account_numbers.h"
 #include "store/follow_up_actions.h"
+#include "store/database.h"
 #include "store/layout_repair.h"
 #include "store/result_codes.h"
 #include "store/schema.h"
@@ -83,6 +84,8 @@ bool fillDisplayBankno(QSqlDatabase& db, MigrationResult& result)
         pending.append({rows.value(0).toLongLong(), rows.value(1).toString(),
                         rows.value(2).toString() + "/" + rows.value(3).toString()});
     rows.finish();
+    if (pending.isEmpty())
+        return true;
 
     QSqlQuery update(db);
     update.prepare("UPDATE TongRegister SET DisplayBankno = :d WHERE rowid = :r");
@@ -91,7 +94,13 @@ bool fillDisplayBankno(QSqlDatabase& db, MigrationResult& result)
         update.bindValue(":r", rowid);
         if (!update.exec()) {
             // One refused row must not leave every later consent without
-            // its display number: note it and go on.
+            // its display number: note it and go on. A table that does not
+            // answer at all stops the step.
+            if (!IsRowRefusal(update.lastError())) {
+                result.step = "DisplayBankno";
+                result.error = WriteErrorMessage(update.lastError());
+                return false;
+            }
             ++result.skippedConsents;
             shell::WriteLog("출금동의 DisplayBankno 변환 실패 " + who + " " +
                                 update.lastError().databaseText(),

@@ -126,7 +126,10 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
     // tables: its byte-limit checks are renewed over what the file has now.
     if (committed) {
         QSqlDatabase main = db();
-        (void)InstallByteLimits(main);
+        if (const platform::Result<> limits = InstallByteLimits(main); !limits) {
+            m_ui.ShowError(limits.error());
+            return false;
+        }
     }
     if (!committed) {
         shell::WriteLog("자료 변환 실패 " + m.step + " " + m.error, true);
@@ -149,43 +152,50 @@ bool TDM1::OpenTables()
         m_ui.ShowError(kUnusableMessage);
         return false;
     }
-    RefreshTables();
-    return true;
+    return RefreshTables();
 }
 
-void TDM1::RefreshTables()
+bool TDM1::RefreshTables()
 {
     const auto load = [this](const char* sql, QHash<QString, QString>& into) {
-        into.clear();
-        if (!IsOpen())
-            return;
         QSqlQuery q(db());
         q.setForwardOnly(true);
-        if (!q.exec(sql))
-            return;
+        if (!q.exec(sql)) {
+            m_ui.ShowError(ReadFailureMessage(q.lastError()));
+            return false;
+        }
+        QHash<QString, QString> rows;
         while (q.next())
-            into.insert(q.value(0).toString(), q.value(1).toString());
+            rows.insert(q.value(0).toString(), q.value(1).toString());
+        if (q.lastError().isValid()) {
+            m_ui.ShowError(ReadFailureMessage(q.lastError()));
+            return false;
+        }
+        into = std::move(rows);
+        return true;
     };
-    load("SELECT Id, Name FROM BankCode", m_bankNames);
-    load("SELECT id, Name FROM CodeP", m_resultTexts);
-    load("SELECT id, Name FROM CodeS", m_outcomeTexts);
+    return IsOpen() && load("SELECT Id, Name FROM BankCode", m_bankNames) &&
+           load("SELECT id, Name FROM CodeP", m_resultTexts) &&
+           load("SELECT id, Name FROM CodeS", m_outcomeTexts);
 }
 
-int TDM1::NextNumber(const QString& table, const QString& field)
+std::optional<int> TDM1::NextNumber(const QString& table, const QString& field)
 {
     // Table and field are the module's own names, never user input.
     QSqlQuery q(db());
-    if (!q.exec("SELECT Max(" + field + ")\nFROM " + table) || !q.next())
-        return 1;
+    if (!q.exec("SELECT Max(" + field + ")\nFROM " + table) || !q.next()) {
+        m_ui.ShowError(ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
     return q.value(0).toInt() + 1;
 }
 
-int TDM1::NextBatchNumber()
+std::optional<int> TDM1::NextBatchNumber()
 {
     return NextNumber("Apt1", "AptID");
 }
 
-int TDM1::NextGroupNumber()
+std::optional<int> TDM1::NextGroupNumber()
 {
     return NextNumber("GroupAp1", "AptID");
 }

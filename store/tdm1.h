@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 namespace shell {
 class Ui;
 struct Workspace;
@@ -37,11 +39,13 @@ public:
     // Checks the shared tables and loads their lookups; shows the data
     // module's message when any of them cannot be used.
     bool OpenTables();
-    void RefreshTables();
+    // Reloads the code tables' lookups; false after showing why not.
+    bool RefreshTables();
 
-    int NextNumber(const QString& table, const QString& field);
-    int NextBatchNumber();
-    int NextGroupNumber();
+    // The next free number; none after showing why the table did not read.
+    std::optional<int> NextNumber(const QString& table, const QString& field);
+    std::optional<int> NextBatchNumber();
+    std::optional<int> NextGroupNumber();
 
     // Lookups by key; empty when the key is not found.
     QString BankName(const QString& id) const;

@@ -147,10 +147,12 @@ std::optional<int> insertHead(shell::Ui& ui, const QSqlDatabase& db, QSqlQuery& 
 {
     if (!execTelling(ui, insert))
         return std::nullopt;
-    const std::optional<int> number = insertedNumber(db, insert, table);
-    if (!number)
-        ui.ShowInfo(store::WriteErrorMessage(db.lastError()));
-    return number;
+    const platform::Result<int> number = insertedNumber(db, insert, table);
+    if (!number) {
+        ui.ShowInfo(number.error());
+        return std::nullopt;
+    }
+    return *number;
 }
 
 } // namespace detail
@@ -206,46 +208,54 @@ QString GroupEntry::text() const
 
 Batches::Batches(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
 
-QList<TransferBatch> Batches::List(BatchOrder order) const
+std::optional<QList<TransferBatch>> Batches::List(BatchOrder order) const
 {
     return readRows(
-        m_dm.db(),
+        m_ui, m_dm.db(),
         QString("SELECT %1 FROM Apt1 ORDER BY %2").arg(kBatchColumns, kBatchOrderBy[int(order)]),
         batchFrom);
 }
 
 std::optional<TransferBatch> Batches::Find(int aptId) const
 {
-    const QList<TransferBatch> found = readRows(
-        m_dm.db(),
+    const std::optional<QList<TransferBatch>> found = readRows(
+        m_ui, m_dm.db(),
         QString("SELECT %1\nFrom Apt1\nWHERE AptID = :id ORDER BY rowid").arg(kBatchColumns),
         batchFrom, aptId);
-    return found.isEmpty() ? std::nullopt : std::optional(found.first());
+    return !found || found->isEmpty() ? std::nullopt : std::optional(found->first());
 }
 
-QList<codes::Institution> Batches::Institutions() const
+std::optional<QList<codes::Institution>> Batches::Institutions() const
 {
-    QList<codes::Institution> all = codes::Institutions(m_dm.db(), m_ui).List();
+    std::optional<QList<codes::Institution>> read = codes::Institutions(m_dm.db(), m_ui).List();
+    if (!read)
+        return std::nullopt;
+    QList<codes::Institution>& all = *read;
     all.erase(std::remove_if(all.begin(), all.end(),
                              [](const codes::Institution& i) { return i.APID10.isEmpty(); }),
               all.end());
     std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
         return a.APID10.compare(b.APID10, Qt::CaseInsensitive) < 0;
     });
-    return all;
+    return read;
 }
 
-std::optional<codes::Institution> Batches::Institution(const QString& code) const
+platform::Result<std::optional<codes::Institution>>
+Batches::Institution(const QString& code) const
 {
     if (code.trimmed().isEmpty())
-        return std::nullopt;
+        return std::optional<codes::Institution>();
     return codes::Institutions(m_dm.db(), m_ui).FindByCode(code.trimmed());
 }
 
 std::optional<TransferBatch> Batches::NewBatch() const
 {
     QSqlQuery q(m_dm.db());
-    if (!q.exec("SELECT Count(*) FROM UserCode") || !q.next() || q.value(0).toInt() == 0) {
+    if (!q.exec("SELECT Count(*) FROM UserCode") || !q.next()) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
+    if (q.value(0).toInt() == 0) {
         m_ui.ShowInfo(
             QStringLiteral("환경설정의 이용자설정에서 기관코드을 등록하신 후 작업하십시오."));
         return std::nullopt;
@@ -253,13 +263,22 @@ std::optional<TransferBatch> Batches::NewBatch() const
     TransferBatch b;
     // What the screen shows while the batch is entered; the saved batch
     // takes the next free number when it is inserted.
-    b.AptID = m_dm.NextBatchNumber();
-    const QList<codes::Institution> list = Institutions();
+    const std::optional<int> number = m_dm.NextBatchNumber();
+    if (!number)
+        return std::nullopt;
+    b.AptID = *number;
+    const std::optional<QList<codes::Institution>> read = Institutions();
+    if (!read)
+        return std::nullopt;
+    const QList<codes::Institution>& list = *read;
     if (!list.isEmpty()) {
         b.GiganID10 = list.first().APID10.trimmed();
         b.MoBankNo = list.first().BankNoApt;
     }
-    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    const std::optional<QDate> date = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    if (!date)
+        return std::nullopt;
+    b.IcheDate = b.IcheEDate = *date;
     b.State = BatchState::NoData;
     return b;
 }
@@ -267,9 +286,11 @@ std::optional<TransferBatch> Batches::NewBatch() const
 BatchSave Batches::Save(TransferBatch& row, bool isNew)
 {
     using F = BatchField;
-    if (const QString refused = TransferDateRefusal(m_dm.db(), m_ui, row.IcheDate);
-        !refused.isEmpty())
-        return shell::RefuseSave(m_ui, refused, F::IcheDate);
+    const std::optional<QString> refused = TransferDateRefusal(m_dm.db(), m_ui, row.IcheDate);
+    if (!refused)
+        return {false, F::IcheDate};
+    if (!refused->isEmpty())
+        return shell::RefuseSave(m_ui, *refused, F::IcheDate);
     const InstitutionCheck check = TakeInstitution(*this, m_ui, row);
     if (!check.chosen)
         return {false, check.passwordRefused ? F::Password : F::Institution};
@@ -279,16 +300,21 @@ BatchSave Batches::Save(TransferBatch& row, bool isNew)
     return {stored, stored ? F::None : F::Institution};
 }
 
-QString TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date)
+std::optional<QString> TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date)
 {
     const QDate today = shell::Today();
-    if (!date.isValid() || calendar::IsBusinessHoliday(db, ui, date))
+    if (!date.isValid())
+        return QStringLiteral("지정한 이체 일자가 공휴일입니다.");
+    const std::optional<bool> holiday = calendar::IsBusinessHoliday(db, ui, date);
+    if (!holiday)
+        return std::nullopt;
+    if (*holiday)
         return QStringLiteral("지정한 이체 일자가 공휴일입니다.");
     if (date < today)
         return QStringLiteral("이체일자가 현재일자 보다 이전일자 입니다.");
     if (date > today.addDays(calendar::kTransferWindowDays))
         return QStringLiteral("이체일자는 현재일자 부터 20일 이내의 일자를 입력하세요.");
-    return {};
+    return QString();
 }
 
 std::optional<int> Batches::appendBatch(TransferBatch& b)
@@ -449,8 +475,10 @@ std::optional<int> Batches::copyBatch(TransferBatch b, QSqlQuery& count, QSqlQue
                                       bool settleState)
 {
     store::TransactionGuard tx(m_dm.db());
-    b.IcheDate = b.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
-    if (!tx.active() || !appendBatch(b)) {
+    const std::optional<QDate> date = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    if (date)
+        b.IcheDate = b.IcheEDate = *date;
+    if (!date || !tx.active() || !appendBatch(b)) {
         m_ui.CloseWait();
         return std::nullopt;
     }
@@ -553,14 +581,17 @@ std::optional<int> Batches::Copy(int aptId, bool failedOnly)
         false);
 }
 
-QList<GroupEntry> Batches::Groups() const
+std::optional<QList<GroupEntry>> Batches::Groups() const
 {
     QList<GroupEntry> out;
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
-    if (q.exec("SELECT AptID, GroupName, TotNo FROM GroupAp1 ORDER BY rowid"))
-        while (q.next())
-            out.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt()});
+    if (!q.exec("SELECT AptID, GroupName, TotNo FROM GroupAp1 ORDER BY rowid")) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
+    while (q.next())
+        out.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt()});
     return out;
 }
 
@@ -631,7 +662,7 @@ bool Batches::RecomputeTotals(int aptId)
                 {":member", int(codes::BankGroup::Member)},
                 {":other", int(codes::BankGroup::Other)}});
     if (!q.exec()) {
-        m_ui.ShowError(store::WriteErrorMessage(q.lastError()));
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
         return false;
     }
     int counts[4] = {0, 0, 0, 0};
@@ -660,7 +691,13 @@ bool Batches::RecomputeTotals(int aptId)
 
 InstitutionCheck TakeInstitution(const Batches& batches, shell::Ui& ui, TransferHead& row)
 {
-    const std::optional<codes::Institution> chosen = batches.Institution(row.GiganID10);
+    const platform::Result<std::optional<codes::Institution>> found =
+        batches.Institution(row.GiganID10);
+    if (!found) {
+        ui.ShowError(found.error());
+        return {std::nullopt, false};
+    }
+    const std::optional<codes::Institution>& chosen = *found;
     if (!chosen) {
         ui.ShowInfo(QStringLiteral("기관명 항목이 누락되었습니다. "));
         return {std::nullopt, false};

@@ -119,12 +119,16 @@ class Batches
 public:
     Batches(store::TDM1& dm, shell::Ui& ui);
 
-    QList<TransferBatch> List(BatchOrder order = BatchOrder::None) const;
+    // None after showing why the batches did not read.
+    std::optional<QList<TransferBatch>> List(BatchOrder order = BatchOrder::None) const;
     std::optional<TransferBatch> Find(int aptId) const;
 
     // The institutions a batch may be made for: those with a code, in code order.
-    QList<codes::Institution> Institutions() const;
-    std::optional<codes::Institution> Institution(const QString& code) const;
+    // None after showing why the table did not read.
+    std::optional<QList<codes::Institution>> Institutions() const;
+    // The institution of `code`; none when no row has it (or `code` is
+    // empty); the failure is the user's message.
+    platform::Result<std::optional<codes::Institution>> Institution(const QString& code) const;
 
     // The defaults of a batch being entered; nullopt (with the message)
     // when no institution is set up. Nothing is stored yet.
@@ -151,7 +155,8 @@ public:
     std::optional<int> Copy(int aptId, bool failedOnly);
     // Creates a batch from a saved group.
     std::optional<int> CopyGroup(int groupId);
-    QList<GroupEntry> Groups() const;
+    // The saved groups; none after showing why they did not read.
+    std::optional<QList<GroupEntry>> Groups() const;
 
     // Recomputes TotNo, TotMoney, the E1 pairs and the State of a batch
     // from its lines; batches already sent are left alone.
@@ -205,8 +210,9 @@ bool ToggleHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, i
 
 // The batch save's rules for a transfer date (a business day, not before
 // today, at most calendar::kTransferWindowDays after it): the refusal's
-// text, or empty when `date` is accepted.
-QString TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date);
+// text, or empty when `date` is accepted; nullopt when the calendar could
+// not be read (its message has been shown).
+std::optional<QString> TransferDateRefusal(QSqlDatabase db, shell::Ui& ui, const QDate& date);
 
 // The first batch at or after `from` that matches; -1 when none.
 int FindBatch(const QList<TransferBatch>& batches, int from, const BatchSearch& search);

@@ -68,9 +68,9 @@ int FindGroup(const QList<TransferGroup>& groups, int from, const GroupSearch& s
 
 Groups::Groups(store::TDM1& dm, shell::Ui& ui) : m_dm(dm), m_ui(ui) {}
 
-QList<TransferGroup> Groups::List(GroupOrder order) const
+std::optional<QList<TransferGroup>> Groups::List(GroupOrder order) const
 {
-    return readRows(m_dm.db(),
+    return readRows(m_ui, m_dm.db(),
                     QString("SELECT %1 FROM GroupAp1 g ORDER BY %2")
                         .arg(kGroupColumns, kGroupOrderBy[int(order)]),
                     groupFrom);
@@ -78,10 +78,11 @@ QList<TransferGroup> Groups::List(GroupOrder order) const
 
 std::optional<TransferGroup> Groups::Find(int aptId) const
 {
-    const QList<TransferGroup> found = readRows(
-        m_dm.db(), QString("SELECT %1 FROM GroupAp1 g WHERE g.AptID = :id").arg(kGroupColumns),
-        groupFrom, aptId);
-    return found.isEmpty() ? std::nullopt : std::optional(found.first());
+    const std::optional<QList<TransferGroup>> found = readRows(
+        m_ui, m_dm.db(),
+        QString("SELECT %1 FROM GroupAp1 g WHERE g.AptID = :id").arg(kGroupColumns), groupFrom,
+        aptId);
+    return !found || found->isEmpty() ? std::nullopt : std::optional(found->first());
 }
 
 std::optional<TransferGroup> Groups::NewGroup() const
@@ -91,11 +92,17 @@ std::optional<TransferGroup> Groups::NewGroup() const
         return std::nullopt;
     TransferGroup g;
     g.GroupName = QStringLiteral("이름없음");
-    g.AptID = m_dm.NextGroupNumber();
+    const std::optional<int> number = m_dm.NextGroupNumber();
+    if (!number)
+        return std::nullopt;
+    g.AptID = *number;
     g.GiganID10 = b->GiganID10;
     g.GiganID = b->GiganID10.left(8);
     g.MoBankNo = b->MoBankNo;
-    g.IcheDate = g.IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    const std::optional<QDate> date = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    if (!date)
+        return std::nullopt;
+    g.IcheDate = g.IcheEDate = *date;
     g.State = BatchState::NoData;
     return g;
 }
@@ -153,10 +160,12 @@ std::optional<int> Groups::Copy(int aptId)
     }
     store::TransactionGuard tx(m_dm.db());
     g->GroupName = QStringLiteral("이름없음");
-    g->IcheDate = g->IcheEDate = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    const std::optional<QDate> date = calendar::NextBusinessDay(m_dm.db(), m_ui, shell::Today());
+    if (date)
+        g->IcheDate = g->IcheEDate = *date;
     g->SendDate = shell::Today();
     g->State = BatchState::Unset;
-    if (!tx.active() || !insertHead(*g)) {
+    if (!date || !tx.active() || !insertHead(*g)) {
         m_ui.CloseWait();
         return std::nullopt;
     }
@@ -199,7 +208,7 @@ bool Groups::RecomputeTotals(int aptId)
     QSqlQuery q(m_dm.db());
     q.prepare("UPDATE GroupAp1 SET TotNo = :n, TotMoney = :m WHERE AptID = :id");
     if (!sum.exec() || !sum.next()) {
-        m_ui.ShowError(store::WriteErrorMessage(sum.lastError()));
+        m_ui.ShowError(store::ReadFailureMessage(sum.lastError()));
         return false;
     }
     bindAll(q, {{":n", sum.value(0).toInt()}, {":m", sum.value(1).toLongLong()}, {":id", aptId}});

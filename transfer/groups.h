@@ -45,7 +45,8 @@ class Groups
 public:
     Groups(store::TDM1& dm, shell::Ui& ui);
 
-    QList<TransferGroup> List(GroupOrder order = GroupOrder::None) const;
+    // None after showing why the groups did not read.
+    std::optional<QList<TransferGroup>> List(GroupOrder order = GroupOrder::None) const;
     std::optional<TransferGroup> Find(int aptId) const;
 
     // A group being entered: "이름없음" for the first institution;

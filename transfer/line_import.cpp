@@ -289,7 +289,11 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
     count.prepare("SELECT Coalesce(Max(DataNo), 0) FROM " + table + " WHERE " +
                   store::IndexedMatch(table, "AptID", ":id"));
     count.bindValue(":id", m_aptId);
-    int dataNo = count.exec() && count.next() ? count.value(0).toInt() : 0;
+    if (!count.exec() || !count.next()) {
+        m_ui.ShowError(store::ReadFailureMessage(count.lastError()));
+        return out;
+    }
+    int dataNo = count.value(0).toInt();
 
     store::TransactionGuard tx(m_dm.db());
     if (!tx.active()) {
@@ -323,8 +327,16 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
         for (int i = 0; i < values.size(); ++i)
             insert.bindValue(5 + i, values[i]);
         if (!insert.exec()) {
+            // A record the table refuses is rejected; a table that refuses
+            // every write (held, unreadable, the disk) stops the import whole.
+            const store::WriteFault fault = store::ClassifyError(insert.lastError());
+            if (fault != store::WriteFault::TooLong && fault != store::WriteFault::Missing &&
+                fault != store::WriteFault::Duplicate) {
+                m_ui.ShowError(store::ReadFailureMessage(insert.lastError()));
+                return out;
+            }
             out.items.append(recordText(record));
-            out.errors.append(QStringLiteral("알수없는 오류"));
+            out.errors.append(store::WriteErrorMessage(insert.lastError()));
             continue;
         }
         ++dataNo;

@@ -183,7 +183,7 @@ QString TransferLines::columns() const
     return QString::fromLatin1(m_group ? kGroupLineColumns : kLineColumns);
 }
 
-QList<TransferItem> TransferLines::List(LineOrder order) const
+std::optional<QList<TransferItem>> TransferLines::List(LineOrder order) const
 {
     QList<TransferItem> out;
     QSqlQuery q(m_dm.db());
@@ -192,11 +192,17 @@ QList<TransferItem> TransferLines::List(LineOrder order) const
                   .arg(columns(), m_table, store::IndexedMatch(m_table, "AptID", ":id"),
                        kLineOrderBy[int(order)]));
     q.bindValue(":id", m_aptId);
-    if (q.exec()) {
-        while (q.next()) {
-            out.append(lineFrom(q));
-            Describe(out.last(), m_dm);
-        }
+    if (!q.exec()) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
+    while (q.next()) {
+        out.append(lineFrom(q));
+        Describe(out.last(), m_dm);
+    }
+    if (q.lastError().isValid()) {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
     }
     return out;
 }
@@ -419,8 +425,12 @@ bool TransferLines::SetAmount(const QList<int>& apt2Ids, const QString& text)
 
 int TransferLines::FindBadAccount(const QList<TransferItem>& lines, int from)
 {
+    const std::optional<QList<codes::BankCodeEntry>> banks =
+        codes::BankCodes(m_dm.db(), m_ui, QString()).List();
+    if (!banks)
+        return -1;
     QSet<QString> known;
-    for (const codes::BankCodeEntry& bank : codes::BankCodes(m_dm.db(), m_ui, QString()).List())
+    for (const codes::BankCodeEntry& bank : *banks)
         known.insert(bank.Id);
     for (int i = std::max(0, from); i < lines.size(); ++i) {
         if (!known.contains(lines[i].BankCode)) {
@@ -436,7 +446,8 @@ int TransferLines::FindBadAccount(const QList<TransferItem>& lines, int from)
     return -1;
 }
 
-bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& giganId10) const
+std::optional<bool> TransferLines::FillConsent(QList<TransferItem>& lines,
+                                              const QString& giganId10) const
 {
     QSqlQuery q(m_dm.db());
     q.setForwardOnly(true);
@@ -451,12 +462,14 @@ bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& gigan
                     {":BANKNO", number},
                     {":NAPBUNO", l.cNapbuNo().trimmed()}});
         std::optional<store::ConsentStatus> status; // none found, or none stored
-        if (q.exec()) {
-            // The last row decides.
-            while (q.next())
-                status = q.value(0).isNull() ? std::nullopt
-                                             : store::ConsentStatusFrom(q.value(0).toInt());
+        if (!q.exec()) {
+            m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+            return std::nullopt;
         }
+        // The last row decides.
+        while (q.next())
+            status = q.value(0).isNull() ? std::nullopt
+                                         : store::ConsentStatusFrom(q.value(0).toInt());
         l.cStatus = store::ConsentStatusLineText(status);
         if (status != store::ConsentStatus::Registered)
             missing = true;
@@ -464,7 +477,7 @@ bool TransferLines::FillConsent(QList<TransferItem>& lines, const QString& gigan
     return missing;
 }
 
-bool TransferLines::MissingConsent() const
+std::optional<bool> TransferLines::MissingConsent() const
 {
     // Field by field, as the transmission preview matches them: a joined
     // text lets one field's end pass for the next one's start.
@@ -476,8 +489,12 @@ bool TransferLines::MissingConsent() const
         "NOCASE");
     q.bindValue(":APTID", m_aptId);
     q.bindValue(":registered", store::StoredValue(store::ConsentStatus::Registered));
+    const auto unread = [&] {
+        m_ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    };
     if (!q.exec())
-        return false;
+        return unread();
     const QSet<QString> registered = store::ConsentMatchKeys(q);
     q.finish();
     q.prepare("SELECT b.GiganID10, a.BankCode, a.BankNo, COALESCE(a.Dong, '') || "
@@ -485,7 +502,7 @@ bool TransferLines::MissingConsent() const
               store::IndexedMatch("Apt2", "AptID", "b.AptID"));
     q.bindValue(":APTID", m_aptId);
     if (!q.exec())
-        return false;
+        return unread();
     while (q.next())
         if (!registered.contains(
                 store::ConsentMatchKey(q.value(0).toString(), q.value(1).toString(),

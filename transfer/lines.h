@@ -108,7 +108,8 @@ public:
     int aptId() const { return m_aptId; }
     qint64 limit() const { return m_limit; }
 
-    QList<TransferItem> List(LineOrder order = LineOrder::None) const;
+    // The batch's lines; none after showing why they did not read.
+    std::optional<QList<TransferItem>> List(LineOrder order = LineOrder::None) const;
     std::optional<TransferItem> Find(int apt2Id) const;
 
     // The defaults of a line being entered for `batch`; nothing is stored.
@@ -135,9 +136,10 @@ public:
 
     // Looks every line up in the consent register; true when one of them
     // is not registered.
-    bool FillConsent(QList<TransferItem>& lines, const QString& giganId10) const;
-    // True when some line of the batch has no completed consent.
-    bool MissingConsent() const;
+    std::optional<bool> FillConsent(QList<TransferItem>& lines, const QString& giganId10) const;
+    // True when some line of the batch has no completed consent; none
+    // after showing why the check could not read.
+    std::optional<bool> MissingConsent() const;
 
     bool BankCodeExists(const QString& code) const;
 

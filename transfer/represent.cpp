@@ -131,18 +131,29 @@ std::optional<RepresentPlan> Representation::Plan(int aptId, const QDate& date) 
     RepresentPlan plan;
     plan.source = *source;
     const QDate today = shell::Today();
+    // The calendar's message has been shown when it could not be read.
+    std::optional<QString> refused;
     if (date.isValid()) {
         plan.date = date;
+        refused = TransferDateRefusal(m_dm.db(), m_ui, plan.date);
     } else {
         // The first business day after today that a new batch may take.
-        plan.date = calendar::NextBusinessDay(m_dm.db(), m_ui, today);
-        while (!TransferDateRefusal(m_dm.db(), m_ui, plan.date).isEmpty() &&
-               plan.date <= today.addDays(calendar::kTransferWindowDays))
-            plan.date = calendar::NextBusinessDay(m_dm.db(), m_ui, plan.date);
+        std::optional<QDate> next = calendar::NextBusinessDay(m_dm.db(), m_ui, today);
+        for (;;) {
+            if (!next)
+                return std::nullopt;
+            plan.date = *next;
+            refused = TransferDateRefusal(m_dm.db(), m_ui, plan.date);
+            if (!refused || refused->isEmpty() ||
+                plan.date > today.addDays(calendar::kTransferWindowDays))
+                break;
+            next = calendar::NextBusinessDay(m_dm.db(), m_ui, plan.date);
+        }
     }
-    if (const QString refused = TransferDateRefusal(m_dm.db(), m_ui, plan.date);
-        !refused.isEmpty()) {
-        m_ui.ShowError(refused + " (" + plan.date.toString(Qt::ISODate) + ")");
+    if (!refused)
+        return std::nullopt;
+    if (!refused->isEmpty()) {
+        m_ui.ShowError(*refused + " (" + plan.date.toString(Qt::ISODate) + ")");
         return std::nullopt;
     }
     if (const platform::Result<> chosen = choose(m_dm.db(), plan); !chosen) {
@@ -220,9 +231,9 @@ Representation::Made Representation::Make(const RepresentPlan& given)
                    {":E1SucMon", totals.sucMon}});
     if (!head.exec())
         return fail(store::WriteErrorMessage(head.lastError()));
-    const std::optional<int> number = insertedNumber(m_dm.db(), head, "Apt1");
+    const platform::Result<int> number = insertedNumber(m_dm.db(), head, "Apt1");
     if (!number)
-        return fail(store::WriteErrorMessage(m_dm.db().lastError()));
+        return fail(number.error());
 
     // Each line as it was asked for, on the new date, unanswered and
     // numbered afresh; then the line it re-presents.
@@ -262,7 +273,7 @@ Representation::Made Representation::Make(const RepresentPlan& given)
                         .arg(plan.date.toString(Qt::ISODate))
                         .arg(plan.lines.size())
                         .arg(won(plan.amount)));
-    made.aptId = number;
+    made.aptId = *number;
     return made;
 }
 

@@ -98,22 +98,28 @@ bool updateHead(shell::Ui& ui, const QSqlDatabase& db, const QString& table, con
 // ("SELECT Coalesce(Max(AptID), 0) + 1, ... FROM <table>"): one statement
 // is one write, so two programs creating at the same moment never share a
 // number, as a number looked up before the insert could.
-inline std::optional<int> insertedNumber(const QSqlDatabase& db, const QSqlQuery& insert,
-                                         const QString& table)
+// The failure is the user's message.
+inline platform::Result<int> insertedNumber(const QSqlDatabase& db, const QSqlQuery& insert,
+                                            const QString& table)
 {
     // The table name is the module's own, never user input.
     QSqlQuery q(db);
     q.prepare("SELECT AptID FROM " + table + " WHERE rowid = :row");
     q.bindValue(":row", insert.lastInsertId());
-    if (!q.exec() || !q.next())
-        return std::nullopt;
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    if (!q.next())
+        return platform::Fail(store::ReadFailureMessage(QSqlError(
+            {}, QStringLiteral("the new row of %1 is not there").arg(table))));
     return q.value(0).toInt();
 }
 
 // The rows `sql` selects, each read by `from`; `id` binds ":id" when given.
+// None after telling `ui` why they did not read.
 template <typename Row>
-QList<Row> readRows(const QSqlDatabase& db, const QString& sql, Row (*from)(const QSqlQuery&),
-                    std::optional<int> id = std::nullopt)
+std::optional<QList<Row>> readRows(shell::Ui& ui, const QSqlDatabase& db, const QString& sql,
+                                   Row (*from)(const QSqlQuery&),
+                                   std::optional<int> id = std::nullopt)
 {
     QList<Row> out;
     QSqlQuery q(db);
@@ -124,6 +130,10 @@ QList<Row> readRows(const QSqlDatabase& db, const QString& sql, Row (*from)(cons
     if (q.exec())
         while (q.next())
             out.append(from(q));
+    if (q.lastError().isValid()) {
+        ui.ShowError(store::ReadFailureMessage(q.lastError()));
+        return std::nullopt;
+    }
     return out;
 }
 

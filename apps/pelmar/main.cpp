@@ -67,13 +67,13 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
         codes::TfmCode1 screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
         screen.exec();
         if (!r.readOnly)
-            r.dm->RefreshTables();
+            (void)r.dm->RefreshTables(); // a failure has shown its message
     });
     catalog.add(Screen::BankCodes, [](const ScreenRequest& r) {
         codes::fmCode_Bank screen(r.dm->db(), *r.ui, r.caption, r.readOnly, r.parent);
         screen.exec();
         if (screen.changed())
-            r.dm->RefreshTables();
+            (void)r.dm->RefreshTables(); // a failure has shown its message
     });
     catalog.add(Screen::ConsentTemplate, [&ws](const ScreenRequest& r) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -97,7 +97,7 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
         screen.exec();
     });
     catalog.add(Screen::CodeTable, [](const ScreenRequest& r) {
-        codes::fmCode2 screen(r.dm->db(), r.codeKind, r.caption, r.parent);
+        codes::fmCode2 screen(r.dm->db(), *r.ui, r.codeKind, r.caption, r.parent);
         screen.exec();
     });
     catalog.add(Screen::FollowUpRules, [](const ScreenRequest& r) {
@@ -201,7 +201,8 @@ int main(int argc, char** argv)
     hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
     // A send cut off after its hand-over is settled before any work.
-    hooks.dataOpened = [&dm, &link, &ws] { exchange::SettleAndTell(dm, link, ws); };
+    // A journal that does not read has been said; the screens refuse a send then.
+    hooks.dataOpened = [&dm, &link, &ws] { (void)exchange::SettleAndTell(dm, link, ws); };
     shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
     if (!window.FormCreate()) {
         delete splash;

@@ -21,8 +21,10 @@ int holiday(ToolContext& ctx, const QStringList& args)
     if (!OpenToolData(ctx, dm))
         return 1;
     QSqlDatabase db = dm.db();
-    const calendar::BusinessCalendar cal = calendar::LoadBusinessCalendar(db, ctx.ui);
-    return calendar::RunHolidayCommand(args, cal, ctx.out, ctx.err);
+    const std::optional<calendar::BusinessCalendar> cal = calendar::LoadBusinessCalendar(db, ctx.ui);
+    if (!cal)
+        return 1;
+    return calendar::RunHolidayCommand(args, *cal, ctx.out, ctx.err);
 }
 
 // Only "list" leaves the branch calendar as it is.

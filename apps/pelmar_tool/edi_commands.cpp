@@ -70,8 +70,12 @@ int linkSetup(ToolContext& ctx, const QStringList& pairs)
     shell::ReadSettings(edited);
     for (const QString& p : pairs)
         applySetting(edited, p);
-    if (const shell::LinkFolderProblem problem =
-            shell::CheckLinkFolders(edited, store::ExchangeFileNamesOf(ctx.ws));
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(ctx.ws);
+    if (!names) {
+        ctx.ui.ShowError(names.error());
+        return 1;
+    }
+    if (const shell::LinkFolderProblem problem = shell::CheckLinkFolders(edited, *names);
         !problem.name.isEmpty()) {
         ctx.ui.ShowError(problem.message);
         return 1;

@@ -143,9 +143,13 @@ int results(ToolContext& ctx, const QStringList& args)
         return 1;
     }
     for (const exchange::TResultRecord& r : records) {
-        const exchange::ResultDetail d = exchange::DescribeResult(dm.db(), r);
-        ctx.out << exchange::ResultRow(r).join('\t') << '\t' << d.work << '\t' << d.receiverName
-                << '\t' << d.result << '\n';
+        const platform::Result<exchange::ResultDetail> d = exchange::DescribeResult(dm.db(), r);
+        if (!d) {
+            ctx.ui.ShowError(d.error());
+            return 1;
+        }
+        ctx.out << exchange::ResultRow(r).join('\t') << '\t' << d->work << '\t' << d->receiverName
+                << '\t' << d->result << '\n';
     }
     const QString stamp = QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss");
     ctx.out << exchange::ReportAgeStatus(stamp) << '\n';

@@ -40,8 +40,12 @@ int buildRequests(ToolContext& ctx, const QStringList& args)
     }
     const shell::Workspace& ws = ctx.ws;
     QDir().mkpath(ws.sendDir);
-    if (!shell::EmptySendFolder(ctx.ui, ws.sendDir, ws.programDir,
-                                store::ExchangeFileNamesOf(dm.db())))
+    const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(dm.db());
+    if (!names) {
+        ctx.ui.ShowError(names.error());
+        return 1;
+    }
+    if (!shell::EmptySendFolder(ctx.ui, ws.sendDir, ws.programDir, *names))
         return 1;
 
     const exchange::SendFiles built =

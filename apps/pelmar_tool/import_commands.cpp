@@ -54,7 +54,13 @@ int importLines(ToolContext& ctx, const QStringList& args)
         ctx.ui.ShowError(QString("변환 설정 %1 이(가) 없습니다.").arg(o["layout"]));
         return 1;
     }
-    const std::optional<codes::Institution> inst = batches.Institution(batch->GiganID10);
+    const platform::Result<std::optional<codes::Institution>> found =
+        batches.Institution(batch->GiganID10);
+    if (!found) {
+        ctx.ui.ShowError(found.error());
+        return 1;
+    }
+    const std::optional<codes::Institution>& inst = *found;
     transfer::LineImport import(dm, ctx.ui, transfer::ImportTarget::Batch, batchId, batch->IcheDate,
                                 shell::ReadAmountLimit(ctx.ws));
     const transfer::ImportOutcome done =
@@ -62,7 +68,8 @@ int importLines(ToolContext& ctx, const QStringList& args)
     if (!done.read)
         return 1;
     // Closing the lines screen brings the batch totals up to date; so does this.
-    batches.RecomputeTotals(batchId);
+    if (!batches.RecomputeTotals(batchId))
+        return 1;
     ctx.out << "accepted\t" << done.imported << "\n"
             << "rejected\t" << done.errors.size() << "\n";
     if (!done.errorFile.isEmpty())
@@ -106,6 +113,8 @@ int importConsents(ToolContext& ctx, const QStringList& args)
     const consent::ConsentImportOutcome done =
         consent::ImportConsentRows(dm.db(), ctx.ui, preview.rows, "pelmar-tool import-consents",
                                    o.value("layout", "출금동의"), file, ctx.ws.tempDir());
+    if (done.failed)
+        return 1;
     ctx.out << "accepted\t" << done.imported << "\n"
             << "rejected\t" << int(preview.rows.size() - 1) - done.imported << "\n";
     if (!done.reportPath.isEmpty())

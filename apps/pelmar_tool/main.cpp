@@ -132,6 +132,9 @@ int main(int argc, char** argv)
         ToolContext ctx{ui, out, err, home, ws, link, c.writes(rest)};
         const int rc = c.run(ctx, rest);
         out.flush();
+        // A failure is never silent, not even under --quiet.
+        if (rc == 1 && ui.lastError().isEmpty() && ui.quiet() && !ui.lastInfo().isEmpty())
+            err << "error: " << QString(ui.lastInfo()).replace('\r', '\n') << "\n";
         if (rc == 2)
             err << "usage: pelmar-tool " << c.name << " " << c.usage << "\n";
         return rc;

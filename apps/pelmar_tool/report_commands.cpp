@@ -36,10 +36,10 @@ std::optional<BatchLines> loadBatch(ToolContext& ctx, store::TDM1& dm, const QSt
         return std::nullopt;
     }
     transfer::TransferLines source(dm, ctx.ui, aptId);
-    BatchLines b{*batch, source.List()};
-    if (withConsent)
-        source.FillConsent(b.lines, batch->GiganID10);
-    return b;
+    std::optional<QList<transfer::TransferItem>> lines = source.List();
+    if (!lines || (withConsent && !source.FillConsent(*lines, batch->GiganID10)))
+        return std::nullopt;
+    return BatchLines{*batch, std::move(*lines)};
 }
 
 // Takes each "`option` VALUE" out of `args` into `value` (the last one
@@ -94,9 +94,12 @@ int exportConsents(ToolContext& ctx, const QStringList& args)
     store::TDM1 dm(ctx.ui, ctx.ws);
     if (!OpenToolData(ctx, dm))
         return 1;
+    const std::optional<QList<consent::ConsentRecord>> all =
+        consent::ConsentRegister(dm.db(), ctx.ui).List(std::nullopt, consent::ConsentOrder::None);
+    if (!all)
+        return 1;
     reports::SheetRows rows;
-    for (const consent::ConsentRecord& c :
-         consent::ConsentRegister(dm.db(), ctx.ui).List(std::nullopt, consent::ConsentOrder::None))
+    for (const consent::ConsentRecord& c : *all)
         rows.append(consent::ConsentExportRow(c));
     const platform::Result<> written =
         reports::WriteExportWorkbook(ctx.ui, reports::ExportKind::ConsentList, rows, args[0]);

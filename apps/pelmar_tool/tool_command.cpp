@@ -38,11 +38,16 @@ bool OpenToolData(const ToolContext& ctx, store::TDM1& dm)
         return false;
     if (ctx.holdsLock) {
         const platform::Result<bool> open = exchange::HasOpenHandOver(dm.db());
-        if (!open || *open) {
+        if (!open) {
+            ctx.ui.ShowError(QStringLiteral("송신 기록을 읽을 수 없습니다.\r") + open.error());
+            return false;
+        }
+        if (*open) {
             // What the program does at start before any link call.
             shell::InitialiseLinkSettings();
             shell::ApplyLinkDirectories(ctx.ws);
-            exchange::SettleAndTell(dm, ctx.link, ctx.ws);
+            if (!exchange::SettleAndTell(dm, ctx.link, ctx.ws))
+                return false;
         }
     }
     return true;

@@ -97,8 +97,11 @@ int lines(ToolContext& ctx, const QStringList& args)
         ctx.out
             << "동\t호\t입주자명\t실명번호\t은행명\t계좌번호\t예금주명\t이체금액\t상태\t이체여부\t"
                "처리결과\n";
-        for (const transfer::TransferItem& l :
-             transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order])) {
+        const std::optional<QList<transfer::TransferItem>> lines =
+            transfer::TransferLines(dm, ctx.ui, *batch).List(orders[order]);
+        if (!lines)
+            return 1;
+        for (const transfer::TransferItem& l : *lines) {
             ctx.out << l.Dong << "\t" << l.Ho << "\t" << l.Bigo << "\t" << l.NapbuNo << "\t"
                     << l.BankName << "\t" << l.MBankNo << "\t" << l.Kita << "\t" << l.IcheMoney
                     << "\t" << l.Stat << "\t" << l.YebuName << "\t" << l.ResultName << "\n";

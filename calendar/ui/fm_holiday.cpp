@@ -100,8 +100,9 @@ const CalendarDay* FmHoliday::current() const
 void FmHoliday::reload(const QDate& select)
 {
     QSqlDatabase db = m_db;
-    const BusinessCalendar calendar = LoadBusinessCalendar(db, m_ui);
-    m_days = calendar.yearList(m_year->value());
+    const std::optional<BusinessCalendar> calendar = LoadBusinessCalendar(db, m_ui);
+    // A calendar that did not read lists nothing rather than the fixed rules alone.
+    m_days = calendar ? calendar->yearList(m_year->value()) : QList<CalendarDay>();
     grid()->setRowCount(int(m_days.size()));
     int selectRow = m_days.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_days.size(); ++i) {

@@ -97,7 +97,7 @@ const BankCodeEntry* fmCode_Bank::current() const
 
 void fmCode_Bank::reload(const QString& selectId)
 {
-    m_rows = m_store.List();
+    m_rows = m_store.List().value_or(QList<BankCodeEntry>()); // the message has been shown
     grid()->setRowCount(int(m_rows.size()));
     int select = m_rows.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_rows.size(); ++i) {
@@ -195,7 +195,8 @@ void fmCode_Bank::BtnDeleteClick()
     }
 }
 
-fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* parent)
+fmCode2::fmCode2(QSqlDatabase db, shell::Ui& ui, int selector, const QString& title,
+                 QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(title);
@@ -222,7 +223,11 @@ fmCode2::fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* p
     top->addWidget(m_grid, 1);
     resize(520, 520);
 
-    const auto rows = CodeTableRows(db, selector);
+    // A list that does not read stays empty under the message.
+    const platform::Result<QList<QPair<QString, QString>>> read = CodeTableRows(db, selector);
+    if (!read)
+        ui.ShowError(read.error());
+    const QList<QPair<QString, QString>> rows = read ? *read : QList<QPair<QString, QString>>();
     m_grid->setRowCount(int(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         m_grid->setItem(i, 0, new QTableWidgetItem(rows[i].first));

@@ -60,7 +60,8 @@ class fmCode2 : public QDialog
 {
     Q_OBJECT
 public:
-    fmCode2(QSqlDatabase db, int selector, const QString& title, QWidget* parent = nullptr);
+    fmCode2(QSqlDatabase db, shell::Ui& ui, int selector, const QString& title,
+            QWidget* parent = nullptr);
     ~fmCode2() override;
 
     widgets::ScreenCommands* commands() const { return m_commands; }

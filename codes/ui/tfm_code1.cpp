@@ -112,7 +112,7 @@ const Institution* TfmCode1::current() const
 
 void TfmCode1::reload(qint64 selectRec)
 {
-    m_rows = m_store.List();
+    m_rows = m_store.List().value_or(QList<Institution>()); // the message has been shown
     grid()->setRowCount(int(m_rows.size()));
     int select = m_rows.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_rows.size(); ++i) {

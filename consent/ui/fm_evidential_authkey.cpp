@@ -50,9 +50,13 @@ fmEvidentialAuthkey::fmEvidentialAuthkey(QSqlDatabase db, shell::Ui& ui, const s
     top->addWidget(help);
     top->addLayout(buttons.layout);
 
-    const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
-    m_sendId->setText(stored.SendId);
-    m_key->setText(stored.AuthKey);
+    const platform::Result<EvidenceAuthKey> stored = ReadEvidenceAuthKey(m_db);
+    if (!stored) {
+        m_ui.ShowError(stored.error());
+        return;
+    }
+    m_sendId->setText(stored->SendId);
+    m_key->setText(stored->AuthKey);
 }
 
 void fmEvidentialAuthkey::BtnOkClick()
@@ -66,9 +70,10 @@ void fmEvidentialAuthkey::done(int result)
 {
     // The configuration always follows the stored row, so that a cancelled
     // key never reaches the secure client while the table keeps another.
-    const EvidenceAuthKey stored = ReadEvidenceAuthKey(m_db);
-    if (!m_key->text().trimmed().isEmpty() && !stored.AuthKey.trimmed().isEmpty())
-        WriteSecureClientConfig(m_ws.programDir, stored);
+    // A key that does not read leaves the configuration as it is.
+    const platform::Result<EvidenceAuthKey> stored = ReadEvidenceAuthKey(m_db);
+    if (stored && !m_key->text().trimmed().isEmpty() && !stored->AuthKey.trimmed().isEmpty())
+        WriteSecureClientConfig(m_ws.programDir, *stored);
     QDialog::done(result);
 }
 

@@ -244,7 +244,8 @@ void TfmTongRegister::buildEntryPanel(QWidget* panel)
     m_bankCode->setMaximumWidth(40);
     m_bankName = new QComboBox(panel);
     m_bankName->addItem(QString(), QString());
-    for (const codes::BankCodeEntry& b : codes::BankCodes(m_db, m_ui, windowTitle()).List())
+    for (const codes::BankCodeEntry& b :
+         codes::BankCodes(m_db, m_ui, windowTitle()).List().value_or(QList<codes::BankCodeEntry>()))
         m_bankName->addItem(b.Name, b.Id);
     connect(m_bankName, &QComboBox::activated, this,
             [this](int i) { m_bankCode->setText(m_bankName->itemData(i).toString()); });
@@ -262,7 +263,8 @@ void TfmTongRegister::buildEntryPanel(QWidget* panel)
     m_name->setMaxLength(10);
     m_institution = new QComboBox(panel);
     m_institution->addItem(QString(), QString());
-    for (const codes::Institution& i : codes::Institutions(m_db, m_ui).List())
+    for (const codes::Institution& i :
+         codes::Institutions(m_db, m_ui).List().value_or(QList<codes::Institution>()))
         m_institution->addItem(i.Name, i.APID10);
     m_institutionCode = readOnlyField(panel);
     m_institutionCode->setMaximumWidth(110);
@@ -353,7 +355,9 @@ bool TfmTongRegister::keepToReview(QList<ConsentRecord>& all, QStringList& notes
 
 void TfmTongRegister::reload()
 {
-    m_rows = m_register.List(m_review ? std::nullopt : m_filter, order());
+    // A register that does not read shows nothing, under the message.
+    m_rows = m_register.List(m_review ? std::nullopt : m_filter, order())
+                 .value_or(QList<ConsentRecord>());
     QStringList reviewNotes;
     if (m_review && !keepToReview(m_rows, reviewNotes)) {
         // Never an empty list that looks like nothing to review.
@@ -699,8 +703,11 @@ void TfmTongRegister::BtnEvidenceSendClick()
 
 void TfmTongRegister::ExportClick()
 {
+    const std::optional<QList<ConsentRecord>> all = m_register.List(std::nullopt, order());
+    if (!all)
+        return;
     reports::SheetRows rows;
-    for (const ConsentRecord& c : m_register.List(std::nullopt, order()))
+    for (const ConsentRecord& c : *all)
         rows.append(ConsentExportRow(c));
     reports::ExportToSpreadsheet(m_ui, reports::ExportKind::ConsentList, rows, m_ws.tempDir());
 }

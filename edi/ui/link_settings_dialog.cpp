@@ -118,8 +118,12 @@ bool LinkSettingsDialog::Edit(shell::Ui& ui, shell::TEdiConfig& settings,
 MailboxLink::SettingsDialog LinkSettingsDialogFor(shell::Ui& ui, const shell::Workspace& ws)
 {
     return [&ui, &ws](shell::TEdiConfig& settings) {
-        return LinkSettingsDialog::Edit(ui, settings, store::ExchangeFileNamesOf(ws),
-                                        QApplication::activeWindow());
+        const platform::Result<shell::ExchangeFileNames> names = store::ExchangeFileNamesOf(ws);
+        if (!names) {
+            ui.ShowError(names.error());
+            return false;
+        }
+        return LinkSettingsDialog::Edit(ui, settings, *names, QApplication::activeWindow());
     };
 }
 

@@ -144,7 +144,10 @@ void TfmSendResult::showDetail(int row)
             l->clear();
         return;
     }
-    const ResultDetail d = DescribeResult(m_db, m_records[row]);
+    const platform::Result<ResultDetail> described = DescribeResult(m_db, m_records[row]);
+    if (!described)
+        m_ui.ShowError(described.error());
+    const ResultDetail d = described ? *described : ResultDetail();
     m_work->setText(d.work);
     m_receiverId->setText(d.receiverId);
     m_receiverName->setText(d.receiverName);

@@ -165,8 +165,10 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
     const auto batch = transfer::Batches(dm, ui).Find(aptId);
     if (!batch)
         return;
-    const QList<TransferItem> lines =
-        FilterLines(transfer::TransferLines(dm, ui, aptId).List(order), o.data);
+    const std::optional<QList<TransferItem>> all = transfer::TransferLines(dm, ui, aptId).List(order);
+    if (!all)
+        return;
+    const QList<TransferItem> lines = FilterLines(*all, o.data);
     if ((o.toFile || o.style == 2) && lines.isEmpty()) {
         ui.ShowInfo(QStringLiteral("출력할 내용이 없습니다."));
         return;
@@ -187,7 +189,10 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
 
 void PrintBatchList(shell::Ui& ui, store::TDM1& dm, QWidget* parent)
 {
-    const QList<TransferBatch> batches = transfer::Batches(dm, ui).List();
+    const std::optional<QList<TransferBatch>> read = transfer::Batches(dm, ui).List();
+    if (!read)
+        return;
+    const QList<TransferBatch>& batches = *read;
     output(false, parent, [&](QPrinter* p) {
         p->setDocName(BatchListDocName());
         PaintBatchList(p, batches);

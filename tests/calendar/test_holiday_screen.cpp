@@ -48,7 +48,7 @@ protected:
     bool closed(const QDate& d)
     {
         QSqlDatabase db = dm->db();
-        return calendar::LoadBusinessCalendar(db, ui).isHoliday(d);
+        return calendar::LoadBusinessCalendar(db, ui)->isHoliday(d);
     }
 };
 

@@ -87,7 +87,7 @@ TEST_F(Codes, InstitutionChecksInOrderWithFocus)
         EXPECT_EQ(s.focus, c.focus) << c.message.toStdString();
         EXPECT_EQ(ui.texts("info"), QStringList{c.message});
     }
-    EXPECT_TRUE(inst.List().isEmpty());
+    EXPECT_TRUE(inst.List()->isEmpty());
 }
 
 TEST_F(Codes, InstitutionSaveStoresLogsAndGuardsDuplicates)
@@ -109,7 +109,7 @@ TEST_F(Codes, InstitutionSaveStoresLogsAndGuardsDuplicates)
     EXPECT_EQ(inst.Save(b, true).focus, InstitutionField::APID10);
     ui.answerConfirm(true);
     EXPECT_TRUE(inst.Save(b, true).saved);
-    EXPECT_EQ(inst.List().size(), 2);
+    EXPECT_EQ(inst.List()->size(), 2);
 
     // Same name: refused by the key.
     Institution c = valid();
@@ -126,7 +126,7 @@ TEST_F(Codes, InstitutionSaveStoresLogsAndGuardsDuplicates)
     d.APID10 = "D1";
     d.BankNoApt = "12 34";
     ASSERT_TRUE(inst.Save(d, true).saved);
-    EXPECT_EQ(inst.FindByCode("D1")->BankNoApt, "1234");
+    EXPECT_EQ(inst.FindByCode("D1").value()->BankNoApt, "1234");
 }
 
 TEST_F(Codes, InstitutionInUseIsAskedBeforeChange)
@@ -146,7 +146,7 @@ TEST_F(Codes, InstitutionInUseIsAskedBeforeChange)
     ui.answerConfirm(true);
     EXPECT_TRUE(inst.Delete(a, 0));
     EXPECT_EQ(ui.texts("confirm").last(), QStringLiteral("선택된 1 개의 자료를 삭제하시겠습니까?"));
-    EXPECT_TRUE(inst.List().isEmpty());
+    EXPECT_TRUE(inst.List()->isEmpty());
     EXPECT_TRUE(readFile("202403.log").contains(", ApPass ****"));
 }
 
@@ -229,7 +229,7 @@ TEST_F(Codes, InstitutionScreenEditAndViewOnly)
         EXPECT_TRUE(screen.commands()->action(Command::Edit)->isEnabled());
     }
     Institutions inst(dm->db(), ui);
-    EXPECT_EQ(inst.FindByCode("A123456789")->APOUT, "AB100");
+    EXPECT_EQ(inst.FindByCode("A123456789").value()->APOUT, "AB100");
 
     TfmCode1 view(dm->db(), ui, QStringLiteral("이용자설정 (이용기관) 보기"), true);
     EXPECT_EQ(view.windowTitle(), QStringLiteral("이용자설정 (이용기관) 보기"));
@@ -268,7 +268,7 @@ TEST_F(Codes, BankScreenShowsSwitchesAndCodeListsStayReadOnly)
     EXPECT_TRUE(screen.changed());
 
     for (int selector : {16, 21}) {
-        fmCode2 list(dm->db(), selector, "t");
+        fmCode2 list(dm->db(), ui, selector, "t");
         EXPECT_GT(list.grid()->rowCount(), 2);
         for (Command c : {Command::Insert, Command::Edit, Command::Delete, Command::Save})
             EXPECT_FALSE(list.commands()->action(c)->isEnabled());

@@ -192,11 +192,11 @@ TEST_F(ConsentFiles, AFailedBuildStampsNothingAndLeavesNoFile)
 
 TEST_F(ConsentFiles, SendingIsOnOnlyWithVersionOneOfBankTwelve)
 {
-    EXPECT_TRUE(consent::ConsentSendingOn(db())); // switched on by the migration
+    EXPECT_TRUE(consent::ConsentSendingOn(db()).value()); // switched on by the migration
     exec("UPDATE BankCode SET SENDVERSION = '0' WHERE Id = '12'");
-    EXPECT_FALSE(consent::ConsentSendingOn(db()));
+    EXPECT_FALSE(consent::ConsentSendingOn(db()).value());
     exec("DELETE FROM BankCode WHERE Id = '12'");
-    EXPECT_FALSE(consent::ConsentSendingOn(db()));
+    EXPECT_FALSE(consent::ConsentSendingOn(db()).value());
 }
 
 TEST_F(ConsentFiles, AnswersMoveEachConsentAlongTheStatusMachine)

@@ -37,7 +37,8 @@ protected:
 
     ConsentRecord stored(const QString& payer)
     {
-        for (const ConsentRecord& r : reg->List(std::nullopt, consent::ConsentOrder::None))
+        const QList<ConsentRecord> rows = reg->List(std::nullopt, consent::ConsentOrder::None).value();
+        for (const ConsentRecord& r : rows)
             if (r.NapbuNO == payer)
                 return r;
         ADD_FAILURE() << "no consent " << payer.toStdString();
@@ -304,6 +305,7 @@ TEST_F(Register, CountsPerStatus)
     EXPECT_EQ(c.perStatus[7], 1);
     EXPECT_EQ(c.total, 5); // every row that has a status
     EXPECT_EQ(reg->List(store::ConsentStatus::RegisterWaiting, consent::ConsentOrder::StatusAccount)
+                  .value()
                   .size(),
               2);
 }

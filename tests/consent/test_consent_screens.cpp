@@ -129,13 +129,15 @@ TEST_F(ConsentScreens, KeyDialogCancelKeepsTheStoredKeyInTheConfiguration)
     EXPECT_TRUE(readFile("conf/org.conf").endsWith("BR0001=NEWKEY\r\n"));
     EXPECT_EQ(value("SELECT AuthKey FROM EvidentialAuthKey").toString(), "NEWKEY");
 
-    // A table error is shown and the dialog stays open.
+    // A table error is shown, when the dialog opens and when it saves, and
+    // the dialog stays open.
     exec("DROP TABLE EvidentialAuthKey");
     consent::fmEvidentialAuthkey dialog(db(), ui, workspace());
+    EXPECT_EQ(ui.texts("error").size(), 1);
     dialog.sendIdEdit()->setText("BR0001");
     dialog.keyEdit()->setText("K");
     dialog.BtnOkClick();
-    EXPECT_EQ(ui.texts("error").size(), 1);
+    EXPECT_EQ(ui.texts("error").size(), 2);
     EXPECT_EQ(dialog.result(), 0);
 }
 

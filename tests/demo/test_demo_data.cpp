@@ -39,7 +39,7 @@ TEST_P(DemoDataOnAnyDay, DatesAndStatesHoldTogether)
 
     // Business days by the installation's calendar: announced closures too.
     QSqlDatabase calendarDb = db();
-    const calendar::BusinessCalendar cal = calendar::LoadBusinessCalendar(calendarDb, ui);
+    const calendar::BusinessCalendar cal = calendar::LoadBusinessCalendar(calendarDb, ui).value();
     QSqlQuery q(db());
     ASSERT_TRUE(q.exec("SELECT AptID, State, IcheDate, SendDate, Rdate FROM Apt1"));
     while (q.next()) {

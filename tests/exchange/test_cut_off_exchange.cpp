@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
@@ -275,6 +276,52 @@ TEST_F(CutOffExchange, AnAnswerKeptButNotAppliedIsAppliedOnceAndSaidSo)
     r = tool({"apply-results", path("Recv/Old/20240315/AB200")});
     EXPECT_TRUE(r.err.contains(QStringLiteral("이미 반영된 파일입니다"))) << r.err.toStdString();
     EXPECT_EQ(query("SELECT Count(*) FROM ReceivedAnswer WHERE Applied IS NOT NULL"), "2");
+}
+
+TEST_F(CutOffExchange, AReceiveWhoseDataIsTakenMidRunKeepsItsAnswersForTheNext)
+{
+    ASSERT_EQ(tool({"--yes", "send"}).exitCode, 0);
+    ASSERT_EQ(sim().exitCode, 0);
+    // The receive stops for a moment once the link has taken the second
+    // answer out of the mailbox; at that moment another program takes the
+    // data and keeps it until the receive has ended.
+    const QString log = path("strace.log");
+    QProcess p;
+    p.setProcessEnvironment(testing_support::ProgramEnvironment());
+    p.start("strace", {"-f", "-o", log, "-e", "trace=openat", "-e",
+                       "inject=openat:delay_exit=1000000:when=2", "-P",
+                       path("Mailbox/Journal.txt"), PELMAR_TOOL, "--home", home(), "receive"});
+    ASSERT_TRUE(p.waitForStarted());
+    const auto delayed = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) && f.readAll().contains("(DELAYED)");
+    };
+    while (!delayed() && !p.waitForFinished(20)) {
+    }
+    ASSERT_EQ(p.state(), QProcess::Running) << "the receive ended before the link's second answer";
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
+        other.setDatabaseName(path("Data/Pelmar.db"));
+        ASSERT_TRUE(other.open());
+        QSqlQuery hold(other);
+        ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE")) << hold.lastError().text().toStdString();
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(hold.exec("COMMIT")) << hold.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase("other-program");
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 1) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("자료를 다른 프로그램이 사용하고 있습니다."))) << out.toStdString();
+    // The answers are named where they wait, and none was applied.
+    for (const QString& name : {"AB200", "BB200"})
+        EXPECT_TRUE(out.contains(QDir::toNativeSeparators(path("Recv/" + name))))
+            << out.toStdString();
+    EXPECT_EQ(query("SELECT AptID, State FROM Apt1 ORDER BY AptID"), "1|2\n2|2");
+
+    // The next ordinary receive applies them.
+    const ProgramRun next = tool({"receive"});
+    EXPECT_EQ(next.exitCode, 0) << next.out.toStdString() << next.err.toStdString();
+    expectWholeCycle("after the data was given back");
 }
 
 } // namespace

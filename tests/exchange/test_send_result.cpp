@@ -94,7 +94,7 @@ TEST_F(ResultDetails, NameTheWorkAndTheReceiver)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.toStdString());
         const exchange::ResultDetail d =
-            exchange::DescribeResult(db(), exchange::ParseResultLine(c.line));
+            *exchange::DescribeResult(db(), exchange::ParseResultLine(c.line));
         EXPECT_EQ(d.work, c.work);
         EXPECT_EQ(d.receiverName, c.receiverName);
         EXPECT_EQ(d.fetches, c.fetches);

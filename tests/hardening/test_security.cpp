@@ -73,7 +73,9 @@ TEST_F(QuotedValues, EveryTypedTextIsStoredAsTypedAndRunsNothing)
     inst.BankNoApt = "301'0123;4567";
     inst.AUTHSENDTYPE = QStringLiteral("제출");
     ASSERT_TRUE(institutions.Save(inst, true).saved) << ui.texts("info").join('|').toStdString();
-    const auto found = institutions.FindByCode(inst.APID10);
+    const auto lookup = institutions.FindByCode(inst.APID10);
+    ASSERT_TRUE(lookup);
+    const std::optional<codes::Institution>& found = *lookup;
     ASSERT_TRUE(found);
     EXPECT_EQ(found->Name, inst.Name);
     EXPECT_EQ(found->APOUT, inst.APOUT);
@@ -114,7 +116,7 @@ TEST_F(QuotedValues, EveryTypedTextIsStoredAsTypedAndRunsNothing)
     EXPECT_EQ(storedLine->Bigo, line.Bigo);
     EXPECT_EQ(storedLine->Kita, line.Kita);
     EXPECT_EQ(storedLine->NapbuNo, line.Dong + line.Ho);
-    EXPECT_EQ(batches.Institution(inst.APID10)->Name, inst.Name);
+    EXPECT_EQ(batches.Institution(inst.APID10).value()->Name, inst.Name);
 
     // A saved group of the same institution.
     transfer::Groups groups(*dm, ui);
@@ -142,7 +144,7 @@ TEST_F(QuotedValues, EveryTypedTextIsStoredAsTypedAndRunsNothing)
     c.JuminNO = "800101";
     c.NapbuNO = Hostile(20);
     ASSERT_TRUE(reg.Save(c).saved) << ui.texts("info").join('|').toStdString();
-    const QList<consent::ConsentRecord> consents = reg.List(std::nullopt, consent::ConsentOrder::None);
+    const QList<consent::ConsentRecord> consents = reg.List(std::nullopt, consent::ConsentOrder::None).value();
     ASSERT_EQ(consents.size(), 1);
     EXPECT_EQ(consents[0].NAME, c.NAME);
     EXPECT_EQ(consents[0].NapbuNO, c.NapbuNO);

@@ -63,7 +63,7 @@ TEST_F(LineReport, FiltersAndPrintedTexts)
     addLine("101", "101", "11", "3021234567801", 100000, "Y", 3);
     addLine("101", "1503", "99", "123456789012", 50000, "X", 3);
     addLine("102", "201", "03", "12345678901234", 100000, "Y", 3);
-    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List();
+    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List().value();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(FilterLines(lines, 1).size(), 2);
     EXPECT_EQ(FilterLines(lines, 2).size(), 1);
@@ -82,7 +82,7 @@ TEST_F(LineReport, TextOutputHasFixedByteWidths)
 {
     addLine("101", "1503", "11", "3021234567801", 150000, "Y", 3, "7901011234567");
     const QString file = path("Rendal.txt");
-    ASSERT_TRUE(WriteLinesText(ui, file, transfer::TransferLines(*dm, ui, 7).List()));
+    ASSERT_TRUE(WriteLinesText(ui, file, transfer::TransferLines(*dm, ui, 7).List().value()));
     EXPECT_EQ(ui.progressPosition(), 1);
     const QList<QByteArray> rows = readFile("Rendal.txt").split('\n');
     ASSERT_EQ(rows.size(), 3); // header, one line, and nothing after the last CR LF
@@ -157,7 +157,7 @@ TEST_F(LineReport, LayoutsBreakIntoPages)
     for (int i = 0; i < 120; ++i)
         addLine(QString::number(101 + i / 40), QString::number(101 + i), "11", "3021234567801",
                 10000, i % 7 ? "Y" : "X", 3);
-    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List();
+    const QList<TransferItem> lines = transfer::TransferLines(*dm, ui, 7).List().value();
     const auto batch = transfer::Batches(*dm, ui).Find(7);
     ASSERT_TRUE(batch);
     const auto pages = [&](const std::function<void(QPrinter*)>& paint) {
@@ -173,7 +173,7 @@ TEST_F(LineReport, LayoutsBreakIntoPages)
     const int detail = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, "[A123456789]", lines, true); });
     const int summary = pages([&](QPrinter* p) { PaintBatchDetail(p, *batch, "[A123456789]", lines, false); });
     const int list = pages([&](QPrinter* p) { PaintLineList(p, lines); });
-    const int batches = pages([&](QPrinter* p) { PaintBatchList(p, transfer::Batches(*dm, ui).List()); });
+    const int batches = pages([&](QPrinter* p) { PaintBatchList(p, transfer::Batches(*dm, ui).List().value()); });
     EXPECT_GT(detail, list); // two rows a line against one
     EXPECT_GT(list, 1);
     EXPECT_EQ(summary, 1);

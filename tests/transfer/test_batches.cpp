@@ -200,7 +200,8 @@ TEST_F(Batch, ListSortsByTheIndexedFields)
     Batches b(*dm, ui);
     const auto ids = [&](BatchOrder o) {
         QList<int> out;
-        for (const TransferBatch& row : b.List(o))
+        const QList<TransferBatch> rows = b.List(o).value();
+        for (const TransferBatch& row : rows)
             out.append(row.AptID);
         return out;
     };
@@ -210,7 +211,7 @@ TEST_F(Batch, ListSortsByTheIndexedFields)
     EXPECT_EQ(ids(BatchOrder::SendDate), (QList<int>{2, 3, 1}));
     EXPECT_EQ(ids(BatchOrder::State), (QList<int>{3, 2, 1}));
 
-    const QList<TransferBatch> all = b.List();
+    const QList<TransferBatch> all = b.List().value();
     BatchSearch s;
     s.from = QDate(2024, 3, 21);
     EXPECT_EQ(FindBatch(all, 0, s), 0);
@@ -254,7 +255,7 @@ TEST_F(Batch, CopyAllOrOnlyFailedLines)
     EXPECT_EQ(copy.E1ErrNo(), 0);
 
     TransferLines lines(*dm, ui, *all);
-    const QList<TransferItem> copied = lines.List();
+    const QList<TransferItem> copied = lines.List().value();
     ASSERT_EQ(copied.size(), 3);
     EXPECT_EQ(copied[1].BankNo, "30212345678");
     EXPECT_EQ(copied[1].NapbuNo, "102303");
@@ -415,7 +416,7 @@ TEST_F(Batch, GroupCopyCountsByBankGroup)
              "VALUES (4, ?, '301-1234-5678-91', ?, '800101', '1', '2', '김')",
              {bank, money});
     Batches b(*dm, ui);
-    const QList<GroupEntry> groups = b.Groups();
+    const QList<GroupEntry> groups = b.Groups().value();
     ASSERT_EQ(groups.size(), 2);
     EXPECT_EQ(groups[0].text(), "관리비" + QString(5, ' ') + "    99건");
 
@@ -429,7 +430,7 @@ TEST_F(Batch, GroupCopyCountsByBankGroup)
     EXPECT_EQ(t.State, BatchState::Waiting);
     EXPECT_EQ(t.BankCode, "35");
     TransferLines lines(*dm, ui, t.AptID);
-    const QList<TransferItem> l = lines.List();
+    const QList<TransferItem> l = lines.List().value();
     ASSERT_EQ(l.size(), 3);
     EXPECT_EQ(l[2].DataNo, 3);
     EXPECT_EQ(l[0].BankNo, "301-1234-5678-91");

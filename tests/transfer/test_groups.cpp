@@ -59,7 +59,7 @@ TEST_F(GroupsTest, SearchMatchesTheBeginningOfTheName)
 {
     saved("관리비");
     saved("아파트관리");
-    const QList<TransferGroup> all = Groups(*dm, ui).List(GroupOrder::Name);
+    const QList<TransferGroup> all = Groups(*dm, ui).List(GroupOrder::Name).value();
     ASSERT_EQ(all.size(), 2);
     EXPECT_EQ(FindGroup(all, 0, {"관리", ""}), 0);
     EXPECT_EQ(FindGroup(all, 1, {"관리", ""}), -1);
@@ -86,7 +86,7 @@ TEST_F(GroupsTest, GroupLinesKeepTheRealNameAndTheHyphenatedAccount)
                                        "확인 후 수정해 주시기 바랍니다.");
     l.NapbuNo = "800101";
     ASSERT_TRUE(lines.Save(l, true).saved);
-    const QList<TransferItem> stored = lines.List();
+    const QList<TransferItem> stored = lines.List().value();
     ASSERT_EQ(stored.size(), 1);
     EXPECT_EQ(stored[0].BankNo, "123-45-678901");
     EXPECT_EQ(stored[0].NapbuNo, "800101");
@@ -101,7 +101,7 @@ TEST_F(GroupsTest, GroupLinesKeepTheRealNameAndTheHyphenatedAccount)
     const std::optional<int> batch = batches.CopyGroup(g.AptID);
     ASSERT_TRUE(batch);
     EXPECT_EQ(batches.Find(*batch)->E1.junMon, 5000);
-    EXPECT_EQ(TransferLines(*dm, ui, *batch).List()[0].BankNo, "123-45-678901");
+    EXPECT_EQ(TransferLines(*dm, ui, *batch).List().value()[0].BankNo, "123-45-678901");
 }
 
 TEST_F(GroupsTest, CopiedGroupsHaveNoStateAndAllTheLines)

@@ -213,7 +213,8 @@ TEST_F(Lines, CopyLineAndSortOrders)
 
     const auto dongs = [&](LineOrder o) {
         QStringList out;
-        for (const TransferItem& line : l.List(o))
+        const QList<TransferItem> rows = l.List(o).value();
+        for (const TransferItem& line : rows)
             out.append(line.Dong + "-" + line.Ho);
         return out.join(' ');
     };
@@ -229,7 +230,7 @@ TEST_F(Lines, OutcomeAndResultTexts)
     addLine(1, "11", 100, "X", 1);
     exec("UPDATE Apt2 SET ResultID4 = '1000' WHERE IcheYebu = 'X'");
     TransferLines l(*dm, ui, 1);
-    const QList<TransferItem> lines = l.List();
+    const QList<TransferItem> lines = l.List().value();
     EXPECT_EQ(lines[0].Stat, "정상");
     EXPECT_EQ(lines[1].Stat, "불능");
     EXPECT_EQ(lines[1].ResultName, "잔액부족");
@@ -243,14 +244,14 @@ TEST_F(Lines, ErrorAccountSearchFromTheCurrentLine)
     addLine(1, "97", 100);
     addLine(1, "11", 100, "Z", 1, "1", "1", "12");
     TransferLines l(*dm, ui, 1);
-    const QList<TransferItem> lines = l.List();
+    const QList<TransferItem> lines = l.List().value();
     EXPECT_EQ(l.FindBadAccount(lines, 0), 1);
     EXPECT_EQ(l.FindBadAccount(lines, 2), 2);
     EXPECT_EQ(ui.texts("info"),
               (QStringList{"은행코드 오류가 발견되었습니다.", "계좌번호 오류가 발견되었습니다."}));
     ui.clear();
     exec("DELETE FROM Apt2 WHERE BankNo = '12'");
-    EXPECT_EQ(l.FindBadAccount(l.List(), 2), -1);
+    EXPECT_EQ(l.FindBadAccount(l.List().value(), 2), -1);
     EXPECT_EQ(ui.texts("info"), QStringList{"커서 이후의 계좌번호 오류가 발견되지 않았습니다."});
 }
 
@@ -286,7 +287,7 @@ TEST_F(Lines, ConsentWarningComparesTheFieldsOneByOne)
         exec("INSERT INTO TongRegister (Giganid, Bankcd, Bankno, NapbuNO, Status) VALUES "
              "(?, '11', ?, ?, ?)",
              {c.giganid, c.bankno, c.payer, c.status});
-        EXPECT_EQ(TransferLines(*dm, ui, 1).MissingConsent(), c.missing) << c.name;
+        EXPECT_EQ(TransferLines(*dm, ui, 1).MissingConsent().value(), c.missing) << c.name;
     }
 }
 
@@ -299,19 +300,19 @@ TEST_F(Lines, ConsentStatesOfTheLines)
          "('A123456789', '11', '3011234567891', '1011', 2), "
          "('A123456789', '11', '3011234567892', '1012', 6)");
     TransferLines l(*dm, ui, 1);
-    QList<TransferItem> lines = l.List();
-    EXPECT_TRUE(l.FillConsent(lines, "A123456789 "));
+    QList<TransferItem> lines = l.List().value();
+    EXPECT_TRUE(l.FillConsent(lines, "A123456789 ").value());
     EXPECT_EQ(lines[0].cStatus, "등록완료");
     EXPECT_FALSE(lines[0].consentMissing());
     EXPECT_EQ(lines[1].cStatus, "해지완료");
     EXPECT_TRUE(lines[1].consentMissing());
     EXPECT_EQ(lines[2].cStatus, "미등록");
-    EXPECT_TRUE(l.MissingConsent());
+    EXPECT_TRUE(l.MissingConsent().value());
 
     exec("DELETE FROM Apt2 WHERE Ho <> '1'");
-    lines = l.List();
-    EXPECT_FALSE(l.FillConsent(lines, "A123456789"));
-    EXPECT_FALSE(l.MissingConsent());
+    lines = l.List().value();
+    EXPECT_FALSE(l.FillConsent(lines, "A123456789").value());
+    EXPECT_FALSE(l.MissingConsent().value());
 
     const QList<QPair<std::optional<int>, QString>> texts = {
         {0, "등록대기"}, {1, "등록진행중"}, {5, "해지진행중"},       {7, "해지오류"},
@@ -339,7 +340,7 @@ TEST_F(Lines, ParsesAmountsAndSearchesLines)
     addLine(1, "11", 100);
     addLine(1, "11", 100);
     exec("UPDATE Apt2 SET Bigo = '김철수' WHERE Apt2ID = 3");
-    const QList<TransferItem> lines = TransferLines(*dm, ui, 1).List();
+    const QList<TransferItem> lines = TransferLines(*dm, ui, 1).List().value();
     EXPECT_EQ(FindLine(lines, 0, {"김철수", "", ""}), 0);
     EXPECT_EQ(FindLine(lines, 1, {"김철수", "", ""}), 2);
     EXPECT_EQ(FindLine(lines, 0, {"김철수", "", "301-1234-5678-91"}), 2);

@@ -29,7 +29,8 @@ HeadScreen::HeadScreen(store::TDM1& dm, shell::Ui& ui, const QString& objectName
 {
     setObjectName(objectName);
     setWindowTitle(caption);
-    m_institutions = Batches(dm, ui).Institutions();
+    // A table that does not read has been said; no institution is offered then.
+    m_institutions = Batches(dm, ui).Institutions().value_or(QList<codes::Institution>());
 }
 
 HeadScreen::~HeadScreen()

@@ -136,7 +136,8 @@ void TfmApt1::addExtras()
 void TfmApt1::buildGroupMenu()
 {
     m_groupMenu->clear();
-    const QList<GroupEntry> groups = m_batches.Groups();
+    // Groups that do not read leave the menu without them, under the message.
+    const QList<GroupEntry> groups = m_batches.Groups().value_or(QList<GroupEntry>());
     if (groups.isEmpty()) {
         m_groupMenu->addAction("없 음")->setEnabled(false);
         return;
@@ -157,12 +158,14 @@ void TfmApt1::beforeReload()
 {
     // The calendar may have changed since the last look (휴일 관리, a new release).
     QSqlDatabase db = m_dm.db();
-    m_calendar = calendar::LoadBusinessCalendar(db, m_ui);
+    // One that does not read keeps the last one (the message has been shown).
+    if (std::optional<calendar::BusinessCalendar> loaded = calendar::LoadBusinessCalendar(db, m_ui))
+        m_calendar = std::move(*loaded);
 }
 
 void TfmApt1::loadRows()
 {
-    m_model->setRows(m_batches.List(BatchOrder(order())));
+    m_model->setRows(m_batches.List(BatchOrder(order())).value_or(QList<TransferBatch>()));
 }
 
 void TfmApt1::showRow(const TransferBatch* b)

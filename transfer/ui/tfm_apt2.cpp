@@ -107,10 +107,15 @@ TfmApt2::TfmApt2(store::TDM1& dm, shell::Ui& ui, int aptId, const TransferGroup*
         setObjectName("TfmApt2");
         m_batch = batches.Find(aptId).value_or(TransferBatch{});
         m_batch.AptID = aptId;
-        const std::optional<codes::Institution> inst = batches.Institution(m_batch.GiganID10);
-        setWindowTitle(CaptionFor(inst ? inst->Name : QString()));
+        // An institution that does not read leaves the caption without its
+        // name, under the message.
+        const platform::Result<std::optional<codes::Institution>> inst =
+            batches.Institution(m_batch.GiganID10);
+        if (!inst)
+            ui.ShowError(inst.error());
+        setWindowTitle(CaptionFor(inst && *inst ? (*inst)->Name : QString()));
     }
-    m_banks = codes::BankCodes(dm.db(), ui, QString()).List();
+    m_banks = codes::BankCodes(dm.db(), ui, QString()).List().value_or(QList<codes::BankCodeEntry>());
     // Groups are kept for the own bank groups only (codes 10 to 15).
     if (m_group)
         m_banks.erase(
@@ -361,8 +366,9 @@ void TfmApt2::reload(int selectApt2Id)
 {
     const int keepRow = currentRow();
     const int want = selectApt2Id ? selectApt2Id : (current() ? current()->Apt2ID : 0);
-    QList<TransferItem> rows = m_lines.List(order());
-    if (m_consentOn && m_lines.FillConsent(rows, m_batch.GiganID10))
+    // Lines that do not read show none, under the message that says why.
+    QList<TransferItem> rows = m_lines.List(order()).value_or(QList<TransferItem>());
+    if (m_consentOn && m_lines.FillConsent(rows, m_batch.GiganID10).value_or(false))
         showConsentWarning();
     m_model->setRows(std::move(rows));
     int row = -1;
@@ -446,7 +452,8 @@ void TfmApt2::updateCommands()
 void TfmApt2::checkWholeBatch()
 {
     // Groups are never sent, so their consents are not looked at.
-    if (!m_group && m_lines.MissingConsent())
+    // A check that could not read has shown its message.
+    if (!m_group && m_lines.MissingConsent().value_or(false))
         showConsentWarning();
 }
 

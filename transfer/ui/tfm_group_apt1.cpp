@@ -68,7 +68,7 @@ void TfmGroupApt1::addExtras()
 
 void TfmGroupApt1::loadRows()
 {
-    m_model->setRows(m_groups.List(GroupOrder(order())));
+    m_model->setRows(m_groups.List(GroupOrder(order())).value_or(QList<TransferGroup>()));
 }
 
 void TfmGroupApt1::showRow(const TransferGroup* g)
