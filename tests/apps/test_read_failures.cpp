@@ -80,28 +80,35 @@ struct Outcome
 class ReadFailures : public testing::TestWithParam<int>
 {
 public:
+    // A failure here fails every test (an assertion in the suite's set-up
+    // would only skip them).
     static void SetUpTestSuite()
     {
         s_dir = new QTemporaryDir;
-        ASSERT_TRUE(s_dir->isValid());
         const QString base = s_dir->filePath("base");
+        const auto tool = [&](const QStringList& args) {
+            QProcess p;
+            QProcessEnvironment env = testing_support::ProgramEnvironment();
+            env.insert("PELMAR_REGISTRY_DIR", s_dir->filePath("registry"));
+            p.setProcessEnvironment(env);
+            p.start(PELMAR_TOOL, QStringList{"--home", base, "--quiet"} + args);
+            const bool ended = p.waitForFinished(300000);
+            if (!ended || p.exitCode() != 0)
+                s_setupError = args.join(' ') + ": " + QString::fromUtf8(p.readAllStandardError());
+            return s_setupError.isEmpty();
+        };
         // A demo whose answers were received once, a branch day and a report
         // to look at, so that every command finds something to do.
-        for (const QStringList& args :
-             {QStringList{"make-demo"}, QStringList{"calendar", "add", "2024-03-27", "지점휴무"},
-              QStringList{"results", "--fetch"}}) {
-            const testing_support::ProgramRun r =
-                testing_support::RunProgram(PELMAR_TOOL, base, QStringList{"--quiet"} + args);
-            ASSERT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << r.err.toStdString();
-        }
         const QString archives = s_dir->filePath("archives");
         QDir().mkpath(archives);
-        const testing_support::ProgramRun backup =
-            testing_support::RunProgram(PELMAR_TOOL, base, {"--quiet", "backup", "--to", archives});
-        ASSERT_EQ(backup.exitCode, 0) << backup.err.toStdString();
+        if (!tool({"make-demo"}) || !tool({"calendar", "add", "2024-03-27", "지점휴무"}) ||
+            !tool({"results", "--fetch"}) || !tool({"backup", "--to", archives}))
+            return;
         const QStringList made = QDir(archives).entryList({"*.zip"}, QDir::Files);
-        ASSERT_EQ(made.size(), 1);
-        s_archive = archives + '/' + made.first();
+        if (made.size() != 1)
+            s_setupError = "backup: " + made.join(' ');
+        else
+            s_archive = archives + '/' + made.first();
     }
     static void TearDownTestSuite()
     {
@@ -163,13 +170,16 @@ protected:
 
     static QTemporaryDir* s_dir;
     static QString s_archive;
+    static QString s_setupError;
 };
 
 QTemporaryDir* ReadFailures::s_dir = nullptr;
 QString ReadFailures::s_archive;
+QString ReadFailures::s_setupError;
 
 TEST_P(ReadFailures, FailWithAMessageOrNeverMeetTheRefusal)
 {
+    ASSERT_TRUE(s_setupError.isEmpty()) << s_setupError.toStdString();
     const Command& c = Commands()[GetParam()];
     const Outcome plain = run(c, "-");
     // Every statement the command prepares, once, with what it reads.
