@@ -134,7 +134,7 @@ bool ConsentWriter::fail(const QString& detail)
 
 bool ConsentWriter::tableError(const QSqlQuery& q)
 {
-    return fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(q.lastError()));
+    return fail("출금동의 자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(q.lastError()));
 }
 
 bool ConsentWriter::writeInstitution(const codes::Institution& inst, const QList<Waiting>& rows,
@@ -281,11 +281,11 @@ ConsentRequestResult ConsentWriter::run()
     {
         store::TransactionGuard tx(m_db);
         if (!tx.active()) {
-            fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
+            fail("출금동의 자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
         } else if (writeAll()) {
             written = tx.commit();
             if (!written)
-                fail("출금동의 자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
+                fail("출금동의 자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
         }
     }
     if (!written) {

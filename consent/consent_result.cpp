@@ -72,7 +72,7 @@ private:
     bool tableError(const QSqlError& error)
     {
         m_engine = true;
-        return fail("출금동의 자료를 기록할 수 없습니다. " + store::ReadFailureMessage(error));
+        return fail("출금동의 자료를 기록할 수 없습니다. " + store::WriteErrorMessage(error));
     }
     void note(const QString& text);
 

@@ -133,7 +133,7 @@ platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>&
         return {};
     store::TransactionGuard tx(db);
     if (!tx.active())
-        return platform::Fail(store::ReadFailureMessage(db.lastError()));
+        return platform::Fail(store::WriteErrorMessage(db.lastError()));
     QSqlQuery q(db);
     q.prepare("INSERT OR IGNORE INTO ReceivedAnswer (Sha256, FileCode, KeptPath, Size, Kept) "
               "VALUES (?, ?, ?, ?, ?)");
@@ -146,10 +146,10 @@ platform::Result<> RegisterKeptAnswers(QSqlDatabase db, const QList<ResultFile>&
                                   QVariant(QFileInfo(f.path).size()), QVariant(now)})
             q.addBindValue(v);
         if (!q.exec())
-            return platform::Fail(store::ReadFailureMessage(q.lastError()));
+            return platform::Fail(store::WriteErrorMessage(q.lastError()));
     }
     if (!tx.commit())
-        return platform::Fail(store::ReadFailureMessage(db.lastError()));
+        return platform::Fail(store::WriteErrorMessage(db.lastError()));
     return {};
 }
 
@@ -202,13 +202,13 @@ ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& wr
                     outcome = apply(db, file);
                     engine = outcome.engine || busy(db.lastError());
                 } else {
-                    outcome.reason = store::ReadFailureMessage(db.lastError());
+                    outcome.reason = store::WriteErrorMessage(db.lastError());
                     engine = true;
                 }
                 if (outcome.ok && outcome.recognised &&
                     (!markAnswer(db, file, *hash, "Applied") || !tx.commit())) {
                     outcome.ok = false;
-                    outcome.reason = writeFailure + store::ReadFailureMessage(db.lastError());
+                    outcome.reason = writeFailure + store::WriteErrorMessage(db.lastError());
                     engine = true;
                 }
             }

@@ -181,7 +181,7 @@ private:
     // A write the table refused, through a QSqlQuery or a store::Statement.
     template <typename Query> bool tableError(const Query& q)
     {
-        return fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(q.lastError()));
+        return fail("이체자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(q.lastError()));
     }
 
     QSqlDatabase m_db;
@@ -533,13 +533,13 @@ TransferRequestResult RequestWriter::run()
         {
             store::TransactionGuard tx(m_db);
             if (!tx.active()) {
-                fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
+                fail("이체자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
             } else if (writeFiles()) {
                 const std::optional<bool> passed = checkFiles();
                 if (passed && *passed) {
                     written = tx.commit();
                     if (!written)
-                        fail("이체자료를 기록할 수 없습니다.\r" + store::ReadFailureMessage(m_db.lastError()));
+                        fail("이체자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
                 }
                 refusedSome = passed && !*passed;
             }

@@ -162,7 +162,7 @@ private:
     bool tableError(const QSqlError& error)
     {
         m_engine = true;
-        return fail("이체자료를 기록할 수 없습니다. " + store::ReadFailureMessage(error));
+        return fail("이체자료를 기록할 수 없습니다. " + store::WriteErrorMessage(error));
     }
     platform::Result<QString> institutionName() const;
 

@@ -332,7 +332,7 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
             const store::WriteFault fault = store::ClassifyError(insert.lastError());
             if (fault != store::WriteFault::TooLong && fault != store::WriteFault::Missing &&
                 fault != store::WriteFault::Duplicate) {
-                m_ui.ShowError(store::ReadFailureMessage(insert.lastError()));
+                m_ui.ShowError(store::WriteErrorMessage(insert.lastError()));
                 return out;
             }
             out.items.append(recordText(record));
