@@ -228,7 +228,7 @@ MigrationResult RunMigration(QSqlDatabase& db, const QString& closuresFile)
                 return s.fail("FollowUpRule", ins), result;
         }
     }
-    if (!s.create("RepresentedLine"))
+    if (!s.create("RepresentedLine") || !s.create("AuditChain"))
         return result;
     if (const platform::Result<> loaded = LoadShippedClosures(db, closuresFile); !loaded) {
         result.step = "BizCalendar";

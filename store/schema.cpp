@@ -246,6 +246,13 @@ QList<TableDef> buildTables()
                {"RepresentedLine_From", {"FromApt2ID"}},
                {"RepresentedLine_Orig", {"OrigApt2ID"}}},
               true});
+    // Which change record (Data/Audit.db) belongs to this data: written when
+    // the record starts a chain, so that a record file gone missing is told
+    // from one never made (a new workspace, the first start after upgrade).
+    t.append({"AuditChain",
+              {S("ChainId", 32, true), F("Started", T::DateTime)},
+              {{"AuditChain_PK", {"ChainId"}, true}},
+              true});
     return t;
 }
 

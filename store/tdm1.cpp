@@ -24,7 +24,31 @@ std::atomic<int> g_instances{0};
 
 const char* const kSharedTables[] = {"BankCode", "UserCode", "CodeP", "CodeS", "Apt2"};
 
+MainConnectionHook& mainConnectionHook()
+{
+    static MainConnectionHook hook;
+    return hook;
+}
+
 } // namespace
+
+void SetMainConnectionHook(MainConnectionHook hook)
+{
+    mainConnectionHook() = std::move(hook);
+}
+
+bool TDM1::runConnectionHook(const QString& dataDir)
+{
+    if (!mainConnectionHook())
+        return true;
+    QSqlDatabase main = db();
+    const platform::Result<> r = mainConnectionHook()(main, dataDir);
+    if (r)
+        return true;
+    m_ui.ShowError(r.error());
+    CloseDatabase(m_mainName);
+    return false;
+}
 
 const QString TDM1::kUnusableMessage = QStringLiteral(
     "자료를 사용할수가 없습니다.\r\rPC를 재시작한 후 자료관리 프로그램으로 \r자료재정리를 수행하여 "
@@ -91,7 +115,7 @@ bool TDM1::Connect(const QString& dataDir)
         CloseDatabase(m_mainName);
         return false;
     }
-    return true;
+    return runConnectionHook(dataDir);
 }
 
 bool TDM1::PrepareDatabase(const QString& dataDir)
@@ -136,7 +160,7 @@ bool TDM1::PrepareDatabase(const QString& dataDir)
         m_ui.ShowError("자료 변환 중 오류가 발생하였습니다.\r\r" + m.step + "\r" + m.error);
         return false;
     }
-    return true;
+    return runConnectionHook(dataDir);
 }
 
 bool TDM1::OpenTables()

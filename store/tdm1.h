@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/result.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace shell {
@@ -12,6 +15,15 @@ struct Workspace;
 } // namespace shell
 
 namespace store {
+
+// Run on the main connection each time it opens on a data folder (after a
+// preparation, once the migration is in): the change record (audit/) hangs
+// its file and triggers there. A failure closes the connection and is shown
+// as the opening's failure. Set once by each program that records changes;
+// none by default, so the tests and tools that never set it are unchanged.
+using MainConnectionHook =
+    std::function<platform::Result<>(QSqlDatabase& db, const QString& dataDir)>;
+void SetMainConnectionHook(MainConnectionHook hook);
 
 // The data module: owns the connection to Data/Pelmar.db for the life of
 // the program, brings an older file up to the current layout, hands out
@@ -61,6 +73,7 @@ public:
 
 private:
     bool ensureDatabaseFile(const QString& dataDir);
+    bool runConnectionHook(const QString& dataDir);
 
     shell::Ui& m_ui;
     const shell::Workspace& m_ws;

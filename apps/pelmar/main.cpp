@@ -2,6 +2,7 @@
 // splash, then the main window until it closes.
 
 #include "calendar/send_cutoffs.h"
+#include "audit/audit_file.h"
 #include "calendar/ui/fm_holiday.h"
 #include "codes/ui/fm_code_bank.h"
 #include "codes/ui/fm_follow_up_rules.h"
@@ -178,6 +179,9 @@ int main(int argc, char** argv)
     // Said at the start, once: the numbers are accepted unchecked meanwhile.
     store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
     store::LoadAccountRules();
+    // Every change from here on is recorded; a lost record is said once.
+    audit::Start(QStringLiteral("Pelmar"), ws,
+                 [&ui](const QString& message) { ui.ShowError(message); });
 
     auto* splash = new shell::ui::TFmWait;
     splash->show();

@@ -2,6 +2,7 @@
 // scripts and tests.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "audit/audit_file.h"
 #include "edi/mailbox_link.h"
 #include "shell/log.h"
 #include "shell/workspace.h"
@@ -31,6 +32,7 @@ QList<ToolCommand> allCommands()
     all += ImportCommands();
     all += CollectionCommands();
     all += FollowUpCommands();
+    all += AuditCommands();
     return all;
 }
 
@@ -128,6 +130,8 @@ int main(int argc, char** argv)
             return 1;
         }
         store::SetAccountRulesReport([&ui](const QString& message) { ui.ShowError(message); });
+        audit::Start(QStringLiteral("pelmar-tool"), ws,
+                     [&ui](const QString& message) { ui.ShowError(message); });
         edi::MailboxLink link(ws);
         ToolContext ctx{ui, out, err, home, ws, link, c.writes(rest)};
         const int rc = c.run(ctx, rest);

@@ -73,3 +73,4 @@ QList<ToolCommand> DemoCommands();
 QList<ToolCommand> ImportCommands();
 QList<ToolCommand> CollectionCommands();
 QList<ToolCommand> FollowUpCommands();
+QList<ToolCommand> AuditCommands();

@@ -2,6 +2,7 @@
 // reorganise, the help-desk sends and the step after an upgrade.
 
 #include "edi/mailbox_link.h"
+#include "audit/audit_file.h"
 #include "edi/ui/link_settings_dialog.h"
 #include "maintenance/ui/tfm_vandry.h"
 #include "maintenance/vandry_setup.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv)
         return 1;
     if (!shell::ui::CheckSettingsAtStart(ws, QStringLiteral("Vandry"), ui))
         return 1;
+    // Its restores, reorganisations and backups are recorded.
+    audit::Start(QStringLiteral("Vandry"), ws,
+                 [&ui](const QString& message) { ui.ShowError(message); });
 
     // A complete set of link settings exists before any link call, and the
     // transfer folders follow it.

@@ -63,8 +63,9 @@ TEST_F(Tool, PrepareDbMakesAWorkspaceAndIsRepeatable)
     EXPECT_TRUE(r.out.contains("database created")) << r.out.toStdString();
     for (const char* d : {"Data/Pelmar.db", "Send/Old", "Recv/Old", "Result"})
         EXPECT_TRUE(QFileInfo::exists(ws + "/" + d)) << d;
-    // Nothing but the database file stays in Data/.
-    EXPECT_EQ(QDir(ws + "/Data").entryList(QDir::Files), QStringList{"Pelmar.db"});
+    // Nothing but the database and the change record stays in Data/.
+    EXPECT_EQ(QDir(ws + "/Data").entryList(QDir::Files, QDir::Name),
+              (QStringList{"Audit.db", "Pelmar.db"}));
 
     r = tool({"--home", ws, "prepare-db"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();

@@ -1,0 +1,420 @@
+#include "audit/audit_file.h"
+
+#include "audit/chain.h"
+#include "audit/record.h"
+#include "audit/tables.h"
+#include "shell/clock.h"
+#include "shell/log.h"
+#include "shell/workspace.h"
+#include "store/database.h"
+#include "store/tdm1.h"
+#include "store/transaction_guard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+#include <pwd.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace audit {
+namespace detail {
+// Shared with record.cpp.
+std::atomic<int> g_quiet{0};
+std::atomic<bool> g_off{false};
+} // namespace detail
+
+namespace {
+
+struct Process
+{
+    QString program;
+    QString dataDir;
+    QString user;
+    std::function<void(const QString&)> report;
+    bool reported = false;
+    // One moment per transaction: the rows of one change share it, and the
+    // time a row stores is the time it was hashed with.
+    QByteArray now;
+};
+
+Process& process()
+{
+    static Process p;
+    return p;
+}
+
+QString osUser()
+{
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    const QString env = qEnvironmentVariable("USER");
+    return env.isEmpty() ? QString::number(geteuid()) : env;
+}
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+void resultText(sqlite3_context* ctx, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QVariant argText(sqlite3_value* v)
+{
+    if (sqlite3_value_type(v) == SQLITE_NULL)
+        return QVariant();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return QString::fromUtf8(text, sqlite3_value_bytes(v));
+}
+
+void fnNow(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    Process& p = process();
+    if (p.now.isEmpty())
+        p.now = shell::Now().toString("yyyy-MM-dd HH:mm:ss").toUtf8();
+    sqlite3_result_text(ctx, p.now.constData(), int(p.now.size()), SQLITE_TRANSIENT);
+}
+
+void fnUser(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    resultText(ctx, process().user);
+}
+
+void fnProgram(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    resultText(ctx, process().program);
+}
+
+void fnRows(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, detail::g_quiet.load() == 0 ? 1 : 0);
+}
+
+// A stored value as the record shows it: whole amounts without ".0".
+void fnText(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    sqlite3_value* v = argv[0];
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        sqlite3_result_null(ctx);
+        return;
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_value_double(v);
+        if (d == double(qint64(d)) && d > -9e15 && d < 9e15)
+            resultText(ctx, QString::number(qint64(d)));
+        else
+            resultText(ctx, QString::number(d, 'g', 15));
+        return;
+    }
+    case SQLITE_BLOB:
+        resultText(ctx, QString::fromLatin1(
+                            QByteArray(static_cast<const char*>(sqlite3_value_blob(v)),
+                                       sqlite3_value_bytes(v))
+                                .toHex()));
+        return;
+    default:
+        resultText(ctx, argText(v).toString());
+    }
+}
+
+void fnHash(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    QList<QVariant> fields;
+    for (int i = 0; i < argc; ++i)
+        fields.append(argText(argv[i]));
+    resultText(ctx, RowHash(fields));
+}
+
+int onCommit(void*)
+{
+    process().now.clear();
+    return 0;
+}
+
+void onRollback(void*)
+{
+    process().now.clear();
+}
+
+bool registerFunctions(const QSqlDatabase& db)
+{
+    sqlite3* h = handleOf(db);
+    if (!h)
+        return false;
+    struct Fn
+    {
+        const char* name;
+        int args;
+        void (*f)(sqlite3_context*, int, sqlite3_value**);
+        bool deterministic;
+    };
+    const Fn fns[] = {{"audit_now", 0, fnNow, false},         {"audit_user", 0, fnUser, true},
+                      {"audit_program", 0, fnProgram, true},  {"audit_rows", 0, fnRows, false},
+                      {"audit_text", 1, fnText, true},        {"audit_hash", 12, fnHash, true}};
+    for (const Fn& f : fns) {
+        const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function_v2(h, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr,
+                                       nullptr) != SQLITE_OK)
+            return false;
+    }
+    sqlite3_commit_hook(h, onCommit, nullptr);
+    sqlite3_rollback_hook(h, onRollback, nullptr);
+    return true;
+}
+
+bool sameFolder(const QString& a, const QString& b)
+{
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
+           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+bool isBusy(const QSqlError& e)
+{
+    return store::ClassifyError(e) == store::WriteFault::Busy;
+}
+
+// The record's own file: the rows, the head of the chain (the last row's
+// number and hash, kept by the file's trigger, so that a row cut from the
+// end is missed), and triggers that refuse to change or delete a row.
+const QStringList& schemaSql()
+{
+    static const QStringList sql = {
+        "CREATE TABLE audit.AuditLog (Seq INTEGER PRIMARY KEY, Time TEXT NOT NULL, "
+        "OsUser TEXT NOT NULL, Program TEXT NOT NULL, Action TEXT NOT NULL, "
+        "TableName TEXT NOT NULL, RowKey TEXT NOT NULL, Institution TEXT NOT NULL, "
+        "Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT, Prev TEXT NOT NULL, "
+        "Hash TEXT NOT NULL)",
+        "CREATE INDEX audit.AuditLog_Time ON AuditLog (Time)",
+        "CREATE TABLE audit.AuditHead (Id INTEGER PRIMARY KEY CHECK (Id = 1), "
+        "Seq INTEGER NOT NULL, Hash TEXT NOT NULL, ChainId TEXT NOT NULL)",
+        "CREATE TRIGGER audit.AuditLog_head AFTER INSERT ON AuditLog BEGIN "
+        "UPDATE AuditHead SET Seq = NEW.Seq, Hash = NEW.Hash; END",
+        "CREATE TRIGGER audit.AuditLog_no_update BEFORE UPDATE ON AuditLog BEGIN "
+        "SELECT RAISE(ABORT, 'audit rows are never changed'); END",
+        "CREATE TRIGGER audit.AuditLog_no_delete BEFORE DELETE ON AuditLog BEGIN "
+        "SELECT RAISE(ABORT, 'audit rows are never deleted'); END",
+    };
+    return sql;
+}
+
+QString newChainId()
+{
+    QByteArray bytes(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes.data()), 4);
+    return QString::fromLatin1(bytes.toHex());
+}
+
+platform::Result<> exec(QSqlQuery& q, const QString& sql)
+{
+    if (q.exec(sql))
+        return {};
+    return platform::Fail(FailureMessage(q.lastError().text()));
+}
+
+// Creates the record's tables in the attached, empty file and writes the
+// chain's first row (a start, or a break saying what was lost), and the
+// chain's id into the data, in one transaction over both files.
+platform::Result<QString> startChain(QSqlDatabase& db, const QString& lost)
+{
+    const QString chainId = newChainId();
+    store::TransactionGuard tx(db);
+    if (!tx.active())
+        return platform::Fail(FailureMessage(tx.error().text()));
+    QSqlQuery q(db);
+    for (const QString& sql : schemaSql())
+        if (platform::Result<> r = exec(q, sql); !r)
+            return platform::Fail(r.error());
+    q.prepare("INSERT INTO audit.AuditHead (Id, Seq, Hash, ChainId) VALUES (1, 0, '', ?)");
+    q.addBindValue(chainId);
+    if (!q.exec())
+        return platform::Fail(FailureMessage(q.lastError().text()));
+    Change first;
+    first.action = lost.isEmpty() ? action::ChainStart : action::ChainBreak;
+    first.table = QStringLiteral("Audit.db");
+    first.key = chainId;
+    if (!lost.isEmpty())
+        first.oldValue = lost;
+    if (platform::Result<> r = Record(db, first); !r)
+        return platform::Fail(r.error());
+    q.prepare("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) VALUES (?, ?)");
+    q.addBindValue(chainId);
+    q.addBindValue(shell::Now().toString("yyyy-MM-dd HH:mm:ss"));
+    if (!q.exec())
+        return platform::Fail(FailureMessage(q.lastError().text()));
+    q.finish();
+    if (!tx.commit())
+        return platform::Fail(FailureMessage(tx.error().text()));
+    return chainId;
+}
+
+QStringList columnsOf(QSqlDatabase& db, const QString& table)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    q.prepare("SELECT name FROM pragma_table_info(?, 'main')");
+    q.addBindValue(table);
+    if (q.exec())
+        while (q.next())
+            out.append(q.value(0).toString());
+    return out;
+}
+
+platform::Result<> installTriggers(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    QStringList old;
+    if (!q.exec("SELECT name FROM sqlite_temp_master WHERE type = 'trigger' AND "
+                "name LIKE 'audit\\_%' ESCAPE '\\'"))
+        return platform::Fail(FailureMessage(q.lastError().text()));
+    while (q.next())
+        old.append(q.value(0).toString());
+    q.finish();
+    for (const QString& name : old)
+        if (platform::Result<> r = exec(q, "DROP TRIGGER temp." + name); !r)
+            return r;
+    const QStringList sql =
+        detail::TriggerSql([&db](const QString& table) { return columnsOf(db, table); });
+    for (const QString& s : sql)
+        if (platform::Result<> r = exec(q, s); !r)
+            return r;
+    return {};
+}
+
+void tellOnce(const QString& message)
+{
+    shell::WriteLog(message, true);
+    Process& p = process();
+    if (p.reported || !p.report)
+        return;
+    p.reported = true;
+    p.report(message);
+}
+
+} // namespace
+
+QString AuditFile(const QString& dataDir)
+{
+    return QDir(dataDir).filePath("Audit.db");
+}
+
+QString FailureMessage(const QString& engineText)
+{
+    return QStringLiteral("변경 이력(Audit.db)을 기록하지 못했습니다.\r") + engineText;
+}
+
+void Start(const QString& program, const shell::Workspace& ws,
+           std::function<void(const QString& message)> report)
+{
+    Process& p = process();
+    p.program = program;
+    p.dataDir = ws.dataDir;
+    p.user = osUser();
+    p.report = std::move(report);
+    store::SetMainConnectionHook(
+        [](QSqlDatabase& db, const QString& dataDir) { return Attach(db, dataDir); });
+}
+
+void SwitchOffForBenchmark()
+{
+    detail::g_off = true;
+}
+
+bool IsAttached(const QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    if (!q.exec("SELECT 1 FROM pragma_database_list WHERE name = 'audit'"))
+        return false;
+    return q.next();
+}
+
+platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
+{
+    Process& p = process();
+    if (detail::g_off || p.program.isEmpty() || !sameFolder(dataDir, p.dataDir))
+        return {};
+    if (!registerFunctions(db))
+        return platform::Fail(FailureMessage(QStringLiteral("SQLite")));
+    QSqlQuery q(db);
+    if (IsAttached(db))
+        (void)exec(q, "DETACH DATABASE audit");
+
+    // The chains this data has known: none in a new workspace or the first
+    // start after an upgrade, when a missing record is simply begun.
+    bool hadChain = false;
+    if (q.exec("SELECT 1 FROM main.AuditChain LIMIT 1"))
+        hadChain = q.next();
+    q.finish();
+
+    const QString file = AuditFile(dataDir);
+    const auto attach = [&]() -> platform::Result<> {
+        q.prepare("ATTACH DATABASE ? AS audit");
+        q.addBindValue(file);
+        if (!q.exec())
+            return platform::Fail(q.lastError().text());
+        q.finish();
+        return {};
+    };
+    QString lost;
+    bool fresh = true;
+    if (QFileInfo::exists(file)) {
+        platform::Result<> attached = attach();
+        if (attached && q.exec("SELECT Seq, Hash, ChainId FROM audit.AuditHead") && q.next()) {
+            fresh = false;
+        } else {
+            const QSqlError error = q.lastError();
+            q.finish();
+            if (isBusy(error))
+                return platform::Fail(store::BusyMessage());
+            if (IsAttached(db))
+                (void)exec(q, "DETACH DATABASE audit");
+            // Kept aside for whoever looks into it; never written over.
+            const QString aside =
+                file + ".unreadable-" + shell::Now().toString("yyyyMMdd-HHmmss");
+            if (!QFile::rename(file, aside))
+                return platform::Fail(
+                    FailureMessage("Audit.db를 읽을 수 없고 옮길 수도 없습니다: " + file));
+            lost = QString("변경 이력 파일을 읽을 수 없어 %1(으)로 옮기고 새 기록을 시작합니다. (%2)")
+                       .arg(QFileInfo(aside).fileName(),
+                            attached ? error.text() : attached.error());
+        }
+        q.finish();
+    } else if (hadChain) {
+        lost = QStringLiteral("변경 이력 파일(Audit.db)이 없어 새 기록을 시작합니다.");
+    }
+    if (fresh) {
+        if (platform::Result<> attached = attach(); !attached)
+            return platform::Fail(FailureMessage(attached.error()));
+        q.exec("PRAGMA audit.journal_mode=DELETE");
+        q.finish();
+        const platform::Result<QString> started = startChain(db, lost);
+        if (!started) {
+            (void)exec(q, "DETACH DATABASE audit");
+            QFile::remove(file);
+            return platform::Fail(started.error());
+        }
+        if (!lost.isEmpty())
+            tellOnce(lost);
+    } else if (!hadChain) {
+        // The data came back from a copy older than the record (a restore):
+        // it learns which chain it belongs to.
+        QSqlQuery m(db);
+        m.exec("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) "
+               "SELECT ChainId, NULL FROM audit.AuditHead");
+    }
+    return installTriggers(db);
+}
+
+} // namespace audit
