@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -28,6 +30,21 @@ namespace detail {
 // Shared with record.cpp.
 std::atomic<int> g_quiet{0};
 std::atomic<bool> g_off{false};
+std::atomic<int> g_tallying{0};
+QHash<QString, QString>& Tallies()
+{
+    static QHash<QString, QString> tallies;
+    return tallies;
+}
+} // namespace detail
+
+namespace {
+struct Process;
+Process& process();
+} // namespace
+
+namespace detail {
+QString RecordConnection();
 } // namespace detail
 
 namespace {
@@ -39,6 +56,8 @@ struct Process
     QString user;
     std::function<void(const QString&)> report;
     bool reported = false;
+    QString connection; // the last connection attached; empty before any
+    bool started = false;
     // One moment per transaction: the rows of one change share it, and the
     // time a row stores is the time it was hashed with.
     QByteArray now;
@@ -103,6 +122,19 @@ void fnRows(sqlite3_context* ctx, int, sqlite3_value**)
     sqlite3_result_int(ctx, detail::g_quiet.load() == 0 ? 1 : 0);
 }
 
+void fnTallying(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, detail::g_tallying.load() > 0 ? 1 : 0);
+}
+
+void fnTally(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    // The row's last value counts: an answer may set a line twice.
+    detail::Tallies()[argText(argv[0]).toString() + ':' + argText(argv[1]).toString()] =
+        argText(argv[2]).toString();
+    sqlite3_result_null(ctx);
+}
+
 // A stored value as the record shows it: whole amounts without ".0".
 void fnText(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -163,7 +195,8 @@ bool registerFunctions(const QSqlDatabase& db)
     };
     const Fn fns[] = {{"audit_now", 0, fnNow, false},         {"audit_user", 0, fnUser, true},
                       {"audit_program", 0, fnProgram, true},  {"audit_rows", 0, fnRows, false},
-                      {"audit_text", 1, fnText, true},        {"audit_hash", 12, fnHash, true}};
+                      {"audit_text", 1, fnText, true},        {"audit_hash", 12, fnHash, true},
+                      {"audit_tallying", 0, fnTallying, false}, {"audit_tally", 3, fnTally, false}};
     for (const Fn& f : fns) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
         if (sqlite3_create_function_v2(h, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr,
@@ -305,6 +338,14 @@ void tellOnce(const QString& message)
 
 } // namespace
 
+QString detail::RecordConnection()
+{
+    const Process& p = process();
+    if (!p.started)
+        return QString();
+    return p.connection.isNull() ? QStringLiteral("") : p.connection;
+}
+
 QString AuditFile(const QString& dataDir)
 {
     return QDir(dataDir).filePath("Audit.db");
@@ -323,13 +364,14 @@ void Start(const QString& program, const shell::Workspace& ws,
     p.dataDir = ws.dataDir;
     p.user = osUser();
     p.report = std::move(report);
+    p.started = true;
     store::SetMainConnectionHook(
         [](QSqlDatabase& db, const QString& dataDir) { return Attach(db, dataDir); });
 }
 
-void SwitchOffForBenchmark()
+void SetRecordingForBenchmark(bool on)
 {
-    detail::g_off = true;
+    detail::g_off = !on;
 }
 
 bool IsAttached(const QSqlDatabase& db)
@@ -407,14 +449,27 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
         }
         if (!lost.isEmpty())
             tellOnce(lost);
-    } else if (!hadChain) {
-        // The data came back from a copy older than the record (a restore):
-        // it learns which chain it belongs to.
+    } else {
+        // Data that came back from a copy older than the chain (a restore)
+        // learns which chain it belongs to; written only when it does not know.
         QSqlQuery m(db);
-        m.exec("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) "
-               "SELECT ChainId, NULL FROM audit.AuditHead");
+        if (m.exec("SELECT 1 FROM main.AuditChain WHERE ChainId = "
+                   "(SELECT ChainId FROM audit.AuditHead)") &&
+            !m.next()) {
+            m.finish();
+            m.exec("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) "
+                   "SELECT ChainId, NULL FROM audit.AuditHead");
+        }
     }
-    return installTriggers(db);
+    // A row that INSERT OR REPLACE takes away is recorded as deleted.
+    q.exec("PRAGMA recursive_triggers = ON");
+    q.finish();
+    if (platform::Result<> installed = installTriggers(db); !installed)
+        return installed;
+    // A connection of RecordInWorkspace's own closes at once; the data's stays.
+    if (!db.connectionName().startsWith(QLatin1String("AuditOutside")))
+        p.connection = db.connectionName();
+    return {};
 }
 
 } // namespace audit

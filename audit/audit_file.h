@@ -28,9 +28,10 @@ QString AuditFile(const QString& dataDir);
 void Start(const QString& program, const shell::Workspace& ws,
            std::function<void(const QString& message)> report);
 
-// The benchmarks' switch, and only theirs: no record file is attached and
-// nothing is recorded, to time the same work without the record.
-void SwitchOffForBenchmark();
+// The benchmarks' switch, and only theirs: while off, an opening of the data
+// attaches no record and nothing is recorded, to time the same work with
+// and without the record in one run. Takes effect at the next opening.
+void SetRecordingForBenchmark(bool on);
 
 // What Start hangs on the data module: attaches dataDir's record to `db`
 // (a fresh chain when the file is missing or unreadable) and installs the

@@ -4,7 +4,13 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QList>
+#include <QMap>
 #include <QVariant>
+
+namespace shell {
+struct Workspace;
+}
 
 namespace audit {
 
@@ -53,16 +59,45 @@ struct Change
 // user's message when the row cannot be written.
 platform::Result<> Record(QSqlDatabase db, const Change& change);
 
+// The download record: `records` records of `what` (이체자료, 출금동의 …)
+// written to `file` by an export, print or text output. Written on the
+// connection the record was last attached to (the program's data, open
+// while its screens and commands run): the writers of files have no data
+// connection of their own. Nothing is recorded in a process that never
+// started the record (the core's tests) or switched it off.
+platform::Result<> RecordDownload(const QString& action, const QString& what, const QString& file,
+                                  qint64 records);
+
+// Changes kept outside the tables (the link settings, the program password
+// in Firm.ini), recorded on the program's data connection when one is
+// open, else on one of their own to the workspace's data, in one
+// transaction. Nothing is recorded before the workspace has data, or in a
+// process that never started the record.
+platform::Result<> RecordInWorkspace(const shell::Workspace& ws, const QList<Change>& changes);
+
+// The institution code of a batch (`Apt1`) or group (`GroupAp1`), for the
+// rows a run over its lines writes; empty when there is none.
+QString InstitutionOf(QSqlDatabase db, const QString& headTable, int aptId);
+
 // While one lives, the per-row triggers record nothing: bulk work the
 // program does itself (a send, a receive, an import …) writes one row of
 // its own instead of one per line.
+// A counting one also tallies the outcomes its work sets (a line's
+// IcheYebu, a consent's Status), for the run's row.
 class Quiet
 {
 public:
-    Quiet();
+    enum class Tally { No, Outcomes };
+    explicit Quiet(Tally tally = Tally::No);
     ~Quiet();
     Quiet(const Quiet&) = delete;
     Quiet& operator=(const Quiet&) = delete;
+
+    // "table:value" → how many rows were set to it while this one lived.
+    QMap<QString, int> tallied() const;
+
+private:
+    bool m_tally;
 };
 
 } // namespace audit

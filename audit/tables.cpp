@@ -16,6 +16,7 @@ struct Recorded
     QString institution; // SQL over R, or empty
     QStringList states;  // columns whose change is a 상태변경
     QStringList secrets; // recorded as changed, never with their value
+    QString outcome = {}; // the column a counting Quiet tallies
 };
 
 QString col(const QString& c)
@@ -44,7 +45,7 @@ const QList<Recorded>& recordedTables()
         {"Apt1", col("AptID"), "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
         {"Apt2", lineKey(),
          "(SELECT coalesce(b.GiganID10, b.GiganID) FROM main.Apt1 b WHERE b.AptID = R.AptID)",
-         {"State"}, {}},
+         {"State"}, {}, "IcheYebu"},
         {"GroupAp1", col("AptID") + " || ' ' || " + col("GroupName"),
          "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
         {"GroupAp2", lineKey(),
@@ -59,7 +60,7 @@ const QList<Recorded>& recordedTables()
         {"APTCONV", col("Name"), "", {}, {}},
         {"TongRegisterConv", col("NAME"), "", {}, {}},
         {"TongRegister", joined({"Giganid", "Bankcd", "Bankno", "NapbuNO"}, " "), "R.Giganid",
-         {"Status"}, {"JuminNO"}},
+         {"Status"}, {"JuminNO"}, "Status"},
         {"Evidential", joined({"BANKCD", "CUSTNO", "CMSSERIALNO"}, " "), "R.CUSTNO",
          {"SENDSTATE"}, {}},
         {"EvidentialAuthKey", col("SendId"), "", {}, {"AuthKey"}},
@@ -135,6 +136,11 @@ QStringList TriggerSql(const std::function<QStringList(const QString& table)>& c
                        .arg(t.name, AppendSql(quoted(action::Delete), table, over(t.key, "OLD"),
                                               over(inst, "OLD"), "NULL",
                                               over(summary(t, columns), "OLD"), "NULL")));
+        if (!t.outcome.isEmpty() && columns.contains(t.outcome, Qt::CaseInsensitive))
+            out.append(QString("CREATE TEMP TRIGGER audit_%1_tally AFTER UPDATE OF %2 ON main.%1 "
+                               "WHEN audit_tallying() AND NEW.%2 IS NOT OLD.%2 BEGIN "
+                               "SELECT audit_tally(%3, NEW.rowid, NEW.%2); END")
+                           .arg(t.name, t.outcome, table));
         // One trigger per column, as the byte limits have it: an update pays
         // only for the columns it sets.
         for (const QString& c : columns) {

@@ -449,8 +449,10 @@ bool SetBranchDay(QSqlDatabase db, shell::Ui& ui, const QDate& date, bool closed
         return false;
     }
     QSqlQuery q(db);
-    q.prepare("INSERT OR REPLACE INTO BizCalendar (CalDate, Kind, Name, Source)"
-              " VALUES (:date, :kind, :name, :source)");
+    // A day already there is updated, so the change record keeps what it was.
+    q.prepare("INSERT INTO BizCalendar (CalDate, Kind, Name, Source)"
+              " VALUES (:date, :kind, :name, :source) ON CONFLICT (CalDate, Source) DO UPDATE"
+              " SET Kind = excluded.Kind, Name = excluded.Name");
     q.bindValue(":date", date.toString(Qt::ISODate));
     q.bindValue(":kind", KindText(closed));
     q.bindValue(":name", name.trimmed());

@@ -112,7 +112,9 @@ FollowUpSave FollowUpRules::Save(const FollowUpRule& rule)
     // 없음 is kept as a row too: a reorganisation refills the table from the
     // blank database's seeds, and only a row of the branch's own says no.
     QSqlQuery q(m_db);
-    q.prepare("INSERT OR REPLACE INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, ?)");
+    // An edit updates the row, so the change record keeps the old action.
+    q.prepare("INSERT INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, ?) "
+              "ON CONFLICT (ResultCode) DO UPDATE SET Action = excluded.Action, Cap = excluded.Cap");
     q.addBindValue(rule.code);
     q.addBindValue(store::StoredValue(rule.action));
     q.addBindValue(represent ? QVariant(rule.cap) : QVariant());
@@ -140,7 +142,8 @@ bool FollowUpRules::Delete(const QStringList& codes)
         return false;
     }
     QSqlQuery q(m_db);
-    q.prepare("INSERT OR REPLACE INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, NULL)");
+    q.prepare("INSERT INTO FollowUpRule (ResultCode, Action, Cap) VALUES (?, ?, NULL) "
+              "ON CONFLICT (ResultCode) DO UPDATE SET Action = excluded.Action, Cap = NULL");
     for (const QString& code : codes) {
         q.bindValue(0, code);
         q.bindValue(1, store::StoredValue(FollowUpAction::None));

@@ -1,5 +1,7 @@
 #include "consent/consent_import.h"
 
+#include "audit/record.h"
+
 #include "codes/import_layouts.h"
 #include "consent/consent_register.h"
 #include "shell/clock.h"
@@ -194,6 +196,8 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
         // Stored as the institutions spell the code, which the bank answers under.
         QHash<QString, QString> registeredCodes;
         store::TransactionGuard tx(db);
+        // One row for the file, not one per consent.
+        std::optional<audit::Quiet> quiet(std::in_place);
         QSqlQuery insert(db);
         insert.prepare("INSERT INTO TongRegister (NAME, Giganid, Bankcd, Bankno, DisplayBankno, "
                        "NapbuNO, JuminNO, Status, RequestDate, Autoichedate, BanksubCD, "
@@ -258,6 +262,15 @@ ConsentImportOutcome ImportConsentRows(QSqlDatabase db, shell::Ui& ui,
             if (++out.imported % 100 == 0)
                 ui.ShowWaitMessage(progress.arg(out.imported));
         }
+        quiet.reset();
+        const audit::Change change{audit::action::Import, QStringLiteral("TongRegister"), QString(),
+                                   QString(), QStringLiteral("파일"), QVariant(),
+                                   QString("%1: 입력 %2건, 거부 %3건")
+                                       .arg(QFileInfo(fileName).fileName())
+                                       .arg(out.imported)
+                                       .arg(qMax<qsizetype>(0, rows.size() - 1) - out.imported)};
+        if (const platform::Result<> recorded = audit::Record(db, change); !recorded)
+            return abandon(recorded.error());
         if (!tx.commit()) {
             ui.ShowError(store::WriteErrorMessage(tx.error()));
             out.imported = 0;

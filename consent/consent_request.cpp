@@ -1,5 +1,7 @@
 #include "consent/consent_request.h"
 
+#include "audit/record.h"
+
 #include "codes/institution.h"
 #include "consent/consent_status.h"
 #include "consent/evidence_rules.h"
@@ -280,6 +282,8 @@ ConsentRequestResult ConsentWriter::run()
     bool written = false;
     {
         store::TransactionGuard tx(m_db);
+        // Written down by the program for the send, which is the record's row.
+        audit::Quiet quiet;
         if (!tx.active()) {
             fail("출금동의 자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
         } else if (writeAll()) {

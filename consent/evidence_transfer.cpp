@@ -1,5 +1,7 @@
 #include "consent/evidence_transfer.h"
 
+#include "audit/record.h"
+
 #include "consent/evidence_files.h"
 #include "consent/evidence_rules.h"
 #include "platform/ini_file.h"
@@ -507,6 +509,8 @@ bool closeUpload(QSqlDatabase db, shell::Ui& ui, const TransferFile& file, bool 
                  const QDate& day)
 {
     store::TransactionGuard guard(db);
+    // The file is one row of the record, not one per consent.
+    std::optional<audit::Quiet> quiet(std::in_place);
     QSqlQuery u(db);
     u.prepare(QString("Update EVIDENTIAL   set SENDDATE = :d, SENDSTATE = :s where") +
               kEvidenceKeyMatch);
@@ -526,6 +530,17 @@ bool closeUpload(QSqlDatabase db, shell::Ui& ui, const TransferFile& file, bool 
         BindEvidenceKey(done, k);
         if (!done.exec()) {
             ui.ShowError(store::WriteErrorMessage(done.lastError()));
+            return false;
+        }
+    }
+    quiet.reset();
+    if (delivered) {
+        const audit::Change change{
+            audit::action::Send, QStringLiteral("Evidential"), QFileInfo(file.path).fileName(),
+            file.consents.isEmpty() ? QString() : file.consents.first().Giganid, QString(),
+            QVariant(), QString("증빙자료 %1건").arg(file.consents.size())};
+        if (const platform::Result<> recorded = audit::Record(db, change); !recorded) {
+            ui.ShowError(recorded.error());
             return false;
         }
     }

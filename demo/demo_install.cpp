@@ -1,5 +1,7 @@
 #include "demo/demo_install.h"
 
+#include "audit/record.h"
+
 #include "consent/evidence_transfer.h"
 #include "edi/link.h"
 #include "exchange/edi_flow.h"
@@ -16,6 +18,7 @@
 #include "store/tdm1.h"
 
 #include <QDir>
+#include <optional>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -132,14 +135,25 @@ DemoInstallation MakeDemoInstallation(shell::Ui& ui, shell::Workspace& ws, edi::
     if (!dm.PrepareDatabase(ws.dataDir) || !dm.OpenTables())
         return result;
     {
+        // Made by the program, not by a person: one row for the whole demo
+        // (its first send records itself).
+        std::optional<audit::Quiet> quiet(std::in_place);
         shell::WaitScope wait(ui, QStringLiteral("데모 자료 생성 중..."));
         if (!FillDemoData(
                 dm, EvidenceFolder(ws), seed, &result.summary,
                 [&] { return firstSend(dm, ui, ws, link, result.sent); }, size))
             return result;
+        if (!setEvidenceKey(dm, ui, ws))
+            return result;
+        quiet.reset();
+        const audit::Change change{audit::action::Import, QStringLiteral("데모"), QString(),
+                                   QString(), QString(), QVariant(),
+                                   QString("데모 자료 (seed %1)").arg(seed)};
+        if (const platform::Result<> recorded = audit::Record(dm.db(), change); !recorded) {
+            ui.ShowError(recorded.error());
+            return result;
+        }
     }
-    if (!setEvidenceKey(dm, ui, ws))
-        return result;
     dm.Close();
     if (result.sent.isEmpty()) {
         result.ok = true;

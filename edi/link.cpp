@@ -1,5 +1,8 @@
 #include "edi/link.h"
 
+#include "audit/record.h"
+#include "shell/link_settings.h"
+
 #include "shell/link_settings.h"
 #include "shell/workspace.h"
 
@@ -44,11 +47,56 @@ LinkOutcome outcome(LinkKind kind, qint32 code)
 
 } // namespace
 
+namespace {
+
+// Each setting that a setup changed, as the change record keeps it; the
+// password only as changed.
+QList<audit::Change> settingChanges(const shell::TEdiConfig& before, const shell::TEdiConfig& after)
+{
+    struct Field
+    {
+        const char* name;
+        QString shell::TEdiConfig::*field;
+    };
+    static const Field fields[] = {
+        {"Connect1", &shell::TEdiConfig::Connect1}, {"Connect2", &shell::TEdiConfig::Connect2},
+        {"Phone1", &shell::TEdiConfig::Phone1},     {"Phone2", &shell::TEdiConfig::Phone2},
+        {"LoginID", &shell::TEdiConfig::LoginID},   {"Password", &shell::TEdiConfig::Password},
+        {"SendDir", &shell::TEdiConfig::SendDir},   {"RecvDir", &shell::TEdiConfig::RecvDir},
+        {"ResultDir", &shell::TEdiConfig::ResultDir}, {"ScriptDir", &shell::TEdiConfig::ScriptDir},
+        {"MailboxDir", &shell::TEdiConfig::MailboxDir}};
+    QList<audit::Change> out;
+    for (const Field& f : fields) {
+        const QString& was = before.*f.field;
+        const QString& now = after.*f.field;
+        if (was == now)
+            continue;
+        const bool secret = f.field == &shell::TEdiConfig::Password;
+        out.append({audit::action::Update, QStringLiteral("링크 설정"), QString(), QString(),
+                    QString::fromLatin1(f.name), secret ? QVariant() : QVariant(was),
+                    secret ? QVariant(audit::kSecretChanged) : QVariant(now)});
+    }
+    return out;
+}
+
+} // namespace
+
 LinkOutcome LinkSetup(Link& link, shell::Workspace& ws)
 {
-    const LinkOutcome o = outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
-    if (o.ok)
+    shell::TEdiConfig before;
+    shell::ReadSettings(before);
+    LinkOutcome o = outcome(LinkKind::Setup, link.EnvSetup(shell::LinkKey()));
+    if (o.ok) {
         shell::ApplyLinkDirectories(ws);
+        shell::TEdiConfig after;
+        shell::ReadSettings(after);
+        if (const platform::Result<> recorded =
+                audit::RecordInWorkspace(ws, settingChanges(before, after));
+            !recorded) {
+            o.ok = false;
+            o.message = recorded.error();
+        }
+    }
     return o;
 }
 

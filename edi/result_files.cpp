@@ -1,5 +1,9 @@
 #include "edi/result_files.h"
 
+#include "audit/record.h"
+#include "store/states.h"
+#include "store/tdm1.h"
+
 #include "shell/clock.h"
 #include "shell/codec.h"
 #include "shell/ui.h"
@@ -14,6 +18,8 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <optional>
 
 namespace edi {
 
@@ -165,6 +171,30 @@ platform::Result<QList<ResultFile>> PendingAnswers(QSqlDatabase db)
     return files;
 }
 
+namespace {
+
+// "정상 120건, 불능 3건": the outcomes a received file set, by their names.
+audit::Change receiveRow(const store::TDM1& dm, const ResultFile& file,
+                         const QMap<QString, int>& tallied)
+{
+    QStringList parts;
+    for (auto it = tallied.cbegin(); it != tallied.cend(); ++it) {
+        const QString table = it.key().section(':', 0, 0);
+        const QString value = it.key().section(':', 1);
+        QString name = value;
+        if (table == QLatin1String("TongRegister"))
+            name = store::ConsentStatusText(store::ConsentStatusFrom(value));
+        else if (const QString text = dm.OutcomeText(value); !text.isEmpty())
+            name = text;
+        parts.append(QString("%1 %2건").arg(name).arg(it.value()));
+    }
+    return {audit::action::Receive, QStringLiteral("수신"), QFileInfo(file.path).fileName(),
+            QString(), QString(), QVariant(),
+            parts.isEmpty() ? QStringLiteral("바뀐 줄 없음") : parts.join(", ")};
+}
+
+} // namespace
+
 ResultRun
 ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& writeFailure,
               const std::function<FileApplied(QSqlDatabase& db, const ResultFile& file)>& apply)
@@ -199,8 +229,21 @@ ApplyEachFile(store::TDM1& dm, const QList<ResultFile>& files, const QString& wr
             {
                 store::TransactionGuard tx(db);
                 if (tx.active()) {
+                    // The file is one row with its lines per outcome.
+                    std::optional<audit::Quiet> quiet(std::in_place, audit::Quiet::Tally::Outcomes);
                     outcome = apply(db, file);
                     engine = outcome.engine || busy(db.lastError());
+                    const QMap<QString, int> tallied = quiet->tallied();
+                    quiet.reset();
+                    if (outcome.ok && outcome.recognised) {
+                        const platform::Result<> recorded =
+                            audit::Record(db, receiveRow(dm, file, tallied));
+                        if (!recorded) {
+                            outcome.ok = false;
+                            outcome.reason = recorded.error();
+                            engine = true;
+                        }
+                    }
                 } else {
                     outcome.reason = store::WriteErrorMessage(db.lastError());
                     engine = true;

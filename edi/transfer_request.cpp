@@ -1,6 +1,8 @@
 #include "edi/transfer_request.h"
 #include "store/database.h"
 
+#include "audit/record.h"
+
 #include "calendar/business_calendar.h"
 #include "codes/institution.h"
 #include "edi/bank_groups.h"
@@ -532,6 +534,9 @@ TransferRequestResult RequestWriter::run()
         bool refusedSome = false;
         {
             store::TransactionGuard tx(m_db);
+            // What the files carry is written down by the program; the send
+            // is the record's row.
+            audit::Quiet quiet;
             if (!tx.active()) {
                 fail("이체자료를 기록할 수 없습니다.\r" + store::WriteErrorMessage(m_db.lastError()));
             } else if (writeFiles()) {

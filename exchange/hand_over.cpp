@@ -1,6 +1,8 @@
 #include "exchange/hand_over.h"
 #include "store/database.h"
 
+#include "audit/record.h"
+
 #include "consent/evidence_rules.h"
 #include "edi/link.h"
 #include "exchange/edi_flow.h"
@@ -21,6 +23,8 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <optional>
 
 namespace exchange {
 namespace {
@@ -139,6 +143,40 @@ platform::Result<qint64> OpenHandOver(QSqlDatabase db, const SendFiles& files,
     return journal;
 }
 
+namespace {
+
+// The send's row of the change record: its files, batches, lines and their
+// amount, and consents.
+bool recordSendRun(QSqlDatabase db, const SendFiles& files)
+{
+    qint64 amount = 0;
+    {
+        QSqlQuery q(db);
+        q.prepare("SELECT Coalesce(Sum(IcheMoney), 0) FROM Apt2 WHERE Apt2ID = ?");
+        for (const qint64 line : files.lineIds) {
+            q.addBindValue(line);
+            if (!q.exec() || !q.next())
+                return false;
+            amount += q.value(0).toLongLong();
+        }
+    }
+    QStringList names;
+    for (const QString& f : files.files)
+        names.append(QFileInfo(f).fileName());
+    const audit::Change change{
+        audit::action::Send, QStringLiteral("송신"), names.join(", "), QString(), QString(),
+        QVariant(),
+        QString("파일 %1개, 배치 %2개, 줄 %3건, 금액 %4원, 동의 %5건")
+            .arg(files.files.size())
+            .arg(files.batchIds.size())
+            .arg(files.lineIds.size())
+            .arg(amount)
+            .arg(files.consents.size())};
+    return audit::Record(db, change).ok();
+}
+
+} // namespace
+
 QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal)
 {
     // All of it or none: a send recorded by halves would leave batches
@@ -146,6 +184,8 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal)
     using store::BatchState;
     using store::ConsentStatus;
     store::BulkWrite bulk(db);
+    // The send is one row with its counts, not one per line and consent.
+    std::optional<audit::Quiet> quiet(std::in_place);
     if (!bulk.run("UPDATE Apt1 SET State = ? WHERE AptID = ? AND State = ?",
                   int(files.batchIds.size()), [&](QSqlQuery& q, int row) {
                       q.addBindValue(store::StoredValue(BatchState::Sent));
@@ -210,6 +250,9 @@ QString RecordSend(QSqlDatabase db, const SendFiles& files, qint64 journal)
                       [&](QSqlQuery& q, int) { q.addBindValue(journal); }))
             return QStringLiteral("SendJournal");
     }
+    quiet.reset();
+    if (!recordSendRun(db, files))
+        return QStringLiteral("Audit.db");
     if (!bulk.commit())
         return QStringLiteral("TongRegister");
     return {};

@@ -1,5 +1,8 @@
 #include "maintenance/backup.h"
 
+#include "audit/audit_file.h"
+#include "audit/record.h"
+
 #include "maintenance/archive_files.h"
 #include "platform/zip_archive.h"
 #include "shell/clock.h"
@@ -28,6 +31,7 @@
 #include <QStorageInfo>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace maintenance {
 namespace {
@@ -479,7 +483,37 @@ qint64 DriveFreeSpace(const QString& folder, qint64 diskSize)
     return free;
 }
 
+namespace {
+
+// What a backup, restore or reorganisation did, in the change record; false
+// after the failure was shown.
+bool recordRun(Context& ctx, const QString& action, const QString& what)
+{
+    const platform::Result<> recorded = audit::RecordInWorkspace(
+        ctx.ws, {{action, QStringLiteral("자료"), QDir::toNativeSeparators(what), QString(),
+                  QString(), QVariant(), QVariant()}});
+    if (!recorded)
+        ctx.ui.ShowError(recorded.error());
+    return recorded.ok();
+}
+
+bool backupArchive(Context& ctx, const QString& destination, QString* archive);
+
+} // namespace
+
 bool Backup(Context& ctx, const QString& destination, QString* archive)
+{
+    QString written;
+    if (!backupArchive(ctx, destination, &written))
+        return false;
+    if (archive)
+        *archive = written;
+    return recordRun(ctx, audit::action::Backup, written);
+}
+
+namespace {
+
+bool backupArchive(Context& ctx, const QString& destination, QString* archive)
 {
     shell::Ui& ui = ctx.ui;
     QString dest = destination;
@@ -525,6 +559,8 @@ bool Backup(Context& ctx, const QString& destination, QString* archive)
     }
     return true;
 }
+
+} // namespace
 
 QString BackupStamp(Program program, const QString& fileName)
 {
@@ -637,6 +673,22 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
         return false;
     }
 
+    // The change record never goes back with the data: the live file takes
+    // the backup's place in the new folder (a second name for it, under the
+    // locks), so a restore takes no row away.
+    const QString liveAudit = audit::AuditFile(dataDir);
+    const QString stagedAudit = audit::AuditFile(stage);
+    if (QFileInfo::exists(liveAudit)) {
+        QFile::remove(stagedAudit);
+        if (::link(QFile::encodeName(liveAudit).constData(),
+                   QFile::encodeName(stagedAudit).constData()) != 0 &&
+            !QFile::copy(liveAudit, stagedAudit)) {
+            removeStages();
+            ui.ShowError("변경 이력 파일을 옮길 수 없어 복구하지 않습니다.\r" + liveAudit);
+            return false;
+        }
+    }
+
     // Both renames stay on one disk, so the data folder is never half there.
     const bool hadData = QFileInfo(dataDir).isDir();
     if (hadData && !QDir().rename(dataDir, old)) {
@@ -665,7 +717,21 @@ bool ReplaceDataFromArchive(shell::Ui& ui, const shell::Workspace& ws, const QSt
     return true;
 }
 
+namespace {
+bool restoreArchive(Context& ctx, const QString& chosen, QString& restored);
+} // namespace
+
 bool Restore(Context& ctx, const QString& chosen)
+{
+    QString restored;
+    if (!restoreArchive(ctx, chosen, restored))
+        return false;
+    return recordRun(ctx, audit::action::Restore, restored);
+}
+
+namespace {
+
+bool restoreArchive(Context& ctx, const QString& chosen, QString& restored)
 {
     shell::Ui& ui = ctx.ui;
     QString file = chosen;
@@ -688,6 +754,7 @@ bool Restore(Context& ctx, const QString& chosen)
     const QString source = shell::WithBackslash(QFileInfo(file).absolutePath());
     const QString zipName = "FA" + stamp + ".zip";
     const bool floppy = isInside(source, ctx.media.driveA) || isInside(source, ctx.media.driveB);
+    restored = file;
     if (!floppy)
         return ReplaceDataFromArchive(ui, ctx.ws, FindFileNoCase(source, zipName));
 
@@ -709,5 +776,7 @@ bool Restore(Context& ctx, const QString& chosen)
     }
     return ReplaceDataFromArchive(ui, ctx.ws, temp);
 }
+
+} // namespace
 
 } // namespace maintenance

@@ -1,5 +1,7 @@
 #include "maintenance/reorganise.h"
 
+#include "audit/record.h"
+
 #include "maintenance/archive_files.h"
 #include "platform/zip_archive.h"
 #include "shell/file_helpers.h"
@@ -209,6 +211,14 @@ bool Reorganise(Context& ctx)
     ui.ShowWaitMessage(QStringLiteral("자료 재정리를 마무리중입니다."));
     if (const platform::Result<> replaced = shell::ReplaceFile(fresh, live); !replaced) {
         ui.ShowError(replaced.error());
+        return false;
+    }
+    // The record stays beside the new file, and the reorganisation is in it.
+    const platform::Result<> recorded = audit::RecordInWorkspace(
+        ctx.ws, {{audit::action::Reorganise, QStringLiteral("자료"),
+                  QDir::toNativeSeparators(live), QString(), QString(), QVariant(), QVariant()}});
+    if (!recorded) {
+        ui.ShowError(recorded.error());
         return false;
     }
     return true;

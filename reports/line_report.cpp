@@ -1,6 +1,10 @@
 #include "reports/line_report.h"
 
+#include "audit/record.h"
+
 #include "shell/codec.h"
+
+#include <QFile>
 #include "shell/ui.h"
 #include "shell/workspace.h"
 
@@ -149,6 +153,14 @@ SaveOutcome SaveLinesText(shell::Ui& ui, const QString& fileName, const QList<Tr
     int unmappable = 0;
     if (!WriteLinesText(ui, fileName, lines, &unmappable)) {
         ui.ShowInfo(QStringLiteral("파일 저장에 실패했습니다."));
+        return SaveOutcome::Failed;
+    }
+    // The download record, or no file.
+    if (const platform::Result<> recorded = audit::RecordDownload(
+            audit::action::TextOutput, QStringLiteral("이체자료"), fileName, lines.size());
+        !recorded) {
+        QFile::remove(fileName);
+        ui.ShowError(recorded.error());
         return SaveOutcome::Failed;
     }
     ui.ShowInfo(QString("파일 \"%1\"에 저장했습니다.").arg(fileName));

@@ -1,5 +1,7 @@
 #include "reports/spreadsheet_writer.h"
 
+#include "audit/record.h"
+
 #include "reports/collections.h"
 
 #include "shell/clock.h"
@@ -183,7 +185,21 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     fitColumns(sheet, all, 1, formats.data());
     worksheet_set_column(sheet, 0, 0, kDefaultWidth + (kind == ExportKind::ConsentList ? 2 : 0),
                          formats[0]);
-    return finish(book, path);
+    if (platform::Result<> done = finish(book, path); !done)
+        return done;
+    // Lines and consents leave the program: the download record, or no file.
+    if (kind == ExportKind::Collections)
+        return {};
+    const QString what = kind == ExportKind::ConsentList       ? QStringLiteral("출금동의")
+                         : kind == ExportKind::MissingConsents ? QStringLiteral("출금동의 없는 이체자료")
+                                                               : QStringLiteral("이체자료");
+    if (platform::Result<> recorded =
+            audit::RecordDownload(audit::action::Export, what, path, rows.size());
+        !recorded) {
+        QFile::remove(path);
+        return recorded;
+    }
+    return {};
 }
 
 bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows,

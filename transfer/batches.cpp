@@ -1,5 +1,7 @@
 #include "transfer/batches.h"
 
+#include "audit/record.h"
+
 #include "calendar/business_calendar.h"
 #include "calendar/check_send_date.h"
 #include "calendar/holidays.h"
@@ -401,13 +403,19 @@ bool SetHeadState(store::TDM1& dm, shell::Ui& ui, const HeadTables& tables, int 
                   BatchState state)
 {
     store::BulkWrite bulk(dm.db());
-    const bool ok = bulk.run({"UPDATE " + tables.lines + " SET State = :s WHERE " +
-                                  store::IndexedMatch(tables.lines, "AptID", ":id"),
-                              "UPDATE " + tables.head + " SET State = :s WHERE AptID = :id"},
-                             1, [&](QSqlQuery& q, int) {
-                                 q.bindValue(":s", store::StoredValue(state));
-                                 q.bindValue(":id", aptId);
-                             });
+    const auto bind = [&](QSqlQuery& q, int) {
+        q.bindValue(":s", store::StoredValue(state));
+        q.bindValue(":id", aptId);
+    };
+    bool ok = false;
+    {
+        // The lines follow their head: the record keeps the head's change.
+        audit::Quiet quiet;
+        ok = bulk.run("UPDATE " + tables.lines + " SET State = :s WHERE " +
+                          store::IndexedMatch(tables.lines, "AptID", ":id"),
+                      1, bind);
+    }
+    ok = ok && bulk.run("UPDATE " + tables.head + " SET State = :s WHERE AptID = :id", 1, bind);
     if (!ok || !bulk.commit()) {
         ui.ShowError(store::WriteErrorMessage(bulk.error()));
         return false;

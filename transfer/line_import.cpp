@@ -1,5 +1,7 @@
 #include "transfer/line_import.h"
 
+#include "audit/record.h"
+
 #include "codes/import_layouts.h"
 #include "shell/clock.h"
 #include "shell/codec.h"
@@ -14,6 +16,7 @@
 #include "store/transaction_guard.h"
 #include "transfer/lines.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -312,6 +315,8 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
     const QString date = m_icheDate.toString(Qt::ISODate);
     QVariantList values;
     int imported = 0;
+    // One row for the file, not one per line.
+    std::optional<audit::Quiet> quiet(std::in_place);
     for (const QByteArray& record : records) {
         if (record.trimmed().isEmpty())
             continue;
@@ -345,6 +350,19 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
             m_ui.ShowWaitMessage(progress.arg(imported));
     }
     m_ui.ShowWaitMessage(progress.arg(imported));
+    quiet.reset();
+    const QString headTable = m_target == ImportTarget::Group ? "GroupAp1" : "Apt1";
+    audit::Change change{audit::action::Import, table, QString::number(m_aptId),
+                         audit::InstitutionOf(m_dm.db(), headTable, m_aptId),
+                         QStringLiteral("파일"), QVariant(),
+                         QString("%1: 입력 %2건, 거부 %3건")
+                             .arg(QFileInfo(fileName).fileName())
+                             .arg(imported)
+                             .arg(out.errors.size())};
+    if (const platform::Result<> recorded = audit::Record(m_dm.db(), change); !recorded) {
+        m_ui.ShowError(recorded.error());
+        return out;
+    }
     if (!tx.commit()) {
         m_ui.ShowError(store::WriteErrorMessage(m_dm.db().lastError()));
         return out;

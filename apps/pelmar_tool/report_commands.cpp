@@ -2,6 +2,9 @@
 // without a window.
 
 #include "apps/pelmar_tool/tool_command.h"
+#include "audit/record.h"
+
+#include <QFile>
 #include "consent/consent_register.h"
 #include "reports/line_report.h"
 #include "reports/print/print_layouts.h"
@@ -159,6 +162,13 @@ int printPdf(ToolContext& ctx, const QStringList& args)
     }
     if (!QFileInfo(file).isFile()) {
         ctx.ui.ShowError(QStringLiteral("파일 저장에 실패했습니다."));
+        return 1;
+    }
+    if (const platform::Result<> recorded = audit::RecordDownload(
+            audit::action::Print, QStringLiteral("이체자료"), file, b->lines.size());
+        !recorded) {
+        QFile::remove(file);
+        ctx.ui.ShowError(recorded.error());
         return 1;
     }
     ctx.out << file << "\t" << b->lines.size() << "\n";

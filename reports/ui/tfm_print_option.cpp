@@ -1,5 +1,7 @@
 #include "reports/ui/tfm_print_option.h"
 
+#include "audit/record.h"
+
 #include "reports/line_report.h"
 #include "reports/print/print_layouts.h"
 #include "shell/ui.h"
@@ -174,6 +176,15 @@ void PrintLinesWith(shell::Ui& ui, store::TDM1& dm, int aptId, transfer::LineOrd
         return;
     }
     if (!o.toFile) {
+        // The download record: a preview may be printed from its window.
+        const bool preview = o.preview || !PrinterAvailable();
+        if (const platform::Result<> recorded = audit::RecordDownload(
+                audit::action::Print, QStringLiteral("이체자료"),
+                QString("배치 %1%2").arg(aptId).arg(preview ? " (미리 보기)" : ""), lines.size());
+            !recorded) {
+            ui.ShowError(recorded.error());
+            return;
+        }
         output(o.preview, parent, [&](QPrinter* p) {
             p->setDocName(TransferListDocName());
             if (o.style == 2)

@@ -1,5 +1,7 @@
 #include "shell/ui/config_dialog.h"
 
+#include "audit/record.h"
+
 #include "shell/file_helpers.h"
 #include "shell/firm_ini.h"
 #include "shell/ui.h"
@@ -161,6 +163,15 @@ bool TfmConfig::checkAndStorePassword()
         m_ui.ShowError(
             QStringLiteral("비밀번호를 저장하지 못했습니다. 기존 비밀번호는 그대로입니다.\r") +
             m_ws.firmIniPath());
+        return false;
+    }
+    // Recorded as changed, never with its value.
+    if (const platform::Result<> recorded = audit::RecordInWorkspace(
+            m_ws, {{audit::action::Update, QStringLiteral("Firm.ini"), QStringLiteral("프로그램"),
+                    QString(), QStringLiteral("Password"), QVariant(),
+                    m_new->text().isEmpty() ? QStringLiteral("(삭제됨)") : audit::kSecretChanged}});
+        !recorded) {
+        m_ui.ShowError(recorded.error());
         return false;
     }
     return true;
