@@ -401,6 +401,10 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
     q.finish();
 
     const QString file = AuditFile(dataDir);
+    // An empty file is a first chain that never committed (the program
+    // ended while starting it): nothing was in it.
+    if (QFileInfo(file).isFile() && QFileInfo(file).size() == 0)
+        QFile::remove(file);
     const auto attach = [&]() -> platform::Result<> {
         q.prepare("ATTACH DATABASE ? AS audit");
         q.addBindValue(file);

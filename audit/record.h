@@ -55,8 +55,9 @@ struct Change
 
 // Appends `change` on `db` (the program's connection with the record
 // attached), inside the caller's transaction when one is open. Does
-// nothing when the record is switched off for a benchmark; fails with the
-// user's message when the row cannot be written.
+// nothing in a process that never started the record or while it is
+// switched off for a benchmark; fails with the user's message when the row
+// cannot be written.
 platform::Result<> Record(QSqlDatabase db, const Change& change);
 
 // The download record: `records` records of `what` (이체자료, 출금동의 …)
