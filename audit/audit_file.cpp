@@ -3,6 +3,7 @@
 #include "audit/chain.h"
 #include "audit/record.h"
 #include "audit/tables.h"
+#include "audit/gather.h"
 #include "shell/clock.h"
 #include "shell/log.h"
 #include "shell/workspace.h"
@@ -10,6 +11,7 @@
 #include "store/tdm1.h"
 #include "store/transaction_guard.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,53 @@ QHash<QString, QString>& Tallies()
 {
     static QHash<QString, QString> tallies;
     return tallies;
+}
+Gather& Gathering()
+{
+    static Gather g;
+    return g;
+}
+void* HandleOf(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+Span AppendShown(QByteArray& arena, sqlite3_value* v)
+{
+    Span span;
+    span.at = arena.size();
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        return Span{span.at, -1};
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_value_double(v);
+        char buf[40];
+        const int n = d == double(qint64(d)) && d > -9e15 && d < 9e15
+                          ? std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(d))
+                          : std::snprintf(buf, sizeof buf, "%.15g", d);
+        arena.append(buf, n);
+        break;
+    }
+    case SQLITE_BLOB:
+        arena.append(QByteArray(static_cast<const char*>(sqlite3_value_blob(v)),
+                                sqlite3_value_bytes(v))
+                         .toHex());
+        break;
+    default:
+        arena.append(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+    }
+    span.size = arena.size() - span.at;
+    return span;
+}
+
+QByteArray SpanBytes(const QByteArray& arena, Span span, bool* isNull)
+{
+    if (isNull)
+        *isNull = span.size < 0;
+    return span.size < 0 ? QByteArray() : arena.mid(span.at, span.size);
 }
 } // namespace detail
 
@@ -122,6 +171,52 @@ void fnRows(sqlite3_context* ctx, int, sqlite3_value**)
     sqlite3_result_int(ctx, detail::g_quiet.load() == 0 ? 1 : 0);
 }
 
+void fnCollecting(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, detail::Gathering().active ? 1 : 0);
+}
+
+// One changed row while a guarded transaction runs: (action, table, key,
+// head table of the institution, institution or head row, field, old, new),
+// the old and new value as stored.
+void fnCollect(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    detail::Gather& g = detail::Gathering();
+    const auto bytes = [](sqlite3_value* v) {
+        return QByteArrayView(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                              sqlite3_value_bytes(v));
+    };
+    const QByteArrayView action = bytes(argv[0]);
+    const QByteArrayView table = bytes(argv[1]);
+    const QByteArrayView field = bytes(argv[5]);
+    // Mostly the same group as the row before: no key is built then.
+    if (g.last >= g.groups.size() || g.groups[g.last].alone ||
+        g.groups[g.last].action != action || g.groups[g.last].table != table ||
+        g.groups[g.last].field != field) {
+        QByteArray key = action.toByteArray() + '\x1f' + table.toByteArray() + '\x1f' +
+                         field.toByteArray();
+        auto it = g.index.constFind(key);
+        if (it == g.index.cend()) {
+            detail::Group group;
+            group.action = action.toByteArray();
+            group.table = table.toByteArray();
+            group.field = field.toByteArray();
+            group.instHead = bytes(argv[3]).toByteArray();
+            g.groups.push_back(std::move(group));
+            it = g.index.insert(key, g.groups.size() - 1);
+        }
+        g.last = *it;
+    }
+    detail::Group& group = g.groups[g.last];
+    detail::Item item;
+    item.key = detail::AppendShown(group.arena, argv[2]);
+    item.institution = detail::AppendShown(group.arena, argv[4]);
+    item.oldValue = detail::AppendShown(group.arena, argv[6]);
+    item.newValue = detail::AppendShown(group.arena, argv[7]);
+    group.items.push_back(item);
+    sqlite3_result_null(ctx);
+}
+
 void fnTallying(sqlite3_context* ctx, int, sqlite3_value**)
 {
     sqlite3_result_int(ctx, detail::g_tallying.load() > 0 ? 1 : 0);
@@ -138,36 +233,31 @@ void fnTally(sqlite3_context* ctx, int, sqlite3_value** argv)
 // A stored value as the record shows it: whole amounts without ".0".
 void fnText(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    sqlite3_value* v = argv[0];
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL:
+    QByteArray text;
+    const detail::Span span = detail::AppendShown(text, argv[0]);
+    if (span.size < 0)
         sqlite3_result_null(ctx);
-        return;
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_value_double(v);
-        if (d == double(qint64(d)) && d > -9e15 && d < 9e15)
-            resultText(ctx, QString::number(qint64(d)));
-        else
-            resultText(ctx, QString::number(d, 'g', 15));
-        return;
-    }
-    case SQLITE_BLOB:
-        resultText(ctx, QString::fromLatin1(
-                            QByteArray(static_cast<const char*>(sqlite3_value_blob(v)),
-                                       sqlite3_value_bytes(v))
-                                .toHex()));
-        return;
-    default:
-        resultText(ctx, argText(v).toString());
-    }
+    else
+        sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
 void fnHash(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
-    QList<QVariant> fields;
-    for (int i = 0; i < argc; ++i)
-        fields.append(argText(argv[i]));
-    resultText(ctx, RowHash(fields));
+    // The canonical form of RowHash, over the engine's bytes as they are.
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            h.addData(QByteArrayView("-;"));
+            continue;
+        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[i]));
+        const int size = sqlite3_value_bytes(argv[i]);
+        h.addData(QByteArray::number(size) + ':');
+        h.addData(QByteArrayView(text, size));
+        h.addData(QByteArrayView(";"));
+    }
+    const QByteArray hex = h.result().toHex();
+    sqlite3_result_text(ctx, hex.constData(), int(hex.size()), SQLITE_TRANSIENT);
 }
 
 int onCommit(void*)
@@ -195,8 +285,10 @@ bool registerFunctions(const QSqlDatabase& db)
     };
     const Fn fns[] = {{"audit_now", 0, fnNow, false},         {"audit_user", 0, fnUser, true},
                       {"audit_program", 0, fnProgram, true},  {"audit_rows", 0, fnRows, false},
-                      {"audit_text", 1, fnText, true},        {"audit_hash", 12, fnHash, true},
-                      {"audit_tallying", 0, fnTallying, false}, {"audit_tally", 3, fnTally, false}};
+                      {"audit_text", 1, fnText, true},        {"audit_hash", 13, fnHash, true},
+                      {"audit_tallying", 0, fnTallying, false}, {"audit_tally", 3, fnTally, false},
+                      {"audit_collecting", 0, fnCollecting, false},
+                      {"audit_collect", 8, fnCollect, false}};
     for (const Fn& f : fns) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
         if (sqlite3_create_function_v2(h, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr,
@@ -229,7 +321,7 @@ const QStringList& schemaSql()
         "OsUser TEXT NOT NULL, Program TEXT NOT NULL, Action TEXT NOT NULL, "
         "TableName TEXT NOT NULL, RowKey TEXT NOT NULL, Institution TEXT NOT NULL, "
         "Field TEXT NOT NULL, OldValue TEXT, NewValue TEXT, Prev TEXT NOT NULL, "
-        "Hash TEXT NOT NULL)",
+        "Hash TEXT NOT NULL, Items TEXT)",
         "CREATE INDEX audit.AuditLog_Time ON AuditLog (Time)",
         "CREATE TABLE audit.AuditHead (Id INTEGER PRIMARY KEY CHECK (Id = 1), "
         "Seq INTEGER NOT NULL, Hash TEXT NOT NULL, ChainId TEXT NOT NULL)",
@@ -367,6 +459,28 @@ void Start(const QString& program, const shell::Workspace& ws,
     p.started = true;
     store::SetMainConnectionHook(
         [](QSqlDatabase& db, const QString& dataDir) { return Attach(db, dataDir); });
+    // A guarded change on the recorded connection gathers its rows and
+    // writes them just before its commit.
+    store::TransactionHooks hooks;
+    hooks.begun = [](QSqlDatabase& db) {
+        detail::Gather& g = detail::Gathering();
+        if (!detail::g_off && db.connectionName() == process().connection) {
+            g.active = true;
+            g.clear();
+        }
+    };
+    hooks.committing = [](QSqlDatabase& db) -> platform::Result<> {
+        if (!detail::Gathering().active || db.connectionName() != process().connection)
+            return {};
+        return detail::WriteGathered(db);
+    };
+    hooks.ended = [](QSqlDatabase& db) {
+        if (db.connectionName() == process().connection) {
+            detail::Gathering().active = false;
+            detail::Gathering().clear();
+        }
+    };
+    store::SetTransactionHooks(std::move(hooks));
 }
 
 void SetRecordingForBenchmark(bool on)

@@ -23,7 +23,7 @@ QString RowHash(const QList<QVariant>& fields)
 QString RowHash(const RowContent& r)
 {
     return RowHash({QString::number(r.seq), r.time, r.user, r.program, r.action, r.table, r.key,
-                    r.institution, r.field, r.oldValue, r.newValue, r.prev});
+                    r.institution, r.field, r.oldValue, r.newValue, r.prev, r.items});
 }
 
 } // namespace audit

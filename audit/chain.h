@@ -24,13 +24,14 @@ struct RowContent
     QVariant oldValue; // null when the row has none
     QVariant newValue;
     QString prev; // the hash of the row before; empty for a chain's first row
+    QVariant items; // a gathered row's changes (JSON), null for a single change
 };
 
 // Lower-case hex SHA-256 of the row's canonical form: each field's UTF-8
 // bytes behind their length, a null value marked apart from an empty one.
 QString RowHash(const RowContent& row);
 // The same over the texts as the SQL function passes them (null: a null
-// QVariant), 12 fields in RowContent's order.
+// QVariant), 13 fields in RowContent's order.
 QString RowHash(const QList<QVariant>& fields);
 
 } // namespace audit

@@ -6,6 +6,8 @@
 #include "store/database.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -22,6 +24,27 @@ QString readFailure(const QSqlError& e)
 QString dayStart(const QDate& d)
 {
     return d.toString("yyyy-MM-dd") + " 00:00:00";
+}
+
+bool contains(const QString& in, const QString& part)
+{
+    return in.contains(part);
+}
+
+// Whether an entry passes the filters that a gathered row's items must
+// pass one by one.
+bool passes(const Entry& e, const Filter& f)
+{
+    if (!f.institution.isEmpty() && e.institution != f.institution)
+        return false;
+    if (!f.key.isEmpty() && !contains(e.key, f.key))
+        return false;
+    if (!f.text.isEmpty() &&
+        !(contains(e.key, f.text) || contains(e.table, f.text) || contains(e.action, f.text) ||
+          contains(e.field, f.text) || contains(e.oldValue, f.text) ||
+          contains(e.newValue, f.text)))
+        return false;
+    return true;
 }
 
 platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString& schema,
@@ -41,28 +64,31 @@ platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString&
         where << "TableName = ? COLLATE NOCASE";
         values << f.table;
     }
-    if (!f.institution.isEmpty()) {
-        where << "Institution = ?";
-        values << f.institution;
-    }
     if (!f.user.isEmpty()) {
         where << "OsUser = ?";
         values << f.user;
     }
+    // A gathered row holds its rows' keys, institutions and values in Items:
+    // it is read when they may match, and its items are filtered one by one.
+    if (!f.institution.isEmpty()) {
+        where << "(Institution = ? OR instr(coalesce(Items, ''), ?) > 0)";
+        values << f.institution << f.institution;
+    }
     if (!f.key.isEmpty()) {
-        where << "instr(RowKey, ?) > 0";
-        values << f.key;
+        where << "(instr(RowKey, ?) > 0 OR instr(coalesce(Items, ''), ?) > 0)";
+        values << f.key << f.key;
     }
     if (!f.text.isEmpty()) {
         QStringList any;
-        for (const char* c : {"RowKey", "TableName", "Action", "Field", "OldValue", "NewValue"}) {
+        for (const char* c :
+             {"RowKey", "TableName", "Action", "Field", "OldValue", "NewValue", "Items"}) {
             any << QString("instr(coalesce(%1, ''), ?) > 0").arg(c);
             values << f.text;
         }
         where << "(" + any.join(" OR ") + ")";
     }
     QString sql = QString("SELECT Seq, Time, OsUser, Program, Action, TableName, RowKey, "
-                          "Institution, Field, OldValue, NewValue FROM %1.AuditLog")
+                          "Institution, Field, OldValue, NewValue, Items FROM %1.AuditLog")
                       .arg(schema);
     if (!where.isEmpty())
         sql += " WHERE " + where.join(" AND ");
@@ -89,7 +115,25 @@ platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString&
         e.field = q.value(8).toString();
         e.oldValue = q.value(9).toString();
         e.newValue = q.value(10).toString();
-        out.push_back(std::move(e));
+        if (q.value(11).isNull()) {
+            if (passes(e, f))
+                out.push_back(std::move(e));
+            continue;
+        }
+        const QJsonArray items =
+            QJsonDocument::fromJson(q.value(11).toString().toUtf8()).array();
+        for (const QJsonValue& v : items) {
+            const QJsonArray item = v.toArray();
+            Entry one = e;
+            one.key = item.at(0).toString();
+            // Left out when it is the row's own.
+            if (!item.at(1).isNull())
+                one.institution = item.at(1).toString();
+            one.oldValue = item.at(2).toString();
+            one.newValue = item.at(3).toString();
+            if (passes(one, f))
+                out.push_back(std::move(one));
+        }
     }
     if (q.lastError().isValid())
         return platform::Fail(readFailure(q.lastError()));
@@ -141,8 +185,10 @@ platform::Result<PeriodCounts> CountPeriod(QSqlDatabase db, const QDate& from, c
     if (!IsAttached(db))
         return platform::Fail(QStringLiteral("변경 이력 파일이 연결되어 있지 않습니다."));
     QSqlQuery q(db);
+    // A gathered row counts each of its changes.
     q.prepare("SELECT coalesce(sum(Action IN (?, ?, ?)), 0), "
-              "coalesce(sum(Action NOT IN (?, ?, ?, ?, ?)), 0) "
+              "coalesce(sum(CASE WHEN Action NOT IN (?, ?, ?, ?, ?) THEN "
+              "coalesce(json_array_length(Items), 1) ELSE 0 END), 0) "
               "FROM audit.AuditLog WHERE Time >= ? AND Time < ?");
     for (const QString& a : {action::Export, action::Print, action::TextOutput})
         q.addBindValue(a);
@@ -173,7 +219,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.exec("SELECT Seq, Time, OsUser, Program, Action, TableName, RowKey, Institution, "
-                    "Field, OldValue, NewValue, Prev, Hash FROM AuditLog ORDER BY Seq"))
+                    "Field, OldValue, NewValue, Prev, Hash, Items FROM AuditLog ORDER BY Seq"))
             return platform::Fail(readFailure(q.lastError()));
         qint64 lastSeq = 0;
         QString lastHash;
@@ -196,6 +242,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
             r.oldValue = q.value(9).isNull() ? QVariant() : QVariant(q.value(9).toString());
             r.newValue = q.value(10).isNull() ? QVariant() : QVariant(q.value(10).toString());
             r.prev = q.value(11).toString();
+            r.items = q.value(13).isNull() ? QVariant() : QVariant(q.value(13).toString());
             const QString stored = q.value(12).toString();
             const bool sealed = RowHash(r) == stored;
             const bool linked = r.prev == lastHash;

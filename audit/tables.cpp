@@ -17,6 +17,7 @@ struct Recorded
     QStringList states;  // columns whose change is a 상태변경
     QStringList secrets; // recorded as changed, never with their value
     QString outcome = {}; // the column a counting Quiet tallies
+    QString instHead = {}; // the head table whose row (R.AptID) names the institution
 };
 
 QString col(const QString& c)
@@ -35,22 +36,19 @@ QString joined(const QStringList& cols, const QString& sep)
 QString lineKey()
 {
     // Batch/line, then the payer's 동-호, which is how a branch names a line.
-    return col("AptID") + " || '/' || " + col("Apt2ID") + " || ' ' || trim(" + col("Dong") +
-           ") || '-' || trim(" + col("Ho") + ")";
+    // Built once a changed line: the numbers are whole, the 동 and 호 text.
+    return "coalesce(R.AptID, '') || '/' || coalesce(R.Apt2ID, '') || ' ' || "
+           "trim(coalesce(R.Dong, '')) || '-' || trim(coalesce(R.Ho, ''))";
 }
 
 const QList<Recorded>& recordedTables()
 {
     static const QList<Recorded> tables = {
         {"Apt1", col("AptID"), "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
-        {"Apt2", lineKey(),
-         "(SELECT coalesce(b.GiganID10, b.GiganID) FROM main.Apt1 b WHERE b.AptID = R.AptID)",
-         {"State"}, {}, "IcheYebu"},
+        {"Apt2", lineKey(), "R.AptID", {"State"}, {}, "IcheYebu", "Apt1"},
         {"GroupAp1", col("AptID") + " || ' ' || " + col("GroupName"),
          "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
-        {"GroupAp2", lineKey(),
-         "(SELECT coalesce(g.GiganID10, g.GiganID) FROM main.GroupAp1 g WHERE g.AptID = R.AptID)",
-         {"State"}, {}},
+        {"GroupAp2", lineKey(), "R.AptID", {"State"}, {}, {}, "GroupAp1"},
         {"UserCode", "coalesce(R.APID10, R.APID, '') || ' ' || " + col("Name"),
          "coalesce(R.APID10, R.APID)", {}, {"JAPASS", "SIPASS", "CHPASS", "TOPASS", "TO2PASS",
                                              "APPASS"}},
@@ -100,22 +98,57 @@ QString summary(const Recorded& t, const QStringList& columns)
 
 QString AppendSql(const QString& action, const QString& table, const QString& key,
                   const QString& institution, const QString& field, const QString& oldValue,
-                  const QString& newValue, const QString& schema)
+                  const QString& newValue, const QString& items, const QString& when)
 {
     // The values are taken once in the inner select and hashed as stored;
-    // audit_now() holds one moment for the whole transaction.
-    // The log unqualified: a trigger may not name the schema of the table it
+    // audit_now() holds one moment for the whole transaction. The log
+    // unqualified: a trigger may not name the schema of the table it
     // writes, and the temporary ones find the attached record by name.
     return QString("INSERT INTO AuditLog (Seq, Time, OsUser, Program, Action, TableName, "
-                   "RowKey, Institution, Field, OldValue, NewValue, Prev, Hash) "
+                   "RowKey, Institution, Field, OldValue, NewValue, Prev, Hash, Items) "
                    "SELECT s, t, u, p, a, tb, k, i, f, o, n, prev, "
-                   "audit_hash(s, t, u, p, a, tb, k, i, f, o, n, prev) FROM "
+                   "audit_hash(s, t, u, p, a, tb, k, i, f, o, n, prev, it), it FROM "
                    "(SELECT h.Seq + 1 AS s, audit_now() AS t, audit_user() AS u, "
-                   "audit_program() AS p, %2 AS a, %3 AS tb, coalesce(%4, '') AS k, "
-                   "coalesce(%5, '') AS i, coalesce(%6, '') AS f, %7 AS o, %8 AS n, "
-                   "h.Hash AS prev FROM %1.AuditHead h)")
-        .arg(schema, action, table, key, institution, field, oldValue, newValue);
+                   "audit_program() AS p, %1 AS a, %2 AS tb, coalesce(%3, '') AS k, "
+                   "coalesce(%4, '') AS i, coalesce(%5, '') AS f, %6 AS o, %7 AS n, "
+                   "h.Hash AS prev, %8 AS it FROM audit.AuditHead h%9)")
+        .arg(action, table, key, institution, field, oldValue, newValue, items,
+             when.isEmpty() ? QString() : " WHERE " + when);
 }
+
+namespace {
+
+// The two triggers of one change of a row, `name`d `name`_g and `name`:
+// gathered while a guarded transaction runs (written just before its
+// commit), else appended at once. Apart, so that a gathered change never
+// runs the append, which would open a write on the record file per row.
+QStringList changeTriggers(const QString& name, const QString& event, const QString& when,
+                           const QString& action, const QString& table, const QString& key,
+                           const QString& institution, const QString& instHead,
+                           const QString& field, const QString& oldValue,
+                           const QString& newValue, const QString& rawOld = {},
+                           const QString& rawNew = {})
+{
+    // The column's own test first: it costs no function call.
+    const QString head = "CREATE TEMP TRIGGER %1 %2 WHEN %4audit_rows() AND %3 BEGIN %5; END";
+    const QString extra = when.isEmpty() ? QString() : when + " AND ";
+    // Gathered with the values as stored, shown when written.
+    const QString gather = QString("SELECT audit_collect(%1, %2, %3, %4, %5, %6, %7, %8)")
+                               .arg(action, table, key, quoted(instHead), institution, field,
+                                    rawOld.isEmpty() ? oldValue : rawOld,
+                                    rawNew.isEmpty() ? newValue : rawNew);
+    const QString append = AppendSql(
+        action, table, key,
+        instHead.isEmpty() ? institution
+                           : QString("(SELECT coalesce(h.GiganID10, h.GiganID) FROM main.%1 h "
+                                     "WHERE h.AptID = %2)")
+                                 .arg(instHead, institution),
+        field, oldValue, newValue);
+    return {head.arg(name + "_g", event, "audit_collecting()", extra, gather),
+            head.arg(name, event, "NOT audit_collecting()", extra, append)};
+}
+
+} // namespace
 
 QStringList TriggerSql(const std::function<QStringList(const QString& table)>& columnsOf)
 {
@@ -126,16 +159,12 @@ QStringList TriggerSql(const std::function<QStringList(const QString& table)>& c
             continue;
         const QString inst = t.institution.isEmpty() ? QStringLiteral("NULL") : t.institution;
         const QString table = quoted(t.name);
-        out.append(QString("CREATE TEMP TRIGGER audit_%1_insert AFTER INSERT ON main.%1 "
-                           "WHEN audit_rows() BEGIN %2; END")
-                       .arg(t.name, AppendSql(quoted(action::Insert), table, over(t.key, "NEW"),
-                                              over(inst, "NEW"), "NULL", "NULL",
-                                              over(summary(t, columns), "NEW"))));
-        out.append(QString("CREATE TEMP TRIGGER audit_%1_delete AFTER DELETE ON main.%1 "
-                           "WHEN audit_rows() BEGIN %2; END")
-                       .arg(t.name, AppendSql(quoted(action::Delete), table, over(t.key, "OLD"),
-                                              over(inst, "OLD"), "NULL",
-                                              over(summary(t, columns), "OLD"), "NULL")));
+        out += changeTriggers("audit_" + t.name + "_insert", "AFTER INSERT ON main." + t.name, {},
+                              quoted(action::Insert), table, over(t.key, "NEW"), over(inst, "NEW"),
+                              t.instHead, "NULL", "NULL", over(summary(t, columns), "NEW"));
+        out += changeTriggers("audit_" + t.name + "_delete", "AFTER DELETE ON main." + t.name, {},
+                              quoted(action::Delete), table, over(t.key, "OLD"), over(inst, "OLD"),
+                              t.instHead, "NULL", over(summary(t, columns), "OLD"), "NULL");
         if (!t.outcome.isEmpty() && columns.contains(t.outcome, Qt::CaseInsensitive))
             out.append(QString("CREATE TEMP TRIGGER audit_%1_tally AFTER UPDATE OF %2 ON main.%1 "
                                "WHEN audit_tallying() AND NEW.%2 IS NOT OLD.%2 BEGIN "
@@ -146,14 +175,14 @@ QStringList TriggerSql(const std::function<QStringList(const QString& table)>& c
         for (const QString& c : columns) {
             const bool secret = listed(t.secrets, c);
             const QString act = listed(t.states, c) ? action::StateChange : action::Update;
-            out.append(
-                QString("CREATE TEMP TRIGGER audit_%1_%2_update AFTER UPDATE OF %2 ON main.%1 "
-                        "WHEN audit_rows() AND NEW.%2 IS NOT OLD.%2 BEGIN %3; END")
-                    .arg(t.name, c,
-                         AppendSql(quoted(act), table, over(t.key, "NEW"), over(inst, "NEW"),
-                                   quoted(c), secret ? "NULL" : "audit_text(OLD." + c + ")",
-                                   secret ? quoted(kSecretChanged)
-                                          : "audit_text(NEW." + c + ")")));
+            out += changeTriggers(
+                QString("audit_%1_%2_update").arg(t.name, c),
+                QString("AFTER UPDATE OF %2 ON main.%1").arg(t.name, c),
+                QString("NEW.%1 IS NOT OLD.%1").arg(c), quoted(act), table, over(t.key, "NEW"),
+                over(inst, "NEW"), t.instHead, quoted(c),
+                secret ? "NULL" : "audit_text(OLD." + c + ")",
+                secret ? quoted(kSecretChanged) : "audit_text(NEW." + c + ")",
+                secret ? "NULL" : "OLD." + c, secret ? quoted(kSecretChanged) : "NEW." + c);
         }
     }
     return out;

@@ -13,7 +13,8 @@ namespace audit::detail {
 // (a bound parameter, NEW.x in a trigger). Chained through AuditHead.
 QString AppendSql(const QString& action, const QString& table, const QString& key,
                   const QString& institution, const QString& field, const QString& oldValue,
-                  const QString& newValue, const QString& schema = QStringLiteral("audit"));
+                  const QString& newValue, const QString& items = QStringLiteral("NULL"),
+                  const QString& when = QString());
 
 // The connection's own triggers on the recorded tables of `main`, over the
 // columns each table has (`columnsOf` answers), each named audit_….
