@@ -170,6 +170,34 @@ TEST_F(ChangeRecord, BulkAmountChangeKeepsEveryLinesOldAndNewAmount)
     ASSERT_TRUE(counts);
     EXPECT_EQ(counts->changes, 2);
     EXPECT_EQ(counts->downloads, 0);
+    // The tool finds one line of the change by its 동-호, and the chain holds.
+    const QList<QStringList> found = rows({"--key", "101-1204"});
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0][Old], "10000");
+    EXPECT_EQ(found[0][New], "500000");
+    EXPECT_EQ(tool({"audit", "verify"}).exitCode, 0);
+}
+
+// A change whose row cannot be written to the record (another program
+// holds the record file) fails, is said, and leaves the data as it was.
+TEST_F(ChangeRecord, AChangeTheRecordCannotTakeIsSaidAndUndone)
+{
+    ASSERT_EQ(tool({"set-state", "--batch", "1", "--state", "0"}).exitCode, 0);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "record-holder");
+        other.setDatabaseName(path("Data/Audit.db"));
+        ASSERT_TRUE(other.open());
+        QSqlQuery hold(other);
+        // A writer in the middle of its transaction: readers go on, no one writes.
+        ASSERT_TRUE(hold.exec("BEGIN IMMEDIATE"));
+        const ProgramRun r = tool({"set-state", "--batch", "1", "--state", "1"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("다른 프로그램")) << r.err.toStdString();
+        hold.exec("ROLLBACK");
+    }
+    QSqlDatabase::removeDatabase("record-holder");
+    EXPECT_EQ(value("SELECT State FROM Apt1 WHERE AptID = 1").toInt(), 0);
+    EXPECT_EQ(rows({"--table", "Apt1"}).size(), 1);
 }
 
 // A send and a receive are one row each with their counts.
