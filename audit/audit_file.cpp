@@ -179,7 +179,18 @@ void fnCollecting(sqlite3_context* ctx, int, sqlite3_value**)
 // One changed row while a guarded transaction runs: (action, table, key,
 // head table of the institution, institution or head row, field, old, new),
 // the old and new value as stored.
-void fnCollect(sqlite3_context* ctx, int, sqlite3_value** argv)
+// SQL's trim(): spaces only, both ends.
+QByteArray trimSpaces(const QByteArray& text)
+{
+    qsizetype from = 0, to = text.size();
+    while (from < to && text[from] == ' ')
+        ++from;
+    while (to > from && text[to - 1] == ' ')
+        --to;
+    return text.mid(from, to - from);
+}
+
+void fnCollect(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     detail::Gather& g = detail::Gathering();
     const auto bytes = [](sqlite3_value* v) {
@@ -209,7 +220,29 @@ void fnCollect(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
     detail::Group& group = g.groups[g.last];
     detail::Item item;
-    item.key = detail::AppendShown(group.arena, argv[2]);
+    if (argc == 12) {
+        // A line: "batch/line 동-호", as the trigger's own SQL joins it.
+        QByteArray& arena = group.arena;
+        item.key.at = arena.size();
+        const auto trimmed = [&arena](sqlite3_value* v) {
+            const detail::Span s = detail::AppendShown(arena, v);
+            if (s.size <= 0)
+                return;
+            const QByteArray part = arena.mid(s.at, s.size);
+            arena.truncate(s.at);
+            arena.append(trimSpaces(part));
+        };
+        detail::AppendShown(arena, argv[8]);
+        arena.append('/');
+        detail::AppendShown(arena, argv[9]);
+        arena.append(' ');
+        trimmed(argv[10]);
+        arena.append('-');
+        trimmed(argv[11]);
+        item.key.size = arena.size() - item.key.at;
+    } else {
+        item.key = detail::AppendShown(group.arena, argv[2]);
+    }
     item.institution = detail::AppendShown(group.arena, argv[4]);
     item.oldValue = detail::AppendShown(group.arena, argv[6]);
     item.newValue = detail::AppendShown(group.arena, argv[7]);
@@ -288,7 +321,8 @@ bool registerFunctions(const QSqlDatabase& db)
                       {"audit_text", 1, fnText, true},        {"audit_hash", 13, fnHash, true},
                       {"audit_tallying", 0, fnTallying, false}, {"audit_tally", 3, fnTally, false},
                       {"audit_collecting", 0, fnCollecting, false},
-                      {"audit_collect", 8, fnCollect, false}};
+                      {"audit_collect", 8, fnCollect, false},
+                      {"audit_collect", 12, fnCollect, false}};
     for (const Fn& f : fns) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
         if (sqlite3_create_function_v2(h, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr,

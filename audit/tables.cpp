@@ -18,6 +18,7 @@ struct Recorded
     QStringList secrets; // recorded as changed, never with their value
     QString outcome = {}; // the column a counting Quiet tallies
     QString instHead = {}; // the head table whose row (R.AptID) names the institution
+    QStringList lineKey = {}; // a line's key parts, joined by the gathering itself
 };
 
 QString col(const QString& c)
@@ -41,14 +42,17 @@ QString lineKey()
            "trim(coalesce(R.Dong, '')) || '-' || trim(coalesce(R.Ho, ''))";
 }
 
+// The parts of lineKey(), in its order, for a gathered change of a line.
+const QStringList kLineKeyParts = {"AptID", "Apt2ID", "Dong", "Ho"};
+
 const QList<Recorded>& recordedTables()
 {
     static const QList<Recorded> tables = {
         {"Apt1", col("AptID"), "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
-        {"Apt2", lineKey(), "R.AptID", {"State"}, {}, "IcheYebu", "Apt1"},
+        {"Apt2", lineKey(), "R.AptID", {"State"}, {}, "IcheYebu", "Apt1", kLineKeyParts},
         {"GroupAp1", col("AptID") + " || ' ' || " + col("GroupName"),
          "coalesce(R.GiganID10, R.GiganID)", {"State"}, {"Pass"}},
-        {"GroupAp2", lineKey(), "R.AptID", {"State"}, {}, {}, "GroupAp1"},
+        {"GroupAp2", lineKey(), "R.AptID", {"State"}, {}, {}, "GroupAp1", kLineKeyParts},
         {"UserCode", "coalesce(R.APID10, R.APID, '') || ' ' || " + col("Name"),
          "coalesce(R.APID10, R.APID)", {}, {"JAPASS", "SIPASS", "CHPASS", "TOPASS", "TO2PASS",
                                              "APPASS"}},
@@ -127,16 +131,20 @@ QStringList changeTriggers(const QString& name, const QString& event, const QStr
                            const QString& institution, const QString& instHead,
                            const QString& field, const QString& oldValue,
                            const QString& newValue, const QString& rawOld = {},
-                           const QString& rawNew = {})
+                           const QString& rawNew = {}, const QString& keyParts = {})
 {
     // The column's own test first: it costs no function call.
     const QString head = "CREATE TEMP TRIGGER %1 %2 WHEN %4audit_rows() AND %3 BEGIN %5; END";
     const QString extra = when.isEmpty() ? QString() : when + " AND ";
     // Gathered with the values as stored, shown when written.
-    const QString gather = QString("SELECT audit_collect(%1, %2, %3, %4, %5, %6, %7, %8)")
-                               .arg(action, table, key, quoted(instHead), institution, field,
+    // A line's key is joined by the gathering from its parts: cheaper than
+    // the SQL that builds it.
+    const QString gather = QString("SELECT audit_collect(%1, %2, %3, %4, %5, %6, %7, %8%9)")
+                               .arg(action, table, keyParts.isEmpty() ? key : QString("NULL"),
+                                    quoted(instHead), institution, field,
                                     rawOld.isEmpty() ? oldValue : rawOld,
-                                    rawNew.isEmpty() ? newValue : rawNew);
+                                    rawNew.isEmpty() ? newValue : rawNew,
+                                    keyParts.isEmpty() ? QString() : ", " + keyParts);
     const QString append = AppendSql(
         action, table, key,
         instHead.isEmpty() ? institution
@@ -159,12 +167,21 @@ QStringList TriggerSql(const std::function<QStringList(const QString& table)>& c
             continue;
         const QString inst = t.institution.isEmpty() ? QStringLiteral("NULL") : t.institution;
         const QString table = quoted(t.name);
+        QStringList newParts, oldParts;
+        for (const QString& part : t.lineKey) {
+            newParts << "NEW." + part;
+            oldParts << "OLD." + part;
+        }
+        const QString newKey = newParts.join(", ");
+        const QString oldKey = oldParts.join(", ");
         out += changeTriggers("audit_" + t.name + "_insert", "AFTER INSERT ON main." + t.name, {},
                               quoted(action::Insert), table, over(t.key, "NEW"), over(inst, "NEW"),
-                              t.instHead, "NULL", "NULL", over(summary(t, columns), "NEW"));
+                              t.instHead, "NULL", "NULL", over(summary(t, columns), "NEW"), {}, {},
+                              newKey);
         out += changeTriggers("audit_" + t.name + "_delete", "AFTER DELETE ON main." + t.name, {},
                               quoted(action::Delete), table, over(t.key, "OLD"), over(inst, "OLD"),
-                              t.instHead, "NULL", over(summary(t, columns), "OLD"), "NULL");
+                              t.instHead, "NULL", over(summary(t, columns), "OLD"), "NULL", {}, {},
+                              oldKey);
         if (!t.outcome.isEmpty() && columns.contains(t.outcome, Qt::CaseInsensitive))
             out.append(QString("CREATE TEMP TRIGGER audit_%1_tally AFTER UPDATE OF %2 ON main.%1 "
                                "WHEN audit_tallying() AND NEW.%2 IS NOT OLD.%2 BEGIN "
@@ -182,7 +199,8 @@ QStringList TriggerSql(const std::function<QStringList(const QString& table)>& c
                 over(inst, "NEW"), t.instHead, quoted(c),
                 secret ? "NULL" : "audit_text(OLD." + c + ")",
                 secret ? quoted(kSecretChanged) : "audit_text(NEW." + c + ")",
-                secret ? "NULL" : "OLD." + c, secret ? quoted(kSecretChanged) : "NEW." + c);
+                secret ? "NULL" : "OLD." + c, secret ? quoted(kSecretChanged) : "NEW." + c,
+                newKey);
         }
     }
     return out;
