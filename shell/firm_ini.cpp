@@ -6,6 +6,8 @@
 #include "shell/log.h"
 #include "shell/workspace.h"
 
+#include <QDate>
+
 #include <cctype>
 
 namespace shell {
@@ -183,6 +185,17 @@ int ReadNoticeBackColor(const Workspace& ws)
 bool WriteNoticeBackColor(const Workspace& ws, int color)
 {
     return writeRaw(ws, "General", "NoticeBackColor", QByteArray::number(color));
+}
+
+QString ReadLastAuditCheck(const Workspace& ws)
+{
+    const QString month = QString::fromLatin1(readRaw(ws, "Audit", "LastCheck").trimmed());
+    return QDate::fromString(month + "-01", "yyyy-MM-dd").isValid() ? month : QString();
+}
+
+bool WriteLastAuditCheck(const Workspace& ws, const QString& month)
+{
+    return writeRaw(ws, "Audit", "LastCheck", month.toLatin1());
 }
 
 } // namespace shell

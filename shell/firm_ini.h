@@ -36,6 +36,10 @@ int ReadNoticeTextColor(const Workspace& ws);
 bool WriteNoticeTextColor(const Workspace& ws, int color);
 int ReadNoticeBackColor(const Workspace& ws);
 bool WriteNoticeBackColor(const Workspace& ws, int color);
+// The month ("yyyy-MM") whose start last showed the change record's monthly
+// reminder ([Audit] LastCheck); empty when none has.
+QString ReadLastAuditCheck(const Workspace& ws);
+bool WriteLastAuditCheck(const Workspace& ws, const QString& month);
 
 // Every byte complemented (255 minus the byte).
 QByteArray ScrambleBytes(const QByteArray& bytes);
