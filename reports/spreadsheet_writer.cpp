@@ -107,6 +107,8 @@ QStringList ExportHeadings(ExportKind kind)
         return {"기관코드", "은행코드", "계좌번호", "납부자번호"};
     if (kind == ExportKind::Collections)
         return CollectionHeadings();
+    if (kind == ExportKind::ChangeRecord)
+        return {"시각", "사용자", "프로그램", "작업", "테이블", "키", "항목", "이전 값", "새 값"};
     return {"출금동의", "동", "호", "입주자명", "은행코드", "은행명", "계좌번호",
             "(구)주민번호_납부자번호", "예금주명", "이체금액", "상태"};
 }
@@ -130,8 +132,10 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     // Account number (and the resident number of the consent list).
     const QList<int> numberColumns = kind == ExportKind::ConsentList       ? QList<int>{4, 6}
                                      : kind == ExportKind::MissingConsents ? QList<int>{2}
-                                     : kind == ExportKind::Collections     ? QList<int>{}
-                                                                           : QList<int>{6};
+                                     : kind == ExportKind::Collections ||
+                                             kind == ExportKind::ChangeRecord
+                                         ? QList<int>{}
+                                         : QList<int>{6};
     QList<lxw_format*> formats(headings.size(), nullptr);
     for (int c : numberColumns)
         formats[c] = number;
@@ -190,8 +194,10 @@ platform::Result<> WriteExportWorkbook(shell::Ui& ui, ExportKind kind, const She
     // Lines and consents leave the program: the download record, or no file.
     if (kind == ExportKind::Collections)
         return {};
+    // The change record holds the old and new values of accounts and names.
     const QString what = kind == ExportKind::ConsentList       ? QStringLiteral("출금동의")
                          : kind == ExportKind::MissingConsents ? QStringLiteral("출금동의 없는 이체자료")
+                         : kind == ExportKind::ChangeRecord    ? QStringLiteral("변경 이력")
                                                                : QStringLiteral("이체자료");
     if (platform::Result<> recorded =
             audit::RecordDownload(audit::action::Export, what, path, rows.size());
@@ -208,6 +214,7 @@ bool ExportToSpreadsheet(shell::Ui& ui, ExportKind kind, const SheetRows& rows,
     const char* baseName = kind == ExportKind::ConsentList       ? "출금동의"
                            : kind == ExportKind::MissingConsents ? "출금동의등록이 안된 목록"
                            : kind == ExportKind::Collections     ? "수납현황"
+                           : kind == ExportKind::ChangeRecord    ? "변경이력"
                                                                  : "이체자료";
     const QString path = ExportFilePath(tempDir, baseName);
     if (const platform::Result<> written = WriteExportWorkbook(ui, kind, rows, path); !written) {

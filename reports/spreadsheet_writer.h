@@ -14,8 +14,14 @@ namespace reports {
 
 // The lists the screens export, each with its fixed headings: the two
 // entry screens' lists and the lines without consent shown before a send.
-// 수납 현황's month per institution as well.
-enum class ExportKind { ConsentList = 1, TransferLines = 2, MissingConsents = 3, Collections = 4 };
+// 수납 현황's month per institution and the change record's rows as well.
+enum class ExportKind {
+    ConsentList = 1,
+    TransferLines = 2,
+    MissingConsents = 3,
+    Collections = 4,
+    ChangeRecord = 5,
+};
 
 QStringList ExportHeadings(ExportKind kind);
 

@@ -445,4 +445,48 @@ void PaintCollections(QPagedPaintDevice* device, const CollectionReport& report,
     w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
 }
 
+QString ChangeRecordDocName()
+{
+    return QStringLiteral("Veltrin 변경 이력");
+}
+
+void PaintChangeRecord(QPagedPaintDevice* device, const QString& title,
+                       const std::vector<audit::Entry>& entries)
+{
+    const QList<Column> who = {{0.19, Qt::AlignLeft}, {0.12, Qt::AlignLeft},
+                               {0.12, Qt::AlignLeft}, {0.10, Qt::AlignLeft},
+                               {0.15, Qt::AlignLeft}, {0.32, Qt::AlignLeft}};
+    const QList<Column> what = {{0.04, Qt::AlignLeft},
+                                {0.16, Qt::AlignLeft},
+                                {0.40, Qt::AlignLeft},
+                                {0.40, Qt::AlignLeft}};
+    PageWriter w(device,
+                 [&](PageWriter& pw) {
+                     listHeader(pw, title, who,
+                                {"시    각", "사용자", "프로그램", "작  업", "테이블", "키"});
+                     pw.row(what, {"", "항  목", "이 전 값", "새  값"}, bold(pw.body(), 9));
+                     pw.rule();
+                 },
+                 {});
+    // An insert or delete holds the whole row in one value: cut, not drawn
+    // over the next column.
+    const QFontMetricsF fm(w.body(), device);
+    const auto fit = [&](const QList<Column>& columns, QStringList cells) {
+        for (int i = 0; i < cells.size() && i < columns.size(); ++i)
+            cells[i] = fm.elidedText(QString(cells[i]).replace('\n', ' ').replace('\r', ' '),
+                                     Qt::ElideRight, columns[i].share * w.width() - w.mm(2));
+        return cells;
+    };
+    for (const audit::Entry& e : entries) {
+        const bool values = !e.field.isEmpty() || !e.oldValue.isEmpty() || !e.newValue.isEmpty();
+        w.need((values ? 2 : 1) * w.lineHeight(w.body()));
+        w.row(who, fit(who, {e.time, e.user, e.program, e.action, e.table, e.key}), w.body());
+        if (values)
+            w.row(what, fit(what, {"", e.field, e.oldValue, e.newValue}), w.body());
+    }
+    w.rule();
+    w.text(QString("%1건").arg(entries.size()), w.body(), Qt::AlignLeft);
+    w.text(QStringLiteral("[끝]"), w.body(), Qt::AlignRight);
+}
+
 } // namespace reports

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audit/read.h"
 #include "reports/collections.h"
 #include "reports/line_report.h"
 
@@ -32,6 +33,13 @@ void PaintBatchList(QPagedPaintDevice* device, const QList<TransferBatch>& batch
 void PaintCollections(QPagedPaintDevice* device, const CollectionReport& report,
                       const std::function<void(QPainter&, const QRectF&)>& chart = {});
 QString CollectionsDocName();
+
+// The change record's entries under `title` (the screen's period and
+// filters), two rows each: who did what to which row, then the field with
+// its old and new value; a value wider than its column is cut with "…".
+void PaintChangeRecord(QPagedPaintDevice* device, const QString& title,
+                       const std::vector<audit::Entry>& entries);
+QString ChangeRecordDocName();
 
 // The document names (the print job's name, the PDF's title): the batch
 // detail and the line list share one, the batch list has its own. The
