@@ -3,6 +3,8 @@
 
 #include "calendar/send_cutoffs.h"
 #include "audit/audit_file.h"
+#include "audit/ui/monthly_check.h"
+#include "audit/ui/tfm_change_record.h"
 #include "calendar/ui/fm_holiday.h"
 #include "codes/ui/fm_code_bank.h"
 #include "codes/ui/fm_follow_up_rules.h"
@@ -136,6 +138,10 @@ void registerScreens(shell::ui::ScreenCatalog& catalog, edi::Link& link, shell::
         reports::TfmCollections screen(r.dm->db(), *r.ui, ws, r.parent);
         screen.exec();
     });
+    catalog.add(Screen::ChangeRecord, [&ws](const ScreenRequest& r) {
+        audit::TfmChangeRecord screen(r.dm->db(), *r.ui, ws, r.parent);
+        screen.exec();
+    });
     catalog.setSendTimeCheck([](shell::Ui& ui, store::TDM1& dm) {
         QSqlDatabase db = dm.db();
         return calendar::CheckSameDayCutoff(db, ui);
@@ -204,10 +210,20 @@ int main(int argc, char** argv)
     };
     hooks.interactiveBackup = [&ui, &ws] { return maintenance::ui::InteractiveBackup(ui, ws); };
     hooks.link = &link;
-    // A send cut off after its hand-over is settled before any work.
-    // A journal that does not read has been said; the screens refuse a send then.
-    hooks.dataOpened = [&dm, &link, &ws] { (void)exchange::SettleAndTell(dm, link, ws); };
+    // A send cut off after its hand-over is settled before any work (a journal
+    // that does not read has been said; the screens refuse a send then); then,
+    // at a month's first start, the reminder to look at last month's record.
+    QPointer<QWidget> mainWindow;
+    hooks.dataOpened = [&dm, &link, &ws, &ui, &mainWindow] {
+        (void)exchange::SettleAndTell(dm, link, ws);
+        audit::RemindMonthlyCheck(dm.db(), ui, ws, [&](const QDate& from, const QDate& to) {
+            audit::TfmChangeRecord screen(dm.db(), ui, ws, mainWindow);
+            screen.SetPeriod(from, to);
+            screen.exec();
+        });
+    };
     shell::ui::TfmMain window(ui, dm, ws, catalog, arguments, hooks);
+    mainWindow = &window;
     if (!window.FormCreate()) {
         delete splash;
         return 0;

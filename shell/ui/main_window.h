@@ -67,6 +67,7 @@ public:
         ReReceive,
         SendResults,
         Collections,
+        ChangeRecord,
         TransferStatus,
         Consent,
         BankCodes,

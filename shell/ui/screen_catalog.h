@@ -26,6 +26,7 @@ enum class Screen {
     Transmission,        // mode 0 send, 1 send and receive, 2 receive, 3 re-receive
     TransmissionResults, // the link's report of past transmissions
     Collections,         // 수납 현황: the month collected per institution
+    ChangeRecord,        // 변경 이력 조회: who changed what, when
     ConsentRegister,
     BankCodes,
     CodeTable,           // codeKind 21 (outcome) or 16 (result codes)

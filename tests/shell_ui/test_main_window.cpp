@@ -106,7 +106,7 @@ TEST_F(MainWindow, EntriesWithoutTheirScreenAreGreyed)
                              "환경설정/S/W 비밀번호 설정", "환경설정/화면 설정",
                              "기타/이 프로그램은..."};
     const QStringList paths = w.entryPaths(false);
-    EXPECT_EQ(paths.size(), 31);
+    EXPECT_EQ(paths.size(), 32);
     for (const QString& path : paths)
         EXPECT_EQ(w.entry(false, path)->isEnabled(), own.contains(path)) << path.toStdString();
     EXPECT_FALSE(w.background()->transferButton()->isEnabled());
@@ -151,6 +151,7 @@ TEST_F(MainWindow, EveryEntryOpensItsScreen)
         {"자료전송/문서 선택수신 (재수신)", Screen::Transmission, "", false, 3, 0},
         {"자료전송/송신 결과 조회", Screen::TransmissionResults, "송신 결과 조회", false, 0, 0},
         {"자료전송/수납 현황", Screen::Collections, "수납 현황", false, 0, 0},
+        {"자료전송/변경 이력 조회", Screen::ChangeRecord, "변경 이력 조회", false, 0, 0},
         {"코드설정/출금동의 등록/해지", Screen::ConsentRegister, "출금동의 등록/해지", false, 0, 0},
         {"코드설정/은행 코드", Screen::BankCodes, "은행 코드 설정", false, 0, 0},
         {"코드설정/이체여부 코드", Screen::CodeTable, "이체여부 코드 설정", false, 0, 21},
