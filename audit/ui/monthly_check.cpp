@@ -31,6 +31,9 @@ bool RemindMonthlyCheck(QSqlDatabase db, shell::Ui& ui, const shell::Workspace& 
     // still reminded this month.
     if (!shell::WriteLastAuditCheck(ws, month))
         shell::WriteLog(QStringLiteral("월간 점검 알림을 Firm.ini에 적지 못했습니다."), true);
+    // A month without changes or downloads has nothing to look at.
+    if (counts->changes == 0 && counts->downloads == 0)
+        return false;
     const QString text =
         QString("월간 점검: 지난달(%1) 변경 이력은 변경 %2건, 내려받기 %3건입니다.\r\r"
                 "변경 이력 조회 화면에서 확인하시겠습니까?")
