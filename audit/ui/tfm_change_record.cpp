@@ -99,7 +99,10 @@ TfmChangeRecord::TfmChangeRecord(QSqlDatabase db, shell::Ui& ui, const shell::Wo
     m_grid = widgets::NewListGrid({"시각", "사용자", "프로그램", "작업", "테이블", "키", "항목",
                                    "이전 값", "새 값"},
                                   this);
-    const int widths[] = {130, 70, 80, 60, 100, 150, 80, 160};
+    // One line an entry: a whole inserted row is cut here and shown whole
+    // in the cell's tooltip.
+    m_grid->setWordWrap(false);
+    const int widths[] = {140, 70, 80, 60, 100, 150, 80, 160};
     for (int c = 0; c < int(std::size(widths)); ++c)
         m_grid->setColumnWidth(c, widths[c]);
     m_status = new QLabel(this);
