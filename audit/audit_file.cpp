@@ -340,9 +340,18 @@ bool sameFolder(const QString& a, const QString& b)
            QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-bool isBusy(const QSqlError& e)
+bool isMissingTable(const QSqlError& e)
 {
-    return store::ClassifyError(e) == store::WriteFault::Busy;
+    return e.databaseText().startsWith(QLatin1String("no such table"));
+}
+
+// The file is not a record at all: not a database, damaged, or without the
+// record's tables (another program's file under the name).
+bool isUnreadableFile(const QSqlError& e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xFF;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT || code == SQLITE_CANTOPEN ||
+           isMissingTable(e);
 }
 
 // The record's own file: the rows, the head of the chain (the last row's
@@ -546,6 +555,8 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
     bool hadChain = false;
     if (q.exec("SELECT 1 FROM main.AuditChain LIMIT 1"))
         hadChain = q.next();
+    else if (!isMissingTable(q.lastError()))
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     q.finish();
 
     const QString file = AuditFile(dataDir);
@@ -553,27 +564,26 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
     // ended while starting it): nothing was in it.
     if (QFileInfo(file).isFile() && QFileInfo(file).size() == 0)
         QFile::remove(file);
-    const auto attach = [&]() -> platform::Result<> {
+    const auto attach = [&]() -> bool {
         q.prepare("ATTACH DATABASE ? AS audit");
         q.addBindValue(file);
-        if (!q.exec())
-            return platform::Fail(q.lastError().text());
-        q.finish();
-        return {};
+        return q.exec();
     };
     QString lost;
     bool fresh = true;
     if (QFileInfo::exists(file)) {
-        platform::Result<> attached = attach();
+        const bool attached = attach();
         if (attached && q.exec("SELECT Seq, Hash, ChainId FROM audit.AuditHead") && q.next()) {
             fresh = false;
         } else {
             const QSqlError error = q.lastError();
             q.finish();
-            if (isBusy(error))
-                return platform::Fail(store::BusyMessage());
             if (IsAttached(db))
                 (void)exec(q, "DETACH DATABASE audit");
+            // Only a file that is not a record is put aside; a read that is
+            // refused for now (a lock, the disk) leaves it where it is.
+            if (error.isValid() && !isUnreadableFile(error))
+                return platform::Fail(store::ReadFailureMessage(error));
             // Kept aside for whoever looks into it; never written over.
             const QString aside =
                 file + ".unreadable-" + shell::Now().toString("yyyyMMdd-HHmmss");
@@ -581,16 +591,18 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
                 return platform::Fail(
                     FailureMessage("Audit.db를 읽을 수 없고 옮길 수도 없습니다: " + file));
             lost = QString("변경 이력 파일을 읽을 수 없어 %1(으)로 옮기고 새 기록을 시작합니다. (%2)")
-                       .arg(QFileInfo(aside).fileName(),
-                            attached ? error.text() : attached.error());
+                       .arg(QFileInfo(aside).fileName(), error.isValid()
+                                                             ? error.text()
+                                                             : QStringLiteral("기록의 머리 행이 없습니다"));
         }
         q.finish();
     } else if (hadChain) {
         lost = QStringLiteral("변경 이력 파일(Audit.db)이 없어 새 기록을 시작합니다.");
     }
     if (fresh) {
-        if (platform::Result<> attached = attach(); !attached)
-            return platform::Fail(FailureMessage(attached.error()));
+        if (!attach())
+            return platform::Fail(FailureMessage(q.lastError().text()));
+        q.finish();
         q.exec("PRAGMA audit.journal_mode=DELETE");
         q.finish();
         const platform::Result<QString> started = startChain(db, lost);
@@ -605,12 +617,14 @@ platform::Result<> Attach(QSqlDatabase& db, const QString& dataDir)
         // Data that came back from a copy older than the chain (a restore)
         // learns which chain it belongs to; written only when it does not know.
         QSqlQuery m(db);
-        if (m.exec("SELECT 1 FROM main.AuditChain WHERE ChainId = "
-                   "(SELECT ChainId FROM audit.AuditHead)") &&
-            !m.next()) {
+        if (!m.exec("SELECT 1 FROM main.AuditChain WHERE ChainId = "
+                    "(SELECT ChainId FROM audit.AuditHead)"))
+            return platform::Fail(store::ReadFailureMessage(m.lastError()));
+        if (!m.next()) {
             m.finish();
-            m.exec("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) "
-                   "SELECT ChainId, NULL FROM audit.AuditHead");
+            if (!m.exec("INSERT OR IGNORE INTO main.AuditChain (ChainId, Started) "
+                        "SELECT ChainId, NULL FROM audit.AuditHead"))
+                return platform::Fail(store::WriteErrorMessage(m.lastError()));
         }
     }
     // A row that INSERT OR REPLACE takes away is recorded as deleted.

@@ -138,6 +138,8 @@ platform::Result<> detail::WriteGathered(QSqlDatabase db)
     QHash<QByteArray, QByteArray> heads;
     QByteArrayView lastOwn;
     QByteArray lastInstitution;
+    // Empty after a read that failed; `unread` then says why.
+    QString unread;
     const auto institution = [&](const Group& group, const Item& item) -> QByteArray {
         const QByteArrayView own(group.arena.constData() + item.institution.at,
                                  qMax<qsizetype>(0, item.institution.size));
@@ -147,10 +149,15 @@ platform::Result<> detail::WriteGathered(QSqlDatabase db)
             return lastInstitution;
         const QByteArray at = group.instHead + ':' + own.toByteArray();
         auto it = heads.constFind(at);
-        if (it == heads.cend())
-            it = heads.insert(at, InstitutionOf(db, QString::fromLatin1(group.instHead),
-                                                own.toByteArray().toInt())
-                                      .toUtf8());
+        if (it == heads.cend()) {
+            const platform::Result<QString> found =
+                InstitutionOf(db, QString::fromLatin1(group.instHead), own.toByteArray().toInt());
+            if (!found) {
+                unread = found.error();
+                return {};
+            }
+            it = heads.insert(at, found->toUtf8());
+        }
         lastOwn = own;
         lastInstitution = *it;
         return *it;
@@ -167,6 +174,8 @@ platform::Result<> detail::WriteGathered(QSqlDatabase db)
         row.field = QString::fromUtf8(group.field);
         const Item& first = group.items.front();
         const QByteArray firstInstitution = institution(group, first);
+        if (!unread.isEmpty())
+            return platform::Fail(unread);
         row.institution = QString::fromUtf8(firstInstitution);
         if (group.items.size() == 1) {
             row.key = textOf(group.arena, first.key).toString();
@@ -180,6 +189,8 @@ platform::Result<> detail::WriteGathered(QSqlDatabase db)
         json.reserve(group.arena.size() + qsizetype(group.items.size()) * 24);
         for (const Item& item : group.items) {
             const QByteArray inst = institution(group, item);
+            if (!unread.isEmpty())
+                return platform::Fail(unread);
             if (json.size() > 1)
                 json += ',';
             json += '[';
@@ -249,13 +260,15 @@ platform::Result<> RecordInWorkspace(const shell::Workspace& ws, const QList<Cha
     });
 }
 
-QString InstitutionOf(QSqlDatabase db, const QString& headTable, int aptId)
+platform::Result<QString> InstitutionOf(QSqlDatabase db, const QString& headTable, int aptId)
 {
     QSqlQuery q(db);
     // The table is one of the two head tables, never user input.
     q.prepare("SELECT coalesce(GiganID10, GiganID) FROM " + headTable + " WHERE AptID = ?");
     q.addBindValue(aptId);
-    return q.exec() && q.next() ? q.value(0).toString() : QString();
+    if (!q.exec())
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
+    return q.next() ? q.value(0).toString() : QString();
 }
 
 Quiet::Quiet(Tally tally) : m_tally(tally == Tally::Outcomes)

@@ -77,8 +77,9 @@ platform::Result<> RecordDownload(const QString& action, const QString& what, co
 platform::Result<> RecordInWorkspace(const shell::Workspace& ws, const QList<Change>& changes);
 
 // The institution code of a batch (`Apt1`) or group (`GroupAp1`), for the
-// rows a run over its lines writes; empty when there is none.
-QString InstitutionOf(QSqlDatabase db, const QString& headTable, int aptId);
+// rows a run over its lines writes; empty when there is none, a failure
+// with the user's message when it cannot be read.
+platform::Result<QString> InstitutionOf(QSqlDatabase db, const QString& headTable, int aptId);
 
 // While one lives, the per-row triggers record nothing: bulk work the
 // program does itself (a send, a receive, an import …) writes one row of

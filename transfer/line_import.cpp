@@ -352,8 +352,13 @@ ImportOutcome LineImport::Run(const ImportLayout& layout, const QString& fileNam
     m_ui.ShowWaitMessage(progress.arg(imported));
     quiet.reset();
     const QString headTable = m_target == ImportTarget::Group ? "GroupAp1" : "Apt1";
-    audit::Change change{audit::action::Import, table, QString::number(m_aptId),
-                         audit::InstitutionOf(m_dm.db(), headTable, m_aptId),
+    const platform::Result<QString> institution =
+        audit::InstitutionOf(m_dm.db(), headTable, m_aptId);
+    if (!institution) {
+        m_ui.ShowError(institution.error());
+        return out;
+    }
+    audit::Change change{audit::action::Import, table, QString::number(m_aptId), *institution,
                          QStringLiteral("파일"), QVariant(),
                          QString("%1: 입력 %2건, 거부 %3건")
                              .arg(QFileInfo(fileName).fileName())

@@ -55,7 +55,8 @@ const QList<Command>& Commands()
           PELMAR_SOURCE_DIR "/tests/data/text/lines.crlf.prn"}},
         {"import_consents", {"import-consents", "@/consents.csv"}},
         {"send_evidence", {"send-evidence", "--consents", "@/evidence.txt"}},
-        {"backup", {"backup", "--to", "@"}, false},
+        // The archive is of the file; the backup's row in the change record reads.
+        {"backup", {"backup", "--to", "@"}},
         {"restore", {"restore", "--from", "%"}},
         {"collections", {"collections", "--month", "2024-02"}},
         {"collections_by_code", {"collections", "--month", "2024-02", "--by-code"}},

@@ -115,8 +115,9 @@ TEST_F(ChangeRecordScreen, TheFiltersNarrowTheGrid)
         EXPECT_EQ(keys, c.keys);
         EXPECT_TRUE(ui.texts("error").isEmpty());
         EXPECT_EQ(s.exportButton()->isEnabled(), !c.actions.isEmpty());
-        if (c.actions.isEmpty())
+        if (c.actions.isEmpty()) {
             EXPECT_EQ(s.statusLine()->text(), "조건에 맞는 변경 이력이 없습니다.");
+        }
     }
     // Opened without a period: this month by the program clock.
     TfmChangeRecord s(dm->db(), ui, workspace());
