@@ -21,6 +21,22 @@ QString readFailure(const QSqlError& e)
     return store::ReadFailureMessage(e);
 }
 
+// The columns an entry and a hashed row share, selected first and in this
+// order by both readers.
+template <typename Row>
+void readShared(const QSqlQuery& q, Row& r)
+{
+    r.seq = q.value(0).toLongLong();
+    r.time = q.value(1).toString();
+    r.user = q.value(2).toString();
+    r.program = q.value(3).toString();
+    r.action = q.value(4).toString();
+    r.table = q.value(5).toString();
+    r.key = q.value(6).toString();
+    r.institution = q.value(7).toString();
+    r.field = q.value(8).toString();
+}
+
 QString dayStart(const QDate& d)
 {
     return d.toString("yyyy-MM-dd") + " 00:00:00";
@@ -104,15 +120,7 @@ platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString&
     std::vector<Entry> out;
     while (q.next()) {
         Entry e;
-        e.seq = q.value(0).toLongLong();
-        e.time = q.value(1).toString();
-        e.user = q.value(2).toString();
-        e.program = q.value(3).toString();
-        e.action = q.value(4).toString();
-        e.table = q.value(5).toString();
-        e.key = q.value(6).toString();
-        e.institution = q.value(7).toString();
-        e.field = q.value(8).toString();
+        readShared(q, e);
         e.oldValue = q.value(9).toString();
         e.newValue = q.value(10).toString();
         if (q.value(11).isNull()) {
@@ -230,15 +238,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
         };
         while (q.next()) {
             RowContent r;
-            r.seq = q.value(0).toLongLong();
-            r.time = q.value(1).toString();
-            r.user = q.value(2).toString();
-            r.program = q.value(3).toString();
-            r.action = q.value(4).toString();
-            r.table = q.value(5).toString();
-            r.key = q.value(6).toString();
-            r.institution = q.value(7).toString();
-            r.field = q.value(8).toString();
+            readShared(q, r);
             r.oldValue = q.value(9).isNull() ? QVariant() : QVariant(q.value(9).toString());
             r.newValue = q.value(10).isNull() ? QVariant() : QVariant(q.value(10).toString());
             r.prev = q.value(11).toString();

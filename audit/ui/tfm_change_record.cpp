@@ -85,7 +85,9 @@ TfmChangeRecord::TfmChangeRecord(QSqlDatabase db, shell::Ui& ui, const shell::Wo
     m_search->setPlaceholderText(QStringLiteral("키, 항목, 값에 든 글자"));
     m_search->setMinimumWidth(180);
     codes::CodeLists lists;
-    codes::ReloadCodeLists(m_db, lists); // a list that does not read is typed by hand
+    // The record reads without the list; the institution is then typed.
+    if (!codes::ReloadCodeLists(m_db, lists))
+        m_ui.ShowError(QStringLiteral("기관 목록을 읽지 못했습니다. 기관코드는 직접 입력하십시오."));
     m_institution->addItems(lists.institutions);
 
     auto* read = new QPushButton(QStringLiteral(" 조 회"), this);

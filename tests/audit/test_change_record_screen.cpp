@@ -185,6 +185,18 @@ TEST_F(ChangeRecordScreen, AReadThatFailsIsSaidNotShownAsNoChanges)
     }
 }
 
+TEST_F(ChangeRecordScreen, AnInstitutionListThatDoesNotReadIsSaidAndTheRecordStillReads)
+{
+    QSqlQuery q(dm->db());
+    ASSERT_TRUE(q.exec("ALTER TABLE UserCode RENAME TO UserCodeAside"));
+    TfmChangeRecord s(dm->db(), ui, workspace());
+    EXPECT_EQ(ui.texts("error"),
+              QStringList{"기관 목록을 읽지 못했습니다. 기관코드는 직접 입력하십시오."});
+    EXPECT_TRUE(s.FormActivate());
+    EXPECT_EQ(s.grid()->rowCount(), 3);
+    ASSERT_TRUE(q.exec("ALTER TABLE UserCodeAside RENAME TO UserCode"));
+}
+
 TEST_F(ChangeRecordScreen, TheReminderComesOncePerMonthWithLastMonthsCounts)
 {
     std::vector<std::pair<QDate, QDate>> opened;
