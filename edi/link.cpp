@@ -1,7 +1,6 @@
 #include "edi/link.h"
 
 #include "audit/record.h"
-#include "shell/link_settings.h"
 
 #include "shell/link_settings.h"
 #include "shell/workspace.h"

@@ -1,6 +1,9 @@
 #include "audit/audit_file.h"
+#include "audit/read.h"
+#include "audit/record.h"
 #include "audit/ui/monthly_check.h"
 #include "audit/ui/tfm_change_record.h"
+#include "codes/institution.h"
 #include "reports/print/print_layouts.h"
 #include "reports/spreadsheet_reader.h"
 #include "shell/clock.h"
@@ -8,6 +11,7 @@
 #include "tests/exchange/exchange_fixture.h"
 #include "tests/support/program_run.h"
 #include "tests/support/qt_app.h"
+#include "transfer/ui/tfm_apt2.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -158,6 +162,52 @@ TEST_F(ChangeRecordScreen, TheExportHoldsTheRowsAndIsItselfRecorded)
     EXPECT_EQ(s.grid()->item(3, Key)->text(), opened[0]);
     EXPECT_EQ(s.grid()->item(3, New)->text(), "3건");
     EXPECT_EQ(s.grid()->item(3, Program)->text(), "Pelmar");
+}
+
+// Changes made on the screens of Pelmar: the amount of a line edited on the
+// lines screen, with both amounts under its 동-호; an institution's
+// password as changed, never with its value.
+TEST_F(ChangeRecordScreen, TheScreensChangesAreRecordedWithTheirOldAndNewValues)
+{
+    {
+        transfer::TfmApt2 s(*dm, ui, 1);
+        s.show();
+        QApplication::processEvents();
+        s.BtnEditClick();
+        s.field(transfer::LineField::IcheMoney)->setText("500000");
+        s.BtnSaveClick();
+        ASSERT_FALSE(s.editing()) << ui.texts("info").join(' ').toStdString();
+    }
+    codes::Institutions institutions(dm->db(), ui);
+    const auto found = institutions.FindByCode("A123456789");
+    ASSERT_TRUE(found && found->has_value());
+    codes::Institution row = **found;
+    row.APPASS = "n3wpass9";
+    ui.answerConfirm(true);
+    ASSERT_TRUE(institutions.Save(row, false).saved);
+
+    audit::Filter today;
+    today.from = today.to = QDate(2024, 3, 15);
+    const auto entries = audit::ReadEntries(dm->db(), today);
+    ASSERT_TRUE(entries) << entries.error().toStdString();
+    const auto entry = [&](const QString& table, const QString& field) -> const audit::Entry* {
+        for (const audit::Entry& e : *entries)
+            if (e.action == "수정" && e.table == table && e.field == field)
+                return &e;
+        return nullptr;
+    };
+    const audit::Entry* amount = entry("Apt2", "IcheMoney");
+    ASSERT_NE(amount, nullptr);
+    EXPECT_TRUE(amount->key.endsWith(" 101-1203")) << amount->key.toStdString();
+    EXPECT_EQ(amount->oldValue, "50000");
+    EXPECT_EQ(amount->newValue, "500000");
+    EXPECT_EQ(amount->program, "Pelmar");
+    EXPECT_EQ(amount->time, "2024-03-15 10:30:00");
+    const audit::Entry* password = entry("UserCode", "APPASS");
+    ASSERT_NE(password, nullptr);
+    EXPECT_EQ(password->newValue, audit::kSecretChanged);
+    EXPECT_NE(password->oldValue, row.APPASS);
+    EXPECT_FALSE(readFile("Data/Audit.db").contains("n3wpass9"));
 }
 
 TEST_F(ChangeRecordScreen, AReadThatFailsIsSaidNotShownAsNoChanges)
