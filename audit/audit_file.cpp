@@ -23,6 +23,9 @@
 #include <QSqlQuery>
 
 #include <atomic>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <pwd.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -55,16 +58,25 @@ Span AppendShown(QByteArray& arena, sqlite3_value* v)
 {
     Span span;
     span.at = arena.size();
+    // Numbers are written here, not by the engine, which would allocate
+    // its text for every value of a bulk change.
+    char buf[40];
+    const auto whole = [&](qint64 n) {
+        const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, n);
+        arena.append(buf, r.ptr - buf);
+    };
     switch (sqlite3_value_type(v)) {
     case SQLITE_NULL:
         return Span{span.at, -1};
+    case SQLITE_INTEGER:
+        whole(sqlite3_value_int64(v));
+        break;
     case SQLITE_FLOAT: {
         const double d = sqlite3_value_double(v);
-        char buf[40];
-        const int n = d == double(qint64(d)) && d > -9e15 && d < 9e15
-                          ? std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(d))
-                          : std::snprintf(buf, sizeof buf, "%.15g", d);
-        arena.append(buf, n);
+        if (d == double(qint64(d)) && d > -9e15 && d < 9e15)
+            whole(qint64(d));
+        else
+            arena.append(buf, std::snprintf(buf, sizeof buf, "%.15g", d));
         break;
     }
     case SQLITE_BLOB:
@@ -176,19 +188,26 @@ void fnCollecting(sqlite3_context* ctx, int, sqlite3_value**)
     sqlite3_result_int(ctx, detail::Gathering().active ? 1 : 0);
 }
 
-// One changed row while a guarded transaction runs: (action, table, key,
-// head table of the institution, institution or head row, field, old, new),
-// the old and new value as stored.
-// SQL's trim(): spaces only, both ends.
-QByteArray trimSpaces(const QByteArray& text)
+// SQL's trim() of the text `span` ends the arena with: spaces only, both
+// ends, in place.
+void trimSpacesAtEnd(QByteArray& arena, detail::Span span)
 {
-    qsizetype from = 0, to = text.size();
+    if (span.size <= 0)
+        return;
+    const char* text = arena.constData();
+    qsizetype from = span.at, to = span.at + span.size;
     while (from < to && text[from] == ' ')
         ++from;
     while (to > from && text[to - 1] == ' ')
         --to;
-    return text.mid(from, to - from);
+    if (from > span.at)
+        std::memmove(arena.data() + span.at, arena.constData() + from, size_t(to - from));
+    arena.truncate(span.at + (to - from));
 }
+
+// One changed row while a guarded transaction runs: (action, table, key,
+// head table of the institution, institution or head row, field, old, new),
+// the old and new value as stored.
 
 void fnCollect(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
@@ -225,12 +244,7 @@ void fnCollect(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         QByteArray& arena = group.arena;
         item.key.at = arena.size();
         const auto trimmed = [&arena](sqlite3_value* v) {
-            const detail::Span s = detail::AppendShown(arena, v);
-            if (s.size <= 0)
-                return;
-            const QByteArray part = arena.mid(s.at, s.size);
-            arena.truncate(s.at);
-            arena.append(trimSpaces(part));
+            trimSpacesAtEnd(arena, detail::AppendShown(arena, v));
         };
         detail::AppendShown(arena, argv[8]);
         arena.append('/');
@@ -247,6 +261,35 @@ void fnCollect(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     item.oldValue = detail::AppendShown(group.arena, argv[6]);
     item.newValue = detail::AppendShown(group.arena, argv[7]);
     group.items.push_back(item);
+    sqlite3_result_null(ctx);
+}
+
+// One changed row outside a guarded transaction, appended at once by a
+// statement of its own inside the change's: (action, table, key,
+// institution, field, old, new). A row the record cannot take fails the
+// change with the engine's code (busy, read-only …), and so undoes it.
+void fnAppend(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    static const QByteArray sql =
+        detail::AppendSql("?1", "?2", "?3", "?4", "?5", "?6", "?7").toUtf8();
+    sqlite3* h = sqlite3_context_db_handle(ctx);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &st, nullptr);
+    if (rc == SQLITE_OK) {
+        for (int i = 0; i < 7; ++i)
+            sqlite3_bind_value(st, i + 1, argv[i]);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK) {
+        const QByteArray message = sqlite3_errmsg(h);
+        sqlite3_finalize(st);
+        sqlite3_result_error(ctx, message.constData(), int(message.size()));
+        sqlite3_result_error_code(ctx, rc);
+        return;
+    }
+    sqlite3_finalize(st);
     sqlite3_result_null(ctx);
 }
 
@@ -321,6 +364,7 @@ bool registerFunctions(const QSqlDatabase& db)
                       {"audit_text", 1, fnText, true},        {"audit_hash", 13, fnHash, true},
                       {"audit_tallying", 0, fnTallying, false}, {"audit_tally", 3, fnTally, false},
                       {"audit_collecting", 0, fnCollecting, false},
+                      {"audit_append", 7, fnAppend, false},
                       {"audit_collect", 8, fnCollect, false},
                       {"audit_collect", 12, fnCollect, false}};
     for (const Fn& f : fns) {

@@ -64,8 +64,9 @@ platform::Result<> append(QSqlDatabase db, const Change& c, const QByteArray& it
         q.bindUtf8(8, items);
     else
         q.bindNull(8);
+    // The record file held by another program is said as such.
     if (!q.exec())
-        return platform::Fail(FailureMessage(q.lastError().text()));
+        return platform::Fail(FailureMessage(store::WriteErrorMessage(q.lastError())));
     if (sqlite3_changes(static_cast<sqlite3*>(detail::HandleOf(db))) != 1)
         return platform::Fail(FailureMessage(QStringLiteral("변경 이력 파일이 연결되어 있지 않습니다.")));
     return {};

@@ -124,8 +124,10 @@ namespace {
 
 // The two triggers of one change of a row, `name`d `name`_g and `name`:
 // gathered while a guarded transaction runs (written just before its
-// commit), else appended at once. Apart, so that a gathered change never
-// runs the append, which would open a write on the record file per row.
+// commit), else appended at once by audit_append(), which writes the record
+// with a statement of its own. Neither names the record's tables, so that a
+// change of the data is not a write on the record file for the engine: a
+// bulk change pays no savepoint of that file per row.
 QStringList changeTriggers(const QString& name, const QString& event, const QString& when,
                            const QString& action, const QString& table, const QString& key,
                            const QString& institution, const QString& instHead,
@@ -145,13 +147,14 @@ QStringList changeTriggers(const QString& name, const QString& event, const QStr
                                     rawOld.isEmpty() ? oldValue : rawOld,
                                     rawNew.isEmpty() ? newValue : rawNew,
                                     keyParts.isEmpty() ? QString() : ", " + keyParts);
-    const QString append = AppendSql(
-        action, table, key,
-        instHead.isEmpty() ? institution
-                           : QString("(SELECT coalesce(h.GiganID10, h.GiganID) FROM main.%1 h "
-                                     "WHERE h.AptID = %2)")
-                                 .arg(instHead, institution),
-        field, oldValue, newValue);
+    const QString append =
+        QString("SELECT audit_append(%1, %2, %3, %4, %5, %6, %7)")
+            .arg(action, table, key,
+                 instHead.isEmpty() ? institution
+                                    : QString("(SELECT coalesce(h.GiganID10, h.GiganID) FROM "
+                                              "main.%1 h WHERE h.AptID = %2)")
+                                          .arg(instHead, institution),
+                 field, oldValue, newValue);
     return {head.arg(name + "_g", event, "audit_collecting()", extra, gather),
             head.arg(name, event, "NOT audit_collecting()", extra, append)};
 }

@@ -183,6 +183,7 @@ TEST_F(ChangeRecord, BulkAmountChangeKeepsEveryLinesOldAndNewAmount)
 TEST_F(ChangeRecord, AChangeTheRecordCannotTakeIsSaidAndUndone)
 {
     ASSERT_EQ(tool({"set-state", "--batch", "1", "--state", "0"}).exitCode, 0);
+    ASSERT_EQ(tool({"calendar", "add", "2024-03-25", "임시휴무"}).exitCode, 0);
     {
         QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "record-holder");
         other.setDatabaseName(path("Data/Audit.db"));
@@ -190,14 +191,20 @@ TEST_F(ChangeRecord, AChangeTheRecordCannotTakeIsSaidAndUndone)
         QSqlQuery hold(other);
         // A writer in the middle of its transaction: readers go on, no one writes.
         ASSERT_TRUE(hold.exec("BEGIN IMMEDIATE"));
-        const ProgramRun r = tool({"set-state", "--batch", "1", "--state", "1"});
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains("다른 프로그램")) << r.err.toStdString();
+        // A change in a transaction of the program's, and one single statement.
+        for (const QStringList& args : {QStringList{"set-state", "--batch", "1", "--state", "1"},
+                                        QStringList{"calendar", "remove", "2024-03-25"}}) {
+            const ProgramRun r = tool(args);
+            EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains("다른 프로그램")) << r.err.toStdString();
+        }
         hold.exec("ROLLBACK");
     }
     QSqlDatabase::removeDatabase("record-holder");
     EXPECT_EQ(value("SELECT State FROM Apt1 WHERE AptID = 1").toInt(), 0);
+    EXPECT_EQ(value("SELECT count(*) FROM BizCalendar WHERE CalDate = '2024-03-25'").toInt(), 1);
     EXPECT_EQ(rows({"--table", "Apt1"}).size(), 1);
+    EXPECT_EQ(rows({"--table", "BizCalendar"}).size(), 1);
 }
 
 // A send and a receive are one row each with their counts.
