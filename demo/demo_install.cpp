@@ -18,9 +18,10 @@
 #include "store/tdm1.h"
 
 #include <QDir>
-#include <optional>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <optional>
 
 namespace demo {
 namespace {

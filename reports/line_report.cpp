@@ -1,13 +1,11 @@
 #include "reports/line_report.h"
 
 #include "audit/record.h"
-
 #include "shell/codec.h"
-
-#include <QFile>
 #include "shell/ui.h"
 #include "shell/workspace.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlQuery>
