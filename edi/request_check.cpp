@@ -130,7 +130,7 @@ QString shown(QByteArray bytes)
 }
 
 // A value, left-aligned and blank-filled, whose characters are all `ok`.
-template <typename Ok> bool leftAligned(const QByteArray& v, bool mayBeEmpty, Ok&& ok)
+template <typename Ok> bool leftAligned(QByteArrayView v, bool mayBeEmpty, Ok&& ok)
 {
     qsizetype end = v.size();
     while (end > 0 && v.at(end - 1) == ' ')
@@ -146,38 +146,43 @@ template <typename Ok> bool leftAligned(const QByteArray& v, bool mayBeEmpty, Ok
 // What is wrong with one field; empty when nothing is.
 QString fieldFault(const QByteArray& record, const FieldSpec& f)
 {
-    const QByteArray v = record.mid(f.offset, f.width);
-    const QString name = QString::fromUtf8(f.name);
+    // Read in place; a fault's message is the only text made.
+    const qsizetype from = qMin<qsizetype>(f.offset, record.size());
+    const QByteArrayView v =
+        QByteArrayView(record).sliced(from, qMin<qsizetype>(f.width, record.size() - from));
+    const auto name = [&f] { return QString::fromUtf8(f.name); };
+    const auto shown = [&v] { return edi::shown(v.toByteArray()); };
     for (char c : v)
         if (isControl(static_cast<unsigned char>(c)))
-            return QString("%1에 제어문자가 있습니다. [%2]").arg(name, shown(v));
+            return QString("%1에 제어문자가 있습니다. [%2]").arg(name(), shown());
     const auto all = [&](auto&& ok) { return std::all_of(v.begin(), v.end(), ok); };
     switch (f.kind) {
     case Kind::Literal:
-        return v == f.literal ? QString()
-                              : QString("%1이 %2이 아닙니다. [%3]").arg(name, f.literal, shown(v));
+        return v == QByteArrayView(f.literal)
+                   ? QString()
+                   : QString("%1이 %2이 아닙니다. [%3]").arg(name(), f.literal, shown());
     case Kind::Digits:
         return all(isDigit) ? QString()
-                            : QString("%1에 숫자가 아닌 문자가 있습니다. [%2]").arg(name, shown(v));
+                            : QString("%1에 숫자가 아닌 문자가 있습니다. [%2]").arg(name(), shown());
     case Kind::Blanks:
         return all([](char c) { return c == ' '; })
                    ? QString()
-                   : QString("%1에 공백이 아닌 문자가 있습니다. [%2]").arg(name, shown(v));
+                   : QString("%1에 공백이 아닌 문자가 있습니다. [%2]").arg(name(), shown());
     case Kind::Zeros:
         return all([](char c) { return c == '0'; })
                    ? QString()
-                   : QString("%1에 0이 아닌 문자가 있습니다. [%2]").arg(name, shown(v));
+                   : QString("%1에 0이 아닌 문자가 있습니다. [%2]").arg(name(), shown());
     case Kind::Text:
         return {};
     case Kind::Account:
     case Kind::AccountOrBlank:
         return leftAligned(v, f.kind == Kind::AccountOrBlank, isDigit)
                    ? QString()
-                   : QString("%1는 숫자만으로 되어 있어야 합니다. [%2]").arg(name, shown(v));
+                   : QString("%1는 숫자만으로 되어 있어야 합니다. [%2]").arg(name(), shown());
     case Kind::Key:
         return leftAligned(v, false, isAlnum)
                    ? QString()
-                   : QString("%1가 올바르지 않습니다. [%2]").arg(name, shown(v));
+                   : QString("%1가 올바르지 않습니다. [%2]").arg(name(), shown());
     }
     return {};
 }
@@ -410,7 +415,8 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
     QHash<int, BatchSum> inFile;
     QHash<int, QByteArray> keyOf;
     int lastAptId = 0;
-    QString lastLine;
+    // The line the records are at, named only when a fault is said.
+    const StoredLine* lastLine = nullptr;
     // The trailer is the last record: a piece of a cut record may start
     // with its letter too.
     const bool hasTrailer = records.size() > 2 && records.last().startsWith('E');
@@ -428,14 +434,19 @@ RequestFileCheck RequestChecker::check(const QByteArray& file) const
             line = stored.find(dataCount);
         if (rec.startsWith('D') && line != stored.end()) {
             lastAptId = line->aptId;
-            lastLine = QString("동 %1 호 %2")
-                           .arg(shell::ShowControls(line->dong.trimmed()), shell::ShowControls(line->ho.trimmed()));
+            lastLine = &*line;
         }
         // A piece of a record cut by a line end belongs with the one before.
         const auto fault = [&](const QString& what) {
-            out.faults.append(
-                {lastAptId, lastLine,
-                 lastLine.isEmpty() ? QString("%1번째 줄: %2").arg(at + 1).arg(what) : what});
+            if (!lastLine) {
+                out.faults.append({lastAptId, {}, QString("%1번째 줄: %2").arg(at + 1).arg(what)});
+                return;
+            }
+            out.faults.append({lastAptId,
+                               QString("동 %1 호 %2")
+                                   .arg(shell::ShowControls(lastLine->dong.trimmed()),
+                                        shell::ShowControls(lastLine->ho.trimmed())),
+                               what});
         };
         if (rec.size() != kRecordWidth) {
             fault(QString("길이가 %1 바이트입니다. (%2 바이트여야 합니다) [%3]")
