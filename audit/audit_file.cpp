@@ -18,7 +18,6 @@
 #include <QHash>
 #include <QMap>
 #include <QRandomGenerator>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -45,13 +44,6 @@ Gather& Gathering()
 {
     static Gather g;
     return g;
-}
-void* HandleOf(const QSqlDatabase& db)
-{
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
 }
 
 Span AppendShown(QByteArray& arena, sqlite3_value* v)
@@ -136,14 +128,6 @@ QString osUser()
         return QString::fromLocal8Bit(pw->pw_name);
     const QString env = qEnvironmentVariable("USER");
     return env.isEmpty() ? QString::number(geteuid()) : env;
-}
-
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
 }
 
 void resultText(sqlite3_context* ctx, const QString& text)
@@ -349,7 +333,7 @@ void onRollback(void*)
 
 bool registerFunctions(const QSqlDatabase& db)
 {
-    sqlite3* h = handleOf(db);
+    sqlite3* h = store::SqliteHandle(db);
     if (!h)
         return false;
     struct Fn

@@ -61,9 +61,6 @@ struct Gather
 
 Gather& Gathering();
 
-// The engine's handle of a connection (sqlite3*), or null.
-void* HandleOf(const QSqlDatabase& db);
-
 // Appends a stored value as the record shows it (whole amounts without
 // ".0") to `arena`; a null span for NULL.
 Span AppendShown(QByteArray& arena, ::sqlite3_value* value);

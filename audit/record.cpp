@@ -67,7 +67,7 @@ platform::Result<> append(QSqlDatabase db, const Change& c, const QByteArray& it
     // The record file held by another program is said as such.
     if (!q.exec())
         return platform::Fail(FailureMessage(store::WriteErrorMessage(q.lastError())));
-    if (sqlite3_changes(static_cast<sqlite3*>(detail::HandleOf(db))) != 1)
+    if (sqlite3_changes(store::SqliteHandle(db)) != 1)
         return platform::Fail(FailureMessage(QStringLiteral("변경 이력 파일이 연결되어 있지 않습니다.")));
     return {};
 }

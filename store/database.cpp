@@ -31,19 +31,19 @@ void cp949Len(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_int(ctx, shell::Cp949Length(QString::fromUtf8(text, bytes)));
 }
 
-sqlite3* handleOf(QSqlDatabase& db)
+} // namespace
+
+sqlite3* SqliteHandle(const QSqlDatabase& db)
 {
-    const QVariant v = db.driver()->handle();
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3* const*>(v.constData());
 }
 
-} // namespace
-
 bool RegisterFunctions(QSqlDatabase& db)
 {
-    sqlite3* h = handleOf(db);
+    sqlite3* h = SqliteHandle(db);
     if (!h)
         return false;
     return sqlite3_create_function_v2(h, "cp949_len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,

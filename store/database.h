@@ -8,7 +8,13 @@
 
 #include <functional>
 
+struct sqlite3;
+
 namespace store {
+
+// The engine's own handle of an open SQLite connection (for its functions,
+// hooks and prepared statements), or null for any other.
+sqlite3* SqliteHandle(const QSqlDatabase& db);
 
 // Opens (creating when missing) an SQLite file under `connectionName` with
 // the engine functions our tables' checks use. The caller owns the name.

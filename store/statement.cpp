@@ -1,28 +1,17 @@
 #include "store/statement.h"
 
 #include "shell/codec.h"
+#include "store/database.h"
 #include "store/schema.h"
 
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
 
 namespace store {
-namespace {
 
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(v.constData());
-}
-
-} // namespace
-
-Statement::Statement(QSqlDatabase db, const QString& sql) : m_db(handleOf(db))
+Statement::Statement(QSqlDatabase db, const QString& sql) : m_db(SqliteHandle(db))
 {
     if (!m_db) {
         m_error = QSqlError(QStringLiteral("No SQLite connection"), {}, QSqlError::ConnectionError);
