@@ -16,11 +16,6 @@
 namespace audit {
 namespace {
 
-QString readFailure(const QSqlError& e)
-{
-    return store::ReadFailureMessage(e);
-}
-
 // The columns an entry and a hashed row share, selected first and in this
 // order by both readers.
 template <typename Row>
@@ -112,11 +107,11 @@ platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString&
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        return platform::Fail(readFailure(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        return platform::Fail(readFailure(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     std::vector<Entry> out;
     while (q.next()) {
         Entry e;
@@ -144,7 +139,7 @@ platform::Result<std::vector<Entry>> readEntries(QSqlDatabase db, const QString&
         }
     }
     if (q.lastError().isValid())
-        return platform::Fail(readFailure(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     return out;
 }
 
@@ -206,7 +201,7 @@ platform::Result<PeriodCounts> CountPeriod(QSqlDatabase db, const QDate& from, c
     q.addBindValue(dayStart(from));
     q.addBindValue(dayStart(to.addDays(1)));
     if (!q.exec() || !q.next())
-        return platform::Fail(readFailure(q.lastError()));
+        return platform::Fail(store::ReadFailureMessage(q.lastError()));
     PeriodCounts c;
     c.downloads = q.value(0).toInt();
     c.changes = q.value(1).toInt();
@@ -219,7 +214,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
         Verdict v;
         QSqlQuery head(db);
         if (!head.exec("SELECT Seq, Hash FROM AuditHead WHERE Id = 1") || !head.next())
-            return platform::Fail(readFailure(head.lastError()));
+            return platform::Fail(store::ReadFailureMessage(head.lastError()));
         const qint64 headSeq = head.value(0).toLongLong();
         const QString headHash = head.value(1).toString();
         head.finish();
@@ -228,7 +223,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
         q.setForwardOnly(true);
         if (!q.exec("SELECT Seq, Time, OsUser, Program, Action, TableName, RowKey, Institution, "
                     "Field, OldValue, NewValue, Prev, Hash, Items FROM AuditLog ORDER BY Seq"))
-            return platform::Fail(readFailure(q.lastError()));
+            return platform::Fail(store::ReadFailureMessage(q.lastError()));
         qint64 lastSeq = 0;
         QString lastHash;
         const auto broken = [&](const QString& message) {
@@ -264,7 +259,7 @@ platform::Result<Verdict> Verify(const QString& auditFile)
             ++v.rows;
         }
         if (q.lastError().isValid())
-            return platform::Fail(readFailure(q.lastError()));
+            return platform::Fail(store::ReadFailureMessage(q.lastError()));
         if (headSeq > lastSeq)
             return broken(QString("%1번 기록부터 마지막 기록까지 지워졌습니다.").arg(lastSeq + 1));
         if (headSeq < lastSeq || headHash != lastHash)
