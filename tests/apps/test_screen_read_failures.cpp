@@ -12,17 +12,17 @@
 #include "demo/demo_data.h"
 #include "exchange/ui/tfm_send_result.h"
 #include "reports/ui/tfm_collections.h"
+#include "store/database.h"
 #include "store/tdm1.h"
 #include "tests/exchange/exchange_fixture.h"
+#include "tests/support/data_fixture.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/workspace_fixture.h"
 #include "transfer/ui/tfm_apt1.h"
 #include "transfer/ui/tfm_apt2.h"
 #include "transfer/ui/tfm_group_apt1.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -48,12 +48,6 @@ int refuseReads(void* data, int action, const char* table, const char*, const ch
     return SQLITE_OK;
 }
 
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant v = db.driver()->handle();
-    return v.isValid() ? *static_cast<sqlite3* const*>(v.data()) : nullptr;
-}
-
 using Opener = std::function<std::unique_ptr<QWidget>()>;
 
 // The opener of screen T made from `args`.
@@ -63,23 +57,15 @@ Opener Open(Args&... args)
     return [&args...]() -> std::unique_ptr<QWidget> { return std::make_unique<T>(args...); };
 }
 
-class ScreenReadFailures : public testing_support::WorkspaceTest
+class ScreenReadFailures : public testing_support::DataTest
 {
 protected:
     void SetUp() override
     {
-        WorkspaceTest::SetUp();
+        DataTest::SetUp();
         testing_support::QtApp();
-        dm = std::make_unique<store::TDM1>(ui, workspace());
-        ASSERT_TRUE(dm->PrepareDatabase(workspace().dataDir));
-        ASSERT_TRUE(dm->OpenTables());
         ASSERT_TRUE(demo::FillDemoData(*dm, demo::EvidenceFolder(workspace())));
         ui.clear();
-    }
-    void TearDown() override
-    {
-        dm.reset();
-        WorkspaceTest::TearDown();
     }
 
     QStringList tables()
@@ -100,21 +86,20 @@ protected:
         for (const QString& table : tables()) {
             Refusal refusal{table.toUtf8()};
             ui.clear();
-            sqlite3_set_authorizer(handleOf(dm->db()), refuseReads, &refusal);
+            sqlite3_set_authorizer(store::SqliteHandle(dm->db()), refuseReads, &refusal);
             {
                 std::unique_ptr<QWidget> screen = open();
                 screen->show();
                 QApplication::processEvents();
                 screen->hide();
             }
-            sqlite3_set_authorizer(handleOf(dm->db()), nullptr, nullptr);
+            sqlite3_set_authorizer(store::SqliteHandle(dm->db()), nullptr, nullptr);
             if (refusal.met && ui.texts("error").isEmpty() && ui.texts("info").isEmpty())
                 faults.append(table);
         }
         return faults;
     }
 
-    std::unique_ptr<store::TDM1> dm;
     exchange_tests::FakeLink link;
 };
 

@@ -61,13 +61,9 @@ protected:
     }
     void tool(const QString& now, const QStringList& args)
     {
-        QProcessEnvironment env = testing_support::ProgramEnvironment();
-        env.insert("PELMAR_NOW", now);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(PELMAR_TOOL, QStringList{"--home", home()} + args);
-        ASSERT_TRUE(p.waitForFinished(60000));
-        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const testing_support::ProgramRun r =
+            testing_support::RunProgram(PELMAR_TOOL, home(), args, now);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     }
     static QStringList column(QTableWidget* grid, int c)
     {

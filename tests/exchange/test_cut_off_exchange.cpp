@@ -319,7 +319,7 @@ TEST_F(CutOffExchange, AReceiveWhoseDataIsTakenMidRunKeepsItsAnswersForTheNext)
     EXPECT_EQ(p.exitCode(), 1) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("자료를 다른 프로그램이 사용하고 있습니다."))) << out.toStdString();
     // The answers are named where they wait, and none was applied.
-    for (const QString& name : {"AB200", "BB200"})
+    for (const QString name : {"AB200", "BB200"})
         EXPECT_TRUE(out.contains(QDir::toNativeSeparators(path("Recv/" + name))))
             << out.toStdString();
     EXPECT_EQ(query("SELECT AptID, State FROM Apt1 ORDER BY AptID"), "1|2\n2|2");
