@@ -149,17 +149,14 @@ namespace {
 // amount, and consents.
 bool recordSendRun(QSqlDatabase db, const SendFiles& files)
 {
-    qint64 amount = 0;
-    {
-        QSqlQuery q(db);
-        q.prepare("SELECT Coalesce(Sum(IcheMoney), 0) FROM Apt2 WHERE Apt2ID = ?");
-        for (const qint64 line : files.lineIds) {
-            q.addBindValue(line);
-            if (!q.exec() || !q.next())
-                return false;
-            amount += q.value(0).toLongLong();
-        }
-    }
+    QSqlQuery q(db);
+    q.prepare("SELECT Coalesce(Sum(IcheMoney), 0) FROM Apt2 "
+              "WHERE Apt2ID IN (SELECT value FROM json_each(?))");
+    q.addBindValue(idArray(files.lineIds));
+    if (!q.exec() || !q.next())
+        return false;
+    const qint64 amount = q.value(0).toLongLong();
+    q.finish();
     QStringList names;
     for (const QString& f : files.files)
         names.append(QFileInfo(f).fileName());
